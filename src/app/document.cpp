@@ -1,0 +1,59 @@
+#include "app/document.h"
+
+#include "app/editor.h"
+#include "app/file_io.h"
+#include "view/value_panes.h"
+
+namespace tarpon {
+namespace {
+
+// Room for a few inserts after a load without moving the whole document.
+constexpr size_t kSpareCapacity = 1 << 20;
+
+}  // namespace
+
+std::string tooLargeMessage() {
+    return "Size to big ( it is " + std::to_string(kMaxFileSize / 1024 / 1024) + " mb or bigger)";
+}
+
+void InitDocument(Editor& ed) {
+    EditorState& s = ed.s;
+    s.fileSize = 256;
+    s.fileData.assign(256, 0);
+    for (int i = 0; i < 256; ++i) s.fileData[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    PaintFileSize(ed);
+}
+
+void LoadFile(Editor& ed, const std::string& path) {
+    EditorState& s = ed.s;
+    ReadResult read = readWholeFile(path, kMaxFileSize, kSpareCapacity);
+    switch (read.status) {
+    case ReadStatus::Failed:
+        // Nothing was read: the document and its file name stay as they were.
+        ed.services.messageBox(read.error);
+        return;
+    case ReadStatus::TooLarge:
+        // The document becomes empty; its name is dropped so that a later Save
+        // can neither replace the refused file nor overwrite the previous one.
+        ed.services.messageBox(tooLargeMessage());
+        s.fileSize = 0;
+        s.fileName.clear();
+        return;
+    case ReadStatus::Ok:
+        break;
+    }
+    s.fileName = path;
+    s.fileSize = static_cast<int32_t>(read.bytes.size());
+    if (read.bytes.empty()) read.bytes.assign(1, 0);
+    s.fileData = std::move(read.bytes);
+    PaintFileSize(ed);
+}
+
+void SaveFile(Editor& ed, const std::string& path) { SaveFile(ed, path, systemFileIo()); }
+
+void SaveFile(Editor& ed, const std::string& path, FileIo& io) {
+    if (!replaceFile(path, ed.s.fileData.data(), static_cast<size_t>(ed.s.fileSize), io))
+        ed.services.messageBox("Problems Saving");
+}
+
+}  // namespace tarpon

@@ -1,0 +1,20 @@
+#pragma once
+// The operations that replace or write the whole document.
+#include <string>
+
+namespace tarpon {
+
+struct Editor;
+class FileIo;
+
+void InitDocument(Editor& ed);
+// Replaces the document with the file at path and makes path the document's file
+// name. A refused or unreadable file leaves a message; see the implementation.
+void LoadFile(Editor& ed, const std::string& path);
+// Writes the document to path; "Problems Saving" when that fails, the old file intact.
+void SaveFile(Editor& ed, const std::string& path);
+void SaveFile(Editor& ed, const std::string& path, FileIo& io);
+
+std::string tooLargeMessage();
+
+}  // namespace tarpon

@@ -1,0 +1,213 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "app/file_commands.h"
+#include "app/layout.h"
+#include "app/startup.h"
+#include "edit/rounding.h"
+#include "ui/qt/key_map.h"
+#include "ui/qt/pane_widget.h"
+#include "view/cursor.h"
+#include "view/modes.h"
+
+namespace tarpon {
+namespace {
+
+QRect toQRect(const Rect& r) {
+    return QRect(static_cast<int>(roundHalfEven(r.left)), static_cast<int>(roundHalfEven(r.top)),
+                 static_cast<int>(roundHalfEven(r.width)), static_cast<int>(roundHalfEven(r.height)));
+}
+
+// A label that reports clicks, as the mode captions need.
+class ClickLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> onClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (onClick && rect().contains(event->position().toPoint())) onClick();
+    }
+};
+
+void styleLabel(QLabel* widget, const Label& label) {
+    widget->setText(QString::fromLatin1(label.caption));
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, toQColor(label.textColor));
+    palette.setColor(QPalette::Window, toQColor(label.background));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(label.hasBackground);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const std::string& commandLinePath) : services_(*this), editor_(services_) {
+    setWindowTitle(QString::fromLatin1(editor_.v.title));
+    setMinimumSize(kMinWidth, kMinHeight);
+    editor_.v.decimalSeparator = QLocale::system().decimalPoint().at(0).toLatin1();
+    if (editor_.v.decimalSeparator == 0) editor_.v.decimalSeparator = '.';
+    buildWidgets();
+    buildMenus();
+    wireEvents();
+    Form_Load(editor_, commandLinePath);
+    Form_Resize(editor_, width(), height(), false);
+    refresh();
+    hex_->setFocus();
+}
+
+MainWindow::~MainWindow() = default;
+
+PaneWidget* MainWindow::addPane(const Pane& pane, const std::array<Mark, 2>* marks) {
+    auto* widget = new PaneWidget(pane, marks, central_);
+    panes_.emplace_back(widget, &pane);
+    return widget;
+}
+
+QLabel* MainWindow::addLabel(const Label& label) {
+    auto* widget = new ClickLabel(central_);
+    widget->setFont(toQFont(label.font));
+    labels_.emplace_back(widget, &label);
+    return widget;
+}
+
+void MainWindow::buildWidgets() {
+    central_ = new QWidget(this);
+    setCentralWidget(central_);
+    MainView& v = editor_.v;
+    head_ = addPane(v.picHead, nullptr);
+    offset_ = addPane(v.picOffset, nullptr);
+    hex_ = addPane(v.picHex, &v.ShpHex);
+    text_ = addPane(v.PicText, &v.ShpText);
+    for (const Pane* p : {&v.picDec, &v.picOct, &v.picBinary, &v.picOffsetval, &v.picFilesize, &v.picPercent})
+        addPane(*p, nullptr);
+    hex_->setFocusPolicy(Qt::StrongFocus);
+    text_->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(hex_, text_);
+    offsetModeLabel_ = addLabel(v.lblOffSetMode);
+    viewModeLabels_ = {addLabel(v.lblViewMode[0]), addLabel(v.lblViewMode[1])};
+    for (const Label* l : {&v.lblDec, &v.lblOct, &v.lblBinary, &v.lblOffset, &v.lblFilesize, &v.lblpercent})
+        addLabel(*l);
+    for (size_t i = 0; i < pageButtons_.size(); ++i) {
+        pageButtons_[i] = new QPushButton(QString::fromLatin1(v.cmdOff[i].caption), central_);
+        pageButtons_[i]->setFocusPolicy(Qt::NoFocus);
+    }
+    scroll_ = new QScrollBar(Qt::Vertical, central_);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    for (QFrame** line : {&line1_, &lineBoarder_}) {
+        *line = new QFrame(central_);
+        (*line)->setFrameShape(QFrame::VLine);
+        (*line)->setFrameShadow(QFrame::Plain);
+    }
+    // The header's captions and lines lie on top of the header strip.
+    for (QWidget* w : {static_cast<QWidget*>(offsetModeLabel_), static_cast<QWidget*>(viewModeLabels_[0]),
+                       static_cast<QWidget*>(viewModeLabels_[1]), static_cast<QWidget*>(line1_),
+                       static_cast<QWidget*>(lineBoarder_)})
+        w->raise();
+}
+
+void MainWindow::buildMenus() {
+    for (size_t m = 0; m < editor_.v.menus.size(); ++m) {
+        const Menu& menu = editor_.v.menus[m];
+        QMenu* qmenu = menuBar()->addMenu(QString::fromLatin1(menu.caption));
+        std::vector<QAction*> actions;
+        for (size_t i = 0; i < menu.items.size(); ++i) {
+            const MenuItem& item = menu.items[i];
+            QAction* action = item.caption == "-" ? qmenu->addSeparator()
+                                                  : qmenu->addAction(QString::fromLatin1(item.caption));
+            if (!item.shortcut.empty()) action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+            action->setCheckable(item.checkable);
+            const int mi = static_cast<int>(m), ii = static_cast<int>(i);
+            connect(action, &QAction::triggered, this, [this, mi, ii] { runMenu(mi, ii); });
+            actions.push_back(action);
+        }
+        menuActions_.push_back(actions);
+    }
+}
+
+void MainWindow::runMenu(int menu, int item) {
+    if (!editor_.v.menus[static_cast<size_t>(menu)].items[static_cast<size_t>(item)].enabled) return;
+    if (menu == kMenuFile) mnuFile_Click(editor_, item);
+    refresh();
+}
+
+void MainWindow::wireEvents() {
+    auto* offsetLabel = static_cast<ClickLabel*>(offsetModeLabel_);
+    offsetLabel->onClick = [this] { lblOffSetMode_Click(editor_); refresh(); };
+    for (int i = 0; i < 2; ++i)
+        static_cast<ClickLabel*>(viewModeLabels_[static_cast<size_t>(i)])->onClick = [this, i] {
+            lblViewMode_Click(editor_, i);
+            refresh();
+        };
+    for (int i = 0; i < 4; ++i)
+        connect(pageButtons_[static_cast<size_t>(i)], &QPushButton::pressed, this, [this, i] {
+            const int buttons = mouseButtonsOf(QGuiApplication::mouseButtons());
+            cmdOff_MouseDown(editor_, i, buttons, shiftStateOf(QGuiApplication::keyboardModifiers()));
+            refresh();
+        });
+    connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
+        if (syncingScroll_) return;
+        if (scroll_->isSliderDown()) editor_.v.VScroll.scrollTo(value);
+        else editor_.v.VScroll.setValue(value);
+        refresh();
+    });
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize(editor_, width(), height(), isMinimized());
+    refresh();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Form_Unload(editor_);
+    event->accept();
+}
+
+void MainWindow::syncGeometry() {
+    const MainView& v = editor_.v;
+    for (auto& [widget, pane] : panes_) widget->setGeometry(toQRect(pane->geom));
+    for (auto& [widget, label] : labels_) {
+        widget->setGeometry(toQRect(label->geom));
+        styleLabel(widget, *label);
+    }
+    for (size_t i = 0; i < pageButtons_.size(); ++i) pageButtons_[i]->setGeometry(toQRect(v.cmdOff[i].geom));
+    scroll_->setGeometry(toQRect(v.vscrollGeom));
+    line1_->setGeometry(static_cast<int>(v.Line1.x), static_cast<int>(v.Line1.y1), 1,
+                        static_cast<int>(v.Line1.y2 - v.Line1.y1 + 1));
+    lineBoarder_->setGeometry(static_cast<int>(v.lineBoarder.x), static_cast<int>(v.lineBoarder.y1), 1,
+                              static_cast<int>(v.lineBoarder.y2 - v.lineBoarder.y1 + 1));
+}
+
+void MainWindow::syncScrollBar() {
+    const ScrollBar& model = editor_.v.VScroll;
+    syncingScroll_ = true;
+    scroll_->setRange(model.min(), model.max());
+    scroll_->setSingleStep(model.smallStep());
+    scroll_->setPageStep(std::min(32767, model.smallStep() * 16));
+    scroll_->setValue(model.value());
+    syncingScroll_ = false;
+}
+
+void MainWindow::refresh() {
+    syncGeometry();
+    syncScrollBar();
+    for (auto& [widget, pane] : panes_) widget->refresh();
+    for (size_t m = 0; m < menuActions_.size(); ++m)
+        for (size_t i = 0; i < menuActions_[m].size(); ++i) {
+            const MenuItem& item = editor_.v.menus[m].items[i];
+            menuActions_[m][i]->setEnabled(item.enabled);
+            menuActions_[m][i]->setChecked(item.checked);
+        }
+}
+
+}  // namespace tarpon

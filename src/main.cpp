@@ -1,0 +1,24 @@
+#include <QApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+
+int main(int argc, char** argv) {
+    // Options are read before Qt starts, so --help works without a display.
+    const tarpon::CommandLine cl = tarpon::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (cl.action) {
+    case tarpon::CommandLine::Action::Help: std::fputs(tarpon::helpText().c_str(), stdout); return 0;
+    case tarpon::CommandLine::Action::Version: std::fputs(tarpon::versionText().c_str(), stdout); return 0;
+    case tarpon::CommandLine::Action::Error: std::fprintf(stderr, "%s\n", cl.message.c_str()); return 2;
+    case tarpon::CommandLine::Action::Run: break;
+    }
+    // Qt sees no arguments: a file named like one of its options must not be taken by it.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    tarpon::MainWindow window(cl.path);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,96 @@
+#include "view/cursor.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/editor.h"
+#include "edit/rounding.h"
+#include "view/geometry.h"
+#include "view/painting.h"
+
+namespace tarpon {
+namespace {
+
+constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
+
+int64_t clearLow4(int64_t v) { return v & ~int64_t{15}; }
+
+int64_t forwardTop(const EditorState& s, const MainView& v, int64_t pos) {
+    const int n = rowsThatFit(v.picOffset.height());
+    if ((pos - s.pageTop) / 16 >= n - 1) return clearLow4(pos) - clearLow4(s.cursorRel);
+    return s.pageTop;
+}
+
+int64_t backwardTop(const EditorState& s, int64_t pos) {
+    if (s.cursorRel <= 32) return clearLow4(pos) - 16;
+    if (pos < s.pageTop) {
+        int64_t rel = s.cursorRel;
+        if (rel > pos) rel = colOf(s.cursorRel) + 32;
+        if (rel > pos) rel = 0;
+        return clearLow4(pos - rel);
+    }
+    return s.pageTop;
+}
+
+// Fewer than 32 bytes after the page top: show the 32-byte block holding the last byte.
+int64_t limitTop(int64_t newTop, int32_t fileSize) {
+    if (newTop < 0) newTop = 0;
+    if (int64_t{fileSize} - 1 - newTop >= 32) return newTop;
+    const int64_t top = (int64_t{fileSize} - 1) & ~int64_t{31};
+    return std::max<int64_t>(top, 0);
+}
+
+void positionScrollBar(Editor& ed) {
+    EditorState& s = ed.s;
+    if (s.scrollBusy) return;
+    s.scrollBusy = true;
+    if (s.fileSize > 1) {
+        const double f = std::min(1.0, static_cast<double>(s.cursor()) / (s.fileSize - 1));
+        ed.v.VScroll.setValue(static_cast<int>(roundToInt64(f * 65535 - 32768)));
+    }
+    s.scrollBusy = false;
+}
+
+}  // namespace
+
+void MoveCursor(Editor& ed, int64_t target) {
+    EditorState& s = ed.s;
+    const int64_t pos = std::clamp<int64_t>(target, 0, kMaxOffset);
+    const int64_t cur = s.cursor();
+    int64_t newTop = s.pageTop;
+    if (pos == 0) newTop = 0;
+    else if (pos > cur) newTop = forwardTop(s, ed.v, pos);
+    else if (pos < cur) newTop = backwardTop(s, pos);
+    s.pageTop = static_cast<int32_t>(limitTop(newTop, s.fileSize));
+    s.cursorRel = static_cast<int32_t>(pos - s.pageTop);
+    positionScrollBar(ed);
+    PlaceMarks(ed);
+    RepaintAll(ed);
+}
+
+void cmdOff_MouseDown(Editor& ed, int index, int /*button*/, int shift) {
+    static constexpr int64_t kSteps[4] = {-256, -16, 16, 256};
+    if (index < 0 || index > 3) return;
+    const int64_t target = std::clamp<int64_t>(ed.s.cursor() + kSteps[index],
+                                               std::numeric_limits<int32_t>::min(), kMaxOffset);
+    if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(target);
+    MoveCursor(ed, target);
+}
+
+void VScroll_Change(Editor& ed) {
+    EditorState& s = ed.s;
+    if (s.scrollBusy) return;
+    s.scrollBusy = true;
+    if (s.fileSize > 0) {
+        int64_t step = roundToInt64(16.0 / s.fileSize * 65535);
+        ed.v.VScroll.setSmallStep(static_cast<int>(std::clamp<int64_t>(step == 0 ? 1 : step, 1, 32767)));
+        const double f = (ed.v.VScroll.value() + 32768) / 65535.0;
+        const int64_t t = roundToInt64(s.fileSize * f);
+        MoveCursor(ed, clearLow4(t) + colOf(s.cursorRel));
+    }
+    s.scrollBusy = false;
+}
+
+void VScroll_Scroll(Editor& ed) { VScroll_Change(ed); }
+
+}  // namespace tarpon

@@ -1,0 +1,17 @@
+#pragma once
+// The one routine through which every cursor move goes, with the paging rules,
+// and the handlers of the paging buttons and the scroll bar.
+#include <cstdint>
+
+namespace tarpon {
+
+struct Editor;
+
+enum ShiftBits { kShift = 1, kCtrl = 2, kAlt = 4 };
+
+void MoveCursor(Editor& ed, int64_t target);
+void cmdOff_MouseDown(Editor& ed, int index, int button, int shift);
+void VScroll_Change(Editor& ed);
+void VScroll_Scroll(Editor& ed);
+
+}  // namespace tarpon

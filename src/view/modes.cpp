@@ -1,0 +1,25 @@
+#include "view/modes.h"
+
+#include "app/editor.h"
+#include "view/painting.h"
+#include "view/value_panes.h"
+
+namespace tarpon {
+
+void lblOffSetMode_Click(Editor& ed) {
+    ed.v.lblOffSetMode.caption = ed.s.offsetMode ? "Offset - DEC" : "Offset - HEX";
+    ed.s.offsetMode = !ed.s.offsetMode;
+    PaintFileSize(ed);
+    RepaintAll(ed);
+}
+
+void lblViewMode_Click(Editor& ed, int index) {
+    constexpr Rgb kSelected{176, 0, 0};
+    const bool table = index != 0;
+    ed.v.lblViewMode[1].textColor = table ? kSelected : kSystemWindowText;
+    ed.v.lblViewMode[0].textColor = table ? kSystemWindowText : kSelected;
+    ed.s.viewMode = table;
+    PaintTextPane(ed);
+}
+
+}  // namespace tarpon

@@ -1,0 +1,164 @@
+#include "view/painting.h"
+
+#include <array>
+#include <cstdio>
+
+#include "app/editor.h"
+#include "view/geometry.h"
+#include "view/value_panes.h"
+
+namespace tarpon {
+namespace {
+
+constexpr Rgb kCursorLabel{160, 0, 0};
+constexpr Rgb kOneLetter{63, 50, 218};
+constexpr Rgb kManyLetters{143, 50, 186};
+constexpr Rgb kUnprintable{111, 66, 42};
+
+const std::array<std::array<char, 2>, 256>& hexDigitPairs() {
+    static const auto table = [] {
+        std::array<std::array<char, 2>, 256> t{};
+        const char* digits = "0123456789ABCDEF";
+        for (int i = 0; i < 256; ++i) t[i] = {digits[i >> 4], digits[i & 15]};
+        return t;
+    }();
+    return table;
+}
+
+// Draws in `color` and puts the pane's own colour back afterwards.
+void drawInColor(Pane& pane, double x, double y, std::string_view text, Rgb color) {
+    const Rgb saved = pane.textColor;
+    pane.textColor = color;
+    pane.drawText(x, y, text);
+    pane.textColor = saved;
+}
+
+// The letters a text cell shows, and their colour.
+struct Cell {
+    std::string text;
+    Rgb color;
+};
+
+Cell textCell(const EditorState& s, uint8_t b) {
+    Cell cell;
+    if (!s.viewMode) cell.text.assign(1, static_cast<char>(b));
+    else if (s.charTable[b].empty()) cell.text.assign(1, '\0');
+    else cell.text = s.charTable[b];
+    const bool many = cell.text.size() > 1;
+    for (char& ch : cell.text) {
+        const auto code = static_cast<uint8_t>(ch);
+        if (code < 32 || code > 126) {
+            ch = '.';
+            cell.color = kUnprintable;
+        } else {
+            cell.color = many ? kManyLetters : kOneLetter;
+        }
+    }
+    return cell;
+}
+
+void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& s) {
+    const double p = columnPitch(pane.width());
+    marks[0].width = marks[1].width = p + p / 17;
+    marks[0].left = roundHalfEven(colOf(s.cursorRel) * p + p / 3);
+    marks[1].left = roundHalfEven(colOf(s.selAnchor) * p + p / 3);
+}
+
+}  // namespace
+
+std::string PadNumber(int32_t value, bool hexMode, int width) {
+    char buf[16];
+    if (hexMode) std::snprintf(buf, sizeof buf, "%X", static_cast<uint32_t>(value));
+    else std::snprintf(buf, sizeof buf, "%d", value);
+    std::string text(buf);
+    if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), '0');
+    return text;
+}
+
+void RepaintAll(Editor& ed) {
+    PaintValuePanes(ed);
+    PaintFileSize(ed);
+    PaintColumnHeader(ed);
+    PaintOffsetColumn(ed);
+    PaintOffsetValue(ed);
+    PaintHexPane(ed);
+    PaintTextPane(ed);
+}
+
+void PaintOffsetColumn(Editor& ed) {
+    const EditorState& s = ed.s;
+    Pane& pane = ed.v.picOffset;
+    pane.clear();
+    const double h = pane.height();
+    for (int64_t k = 0; s.pageTop + k < s.fileSize; k += kRowBytes) {
+        const int64_t r = k / kRowBytes;
+        if (h <= static_cast<double>(18 * r + 23)) break;
+        const bool cursorRow = (int64_t{s.cursorRel} & ~int64_t{15}) == k;
+        const std::string text = PadNumber(static_cast<int32_t>(s.pageTop + k), s.offsetMode,
+                                           s.offsetMode ? 8 : 10);
+        drawInColor(pane, s.offsetMode ? 10 : 2, rowTextY(r), text,
+                    cursorRow ? kCursorLabel : pane.textColor);
+    }
+}
+
+void PaintColumnHeader(Editor& ed) {
+    const EditorState& s = ed.s;
+    Pane& pane = ed.v.picHead;
+    pane.clear();
+    const double p = columnPitch(ed.v.picHex.width());
+    for (int c = 0; c < 16; ++c) {
+        const Rgb color = c == colOf(s.cursorRel) ? kCursorLabel : pane.textColor;
+        drawInColor(pane, columnX(c, p) + 87, 10, PadNumber(c, s.offsetMode, 2), color);
+    }
+}
+
+void PaintHexPane(Editor& ed) {
+    const EditorState& s = ed.s;
+    Pane& pane = ed.v.picHex;
+    pane.clear();
+    const double p = columnPitch(pane.width());
+    const double h = ed.v.picOffset.height();
+    const auto& pairs = hexDigitPairs();
+    for (int64_t r = 0; rowFits(r, h); ++r) {
+        for (int c = 0; c < 16; ++c) {
+            const int64_t offset = s.pageTop + 16 * r + c;
+            if (offset >= s.fileSize || offset < 0) return;
+            const auto& pair = pairs[s.fileData[static_cast<size_t>(offset)]];
+            pane.drawText(columnX(c, p), rowTextY(r), std::string_view(pair.data(), 2));
+        }
+    }
+}
+
+void PaintTextPane(Editor& ed) {
+    const EditorState& s = ed.s;
+    Pane& pane = ed.v.PicText;
+    pane.clear();
+    const double p = columnPitch(pane.width());
+    const double h = pane.height();
+    for (int64_t r = 0; rowFits(r, h); ++r) {
+        for (int c = 0; c < 16; ++c) {
+            const int64_t offset = s.pageTop + 16 * r + c;
+            if (offset >= s.fileSize || offset < 0) return;
+            const Cell cell = textCell(s, s.fileData[static_cast<size_t>(offset)]);
+            pane.textColor = cell.color;
+            pane.drawText(columnX(c, p), rowTextY(r), cell.text);
+        }
+    }
+}
+
+void PlaceMarks(Editor& ed) {
+    const EditorState& s = ed.s;
+    MainView& v = ed.v;
+    const double h = v.picOffset.height();
+    if (h < static_cast<double>(18 * rowOf(s.cursorRel) + 23)) return;
+    placePair(v.ShpHex, v.picHex, s);
+    placePair(v.ShpText, v.PicText, s);
+    v.ShpHex[0].top = v.ShpText[0].top = static_cast<double>(18 * rowOf(s.cursorRel) + 2);
+    const int64_t a = (int64_t{s.selAnchor} - s.pageTop) >> 4;
+    const bool onCursor = s.selAnchor == s.cursor();
+    const bool visible = !onCursor && a >= 0 && static_cast<double>(a) <= (h - 5) / 18 - 1;
+    v.ShpHex[1].visible = v.ShpText[1].visible = visible;
+    v.ShpHex[1].top = v.ShpText[1].top = static_cast<double>(18 * a + 2);
+}
+
+}  // namespace tarpon

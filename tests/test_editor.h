@@ -1,0 +1,43 @@
+#pragma once
+// An editor wired to recording services, laid out at the start-up size.
+#include <string>
+#include <vector>
+
+#include "app/editor.h"
+#include "app/layout.h"
+#include "app/startup.h"
+
+namespace tarpon::test {
+
+class FakeServices : public Services {
+public:
+    void messageBox(const std::string& text) override { messages.push_back(text); }
+    void openFileMenu() override { ++fileMenuOpened; }
+    void resizeMainWindow(int width, int height) override {
+        if (editor) Form_Resize(*editor, width, height, false);
+    }
+    void closeMainWindow() override { ++closed; }
+
+    Editor* editor = nullptr;
+    std::vector<std::string> messages;
+    int fileMenuOpened = 0;
+    int closed = 0;
+};
+
+struct TestEditor {
+    explicit TestEditor(const std::string& commandLine = "") {
+        services.editor = &ed;
+        Form_Load(ed, commandLine);
+        Form_Resize(ed, kStartWidth, kStartHeight, false);  // the window's first display
+    }
+    // Replaces the document with `bytes` without touching cursor or page.
+    void setDocument(const std::vector<uint8_t>& bytes) {
+        ed.s.fileData.assign(bytes.begin(), bytes.end());
+        if (bytes.empty()) ed.s.fileData.assign(1, 0);
+        ed.s.fileSize = static_cast<int32_t>(bytes.size());
+    }
+    FakeServices services;
+    Editor ed{services};
+};
+
+}  // namespace tarpon::test
