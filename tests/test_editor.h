@@ -17,11 +17,26 @@ public:
         if (editor) Form_Resize(*editor, width, height, false);
     }
     void closeMainWindow() override { ++closed; }
+    void setMainWindowEnabled(bool enabled) override { mainEnabled = enabled; }
+    void openWindow(WindowKind kind) override { opened.push_back(kind); }
+    std::string runFileDialog(const FileDialogRequest& request) override {
+        dialogs.push_back(request);
+        if (fileDialogAnswers.empty()) return {};
+        std::string answer = fileDialogAnswers.front();
+        fileDialogAnswers.erase(fileDialogAnswers.begin());
+        return answer;
+    }
+    void setClipboardText(const std::string& text) override { clipboard = text; }
 
     Editor* editor = nullptr;
     std::vector<std::string> messages;
     int fileMenuOpened = 0;
     int closed = 0;
+    bool mainEnabled = true;
+    std::vector<WindowKind> opened;
+    std::vector<FileDialogRequest> dialogs;
+    std::vector<std::string> fileDialogAnswers;  // answered in order; empty: cancel
+    std::string clipboard;
 };
 
 struct TestEditor {

@@ -13,6 +13,7 @@
 
 #include "app/file_commands.h"
 #include "app/layout.h"
+#include "app/menu_commands.h"
 #include "app/startup.h"
 #include "edit/rounding.h"
 #include "ui/qt/key_map.h"
@@ -52,6 +53,7 @@ void styleLabel(QLabel* widget, const Label& label) {
 }  // namespace
 
 MainWindow::MainWindow(const std::string& commandLinePath) : services_(*this), editor_(services_) {
+    services_.attach(editor_, [this] { refresh(); });
     setWindowTitle(QString::fromLatin1(editor_.v.title));
     setMinimumSize(kMinWidth, kMinHeight);
     editor_.v.decimalSeparator = QLocale::system().decimalPoint().at(0).toLatin1();
@@ -137,6 +139,8 @@ void MainWindow::buildMenus() {
 void MainWindow::runMenu(int menu, int item) {
     if (!editor_.v.menus[static_cast<size_t>(menu)].items[static_cast<size_t>(item)].enabled) return;
     if (menu == kMenuFile) mnuFile_Click(editor_, item);
+    else if (menu == kMenuOption) mnuOption_Click(editor_, item);
+    else if (menu == kMenuTable) mnuTable_Click(editor_, item);
     refresh();
 }
 

@@ -1,10 +1,27 @@
 #pragma once
 // What the editor's logic asks of the windowing system beyond its panes.
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tarpon {
 
 inline constexpr const char* kAppTitle = "Tarpon's Hex";
+
+// The editor's secondary windows. Each is created when opened and starts from its
+// designed values; all but Copy disable the main window while they are open.
+enum class WindowKind { Jump, Insert, Find, Copy, TableEditor };
+
+// One run of the platform's file chooser.
+struct FileDialogRequest {
+    bool save = false;                                      // save dialog, else open dialog
+    std::string title;
+    std::string startPath;                                  // folder or file to start from
+    std::vector<std::pair<std::string, std::string>> filters;  // (description, pattern) pairs
+    std::string defaultExtension;                           // added to a name typed without one
+    bool fileMustExist = false;
+    bool confirmOverwrite = false;
+};
 
 class Services {
 public:
@@ -16,6 +33,13 @@ public:
     // Set the main window's outer size in pixels.
     virtual void resizeMainWindow(int width, int height) = 0;
     virtual void closeMainWindow() = 0;
+    virtual void setMainWindowEnabled(bool enabled) = 0;
+    // Shows the window without waiting for it to close; raises it if already open.
+    virtual void openWindow(WindowKind kind) = 0;
+    // Waits for the user's choice; empty when cancelled.
+    virtual std::string runFileDialog(const FileDialogRequest& request) = 0;
+    // Plain text, one byte per character (Latin-1).
+    virtual void setClipboardText(const std::string& text) = 0;
 };
 
 }  // namespace tarpon

@@ -1,14 +1,23 @@
 #include "ui/qt/qt_services.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 
 namespace tarpon {
 
+void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
+    editor_ = &editor;
+    refreshMain_ = std::move(refreshMain);
+}
+
 void QtServices::messageBox(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
-                    QMessageBox::Ok, &window_);
+                    QMessageBox::Ok, window_.isVisible() ? &window_ : nullptr);
     box.exec();
 }
 
@@ -20,5 +29,56 @@ void QtServices::openFileMenu() {
 void QtServices::resizeMainWindow(int width, int height) { window_.resize(width, height); }
 
 void QtServices::closeMainWindow() { window_.close(); }
+
+void QtServices::setMainWindowEnabled(bool enabled) { window_.setEnabled(enabled); }
+
+void QtServices::openWindow(WindowKind kind) {
+    QPointer<QWidget>& slot = windows_[static_cast<size_t>(kind)];
+    if (!slot) slot = createWindow(kind);
+    if (!slot) return;
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+}
+
+QWidget* QtServices::createWindow(WindowKind kind) {
+    switch (kind) {
+    case WindowKind::Jump:
+    case WindowKind::Insert:
+    case WindowKind::Find:
+    case WindowKind::Copy:
+    case WindowKind::TableEditor:
+        break;
+    }
+    return nullptr;
+}
+
+std::string QtServices::runFileDialog(const FileDialogRequest& request) {
+    QFileDialog dialog(window_.isVisible() ? &window_ : nullptr, QString::fromLocal8Bit(request.title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    QStringList filters;
+    for (const auto& [description, pattern] : request.filters)
+        filters << QString::fromLocal8Bit(description) + " (" + QString::fromLocal8Bit(pattern).replace(';', ' ') + ")";
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(QString::fromLocal8Bit(request.defaultExtension));
+    const QString start = QString::fromLocal8Bit(request.startPath);
+    if (!start.isEmpty()) {
+        const QFileInfo info(start);
+        if (info.isDir()) dialog.setDirectory(start);
+        else {
+            dialog.setDirectory(info.absolutePath());
+            dialog.selectFile(info.fileName());
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toLocal8Bit().toStdString();
+}
+
+void QtServices::setClipboardText(const std::string& text) {
+    QApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
 
 }  // namespace tarpon

@@ -1,0 +1,23 @@
+#include "app/menu_commands.h"
+
+#include "app/editor.h"
+
+namespace tarpon {
+
+void mnuOption_Click(Editor& ed, int index) {
+    switch (index) {
+    default:
+        (void)ed;
+        break;
+    }
+}
+
+void mnuTable_Click(Editor& ed, int index) {
+    switch (index) {
+    default:
+        (void)ed;
+        break;
+    }
+}
+
+}  // namespace tarpon

@@ -1,0 +1,14 @@
+#pragma once
+// The "&Option" and "&Table" menus.
+
+namespace tarpon {
+
+struct Editor;
+
+enum OptionMenuIndex { kOptionJump = 0, kOptionFind = 2, kOptionFindAgain = 3, kOptionCopy = 4 };
+enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMultiLetters = 4 };
+
+void mnuOption_Click(Editor& ed, int index);
+void mnuTable_Click(Editor& ed, int index);
+
+}  // namespace tarpon
