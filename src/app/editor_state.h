@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/byte_store.h"
+#include "app/dialog_service.h"
 #include "table/char_table.h"
 
 namespace tarpon {
@@ -20,6 +21,7 @@ struct EditorState {
     bool viewMode = false;    // text pane: true table letters, false ASCII
     bool offsetMode = false;  // offsets: true hexadecimal, false decimal
     std::string fileName;
+    clsDialog fileDialog;     // shared by the document and table file commands
     CharTable charTable;
     bool multiLetters = false;
     bool scrollBusy = false;
