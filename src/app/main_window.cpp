@@ -12,6 +12,8 @@
 #include <QScrollBar>
 
 #include "app/file_commands.h"
+#include "edit/hex_input.h"
+#include "edit/text_pane.h"
 #include "app/layout.h"
 #include "app/menu_commands.h"
 #include "app/startup.h"
@@ -144,7 +146,33 @@ void MainWindow::runMenu(int menu, int item) {
     refresh();
 }
 
+void MainWindow::wirePanes() {
+    Editor& ed = editor_;
+    hex_->onFocusIn = [this, &ed] { PicHex_GotFocus(ed); refresh(); };
+    hex_->onKeyDown = [this, &ed](int key, int shift) { PicHex_KeyDown(ed, key, shift); refresh(); };
+    hex_->onKeyPress = [this, &ed](int ch) { PicHex_KeyPress(ed, ch); refresh(); };
+    hex_->onMouseDown = [this, &ed](int b, int shift, double x, double y) {
+        PicHex_MouseDown(ed, b, shift, x, y);
+        refresh();
+    };
+    hex_->onMouseMove = [this, &ed](int b, int shift, double x, double y) {
+        PicHex_MouseMove(ed, b, shift, x, y);
+        refresh();
+    };
+    text_->onFocusIn = [this, &ed] { PicText_GotFocus(ed); refresh(); };
+    text_->onKeyDown = [this, &ed](int key, int shift) { PicText_KeyDown(ed, key, shift); refresh(); };
+    text_->onMouseDown = [this, &ed](int b, int shift, double x, double y) {
+        PicText_MouseDown(ed, b, shift, x, y);
+        refresh();
+    };
+    text_->onMouseMove = [this, &ed](int b, int shift, double x, double y) {
+        PicText_MouseMove(ed, b, shift, x, y);
+        refresh();
+    };
+}
+
 void MainWindow::wireEvents() {
+    wirePanes();
     auto* offsetLabel = static_cast<ClickLabel*>(offsetModeLabel_);
     offsetLabel->onClick = [this] { lblOffSetMode_Click(editor_); refresh(); };
     for (int i = 0; i < 2; ++i)

@@ -44,6 +44,7 @@ private:
     void buildWidgets();
     void buildMenus();
     void wireEvents();
+    void wirePanes();
     void runMenu(int menu, int item);
     void syncGeometry();
     void syncScrollBar();

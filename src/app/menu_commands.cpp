@@ -6,6 +6,9 @@ namespace tarpon {
 
 void mnuOption_Click(Editor& ed, int index) {
     switch (index) {
+    case kOptionJump:
+        ed.services.openWindow(WindowKind::Jump);
+        break;
     default:
         (void)ed;
         break;

@@ -45,7 +45,7 @@ std::array<Menu, 3> designedMenus() {
           {"-", ""},
           {"&Exit", "Ctrl+E", true}}},
         {"&Option",
-         {{"&Jump To", "F1", false},
+         {{"&Jump To", "F1", true},
           {"-", ""},
           {"&Find", "F2", false},
           {"Find &Again", "F3", false},

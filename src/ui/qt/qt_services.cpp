@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "view/jump_dialog.h"
+
 namespace tarpon {
 
 void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
@@ -43,7 +45,7 @@ void QtServices::openWindow(WindowKind kind) {
 
 QWidget* QtServices::createWindow(WindowKind kind) {
     switch (kind) {
-    case WindowKind::Jump:
+    case WindowKind::Jump: return new JumpDialog(*editor_, refreshMain_);
     case WindowKind::Insert:
     case WindowKind::Find:
     case WindowKind::Copy:

@@ -1,0 +1,86 @@
+#include "edit/hex_input.h"
+
+#include <string>
+
+#include "app/editor.h"
+#include "edit/number_reading.h"
+#include "edit/rounding.h"
+#include "view/cursor.h"
+#include "view/painting.h"
+
+namespace tarpon {
+namespace {
+
+// Runs the action of a key of the key map; false for a key outside it.
+bool runKey(Editor& ed, int keyCode) {
+    const int64_t cursor = ed.s.cursor();
+    switch (keyCode) {
+    case kKeyLeft: MoveCursor(ed, cursor - 1); return true;
+    case kKeyRight: MoveCursor(ed, cursor + 1); return true;
+    case kKeyUp: MoveCursor(ed, cursor - 16); return true;
+    case kKeyDown: MoveCursor(ed, cursor + 16); return true;
+    case kKeyPageUp: MoveCursor(ed, cursor - 256); return true;
+    case kKeyPageDown: MoveCursor(ed, cursor + 256); return true;
+    case kKeyHome: MoveCursor(ed, 0); return true;
+    case kKeyEnd: MoveCursor(ed, int64_t{ed.s.fileSize} - 1); return true;
+    case kKeyEscape: ed.services.openFileMenu(); return true;
+    case kKeyInsert: ed.services.openWindow(WindowKind::Insert); return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+void PicHex_GotFocus(Editor& ed) {
+    for (Mark& m : ed.v.ShpHex) m.rop = RasterOp::MaskNotPen;
+    for (Mark& m : ed.v.ShpText) m.rop = RasterOp::NotXorPen;
+    ed.s.nibblePending = false;
+    ed.s.typedLetters.clear();
+}
+
+void PicHex_KeyDown(Editor& ed, int keyCode, int shift) {
+    const bool pending = ed.s.nibblePending;
+    ed.s.nibblePending = false;
+    if (!runKey(ed, keyCode)) ed.s.nibblePending = pending;
+    if ((shift & 1) == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    PlaceMarks(ed);
+}
+
+void PicHex_KeyPress(Editor& ed, int ch) {
+    EditorState& s = ed.s;
+    if (!IsHexDigitChar(ch)) return;
+    const int64_t cursor = s.cursor();
+    if (cursor > int64_t{s.fileSize} - 1) return;
+    const int d = static_cast<int>(ReadNumber(std::string("&h0") + static_cast<char>(ch)));
+    uint8_t& byte = s.fileData[static_cast<size_t>(cursor)];
+    byte = static_cast<uint8_t>((byte & 15) * 16 + d);
+    if (s.nibblePending) {
+        ++s.cursorRel;
+        s.selAnchor = static_cast<int32_t>(s.cursor());
+        s.nibblePending = false;
+        PlaceMarks(ed);
+    } else {
+        s.nibblePending = true;
+    }
+    RepaintAll(ed);
+}
+
+long long paneHitPosition(double paneWidth, double x, double y) {
+    const double cw = paneWidth / 17;
+    const int64_t col = roundToInt64(x / cw - 1);
+    const int64_t row = roundToInt64(y) / 18;  // truncates toward zero
+    return row * 16 + col;
+}
+
+void PicHex_MouseDown(Editor& ed, int /*button*/, int shift, double x, double y) {
+    MoveCursor(ed, ed.s.pageTop + paneHitPosition(ed.v.picHex.width(), x, y));
+    if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    PlaceMarks(ed);
+    ed.s.nibblePending = false;
+}
+
+void PicHex_MouseMove(Editor& ed, int button, int shift, double x, double y) {
+    if (button != 0) PicHex_MouseDown(ed, button, shift | 1, x, y);
+}
+
+}  // namespace tarpon

@@ -1,0 +1,12 @@
+#pragma once
+// Cursor placement and focus in the text pane; its keys go through the hex pane's map.
+namespace tarpon {
+
+struct Editor;
+
+void PicText_GotFocus(Editor& ed);
+void PicText_KeyDown(Editor& ed, int keyCode, int shift);
+void PicText_MouseDown(Editor& ed, int button, int shift, double x, double y);
+void PicText_MouseMove(Editor& ed, int button, int shift, double x, double y);
+
+}  // namespace tarpon

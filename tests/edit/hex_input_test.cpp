@@ -1,0 +1,162 @@
+#include "edit/hex_input.h"
+
+#include <gtest/gtest.h>
+
+#include "edit/text_pane.h"
+#include "test_editor.h"
+#include "view/cursor.h"
+
+namespace tarpon {
+namespace {
+
+using test::TestEditor;
+
+// A key as the window delivers it: key down, then the typed character.
+void type(Editor& ed, char ch, int shift = 0) {
+    PicHex_KeyDown(ed, static_cast<unsigned char>(ch), shift);
+    PicHex_KeyPress(ed, static_cast<unsigned char>(ch));
+}
+
+TEST(HexTyping, DigitsShiftInNibbleByNibble) {
+    TestEditor t;
+    t.setDocument({0xFF, 0x3C, 0x00});
+    type(t.ed, '1');
+    EXPECT_EQ(t.ed.s.fileData[0], 0xF1);
+    EXPECT_EQ(t.ed.s.cursor(), 0);
+    EXPECT_TRUE(t.ed.s.nibblePending);
+    type(t.ed, '2');
+    EXPECT_EQ(t.ed.s.fileData[0], 0x12);
+    EXPECT_EQ(t.ed.s.cursor(), 1);
+    EXPECT_EQ(t.ed.s.selAnchor, 1);
+    type(t.ed, 'a');
+    type(t.ed, 'Z');  // not a hex digit, outside the key map: the pending nibble survives
+    type(t.ed, '7');
+    EXPECT_EQ(t.ed.s.fileData[1], 0xA7);
+    EXPECT_EQ(t.ed.s.cursor(), 2);
+    // A digit, Right, a digit: the arrow ends the byte, so the next byte gets one digit.
+    type(t.ed, '5');
+    PicHex_KeyDown(t.ed, kKeyLeft, 0);
+    PicHex_KeyDown(t.ed, kKeyRight, 0);
+    type(t.ed, '9');
+    EXPECT_EQ(t.ed.s.fileData[2], 0x59);
+    EXPECT_EQ(t.ed.s.cursor(), 2);
+    type(t.ed, '1');  // the last byte: the cursor moves past the end, then digits do nothing
+    EXPECT_EQ(t.ed.s.cursor(), 3);
+    type(t.ed, '4');
+    type(t.ed, '4');
+    EXPECT_EQ(t.ed.s.fileSize, 3);
+    EXPECT_EQ(t.ed.s.fileData[2], 0x91);
+}
+
+TEST(HexTyping, EmptyDocumentAndEnd) {
+    TestEditor t;
+    t.setDocument({});
+    type(t.ed, '7');
+    type(t.ed, '7');
+    EXPECT_EQ(t.ed.s.fileSize, 0);
+    EXPECT_EQ(t.ed.s.cursor(), 0);
+    PicHex_KeyDown(t.ed, kKeyEnd, 0);
+    EXPECT_EQ(t.ed.s.cursor(), 0);
+}
+
+TEST(HexTyping, SecondDigitOnTheLastShownByteDoesNotScroll) {
+    TestEditor t;
+    t.setDocument(std::vector<uint8_t>(4096, 0));
+    const int32_t lastShown = 18 * 16 - 1;
+    MoveCursor(t.ed, 16 * 16);  // row 16 of 18 does not scroll
+    t.ed.s.cursorRel = lastShown;
+    type(t.ed, '4');
+    type(t.ed, '2');
+    EXPECT_EQ(t.ed.s.fileData[static_cast<size_t>(lastShown)], 0x42);
+    EXPECT_EQ(t.ed.s.pageTop, 0);
+    EXPECT_EQ(t.ed.s.cursorRel, lastShown + 1);
+    PicHex_KeyDown(t.ed, kKeyDown, 0);
+    EXPECT_EQ(t.ed.s.cursor(), lastShown + 17);
+    EXPECT_GT(t.ed.s.pageTop, 0);
+}
+
+TEST(HexKeys, AnchorRulesAndKeyMap) {
+    TestEditor t;
+    t.setDocument(std::vector<uint8_t>(4096, 0));
+    MoveCursor(t.ed, 5);
+    t.ed.s.selAnchor = 5;
+    PicHex_KeyDown(t.ed, kKeyDown, kShift);
+    EXPECT_EQ(t.ed.s.cursor(), 21);
+    EXPECT_EQ(t.ed.s.selAnchor, 5);
+    EXPECT_TRUE(t.ed.v.ShpHex[1].visible);
+    PicHex_KeyDown(t.ed, kKeyRight, kCtrl);  // only Shift keeps the anchor for keys
+    EXPECT_EQ(t.ed.s.selAnchor, 22);
+    PicHex_KeyDown(t.ed, kKeyPageDown, 0);
+    EXPECT_EQ(t.ed.s.cursor(), 278);
+    PicHex_KeyDown(t.ed, kKeyPageUp, 0);
+    PicHex_KeyDown(t.ed, kKeyUp, 0);
+    EXPECT_EQ(t.ed.s.cursor(), 6);
+    PicHex_KeyDown(t.ed, kKeyEnd, 0);
+    EXPECT_EQ(t.ed.s.cursor(), 4095);
+    PicHex_KeyDown(t.ed, kKeyHome, 0);
+    EXPECT_EQ(t.ed.s.cursor(), 0);
+    PicHex_KeyDown(t.ed, kKeyEscape, 0);
+    EXPECT_EQ(t.services.fileMenuOpened, 1);
+    PicText_KeyDown(t.ed, kKeyEscape, 0);
+    EXPECT_EQ(t.services.fileMenuOpened, 2);
+    PicHex_KeyDown(t.ed, kKeyInsert, 0);
+    ASSERT_EQ(t.services.opened.size(), 1u);
+    EXPECT_EQ(t.services.opened[0], WindowKind::Insert);
+}
+
+TEST(HexMouse, ClicksDragsAndModifiers) {
+    TestEditor t;
+    t.setDocument(std::vector<uint8_t>(4096, 0));
+    const double cw = t.ed.v.picHex.width() / 17;
+    t.ed.s.pageTop = 32;
+    t.ed.s.cursorRel = 0;
+    t.ed.s.nibblePending = true;
+    PicHex_MouseDown(t.ed, 1, 0, 0.5 * cw - 0.01, 2 * 18 + 1);
+    EXPECT_EQ(t.ed.s.cursor(), 63);  // the last byte of the row above
+    EXPECT_EQ(t.ed.s.selAnchor, 63);
+    EXPECT_FALSE(t.ed.s.nibblePending);
+    PicHex_MouseDown(t.ed, 1, kCtrl, 3.2 * cw, 18 * 3);  // any modifier keeps the anchor
+    EXPECT_EQ(t.ed.s.selAnchor, 63);
+    EXPECT_EQ(t.ed.s.cursor(), 32 + 48 + 2);
+    PicHex_MouseMove(t.ed, 0, 0, 10 * cw, 5);  // no button: nothing
+    EXPECT_EQ(t.ed.s.cursor(), 82);
+    PicHex_MouseMove(t.ed, 1, 0, 2 * cw, 5);  // a drag keeps the anchor
+    EXPECT_EQ(t.ed.s.cursor(), 33);
+    EXPECT_EQ(t.ed.s.selAnchor, 63);
+}
+
+TEST(TextMouse, ClickPlacesTheCursorWithoutScrolling) {
+    TestEditor t;
+    t.setDocument(std::vector<uint8_t>(4096, 0));
+    t.ed.s.pageTop = 0x200;
+    t.ed.s.cursorRel = 0x100;
+    t.ed.s.typedLetters = "t";
+    const double cw = t.ed.v.PicText.width() / 17;
+    PicText_MouseDown(t.ed, 1, 0, 2 * cw, 0);  // row 0: a hex-pane click would scroll up here
+    EXPECT_EQ(t.ed.s.pageTop, 0x200);
+    EXPECT_EQ(t.ed.s.cursor(), 0x201);
+    EXPECT_EQ(t.ed.s.selAnchor, 0x201);
+    EXPECT_EQ(t.ed.s.typedLetters, "t");
+    PicText_MouseMove(t.ed, 1, 0, 5 * cw, 18);
+    EXPECT_EQ(t.ed.s.cursor(), 0x214);
+    EXPECT_EQ(t.ed.s.selAnchor, 0x201);
+}
+
+TEST(Focus, SwapsRasterOpsAndClearsPendingInput) {
+    TestEditor t;
+    t.ed.s.nibblePending = true;
+    t.ed.s.typedLetters = "ab";
+    PicText_GotFocus(t.ed);
+    EXPECT_EQ(t.ed.v.ShpText[0].rop, RasterOp::MaskNotPen);
+    EXPECT_EQ(t.ed.v.ShpHex[1].rop, RasterOp::NotXorPen);
+    EXPECT_TRUE(t.ed.s.nibblePending);
+    EXPECT_EQ(t.ed.s.typedLetters, "ab");
+    PicHex_GotFocus(t.ed);
+    EXPECT_EQ(t.ed.v.ShpHex[0].rop, RasterOp::MaskNotPen);
+    EXPECT_EQ(t.ed.v.ShpText[1].rop, RasterOp::NotXorPen);
+    EXPECT_FALSE(t.ed.s.nibblePending);
+    EXPECT_TRUE(t.ed.s.typedLetters.empty());
+}
+
+}  // namespace
+}  // namespace tarpon
