@@ -1,0 +1,38 @@
+#pragma once
+// An editor for benchmarks: services that do nothing, a document of `size` bytes.
+#include <random>
+
+#include "app/editor.h"
+#include "app/layout.h"
+#include "app/startup.h"
+
+namespace tarpon::bench {
+
+class NullServices : public Services {
+public:
+    void messageBox(const std::string&) override {}
+    void openFileMenu() override {}
+    void resizeMainWindow(int, int) override {}
+    void closeMainWindow() override {}
+    void setMainWindowEnabled(bool) override {}
+    void openWindow(WindowKind) override {}
+    std::string runFileDialog(const FileDialogRequest&) override { return {}; }
+    void setClipboardText(const std::string&) override {}
+};
+
+struct BenchEditor {
+    explicit BenchEditor(int32_t size) {
+        Form_Load(ed, "");
+        Form_Resize(ed, kStartWidth, kStartHeight, false);
+        std::mt19937 rng(42);
+        ed.s.fileData.resize(static_cast<size_t>(size));
+        for (auto& b : ed.s.fileData) b = static_cast<uint8_t>(rng());
+        ed.s.fileSize = size;
+    }
+    NullServices services;
+    Editor ed{services};
+};
+
+inline constexpr int32_t kLargest = 9437183;
+
+}  // namespace tarpon::bench

@@ -1,0 +1,45 @@
+// One keystroke's logic on a 9 MiB document: the move, the marks and a full
+// repaint of every pane into its retained drawing.
+#include <benchmark/benchmark.h>
+
+#include "bench_editor.h"
+#include "edit/hex_input.h"
+#include "view/painting.h"
+
+namespace tarpon::bench {
+namespace {
+
+void BM_PageDownKey(benchmark::State& state) {
+    BenchEditor b(kLargest);
+    for (auto _ : state) {
+        PicHex_KeyDown(b.ed, b.ed.s.cursor() > kLargest - 512 ? kKeyHome : kKeyPageDown, 0);
+        benchmark::DoNotOptimize(b.ed.v.picHex.runs().data());
+    }
+}
+BENCHMARK(BM_PageDownKey);
+
+void BM_ArrowKey(benchmark::State& state) {
+    BenchEditor b(kLargest);
+    int step = 0;
+    for (auto _ : state) PicHex_KeyDown(b.ed, (step++ & 1) ? kKeyLeft : kKeyRight, 0);
+}
+BENCHMARK(BM_ArrowKey);
+
+void BM_HexDigit(benchmark::State& state) {
+    BenchEditor b(kLargest);
+    for (auto _ : state) {
+        if (b.ed.s.cursor() >= 200) b.ed.s.cursorRel = 0;
+        PicHex_KeyDown(b.ed, 'A', 0);
+        PicHex_KeyPress(b.ed, 'A');
+    }
+}
+BENCHMARK(BM_HexDigit);
+
+void BM_RepaintAllOnly(benchmark::State& state) {
+    BenchEditor b(kLargest);
+    for (auto _ : state) RepaintAll(b.ed);
+}
+BENCHMARK(BM_RepaintAllOnly);
+
+}  // namespace
+}  // namespace tarpon::bench

@@ -1,0 +1,79 @@
+// Real key and mouse events sent to the main window and its jump window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTest>
+
+#include "app/main_window.h"
+#include "ui/qt/pane_widget.h"
+
+namespace tarpon {
+namespace {
+
+QWidget* findTopLevel(const QString& title) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == title) return w;
+    return nullptr;
+}
+
+TEST(Navigation, KeysAndClicksMoveTheCursorAndMarks) {
+    MainWindow window("");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    Editor& ed = window.editor();
+    PaneWidget* hex = window.hexPane();
+    QTest::keyClick(hex, Qt::Key_Down);
+    QTest::keyClick(hex, Qt::Key_Right);
+    EXPECT_EQ(ed.s.cursor(), 17);
+    QTest::keyClick(hex, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(ed.s.cursor(), 33);
+    EXPECT_EQ(ed.s.selAnchor, 17);
+    EXPECT_TRUE(ed.v.ShpHex[1].visible);
+    EXPECT_EQ(ed.v.ShpHex[0].top, 18 * 2 + 2);
+    QTest::keyClicks(hex, "4");
+    QTest::keyClicks(hex, "1");
+    EXPECT_EQ(ed.s.fileData[33], 0x41);
+    EXPECT_EQ(ed.s.cursor(), 34);
+    EXPECT_EQ(ed.v.PicText.runs()[33].text, "A");
+
+    // A click in the text pane moves the focus there and swaps the marks' looks.
+    const double cw = ed.v.PicText.width() / 17;
+    QTest::mouseClick(window.textPane(), Qt::LeftButton, Qt::NoModifier, QPoint(int(5 * cw) + 1, 18 * 3 + 4));
+    EXPECT_TRUE(window.textPane()->hasFocus());
+    EXPECT_EQ(ed.s.cursor(), 16 * 3 + 4);
+    EXPECT_EQ(ed.v.ShpText[0].rop, RasterOp::MaskNotPen);
+    EXPECT_EQ(ed.v.ShpHex[0].rop, RasterOp::NotXorPen);
+    const QImage text = window.textPane()->grab().toImage();
+    EXPECT_EQ(text.pixelColor(int(ed.v.ShpText[0].left) + 1, int(ed.v.ShpText[0].top) + 1), QColor(255, 255, 63));
+    QTest::keyClick(window.textPane(), Qt::Key_PageDown);
+    EXPECT_EQ(ed.s.cursor(), 16 * 3 + 4 + 256);
+
+    QTest::keyClick(window.hexPane(), Qt::Key_Escape);
+    ASSERT_NE(window.menuBar()->activeAction(), nullptr);
+    EXPECT_EQ(window.menuBar()->activeAction()->text(), "&File");
+}
+
+TEST(Navigation, JumpWindowDisablesTheMainWindowAndStaysOpen) {
+    MainWindow window("");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClick(window.hexPane(), Qt::Key_F1);
+    QWidget* jump = findTopLevel("Jump To");
+    ASSERT_NE(jump, nullptr);
+    EXPECT_FALSE(window.isEnabled());
+    auto* box = jump->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    QTest::keyClicks(box, "1F");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(window.editor().s.cursor(), 31);
+    EXPECT_TRUE(jump->isVisible());
+    QTest::keyClick(box, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(findTopLevel("Jump To"), nullptr);
+    EXPECT_TRUE(window.isEnabled());
+}
+
+}  // namespace
+}  // namespace tarpon
