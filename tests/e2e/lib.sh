@@ -1,0 +1,75 @@
+# Helpers for end-to-end tests: the real tarpon-hex under Xvfb, driven by xdotool.
+# Every wait is bounded; a test fails with a message instead of hanging.
+set -euo pipefail
+
+BIN=${BIN:?path to tarpon-hex}
+WORK=$(mktemp -d)
+APP_PID=""
+MAIN_TITLE="Tarpon's Hex By Amber-Heron"
+export QT_SCALE_FACTOR=1 QT_QPA_PLATFORM=xcb
+
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; [ -n "${SHOT:-}" ] && import -window root "$SHOT" 2>/dev/null; exit 1; }
+
+# wait_for DESCRIPTION SECONDS COMMAND...: retries COMMAND until it succeeds.
+wait_for() {
+  local what=$1 seconds=$2; shift 2
+  local deadline=$((SECONDS + seconds))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $deadline ] || fail "timed out waiting for $what"
+    sleep 0.1
+  done
+}
+
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+has_window() { [ -n "$(window_named "$1")" ]; }
+
+start_app() {
+  "$BIN" "$@" &
+  APP_PID=$!
+  wait_for "the main window" 20 has_window "$MAIN_TITLE"
+  MAIN=$(window_named "$MAIN_TITLE")
+  xdotool windowfocus --sync "$MAIN"
+}
+
+focus() { xdotool windowfocus --sync "$1"; }
+key() { xdotool key --delay 30 "$@"; }
+typetext() { xdotool type --delay 30 "$1"; }
+
+# The window's top-left corner on the screen.
+window_origin() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$X $Y"
+}
+
+# The colour at screen pixel (x, y) as "r,g,b".
+pixel() {
+  import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+    sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
+# The y of the editor's client area in screen pixels: the first row below the
+# menu bar that shows the header strip's colour.
+client_top() {
+  read -r ox oy < <(window_origin "$MAIN")
+  local y
+  for y in $(seq "$oy" $((oy + 60))); do
+    [ "$(pixel $((ox + 300)) "$y")" = "141,143,171" ] && { echo "$y"; return; }
+  done
+  fail "header strip not found"
+}
+
+# Clicks at (x, y) of the editor's client area.
+click_client() {
+  read -r ox _ < <(window_origin "$MAIN")
+  local top; top=$(client_top)
+  xdotool mousemove $((ox + $1)) $((top + $2)) click 1
+}
+
+hex_of() { od -An -v -tx1 "$1" | tr -d ' \n'; }
+file_is() { [ "$(hex_of "$1")" = "$2" ]; }
