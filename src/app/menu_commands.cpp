@@ -6,6 +6,9 @@ namespace tarpon {
 
 void mnuOption_Click(Editor& ed, int index) {
     switch (index) {
+    case kOptionCopy:
+        ed.services.openWindow(WindowKind::Copy);
+        break;
     default:
         (void)ed;
         break;

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "copy/copy_dialog.h"
+
 namespace tarpon {
 
 void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
@@ -43,10 +45,11 @@ void QtServices::openWindow(WindowKind kind) {
 
 QWidget* QtServices::createWindow(WindowKind kind) {
     switch (kind) {
+    case WindowKind::Copy:
+        return new CopyDialog(*editor_, &window_);
     case WindowKind::Jump:
     case WindowKind::Insert:
     case WindowKind::Find:
-    case WindowKind::Copy:
     case WindowKind::TableEditor:
         break;
     }
