@@ -120,16 +120,40 @@ std::optional<CopyRange> clipCopyRange(int64_t from, int64_t to, int64_t size) {
     return from <= to ? CopyRange{lo, hi} : CopyRange{hi, lo};
 }
 
+namespace {
+
+// The text of each byte value with its wrapping, built once per copy so that the
+// loop over the range is one copy per byte.
+std::array<std::string, 256> wrappedItems(CopyType type, std::string_view before, std::string_view after,
+                                          const CharTable& table) {
+    std::array<std::string, 256> items;
+    for (int b = 0; b < 256; ++b) {
+        std::string& item = items[static_cast<size_t>(b)];
+        const std::string_view middle = itemOf(static_cast<uint8_t>(b), type, table, latin1Chars());
+        item.reserve(before.size() + middle.size() + after.size());
+        item.append(before).append(middle).append(after);
+    }
+    return items;
+}
+
+// How often each byte value occurs in bytes[lo..hi].
+std::array<uint64_t, 256> histogram(std::span<const uint8_t> bytes, int64_t lo, int64_t hi) {
+    std::array<uint64_t, 256> counts{};
+    for (int64_t i = lo; i <= hi; ++i) ++counts[bytes[static_cast<size_t>(i)]];
+    return counts;
+}
+
+}  // namespace
+
 uint64_t copyTextLength(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
                         std::string_view before, std::string_view after, const CharTable& table) {
     const auto range = clipCopyRange(from, to, static_cast<int64_t>(bytes.size()));
     if (!range) return 0;
     const int64_t lo = std::min(range->from, range->to), hi = std::max(range->from, range->to);
-    const auto count = static_cast<uint64_t>(hi - lo + 1);
-    uint64_t total = count * (before.size() + after.size());
-    if (type == CopyType::Ascii) return total + count;
-    for (int64_t i = lo; i <= hi; ++i)
-        total += itemOf(bytes[static_cast<size_t>(i)], type, table, latin1Chars()).size();
+    const std::array<uint64_t, 256> counts = histogram(bytes, lo, hi);
+    uint64_t total = static_cast<uint64_t>(hi - lo + 1) * (before.size() + after.size());
+    for (int b = 0; b < 256; ++b)
+        total += counts[static_cast<size_t>(b)] * itemOf(static_cast<uint8_t>(b), type, table, latin1Chars()).size();
     return total;
 }
 
@@ -137,18 +161,14 @@ std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to,
                        std::string_view before, std::string_view after, const CharTable& table) {
     const auto range = clipCopyRange(from, to, static_cast<int64_t>(bytes.size()));
     if (!range) return {};
+    const std::array<std::string, 256> items = wrappedItems(type, before, after, table);
     std::string text(copyTextLength(bytes, from, to, type, before, after, table), '\0');
     char* out = text.data();
-    const auto put = [&out](std::string_view part) {
-        if (part.empty()) return;
-        std::memcpy(out, part.data(), part.size());
-        out += part.size();
-    };
     const int64_t step = range->from <= range->to ? 1 : -1;
     for (int64_t i = range->from;; i += step) {
-        put(before);
-        put(itemOf(bytes[static_cast<size_t>(i)], type, table, latin1Chars()));
-        put(after);
+        const std::string& item = items[bytes[static_cast<size_t>(i)]];
+        std::memcpy(out, item.data(), item.size());
+        out += item.size();
         if (i == range->to) break;
     }
     return text;
