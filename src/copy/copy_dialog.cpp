@@ -45,11 +45,11 @@ void CopyDialog::buildWidgets() {
         txtOffset_[k]->setMaxLength(8);  // pasted text is held to what typing allows
     }
     auto* frame1 = new QGroupBox(this);
-    frame1->setGeometry(176, 8, 81, 60);
+    frame1->setGeometry(176, 16, 81, 56);
     const char* radixes[] = {"Hex Offset", "Dec Offset", "Oct Offset"};
     for (int i = 0; i < 3; ++i) {
         OptOffset_[static_cast<size_t>(i)] = new QRadioButton(radixes[i], frame1);
-        OptOffset_[static_cast<size_t>(i)]->setGeometry(4, 8 + 16 * i, 76, 16);
+        OptOffset_[static_cast<size_t>(i)]->setGeometry(4, 4 + 16 * i, 76, 16);
     }
     auto* before = new QLabel("Before each Value:", this);
     before->setGeometry(8, 80, 100, 17);
