@@ -44,15 +44,7 @@ const ByteNumbers& byteNumbers() {
     return numbers;
 }
 
-std::string_view itemOf(uint8_t b, CopyType type, const CharTable& table, const char* latin1) {
-    switch (type) {
-    case CopyType::Value: return {byteNumbers().text[b], byteNumbers().length[b]};
-    case CopyType::Ascii: return {latin1 + b, 1};
-    case CopyType::Table: return table[b];
-    }
-    return {};
-}
-
+// Each byte value as the one character with the same code.
 const char* latin1Chars() {
     static const auto chars = [] {
         std::array<char, 256> c{};
@@ -62,11 +54,21 @@ const char* latin1Chars() {
     return chars.data();
 }
 
+std::string_view itemOf(uint8_t b, CopyType type, const CharTable& table) {
+    switch (type) {
+    case CopyType::Value: return {byteNumbers().text[b], byteNumbers().length[b]};
+    case CopyType::Ascii: return {latin1Chars() + b, 1};
+    case CopyType::Table: return table[b];
+    }
+    return {};
+}
+
 }  // namespace
 
 CopyForm copyFormOpening(const EditorState& s) {
-    const int64_t cursor = s.cursor();
-    const int64_t from = std::min<int64_t>(cursor, s.selAnchor), to = std::max<int64_t>(cursor, s.selAnchor);
+    // An anchor left below 0 by a paging step stands for offset 0.
+    const int64_t cursor = s.cursor(), anchor = std::max(s.selAnchor, 0);
+    const int64_t from = std::min(cursor, anchor), to = std::max(cursor, anchor);
     CopyForm form;
     form.offsetRadix = s.offsetMode ? OffsetRadix::Hex : OffsetRadix::Dec;
     form.type = s.offsetMode ? CopyType::Value : CopyType::Ascii;
@@ -129,7 +131,7 @@ std::array<std::string, 256> wrappedItems(CopyType type, std::string_view before
     std::array<std::string, 256> items;
     for (int b = 0; b < 256; ++b) {
         std::string& item = items[static_cast<size_t>(b)];
-        const std::string_view middle = itemOf(static_cast<uint8_t>(b), type, table, latin1Chars());
+        const std::string_view middle = itemOf(static_cast<uint8_t>(b), type, table);
         item.reserve(before.size() + middle.size() + after.size());
         item.append(before).append(middle).append(after);
     }
@@ -153,7 +155,7 @@ uint64_t copyTextLength(std::span<const uint8_t> bytes, int64_t from, int64_t to
     const std::array<uint64_t, 256> counts = histogram(bytes, lo, hi);
     uint64_t total = static_cast<uint64_t>(hi - lo + 1) * (before.size() + after.size());
     for (int b = 0; b < 256; ++b)
-        total += counts[static_cast<size_t>(b)] * itemOf(static_cast<uint8_t>(b), type, table, latin1Chars()).size();
+        total += counts[static_cast<size_t>(b)] * itemOf(static_cast<uint8_t>(b), type, table).size();
     return total;
 }
 

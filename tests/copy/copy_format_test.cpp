@@ -100,6 +100,8 @@ TEST(CopyDialogDecisions, OpeningValuesFollowTheSelectionAndOffsetMode) {
     EXPECT_EQ(f.txtOffset, (std::array<std::string, 2>{"4101", "6911"}));
     EXPECT_EQ(f.offsetRadix, OffsetRadix::Dec);
     EXPECT_EQ(f.type, CopyType::Ascii);
+    t.ed.s.selAnchor = -251;  // Page Up near the start leaves the anchor below 0
+    EXPECT_EQ(copyFormOpening(t.ed.s).txtOffset[0], "0");
     EXPECT_EQ(UpdateCopyExample(CopyType::Value, "$", ", "), "Ex   $19, $19, $19, ");
     EXPECT_EQ(UpdateCopyExample(CopyType::Table, "'", ""), "Ex   'Y'Y'Y");
 }
