@@ -18,6 +18,7 @@
 #include "app/menu_commands.h"
 #include "app/startup.h"
 #include "edit/rounding.h"
+#include "edit/value_input.h"
 #include "ui/qt/key_map.h"
 #include "ui/qt/pane_widget.h"
 #include "view/cursor.h"
@@ -63,13 +64,17 @@ MainWindow::MainWindow(const std::string& commandLinePath) : services_(*this), e
     buildWidgets();
     buildMenus();
     wireEvents();
+    wireValuePanes();
     Form_Load(editor_, commandLinePath);
     Form_Resize(editor_, width(), height(), false);
     refresh();
     hex_->setFocus();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The panes outlive the editor while the window is torn down; focus changes then must not reach it.
+    for (auto& [widget, pane] : panes_) widget->onFocusIn = widget->onFocusOut = nullptr;
+}
 
 PaneWidget* MainWindow::addPane(const Pane& pane, const std::array<Mark, 2>* marks) {
     auto* widget = new PaneWidget(pane, marks, central_);
@@ -192,6 +197,43 @@ void MainWindow::wireEvents() {
         else editor_.v.VScroll.setValue(value);
         refresh();
     });
+}
+
+PaneWidget* MainWindow::widgetOf(const Pane& pane) const {
+    for (const auto& [widget, p] : panes_)
+        if (p == &pane) return widget;
+    return nullptr;
+}
+
+// The decimal, octal and offset panes take the focus by click or Tab, after the hex
+// and text panes; the binary pane takes clicks without the focus.
+void MainWindow::wireValuePanes() {
+    MainView& v = editor_.v;
+    PaneWidget* dec = widgetOf(v.picDec);
+    PaneWidget* oct = widgetOf(v.picOct);
+    PaneWidget* offset = widgetOf(v.picOffsetval);
+    for (PaneWidget* w : {dec, oct, offset}) w->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(text_, dec);
+    setTabOrder(dec, oct);
+    setTabOrder(oct, offset);
+    const auto run = [this](auto handler) {
+        return [this, handler](auto... args) {
+            handler(editor_, args...);
+            refresh();
+        };
+    };
+    widgetOf(v.picBinary)->onMouseDown = run(picBinary_MouseDown);
+    dec->onKeyDown = run(picDec_KeyDown);
+    dec->onKeyPress = run(picDec_KeyPress);
+    dec->onFocusIn = run(picDec_GotFocus);
+    dec->onFocusOut = run(picDec_LostFocus);
+    oct->onKeyDown = run(picOct_KeyDown);
+    oct->onKeyPress = run(picOct_KeyPress);
+    oct->onFocusIn = run(picOct_GotFocus);
+    oct->onFocusOut = run(picOct_LostFocus);
+    offset->onKeyPress = run(picOffsetval_KeyPress);
+    offset->onFocusIn = run(picOffsetval_GotFocus);
+    offset->onFocusOut = run(picOffsetval_LostFocus);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -28,6 +28,7 @@ public:
     Editor& editor() { return editor_; }
     PaneWidget* hexPane() const { return hex_; }
     PaneWidget* textPane() const { return text_; }
+    PaneWidget* paneWidget(const Pane& pane) const { return widgetOf(pane); }
     QLabel* offsetModeLabel() const { return offsetModeLabel_; }
     std::array<QLabel*, 2> viewModeLabels() const { return viewModeLabels_; }
 
@@ -45,6 +46,8 @@ private:
     void buildMenus();
     void wireEvents();
     void wirePanes();
+    void wireValuePanes();
+    PaneWidget* widgetOf(const Pane& pane) const;
     void runMenu(int menu, int item);
     void syncGeometry();
     void syncScrollBar();

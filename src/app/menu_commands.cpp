@@ -9,6 +9,9 @@ void mnuOption_Click(Editor& ed, int index) {
     case kOptionJump:
         ed.services.openWindow(WindowKind::Jump);
         break;
+    case kOptionCopy:
+        ed.services.openWindow(WindowKind::Copy);
+        break;
     default:
         (void)ed;
         break;

@@ -49,7 +49,7 @@ std::array<Menu, 3> designedMenus() {
           {"-", ""},
           {"&Find", "F2", false},
           {"Find &Again", "F3", false},
-          {"Copy...", "F4", false}}},
+          {"Copy...", "F4", true}}},
         {"&Table",
          {{"&Create Table...", "F12", false},
           {"-", ""},

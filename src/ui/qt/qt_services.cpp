@@ -9,6 +9,7 @@
 #include <QMessageBox>
 
 #include "view/jump_dialog.h"
+#include "copy/copy_dialog.h"
 
 namespace tarpon {
 
@@ -46,9 +47,10 @@ void QtServices::openWindow(WindowKind kind) {
 QWidget* QtServices::createWindow(WindowKind kind) {
     switch (kind) {
     case WindowKind::Jump: return new JumpDialog(*editor_, refreshMain_);
+    case WindowKind::Copy:
+        return new CopyDialog(*editor_, &window_);
     case WindowKind::Insert:
     case WindowKind::Find:
-    case WindowKind::Copy:
     case WindowKind::TableEditor:
         break;
     }

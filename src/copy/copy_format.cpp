@@ -1,0 +1,199 @@
+#include "copy/copy_format.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "app/editor.h"
+#include "edit/number_reading.h"
+#include "edit/rounding.h"
+
+namespace tarpon {
+namespace {
+
+std::string offsetText(int64_t value, bool hex) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, hex ? "%llX" : "%lld", static_cast<long long>(value));
+    return buf;
+}
+
+bool isRadixDigit(int ch, OffsetRadix radix) {
+    switch (radix) {
+    case OffsetRadix::Hex: return IsHexDigitChar(ch);
+    case OffsetRadix::Dec: return ch >= '0' && ch <= '9';
+    case OffsetRadix::Oct: return ch >= '0' && ch <= '7';
+    }
+    return false;
+}
+
+// The decimal texts "0" to "255", so that formatting a byte is one lookup.
+struct ByteNumbers {
+    ByteNumbers() {
+        for (int b = 0; b < 256; ++b) {
+            const int n = std::snprintf(text[b], sizeof text[b], "%d", b);
+            length[b] = static_cast<uint8_t>(n);
+        }
+    }
+    char text[256][4];
+    uint8_t length[256];
+};
+
+const ByteNumbers& byteNumbers() {
+    static const ByteNumbers numbers;
+    return numbers;
+}
+
+// Each byte value as the one character with the same code.
+const char* latin1Chars() {
+    static const auto chars = [] {
+        std::array<char, 256> c{};
+        for (int b = 0; b < 256; ++b) c[static_cast<size_t>(b)] = static_cast<char>(b);
+        return c;
+    }();
+    return chars.data();
+}
+
+std::string_view itemOf(uint8_t b, CopyType type, const CharTable& table) {
+    switch (type) {
+    case CopyType::Value: return {byteNumbers().text[b], byteNumbers().length[b]};
+    case CopyType::Ascii: return {latin1Chars() + b, 1};
+    case CopyType::Table: return table[b];
+    }
+    return {};
+}
+
+}  // namespace
+
+CopyForm copyFormOpening(const EditorState& s) {
+    // An anchor left below 0 by a paging step stands for offset 0.
+    const int64_t cursor = s.cursor(), anchor = std::max(s.selAnchor, 0);
+    const int64_t from = std::min(cursor, anchor), to = std::max(cursor, anchor);
+    CopyForm form;
+    form.offsetRadix = s.offsetMode ? OffsetRadix::Hex : OffsetRadix::Dec;
+    form.type = s.offsetMode ? CopyType::Value : CopyType::Ascii;
+    form.txtOffset = {offsetText(from, s.offsetMode), offsetText(to, s.offsetMode)};
+    return form;
+}
+
+std::string UpdateCopyExample(CopyType type, std::string_view before, std::string_view after) {
+    const std::string_view sample = type == CopyType::Value ? "19" : "Y";
+    std::string text = "Ex   ";
+    for (int i = 0; i < 3; ++i) {
+        text += before;
+        text += sample;
+        text += after;
+    }
+    return text;
+}
+
+int txtOffset_KeyPress(std::string_view field, OffsetRadix radix, int ch) {
+    if (ch == 8) return 8;
+    if (field.size() == 8) return 0;
+    if (!isRadixDigit(ch, radix)) return 0;
+    if (radix == OffsetRadix::Hex && ch >= 'a' && ch <= 'f') return ch - 'a' + 'A';
+    return ch;
+}
+
+std::string keepRadixDigits(std::string_view text, OffsetRadix radix) {
+    std::string kept;
+    for (const char c : text)
+        if (isRadixDigit(static_cast<unsigned char>(c), radix)) kept.push_back(c);
+    return kept;
+}
+
+void OptOffset_Click(CopyForm& form, int index) {
+    if (index < 0 || index > 2) return;
+    form.offsetRadix = static_cast<OffsetRadix>(index);
+    for (std::string& field : form.txtOffset) field = keepRadixDigits(field, form.offsetRadix);
+}
+
+void Label_DblClick(CopyForm& form) { std::swap(form.txtOffset[0], form.txtOffset[1]); }
+
+int64_t readCopyOffset(std::string_view text, OffsetRadix radix) {
+    const char* prefix = radix == OffsetRadix::Hex ? "&h" : radix == OffsetRadix::Oct ? "&o" : "";
+    return roundToInt64(ReadNumber(std::string(prefix) + std::string(text)));
+}
+
+std::optional<CopyRange> clipCopyRange(int64_t from, int64_t to, int64_t size) {
+    const int64_t lo = std::max<int64_t>(std::min(from, to), 0);
+    const int64_t hi = std::min<int64_t>(std::max(from, to), size - 1);
+    if (lo > hi) return std::nullopt;
+    return from <= to ? CopyRange{lo, hi} : CopyRange{hi, lo};
+}
+
+namespace {
+
+// The text of each byte value with its wrapping, built once per copy so that the
+// loop over the range is one copy per byte.
+std::array<std::string, 256> wrappedItems(CopyType type, std::string_view before, std::string_view after,
+                                          const CharTable& table) {
+    std::array<std::string, 256> items;
+    for (int b = 0; b < 256; ++b) {
+        std::string& item = items[static_cast<size_t>(b)];
+        const std::string_view middle = itemOf(static_cast<uint8_t>(b), type, table);
+        item.reserve(before.size() + middle.size() + after.size());
+        item.append(before).append(middle).append(after);
+    }
+    return items;
+}
+
+// How often each byte value occurs in bytes[lo..hi].
+std::array<uint64_t, 256> histogram(std::span<const uint8_t> bytes, int64_t lo, int64_t hi) {
+    std::array<uint64_t, 256> counts{};
+    for (int64_t i = lo; i <= hi; ++i) ++counts[bytes[static_cast<size_t>(i)]];
+    return counts;
+}
+
+}  // namespace
+
+uint64_t copyTextLength(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
+                        std::string_view before, std::string_view after, const CharTable& table) {
+    const auto range = clipCopyRange(from, to, static_cast<int64_t>(bytes.size()));
+    if (!range) return 0;
+    const int64_t lo = std::min(range->from, range->to), hi = std::max(range->from, range->to);
+    const std::array<uint64_t, 256> counts = histogram(bytes, lo, hi);
+    uint64_t total = static_cast<uint64_t>(hi - lo + 1) * (before.size() + after.size());
+    for (int b = 0; b < 256; ++b)
+        total += counts[static_cast<size_t>(b)] * itemOf(static_cast<uint8_t>(b), type, table).size();
+    return total;
+}
+
+std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
+                       std::string_view before, std::string_view after, const CharTable& table) {
+    const auto range = clipCopyRange(from, to, static_cast<int64_t>(bytes.size()));
+    if (!range) return {};
+    const std::array<std::string, 256> items = wrappedItems(type, before, after, table);
+    std::string text(copyTextLength(bytes, from, to, type, before, after, table), '\0');
+    char* out = text.data();
+    const int64_t step = range->from <= range->to ? 1 : -1;
+    for (int64_t i = range->from;; i += step) {
+        const std::string& item = items[bytes[static_cast<size_t>(i)]];
+        std::memcpy(out, item.data(), item.size());
+        out += item.size();
+        if (i == range->to) break;
+    }
+    return text;
+}
+
+bool cmdCopy_Click(Editor& ed, const CopyForm& form) {
+    if (form.txtOffset[0].empty() || form.txtOffset[1].empty()) {
+        ed.services.messageBox("Fill in Start & End offset");
+        return false;
+    }
+    const int64_t from = readCopyOffset(form.txtOffset[0], form.offsetRadix);
+    const int64_t to = readCopyOffset(form.txtOffset[1], form.offsetRadix);
+    const std::span<const uint8_t> doc(ed.s.fileData.data(), static_cast<size_t>(std::max(ed.s.fileSize, 0)));
+    if (!clipCopyRange(from, to, static_cast<int64_t>(doc.size()))) {
+        ed.services.messageBox("The range lies outside the file");
+        return false;
+    }
+    if (copyTextLength(doc, from, to, form.type, form.txtBefore, form.txtAfter, ed.s.charTable) > kMaxCopyText) {
+        ed.services.messageBox("The text to copy is too large");
+        return false;
+    }
+    ed.services.setClipboardText(formatCopy(doc, from, to, form.type, form.txtBefore, form.txtAfter, ed.s.charTable));
+    return true;
+}
+
+}  // namespace tarpon

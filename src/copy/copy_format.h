@@ -1,0 +1,74 @@
+#pragma once
+// Turning a range of document bytes into text for the clipboard, and the copy
+// dialog's decisions: its opening values, preview, key filter and radix switch.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "table/char_table.h"
+
+namespace tarpon {
+
+struct Editor;
+struct EditorState;
+
+// How each byte is written: decimal number, its Latin-1 character, or its table letters.
+enum class CopyType { Value = 0, Ascii = 1, Table = 2 };
+// The radix the From and To fields are typed in.
+enum class OffsetRadix { Hex = 0, Dec = 1, Oct = 2 };
+
+// What the copy dialog's fields hold.
+struct CopyForm {
+    std::array<std::string, 2> txtOffset;  // 0: From, 1: To
+    OffsetRadix offsetRadix = OffsetRadix::Hex;
+    CopyType type = CopyType::Value;
+    std::string txtBefore, txtAfter;
+};
+
+// The fields at opening: the selection's ends, in the main window's offset radix.
+CopyForm copyFormOpening(const EditorState& s);
+
+// "Ex   " and three samples wrapped in the before- and after-texts.
+std::string UpdateCopyExample(CopyType type, std::string_view before, std::string_view after);
+
+// The character an offset field receives for a typed one (lower-case hex letters
+// become upper-case), or 0 when it is refused. Backspace (8) always passes.
+int txtOffset_KeyPress(std::string_view field, OffsetRadix radix, int ch);
+
+// `text` with only the digits of `radix` kept, unconverted.
+std::string keepRadixDigits(std::string_view text, OffsetRadix radix);
+void OptOffset_Click(CopyForm& form, int index);
+
+// Either offset label: From and To change places.
+void Label_DblClick(CopyForm& form);
+
+// The field's text read as a number in the form's radix, rounded and clamped to int64.
+int64_t readCopyOffset(std::string_view text, OffsetRadix radix);
+
+// From and To limited to the document [0, size); nothing when no part of the range lies in it.
+// The direction (From > To: downwards) is kept.
+struct CopyRange {
+    int64_t from = 0, to = 0;
+};
+std::optional<CopyRange> clipCopyRange(int64_t from, int64_t to, int64_t size);
+
+// Exact length of the text formatCopy builds for the clipped range.
+uint64_t copyTextLength(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
+                        std::string_view before, std::string_view after, const CharTable& table);
+
+// before + item + after for every byte from `from` to `to` inclusive, downwards when
+// from > to. Ends outside `bytes` are clipped to it; nothing outside it is read.
+std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
+                       std::string_view before, std::string_view after, const CharTable& table);
+
+// Longest text the copy puts on the clipboard.
+inline constexpr uint64_t kMaxCopyText = uint64_t{256} * 1024 * 1024;
+
+// Checks the fields, builds the text and puts it on the clipboard. True when it did,
+// so the dialog closes; false after a message, with the dialog kept open.
+bool cmdCopy_Click(Editor& ed, const CopyForm& form);
+
+}  // namespace tarpon
