@@ -115,7 +115,7 @@ void Form_Resize(Editor& ed, TableEditor& t, double outerWidth) {
     SetTblCur(t);
 }
 
-void Form_Unload(Editor& ed) { ed.services.setMainWindowEnabled(true); }
+void Form_Unload(Editor& ed, TableEditor& /*t*/) { ed.services.setMainWindowEnabled(true); }
 
 void PicHex_KeyDown(TableEditor& t, int keyCode, int shift) {
     int64_t cursor = t.tblCursor;

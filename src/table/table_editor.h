@@ -41,7 +41,7 @@ void SetTblCur(TableEditor& t);
 void Form_Load(Editor& ed, TableEditor& t);
 // outerWidth: the window's width including its frame.
 void Form_Resize(Editor& ed, TableEditor& t, double outerWidth);
-void Form_Unload(Editor& ed);
+void Form_Unload(Editor& ed, TableEditor& t);
 
 void PicHex_KeyDown(TableEditor& t, int keyCode, int shift);
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k);
