@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "table/table_editor_window.h"
+
 namespace tarpon {
 
 void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
@@ -47,8 +49,9 @@ QWidget* QtServices::createWindow(WindowKind kind) {
     case WindowKind::Insert:
     case WindowKind::Find:
     case WindowKind::Copy:
-    case WindowKind::TableEditor:
         break;
+    case WindowKind::TableEditor:
+        return new TableEditorWindow(*editor_, refreshMain_, &window_);
     }
     return nullptr;
 }
