@@ -17,6 +17,7 @@
 #include "app/layout.h"
 #include "app/menu_commands.h"
 #include "app/startup.h"
+#include "edit/text_input.h"
 #include "edit/rounding.h"
 #include "edit/value_input.h"
 #include "ui/qt/key_map.h"
@@ -191,6 +192,7 @@ void MainWindow::wireEvents() {
             cmdOff_MouseDown(editor_, i, buttons, shiftStateOf(QGuiApplication::keyboardModifiers()));
             refresh();
         });
+    text_->onKeyPress = [this](int ch) { PicText_KeyPress(editor_, ch); refresh(); };
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
         if (syncingScroll_) return;
         if (scroll_->isSliderDown()) editor_.v.VScroll.scrollTo(value);

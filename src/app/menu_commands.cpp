@@ -1,6 +1,7 @@
 #include "app/menu_commands.h"
 
 #include "app/editor.h"
+#include "table/table_commands.h"
 
 namespace tarpon {
 
@@ -20,8 +21,20 @@ void mnuOption_Click(Editor& ed, int index) {
 
 void mnuTable_Click(Editor& ed, int index) {
     switch (index) {
+    case kTableCreate:
+        ed.services.openWindow(WindowKind::TableEditor);
+        break;
+    case kTableSave:
+        SaveTable(ed);
+        break;
+    case kTableLoad:
+        LoadTable(ed);
+        break;
+    case kTableMultiLetters:
+        ed.s.multiLetters = !ed.s.multiLetters;
+        ed.v.menus[kMenuTable].items[kTableMultiLetters].checked = ed.s.multiLetters;
+        break;
     default:
-        (void)ed;
         break;
     }
 }

@@ -51,11 +51,11 @@ std::array<Menu, 3> designedMenus() {
           {"Find &Again", "F3", false},
           {"Copy...", "F4", true}}},
         {"&Table",
-         {{"&Create Table...", "F12", false},
+         {{"&Create Table...", "F12", true},
           {"-", ""},
-          {"&Save Table...", "", false},
-          {"&Load Table...", "", false},
-          {"&Multi Letters", "Ctrl+D", false, true, false}}},
+          {"&Save Table...", "", true},
+          {"&Load Table...", "", true},
+          {"&Multi Letters", "Ctrl+D", true, true, false}}},
     }};
 }
 

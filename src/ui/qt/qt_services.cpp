@@ -10,6 +10,7 @@
 
 #include "view/jump_dialog.h"
 #include "copy/copy_dialog.h"
+#include "table/table_editor_window.h"
 
 namespace tarpon {
 
@@ -51,8 +52,9 @@ QWidget* QtServices::createWindow(WindowKind kind) {
         return new CopyDialog(*editor_, &window_);
     case WindowKind::Insert:
     case WindowKind::Find:
-    case WindowKind::TableEditor:
         break;
+    case WindowKind::TableEditor:
+        return new TableEditorWindow(*editor_, refreshMain_, &window_);
     }
     return nullptr;
 }

@@ -1,0 +1,173 @@
+#include "table/table_editor.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/editor.h"
+#include "edit/rounding.h"
+#include "view/painting.h"
+
+namespace tarpon {
+namespace {
+
+constexpr Rgb kLabelBack{141, 143, 171};
+constexpr Rgb kGridText{0, 0, 192};
+const FontSpec kCourier{"Courier", 13, false};
+const FontSpec kWindowDefault{"Arial", 11, false};
+
+constexpr char kCaption[] = "Edit Table";
+constexpr char kDualCaption[] = " - Dual Letters";
+
+enum KeyCode { kKeyEsc = 27, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeyCtrl = 17 };
+constexpr int kCtrlBit = 2;
+
+// Narrower grids than this would make the cell width vanish.
+constexpr double kMinGridWidth = 17;
+
+double cellWidth(const TableEditor& t) { return t.PicHex.width() / 17.0; }
+
+int clampEntry(int64_t index) { return static_cast<int>(std::clamp<int64_t>(index, 0, 255)); }
+
+// What a grid cell shows: the letters, "." when there are none, and "." for each
+// letter outside the printable ASCII range.
+std::string cellText(const std::string& entry) {
+    if (entry.empty()) return ".";
+    std::string text = entry;
+    for (char& ch : text) {
+        const auto code = static_cast<uint8_t>(ch);
+        if (code < 32 || code > 126) ch = '.';
+    }
+    return text;
+}
+
+void setCaption(TableEditor& t) { t.caption = t.dualLetters ? std::string(kCaption) + kDualCaption : kCaption; }
+
+void tableChanged(Editor& ed, TableEditor& t) {
+    PaintTextPane(ed);
+    frmTable::paintTableHex(t, ed.s.charTable);
+}
+
+}  // namespace
+
+TableEditor::TableEditor()
+    : caption(kCaption),
+      PicTop({0, 0, 289, 25}, kLabelBack, kWindowDefault, kSystemWindowText),
+      PicOffset({0, 24, 25, 297}, kLabelBack, kCourier, kSystemWindowText),
+      PicHex({24, 24, 265, 297}, kWhite, kCourier, kGridText),
+      Line1{23, 0, 24},
+      cmd{Button{{8, 328, 81, 17}, "A-Z"}, Button{{104, 328, 81, 17}, "a-z"}, Button{{200, 328, 81, 17}, "0-9"}} {
+    ShpTbl[0].height = 20;
+    ShpTbl[0].rop = RasterOp::MaskNotPen;
+    ShpTbl[0].fill = kGridText;
+    ShpTbl[1].visible = false;
+}
+
+namespace frmTable {
+
+void clearRepeats(CharTable& table, const std::string& szRepeats) {
+    for (std::string& entry : table)
+        if (entry == szRepeats) entry.clear();
+}
+
+void paintTableHead(TableEditor& t, bool offsetMode) {
+    t.PicTop.clear();
+    const double cw = cellWidth(t);
+    for (int c = 0; c < 16; ++c)
+        t.PicTop.drawText(roundHalfEven(c * cw + cw / 2) + 25, 5, PadNumber(c, offsetMode, 1));
+}
+
+void paintTableSide(TableEditor& t, bool offsetMode) {
+    t.PicOffset.clear();
+    for (int r = 0; r < 16; ++r) t.PicOffset.drawText(7, 18 * r + 5, PadNumber(r, offsetMode, 1));
+}
+
+void paintTableHex(TableEditor& t, const CharTable& table) {
+    t.PicHex.clear();
+    const double cw = cellWidth(t);
+    for (int r = 0; r < 16; ++r)
+        for (int c = 0; c < 16; ++c)
+            t.PicHex.drawText(roundHalfEven(c * cw + cw / 2), 18 * r + 5,
+                              cellText(table[static_cast<size_t>(16 * r + c)]));
+}
+
+void SetTblCur(TableEditor& t) {
+    const double cw = cellWidth(t);
+    Mark& box = t.ShpTbl[0];
+    box.width = cw + cw / 17 + 1;
+    box.left = (t.tblCursor % 16) * cw + cw / 4;
+    box.top = (t.tblCursor / 16) * 18 + 2;
+    box.height = 20;
+}
+
+void Form_Load(Editor& ed, TableEditor& t) {
+    SetTblCur(t);
+    paintTableHead(t, ed.s.offsetMode);
+    paintTableSide(t, ed.s.offsetMode);
+    paintTableHex(t, ed.s.charTable);
+    ed.services.setMainWindowEnabled(false);
+}
+
+void Form_Resize(Editor& ed, TableEditor& t, double outerWidth) {
+    t.PicHex.geom.width = std::max(kMinGridWidth, outerWidth - t.PicOffset.width() - 10);
+    t.PicTop.geom.width = std::max(1.0, outerWidth - 11);
+    paintTableHead(t, ed.s.offsetMode);
+    paintTableHex(t, ed.s.charTable);
+    SetTblCur(t);
+}
+
+void Form_Unload(Editor& ed, TableEditor& /*t*/) { ed.services.setMainWindowEnabled(true); }
+
+void PicHex_KeyDown(TableEditor& t, int keyCode, int shift) {
+    int64_t cursor = t.tblCursor;
+    switch (keyCode) {
+    case kKeyUp: cursor -= 16; break;
+    case kKeyDown: cursor += 16; break;
+    case kKeyLeft: cursor -= 1; break;
+    case kKeyRight: cursor += 1; break;
+    default: break;
+    }
+    t.tblCursor = clampEntry(cursor);
+    SetTblCur(t);
+    if ((shift & kCtrlBit) != 0 || keyCode == kKeyCtrl) t.dualLetters = !t.dualLetters;
+    setCaption(t);
+}
+
+void PicHex_KeyPress(Editor& ed, TableEditor& t, int k) {
+    if (k < 0 || k > 255) return;
+    std::string& entry = ed.s.charTable[static_cast<size_t>(t.tblCursor)];
+    if (k == kKeyEsc) {
+        entry.clear();
+    } else {
+        const char ch = static_cast<char>(static_cast<uint8_t>(k));
+        const std::string text = t.dualLetters ? entry + ch : std::string(1, ch);
+        clearRepeats(ed.s.charTable, text);
+        entry = text;
+    }
+    tableChanged(ed, t);
+}
+
+void PicHex_MouseDown(TableEditor& t, double x, double y) {
+    const double cw = cellWidth(t);
+    const int64_t column = roundToInt64((x - cw / 2) / cw);
+    const int64_t row = roundToInt64(y) / 18;
+    t.tblCursor = clampEntry(std::clamp<int64_t>(row, -1000, 1000) * 16 + std::clamp<int64_t>(column, -1000, 1000));
+    SetTblCur(t);
+}
+
+void cmd_Click(Editor& ed, TableEditor& t, int index) {
+    static constexpr struct {
+        char first;
+        int count;
+    } kRuns[] = {{'A', 26}, {'a', 26}, {'0', 10}};
+    if (index < 0 || index > 2) return;
+    const auto& run = kRuns[index];
+    for (int j = 0; j < run.count && t.tblCursor + j <= 255; ++j) {
+        const std::string letter(1, static_cast<char>(run.first + j));
+        clearRepeats(ed.s.charTable, letter);
+        ed.s.charTable[static_cast<size_t>(t.tblCursor + j)] = letter;
+    }
+    tableChanged(ed, t);
+}
+
+}  // namespace frmTable
+}  // namespace tarpon

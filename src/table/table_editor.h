@@ -1,0 +1,52 @@
+#pragma once
+// The table editor: the 256 entries of the character table as a 16 x 16 grid,
+// with a selected cell, typing into it, and the A-Z / a-z / 0-9 fills. Everything
+// the window shows is plain data here; the Qt window only renders it.
+#include <array>
+#include <string>
+
+#include "table/char_table.h"
+#include "ui/main_view.h"
+
+namespace tarpon {
+
+struct Editor;
+
+struct TableEditor {
+    TableEditor();
+
+    std::string caption;
+    int tblCursor = 0;         // the selected entry, 0..255
+    bool dualLetters = false;  // typed characters are appended instead of replacing
+    Pane PicTop, PicOffset, PicHex;
+    std::array<Mark, 2> ShpTbl;  // 0: the selected cell; 1 is never shown
+    VLine Line1;
+    std::array<Button, 3> cmd;  // "A-Z", "a-z", "0-9"
+};
+
+// The window's designed client size.
+inline constexpr int kTableEditorWidth = 294;
+inline constexpr int kTableEditorHeight = 348;
+
+namespace frmTable {
+
+// Empties every entry whose letters are exactly `szRepeats`.
+void clearRepeats(CharTable& table, const std::string& szRepeats);
+
+void paintTableHead(TableEditor& t, bool offsetMode);
+void paintTableSide(TableEditor& t, bool offsetMode);
+void paintTableHex(TableEditor& t, const CharTable& table);
+void SetTblCur(TableEditor& t);
+
+void Form_Load(Editor& ed, TableEditor& t);
+// outerWidth: the window's width including its frame.
+void Form_Resize(Editor& ed, TableEditor& t, double outerWidth);
+void Form_Unload(Editor& ed, TableEditor& t);
+
+void PicHex_KeyDown(TableEditor& t, int keyCode, int shift);
+void PicHex_KeyPress(Editor& ed, TableEditor& t, int k);
+void PicHex_MouseDown(TableEditor& t, double x, double y);
+void cmd_Click(Editor& ed, TableEditor& t, int index);
+
+}  // namespace frmTable
+}  // namespace tarpon
