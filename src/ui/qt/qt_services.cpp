@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "search/find_dialog.h"
+
 namespace tarpon {
 
 void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
@@ -43,9 +45,9 @@ void QtServices::openWindow(WindowKind kind) {
 
 QWidget* QtServices::createWindow(WindowKind kind) {
     switch (kind) {
+    case WindowKind::Find: return editor_ ? new FindDialog(*editor_, refreshMain_) : nullptr;
     case WindowKind::Jump:
     case WindowKind::Insert:
-    case WindowKind::Find:
     case WindowKind::Copy:
     case WindowKind::TableEditor:
         break;
