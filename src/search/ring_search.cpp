@@ -37,17 +37,20 @@ bool confirmRelative(const void* context, const uint8_t* at) {
     return true;
 }
 
-// Byte counts of the whole document when small, else of 64 blocks spread over it.
+constexpr int64_t kSampleBlock = 256, kSampleBlocks = 64;
+
+// Where the sampled blocks begin: the whole document when small, else 64 blocks spread over it.
+int64_t sampleBlockStart(int64_t size, int64_t b) { return (size - kSampleBlock) * b / (kSampleBlocks - 1); }
+
 Histogram sampleHistogram(const uint8_t* data, int64_t size) {
-    constexpr int64_t kBlock = 256, kBlocks = 64;
     Histogram h{};
-    if (size <= kBlock * kBlocks) {
+    if (size <= kSampleBlock * kSampleBlocks) {
         for (int64_t i = 0; i < size; ++i) ++h[data[i]];
         return h;
     }
-    for (int64_t b = 0; b < kBlocks; ++b) {
-        const uint8_t* block = data + (size - kBlock) * b / (kBlocks - 1);
-        for (int64_t i = 0; i < kBlock; ++i) ++h[block[i]];
+    for (int64_t b = 0; b < kSampleBlocks; ++b) {
+        const uint8_t* block = data + sampleBlockStart(size, b);
+        for (int64_t i = 0; i < kSampleBlock; ++i) ++h[block[i]];
     }
     return h;
 }
@@ -60,43 +63,32 @@ struct Plan {
     uint8_t value1 = 0, value2 = 0;
 };
 
-// The two positions with the lowest scores; the second equals the first when alone.
-std::pair<int64_t, int64_t> twoLowest(const std::vector<int64_t>& positions, const std::vector<uint64_t>& scores) {
-    size_t a = 0;
-    for (size_t i = 1; i < positions.size(); ++i)
-        if (scores[i] < scores[a]) a = i;
-    size_t b = a;
-    for (size_t i = 0; i < positions.size(); ++i)
-        if (i != a && (b == a || scores[i] < scores[b])) b = i;
-    return {positions[a], positions[b]};
+// A pattern position the filter could test, the value it tests for and how
+// often that test passes on the sampled bytes.
+struct FilterPos {
+    int64_t pos;
+    uint8_t value;
+    uint64_t score;
+};
+
+bool passes(const RingQuery& q, int64_t s, const FilterPos& f) {
+    if (!q.relative) return q.data[s + f.pos] == f.value;
+    return static_cast<uint8_t>(q.data[s + f.pos] - q.data[s]) == f.value;
 }
 
-Plan planPlain(const RingQuery& q, const Histogram* h) {
-    std::vector<int64_t> positions;
-    std::vector<uint64_t> scores;
+std::vector<FilterPos> plainPositions(const RingQuery& q, const Histogram& h) {
+    std::vector<FilterPos> out;
     for (int64_t k = 0; k < q.length; ++k)
-        if (q.pattern[k] != q.wildcard) {
-            positions.push_back(k);
-            scores.push_back(h ? (*h)[q.pattern[k]] : 0);
-        }
-    Plan plan;
-    if (positions.empty()) return plan;
-    const auto [p1, p2] = twoLowest(positions, scores);
-    plan.kind = positions.size() == 1 ? Plan::OneByte : Plan::Filtered;
-    plan.pos1 = p1;
-    plan.pos2 = p2;
-    plan.value1 = q.pattern[p1];
-    plan.value2 = q.pattern[p2];
-    return plan;
+        if (q.pattern[k] != q.wildcard) out.push_back({k, q.pattern[k], h[q.pattern[k]]});
+    return out;
 }
 
-// Relative filter: data[s+j] - data[s] must equal pattern[j] - pattern[0] modulo 256.
-// A difference is rare when few byte pairs of the document have it.
-Plan planRelative(const RingQuery& q, const Histogram& h) {
+// Relative: data[s+k] - data[s] must equal pattern[k] - pattern[0] modulo 256.
+// A difference is common when many byte pairs of the sample have it.
+std::vector<FilterPos> relativePositions(const RingQuery& q, const Histogram& h) {
     std::array<uint64_t, 256> pairCount;
     pairCount.fill(UINT64_MAX);
-    std::vector<int64_t> positions;
-    std::vector<uint64_t> scores;
+    std::vector<FilterPos> out;
     for (int64_t k = 1; k < q.length; ++k) {
         if (q.pattern[k] == q.wildcard) continue;
         const uint8_t delta = static_cast<uint8_t>(q.pattern[k] - q.pattern[0]);
@@ -105,28 +97,65 @@ Plan planRelative(const RingQuery& q, const Histogram& h) {
             for (int x = 0; x < 256; ++x) sum += h[static_cast<size_t>(x)] * h[static_cast<uint8_t>(x + delta)];
             pairCount[delta] = sum;
         }
-        positions.push_back(k);
-        scores.push_back(pairCount[delta]);
+        out.push_back({k, delta, pairCount[delta]});
     }
+    return out;
+}
+
+// Sampled starts (within the document, not round the end) where `first` passes; at most 1024.
+std::vector<int64_t> startsPassing(const RingQuery& q, const FilterPos& first) {
+    std::vector<int64_t> out;
+    const bool small = q.size <= kSampleBlock * kSampleBlocks;
+    const int64_t blocks = small ? 1 : kSampleBlocks;
+    for (int64_t b = 0; b < blocks && out.size() < 1024; ++b) {
+        const int64_t from = small ? 0 : sampleBlockStart(q.size, b);
+        const int64_t to = std::min(small ? q.size : from + kSampleBlock, q.size - q.length + 1);
+        for (int64_t s = from; s < to && out.size() < 1024; ++s)
+            if (passes(q, s, first)) out.push_back(s);
+    }
+    return out;
+}
+
+// The rarest position first; then the one that most often fails where the first
+// passes, so that bytes that come together (CR LF) are not both chosen.
+std::pair<FilterPos, FilterPos> choosePair(const RingQuery& q, std::vector<FilterPos> positions) {
+    std::stable_sort(positions.begin(), positions.end(),
+                     [](const FilterPos& a, const FilterPos& b) { return a.score < b.score; });
+    const FilterPos first = positions[0];
+    if (positions.size() == 1) return {first, first};
+    if (positions.size() > 33) positions.resize(33);
+    const std::vector<int64_t> starts = startsPassing(q, first);
+    size_t best = 1;
+    size_t bestCount = SIZE_MAX;
+    for (size_t i = 1; i < positions.size() && !starts.empty(); ++i) {
+        size_t count = 0;
+        for (int64_t s : starts) count += passes(q, s, positions[i]);
+        if (count < bestCount) {
+            best = i;
+            bestCount = count;
+        }
+    }
+    return {first, positions[best]};
+}
+
+Plan makePlan(const RingQuery& q) {
     Plan plan;
+    if (q.length == 1 && !q.relative) {
+        if (q.pattern[0] != q.wildcard) plan = {Plan::OneByte, 0, 0, q.pattern[0], q.pattern[0]};
+        return plan;
+    }
+    const Histogram h = sampleHistogram(q.data, q.size);
+    const std::vector<FilterPos> positions = q.relative ? relativePositions(q, h) : plainPositions(q, h);
     if (positions.empty()) return plan;
-    const auto [p1, p2] = twoLowest(positions, scores);
-    plan.kind = Plan::Filtered;
-    plan.pos1 = p1;
-    plan.pos2 = p2;
-    plan.value1 = static_cast<uint8_t>(q.pattern[p1] - q.pattern[0]);
-    plan.value2 = static_cast<uint8_t>(q.pattern[p2] - q.pattern[0]);
-    return plan;
+    if (positions.size() == 1 && !q.relative) return {Plan::OneByte, positions[0].pos, 0, positions[0].value, 0};
+    const auto [a, b] = choosePair(q, positions);
+    return {Plan::Filtered, a.pos, b.pos, a.value, b.value};
 }
 
 class RingSearcher {
 public:
     RingSearcher(const RingQuery& q, SearchIsa isa)
-        : q_(q), isa_(isa), matcher_{q.pattern, q.length, q.wildcard, hasWildcard(q)} {
-        const bool needCounts = q.length > 1;
-        const Histogram h = needCounts ? sampleHistogram(q.data, q.size) : Histogram{};
-        plan_ = q.relative ? planRelative(q, h) : planPlain(q, needCounts ? &h : nullptr);
-    }
+        : q_(q), isa_(isa), matcher_{q.pattern, q.length, q.wildcard, hasWildcard(q)}, plan_(makePlan(q)) {}
 
     int64_t run() {
         const int64_t n = q_.size;

@@ -37,29 +37,50 @@ TARPON_AVX2 uint64_t blockMask(__m256i lo, __m256i hi) {
            (static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(hi))) << 32);
 }
 
+// Candidates of the 64 starts from `at`, as one bit each.
+TARPON_AVX2 inline uint64_t candidates(const Filter& f, int64_t at, __m256i v1, __m256i v2) {
+    const uint8_t* p1 = f.data + f.pos1 + at;
+    const uint8_t* p2 = f.data + f.pos2 + at;
+    if (!f.relative) return blockMask(plainHits(p1, p2, v1, v2), plainHits(p1 + 32, p2 + 32, v1, v2));
+    const uint8_t* d = f.data + at;
+    return blockMask(relativeHits(d, p1, p2, v1, v2), relativeHits(d + 32, p1 + 32, p2 + 32, v1, v2));
+}
+
+template <bool kRelative>
+TARPON_AVX2 inline __m256i hits(const Filter& f, int64_t at, __m256i v1, __m256i v2) {
+    const uint8_t* p1 = f.data + f.pos1 + at;
+    const uint8_t* p2 = f.data + f.pos2 + at;
+    if constexpr (kRelative) return relativeHits(f.data + at, p1, p2, v1, v2);
+    else return plainHits(p1, p2, v1, v2);
+}
+
+// 128 starts a round; the masks are only formed where some start passed.
+template <bool kRelative>
+TARPON_AVX2 int64_t scanLoop(const Filter& f, int64_t& i, __m256i v1, __m256i v2) {
+    for (; i + 128 <= f.count; i += 128) {
+        const __m256i a = hits<kRelative>(f, i, v1, v2), b = hits<kRelative>(f, i + 32, v1, v2);
+        const __m256i c = hits<kRelative>(f, i + 64, v1, v2), d = hits<kRelative>(f, i + 96, v1, v2);
+        const __m256i any = _mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, d));
+        if (_mm256_testz_si256(any, any)) continue;
+        for (int64_t half = 0; half < 128; half += 64) {
+            const int64_t hit = confirmEach(f, i + half, candidates(f, i + half, v1, v2));
+            if (hit >= 0) return hit;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 TARPON_AVX2 int64_t scanAvx2(const Filter& f) {
     const __m256i v1 = _mm256_set1_epi8(static_cast<char>(f.value1));
     const __m256i v2 = _mm256_set1_epi8(static_cast<char>(f.value2));
-    const uint8_t* d = f.data;
-    const uint8_t* p1 = f.data + f.pos1;
-    const uint8_t* p2 = f.data + f.pos2;
     int64_t i = 0;
+    const int64_t hit = f.relative ? scanLoop<true>(f, i, v1, v2) : scanLoop<false>(f, i, v1, v2);
+    if (hit >= 0) return hit;
     for (; i + 64 <= f.count; i += 64) {
-        __m256i lo, hi;
-        if (!f.relative) {
-            lo = plainHits(p1 + i, p2 + i, v1, v2);
-            hi = plainHits(p1 + i + 32, p2 + i + 32, v1, v2);
-        } else {
-            lo = relativeHits(d + i, p1 + i, p2 + i, v1, v2);
-            hi = relativeHits(d + i + 32, p1 + i + 32, p2 + i + 32, v1, v2);
-        }
-        const uint64_t mask = blockMask(lo, hi);
-        if (mask != 0) {
-            const int64_t hit = confirmEach(f, i, mask);
-            if (hit >= 0) return hit;
-        }
+        const int64_t found = confirmEach(f, i, candidates(f, i, v1, v2));
+        if (found >= 0) return found;
     }
     return scanGeneric(f, i);
 }
