@@ -43,10 +43,26 @@ TEST(FindDialog, OpensFreshAndDisablesTheMainWindowUntilClosed) {
     EXPECT_TRUE(w.dialog->Opt[2]->isChecked());
     EXPECT_FALSE(w.dialog->Check1->isChecked());
     EXPECT_TRUE(w.dialog->isEnabled());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.dialog));
+    EXPECT_TRUE(w.dialog->txtVal->hasFocus());
     EXPECT_FALSE(w.window.isEnabled());
+    w.dialog->Opt[0]->setChecked(true);
+    w.dialog->Check1->setChecked(true);
+    w.dialog->txtVal->setText("AB");
     QTest::keyClick(w.dialog->txtVal, Qt::Key_Escape);
     EXPECT_FALSE(w.dialog->isVisible());
     EXPECT_TRUE(w.window.isEnabled());
+
+    // Opened again, it starts from its designed values.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    mnuOption_Click(w.window.editor(), kOptionFind);
+    auto* again = static_cast<FindDialog*>(
+        dynamic_cast<QtServices&>(w.window.editor().services).openedWindow(WindowKind::Find));
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->Opt[2]->isChecked());
+    EXPECT_FALSE(again->Check1->isChecked());
+    EXPECT_TRUE(again->txtVal->text().isEmpty());
+    again->close();
 }
 
 TEST(FindDialog, EnterSearchesFromTheCursorAndFindAgainWorksAfterClosing) {
