@@ -2,6 +2,7 @@
 // The state every window of the editor reads and writes.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/byte_store.h"
 #include "app/dialog_service.h"
@@ -28,6 +29,9 @@ struct EditorState {
     bool nibblePending = false;
     std::string typedLetters;
     int pendingByte = 256;    // 256: none
+    std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
+    int16_t searchWildcard = -1;         // 0..255, or -1 for none
+    bool searchRelative = false;
 
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
 };

@@ -2,6 +2,7 @@
 
 #include "app/editor.h"
 #include "table/table_commands.h"
+#include "search/find.h"
 
 namespace tarpon {
 
@@ -13,6 +14,8 @@ void mnuOption_Click(Editor& ed, int index) {
     case kOptionCopy:
         ed.services.openWindow(WindowKind::Copy);
         break;
+    case kOptionFind: ed.services.openWindow(WindowKind::Find); break;
+    case kOptionFindAgain: FindAgain(ed); break;
     default:
         (void)ed;
         break;

@@ -11,6 +11,7 @@
 #include "view/jump_dialog.h"
 #include "copy/copy_dialog.h"
 #include "table/table_editor_window.h"
+#include "search/find_dialog.h"
 
 namespace tarpon {
 
@@ -48,13 +49,10 @@ void QtServices::openWindow(WindowKind kind) {
 QWidget* QtServices::createWindow(WindowKind kind) {
     switch (kind) {
     case WindowKind::Jump: return new JumpDialog(*editor_, refreshMain_);
-    case WindowKind::Copy:
-        return new CopyDialog(*editor_, &window_);
-    case WindowKind::Insert:
-    case WindowKind::Find:
-        break;
-    case WindowKind::TableEditor:
-        return new TableEditorWindow(*editor_, refreshMain_, &window_);
+    case WindowKind::Find: return new FindDialog(*editor_, refreshMain_);
+    case WindowKind::Copy: return new CopyDialog(*editor_, &window_);
+    case WindowKind::TableEditor: return new TableEditorWindow(*editor_, refreshMain_, &window_);
+    case WindowKind::Insert: break;
     }
     return nullptr;
 }

@@ -1,0 +1,57 @@
+#include "search/find.h"
+
+#include <algorithm>
+
+#include "app/editor.h"
+#include "search/ring_search.h"
+#include "view/cursor.h"
+#include "view/painting.h"
+
+namespace tarpon {
+namespace {
+
+void search(Editor& ed, int32_t n, int32_t w, bool relative) {
+    EditorState& s = ed.s;
+    s.searchRelative = relative;
+    RingQuery q;
+    q.data = s.fileData.data();
+    q.size = std::clamp<int64_t>(s.fileSize, 0, static_cast<int64_t>(s.fileData.size()));
+    q.pattern = s.searchPattern.data();
+    q.length = std::clamp<int64_t>(n, 0, static_cast<int64_t>(s.searchPattern.size()));
+    q.wildcard = w;
+    q.cursor = std::max<int64_t>(s.cursor(), 0);
+    q.relative = relative;
+    const int64_t at = q.length > 0 ? findInRing(q) : -1;
+    if (at >= 0) MoveCursor(ed, at);
+    else ShowNoResults(ed);
+    RepaintAll(ed);
+    PlaceMarks(ed);
+}
+
+}  // namespace
+
+void cmdFind_Click(Editor& ed, const FindForm& form) {
+    auto request = buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable);
+    if (!request) return;
+    ed.s.searchPattern = std::move(request->pattern);
+    ed.s.searchWildcard = static_cast<int16_t>(request->wildcard);
+    const auto n = static_cast<int32_t>(std::min<size_t>(ed.s.searchPattern.size(), INT32_MAX));
+    if (form.relative) FindRelative(ed, n, request->wildcard);
+    else FindBytes(ed, n, request->wildcard);
+}
+
+void FindBytes(Editor& ed, int32_t n, int32_t w) { search(ed, n, w, false); }
+
+void FindRelative(Editor& ed, int32_t n, int32_t w) { search(ed, n, w, true); }
+
+void ShowNoResults(Editor& ed) { ed.services.messageBox("No Results Found"); }
+
+void FindAgain(Editor& ed) {
+    const EditorState& s = ed.s;
+    if (s.searchPattern.empty()) return;
+    const auto n = static_cast<int32_t>(std::min<size_t>(s.searchPattern.size(), INT32_MAX));
+    if (s.searchRelative) FindRelative(ed, n, s.searchWildcard);
+    else FindBytes(ed, n, s.searchWildcard);
+}
+
+}  // namespace tarpon

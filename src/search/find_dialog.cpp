@@ -1,0 +1,81 @@
+#include "search/find_dialog.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/editor.h"
+#include "search/find.h"
+
+namespace tarpon {
+namespace {
+
+std::string latin1(const QString& text) {
+    const QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+QFont bold(QFont font) {
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
+FindDialog::FindDialog(Editor& editor, std::function<void()> refreshMain)
+    : QDialog(nullptr), editor_(editor), refreshMain_(std::move(refreshMain)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Find");
+    setFixedSize(240, 104);
+    buildControls();
+    txtVal->setFocus();
+    // Enter in the search text searches; Esc closes the dialog (QDialog's own handling).
+    connect(txtVal, &QLineEdit::returnPressed, this, [this] { find(); });
+    connect(cmdFind, &QPushButton::clicked, this, [this] { find(); });
+    editor_.services.setMainWindowEnabled(false);
+}
+
+void FindDialog::buildControls() {
+    txtVal = new QLineEdit(this);
+    txtVal->setGeometry(8, 8, 225, 19);
+    static constexpr std::array<const char*, 5> kCaptions = {"Ascii", "Table", "Hex", "Dec", "Oct"};
+    static constexpr std::array<QRect, 5> kPlaces = {
+        QRect(8, 64, 49, 13), QRect(64, 64, 49, 13), QRect(8, 40, 41, 13), QRect(64, 40, 41, 13),
+        QRect(120, 40, 41, 13)};
+    for (size_t i = 0; i < Opt.size(); ++i) {
+        Opt[i] = new QRadioButton(kCaptions[i], this);
+        Opt[i]->setGeometry(kPlaces[i]);
+    }
+    Opt[2]->setChecked(true);
+    cmdFind = new QPushButton("Find", this);
+    cmdFind->setGeometry(176, 40, 49, 17);
+    cmdFind->setAutoDefault(false);
+    auto* label = new QLabel("Wild Card:", this);
+    label->setFont(bold(label->font()));
+    label->setGeometry(120, 64, 65, 17);
+    txtWildcard = new QLineEdit(this);
+    txtWildcard->setGeometry(192, 64, 33, 19);
+    Check1 = new QCheckBox("Relative Search:", this);
+    Check1->setFont(bold(Check1->font()));
+    Check1->setGeometry(88, 88, 137, 13);
+}
+
+void FindDialog::find() {
+    FindForm form;
+    for (size_t i = 0; i < Opt.size(); ++i)
+        if (Opt[i]->isChecked()) form.kind = static_cast<PatternKind>(i);
+    form.text = latin1(txtVal->text());
+    form.wildcard = latin1(txtWildcard->text());
+    form.relative = Check1->isChecked();
+    cmdFind_Click(editor_, form);
+    if (refreshMain_) refreshMain_();
+}
+
+void FindDialog::done(int result) {
+    editor_.services.setMainWindowEnabled(true);
+    QDialog::done(result);
+}
+
+}  // namespace tarpon

@@ -1,0 +1,102 @@
+#include "search/pattern.h"
+
+#include <cmath>
+#include <string>
+
+#include "edit/number_reading.h"
+#include "edit/rounding.h"
+
+namespace tarpon {
+namespace {
+
+uint8_t byteOf(char c) { return static_cast<uint8_t>(c); }
+
+// The first entry whose letters start with `c`; 0 when none does.
+uint8_t tableCodeFor(char c, const CharTable& table) {
+    for (size_t i = 0; i < table.size(); ++i)
+        if (!table[i].empty() && table[i][0] == c) return static_cast<uint8_t>(i);
+    return 0;
+}
+
+int32_t textWildcard(PatternKind kind, std::string_view wildcard, const CharTable& table) {
+    if (wildcard.empty()) return -1;
+    const char c = wildcard[0];
+    if (kind == PatternKind::Table)
+        for (size_t i = 0; i < table.size(); ++i)
+            if (table[i].size() == 1 && table[i][0] == c) return static_cast<int32_t>(i);
+    return byteOf(c);
+}
+
+const char* prefixOf(PatternKind kind) {
+    switch (kind) {
+    case PatternKind::Hex: return "&h0";
+    case PatternKind::Oct: return "&o0";
+    default: return "0";
+    }
+}
+
+// Low eight bits of the number that number reading gives for prefix + text. Hex and
+// octal are taken digit by digit so that numbers of any length stay exact.
+uint8_t lowByte(PatternKind kind, std::string_view text) {
+    if (kind == PatternKind::Hex || kind == PatternKind::Oct) {
+        const int radix = kind == PatternKind::Hex ? 16 : 8;
+        unsigned value = 0;
+        for (char c : text) {
+            if (c == ' ' || c == '\t' || c == '\n') continue;  // number reading skips these
+            int d = 99;
+            if (c >= '0' && c <= '9') d = c - '0';
+            else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+            else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+            if (d >= radix) break;
+            value = (value * static_cast<unsigned>(radix) + static_cast<unsigned>(d)) & 0xFF;
+        }
+        return static_cast<uint8_t>(value);
+    }
+    // Decimal may carry a fraction or an exponent; the prefix "0" keeps it non-negative.
+    const double v = roundHalfEven(ReadNumber(std::string(prefixOf(kind)) + std::string(text)));
+    if (!std::isfinite(v) || v < 0) return 0;
+    return static_cast<uint8_t>(static_cast<unsigned>(std::fmod(v, 256.0)));
+}
+
+int32_t numberWildcard(PatternKind kind, std::string_view wildcard) {
+    if (wildcard.empty()) return -1;
+    const double v = roundHalfEven(ReadNumber(std::string(prefixOf(kind)) + std::string(wildcard)));
+    if (!(v >= 0 && v <= 255)) return -1;
+    return static_cast<int32_t>(v);
+}
+
+// Pieces between single blanks; an empty piece (two blanks, a leading or a
+// trailing blank) ends the list.
+std::vector<std::string_view> numberPieces(std::string_view text) {
+    std::vector<std::string_view> pieces;
+    size_t from = 0;
+    while (from <= text.size()) {
+        const size_t blank = text.find(' ', from);
+        const size_t to = blank == std::string_view::npos ? text.size() : blank;
+        if (to == from) break;
+        pieces.push_back(text.substr(from, to - from));
+        if (blank == std::string_view::npos) break;
+        from = blank + 1;
+    }
+    return pieces;
+}
+
+}  // namespace
+
+std::optional<SearchRequest> buildPattern(PatternKind kind, std::string_view text,
+                                          std::string_view wildcard, const CharTable& table) {
+    if (text.empty()) return std::nullopt;
+    SearchRequest request;
+    if (kind == PatternKind::Ascii || kind == PatternKind::Table) {
+        for (char c : text)
+            request.pattern.push_back(kind == PatternKind::Table ? tableCodeFor(c, table) : byteOf(c));
+        request.wildcard = textWildcard(kind, wildcard, table);
+        return request;
+    }
+    for (std::string_view piece : numberPieces(text)) request.pattern.push_back(lowByte(kind, piece));
+    if (request.pattern.empty()) return std::nullopt;
+    request.wildcard = numberWildcard(kind, wildcard);
+    return request;
+}
+
+}  // namespace tarpon

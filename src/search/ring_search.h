@@ -1,0 +1,28 @@
+#pragma once
+// Searching the document as a ring: the starts after the cursor first, round the
+// end, the cursor's own start last (plain) or not at all (relative).
+#include <cstdint>
+
+namespace tarpon {
+
+struct RingQuery {
+    const uint8_t* data = nullptr;  // the document, `size` bytes
+    int64_t size = 0;
+    const uint8_t* pattern = nullptr;
+    int64_t length = 0;             // pattern bytes, at least 1
+    int32_t wildcard = -1;          // pattern value that matches any byte; -1: none
+    int64_t cursor = 0;             // may lie past the end; starts are taken modulo size
+    bool relative = false;          // bytes differ from the pattern by one common amount
+};
+
+// The instruction sets the scanners are written for.
+enum class SearchIsa { Generic, Sse2, Avx2 };
+
+bool isaSupported(SearchIsa isa);
+SearchIsa bestIsa();
+
+// The first matching start in ring order, or -1 when there is none.
+int64_t findInRing(const RingQuery& q);
+int64_t findInRing(const RingQuery& q, SearchIsa isa);
+
+}  // namespace tarpon
