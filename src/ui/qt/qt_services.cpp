@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "app/insert_window.h"
+
 namespace tarpon {
 
 void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
@@ -44,7 +46,9 @@ void QtServices::openWindow(WindowKind kind) {
 QWidget* QtServices::createWindow(WindowKind kind) {
     switch (kind) {
     case WindowKind::Jump:
+        break;
     case WindowKind::Insert:
+        return new InsertWindow(*editor_, refreshMain_);
     case WindowKind::Find:
     case WindowKind::Copy:
     case WindowKind::TableEditor:
