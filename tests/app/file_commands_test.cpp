@@ -13,7 +13,6 @@ namespace tarpon {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Filters = std::vector<std::pair<std::string, std::string>>;
 using test::readBytes;
 using test::TempDir;
 using test::TestEditor;
@@ -25,26 +24,6 @@ Bytes document(const EditorState& s) {
 
 size_t filesIn(const std::string& dir) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
-}
-
-TEST(FileCommands, OpenAndSaveAsAskTheChooserAsDesigned) {
-    TestEditor t;
-    mnuFile_Click(t.ed, kFileOpen);
-    mnuFile_Click(t.ed, kFileSaveAs);
-    ASSERT_EQ(t.services.dialogs.size(), 2u);
-    const FileDialogRequest& open = t.services.dialogs[0];
-    EXPECT_FALSE(open.save);
-    EXPECT_EQ(open.title, "File To Edit");
-    EXPECT_EQ(open.filters, (Filters{{"All Files (*.*)", "*.*"}}));
-    EXPECT_TRUE(open.fileMustExist);
-    EXPECT_FALSE(open.confirmOverwrite);
-    const FileDialogRequest& save = t.services.dialogs[1];
-    EXPECT_TRUE(save.save);
-    EXPECT_EQ(save.title, "Tarpon's Hex - Save File as");
-    EXPECT_EQ(save.filters, (Filters{{"All Files (*.*)", "*.*"}}));
-    EXPECT_EQ(save.defaultExtension, "");
-    EXPECT_FALSE(save.fileMustExist);
-    EXPECT_TRUE(save.confirmOverwrite);
 }
 
 TEST(FileCommands, CancelChangesNothing) {
@@ -126,16 +105,6 @@ TEST(FileCommands, OpeningATooLargeFileShowsAnEmptyDocumentThatCannotBeSaved) {
     EXPECT_EQ(t.services.messages.back(), "Problems Saving");
     EXPECT_EQ(std::filesystem::file_size(big), static_cast<uintmax_t>(kMaxFileSize));
     EXPECT_EQ(readBytes(previous), (Bytes{1, 2, 3}));
-}
-
-TEST(FileCommands, NewDoesNothingAndExitClosesTheWindow) {
-    TestEditor t;
-    mnuFile_Click(t.ed, kFileNew);
-    EXPECT_TRUE(t.services.dialogs.empty());
-    EXPECT_EQ(t.services.closed, 0);
-    EXPECT_EQ(t.ed.s.fileSize, 256);
-    mnuFile_Click(t.ed, kFileExit);
-    EXPECT_EQ(t.services.closed, 1);
 }
 
 }  // namespace
