@@ -28,6 +28,17 @@ std::string tooManyBytesMessage() {
            std::to_string(kMaxFileSize / 1024 / 1024) + " mb (" + std::to_string(kMaxFileSize) + " bytes).";
 }
 
+// The low 8 bits of a typed number, rounded to a whole number first; 0 when it is
+// not finite.
+uint8_t lowByte(double value) {
+    const double whole = roundHalfEven(value);
+    if (!std::isfinite(whole)) return 0;
+    // fmod is exact, so this is the two's-complement low byte of any whole double.
+    double m = std::fmod(whole, 256.0);
+    if (m < 0) m += 256.0;
+    return static_cast<uint8_t>(m);
+}
+
 }  // namespace
 
 void DeleteByte(Editor& ed) {
@@ -38,15 +49,6 @@ void DeleteByte(Editor& ed) {
     std::memmove(data + p, data + p + 1, static_cast<size_t>(s.fileSize - p - 1));
     --s.fileSize;
     resizeStorage(s.fileData, s.fileSize);
-}
-
-uint8_t lowByte(double value) {
-    const double whole = roundHalfEven(value);
-    if (!std::isfinite(whole)) return 0;
-    // fmod is exact, so this is the two's-complement low byte of any whole double.
-    double m = std::fmod(whole, 256.0);
-    if (m < 0) m += 256.0;
-    return static_cast<uint8_t>(m);
 }
 
 std::string insertAtCursor(EditorState& s, int64_t amount, uint8_t fill) {

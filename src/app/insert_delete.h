@@ -32,8 +32,4 @@ bool InsertBytes(Editor& ed, const InsertForm& form);
 // bytes were inserted.
 std::string insertAtCursor(EditorState& s, int64_t amount, uint8_t fill);
 
-// The low 8 bits of a typed number, rounded to a whole number first; 0 when it is
-// not finite.
-uint8_t lowByte(double value);
-
 }  // namespace tarpon
