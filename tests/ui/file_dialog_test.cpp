@@ -49,7 +49,7 @@ private:
         if (!steps_.empty() && steps_.front()()) {
             steps_.pop_front();
             tries_ = 0;
-        } else if (++tries_ > 250) {
+        } else if (++tries_ > 500) {  // about ten seconds
             // A step that never found its window, or a dialog left open after the
             // last step: cancel everything so that the blocking call returns.
             gaveUp_ = true;
