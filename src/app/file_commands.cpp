@@ -2,14 +2,26 @@
 
 #include "app/document.h"
 #include "app/editor.h"
+#include "view/painting.h"
 
 namespace tarpon {
+namespace {
+
+constexpr const char* kAllFiles = "All Files (*.*)|*.*|";
+
+}  // namespace
 
 void mnuFile_Click(Editor& ed, int index) {
     switch (index) {
+    case kFileOpen:
+        OpenDocument(ed);
+        break;
     case kFileSave:
         // Always the file the document came from; the start-up document has none.
         SaveFile(ed, ed.s.fileName);
+        break;
+    case kFileSaveAs:
+        SaveDocumentAs(ed);
         break;
     case kFileExit:
         ed.services.closeMainWindow();
@@ -17,6 +29,25 @@ void mnuFile_Click(Editor& ed, int index) {
     default:
         break;
     }
+}
+
+void OpenDocument(Editor& ed) {
+    // No starting folder: the chooser starts from the path it remembers.
+    const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "File To Edit", "", kAllFiles,
+                                                      OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_LONGNAMES);
+    if (path.empty()) return;
+    // LoadFile adopts the path as the file name only when it loads the file, so a
+    // refused or unreadable file never becomes the target of Save.
+    LoadFile(ed, path);
+    RepaintAll(ed);
+}
+
+void SaveDocumentAs(Editor& ed) {
+    const std::string path =
+        ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save File as", ed.s.fileName, kAllFiles, "",
+                                 OFN_OVERWRITEPROMPT);
+    if (path.empty()) return;
+    SaveFile(ed, path);
 }
 
 }  // namespace tarpon

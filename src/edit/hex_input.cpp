@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/editor.h"
+#include "app/insert_delete.h"
 #include "edit/number_reading.h"
 #include "edit/rounding.h"
 #include "view/cursor.h"
@@ -25,6 +26,10 @@ bool runKey(Editor& ed, int keyCode) {
     case kKeyEnd: MoveCursor(ed, int64_t{ed.s.fileSize} - 1); return true;
     case kKeyEscape: ed.services.openFileMenu(); return true;
     case kKeyInsert: ed.services.openWindow(WindowKind::Insert); return true;
+    case kKeyDelete:
+        DeleteByte(ed);
+        RepaintAll(ed);
+        return true;
     default: return false;
     }
 }

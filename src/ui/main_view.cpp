@@ -38,10 +38,10 @@ std::array<Menu, 3> designedMenus() {
     return {{
         {"&File",
          {{"&New...", "", false},
-          {"&Open...", "Ctrl+O", false},
+          {"&Open...", "Ctrl+O", true},
           {"-", ""},
           {"&Save", "Ctrl+S", true},
-          {"Save &As...", "Ctrl+A", false},
+          {"Save &As...", "Ctrl+A", true},
           {"-", ""},
           {"&Exit", "Ctrl+E", true}}},
         {"&Option",

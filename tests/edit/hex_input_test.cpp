@@ -102,6 +102,11 @@ TEST(HexKeys, AnchorRulesAndKeyMap) {
     PicHex_KeyDown(t.ed, kKeyInsert, 0);
     ASSERT_EQ(t.services.opened.size(), 1u);
     EXPECT_EQ(t.services.opened[0], WindowKind::Insert);
+    t.ed.s.fileData[1] = 0x77;
+    PicHex_KeyDown(t.ed, kKeyDelete, 0);
+    EXPECT_EQ(t.ed.s.fileSize, 4095);
+    EXPECT_EQ(t.ed.s.fileData[0], 0x77);
+    EXPECT_EQ(t.ed.v.picHex.runs()[0].text, "77");
 }
 
 TEST(HexMouse, ClicksDragsAndModifiers) {

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "app/insert_window.h"
 #include "view/jump_dialog.h"
 #include "copy/copy_dialog.h"
 #include "table/table_editor_window.h"
@@ -52,7 +53,7 @@ QWidget* QtServices::createWindow(WindowKind kind) {
     case WindowKind::Find: return new FindDialog(*editor_, refreshMain_);
     case WindowKind::Copy: return new CopyDialog(*editor_, &window_);
     case WindowKind::TableEditor: return new TableEditorWindow(*editor_, refreshMain_, &window_);
-    case WindowKind::Insert: break;
+    case WindowKind::Insert: return new InsertWindow(*editor_, refreshMain_);
     }
     return nullptr;
 }
