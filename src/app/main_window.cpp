@@ -245,6 +245,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    services_.closeWindows();
     Form_Unload(editor_);
     event->accept();
 }

@@ -73,6 +73,13 @@ TEST(Navigation, JumpWindowDisablesTheMainWindowAndStaysOpen) {
     QApplication::processEvents();
     EXPECT_EQ(findTopLevel("Jump To"), nullptr);
     EXPECT_TRUE(window.isEnabled());
+
+    // Closing the main window closes an open secondary window with it.
+    QTest::keyClick(window.hexPane(), Qt::Key_F1);
+    ASSERT_NE(findTopLevel("Jump To"), nullptr);
+    window.close();
+    QApplication::processEvents();
+    EXPECT_EQ(findTopLevel("Jump To"), nullptr);
 }
 
 }  // namespace

@@ -36,7 +36,11 @@ void QtServices::resizeMainWindow(int width, int height) { window_.resize(width,
 
 void QtServices::closeMainWindow() { window_.close(); }
 
-void QtServices::setMainWindowEnabled(bool enabled) { window_.setEnabled(enabled); }
+void QtServices::setMainWindowEnabled(bool enabled) {
+    window_.setEnabled(enabled);
+    // The keyboard goes back to the main window when the window that disabled it closes.
+    if (enabled && window_.isVisible()) window_.activateWindow();
+}
 
 void QtServices::openWindow(WindowKind kind) {
     QPointer<QWidget>& slot = windows_[static_cast<size_t>(kind)];
@@ -45,6 +49,11 @@ void QtServices::openWindow(WindowKind kind) {
     slot->show();
     slot->raise();
     slot->activateWindow();
+}
+
+void QtServices::closeWindows() {
+    for (QPointer<QWidget>& window : windows_)
+        if (window) window->close();
 }
 
 QWidget* QtServices::createWindow(WindowKind kind) {

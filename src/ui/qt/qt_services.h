@@ -28,6 +28,8 @@ public:
     std::string runFileDialog(const FileDialogRequest& request) override;
     void setClipboardText(const std::string& text) override;
 
+    // Closes every secondary window, as the main window closes.
+    void closeWindows();
     QWidget* openedWindow(WindowKind kind) const { return windows_[static_cast<size_t>(kind)]; }
 
 private:
