@@ -58,6 +58,10 @@ void styleLabel(QLabel* widget, const Label& label) {
 
 MainWindow::MainWindow(const std::string& commandLinePath) : services_(*this), editor_(services_) {
     services_.attach(editor_, [this] { refresh(); });
+    // The secondary windows are laid out in pixels for a small sans-serif font.
+    QFont windowFont("Arial");
+    windowFont.setPixelSize(11);
+    QApplication::setFont(windowFont);
     setWindowTitle(QString::fromLatin1(editor_.v.title));
     setMinimumSize(kMinWidth, kMinHeight);
     editor_.v.decimalSeparator = QLocale::system().decimalPoint().at(0).toLatin1();

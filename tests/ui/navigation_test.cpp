@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
 
 #include "app/main_window.h"
+#include "ui/qt/key_map.h"
 #include "ui/qt/pane_widget.h"
 
 namespace tarpon {
@@ -53,6 +55,19 @@ TEST(Navigation, KeysAndClicksMoveTheCursorAndMarks) {
     QTest::keyClick(window.hexPane(), Qt::Key_Escape);
     ASSERT_NE(window.menuBar()->activeAction(), nullptr);
     EXPECT_EQ(window.menuBar()->activeAction()->text(), "&File");
+}
+
+TEST(KeyMap, CodesShiftBitsAndCharacters) {
+    // X servers report a modifier key's own press without its bit; the key counts itself,
+    // so pressing Shift again to go on selecting keeps the selection.
+    EXPECT_EQ(shiftStateOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier)), 1);
+    EXPECT_EQ(shiftStateOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Control, Qt::ShiftModifier)), 3);
+    EXPECT_EQ(shiftStateOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier)), 4);
+    EXPECT_EQ(keyCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier)), 34);
+    EXPECT_EQ(keyCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier)), 13);
+    EXPECT_EQ(charCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_E, Qt::NoModifier, QString(QChar(0xE9)))), 0xE9);
+    EXPECT_EQ(charCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x20AC)))), -1);
+    EXPECT_EQ(charCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)))), 27);
 }
 
 TEST(Navigation, JumpWindowDisablesTheMainWindowAndStaysOpen) {
