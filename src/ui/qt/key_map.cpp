@@ -40,16 +40,6 @@ int shiftStateOf(Qt::KeyboardModifiers mods) {
     return shift;
 }
 
-int shiftStateOf(const QKeyEvent& event) {
-    int shift = shiftStateOf(event.modifiers());
-    switch (event.key()) {
-    case Qt::Key_Shift: return shift | 1;
-    case Qt::Key_Control: return shift | 2;
-    case Qt::Key_Alt: return shift | 4;
-    default: return shift;
-    }
-}
-
 int charCodeOf(const QKeyEvent& event) {
     const QString text = event.text();
     if (text.size() != 1) return -1;

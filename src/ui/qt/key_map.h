@@ -9,8 +9,6 @@ namespace tarpon {
 
 int keyCodeOf(const QKeyEvent& event);       // 0 when the key has no code of its own
 int shiftStateOf(Qt::KeyboardModifiers mods);
-// The shift state of a key press; pressing Shift, Ctrl or Alt counts that key itself.
-int shiftStateOf(const QKeyEvent& event);
 int charCodeOf(const QKeyEvent& event);      // -1: no character, or one outside Latin-1
 int mouseButtonsOf(Qt::MouseButtons buttons);
 
