@@ -73,3 +73,33 @@ click_client() {
 
 hex_of() { od -An -v -tx1 "$1" | tr -d ' \n'; }
 file_is() { [ "$(hex_of "$1")" = "$2" ]; }
+
+# The id of the visible window titled NAME, once it has appeared.
+await_window() {
+  wait_for "the window \"$1\"" 20 has_window "$1"
+  window_named "$1"
+}
+
+# Waits until the window titled NAME is gone.
+no_window() { ! has_window "$1"; }
+await_gone() { wait_for "the window \"$1\" to close" 20 no_window "$1"; }
+
+# Waits until WINDOW has the keyboard focus, which the program itself must give it.
+has_focus() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+await_focus() { wait_for "the keyboard focus on $2" 10 has_focus "$1"; }
+
+# Clicks at (x, y) inside WINDOW, in its own coordinates.
+click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+
+# Chooses PATH in the open file dialog titled TITLE: the file name box has the
+# focus when the dialog opens, and Enter accepts.
+choose_file() {
+  local dialog; dialog=$(await_window "$1")
+  await_focus "$dialog" "the file dialog"
+  key ctrl+a
+  typetext "$2"
+  key Return
+  await_gone "$1"
+}
+
+clipboard() { xclip -o -selection clipboard; }
