@@ -45,4 +45,9 @@ typetext "kraken"
 shot "$MAIN" main-window.png
 key ctrl+s
 wait_for "the saved file" 10 file_is "$WORK/quest.bin" "$expected"
+# The table came through loading, the table editor and typing unchanged.
+key alt+t
+key s
+choose_file "Tarpon's Hex - Save Table as" "$WORK/check.tbl"
+wait_for "the saved table" 10 cmp -s "$WORK/check.tbl" "$EXAMPLES/quest.tbl"
 echo PASS
