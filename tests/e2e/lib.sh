@@ -103,3 +103,12 @@ choose_file() {
 }
 
 clipboard() { xclip -o -selection clipboard; }
+
+# How many pixels of colour "r,g,b" the W x H area at (x, y) of the editor's
+# client area holds.
+count_colour() {
+  read -r ox _ < <(window_origin "$MAIN")
+  local top; top=$(client_top)
+  import -window root -crop "${3}x${4}+$((ox + $1))+$((top + $2))" -depth 8 txt:- 2>/dev/null |
+    grep -c "srgb($5)" || true
+}
