@@ -12,10 +12,11 @@ expected=${before/849281878f8e/8b92818b858e}    # k r a k e n
 # Pictures without time stamps, so that remaking them changes no file needlessly.
 shot() { [ -z "${SHOTS:-}" ] || import -window "$1" -define png:exclude-chunk=date,time "$SHOTS/$2"; }
 
+cd "$EXAMPLES/.."     # the README runs the editor from the top of the clone
 start_app "$WORK/quest.bin"
 key alt+t
 key l
-choose_file "Open Table" "$EXAMPLES/quest.tbl"
+choose_file "Open Table" "examples/quest.tbl"
 await_focus "$MAIN" "the main window"
 click_client 549 16                 # "Table"
 
