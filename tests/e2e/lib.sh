@@ -55,7 +55,10 @@ pixel() {
 
 # The y of the editor's client area in screen pixels: the first row below the
 # menu bar that shows the header strip's colour.
+# click_client keeps it in CLIENT_TOP: the main window does not move.
+CLIENT_TOP=""
 client_top() {
+  [ -z "$CLIENT_TOP" ] || { echo "$CLIENT_TOP"; return; }
   read -r ox oy < <(window_origin "$MAIN")
   local y
   for y in $(seq "$oy" $((oy + 60))); do
@@ -67,8 +70,8 @@ client_top() {
 # Clicks at (x, y) of the editor's client area.
 click_client() {
   read -r ox _ < <(window_origin "$MAIN")
-  local top; top=$(client_top)
-  xdotool mousemove $((ox + $1)) $((top + $2)) click 1
+  [ -n "$CLIENT_TOP" ] || CLIENT_TOP=$(client_top)
+  xdotool mousemove $((ox + $1)) $((CLIENT_TOP + $2)) click 1
 }
 
 hex_of() { od -An -v -tx1 "$1" | tr -d ' \n'; }
