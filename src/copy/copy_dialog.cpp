@@ -27,6 +27,10 @@ CopyDialog::CopyDialog(Editor& editor, QWidget* mainWindow) : QDialog(nullptr), 
         hide();
         deleteLater();
     });
+    // The main window stays enabled, so nothing else gives it the keyboard back on closing.
+    connect(this, &QDialog::finished, mainWindow, [mainWindow] {
+        if (mainWindow->isVisible()) mainWindow->activateWindow();
+    });
     setFixedSize(264, 160);
     buildWidgets();
     fill(copyFormOpening(editor_.s));

@@ -55,7 +55,10 @@ pixel() {
 
 # The y of the editor's client area in screen pixels: the first row below the
 # menu bar that shows the header strip's colour.
+# click_client keeps it in CLIENT_TOP: the main window does not move.
+CLIENT_TOP=""
 client_top() {
+  [ -z "$CLIENT_TOP" ] || { echo "$CLIENT_TOP"; return; }
   read -r ox oy < <(window_origin "$MAIN")
   local y
   for y in $(seq "$oy" $((oy + 60))); do
@@ -67,9 +70,48 @@ client_top() {
 # Clicks at (x, y) of the editor's client area.
 click_client() {
   read -r ox _ < <(window_origin "$MAIN")
-  local top; top=$(client_top)
-  xdotool mousemove $((ox + $1)) $((top + $2)) click 1
+  [ -n "$CLIENT_TOP" ] || CLIENT_TOP=$(client_top)
+  xdotool mousemove $((ox + $1)) $((CLIENT_TOP + $2)) click 1
 }
 
 hex_of() { od -An -v -tx1 "$1" | tr -d ' \n'; }
 file_is() { [ "$(hex_of "$1")" = "$2" ]; }
+
+# The id of the visible window titled NAME, once it has appeared.
+await_window() {
+  wait_for "the window \"$1\"" 20 has_window "$1"
+  window_named "$1"
+}
+
+# Waits until the window titled NAME is gone.
+no_window() { ! has_window "$1"; }
+await_gone() { wait_for "the window \"$1\" to close" 20 no_window "$1"; }
+
+# Waits until WINDOW has the keyboard focus, which the program itself must give it.
+has_focus() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
+await_focus() { wait_for "the keyboard focus on $2" 10 has_focus "$1"; }
+
+# Clicks at (x, y) inside WINDOW, in its own coordinates.
+click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+
+# Chooses PATH in the open file dialog titled TITLE: the file name box has the
+# focus when the dialog opens, and Enter accepts.
+choose_file() {
+  local dialog; dialog=$(await_window "$1")
+  await_focus "$dialog" "the file dialog"
+  key ctrl+a
+  typetext "$2"
+  key Return
+  await_gone "$1"
+}
+
+clipboard() { xclip -o -selection clipboard; }
+
+# How many pixels of colour "r,g,b" the W x H area at (x, y) of the editor's
+# client area holds.
+count_colour() {
+  read -r ox _ < <(window_origin "$MAIN")
+  local top; top=$(client_top)
+  import -window root -crop "${3}x${4}+$((ox + $1))+$((top + $2))" -depth 8 txt:- 2>/dev/null |
+    grep -c "srgb($5)" || true
+}

@@ -15,6 +15,19 @@
 #include "search/find_dialog.h"
 
 namespace tarpon {
+namespace {
+
+// Runs a modal dialog, then gives the keyboard back to the window that had it
+// (a dialog of the editor's, or the main window): once the modal dialog is gone
+// nothing else activates that window, and typing would go nowhere.
+int execReturningFocus(QDialog& dialog) {
+    const QPointer<QWidget> previous = QApplication::activeWindow();
+    const int result = dialog.exec();
+    if (previous && previous->isVisible()) previous->activateWindow();
+    return result;
+}
+
+}  // namespace
 
 void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
     editor_ = &editor;
@@ -24,7 +37,7 @@ void QtServices::attach(Editor& editor, std::function<void()> refreshMain) {
 void QtServices::messageBox(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
                     QMessageBox::Ok, window_.isVisible() ? &window_ : nullptr);
-    box.exec();
+    execReturningFocus(box);
 }
 
 void QtServices::openFileMenu() {
@@ -87,7 +100,8 @@ std::string QtServices::runFileDialog(const FileDialogRequest& request) {
             dialog.selectFile(info.fileName());
         }
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    const bool accepted = execReturningFocus(dialog) == QDialog::Accepted;
+    if (!accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toLocal8Bit().toStdString();
 }
 

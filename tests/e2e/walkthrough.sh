@@ -1,0 +1,55 @@
+# The README's walkthrough on examples/quest.bin: load quest.tbl through the file
+# dialog, show the "Table" view, find "dragon" by relative search, type "kraken"
+# over it with Multi Letters, save. With SHOTS set to a folder, it also takes the
+# README's pictures of the main window, the table editor and the Find window.
+. "$(dirname "$0")/lib.sh"
+EXAMPLES=$(cd "$(dirname "$0")/../../examples" && pwd)
+cp "$EXAMPLES/quest.bin" "$WORK/quest.bin"
+before=$(hex_of "$WORK/quest.bin")
+[ "$(grep -o 849281878f8e <<<"$before" | wc -l)" = 1 ] || fail "quest.bin should hold \"dragon\" once"
+expected=${before/849281878f8e/8b92818b858e}    # k r a k e n
+
+# Pictures without time stamps, so that remaking them changes no file needlessly.
+shot() { [ -z "${SHOTS:-}" ] || import -window "$1" -define png:exclude-chunk=date,time "$SHOTS/$2"; }
+
+cd "$EXAMPLES/.."     # the README runs the editor from the top of the clone
+start_app "$WORK/quest.bin"
+key alt+t
+key l
+choose_file "Open Table" "examples/quest.tbl"
+await_focus "$MAIN" "the main window"
+click_client 549 16                 # "Table"
+
+key F12
+ED=$(await_window "Edit Table")
+await_focus "$ED" "the table editor"
+shot "$ED" table-editor.png
+key Tab Escape                      # Escape on a button closes the editor
+await_gone "Edit Table"
+await_focus "$MAIN" "the main window"
+
+key F2
+FIND=$(await_window "Find")
+await_focus "$FIND" "the Find window"
+typetext "dragon"
+click_in "$FIND" 20 70              # "Ascii"
+click_in "$FIND" 95 94              # "Relative Search:"
+shot "$FIND" find-dialog.png
+click_in "$FIND" 120 17
+key Return
+key Escape
+await_gone "Find"
+await_focus "$MAIN" "the main window"
+
+key ctrl+d                          # Multi Letters: "e" waits to see if "er" follows
+key Tab
+typetext "kraken"
+shot "$MAIN" main-window.png
+key ctrl+s
+wait_for "the saved file" 10 file_is "$WORK/quest.bin" "$expected"
+# The table came through loading, the table editor and typing unchanged.
+key alt+t
+key s
+choose_file "Tarpon's Hex - Save Table as" "$WORK/check.tbl"
+wait_for "the saved table" 10 cmp -s "$WORK/check.tbl" "$EXAMPLES/quest.tbl"
+echo PASS
