@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-liberation
   xvfb xauth xdotool xclip imagemagick
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the Release build with
 # the end-to-end suite, then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,3 +17,27 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 ctest --test-dir build-asan --output-on-failure --timeout 600 -j "$jobs" -LE e2e
+
+# Fuzz smoke runs: clang builds only the logic library and the targets. Each target
+# starts from its committed seeds and runs a fixed number of inputs with a fixed
+# seed; new inputs go to a scratch folder, never into the committed corpus.
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+  -DTARPON_FUZZ=ON -DTARPON_TESTS=OFF -DTARPON_BENCHMARKS=OFF -DTARPON_WERROR="$werror" >/dev/null
+cmake --build build-fuzz --parallel "$jobs" --target tarpon_fuzz
+fuzz_runs() {
+  case "$1" in
+    editing_session_fuzz) echo 500 ;;
+    ring_search_fuzz | number_reading_fuzz) echo 10000 ;;
+    *) echo 50000 ;;
+  esac
+}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+for dir in fuzz/corpus/*/; do
+  target=$(basename "$dir")
+  mkdir -p "$scratch/$target"
+  echo "fuzz: $target, $(fuzz_runs "$target") runs"
+  "build-fuzz/$target" -runs="$(fuzz_runs "$target")" -seed=1 -max_len=4096 \
+    -artifact_prefix=build-fuzz/ "$scratch/$target" "$dir" 2>"$scratch/$target.log" ||
+    { tail -n 60 "$scratch/$target.log"; exit 1; }
+done

@@ -24,9 +24,11 @@ void InitDocument(Editor& ed) {
     PaintFileSize(ed);
 }
 
-void LoadFile(Editor& ed, const std::string& path) {
+void LoadFile(Editor& ed, const std::string& path) { LoadFile(ed, path, systemFileIo()); }
+
+void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
     EditorState& s = ed.s;
-    ReadResult read = readWholeFile(path, kMaxFileSize, kSpareCapacity);
+    ReadResult read = readWholeFile(path, kMaxFileSize, kSpareCapacity, io);
     switch (read.status) {
     case ReadStatus::Failed:
         // Nothing was read: the document and its file name stay as they were.

@@ -35,10 +35,10 @@ private:
 };
 
 // Reads into buf until it is full or the file ends; -1 on a read error.
-ssize_t readFully(int fd, uint8_t* buf, size_t size) {
+ssize_t readFully(FileIo& io, int fd, uint8_t* buf, size_t size) {
     size_t total = 0;
     while (total < size) {
-        const ssize_t n = ::read(fd, buf + total, size - total);
+        const ssize_t n = io.read(fd, buf + total, size - total);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return -1;
         if (n == 0) break;
@@ -116,6 +116,8 @@ void syncDirectoryOf(const std::string& target) {
 
 }  // namespace
 
+int FileIo::fstat(int fd, struct stat* st) { return ::fstat(fd, st); }
+ssize_t FileIo::read(int fd, void* buf, size_t size) { return ::read(fd, buf, size); }
 ssize_t FileIo::write(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
 int FileIo::fsync(int fd) { return ::fsync(fd); }
 int FileIo::rename(const char* from, const char* to) { return ::rename(from, to); }
@@ -126,11 +128,15 @@ FileIo& systemFileIo() {
 }
 
 ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare) {
+    return readWholeFile(path, limit, spare, systemFileIo());
+}
+
+ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare, FileIo& io) {
     ReadResult result;
     Fd fd(openOrCreate(path, &result.error));
     if (fd.get() < 0) return result;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
+    if (io.fstat(fd.get(), &st) != 0) {
         result.error = systemError("Cannot examine \"" + path + "\"");
         return result;
     }
@@ -149,7 +155,7 @@ ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare) {
     size_t total = 0;
     for (;;) {
         bytes.resize(capacity);
-        const ssize_t n = readFully(fd.get(), bytes.data() + total, capacity - total);
+        const ssize_t n = readFully(io, fd.get(), bytes.data() + total, capacity - total);
         if (n < 0) {
             result.error = systemError("Cannot read \"" + path + "\"");
             result.bytes = ByteStore();

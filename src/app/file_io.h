@@ -2,6 +2,7 @@
 // File access for documents and tables: reading a whole regular file without ever
 // blocking or reading past a limit, and replacing a file so that a failure at any
 // point leaves the old one as it was.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -12,10 +13,12 @@
 
 namespace tarpon {
 
-// The system calls a save goes through; tests replace single calls to inject faults.
+// The system calls loads and saves go through; tests replace single calls to inject faults.
 class FileIo {
 public:
     virtual ~FileIo() = default;
+    virtual int fstat(int fd, struct stat* st);
+    virtual ssize_t read(int fd, void* buf, size_t size);
     virtual ssize_t write(int fd, const void* data, size_t size);
     virtual int fsync(int fd);
     virtual int rename(const char* from, const char* to);
@@ -35,6 +38,7 @@ struct ReadResult {
 // `limit` bytes or more (also one that grows to it while being read) is TooLarge.
 // `spare` bytes of capacity are reserved beyond the content for later growth.
 ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare = 0);
+ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare, FileIo& io);
 
 // Replaces the file at path (or, through a symbolic link, the file it points to)
 // with data: written to a new file beside it, flushed, then renamed over it.

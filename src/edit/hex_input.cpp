@@ -1,5 +1,6 @@
 #include "edit/hex_input.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/editor.h"
@@ -71,9 +72,12 @@ void PicHex_KeyPress(Editor& ed, int ch) {
 }
 
 long long paneHitPosition(double paneWidth, double x, double y) {
+    // A point far outside the pane (a drag beyond the window, a pane of no width) is
+    // limited first so that the sum cannot overflow; MoveCursor clamps the rest.
+    constexpr int64_t kFar = int64_t{1} << 40;
     const double cw = paneWidth / 17;
-    const int64_t col = roundToInt64(x / cw - 1);
-    const int64_t row = roundToInt64(y) / 18;  // truncates toward zero
+    const int64_t col = std::clamp<int64_t>(roundToInt64(x / cw - 1), -kFar, kFar);
+    const int64_t row = std::clamp<int64_t>(roundToInt64(y), -kFar, kFar) / 18;  // truncates toward zero
     return row * 16 + col;
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <limits>
+
 #include "edit/text_pane.h"
 #include "test_editor.h"
 #include "view/cursor.h"
@@ -128,6 +131,28 @@ TEST(HexMouse, ClicksDragsAndModifiers) {
     PicHex_MouseMove(t.ed, 1, 0, 2 * cw, 5);  // a drag keeps the anchor
     EXPECT_EQ(t.ed.s.cursor(), 33);
     EXPECT_EQ(t.ed.s.selAnchor, 63);
+}
+
+TEST(HexMouse, PointsFarOutsideThePaneStayInTheDocument) {
+    // A drag far beyond the window, or a pane without width, gives extreme points.
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    const double points[][3] = {{400, inf, inf}, {400, -inf, -inf}, {400, nan, nan}, {400, 1e300, -1e300},
+                                {400, -1e300, 1e300}, {0, 5, 5}, {-1, 5, 5}, {400, -9e18, -9e18}};
+    for (const auto& [width, x, y] : points) {
+        SCOPED_TRACE(::testing::Message() << width << " " << x << " " << y);
+        const long long hit = paneHitPosition(width, x, y);
+        EXPECT_LE(std::llabs(hit), 1LL << 42);
+        TestEditor t;
+        t.setDocument(std::vector<uint8_t>(4096, 0));
+        PicHex_MouseDown(t.ed, 1, 0, x, y);
+        EXPECT_GE(t.ed.s.cursor(), 0);
+        EXPECT_LE(t.ed.s.cursor(), std::numeric_limits<int32_t>::max());
+        PicText_MouseDown(t.ed, 1, 0, x, y);
+        EXPECT_GE(t.ed.s.cursor(), 0);
+        EXPECT_LE(t.ed.s.cursor(), std::numeric_limits<int32_t>::max());
+        EXPECT_EQ(t.ed.s.pageTop % 16, 0);
+    }
 }
 
 TEST(TextMouse, ClickPlacesTheCursorWithoutScrolling) {
