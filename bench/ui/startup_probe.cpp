@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -44,17 +45,21 @@ Window findMainWindow(Display* dpy) {
     return found;
 }
 
-// Painted when at least 7 of 9 points spread over the window are not black.
+// Painted when at least 7 of 9 points spread over the window's part on the screen
+// are not black (a window may be taller than the screen).
 bool looksPainted(Display* dpy, Window w) {
     XWindowAttributes a;
     if (!XGetWindowAttributes(dpy, w, &a)) return false;
-    XImage* image = XGetImage(dpy, w, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height),
+    const int width = std::min(a.width, WidthOfScreen(a.screen) - a.x);
+    const int height = std::min(a.height, HeightOfScreen(a.screen) - a.y);
+    if (width < 4 || height < 4) return false;
+    XImage* image = XGetImage(dpy, w, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
                               AllPlanes, ZPixmap);
     if (!image) return false;
     int lit = 0;
     for (int i = 1; i <= 3; ++i)
         for (int j = 1; j <= 3; ++j)
-            if ((XGetPixel(image, a.width * i / 4, a.height * j / 4) & 0xFFFFFF) != 0) ++lit;
+            if ((XGetPixel(image, width * i / 4, height * j / 4) & 0xFFFFFF) != 0) ++lit;
     XDestroyImage(image);
     return lit >= 7;
 }
