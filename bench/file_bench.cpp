@@ -9,6 +9,7 @@
 #include <malloc.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -157,6 +158,29 @@ void BM_FirstInsertAfterLoad(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * int64_t{kLargest});
 }
 BENCHMARK(BM_FirstInsertAfterLoad)->Unit(benchmark::kMicrosecond);
+
+// The yardstick for the first insert: the first move of a block that read() has
+// just filled, in fresh memory taken as the document takes it.
+void BM_FirstMoveAfterPlainRead(benchmark::State& state) {
+    const std::string& path = growableFile();
+    const size_t size = static_cast<size_t>(kLargest) - 16;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto* buf = static_cast<uint8_t*>(allocateLarge(size + 1));
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool ok = ::read(fd, buf, size) == static_cast<ssize_t>(size);
+        ::close(fd);
+        state.ResumeTiming();
+        std::memmove(buf + 1, buf, size);
+        benchmark::DoNotOptimize(buf);
+        state.PauseTiming();
+        freeLarge(buf, size + 1);
+        state.ResumeTiming();
+        if (!ok) state.SkipWithError("short read");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
+}
+BENCHMARK(BM_FirstMoveAfterPlainRead)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tarpon::bench

@@ -49,7 +49,10 @@ def file_rows(t, rows):
     move = t.get("BM_OneBlockMoveOfTheDocument")
     pair = t.get("BM_DeleteThenInsertAtStart")
     row(rows, "delete + insert at offset 0, per edit", pair / 2 if pair else None, move, "one `memmove`", 2)
-    row(rows, "first insert at offset 0 after a load", t.get("BM_FirstInsertAfterLoad"), move, "one `memmove`", 2)
+    first = t.get("BM_FirstInsertAfterLoad")
+    row(rows, "first insert at offset 0 after a load", first, move, "one `memmove`", 2)
+    row(rows, "first insert at offset 0 after a load", first, t.get("BM_FirstMoveAfterPlainRead"),
+        "the first `memmove` after a plain `read()`", 2)
 
 
 def search_rows(t, isa, rows):
@@ -134,8 +137,8 @@ def main(folder):
     if (folder / "startup.jsonl").exists():
         startup_rows(folder / "startup.jsonl", rows)
     if (folder / "machine.txt").exists():
-        print("Machine: " + "; ".join(l.split(":", 1)[1].strip() for l in
-                                      (folder / "machine.txt").read_text().splitlines()) + "\n")
+        facts = dict(l.split(":", 1) for l in (folder / "machine.txt").read_text().splitlines() if ":" in l)
+        print(f"Machine: {facts.get('Model name', '?').strip()}, {facts.get('CPU(s)', '?').strip()} CPUs\n")
     print("| measurement | Tarpon's Hex | yardstick | yardstick's figure | ratio | goal | |")
     print("|---|---|---|---|---|---|---|")
     for r in rows:
