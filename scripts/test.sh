@@ -33,11 +33,14 @@ fuzz_runs() {
 }
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+passed=0
 for dir in fuzz/corpus/*/; do
   target=$(basename "$dir")
   mkdir -p "$scratch/$target"
   echo "fuzz: $target, $(fuzz_runs "$target") runs"
   "build-fuzz/$target" -runs="$(fuzz_runs "$target")" -seed=1 -max_len=4096 \
     -artifact_prefix=build-fuzz/ "$scratch/$target" "$dir" 2>"$scratch/$target.log" ||
-    { tail -n 60 "$scratch/$target.log"; exit 1; }
+    { tail -n 60 "$scratch/$target.log"; echo "fuzz: $passed passed, 1 failed"; exit 1; }
+  passed=$((passed + 1))
 done
+echo "fuzz: $passed passed, 0 failed"

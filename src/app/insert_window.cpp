@@ -24,8 +24,7 @@ std::string latin1(const QLineEdit* box) { return box->text().toLatin1().toStdSt
 }  // namespace
 
 InsertWindow::InsertWindow(Editor& editor, std::function<void()> refreshMain)
-    : editor_(editor), refreshMain_(std::move(refreshMain)) {
-    setAttribute(Qt::WA_DeleteOnClose);
+    : ModelessDialog(editor.services, true), editor_(editor), refreshMain_(std::move(refreshMain)) {
     setWindowTitle("Insert");
     setFixedSize(248, 78);
     addLabel(this, "Amount:", 24, 8, 41);
@@ -97,20 +96,8 @@ void InsertWindow::repaintMain() {
     if (refreshMain_) refreshMain_();
 }
 
-void InsertWindow::done(int result) {
-    QDialog::done(result);
-    deleteLater();
-}
 
-void InsertWindow::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    editor_.services.setMainWindowEnabled(false);
-}
 
-void InsertWindow::hideEvent(QHideEvent* event) {
-    editor_.services.setMainWindowEnabled(true);
-    QDialog::hideEvent(event);
-}
 
 bool InsertWindow::eventFilter(QObject* watched, QEvent* event) {
     // Both boxes: Enter inserts, Escape closes; every other key is typed as it is.

@@ -2,8 +2,9 @@
 // The "Insert" window: an amount and a fill value, each read in hexadecimal or
 // decimal. Shown without blocking; the main window stays disabled while it is open,
 // and closing it in any way destroys it, so each opening starts empty.
-#include <QDialog>
 #include <functional>
+
+#include "ui/qt/modeless_dialog.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -12,7 +13,7 @@ namespace tarpon {
 
 struct Editor;
 
-class InsertWindow : public QDialog {
+class InsertWindow : public ModelessDialog {
 public:
     enum Command { kCancel = 0, kClear = 1, kOkay = 2 };
 
@@ -23,11 +24,7 @@ public:
     QLineEdit* amountBox() const { return txtAmount_; }
     QLineEdit* fillBox() const { return txtFill_; }
 
-    void done(int result) override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -25,8 +25,7 @@ QFont bold(QFont font) {
 }  // namespace
 
 FindDialog::FindDialog(Editor& editor, std::function<void()> refreshMain)
-    : QDialog(nullptr), editor_(editor), refreshMain_(std::move(refreshMain)) {
-    setAttribute(Qt::WA_DeleteOnClose);
+    : ModelessDialog(editor.services, true), editor_(editor), refreshMain_(std::move(refreshMain)) {
     setWindowTitle("Find");
     setFixedSize(240, 104);
     buildControls();
@@ -34,7 +33,6 @@ FindDialog::FindDialog(Editor& editor, std::function<void()> refreshMain)
     // Enter in the search text searches; Esc closes the dialog (QDialog's own handling).
     connect(txtVal, &QLineEdit::returnPressed, this, [this] { find(); });
     connect(cmdFind, &QPushButton::clicked, this, [this] { find(); });
-    editor_.services.setMainWindowEnabled(false);
 }
 
 void FindDialog::buildControls() {
@@ -73,9 +71,5 @@ void FindDialog::find() {
     if (refreshMain_) refreshMain_();
 }
 
-void FindDialog::done(int result) {
-    editor_.services.setMainWindowEnabled(true);
-    QDialog::done(result);
-}
 
 }  // namespace tarpon

@@ -1,8 +1,9 @@
 #pragma once
 // The find dialog: collects the search text and options and hands them to cmdFind_Click.
-#include <QDialog>
 #include <array>
 #include <functional>
+
+#include "ui/qt/modeless_dialog.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -13,7 +14,7 @@ namespace tarpon {
 
 struct Editor;
 
-class FindDialog : public QDialog {
+class FindDialog : public ModelessDialog {
 public:
     // `refreshMain` brings the main window in step after a search moved the cursor.
     FindDialog(Editor& editor, std::function<void()> refreshMain);
@@ -23,8 +24,6 @@ public:
     std::array<QRadioButton*, 5> Opt{};  // Ascii, Table, Hex, Dec, Oct
     QPushButton* cmdFind = nullptr;
     QCheckBox* Check1 = nullptr;
-
-    void done(int result) override;
 
 private:
     void buildControls();
