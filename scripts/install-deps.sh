@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libxkbcommon-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation
-  xvfb xauth xdotool xclip imagemagick
+  xvfb xauth xdotool xclip imagemagick python3
   clang libclang-rt-14-dev
 )
 missing=()
