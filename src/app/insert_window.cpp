@@ -101,17 +101,8 @@ void InsertWindow::repaintMain() {
 
 bool InsertWindow::eventFilter(QObject* watched, QEvent* event) {
     // Both boxes: Enter inserts, Escape closes; every other key is typed as it is.
-    if ((watched == txtAmount_ || watched == txtFill_) && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            cmd_Click(kOkay);
-            return true;
-        }
-        if (key == Qt::Key_Escape) {
-            close();
-            return true;
-        }
-    }
+    if ((watched == txtAmount_ || watched == txtFill_) && handleEnterEscape(event, [this] { cmd_Click(kOkay); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

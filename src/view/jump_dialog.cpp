@@ -53,17 +53,7 @@ void JumpDialog::cmdJump_Click() {
 }
 
 bool JumpDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtVal_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            cmdJump_Click();
-            return true;
-        }
-        if (key == Qt::Key_Escape) {
-            close();
-            return true;
-        }
-    }
+    if (watched == txtVal_ && handleEnterEscape(event, [this] { cmdJump_Click(); })) return true;
     return QDialog::eventFilter(watched, event);
 }
 

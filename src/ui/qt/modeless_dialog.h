@@ -3,6 +3,8 @@
 // while it is open. Closing it in any way (Escape, close box, a button) destroys it,
 // so the next opening starts from the designed values.
 #include <QDialog>
+#include <QKeyEvent>
+#include <functional>
 
 #include "ui/services.h"
 
@@ -19,6 +21,15 @@ public:
     }
 
 protected:
+    // The text boxes' keys: Enter runs `onEnter`, Escape closes the window.
+    bool handleEnterEscape(QEvent* event, const std::function<void()>& onEnter) {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) onEnter();
+        else if (key == Qt::Key_Escape) close();
+        else return false;
+        return true;
+    }
     void showEvent(QShowEvent* event) override {
         QDialog::showEvent(event);
         if (disablesMain_) services_.setMainWindowEnabled(false);
