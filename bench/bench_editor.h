@@ -2,9 +2,9 @@
 // An editor for benchmarks: services that do nothing, a document of `size` bytes.
 #include <random>
 
-#include "app/editor.h"
 #include "app/layout.h"
 #include "app/startup.h"
+#include "core/editor.h"
 
 namespace tarpon::bench {
 

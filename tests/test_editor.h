@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/editor.h"
 #include "app/layout.h"
 #include "app/startup.h"
+#include "core/editor.h"
 
 namespace tarpon::test {
 

@@ -1,7 +1,7 @@
 #include "app/document.h"
 
-#include "app/editor.h"
-#include "app/file_io.h"
+#include "core/editor.h"
+#include "core/file_io.h"
 #include "view/value_panes.h"
 
 namespace tarpon {

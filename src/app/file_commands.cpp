@@ -1,7 +1,7 @@
 #include "app/file_commands.h"
 
 #include "app/document.h"
-#include "app/editor.h"
+#include "core/editor.h"
 #include "view/painting.h"
 
 namespace tarpon {

@@ -1,7 +1,7 @@
 #include "app/layout.h"
 
-#include "app/editor.h"
-#include "edit/rounding.h"
+#include "core/editor.h"
+#include "core/rounding.h"
 #include "view/painting.h"
 
 namespace tarpon {

@@ -12,17 +12,23 @@
 #include <QScrollBar>
 
 #include "app/file_commands.h"
-#include "edit/hex_input.h"
-#include "edit/text_pane.h"
 #include "app/layout.h"
 #include "app/menu_commands.h"
 #include "app/startup.h"
+#include "copy/copy_dialog.h"
+#include "core/rounding.h"
+#include "edit/hex_input.h"
+#include "edit/insert_window.h"
 #include "edit/text_input.h"
-#include "edit/rounding.h"
+#include "edit/text_pane.h"
 #include "edit/value_input.h"
-#include "ui/qt/key_map.h"
-#include "ui/qt/pane_widget.h"
+#include "qt/key_map.h"
+#include "qt/pane_widget.h"
+#include "screen/style.h"
+#include "search/find_dialog.h"
+#include "table/table_editor_window.h"
 #include "view/cursor.h"
+#include "view/jump_dialog.h"
 #include "view/modes.h"
 
 namespace tarpon {
@@ -57,11 +63,9 @@ void styleLabel(QLabel* widget, const Label& label) {
 }  // namespace
 
 MainWindow::MainWindow(const std::string& commandLinePath) : services_(*this), editor_(services_) {
-    services_.attach(editor_, [this] { refresh(); });
+    services_.setWindowFactory([this](WindowKind kind) { return createWindow(kind); });
     // The secondary windows are laid out in pixels for a small sans-serif font.
-    QFont windowFont("Arial");
-    windowFont.setPixelSize(11);
-    QApplication::setFont(windowFont);
+    QApplication::setFont(toQFont(kWindowDefault));
     setWindowTitle(QString::fromLatin1(editor_.v.title));
     setMinimumSize(kMinWidth, kMinHeight);
     editor_.v.decimalSeparator = QLocale::system().decimalPoint().at(0).toLatin1();
@@ -240,6 +244,18 @@ void MainWindow::wireValuePanes() {
     offset->onKeyPress = run(picOffsetval_KeyPress);
     offset->onFocusIn = run(picOffsetval_GotFocus);
     offset->onFocusOut = run(picOffsetval_LostFocus);
+}
+
+QWidget* MainWindow::createWindow(WindowKind kind) {
+    const auto refreshMain = [this] { refresh(); };
+    switch (kind) {
+    case WindowKind::Jump: return new JumpDialog(editor_, refreshMain);
+    case WindowKind::Find: return new FindDialog(editor_, refreshMain);
+    case WindowKind::Copy: return new CopyDialog(editor_, this);
+    case WindowKind::TableEditor: return new TableEditorWindow(editor_, refreshMain, this);
+    case WindowKind::Insert: return new InsertWindow(editor_, refreshMain);
+    }
+    return nullptr;
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/editor.h"
-#include "ui/qt/qt_services.h"
+#include "core/editor.h"
+#include "qt/qt_services.h"
 
 class QLabel;
 class QPushButton;
@@ -48,6 +48,7 @@ private:
     void wirePanes();
     void wireValuePanes();
     PaneWidget* widgetOf(const Pane& pane) const;
+    QWidget* createWindow(WindowKind kind);
     void runMenu(int menu, int item);
     void syncGeometry();
     void syncScrollBar();

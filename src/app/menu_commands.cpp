@@ -1,8 +1,8 @@
 #include "app/menu_commands.h"
 
-#include "app/editor.h"
-#include "table/table_commands.h"
+#include "core/editor.h"
 #include "search/find.h"
+#include "table/table_commands.h"
 
 namespace tarpon {
 

@@ -1,8 +1,9 @@
 #include "app/startup.h"
 
 #include "app/document.h"
-#include "app/editor.h"
 #include "app/layout.h"
+#include "core/editor.h"
+#include "view/cursor.h"
 #include "view/modes.h"
 
 namespace tarpon {
@@ -12,6 +13,7 @@ void Form_Load(Editor& ed, const std::string& commandLine) {
     s.offsetMode = true;
     ed.v.ShpHex[1] = Mark{0, 0, 0, ed.v.ShpHex[1].height, true, ed.v.ShpHex[1].rop};
     ed.v.ShpText[1] = Mark{0, 0, 0, ed.v.ShpText[1].height, true, ed.v.ShpText[1].rop};
+    wireScrollBar(ed);
     InitDocument(ed);
     ed.v.VScroll.setRange(-32768, 32767);
     ed.v.VScroll.setValue(-32768);
@@ -62,6 +64,6 @@ std::string helpText() {
            "  --          end of options: the next argument is FILE even if it starts with '-'\n";
 }
 
-std::string versionText() { return "tarpon-hex 0.1.0\n"; }
+std::string versionText() { return std::string("tarpon-hex ") + TARPON_VERSION + "\n"; }
 
 }  // namespace tarpon

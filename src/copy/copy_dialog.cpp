@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/editor.h"
-#include "ui/qt/key_map.h"
-#include "ui/qt/pane_widget.h"
+#include "core/editor.h"
+#include "qt/key_map.h"
+#include "qt/pane_widget.h"
 
 namespace tarpon {
 namespace {

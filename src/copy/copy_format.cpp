@@ -5,18 +5,13 @@
 #include <cstring>
 #include <utility>
 
-#include "app/editor.h"
-#include "edit/number_reading.h"
-#include "edit/rounding.h"
+#include "core/editor.h"
+#include "core/number_reading.h"
+#include "core/number_text.h"
+#include "core/rounding.h"
 
 namespace tarpon {
 namespace {
-
-std::string offsetText(int64_t value, bool hex) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, hex ? "%llX" : "%lld", static_cast<long long>(value));
-    return buf;
-}
 
 bool isRadixDigit(int ch, OffsetRadix radix) {
     switch (radix) {

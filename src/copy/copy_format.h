@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "table/char_table.h"
+#include "core/char_table.h"
 
 namespace tarpon {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "app/editor.h"
-#include "app/insert_delete.h"
-#include "edit/number_reading.h"
-#include "edit/rounding.h"
+#include "core/editor.h"
+#include "core/number_reading.h"
+#include "core/rounding.h"
+#include "edit/insert_delete.h"
 #include "view/cursor.h"
 #include "view/painting.h"
 

@@ -1,24 +1,11 @@
 #pragma once
 // Keyboard and mouse input of the hex pane. Its key-down handler also serves the
 // text pane, so both panes share one key map.
+#include "screen/keys.h"
+
 namespace tarpon {
 
 struct Editor;
-
-enum KeyCode {
-    kKeyEnter = 13,
-    kKeyEscape = 27,
-    kKeyPageUp = 33,
-    kKeyPageDown = 34,
-    kKeyEnd = 35,
-    kKeyHome = 36,
-    kKeyLeft = 37,
-    kKeyUp = 38,
-    kKeyRight = 39,
-    kKeyDown = 40,
-    kKeyInsert = 45,
-    kKeyDelete = 46,
-};
 
 void PicHex_GotFocus(Editor& ed);
 void PicHex_KeyDown(Editor& ed, int keyCode, int shift);

@@ -1,6 +1,6 @@
 #include "edit/text_input.h"
 
-#include "app/editor.h"
+#include "core/editor.h"
 #include "view/cursor.h"
 #include "view/painting.h"
 

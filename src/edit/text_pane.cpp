@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/editor.h"
+#include "core/editor.h"
 #include "edit/hex_input.h"
 #include "view/cursor.h"
 #include "view/painting.h"

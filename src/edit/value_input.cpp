@@ -5,17 +5,17 @@
 #include <limits>
 #include <string>
 
-#include "app/editor.h"
-#include "edit/number_reading.h"
-#include "edit/rounding.h"
+#include "core/editor.h"
+#include "core/number_reading.h"
+#include "core/number_text.h"
+#include "core/rounding.h"
+#include "screen/keys.h"
 #include "view/cursor.h"
 #include "view/painting.h"
 #include "view/value_panes.h"
 
 namespace tarpon {
 namespace {
-
-constexpr int kEnter = 13;
 
 // The byte under the cursor, or null when the cursor is past the document.
 uint8_t* cursorByte(EditorState& s) {
@@ -41,7 +41,7 @@ void shiftDigitIn(Editor& ed, char digit, int radix) {
 
 // Enter without Shift, Ctrl or Alt moves the anchor along; with any of them the selection grows.
 void stepToNextByte(Editor& ed, int keyCode, int shift) {
-    if (keyCode != kEnter) return;
+    if (keyCode != kKeyEnter) return;
     const int64_t target = std::min<int64_t>(ed.s.cursor() + 1, std::numeric_limits<int32_t>::max());
     if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(target);
     MoveCursor(ed, target);
@@ -88,9 +88,7 @@ void picOct_KeyDown(Editor& ed, int keyCode, int shift) { stepToNextByte(ed, key
 void picOffsetval_KeyPress(Editor& ed, int ch) {
     const bool hex = ed.s.offsetMode;
     if (hex ? !IsHexDigitChar(ch) : IsNotDigit(ch)) return;
-    char buf[24];
-    std::snprintf(buf, sizeof buf, hex ? "%llX" : "%lld", static_cast<long long>(ed.s.cursor()));
-    std::string t = buf;
+    std::string t = offsetText(ed.s.cursor(), hex);
     t.push_back(static_cast<char>(ch));
     const double limit = static_cast<double>(int64_t{ed.s.fileSize} + 15);
     const std::string prefix = hex ? "&h0" : "0";

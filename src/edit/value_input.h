@@ -1,7 +1,7 @@
 #pragma once
 // Editing through the small value panes: bit clicks in the binary pane, digits
 // shifted into the byte in the decimal and octal panes, and a typed cursor offset.
-#include "ui/rgb.h"
+#include "screen/rgb.h"
 
 namespace tarpon {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/editor.h"
+#include "core/editor.h"
 #include "search/ring_search.h"
 #include "view/cursor.h"
 #include "view/painting.h"

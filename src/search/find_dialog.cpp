@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/editor.h"
+#include "core/editor.h"
 #include "search/find.h"
 
 namespace tarpon {

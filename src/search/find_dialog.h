@@ -3,7 +3,7 @@
 #include <array>
 #include <functional>
 
-#include "ui/qt/modeless_dialog.h"
+#include "qt/modeless_dialog.h"
 
 class QCheckBox;
 class QLineEdit;

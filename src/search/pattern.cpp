@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "edit/number_reading.h"
-#include "edit/rounding.h"
+#include "core/number_reading.h"
+#include "core/rounding.h"
 
 namespace tarpon {
 namespace {

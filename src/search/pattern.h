@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "table/char_table.h"
+#include "core/char_table.h"
 
 namespace tarpon {
 

@@ -1,7 +1,7 @@
 #include "table/table_commands.h"
 
-#include "app/dialog_service.h"
-#include "app/editor.h"
+#include "core/dialog_service.h"
+#include "core/editor.h"
 #include "table/tbl_file.h"
 #include "view/painting.h"
 

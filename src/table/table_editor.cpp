@@ -3,23 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/editor.h"
-#include "edit/rounding.h"
+#include "core/editor.h"
+#include "core/number_text.h"
+#include "core/rounding.h"
+#include "screen/keys.h"
+#include "screen/style.h"
 #include "view/painting.h"
 
 namespace tarpon {
 namespace {
 
-constexpr Rgb kLabelBack{141, 143, 171};
-constexpr Rgb kGridText{0, 0, 192};
-const FontSpec kCourier{"Courier", 13, false};
-const FontSpec kWindowDefault{"Arial", 11, false};
-
 constexpr char kCaption[] = "Edit Table";
 constexpr char kDualCaption[] = " - Dual Letters";
-
-enum KeyCode { kKeyEsc = 27, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeyCtrl = 17 };
-constexpr int kCtrlBit = 2;
 
 // Narrower grids than this would make the cell width vanish.
 constexpr double kMinGridWidth = 17;
@@ -51,14 +46,14 @@ void tableChanged(Editor& ed, TableEditor& t) {
 
 TableEditor::TableEditor()
     : caption(kCaption),
-      PicTop({0, 0, 289, 25}, kLabelBack, kWindowDefault, kSystemWindowText),
-      PicOffset({0, 24, 25, 297}, kLabelBack, kCourier, kSystemWindowText),
-      PicHex({24, 24, 265, 297}, kWhite, kCourier, kGridText),
+      PicTop({0, 0, 289, 25}, kHeadBack, kWindowDefault, kSystemWindowText),
+      PicOffset({0, 24, 25, 297}, kHeadBack, kCourier, kSystemWindowText),
+      PicHex({24, 24, 265, 297}, kWhite, kCourier, kMarkBlue),
       Line1{23, 0, 24},
       cmd{Button{{8, 328, 81, 17}, "A-Z"}, Button{{104, 328, 81, 17}, "a-z"}, Button{{200, 328, 81, 17}, "0-9"}} {
     ShpTbl[0].height = 20;
     ShpTbl[0].rop = RasterOp::MaskNotPen;
-    ShpTbl[0].fill = kGridText;
+    ShpTbl[0].fill = kMarkBlue;
     ShpTbl[1].visible = false;
 }
 
@@ -128,14 +123,14 @@ void PicHex_KeyDown(TableEditor& t, int keyCode, int shift) {
     }
     t.tblCursor = clampEntry(cursor);
     SetTblCur(t);
-    if ((shift & kCtrlBit) != 0 || keyCode == kKeyCtrl) t.dualLetters = !t.dualLetters;
+    if ((shift & kCtrl) != 0 || keyCode == kKeyCtrl) t.dualLetters = !t.dualLetters;
     setCaption(t);
 }
 
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k) {
     if (k < 0 || k > 255) return;
     std::string& entry = ed.s.charTable[static_cast<size_t>(t.tblCursor)];
-    if (k == kKeyEsc) {
+    if (k == kKeyEscape) {
         entry.clear();
     } else {
         const char ch = static_cast<char>(static_cast<uint8_t>(k));

@@ -5,8 +5,8 @@
 #include <array>
 #include <string>
 
-#include "table/char_table.h"
-#include "ui/main_view.h"
+#include "core/char_table.h"
+#include "screen/main_view.h"
 
 namespace tarpon {
 

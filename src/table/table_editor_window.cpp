@@ -4,9 +4,9 @@
 #include <QFrame>
 #include <QPushButton>
 
-#include "app/editor.h"
-#include "edit/rounding.h"
-#include "ui/qt/pane_widget.h"
+#include "core/editor.h"
+#include "core/rounding.h"
+#include "qt/pane_widget.h"
 
 namespace tarpon {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/file_io.h"
-#include "table/char_table.h"
+#include "core/char_table.h"
+#include "core/file_io.h"
 
 namespace tarpon {
 

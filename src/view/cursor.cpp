@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/editor.h"
-#include "edit/rounding.h"
+#include "core/editor.h"
+#include "core/rounding.h"
 #include "view/geometry.h"
 #include "view/painting.h"
 
@@ -92,5 +92,10 @@ void VScroll_Change(Editor& ed) {
 }
 
 void VScroll_Scroll(Editor& ed) { VScroll_Change(ed); }
+
+void wireScrollBar(Editor& ed) {
+    ed.v.VScroll.onChange = [&ed] { VScroll_Change(ed); };
+    ed.v.VScroll.onScroll = [&ed] { VScroll_Scroll(ed); };
+}
 
 }  // namespace tarpon

@@ -7,9 +7,9 @@ namespace tarpon {
 
 struct Editor;
 
-enum ShiftBits { kShift = 1, kCtrl = 2, kAlt = 4 };
-
 void MoveCursor(Editor& ed, int64_t target);
+// Hands the scroll bar's change and scroll events to the handlers below.
+void wireScrollBar(Editor& ed);
 void cmdOff_MouseDown(Editor& ed, int index, int button, int shift);
 void VScroll_Change(Editor& ed);
 void VScroll_Scroll(Editor& ed);

@@ -2,7 +2,7 @@
 // Page geometry: 16 bytes to a row, rows 18 px apart, columns at W/17 pitch.
 #include <cstdint>
 
-#include "edit/rounding.h"
+#include "core/rounding.h"
 
 namespace tarpon {
 

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "edit/number_reading.h"
-#include "edit/rounding.h"
+#include "core/number_reading.h"
+#include "core/rounding.h"
 
 namespace tarpon {
 

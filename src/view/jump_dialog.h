@@ -3,7 +3,7 @@
 // stays open after a jump so that a relative step can be repeated.
 #include <functional>
 
-#include "ui/qt/modeless_dialog.h"
+#include "qt/modeless_dialog.h"
 #include "view/jump.h"
 
 class QLineEdit;

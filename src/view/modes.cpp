@@ -1,6 +1,6 @@
 #include "view/modes.h"
 
-#include "app/editor.h"
+#include "core/editor.h"
 #include "view/painting.h"
 #include "view/value_panes.h"
 

@@ -1,9 +1,10 @@
 #include "view/painting.h"
 
 #include <array>
-#include <cstdio>
 
-#include "app/editor.h"
+#include "core/editor.h"
+#include "core/number_text.h"
+#include "screen/style.h"
 #include "view/geometry.h"
 #include "view/value_panes.h"
 
@@ -11,7 +12,6 @@ namespace tarpon {
 namespace {
 
 constexpr Rgb kCursorLabel{160, 0, 0};
-constexpr Rgb kOneLetter{63, 50, 218};
 constexpr Rgb kManyLetters{143, 50, 186};
 constexpr Rgb kUnprintable{111, 66, 42};
 
@@ -51,7 +51,7 @@ Cell textCell(const EditorState& s, uint8_t b) {
             ch = '.';
             cell.color = kUnprintable;
         } else {
-            cell.color = many ? kManyLetters : kOneLetter;
+            cell.color = many ? kManyLetters : kOneLetterText;
         }
     }
     return cell;
@@ -65,15 +65,6 @@ void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& 
 }
 
 }  // namespace
-
-std::string PadNumber(int32_t value, bool hexMode, int width) {
-    char buf[16];
-    if (hexMode) std::snprintf(buf, sizeof buf, "%X", static_cast<uint32_t>(value));
-    else std::snprintf(buf, sizeof buf, "%d", value);
-    std::string text(buf);
-    if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), '0');
-    return text;
-}
 
 void RepaintAll(Editor& ed) {
     PaintValuePanes(ed);

@@ -1,13 +1,8 @@
 #pragma once
 // Painting of the main window's panes from the editor state, and the marks.
-#include <cstdint>
-#include <string>
-
 namespace tarpon {
 
 struct Editor;
-
-std::string PadNumber(int32_t value, bool hexMode, int width);
 
 void RepaintAll(Editor& ed);
 void PlaceMarks(Editor& ed);

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/editor.h"
-#include "edit/rounding.h"
-#include "view/painting.h"
+#include "core/editor.h"
+#include "core/number_text.h"
+#include "core/rounding.h"
 
 namespace tarpon {
 namespace {

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "app/file_commands.h"
-#include "app/file_io.h"
-#include "test_editor.h"
+#include "core/file_io.h"
 #include "temp_dir.h"
+#include "test_editor.h"
 
 namespace tarpon {
 namespace {

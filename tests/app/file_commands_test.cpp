@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "test_editor.h"
 #include "temp_dir.h"
+#include "test_editor.h"
 
 namespace tarpon {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "test_editor.h"
 #include "temp_dir.h"
+#include "test_editor.h"
 
 namespace tarpon {
 namespace {

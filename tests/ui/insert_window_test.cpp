@@ -1,4 +1,4 @@
-#include "app/insert_window.h"
+#include "edit/insert_window.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <QMenuBar>
 #include <QTest>
 
-#include "ui/qt/pane_widget.h"
+#include "qt/pane_widget.h"
 
 namespace tarpon {
 namespace {

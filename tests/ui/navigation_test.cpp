@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "app/main_window.h"
-#include "ui/qt/key_map.h"
-#include "ui/qt/pane_widget.h"
+#include "qt/key_map.h"
+#include "qt/pane_widget.h"
 
 namespace tarpon {
 namespace {

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "app/main_window.h"
-#include "ui/qt/pane_widget.h"
+#include "qt/pane_widget.h"
 
 namespace tarpon {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "screen/keys.h"
 #include "test_editor.h"
 #include "view/geometry.h"
 #include "view/painting.h"

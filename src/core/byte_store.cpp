@@ -1,0 +1,23 @@
+#include "core/byte_store.h"
+
+#include <sys/mman.h>
+
+#include <cstdlib>
+
+namespace tarpon {
+
+// The block is rounded up to whole huge pages so that the advice covers only memory
+// that belongs to it; pages never touched still cost no memory.
+void* allocateLarge(size_t bytes) {
+    const size_t rounded = (bytes + kHugePageSize - 1) / kHugePageSize * kHugePageSize;
+    void* p = nullptr;
+    if (rounded < bytes || ::posix_memalign(&p, kHugePageSize, rounded) != 0) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    ::madvise(p, rounded, MADV_HUGEPAGE);  // advice only: without it the block still works
+#endif
+    return p;
+}
+
+void freeLarge(void* p, size_t) noexcept { std::free(p); }
+
+}  // namespace tarpon

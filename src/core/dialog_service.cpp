@@ -1,0 +1,50 @@
+#include "core/dialog_service.h"
+
+#include "screen/services.h"
+
+namespace tarpon {
+
+std::vector<std::pair<std::string, std::string>> splitFilter(const std::string& filter) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start < filter.size()) {
+        const size_t bar = filter.find('|', start);
+        const size_t end = bar == std::string::npos ? filter.size() : bar;
+        parts.push_back(filter.substr(start, end - start));
+        start = end + 1;
+    }
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) pairs.emplace_back(parts[i], parts[i + 1]);
+    return pairs;
+}
+
+std::string clsDialog::ShowOpen(Services& services, const std::string& Title, const std::string& InitDir,
+                                const std::string& Filter, uint32_t Flags) {
+    return show(services, false, Title, InitDir, Filter, Flags);
+}
+
+std::string clsDialog::ShowSave(Services& services, const std::string& Title, const std::string& InitDir,
+                                const std::string& Filter, const std::string& DefExt, uint32_t Flags) {
+    defExt_ = DefExt;
+    return show(services, true, Title, InitDir, Filter, Flags);
+}
+
+std::string clsDialog::show(Services& services, bool save, const std::string& title, const std::string& initDir,
+                            const std::string& filter, uint32_t flags) {
+    FileDialogRequest request;
+    request.save = save;
+    request.title = title;
+    request.startPath = initDir.empty() ? FileName : initDir;
+    request.filters = splitFilter(filter);
+    request.defaultExtension = defExt_;
+    request.fileMustExist = (flags & OFN_FILEMUSTEXIST) != 0;
+    request.confirmOverwrite = (flags & OFN_OVERWRITEPROMPT) != 0;
+    std::string result = services.runFileDialog(request);
+    const size_t first = result.find_first_not_of(' ');
+    const size_t last = result.find_last_not_of(' ');
+    result = first == std::string::npos ? std::string() : result.substr(first, last - first + 1);
+    if (!result.empty()) FileName = result;
+    return result;
+}
+
+}  // namespace tarpon

@@ -1,0 +1,39 @@
+#pragma once
+// The state every window of the editor reads and writes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/byte_store.h"
+#include "core/char_table.h"
+#include "core/dialog_service.h"
+
+namespace tarpon {
+
+// Files of this many bytes or more are refused.
+inline constexpr int32_t kMaxFileSize = 9 * 1024 * 1024;
+
+struct EditorState {
+    ByteStore fileData{0};    // the document is its first fileSize bytes; never shorter than 1
+    int32_t fileSize = 0;
+    int32_t pageTop = 0;      // offset of the page's first byte, a multiple of 16
+    int32_t cursorRel = 0;    // cursor offset minus pageTop
+    int32_t selAnchor = 0;    // the other end of the selection
+    bool viewMode = false;    // text pane: true table letters, false ASCII
+    bool offsetMode = false;  // offsets: true hexadecimal, false decimal
+    std::string fileName;
+    clsDialog fileDialog;     // shared by the document and table file commands
+    CharTable charTable;
+    bool multiLetters = false;
+    bool scrollBusy = false;
+    bool nibblePending = false;
+    std::string typedLetters;
+    int pendingByte = 256;    // 256: none
+    std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
+    int16_t searchWildcard = -1;         // 0..255, or -1 for none
+    bool searchRelative = false;
+
+    int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
+};
+
+}  // namespace tarpon

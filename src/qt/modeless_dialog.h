@@ -1,0 +1,47 @@
+#pragma once
+// A window shown without blocking that, optionally, keeps the main window disabled
+// while it is open. Closing it in any way (Escape, close box, a button) destroys it,
+// so the next opening starts from the designed values.
+#include <QDialog>
+#include <QKeyEvent>
+#include <functional>
+
+#include "screen/services.h"
+
+namespace tarpon {
+
+class ModelessDialog : public QDialog {
+public:
+    ModelessDialog(Services& services, bool disablesMain, QWidget* parent = nullptr)
+        : QDialog(parent), services_(services), disablesMain_(disablesMain) {}
+
+    void done(int result) override {
+        QDialog::done(result);
+        deleteLater();
+    }
+
+protected:
+    // The text boxes' keys: Enter runs `onEnter`, Escape closes the window.
+    bool handleEnterEscape(QEvent* event, const std::function<void()>& onEnter) {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) onEnter();
+        else if (key == Qt::Key_Escape) close();
+        else return false;
+        return true;
+    }
+    void showEvent(QShowEvent* event) override {
+        QDialog::showEvent(event);
+        if (disablesMain_) services_.setMainWindowEnabled(false);
+    }
+    void hideEvent(QHideEvent* event) override {
+        if (disablesMain_) services_.setMainWindowEnabled(true);
+        QDialog::hideEvent(event);
+    }
+
+private:
+    Services& services_;
+    bool disablesMain_;
+};
+
+}  // namespace tarpon

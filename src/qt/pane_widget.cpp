@@ -1,0 +1,87 @@
+#include "qt/pane_widget.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "core/rounding.h"
+#include "qt/key_map.h"
+
+namespace tarpon {
+
+QFont toQFont(const FontSpec& spec) {
+    QFont font(QString::fromStdString(spec.family));
+    font.setPixelSize(spec.pixelSize);
+    font.setBold(spec.bold);
+    font.setStyleHint(spec.family.rfind("Courier", 0) == 0 ? QFont::TypeWriter : QFont::SansSerif);
+    return font;
+}
+
+QColor toQColor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+PaneWidget::PaneWidget(const Pane& pane, const std::array<Mark, 2>* marks, QWidget* parent)
+    : QWidget(parent), pane_(pane), marks_(marks) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFont(toQFont(pane.font));
+}
+
+void PaneWidget::refresh() {
+    const bool marksChanged = marks_ && *marks_ != paintedMarks_;
+    if (pane_.revision() == paintedRevision_ && !marksChanged) return;
+    update();
+}
+
+void PaneWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), toQColor(pane_.background));
+    painter.setFont(font());
+    const int ascent = QFontMetrics(font()).ascent();
+    for (const TextRun& run : pane_.runs()) {
+        painter.setPen(toQColor(run.color));
+        painter.drawText(QPointF(run.x, run.y + ascent), QString::fromLatin1(run.text));
+    }
+    paintedRevision_ = pane_.revision();
+    if (!marks_) return;
+    paintedMarks_ = *marks_;
+    for (const Mark& mark : *marks_) {
+        if (!mark.visible) continue;
+        painter.setCompositionMode(mark.rop == RasterOp::MaskNotPen
+                                       ? QPainter::RasterOp_NotSourceAndDestination
+                                       : QPainter::RasterOp_NotSourceXorDestination);
+        const QRect box(static_cast<int>(roundHalfEven(mark.left)), static_cast<int>(roundHalfEven(mark.top)),
+                        static_cast<int>(roundHalfEven(mark.width)), static_cast<int>(roundHalfEven(mark.height)));
+        painter.fillRect(box, toQColor(mark.fill));
+    }
+}
+
+void PaneWidget::keyPressEvent(QKeyEvent* event) {
+    const int code = keyCodeOf(*event);
+    if (onKeyDown) onKeyDown(code, shiftStateOf(event->modifiers()));
+    const int ch = charCodeOf(*event);
+    if (ch >= 0 && onKeyPress) onKeyPress(ch);
+}
+
+void PaneWidget::mousePressEvent(QMouseEvent* event) {
+    if (onMouseDown)
+        onMouseDown(mouseButtonsOf(event->button()), shiftStateOf(event->modifiers()),
+                    event->position().x(), event->position().y());
+}
+
+void PaneWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (onMouseMove)
+        onMouseMove(mouseButtonsOf(event->buttons()), shiftStateOf(event->modifiers()),
+                    event->position().x(), event->position().y());
+}
+
+void PaneWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (onFocusIn) onFocusIn();
+}
+
+void PaneWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (onFocusOut) onFocusOut();
+}
+
+}  // namespace tarpon

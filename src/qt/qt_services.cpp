@@ -1,0 +1,90 @@
+#include "qt/qt_services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+
+namespace tarpon {
+namespace {
+
+// Runs a modal dialog, then gives the keyboard back to the window that had it
+// (a dialog of the editor's, or the main window): once the modal dialog is gone
+// nothing else activates that window, and typing would go nowhere.
+int execReturningFocus(QDialog& dialog) {
+    const QPointer<QWidget> previous = QApplication::activeWindow();
+    const int result = dialog.exec();
+    if (previous && previous->isVisible()) previous->activateWindow();
+    return result;
+}
+
+}  // namespace
+
+void QtServices::messageBox(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
+                    QMessageBox::Ok, window_.isVisible() ? &window_ : nullptr);
+    execReturningFocus(box);
+}
+
+void QtServices::openFileMenu() {
+    QMenuBar* bar = window_.menuBar();
+    if (!bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+}
+
+void QtServices::resizeMainWindow(int width, int height) { window_.resize(width, height); }
+
+void QtServices::closeMainWindow() { window_.close(); }
+
+void QtServices::setMainWindowEnabled(bool enabled) {
+    window_.setEnabled(enabled);
+    // The keyboard goes back to the main window when the window that disabled it closes.
+    if (enabled && window_.isVisible()) window_.activateWindow();
+}
+
+void QtServices::openWindow(WindowKind kind) {
+    QPointer<QWidget>& slot = windows_[static_cast<size_t>(kind)];
+    if (!slot && createWindow_) slot = createWindow_(kind);
+    if (!slot) return;
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+}
+
+void QtServices::closeWindows() {
+    for (QPointer<QWidget>& window : windows_)
+        if (window) window->close();
+}
+
+std::string QtServices::runFileDialog(const FileDialogRequest& request) {
+    QFileDialog dialog(window_.isVisible() ? &window_ : nullptr, QString::fromLocal8Bit(request.title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    QStringList filters;
+    for (const auto& [description, pattern] : request.filters)
+        filters << QString::fromLocal8Bit(description) + " (" + QString::fromLocal8Bit(pattern).replace(';', ' ') + ")";
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(QString::fromLocal8Bit(request.defaultExtension));
+    const QString start = QString::fromLocal8Bit(request.startPath);
+    if (!start.isEmpty()) {
+        const QFileInfo info(start);
+        if (info.isDir()) dialog.setDirectory(start);
+        else {
+            dialog.setDirectory(info.absolutePath());
+            dialog.selectFile(info.fileName());
+        }
+    }
+    const bool accepted = execReturningFocus(dialog) == QDialog::Accepted;
+    if (!accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toLocal8Bit().toStdString();
+}
+
+void QtServices::setClipboardText(const std::string& text) {
+    QApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+}  // namespace tarpon

@@ -1,0 +1,41 @@
+#pragma once
+// The editor's services carried out with Qt.
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "screen/services.h"
+
+class QMainWindow;
+
+namespace tarpon {
+
+class QtServices : public Services {
+public:
+    explicit QtServices(QMainWindow& window) : window_(window) {}
+    // Makes the secondary window of a kind; the main window, which knows them all, hands it in.
+    using WindowFactory = std::function<QWidget*(WindowKind)>;
+    void setWindowFactory(WindowFactory factory) { createWindow_ = std::move(factory); }
+
+    void messageBox(const std::string& text) override;
+    void openFileMenu() override;
+    void resizeMainWindow(int width, int height) override;
+    void closeMainWindow() override;
+    void setMainWindowEnabled(bool enabled) override;
+    void openWindow(WindowKind kind) override;
+    std::string runFileDialog(const FileDialogRequest& request) override;
+    void setClipboardText(const std::string& text) override;
+
+    // Closes every secondary window, as the main window closes.
+    void closeWindows();
+    QWidget* openedWindow(WindowKind kind) const { return windows_[static_cast<size_t>(kind)]; }
+
+private:
+    QMainWindow& window_;
+    WindowFactory createWindow_;
+    std::array<QPointer<QWidget>, 5> windows_;
+};
+
+}  // namespace tarpon

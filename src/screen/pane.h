@@ -1,0 +1,50 @@
+#pragma once
+// A drawing surface that keeps what was drawn into it: a list of text runs that
+// the windowing layer renders, and renders again whenever the pane is exposed.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "screen/rgb.h"
+
+namespace tarpon {
+
+struct TextRun {
+    double x = 0, y = 0;
+    Rgb color;
+    std::string text;  // one byte per character (Latin-1)
+};
+
+class Pane {
+public:
+    Pane() = default;
+    Pane(Rect geometry, Rgb back, FontSpec typeface, Rgb color)
+        : geom(geometry), background(back), font(std::move(typeface)), textColor(color) {}
+
+    Rect geom;
+    Rgb background = kSystemWindowBackground;
+    FontSpec font;
+    Rgb textColor = kSystemWindowText;
+
+    double width() const { return geom.width; }
+    double height() const { return geom.height; }
+
+    void clear() {
+        runs_.clear();
+        ++revision_;
+    }
+    void drawText(double x, double y, std::string_view text) {
+        runs_.push_back(TextRun{x, y, textColor, std::string(text)});
+        ++revision_;
+    }
+    const std::vector<TextRun>& runs() const { return runs_; }
+    // Changes with every clear or draw, so a renderer knows when to repaint.
+    uint64_t revision() const { return revision_; }
+
+private:
+    std::vector<TextRun> runs_;
+    uint64_t revision_ = 0;
+};
+
+}  // namespace tarpon
