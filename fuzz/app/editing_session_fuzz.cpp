@@ -1,8 +1,8 @@
 // libFuzzer target for a whole editing session: a random document, then a random
 // sequence of keys, typed characters, clicks, inserts, deletes, mode switches,
 // table edits, searches and copies. After every step the cursor is not negative,
-// the page starts at a non-negative multiple of 16 and the document fits in its
-// storage. The storage is handed to each step at exactly the document's length,
+// the page starts at a non-negative multiple of 16 and holds the cursor's row, and
+// the document fits in its storage. The storage is handed to each step at exactly the document's length,
 // and an empty document's single spare byte is poisoned, so that AddressSanitizer
 // reports any read outside the document.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -24,6 +24,7 @@
 #include "table/table_editor.h"
 #include "test_editor.h"
 #include "view/cursor.h"
+#include "view/geometry.h"
 #include "view/modes.h"
 #include "view/painting.h"
 #include "view/value_panes.h"
@@ -41,6 +42,8 @@ void checkInvariants(const Editor& ed) {
     check(s.cursor() >= 0);
     check(s.pageTop >= 0 && s.pageTop % 16 == 0);
     check(s.fileSize >= 0 && static_cast<size_t>(s.fileSize) <= s.fileData.size());
+    // The cursor is on the page whenever the panes show a row at all.
+    if (tarpon::rowsThatFit(ed.v.picOffset.height()) > 0) check(s.cursorRel >= 0 && tarpon::cursorRowShown(ed));
 }
 
 // Storage of exactly the document's length (one byte for an empty document).
@@ -100,7 +103,7 @@ void editTable(Editor& ed, FuzzedDataProvider& in) {
     const int steps = in.ConsumeIntegralInRange(1, 8);
     for (int i = 0; i < steps; ++i) {
         switch (in.ConsumeIntegralInRange(0, 3)) {
-        case 0: tarpon::frmTable::PicHex_KeyDown(t, keyCode(in), in.ConsumeIntegralInRange(0, 7)); break;
+        case 0: tarpon::frmTable::PicHex_KeyDown(ed, t, keyCode(in), in.ConsumeIntegralInRange(0, 7)); break;
         case 1: tarpon::frmTable::PicHex_KeyPress(ed, t, character(in)); break;
         case 2:
             tarpon::frmTable::PicHex_MouseDown(t, coordinate(in, t.PicHex.width()),
@@ -153,7 +156,7 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
     case 4: click(ed, in); break;
     case 5: valuePaneKey(ed, in); break;
     case 6: tarpon::lblOffSetMode_Click(ed); break;
-    case 7: tarpon::lblViewMode_Click(ed, in.ConsumeIntegralInRange(0, 1)); break;
+    case 7: tarpon::SwitchViewMode(ed, in.ConsumeIntegralInRange(0, 1)); break;
     case 8: tarpon::mnuTable_Click(ed, tarpon::kTableMultiLetters); break;
     case 9: editTable(ed, in); break;
     case 10: find(ed, in); break;

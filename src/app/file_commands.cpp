@@ -2,6 +2,7 @@
 
 #include "app/document.h"
 #include "core/editor.h"
+#include "edit/text_input.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -12,6 +13,9 @@ constexpr const char* kAllFiles = "All Files (*.*)|*.*|";
 }  // namespace
 
 void mnuFile_Click(Editor& ed, int index) {
+    // Table letters still held in the text pane belong to the document being saved or left.
+    if (index == kFileOpen || index == kFileSave || index == kFileSaveAs || index == kFileExit)
+        CommitTypedLetters(ed);
     switch (index) {
     case kFileOpen:
         OpenDocument(ed);

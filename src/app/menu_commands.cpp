@@ -1,8 +1,10 @@
 #include "app/menu_commands.h"
 
 #include "core/editor.h"
+#include "edit/text_input.h"
 #include "search/find.h"
 #include "table/table_commands.h"
+#include "view/modes.h"
 
 namespace tarpon {
 
@@ -22,6 +24,11 @@ void mnuOption_Click(Editor& ed, int index) {
     }
 }
 
+void SwitchViewMode(Editor& ed, int index) {
+    CommitTypedLetters(ed);
+    lblViewMode_Click(ed, index);
+}
+
 void mnuTable_Click(Editor& ed, int index) {
     switch (index) {
     case kTableCreate:
@@ -31,6 +38,7 @@ void mnuTable_Click(Editor& ed, int index) {
         SaveTable(ed);
         break;
     case kTableLoad:
+        CommitTypedLetters(ed);  // they were typed through the table that is being replaced
         LoadTable(ed);
         break;
     case kTableMultiLetters:

@@ -10,5 +10,7 @@ enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMu
 
 void mnuOption_Click(Editor& ed, int index);
 void mnuTable_Click(Editor& ed, int index);
+// The text pane's "Ascii" and "Table" captions; table letters still held are written first.
+void SwitchViewMode(Editor& ed, int index);
 
 }  // namespace tarpon

@@ -27,8 +27,7 @@ struct EditorState {
     bool multiLetters = false;
     bool scrollBusy = false;
     bool nibblePending = false;
-    std::string typedLetters;
-    int pendingByte = 256;    // 256: none
+    std::string typedLetters;  // table letters typed in the text pane, not yet written
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
     int16_t searchWildcard = -1;         // 0..255, or -1 for none
     bool searchRelative = false;

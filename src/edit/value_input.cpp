@@ -9,6 +9,7 @@
 #include "core/number_reading.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "edit/text_input.h"
 #include "screen/keys.h"
 #include "view/cursor.h"
 #include "view/painting.h"
@@ -97,11 +98,18 @@ void picOffsetval_KeyPress(Editor& ed, int ch) {
     MoveCursor(ed, roundToInt64(ReadNumber(prefix + t)));
 }
 
-void picDec_GotFocus(Editor& ed) { setFocusColour(ed, ed.v.picDec, kFocusedValueText, PaintDecValue); }
+void picDec_GotFocus(Editor& ed) {
+    CommitTypedLetters(ed);
+    setFocusColour(ed, ed.v.picDec, kFocusedValueText, PaintDecValue);
+}
 void picDec_LostFocus(Editor& ed) { setFocusColour(ed, ed.v.picDec, kSystemWindowText, PaintDecValue); }
-void picOct_GotFocus(Editor& ed) { setFocusColour(ed, ed.v.picOct, kFocusedValueText, PaintOctValue); }
+void picOct_GotFocus(Editor& ed) {
+    CommitTypedLetters(ed);
+    setFocusColour(ed, ed.v.picOct, kFocusedValueText, PaintOctValue);
+}
 void picOct_LostFocus(Editor& ed) { setFocusColour(ed, ed.v.picOct, kSystemWindowText, PaintOctValue); }
 void picOffsetval_GotFocus(Editor& ed) {
+    CommitTypedLetters(ed);
     setFocusColour(ed, ed.v.picOffsetval, kFocusedValueText, PaintOffsetValue);
 }
 void picOffsetval_LostFocus(Editor& ed) {
