@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev libgl-dev libxkbcommon-dev libqt6svg6
   libgtest-dev libbenchmark-dev
   fonts-liberation
   xvfb xauth xdotool xclip imagemagick python3
