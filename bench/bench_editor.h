@@ -11,6 +11,7 @@ namespace tarpon::bench {
 class NullServices : public Services {
 public:
     void messageBox(const std::string&) override {}
+    int ask(const std::string&, const std::vector<std::string>&, int, int escapeButton) override { return escapeButton; }
     void openFileMenu() override {}
     void resizeMainWindow(int, int) override {}
     void closeMainWindow() override {}

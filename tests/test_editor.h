@@ -12,6 +12,14 @@ namespace tarpon::test {
 class FakeServices : public Services {
 public:
     void messageBox(const std::string& text) override { messages.push_back(text); }
+    int ask(const std::string& text, const std::vector<std::string>& buttons, int, int escapeButton) override {
+        questions.push_back(text);
+        questionButtons = buttons;
+        if (answers.empty()) return escapeButton;
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
     void openFileMenu() override { ++fileMenuOpened; }
     void resizeMainWindow(int width, int height) override {
         if (editor) Form_Resize(*editor, width, height, false);
@@ -30,6 +38,9 @@ public:
 
     Editor* editor = nullptr;
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::vector<std::string> questionButtons;  // of the last question
+    std::vector<int> answers;                  // given in order; none left: Escape
     int fileMenuOpened = 0;
     int closed = 0;
     bool mainEnabled = true;

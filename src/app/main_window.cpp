@@ -155,7 +155,8 @@ void MainWindow::buildMenus() {
             const MenuItem& item = menu.items[i];
             QAction* action = item.caption == "-" ? qmenu->addSeparator()
                                                   : qmenu->addAction(QString::fromLatin1(item.caption));
-            if (!item.shortcut.empty()) action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+            if (!item.shortcut.empty())
+                action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(item.shortcut)));
             action->setCheckable(item.checkable);
             const int mi = static_cast<int>(m), ii = static_cast<int>(i);
             connect(action, &QAction::triggered, this, [this, mi, ii] { runMenu(mi, ii); });
@@ -168,6 +169,7 @@ void MainWindow::buildMenus() {
 void MainWindow::runMenu(int menu, int item) {
     if (!editor_.v.menus[static_cast<size_t>(menu)].items[static_cast<size_t>(item)].enabled) return;
     if (menu == kMenuFile) mnuFile_Click(editor_, item);
+    else if (menu == kMenuEdit) mnuEdit_Click(editor_, item);
     else if (menu == kMenuOption) mnuOption_Click(editor_, item);
     else if (menu == kMenuTable) mnuTable_Click(editor_, item);
     refresh();
@@ -285,6 +287,11 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!Form_QueryUnload(editor_)) {
+        event->ignore();
+        refresh();
+        return;
+    }
     services_.closeWindows();
     Form_Unload(editor_);
     event->accept();
@@ -316,6 +323,7 @@ void MainWindow::syncScrollBar() {
 }
 
 void MainWindow::refresh() {
+    RefreshEditMenu(editor_);
     syncGeometry();
     syncScrollBar();
     for (auto& [widget, pane] : panes_) widget->refresh();

@@ -62,8 +62,11 @@ void PicHex_KeyPress(Editor& ed, int ch) {
     const int64_t cursor = s.cursor();
     if (cursor > int64_t{s.fileSize} - 1) return;
     const int d = static_cast<int>(ReadNumber(std::string("&h0") + static_cast<char>(ch)));
-    uint8_t& byte = s.fileData[static_cast<size_t>(cursor)];
-    byte = static_cast<uint8_t>((byte & 15) * 16 + d);
+    const uint8_t byte = s.fileData[static_cast<size_t>(cursor)];
+    // The two digits of a byte are one change.
+    const Change* last = s.history.lastDone();
+    const bool secondDigit = s.nibblePending && last && last->kind == Change::Kind::Overwrite && last->offset == cursor;
+    s.overwrite(cursor, static_cast<uint8_t>((byte & 15) * 16 + d), secondDigit);
     if (s.nibblePending) {
         s.nibblePending = false;
         s.selAnchor = static_cast<int32_t>(cursor + 1);

@@ -13,11 +13,12 @@ constexpr int kNoByte = 256;
 
 bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.fileSize} - 1; }
 
-// Writes `value` under the cursor and moves the cursor and the anchor past it.
-void writeAndAdvance(Editor& ed, uint8_t value) {
+// Writes `value` under the cursor and moves the cursor and the anchor past it;
+// `joined`: part of the same keystroke as the write before.
+void writeAndAdvance(Editor& ed, uint8_t value, bool joined = false) {
     EditorState& s = ed.s;
     const int64_t cursor = s.cursor();
-    s.fileData[static_cast<size_t>(cursor)] = value;
+    s.overwrite(cursor, value, joined);
     s.selAnchor = static_cast<int32_t>(cursor + 1);
     MoveCursor(ed, cursor + 1);
 }
@@ -82,7 +83,7 @@ bool resolveTypedLetters(Editor& ed, bool ended) {
             typed.clear();
             break;
         }
-        writeAndAdvance(ed, static_cast<uint8_t>(entry.byte));
+        writeAndAdvance(ed, static_cast<uint8_t>(entry.byte), wrote);
         typed.erase(0, entry.length);
         wrote = true;
     }

@@ -36,7 +36,7 @@ void shiftDigitIn(Editor& ed, char digit, int radix) {
     if (t.size() == 3) t.erase(0, 1);
     t.push_back(digit);
     if (std::stoi(t) > (radix == 8 ? 377 : 255)) t.erase(0, 1);
-    *b = static_cast<uint8_t>(std::stoi(t, nullptr, radix));
+    ed.s.overwrite(ed.s.cursor(), static_cast<uint8_t>(std::stoi(t, nullptr, radix)));
     RepaintAll(ed);
 }
 
@@ -68,7 +68,7 @@ void picBinary_MouseDown(Editor& ed, int /*button*/, int /*shift*/, double x, do
     if (!b) return;
     const int bit = binaryBitAt(ed.v.picBinary.width(), x);
     if (bit < 0) return;
-    *b = static_cast<uint8_t>(*b ^ (1u << bit));
+    ed.s.overwrite(ed.s.cursor(), static_cast<uint8_t>(*b ^ (1u << bit)));
     RepaintAll(ed);
 }
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tarpon {
 namespace {
@@ -27,6 +28,22 @@ void QtServices::messageBox(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
                     QMessageBox::Ok, window_.isVisible() ? &window_ : nullptr);
     execReturningFocus(box);
+}
+
+int QtServices::ask(const std::string& text, const std::vector<std::string>& buttons, int defaultButton,
+                    int escapeButton) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
+                    QMessageBox::NoButton, window_.isVisible() ? &window_ : nullptr);
+    std::vector<QPushButton*> added;
+    for (const std::string& caption : buttons)
+        added.push_back(box.addButton(QString::fromLocal8Bit(caption), QMessageBox::ActionRole));
+    const auto at = [&](int i) { return i >= 0 && i < static_cast<int>(added.size()) ? added[i] : nullptr; };
+    box.setDefaultButton(at(defaultButton));
+    box.setEscapeButton(at(escapeButton));
+    execReturningFocus(box);
+    for (size_t i = 0; i < added.size(); ++i)
+        if (box.clickedButton() == added[i]) return static_cast<int>(i);
+    return escapeButton;
 }
 
 void QtServices::openFileMenu() {

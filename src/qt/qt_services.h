@@ -20,6 +20,8 @@ public:
     void setWindowFactory(WindowFactory factory) { createWindow_ = std::move(factory); }
 
     void messageBox(const std::string& text) override;
+    int ask(const std::string& text, const std::vector<std::string>& buttons, int defaultButton,
+            int escapeButton) override;
     void openFileMenu() override;
     void resizeMainWindow(int width, int height) override;
     void closeMainWindow() override;

@@ -27,7 +27,7 @@ struct Shown {
         window.editor().s.selAnchor = anchor;
         MoveCursor(window.editor(), cursor);
     }
-    QAction* copyItem() { return window.menuBar()->actions()[1]->menu()->actions()[4]; }
+    QAction* copyItem() { return window.menuBar()->actions()[kMenuOption]->menu()->actions()[4]; }
     CopyDialog* openCopy() {
         copyItem()->trigger();
         return dynamic_cast<CopyDialog*>(
