@@ -60,7 +60,7 @@ cat "$data/document.bin" > /dev/null
 
 echo "file, insert and delete benchmarks" >&2
 TARPON_BENCH_DIR=$data build/tarpon_bench \
-    --benchmark_filter='^BM_(LoadFile|PlainRead/.*|SaveFile|PlainWriteFsync|FirstInsertAfterLoad|FirstMoveAfterPlainRead|DeleteThenInsertAtStart|OneBlockMoveOfTheDocument)(/real_time)?$' \
+    --benchmark_filter='^BM_(LoadFile|PlainRead/.*|SaveFile|PlainWriteFsync|FirstInsertAfterLoad|FirstMoveAfterPlainRead|DeleteThenInsertAtStart|OneBlockMoveOfTheDocument|UndoRedoInsert1MiB|Memmove1MiB|UndoRedo10000TypedBytes|Memmove10000)(/real_time)?$' \
     --benchmark_repetitions=7 --benchmark_report_aggregates_only=true \
     --benchmark_out="$out/file.json" --benchmark_out_format=json >&2
 

@@ -53,6 +53,13 @@ def file_rows(t, rows):
     row(rows, "first insert at offset 0 after a load", first, move, "one `memmove`", 2)
     row(rows, "first insert at offset 0 after a load", first, t.get("BM_FirstMoveAfterPlainRead"),
         "the first `memmove` after a plain `read()`", 2)
+    undo = t.get("BM_UndoRedoInsert1MiB")
+    row(rows, "undo or redo of a 1 MiB insert (tail of 1 MiB), per operation", undo / 2 if undo else None,
+        t.get("BM_Memmove1MiB"), "one 1 MiB `memmove`", 2)
+    typed, move = t.get("BM_UndoRedo10000TypedBytes"), t.get("BM_Memmove10000")
+    rows.append(("undo all, then redo all, of 10,000 typed bytes (20,000 steps)", fmt_us(typed),
+                 "one 10,000-byte `memmove`", fmt_us(move), f"{typed / move:.0f}×" if typed and move else "—",
+                 "for comparison", f"{typed / 20000 * 1000:.1f} ns a step" if typed else ""))
 
 
 def search_rows(t, isa, rows):

@@ -4,8 +4,15 @@ namespace tarpon {
 
 void UndoHistory::record(Change change) {
     changes_.resize(done_);
-    if (changes_.empty()) change.joined = false;
     change.id = nextId_++;
+    if (changes_.empty()) change.joined = false;
+    Change* last = changes_.empty() ? nullptr : &changes_.back();
+    if (change.joined && change.kind == Change::Kind::Overwrite && last->kind == Change::Kind::Overwrite &&
+        last->offset == change.offset) {
+        last->after = change.after;
+        last->id = change.id;
+        return;
+    }
     changes_.push_back(change);
     done_ = changes_.size();
 }
@@ -15,23 +22,18 @@ void UndoHistory::clear() {
     done_ = 0;
 }
 
-std::vector<Change> UndoHistory::takeUndo() {
-    std::vector<Change> taken;
-    while (done_ > 0) {
-        const Change& c = changes_[--done_];
-        taken.push_back(c);
-        if (!c.joined) break;
+std::span<const Change> UndoHistory::takeUndo() {
+    const size_t end = done_;
+    while (done_ > 0 && changes_[--done_].joined) {
     }
-    return taken;
+    return std::span<const Change>(changes_).subspan(done_, end - done_);
 }
 
-std::vector<Change> UndoHistory::takeRedo() {
-    std::vector<Change> taken;
-    while (done_ < changes_.size()) {
-        taken.push_back(changes_[done_++]);
-        if (done_ == changes_.size() || !changes_[done_].joined) break;
-    }
-    return taken;
+std::span<const Change> UndoHistory::takeRedo() {
+    const size_t start = done_;
+    if (done_ < changes_.size()) ++done_;
+    while (done_ < changes_.size() && changes_[done_].joined) ++done_;
+    return std::span<const Change>(changes_).subspan(start, done_ - start);
 }
 
 }  // namespace tarpon

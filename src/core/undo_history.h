@@ -5,6 +5,7 @@
 // document. Changes that one keystroke or command made together are undone together.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tarpon {
@@ -22,17 +23,19 @@ struct Change {
 
 class UndoHistory {
 public:
-    // A new change drops everything that could have been redone.
+    // A new change drops everything that could have been redone. A joined overwrite
+    // of the byte the newest change overwrote becomes part of that change.
     void record(Change change);
     void clear();
 
     bool canUndo() const { return done_ > 0; }
     bool canRedo() const { return done_ < changes_.size(); }
 
-    // The changes the next undo takes back (newest first), or the next redo does
-    // again (oldest first); the history moves past them.
-    std::vector<Change> takeUndo();
-    std::vector<Change> takeRedo();
+    // The changes the next undo takes back, or the next redo does again, oldest
+    // first (undo them newest first); the history moves past them. Valid until the
+    // next change is recorded.
+    std::span<const Change> takeUndo();
+    std::span<const Change> takeRedo();
 
     // The newest change in the document, or null.
     const Change* lastDone() const { return done_ == 0 ? nullptr : &changes_[done_ - 1]; }

@@ -65,7 +65,8 @@ void PicHex_KeyPress(Editor& ed, int ch) {
     const uint8_t byte = s.fileData[static_cast<size_t>(cursor)];
     // The two digits of a byte are one change.
     const Change* last = s.history.lastDone();
-    const bool secondDigit = s.nibblePending && last && last->kind == Change::Kind::Overwrite && last->offset == cursor;
+    const bool secondDigit =
+        s.nibblePending && last && last->kind == Change::Kind::Overwrite && last->offset == cursor;
     s.overwrite(cursor, static_cast<uint8_t>((byte & 15) * 16 + d), secondDigit);
     if (s.nibblePending) {
         s.nibblePending = false;

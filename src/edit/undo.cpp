@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <limits>
-#include <vector>
+#include <span>
 
 #include "core/editor.h"
 #include "edit/insert_delete.h"
@@ -35,12 +35,17 @@ void doAgain(EditorState& s, const Change& c) {
     }
 }
 
-// Moves the cursor and the anchor to the first byte the changes touched.
-void showChanges(Editor& ed, const std::vector<Change>& changes, int64_t sizeWithout) {
+// The first byte the changes touched; sizeWithout: the document's size without them.
+int64_t firstTouched(std::span<const Change> changes, int64_t sizeWithout) {
     int64_t first = std::numeric_limits<int64_t>::max();
     for (const Change& c : changes)
         first = std::min<int64_t>(first, c.kind == Change::Kind::Insert ? insertStart(c.offset, sizeWithout)
                                                                          : c.offset);
+    return first;
+}
+
+void showByte(Editor& ed, int64_t first) {
+    if (first < 0) return;
     ed.s.nibblePending = false;
     ed.s.selAnchor = static_cast<int32_t>(first);
     MoveCursor(ed, first);
@@ -48,20 +53,26 @@ void showChanges(Editor& ed, const std::vector<Change>& changes, int64_t sizeWit
 
 }  // namespace
 
-void Undo(Editor& ed) {
-    CommitTypedLetters(ed);  // letters still held become the change to take back
-    const std::vector<Change> changes = ed.s.history.takeUndo();
-    if (changes.empty()) return;
-    for (const Change& c : changes) takeBack(ed.s, c);
-    showChanges(ed, changes, ed.s.fileSize);
+int64_t undoStep(EditorState& s) {
+    const std::span<const Change> changes = s.history.takeUndo();
+    if (changes.empty()) return -1;
+    for (auto c = changes.rbegin(); c != changes.rend(); ++c) takeBack(s, *c);
+    return firstTouched(changes, s.fileSize);
 }
 
-void Redo(Editor& ed) {
-    const std::vector<Change> changes = ed.s.history.takeRedo();
-    if (changes.empty()) return;
-    const int64_t sizeWithout = ed.s.fileSize;
-    for (const Change& c : changes) doAgain(ed.s, c);
-    showChanges(ed, changes, sizeWithout);
+int64_t redoStep(EditorState& s) {
+    const std::span<const Change> changes = s.history.takeRedo();
+    if (changes.empty()) return -1;
+    const int64_t sizeWithout = s.fileSize;
+    for (const Change& c : changes) doAgain(s, c);
+    return firstTouched(changes, sizeWithout);
 }
+
+void Undo(Editor& ed) {
+    CommitTypedLetters(ed);  // letters still held become the change to take back
+    showByte(ed, undoStep(ed.s));
+}
+
+void Redo(Editor& ed) { showByte(ed, redoStep(ed.s)); }
 
 }  // namespace tarpon
