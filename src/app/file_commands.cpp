@@ -65,6 +65,12 @@ void OpenDocument(Editor& ed) {
     RepaintAll(ed);
 }
 
+void OpenDroppedFile(Editor& ed, const std::string& path) {
+    if (path.empty() || !QueryUnsavedChanges(ed)) return;
+    LoadFile(ed, path);
+    RepaintAll(ed);
+}
+
 bool SaveDocumentAs(Editor& ed) {
     const std::string path =
         ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save File as", ed.s.fileName, kAllFiles, "",

@@ -1,5 +1,6 @@
 #pragma once
 // The "&File" menu.
+#include <string>
 
 namespace tarpon {
 
@@ -11,6 +12,9 @@ void mnuFile_Click(Editor& ed, int index);
 
 // Asks for an existing file and loads it; a cancelled dialog changes nothing.
 void OpenDocument(Editor& ed);
+// A file dropped on the main window opens as Open opens it, asking first about
+// unsaved changes.
+void OpenDroppedFile(Editor& ed, const std::string& path);
 // Writes the document to its own file; it is then no longer modified. True when written.
 bool SaveDocument(Editor& ed);
 // Writes the document to a path the user picks; the document keeps its file name

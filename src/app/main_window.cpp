@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -81,6 +85,7 @@ MainWindow::MainWindow(const std::string& commandLinePath) : services_(*this), e
     QApplication::setFont(toQFont(kWindowDefault));
     setWindowTitle(QString::fromLatin1(editor_.v.title));
     setMinimumSize(kMinWidth, kMinHeight);
+    setAcceptDrops(true);
     editor_.v.decimalSeparator = QLocale::system().decimalPoint().at(0).toLatin1();
     if (editor_.v.decimalSeparator == 0) editor_.v.decimalSeparator = '.';
     buildWidgets();
@@ -192,6 +197,11 @@ void MainWindow::wirePanes() {
         PicHex_MouseMove(ed, b, shift, x, y);
         refresh();
     };
+    for (PaneWidget* pane : {hex_, text_})
+        pane->onWheel = [this, &ed](int notches, int shift) {
+            Pane_MouseWheel(ed, notches, shift);
+            refresh();
+        };
     text_->onFocusIn = [this, &ed] { PicText_GotFocus(ed); refresh(); };
     text_->onKeyDown = [this, &ed](int key, int shift) {
         const bool command = PicText_KeyDown(ed, key, shift);
@@ -283,6 +293,20 @@ QWidget* MainWindow::createWindow(WindowKind kind) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Form_Resize(editor_, width(), height(), isMinimized());
+    refresh();
+}
+
+// A file dragged from a file manager: one local file opens as Open opens it.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+    event->acceptProposedAction();
+    OpenDroppedFile(editor_, urls.first().toLocalFile().toLocal8Bit().toStdString());
     refresh();
 }
 

@@ -1,5 +1,7 @@
 #include "core/dialog_service.h"
 
+#include <algorithm>
+
 #include "screen/services.h"
 
 namespace tarpon {
@@ -16,6 +18,22 @@ std::vector<std::pair<std::string, std::string>> splitFilter(const std::string& 
     std::vector<std::pair<std::string, std::string>> pairs;
     for (size_t i = 0; i + 1 < parts.size(); i += 2) pairs.emplace_back(parts[i], parts[i + 1]);
     return pairs;
+}
+
+std::string nameFilter(const std::string& description, const std::string& pattern) {
+    std::string name = description;
+    const size_t open = name.rfind(" (");
+    if (open != std::string::npos && name.back() == ')') name.erase(open);
+    std::string patterns;
+    size_t start = 0;
+    while (start <= pattern.size()) {
+        const size_t semicolon = std::min(pattern.find(';', start), pattern.size());
+        std::string one = pattern.substr(start, semicolon - start);
+        if (one == "*.*") one = "*";
+        if (!one.empty()) patterns += (patterns.empty() ? "" : " ") + one;
+        start = semicolon + 1;
+    }
+    return name + " (" + (patterns.empty() ? "*" : patterns) + ")";
 }
 
 std::string clsDialog::ShowOpen(Services& services, const std::string& Title, const std::string& InitDir,

@@ -19,6 +19,12 @@ inline constexpr uint32_t OFN_LONGNAMES = 0x200000;
 // "All Files (*.*)|*.*|" -> {("All Files (*.*)", "*.*")}; a trailing "|" is optional.
 std::vector<std::pair<std::string, std::string>> splitFilter(const std::string& filter);
 
+// One filter as the chooser lists it: the description once, with the patterns in
+// parentheses. "*.*" means every file, also one without a dot, so it becomes "*":
+// ("All Files (*.*)", "*.*") -> "All Files (*)"; ("Table Files", "*.tbl;*.TBL") ->
+// "Table Files (*.tbl *.TBL)".
+std::string nameFilter(const std::string& description, const std::string& pattern);
+
 class clsDialog {
 public:
     std::string ShowOpen(Services& services, const std::string& Title, const std::string& InitDir = "",

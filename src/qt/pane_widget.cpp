@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "core/rounding.h"
 #include "qt/key_map.h"
@@ -72,6 +73,19 @@ void PaneWidget::mouseMoveEvent(QMouseEvent* event) {
     if (onMouseMove)
         onMouseMove(mouseButtonsOf(event->buttons()), shiftStateOf(event->modifiers()),
                     event->position().x(), event->position().y());
+}
+
+void PaneWidget::wheelEvent(QWheelEvent* event) {
+    if (!onWheel) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    constexpr int kNotch = 120;  // eighths of a degree
+    wheelEighths_ += event->angleDelta().y();
+    const int notches = wheelEighths_ / kNotch;
+    wheelEighths_ -= notches * kNotch;
+    if (notches != 0) onWheel(notches, shiftStateOf(event->modifiers()));
+    event->accept();
 }
 
 void PaneWidget::focusInEvent(QFocusEvent* event) {

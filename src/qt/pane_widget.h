@@ -24,6 +24,7 @@ public:
     std::function<void(int charCode)> onKeyPress;
     std::function<void(int button, int shift, double x, double y)> onMouseDown;
     std::function<void(int button, int shift, double x, double y)> onMouseMove;
+    std::function<void(int notches, int shift)> onWheel;  // notches > 0: away from the user
     std::function<void()> onFocusIn;
     std::function<void()> onFocusOut;
 
@@ -32,6 +33,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -40,6 +42,7 @@ private:
     const std::array<Mark, 2>* marks_;
     uint64_t paintedRevision_ = ~uint64_t{0};
     std::array<Mark, 2> paintedMarks_{};
+    int wheelEighths_ = 0;  // a touchpad's part of a notch, kept for the next event
 };
 
 }  // namespace tarpon

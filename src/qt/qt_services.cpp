@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "core/dialog_service.h"
+
 namespace tarpon {
 namespace {
 
@@ -83,7 +85,7 @@ std::string QtServices::runFileDialog(const FileDialogRequest& request) {
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     QStringList filters;
     for (const auto& [description, pattern] : request.filters)
-        filters << QString::fromLocal8Bit(description) + " (" + QString::fromLocal8Bit(pattern).replace(';', ' ') + ")";
+        filters << QString::fromLocal8Bit(nameFilter(description, pattern));
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
     if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(QString::fromLocal8Bit(request.defaultExtension));
     const QString start = QString::fromLocal8Bit(request.startPath);

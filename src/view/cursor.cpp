@@ -5,6 +5,7 @@
 
 #include "core/editor.h"
 #include "core/rounding.h"
+#include "screen/keys.h"
 #include "view/geometry.h"
 #include "view/painting.h"
 
@@ -87,6 +88,21 @@ void cmdOff_MouseDown(Editor& ed, int index, int /*button*/, int shift) {
     const int64_t target = std::clamp<int64_t>(ed.s.cursor() + kSteps[index],
                                                std::numeric_limits<int32_t>::min(), kMaxOffset);
     if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(target);
+    MoveCursor(ed, target);
+}
+
+void Pane_MouseWheel(Editor& ed, int notches, int shift) {
+    EditorState& s = ed.s;
+    const int64_t rowsPerNotch = (shift & (kShift | kCtrl)) != 0 ? 16 : 3;
+    const int64_t cursor = s.cursor();
+    const int64_t lastRow = clearLow4(std::max<int64_t>(int64_t{s.fileSize} - 1, 0));
+    const int64_t target = std::clamp(cursor - int64_t{notches} * rowsPerNotch * 16, int64_t{colOf(cursor)},
+                                      std::max(lastRow, clearLow4(cursor)) + colOf(cursor));
+    if (target == cursor) return;
+    if (s.selAnchor == cursor) s.selAnchor = static_cast<int32_t>(target);
+    // The page moves with the cursor, so that MoveCursor finds it where it belongs.
+    s.pageTop = static_cast<int32_t>(std::max<int64_t>(s.pageTop + (target - cursor), 0));
+    s.cursorRel = static_cast<int32_t>(target - s.pageTop);
     MoveCursor(ed, target);
 }
 

@@ -13,6 +13,10 @@ bool cursorRowShown(const Editor& ed);
 // Hands the scroll bar's change and scroll events to the handlers below.
 void wireScrollBar(Editor& ed);
 void cmdOff_MouseDown(Editor& ed, int index, int button, int shift);
+// The mouse wheel over the hex or text pane: each notch (positive: away from the
+// user) moves the page and the cursor three rows up, or a page with Shift or Ctrl;
+// the cursor keeps its row on the screen and its column.
+void Pane_MouseWheel(Editor& ed, int notches, int shift);
 void VScroll_Change(Editor& ed);
 void VScroll_Scroll(Editor& ed);
 

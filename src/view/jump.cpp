@@ -31,6 +31,9 @@ std::optional<int64_t> jumpTarget(const std::string& text, Radix radix, bool rel
         negative = true;
         s.erase(0, 1);
     }
+    // "0x200" and "$200" are hexadecimal whatever the radix buttons say.
+    if (s.rfind("0x", 0) == 0 || s.rfind("0X", 0) == 0) s.erase(0, 2), radix = Radix::Hex;
+    else if (s.rfind("$", 0) == 0) s.erase(0, 1), radix = Radix::Hex;
     const std::optional<int32_t> value = roundToInt32(ReadNumber(jumpPrefix(radix) + s));
     if (!value) return std::nullopt;
     if (!relative) return *value;

@@ -15,7 +15,8 @@ const char* jumpPrefix(Radix radix);
 std::string filterForRadix(const std::string& text, Radix radix);
 
 // The offset to move to, or nothing when the number does not fit a 32-bit offset.
-// A leading "-" counts only for relative jumps. Targets below 0 are left to the
+// A leading "-" counts only for relative jumps. After it, "0x" or "$" makes the
+// number hexadecimal whatever the radix. Targets below 0 are left to the
 // cursor movement, which puts them at 0.
 std::optional<int64_t> jumpTarget(const std::string& text, Radix radix, bool relative, int64_t cursor);
 

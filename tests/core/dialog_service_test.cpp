@@ -13,6 +13,11 @@ TEST(FileDialog, FilterPairs) {
     EXPECT_EQ(splitFilter("Table Files|*.tbl"), (Pairs{{"Table Files", "*.tbl"}}));
     EXPECT_EQ(splitFilter("A|*.a|B|*.b|"), (Pairs{{"A", "*.a"}, {"B", "*.b"}}));
     EXPECT_TRUE(splitFilter("").empty());
+    // As the chooser lists them: the name once, and "*.*" matching files without a dot too.
+    EXPECT_EQ(nameFilter("All Files (*.*)", "*.*"), "All Files (*)");
+    EXPECT_EQ(nameFilter("Table Files (*.tbl)", "*.tbl"), "Table Files (*.tbl)");
+    EXPECT_EQ(nameFilter("Table Files", "*.tbl;*.TBL"), "Table Files (*.tbl *.TBL)");
+    EXPECT_EQ(nameFilter("Odd (name) files", ""), "Odd (name) files (*)");
 }
 
 TEST(FileDialog, RemembersTheLastChoiceAcrossKindsAndIgnoresCancel) {

@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+#include <QWheelEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
@@ -77,6 +83,38 @@ TEST(MainWindow, EditMenuFollowsTheHistory) {
     EXPECT_EQ(s.fileData[1], 'B');
     EXPECT_FALSE(redo->isEnabled());
     EXPECT_EQ(s.cursor(), 1);  // on the byte the last redo changed
+}
+
+// A file dropped on the window opens as Open opens it; the wheel over a pane scrolls.
+TEST(MainWindow, DroppedFileOpensAndTheWheelScrolls) {
+    const QString path = QDir::temp().filePath("tarpon-drop-test.bin");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, '\x5A'));
+    }
+    MainWindow window("");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    const EditorState& s = window.editor().s;
+    EXPECT_EQ(s.fileSize, 4096);
+    EXPECT_EQ(s.fileName, path.toStdString());
+    // Half a notch does nothing yet; the other half makes one notch down: three rows.
+    for (int i = 0; i < 2; ++i) {
+        QWheelEvent wheel(QPointF(50, 50), window.hexPane()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -60),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window.hexPane(), &wheel);
+        EXPECT_EQ(s.cursor(), i == 0 ? 0 : 48);
+    }
+    EXPECT_EQ(s.pageTop, 48);
+    QFile::remove(path);
 }
 
 TEST(MainWindow, MinimumSizeAndLayoutFollowResize) {

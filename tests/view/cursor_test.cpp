@@ -71,6 +71,35 @@ TEST(MoveCursor, PagingRules) {
     }
 }
 
+// The wheel moves the page and the cursor together: three rows a notch, a page with
+// Shift or Ctrl, never above the first row or below the last row of the document.
+TEST(MouseWheel, MovesPageAndCursorTogether) {
+    struct Row {
+        const char* name;
+        int size, top, rel, notches, shift;
+        int wantTop, wantRel;
+    };
+    const Row rows[] = {
+        {"one notch down", 4096, 0x100, 0x25, -1, 0, 0x130, 0x25},
+        {"two notches up", 4096, 0x100, 0x25, 2, 0, 0xA0, 0x25},
+        {"shift: a page", 4096, 0x100, 0x25, -1, kShift, 0x200, 0x25},
+        {"ctrl: a page up", 4096, 0x200, 0x25, 1, kCtrl, 0x100, 0x25},
+        {"up at the start stops on row 0", 4096, 0, 0x25, 3, 0, 0, 0x05},
+        {"down at the end stops on the last row", 1000, 0x3A0, 0x15, -5, 0, 992, 5},
+        {"nothing to move", 20, 0, 0x13, -1, 0, 0, 0x13},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Paged t(row.size);
+        t.at(row.top, row.rel);
+        t.ed.s.selAnchor = row.top + row.rel;
+        Pane_MouseWheel(t.ed, row.notches, row.shift);
+        EXPECT_EQ(t.where(), std::make_pair(row.wantTop, row.wantRel));
+        EXPECT_EQ(t.ed.s.selAnchor, t.ed.s.cursor());  // no selection appears
+        EXPECT_TRUE(cursorRowShown(t.ed));
+    }
+}
+
 TEST(MoveCursor, PagingButtonsAnchor) {
     Paged t(4096);
     t.at(0, 5);

@@ -20,6 +20,9 @@ TEST(Jump, TargetsInEveryRadix) {
         {"3.5", Radix::Dec, false, 0, 4},       {"", Radix::Hex, false, 99, 0},
         {"", Radix::Dec, true, 99, 99},         {"zz", Radix::Hex, true, 40, 40},
         {"7FFFFFFF", Radix::Hex, false, 0, 2147483647},
+        {"0x200", Radix::Dec, false, 0, 0x200}, {"$1F", Radix::Oct, false, 0, 31},
+        {"0X10", Radix::Hex, false, 0, 16},     {"-0x10", Radix::Dec, true, 100, 84},
+        {"-$10", Radix::Dec, true, 100, 84},    {"10x", Radix::Dec, false, 0, 10},
     };
     for (const Case& c : cases) {
         const auto target = jumpTarget(c.text, c.radix, c.relative, c.cursor);
