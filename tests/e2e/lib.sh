@@ -30,7 +30,7 @@ window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head 
 has_window() { [ -n "$(window_named "$1")" ]; }
 
 start_app() {
-  "$BIN" "$@" &
+  ${START_WITH:-"$BIN"} "$@" &
   APP_PID=$!
   wait_for "the main window" 20 has_window "$MAIN_TITLE"
   MAIN=$(window_named "$MAIN_TITLE")

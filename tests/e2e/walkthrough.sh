@@ -13,6 +13,9 @@ expected=${before/849281878f8e/8b92818b858e}    # k r a k e n
 shot() { [ -z "${SHOTS:-}" ] || import -window "$1" -define png:exclude-chunk=date,time "$SHOTS/$2"; }
 
 cd "$EXAMPLES/.."     # the README runs the editor from the top of the clone
+# As the README's Quick start does, through scripts/run.sh, when BIN is the editor
+# that script builds; another build (the sanitizer one) is started directly.
+[ "$(realpath "$BIN")" = "$(realpath -m build/tarpon-hex)" ] && START_WITH="bash scripts/run.sh"
 start_app "$WORK/quest.bin"
 key alt+t
 key l
