@@ -18,6 +18,8 @@ public:
     void openWindow(WindowKind) override {}
     std::string runFileDialog(const FileDialogRequest&) override { return {}; }
     void setClipboardText(const std::string&) override {}
+    void setClipboardUtf8Text(const std::string&) override {}
+    int ask(const std::string&, std::vector<std::string>, int defaultButton, int) override { return defaultButton; }
 };
 
 struct BenchEditor {

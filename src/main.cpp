@@ -20,5 +20,9 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, argv);
     tarpon::MainWindow window(cl.path);
     window.show();
+    if (!cl.tablePath.empty()) {
+        tarpon::LoadStartupTable(window.editor(), cl.tablePath);
+        window.refresh();
+    }
     return app.exec();
 }

@@ -26,7 +26,21 @@ public:
         fileDialogAnswers.erase(fileDialogAnswers.begin());
         return answer;
     }
-    void setClipboardText(const std::string& text) override { clipboard = text; }
+    void setClipboardText(const std::string& text) override {
+        clipboard = text;
+        clipboardUtf8 = false;
+    }
+    void setClipboardUtf8Text(const std::string& text) override {
+        clipboard = text;
+        clipboardUtf8 = true;
+    }
+    int ask(const std::string& text, std::vector<std::string> buttons, int defaultButton, int) override {
+        questions.push_back({text, std::move(buttons)});
+        if (answers.empty()) return defaultButton;
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
 
     Editor* editor = nullptr;
     std::vector<std::string> messages;
@@ -37,6 +51,13 @@ public:
     std::vector<FileDialogRequest> dialogs;
     std::vector<std::string> fileDialogAnswers;  // answered in order; empty: cancel
     std::string clipboard;
+    bool clipboardUtf8 = false;
+    struct Question {
+        std::string text;
+        std::vector<std::string> buttons;
+    };
+    std::vector<Question> questions;
+    std::vector<int> answers;  // answered in order; none left: the default button
 };
 
 struct TestEditor {

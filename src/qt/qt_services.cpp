@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tarpon {
 namespace {
@@ -85,6 +86,29 @@ std::string QtServices::runFileDialog(const FileDialogRequest& request) {
 
 void QtServices::setClipboardText(const std::string& text) {
     QApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QtServices::setClipboardUtf8Text(const std::string& text) {
+    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+int QtServices::ask(const std::string& text, std::vector<std::string> buttons, int defaultButton, int escapeButton) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
+                    QMessageBox::NoButton, window_.isVisible() ? &window_ : nullptr);
+    std::vector<QPushButton*> added;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const bool escape = static_cast<int>(i) == escapeButton;
+        added.push_back(box.addButton(QString::fromLocal8Bit(buttons[i]),
+                                      escape ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (defaultButton >= 0 && defaultButton < static_cast<int>(added.size()))
+        box.setDefaultButton(added[static_cast<size_t>(defaultButton)]);
+    if (escapeButton >= 0 && escapeButton < static_cast<int>(added.size()))
+        box.setEscapeButton(added[static_cast<size_t>(escapeButton)]);
+    execReturningFocus(box);
+    for (size_t i = 0; i < added.size(); ++i)
+        if (box.clickedButton() == added[i]) return static_cast<int>(i);
+    return escapeButton;
 }
 
 }  // namespace tarpon

@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "screen/services.h"
 
@@ -27,6 +28,8 @@ public:
     void openWindow(WindowKind kind) override;
     std::string runFileDialog(const FileDialogRequest& request) override;
     void setClipboardText(const std::string& text) override;
+    void setClipboardUtf8Text(const std::string& text) override;
+    int ask(const std::string& text, std::vector<std::string> buttons, int defaultButton, int escapeButton) override;
 
     // Closes every secondary window, as the main window closes.
     void closeWindows();

@@ -40,6 +40,13 @@ public:
     virtual std::string runFileDialog(const FileDialogRequest& request) = 0;
     // Plain text, one byte per character (Latin-1).
     virtual void setClipboardText(const std::string& text) = 0;
+    // Plain text given as UTF-8.
+    virtual void setClipboardUtf8Text(const std::string& text) = 0;
+    // A question with the application's title and one button per caption (placed as
+    // the platform places such buttons); returns the index of the caption chosen.
+    // Enter chooses `defaultButton`; Escape and the close box choose `escapeButton`.
+    virtual int ask(const std::string& text, std::vector<std::string> buttons, int defaultButton,
+                    int escapeButton) = 0;
 };
 
 }  // namespace tarpon

@@ -1,9 +1,11 @@
 #include "search/pattern.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "core/number_reading.h"
+#include "core/text_coding.h"
 #include "core/rounding.h"
 
 namespace tarpon {
@@ -11,20 +13,41 @@ namespace {
 
 uint8_t byteOf(char c) { return static_cast<uint8_t>(c); }
 
-// The first entry whose letters start with `c`; 0 when none does.
-uint8_t tableCodeFor(char c, const CharTable& table) {
+// The first entry whose letters start with the character `c` (its bytes); 0 when none does.
+uint8_t tableCodeFor(std::string_view c, const CharTable& table) {
     for (size_t i = 0; i < table.size(); ++i)
-        if (!table[i].empty() && table[i][0] == c) return static_cast<uint8_t>(i);
+        if (!table[i].empty() && table[i].starts_with(c)) return static_cast<uint8_t>(i);
     return 0;
 }
 
-int32_t textWildcard(PatternKind kind, std::string_view wildcard, const CharTable& table) {
+// The characters of `text`: single bytes, or with `utf8` whole UTF-8 sequences
+// (a byte that starts none counts as one character).
+std::vector<std::string_view> charactersOf(std::string_view text, bool utf8) {
+    std::vector<std::string_view> characters;
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = utf8 ? std::max<size_t>(utf8SequenceLength(text, i), 1) : 1;
+        characters.push_back(text.substr(i, length));
+        i += length;
+    }
+    return characters;
+}
+
+// The wild card: an entry that is exactly its first character, else the byte with
+// that character's code; -1 when there is none, or (UTF-8) when the code is above 0xFF.
+int32_t textWildcard(PatternKind kind, std::string_view wildcard, const CharTable& table, bool utf8,
+                     std::string* problem) {
     if (wildcard.empty()) return -1;
-    const char c = wildcard[0];
+    const std::string_view c = charactersOf(wildcard, utf8).front();
     if (kind == PatternKind::Table)
         for (size_t i = 0; i < table.size(); ++i)
-            if (table[i].size() == 1 && table[i][0] == c) return static_cast<int32_t>(i);
-    return byteOf(c);
+            if (table[i] == c) return static_cast<int32_t>(i);
+    if (c.size() == 1) return byteOf(c[0]);
+    const char32_t code = utf8CodePoint(c, 0, c.size());
+    if (code <= 0xFF) return static_cast<int32_t>(code);
+    if (problem)
+        *problem = "The wild card " + describeCharacter(code) +
+                   " is no entry of the table, and no single byte has its code.";
+    return -2;
 }
 
 const char* prefixOf(PatternKind kind) {
@@ -84,13 +107,16 @@ std::vector<std::string_view> numberPieces(std::string_view text) {
 }  // namespace
 
 std::optional<SearchRequest> buildPattern(PatternKind kind, std::string_view text,
-                                          std::string_view wildcard, const CharTable& table) {
+                                          std::string_view wildcard, const CharTable& table,
+                                          bool tableUtf8, std::string* problem) {
     if (text.empty()) return std::nullopt;
     SearchRequest request;
     if (kind == PatternKind::Ascii || kind == PatternKind::Table) {
-        for (char c : text)
-            request.pattern.push_back(kind == PatternKind::Table ? tableCodeFor(c, table) : byteOf(c));
-        request.wildcard = textWildcard(kind, wildcard, table);
+        const bool utf8 = tableUtf8 && kind == PatternKind::Table;
+        for (std::string_view c : charactersOf(text, utf8))
+            request.pattern.push_back(kind == PatternKind::Table ? tableCodeFor(c, table) : byteOf(c[0]));
+        request.wildcard = textWildcard(kind, wildcard, table, utf8, problem);
+        if (request.wildcard == -2) return std::nullopt;
         return request;
     }
     for (std::string_view piece : numberPieces(text)) request.pattern.push_back(lowByte(kind, piece));
