@@ -20,24 +20,38 @@ uint8_t tableCodeFor(std::string_view c, const CharTable& table) {
     return 0;
 }
 
-// The characters of `text`: single bytes, or with `utf8` whole UTF-8 sequences
-// (a byte that starts none counts as one character).
-std::vector<std::string_view> charactersOf(std::string_view text, bool utf8) {
-    std::vector<std::string_view> characters;
-    for (size_t i = 0; i < text.size();) {
-        const size_t length = utf8 ? std::max<size_t>(utf8SequenceLength(text, i), 1) : 1;
-        characters.push_back(text.substr(i, length));
-        i += length;
+// The first character of non-empty `text`: one byte, or with `utf8` a whole UTF-8
+// sequence (a byte that starts none counts as one character).
+std::string_view firstCharacter(std::string_view text, bool utf8) {
+    return text.substr(0, utf8 ? std::max<size_t>(utf8SequenceLength(text, 0), 1) : 1);
+}
+
+// Through a UTF-8 table the text is spelled with the table's entries: at each
+// place the longest entry the text goes on with (the first of equally long ones).
+// Where none fits, the next character becomes the first entry starting with it, or 0.
+std::vector<uint8_t> spellWithTable(std::string_view text, const CharTable& table) {
+    std::vector<uint8_t> bytes;
+    while (!text.empty()) {
+        size_t best = table.size(), bestLength = 0;
+        for (size_t i = 0; i < table.size(); ++i)
+            if (table[i].size() > bestLength && text.starts_with(table[i])) best = i, bestLength = table[i].size();
+        if (best == table.size()) {
+            bestLength = firstCharacter(text, true).size();
+            best = tableCodeFor(text.substr(0, bestLength), table);
+        }
+        bytes.push_back(static_cast<uint8_t>(best));
+        text.remove_prefix(bestLength);
     }
-    return characters;
+    return bytes;
 }
 
 // The wild card: an entry that is exactly its first character, else the byte with
-// that character's code; -1 when there is none, or (UTF-8) when the code is above 0xFF.
+// that character's code; -1 for none. -2, and `problem` says why, when that code
+// is above 0xFF (a UTF-8 wild card that is no entry).
 int32_t textWildcard(PatternKind kind, std::string_view wildcard, const CharTable& table, bool utf8,
                      std::string* problem) {
     if (wildcard.empty()) return -1;
-    const std::string_view c = charactersOf(wildcard, utf8).front();
+    const std::string_view c = firstCharacter(wildcard, utf8);
     if (kind == PatternKind::Table)
         for (size_t i = 0; i < table.size(); ++i)
             if (table[i] == c) return static_cast<int32_t>(i);
@@ -113,8 +127,10 @@ std::optional<SearchRequest> buildPattern(PatternKind kind, std::string_view tex
     SearchRequest request;
     if (kind == PatternKind::Ascii || kind == PatternKind::Table) {
         const bool utf8 = tableUtf8 && kind == PatternKind::Table;
-        for (std::string_view c : charactersOf(text, utf8))
-            request.pattern.push_back(kind == PatternKind::Table ? tableCodeFor(c, table) : byteOf(c[0]));
+        if (utf8) request.pattern = spellWithTable(text, table);
+        else
+            for (const char c : text)
+                request.pattern.push_back(kind == PatternKind::Table ? tableCodeFor({&c, 1}, table) : byteOf(c));
         request.wildcard = textWildcard(kind, wildcard, table, utf8, problem);
         if (request.wildcard == -2) return std::nullopt;
         return request;

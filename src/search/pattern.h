@@ -19,10 +19,11 @@ struct SearchRequest {
 };
 
 // Nothing when there is nothing to search for (empty text, or a number list that
-// is empty because it starts with a blank). Texts are Latin-1, one byte a character;
-// with `tableUtf8` (the table's letters are UTF-8), a Table search takes both texts
-// as UTF-8 and looks each character up as the UTF-8 bytes it is. A wild card that
-// no byte can stand for gives nothing, and `problem` (when given) says why.
+// is empty because it starts with a blank). Texts are Latin-1, one byte a character,
+// and a Table search makes each character the first entry starting with it. With
+// `tableUtf8` (the table's letters are UTF-8), a Table search takes both texts as
+// UTF-8 and spells the text with the table's entries, longest first. A wild card
+// that no byte can stand for gives nothing, and `problem` (when given) says why.
 std::optional<SearchRequest> buildPattern(PatternKind kind, std::string_view text,
                                           std::string_view wildcard, const CharTable& table,
                                           bool tableUtf8 = false, std::string* problem = nullptr);

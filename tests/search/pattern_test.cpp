@@ -79,15 +79,16 @@ TEST(BuildPattern, TableLettersBecomeTheCodesOfTheFirstEntryStartingWithThem) {
     EXPECT_EQ(r->wildcard, '?');
 }
 
-// With a UTF-8 table, each character of the text is looked up as its UTF-8 bytes.
-TEST(BuildPattern, Utf8TableLettersAreWholeCharacters) {
+// With a UTF-8 table, the text is spelled with the entries, longest first.
+TEST(BuildPattern, Utf8TableSpellsTheTextWithItsEntries) {
     CharTable table{};
     const std::pair<int, std::string> entries[] = {
-        {0x10, "\xE3\x81\x82\xE3\x81\x84"},  // あい
-        {0x20, "\xE3\x81\x82"},                // あ
+        {0x10, "\xE3\x81\x82"},                // あ
+        {0x20, "\xE3\x81\x82\xE3\x81\x84"},  // あい
         {0x30, "\xC3\xA9"},                     // é
         {0x40, "*"},
         {0x50, "\xE9"},                          // not UTF-8: found by its byte
+        {0x60, "\xE6\x97\xA5\xE6\x9C\xAC"},  // 日本
     };
     for (const auto& [code, letters] : entries) table[static_cast<size_t>(code)] = letters;
     struct Case {
@@ -99,9 +100,11 @@ TEST(BuildPattern, Utf8TableLettersAreWholeCharacters) {
     };
     const std::vector<Case> cases = {
         {"two characters", true, "\xE3\x81\x82\xC3\xA9", "", Bytes{0x10, 0x30}},
+        {"longest entry first", true, "\xC3\xA9\xE3\x81\x82\xE3\x81\x84", "", Bytes{0x30, 0x20}},
+        {"no entry fits: the first starting with the character", true, "\xE6\x97\xA5", "", Bytes{0x60}},
         {"no entry: 0", true, "\xE3\x81\x84x", "", Bytes{0x00, 0x00}},
         {"a stray byte is one character", true, "\xE9*", "", Bytes{0x50, 0x40}},
-        {"wild card that is an entry", true, "*", "\xE3\x81\x82", Bytes{0x40}, 0x20},
+        {"wild card that is an entry", true, "*", "\xE3\x81\x82", Bytes{0x40}, 0x10},
         {"wild card below U+0100: its code", true, "*", "\xC3\xBC", Bytes{0x40}, 0xFC},
         {"wild card no byte can stand for", true, "*", "\xE3\x81\xB2", std::nullopt},
         {"Latin-1 table: a byte a character", false, "\xC3\xA9", "\xC3\xA9", Bytes{0x30, 0x00}, 0xC3},
