@@ -15,8 +15,11 @@ namespace {
 // Runs a modal dialog, then gives the keyboard back to the window that had it
 // (a dialog of the editor's, or the main window): once the modal dialog is gone
 // nothing else activates that window, and typing would go nowhere.
-int execReturningFocus(QDialog& dialog) {
-    const QPointer<QWidget> previous = QApplication::activeWindow();
+// When no window has the keyboard yet (a dialog that has just closed, the start-up
+// window not yet activated), the main window gets it.
+int execReturningFocus(QDialog& dialog, QWidget& mainWindow) {
+    QPointer<QWidget> previous = QApplication::activeWindow();
+    if (!previous) previous = &mainWindow;
     const int result = dialog.exec();
     if (previous && previous->isVisible()) previous->activateWindow();
     return result;
@@ -27,7 +30,7 @@ int execReturningFocus(QDialog& dialog) {
 void QtServices::messageBox(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
                     QMessageBox::Ok, window_.isVisible() ? &window_ : nullptr);
-    execReturningFocus(box);
+    execReturningFocus(box, window_);
 }
 
 void QtServices::openFileMenu() {
@@ -79,7 +82,7 @@ std::string QtServices::runFileDialog(const FileDialogRequest& request) {
             dialog.selectFile(info.fileName());
         }
     }
-    const bool accepted = execReturningFocus(dialog) == QDialog::Accepted;
+    const bool accepted = execReturningFocus(dialog, window_) == QDialog::Accepted;
     if (!accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toLocal8Bit().toStdString();
 }
@@ -105,7 +108,7 @@ int QtServices::ask(const std::string& text, std::vector<std::string> buttons, i
         box.setDefaultButton(added[static_cast<size_t>(defaultButton)]);
     if (escapeButton >= 0 && escapeButton < static_cast<int>(added.size()))
         box.setEscapeButton(added[static_cast<size_t>(escapeButton)]);
-    execReturningFocus(box);
+    execReturningFocus(box, window_);
     for (size_t i = 0; i < added.size(); ++i)
         if (box.clickedButton() == added[i]) return static_cast<int>(i);
     return escapeButton;
