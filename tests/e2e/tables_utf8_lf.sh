@@ -21,14 +21,22 @@ close_find() {
   await_gone "Find"
   await_focus "$MAIN" "the main window"
 }
-# find_table TEXT: a Table search for TEXT from the cursor.
+# find_table TEXT: a Table search for TEXT from the cursor. Text beyond ASCII is
+# pasted: xdotool types it by remapping a key, which a busy machine can miss.
 find_table() {
   open_find
   click_in "$FIND" 75 70      # "Table"
   click_in "$FIND" 120 17     # back into the text box
-  typetext "$1"
+  if LC_ALL=C grep -q '[^ -~]' <<< "$1"; then
+    printf '%s' "$1" | xclip -selection clipboard
+    key ctrl+v
+  else
+    typetext "$1"
+  fi
   key Return
+  has_window "$MSG_TITLE" && fail "Find ▸ Table found no \"$1\""
   close_find
+  echo "ok: found \"$1\""
 }
 # copy_table FROM TO BEFORE: Copy ▸ Table of FROM..TO (hex), each letter after BEFORE.
 copy_table() {
