@@ -11,6 +11,7 @@ namespace tarpon::bench {
 class NullServices : public Services {
 public:
     void messageBox(const std::string&) override {}
+    int ask(const std::string&, const std::vector<std::string>&, int, int escapeButton) override { return escapeButton; }
     void openFileMenu() override {}
     void resizeMainWindow(int, int) override {}
     void closeMainWindow() override {}
@@ -19,7 +20,6 @@ public:
     std::string runFileDialog(const FileDialogRequest&) override { return {}; }
     void setClipboardText(const std::string&) override {}
     void setClipboardUtf8Text(const std::string&) override {}
-    int ask(const std::string&, std::vector<std::string>, int defaultButton, int) override { return defaultButton; }
 };
 
 struct BenchEditor {

@@ -4,10 +4,10 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev libgl-dev libxkbcommon-dev libqt6svg6
   libgtest-dev libbenchmark-dev
   fonts-liberation fonts-wqy-microhei
-  xvfb xauth xdotool xclip imagemagick python3
+  xvfb xauth xdotool xclip imagemagick python3 desktop-file-utils
   clang libclang-rt-14-dev
 )
 missing=()

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     // Qt sees no arguments: a file named like one of its options must not be taken by it.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarpon-hex.svg")));
     tarpon::MainWindow window(cl.path);
     window.show();
     if (!cl.tablePath.empty()) {

@@ -12,6 +12,14 @@ namespace tarpon::test {
 class FakeServices : public Services {
 public:
     void messageBox(const std::string& text) override { messages.push_back(text); }
+    int ask(const std::string& text, const std::vector<std::string>& buttons, int, int escapeButton) override {
+        questions.push_back(text);
+        questionButtons = buttons;
+        if (answers.empty()) return escapeButton;
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
     void openFileMenu() override { ++fileMenuOpened; }
     void resizeMainWindow(int width, int height) override {
         if (editor) Form_Resize(*editor, width, height, false);
@@ -34,16 +42,12 @@ public:
         clipboard = text;
         clipboardUtf8 = true;
     }
-    int ask(const std::string& text, std::vector<std::string> buttons, int defaultButton, int) override {
-        questions.push_back({text, std::move(buttons)});
-        if (answers.empty()) return defaultButton;
-        const int answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
 
     Editor* editor = nullptr;
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::vector<std::string> questionButtons;  // of the last question
+    std::vector<int> answers;                  // given in order; none left: Escape
     int fileMenuOpened = 0;
     int closed = 0;
     bool mainEnabled = true;
@@ -52,12 +56,6 @@ public:
     std::vector<std::string> fileDialogAnswers;  // answered in order; empty: cancel
     std::string clipboard;
     bool clipboardUtf8 = false;
-    struct Question {
-        std::string text;
-        std::vector<std::string> buttons;
-    };
-    std::vector<Question> questions;
-    std::vector<int> answers;  // answered in order; none left: the default button
 };
 
 struct TestEditor {

@@ -1,13 +1,15 @@
 // libFuzzer target for a whole editing session: a random document, then a random
 // sequence of keys, typed characters, clicks, inserts, deletes, mode switches,
 // table edits, searches and copies. After every step the cursor is not negative,
-// the page starts at a non-negative multiple of 16 and the document fits in its
-// storage. The storage is handed to each step at exactly the document's length,
+// the page starts at a non-negative multiple of 16 and holds the cursor's row, and
+// the document fits in its storage. At the end, undoing every change gives back
+// the document the session started from. The storage is handed to each step at exactly the document's length,
 // and an empty document's single spare byte is poisoned, so that AddressSanitizer
 // reports any read outside the document.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sanitizer/asan_interface.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
@@ -19,11 +21,13 @@
 #include "edit/insert_delete.h"
 #include "edit/text_input.h"
 #include "edit/text_pane.h"
+#include "edit/undo.h"
 #include "edit/value_input.h"
 #include "search/find.h"
 #include "table/table_editor.h"
 #include "test_editor.h"
 #include "view/cursor.h"
+#include "view/geometry.h"
 #include "view/modes.h"
 #include "view/painting.h"
 #include "view/value_panes.h"
@@ -41,6 +45,8 @@ void checkInvariants(const Editor& ed) {
     check(s.cursor() >= 0);
     check(s.pageTop >= 0 && s.pageTop % 16 == 0);
     check(s.fileSize >= 0 && static_cast<size_t>(s.fileSize) <= s.fileData.size());
+    // The cursor is on the page whenever the panes show a row at all.
+    if (tarpon::rowsThatFit(ed.v.picOffset.height()) > 0) check(s.cursorRel >= 0 && tarpon::cursorRowShown(ed));
 }
 
 // Storage of exactly the document's length (one byte for an empty document).
@@ -100,7 +106,7 @@ void editTable(Editor& ed, FuzzedDataProvider& in) {
     const int steps = in.ConsumeIntegralInRange(1, 8);
     for (int i = 0; i < steps; ++i) {
         switch (in.ConsumeIntegralInRange(0, 3)) {
-        case 0: tarpon::frmTable::PicHex_KeyDown(t, keyCode(in), in.ConsumeIntegralInRange(0, 7)); break;
+        case 0: tarpon::frmTable::PicHex_KeyDown(ed, t, keyCode(in), in.ConsumeIntegralInRange(0, 7)); break;
         case 1: tarpon::frmTable::PicHex_KeyPress(ed, t, character(in)); break;
         case 2:
             tarpon::frmTable::PicHex_MouseDown(t, coordinate(in, t.PicHex.width()),
@@ -153,7 +159,7 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
     case 4: click(ed, in); break;
     case 5: valuePaneKey(ed, in); break;
     case 6: tarpon::lblOffSetMode_Click(ed); break;
-    case 7: tarpon::lblViewMode_Click(ed, in.ConsumeIntegralInRange(0, 1)); break;
+    case 7: tarpon::SwitchViewMode(ed, in.ConsumeIntegralInRange(0, 1)); break;
     case 8: tarpon::mnuTable_Click(ed, tarpon::kTableMultiLetters); break;
     case 9: editTable(ed, in); break;
     case 10: find(ed, in); break;
@@ -165,7 +171,9 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
     case 16: tarpon::MoveCursor(ed, in.ConsumeIntegral<int64_t>()); break;
     case 17: ed.services.resizeMainWindow(in.ConsumeIntegralInRange(-10, 3000), in.ConsumeIntegralInRange(-10, 3000)); break;
     case 18: insert(ed, in); break;
-    default: tarpon::DeleteByte(ed); break;
+    case 19: tarpon::DeleteByte(ed); break;
+    case 20: tarpon::Undo(ed); break;
+    default: tarpon::Redo(ed); break;
     }
 }
 
@@ -175,16 +183,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     tarpon::test::TestEditor te;
     Editor& ed = te.ed;
-    te.setDocument(in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange(0, 600)));
+    const std::vector<uint8_t> original = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange(0, 600));
+    te.setDocument(original);
     tarpon::MoveCursor(ed, in.ConsumeIntegralInRange<int64_t>(-20, 700));
     tarpon::RepaintAll(ed);
     checkInvariants(ed);
     for (int steps = 0; steps < 200 && in.remaining_bytes() > 0; ++steps) {
         tarpon::EditorState& s = ed.s;
         tightenStorage(s);
-        const int command = in.ConsumeIntegralInRange(0, 19);
-        // Only inserting may write the spare byte of an empty document.
-        const bool guardSpare = s.fileSize == 0 && command != 18;
+        const int command = in.ConsumeIntegralInRange(0, 21);
+        // Only inserting (and undoing or redoing, which may insert) may write the
+        // spare byte of an empty document.
+        const bool guardSpare = s.fileSize == 0 && command != 18 && command < 20;
         if (guardSpare) ASAN_POISON_MEMORY_REGION(s.fileData.data(), 1);
         step(ed, in, command);
         tarpon::RepaintAll(ed);
@@ -193,5 +203,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (guardSpare) ASAN_UNPOISON_MEMORY_REGION(s.fileData.data(), 1);
         checkInvariants(ed);
     }
+    // Undoing everything gives back the document the session started from.
+    while (ed.s.history.canUndo()) tarpon::Undo(ed);
+    check(ed.s.fileSize == static_cast<int32_t>(original.size()));
+    check(std::equal(original.begin(), original.end(), ed.s.fileData.begin()));
+    check(!ed.s.modified());
     return 0;
 }

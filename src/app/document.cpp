@@ -40,6 +40,8 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
         ed.services.messageBox(tooLargeMessage());
         s.fileSize = 0;
         s.fileName.clear();
+        s.history.clear();
+        s.savedState = 0;
         return;
     case ReadStatus::Ok:
         break;
@@ -48,14 +50,17 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
     s.fileSize = static_cast<int32_t>(read.bytes.size());
     if (read.bytes.empty()) read.bytes.assign(1, 0);
     s.fileData = std::move(read.bytes);
+    s.history.clear();
+    s.savedState = 0;
     PaintFileSize(ed);
 }
 
-void SaveFile(Editor& ed, const std::string& path) { SaveFile(ed, path, systemFileIo()); }
+bool SaveFile(Editor& ed, const std::string& path) { return SaveFile(ed, path, systemFileIo()); }
 
-void SaveFile(Editor& ed, const std::string& path, FileIo& io) {
-    if (!replaceFile(path, ed.s.fileData.data(), static_cast<size_t>(ed.s.fileSize), io))
-        ed.services.messageBox("Problems Saving");
+bool SaveFile(Editor& ed, const std::string& path, FileIo& io) {
+    if (replaceFile(path, ed.s.fileData.data(), static_cast<size_t>(ed.s.fileSize), io)) return true;
+    ed.services.messageBox("Problems Saving");
+    return false;
 }
 
 }  // namespace tarpon

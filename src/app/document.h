@@ -9,12 +9,13 @@ class FileIo;
 
 void InitDocument(Editor& ed);
 // Replaces the document with the file at path and makes path the document's file
-// name. A refused or unreadable file leaves a message; see the implementation.
+// name; the undo history starts afresh. A refused or unreadable file leaves a message; see the implementation.
 void LoadFile(Editor& ed, const std::string& path);
 void LoadFile(Editor& ed, const std::string& path, FileIo& io);
-// Writes the document to path; "Problems Saving" when that fails, the old file intact.
-void SaveFile(Editor& ed, const std::string& path);
-void SaveFile(Editor& ed, const std::string& path, FileIo& io);
+// Writes the document to path; "Problems Saving" when that fails, the old file
+// intact. True when it was written.
+bool SaveFile(Editor& ed, const std::string& path);
+bool SaveFile(Editor& ed, const std::string& path, FileIo& io);
 
 std::string tooLargeMessage();
 

@@ -2,6 +2,7 @@
 
 #include "app/document.h"
 #include "core/editor.h"
+#include "edit/text_input.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -12,13 +13,15 @@ constexpr const char* kAllFiles = "All Files (*.*)|*.*|";
 }  // namespace
 
 void mnuFile_Click(Editor& ed, int index) {
+    // Table letters still held in the text pane belong to the document being saved or left.
+    if (index == kFileOpen || index == kFileSave || index == kFileSaveAs || index == kFileExit)
+        CommitTypedLetters(ed);
     switch (index) {
     case kFileOpen:
         OpenDocument(ed);
         break;
     case kFileSave:
-        // Always the file the document came from; the start-up document has none.
-        SaveFile(ed, ed.s.fileName);
+        SaveDocument(ed);
         break;
     case kFileSaveAs:
         SaveDocumentAs(ed);
@@ -31,7 +34,27 @@ void mnuFile_Click(Editor& ed, int index) {
     }
 }
 
+bool SaveDocument(Editor& ed) {
+    // Always the file the document came from; the start-up document has none.
+    if (!SaveFile(ed, ed.s.fileName)) return false;
+    ed.s.savedState = ed.s.history.stateId();
+    return true;
+}
+
+bool QueryUnsavedChanges(Editor& ed) {
+    CommitTypedLetters(ed);
+    if (!ed.s.modified()) return true;
+    const std::string& path = ed.s.fileName;
+    const std::string name = path.empty() ? "the document" : path.substr(path.find_last_of('/') + 1);
+    switch (ed.services.ask("Save changes to " + name + "?", {"Save", "Discard", "Cancel"}, 0, 2)) {
+    case 0: return path.empty() ? SaveDocumentAs(ed) : SaveDocument(ed);
+    case 1: return true;
+    default: return false;
+    }
+}
+
 void OpenDocument(Editor& ed) {
+    if (!QueryUnsavedChanges(ed)) return;
     // No starting folder: the chooser starts from the path it remembers.
     const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "File To Edit", "", kAllFiles,
                                                       OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_LONGNAMES);
@@ -42,12 +65,11 @@ void OpenDocument(Editor& ed) {
     RepaintAll(ed);
 }
 
-void SaveDocumentAs(Editor& ed) {
+bool SaveDocumentAs(Editor& ed) {
     const std::string path =
         ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save File as", ed.s.fileName, kAllFiles, "",
                                  OFN_OVERWRITEPROMPT);
-    if (path.empty()) return;
-    SaveFile(ed, path);
+    return !path.empty() && SaveFile(ed, path);
 }
 
 }  // namespace tarpon

@@ -11,7 +11,14 @@ void mnuFile_Click(Editor& ed, int index);
 
 // Asks for an existing file and loads it; a cancelled dialog changes nothing.
 void OpenDocument(Editor& ed);
-// Writes the document to a path the user picks; the document keeps its file name.
-void SaveDocumentAs(Editor& ed);
+// Writes the document to its own file; it is then no longer modified. True when written.
+bool SaveDocument(Editor& ed);
+// Writes the document to a path the user picks; the document keeps its file name
+// and stays modified. True when written.
+bool SaveDocumentAs(Editor& ed);
+// Before the document is closed or replaced: with unsaved changes, asks "Save
+// changes to NAME?" (Save, the default; Discard; Cancel, on Escape). True when the
+// document may go: nothing was modified, the user discarded, or the save worked.
+bool QueryUnsavedChanges(Editor& ed);
 
 }  // namespace tarpon

@@ -2,6 +2,8 @@
 
 #include "core/editor.h"
 #include "core/rounding.h"
+#include "view/cursor.h"
+#include "view/geometry.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -40,6 +42,11 @@ void Form_Resize(Editor& ed, int width, int height, bool minimized) {
     if (minimized) return;
     layoutPanes(ed.v, width, height);
     layoutBottomBand(ed.v);
+    // A smaller window can leave the cursor's row below the last row shown: the page follows it.
+    if (!cursorRowShown(ed) && rowsThatFit(ed.v.picOffset.height()) > 0) {
+        MoveCursor(ed, ed.s.cursor());
+        return;
+    }
     PlaceMarks(ed);
     RepaintAll(ed);
 }

@@ -51,6 +51,19 @@ protected:
     }
 };
 
+// The paging buttons act on the press of any mouse button, not only the left one.
+class PagingButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    std::function<void(int button, int shift)> onPress;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (onPress) onPress(mouseButtonsOf(event->button()), shiftStateOf(event->modifiers()));
+        QPushButton::mousePressEvent(event);
+    }
+};
+
 void styleLabel(QLabel* widget, const Label& label) {
     widget->setText(QString::fromLatin1(label.caption));
     QPalette palette = widget->palette();
@@ -116,7 +129,7 @@ void MainWindow::buildWidgets() {
     for (const Label* l : {&v.lblDec, &v.lblOct, &v.lblBinary, &v.lblOffset, &v.lblFilesize, &v.lblpercent})
         addLabel(*l);
     for (size_t i = 0; i < pageButtons_.size(); ++i) {
-        pageButtons_[i] = new QPushButton(QString::fromLatin1(v.cmdOff[i].caption), central_);
+        pageButtons_[i] = new PagingButton(QString::fromLatin1(v.cmdOff[i].caption), central_);
         pageButtons_[i]->setFocusPolicy(Qt::NoFocus);
     }
     scroll_ = new QScrollBar(Qt::Vertical, central_);
@@ -142,7 +155,8 @@ void MainWindow::buildMenus() {
             const MenuItem& item = menu.items[i];
             QAction* action = item.caption == "-" ? qmenu->addSeparator()
                                                   : qmenu->addAction(QString::fromLatin1(item.caption));
-            if (!item.shortcut.empty()) action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+            if (!item.shortcut.empty())
+                action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(item.shortcut)));
             action->setCheckable(item.checkable);
             const int mi = static_cast<int>(m), ii = static_cast<int>(i);
             connect(action, &QAction::triggered, this, [this, mi, ii] { runMenu(mi, ii); });
@@ -155,6 +169,7 @@ void MainWindow::buildMenus() {
 void MainWindow::runMenu(int menu, int item) {
     if (!editor_.v.menus[static_cast<size_t>(menu)].items[static_cast<size_t>(item)].enabled) return;
     if (menu == kMenuFile) mnuFile_Click(editor_, item);
+    else if (menu == kMenuEdit) mnuEdit_Click(editor_, item);
     else if (menu == kMenuOption) mnuOption_Click(editor_, item);
     else if (menu == kMenuTable) mnuTable_Click(editor_, item);
     refresh();
@@ -163,7 +178,11 @@ void MainWindow::runMenu(int menu, int item) {
 void MainWindow::wirePanes() {
     Editor& ed = editor_;
     hex_->onFocusIn = [this, &ed] { PicHex_GotFocus(ed); refresh(); };
-    hex_->onKeyDown = [this, &ed](int key, int shift) { PicHex_KeyDown(ed, key, shift); refresh(); };
+    hex_->onKeyDown = [this, &ed](int key, int shift) {
+        const bool command = PicHex_KeyDown(ed, key, shift);
+        refresh();
+        return command;
+    };
     hex_->onKeyPress = [this, &ed](int ch) { PicHex_KeyPress(ed, ch); refresh(); };
     hex_->onMouseDown = [this, &ed](int b, int shift, double x, double y) {
         PicHex_MouseDown(ed, b, shift, x, y);
@@ -174,7 +193,11 @@ void MainWindow::wirePanes() {
         refresh();
     };
     text_->onFocusIn = [this, &ed] { PicText_GotFocus(ed); refresh(); };
-    text_->onKeyDown = [this, &ed](int key, int shift) { PicText_KeyDown(ed, key, shift); refresh(); };
+    text_->onKeyDown = [this, &ed](int key, int shift) {
+        const bool command = PicText_KeyDown(ed, key, shift);
+        refresh();
+        return command;
+    };
     text_->onMouseDown = [this, &ed](int b, int shift, double x, double y) {
         PicText_MouseDown(ed, b, shift, x, y);
         refresh();
@@ -191,15 +214,14 @@ void MainWindow::wireEvents() {
     offsetLabel->onClick = [this] { lblOffSetMode_Click(editor_); refresh(); };
     for (int i = 0; i < 2; ++i)
         static_cast<ClickLabel*>(viewModeLabels_[static_cast<size_t>(i)])->onClick = [this, i] {
-            lblViewMode_Click(editor_, i);
+            SwitchViewMode(editor_, i);
             refresh();
         };
     for (int i = 0; i < 4; ++i)
-        connect(pageButtons_[static_cast<size_t>(i)], &QPushButton::pressed, this, [this, i] {
-            const int buttons = mouseButtonsOf(QGuiApplication::mouseButtons());
-            cmdOff_MouseDown(editor_, i, buttons, shiftStateOf(QGuiApplication::keyboardModifiers()));
+        static_cast<PagingButton*>(pageButtons_[static_cast<size_t>(i)])->onPress = [this, i](int button, int shift) {
+            cmdOff_MouseDown(editor_, i, button, shift);
             refresh();
-        });
+        };
     text_->onKeyPress = [this](int ch) { PicText_KeyPress(editor_, ch); refresh(); };
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
         if (syncingScroll_) return;
@@ -233,11 +255,11 @@ void MainWindow::wireValuePanes() {
         };
     };
     widgetOf(v.picBinary)->onMouseDown = run(picBinary_MouseDown);
-    dec->onKeyDown = run(picDec_KeyDown);
+    dec->onKeyDown = [run](int key, int shift) { run(picDec_KeyDown)(key, shift); return false; };
     dec->onKeyPress = run(picDec_KeyPress);
     dec->onFocusIn = run(picDec_GotFocus);
     dec->onFocusOut = run(picDec_LostFocus);
-    oct->onKeyDown = run(picOct_KeyDown);
+    oct->onKeyDown = [run](int key, int shift) { run(picOct_KeyDown)(key, shift); return false; };
     oct->onKeyPress = run(picOct_KeyPress);
     oct->onFocusIn = run(picOct_GotFocus);
     oct->onFocusOut = run(picOct_LostFocus);
@@ -265,6 +287,11 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!Form_QueryUnload(editor_)) {
+        event->ignore();
+        refresh();
+        return;
+    }
     services_.closeWindows();
     Form_Unload(editor_);
     event->accept();
@@ -296,6 +323,7 @@ void MainWindow::syncScrollBar() {
 }
 
 void MainWindow::refresh() {
+    RefreshEditMenu(editor_);
     syncGeometry();
     syncScrollBar();
     for (auto& [widget, pane] : panes_) widget->refresh();

@@ -1,10 +1,26 @@
 #include "app/menu_commands.h"
 
 #include "core/editor.h"
+#include "edit/text_input.h"
+#include "edit/undo.h"
 #include "search/find.h"
 #include "table/table_commands.h"
+#include "view/modes.h"
 
 namespace tarpon {
+
+void mnuEdit_Click(Editor& ed, int index) {
+    if (index == kEditUndo) Undo(ed);
+    else if (index == kEditRedo) Redo(ed);
+    RefreshEditMenu(ed);
+}
+
+void RefreshEditMenu(Editor& ed) {
+    std::vector<MenuItem>& items = ed.v.menus[kMenuEdit].items;
+    // Letters still held in the text pane count: Undo writes and then takes them back.
+    items[kEditUndo].enabled = ed.s.history.canUndo() || !ed.s.typedLetters.empty();
+    items[kEditRedo].enabled = ed.s.history.canRedo();
+}
 
 void mnuOption_Click(Editor& ed, int index) {
     switch (index) {
@@ -22,6 +38,11 @@ void mnuOption_Click(Editor& ed, int index) {
     }
 }
 
+void SwitchViewMode(Editor& ed, int index) {
+    CommitTypedLetters(ed);
+    lblViewMode_Click(ed, index);
+}
+
 void mnuTable_Click(Editor& ed, int index) {
     switch (index) {
     case kTableCreate:
@@ -31,6 +52,7 @@ void mnuTable_Click(Editor& ed, int index) {
         SaveTable(ed);
         break;
     case kTableLoad:
+        CommitTypedLetters(ed);  // they were typed through the table that is being replaced
         LoadTable(ed);
         break;
     case kTableMultiLetters:

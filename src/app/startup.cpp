@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/document.h"
+#include "app/file_commands.h"
 #include "app/layout.h"
 #include "core/editor.h"
 #include "table/table_commands.h"
@@ -23,6 +24,8 @@ void Form_Load(Editor& ed, const std::string& commandLine) {
     if (!commandLine.empty()) LoadFile(ed, commandLine);
     lblViewMode_Click(ed, s.viewMode ? 1 : 0);
 }
+
+bool Form_QueryUnload(Editor& ed) { return QueryUnsavedChanges(ed); }
 
 void Form_Unload(Editor& ed) {
     ed.s.fileData.assign(1, 0);

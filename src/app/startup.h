@@ -8,6 +8,8 @@ namespace tarpon {
 struct Editor;
 
 void Form_Load(Editor& ed, const std::string& commandLine);
+// The window is about to close (Exit or its close button): false keeps it open.
+bool Form_QueryUnload(Editor& ed);
 void Form_Unload(Editor& ed);
 
 struct CommandLine {

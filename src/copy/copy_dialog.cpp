@@ -140,8 +140,11 @@ void CopyDialog::updateExample() {
 }
 
 bool CopyDialog::filterOffsetKey(QLineEdit* field, QKeyEvent* event) {
-    const int ch = charCodeOf(*event);
-    if (ch < 0 && event->text().isEmpty()) return false;  // arrows, Delete and other editing keys
+    // Only typed characters are filtered: Tab, Backspace, Delete, Enter, Escape, the
+    // arrows and the Ctrl clipboard keys do their usual work in the field and the window.
+    const QString text = event->text();
+    if (text.size() != 1 || !isTypedCharacter(text.at(0).unicode(), shiftStateOf(event->modifiers()))) return false;
+    const int ch = charCodeOf(*event);  // -1 outside Latin-1: never a digit
     const int received = ch < 0 ? 0 : txtOffset_KeyPress(latin1(field->text()), form().offsetRadix, ch);
     if (received == 0) return true;
     if (received == ch) return false;

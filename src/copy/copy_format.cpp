@@ -9,6 +9,7 @@
 #include "core/number_reading.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "screen/keys.h"
 
 namespace tarpon {
 namespace {
@@ -88,6 +89,10 @@ int txtOffset_KeyPress(std::string_view field, OffsetRadix radix, int ch) {
     if (!isRadixDigit(ch, radix)) return 0;
     if (radix == OffsetRadix::Hex && ch >= 'a' && ch <= 'f') return ch - 'a' + 'A';
     return ch;
+}
+
+bool isTypedCharacter(int unicode, int shift) {
+    return unicode >= 32 && unicode != 127 && (shift & (kCtrl | kAlt)) == 0;
 }
 
 std::string keepRadixDigits(std::string_view text, OffsetRadix radix) {

@@ -39,6 +39,11 @@ std::string UpdateCopyExample(CopyType type, std::string_view before, std::strin
 // become upper-case), or 0 when it is refused. Backspace (8) always passes.
 int txtOffset_KeyPress(std::string_view field, OffsetRadix radix, int ch);
 
+// Whether a key's character goes through that filter: printable characters typed
+// without Ctrl or Alt. Control characters (Tab, Backspace, Enter, Escape) and
+// Ctrl/Alt combinations are the field's and the window's own keys.
+bool isTypedCharacter(int unicode, int shift);
+
 // `text` with only the digits of `radix` kept, unconverted.
 std::string keepRadixDigits(std::string_view text, OffsetRadix radix);
 void OptOffset_Click(CopyForm& form, int index);

@@ -8,6 +8,7 @@
 #include "core/byte_store.h"
 #include "core/char_table.h"
 #include "core/dialog_service.h"
+#include "core/undo_history.h"
 
 namespace tarpon {
 
@@ -31,13 +32,29 @@ struct EditorState {
     bool multiLetters = false;
     bool scrollBusy = false;
     bool nibblePending = false;
-    std::string typedLetters;
-    int pendingByte = 256;    // 256: none
+    std::string typedLetters;  // table letters typed in the text pane, not yet written
+    UndoHistory history;       // the document's changes since it was loaded
+    uint64_t savedState = 0;   // history.stateId() when the document last matched its file
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
     int16_t searchWildcard = -1;         // 0..255, or -1 for none
     bool searchRelative = false;
 
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
+    // The document differs from what was last loaded or saved.
+    bool modified() const { return history.stateId() != savedState; }
+    // Overwrites the byte at offset, which must lie in the document, and records it.
+    void overwrite(int64_t offset, uint8_t value, bool joined = false) {
+        uint8_t& byte = fileData[static_cast<size_t>(offset)];
+        Change c;
+        c.kind = Change::Kind::Overwrite;
+        c.joined = joined;
+        c.before = byte;
+        c.after = value;
+        c.offset = static_cast<int32_t>(offset);
+        c.count = 1;
+        byte = value;
+        history.record(c);
+    }
 };
 
 }  // namespace tarpon

@@ -7,7 +7,9 @@
 #include "core/number_reading.h"
 #include "core/rounding.h"
 #include "edit/insert_delete.h"
+#include "edit/text_input.h"
 #include "view/cursor.h"
+#include "view/geometry.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -41,15 +43,17 @@ void PicHex_GotFocus(Editor& ed) {
     for (Mark& m : ed.v.ShpHex) m.rop = RasterOp::MaskNotPen;
     for (Mark& m : ed.v.ShpText) m.rop = RasterOp::NotXorPen;
     ed.s.nibblePending = false;
-    ed.s.typedLetters.clear();
+    CommitTypedLetters(ed);
 }
 
-void PicHex_KeyDown(Editor& ed, int keyCode, int shift) {
+bool PicHex_KeyDown(Editor& ed, int keyCode, int shift) {
     const bool pending = ed.s.nibblePending;
     ed.s.nibblePending = false;
-    if (!runKey(ed, keyCode)) ed.s.nibblePending = pending;
-    if ((shift & 1) == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    const bool command = runKey(ed, keyCode);
+    if (!command) ed.s.nibblePending = pending;
+    if ((shift & kShift) == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
+    return command;
 }
 
 void PicHex_KeyPress(Editor& ed, int ch) {
@@ -58,31 +62,41 @@ void PicHex_KeyPress(Editor& ed, int ch) {
     const int64_t cursor = s.cursor();
     if (cursor > int64_t{s.fileSize} - 1) return;
     const int d = static_cast<int>(ReadNumber(std::string("&h0") + static_cast<char>(ch)));
-    uint8_t& byte = s.fileData[static_cast<size_t>(cursor)];
-    byte = static_cast<uint8_t>((byte & 15) * 16 + d);
+    const uint8_t byte = s.fileData[static_cast<size_t>(cursor)];
+    // The two digits of a byte are one change.
+    const Change* last = s.history.lastDone();
+    const bool secondDigit = s.nibblePending && last && last->kind == Change::Kind::Overwrite && last->offset == cursor;
+    s.overwrite(cursor, static_cast<uint8_t>((byte & 15) * 16 + d), secondDigit);
     if (s.nibblePending) {
-        ++s.cursorRel;
-        s.selAnchor = static_cast<int32_t>(s.cursor());
         s.nibblePending = false;
-        PlaceMarks(ed);
+        s.selAnchor = static_cast<int32_t>(cursor + 1);
+        // The next byte's row may lie below the page: then the page scrolls as a forward move does.
+        if (rowFits(rowOf(int64_t{s.cursorRel} + 1), ed.v.picOffset.height())) {
+            ++s.cursorRel;
+            PlaceMarks(ed);
+        } else {
+            MoveCursor(ed, cursor + 1);
+        }
     } else {
         s.nibblePending = true;
     }
     RepaintAll(ed);
 }
 
-long long paneHitPosition(double paneWidth, double x, double y) {
+long long paneHitPosition(const Pane& pane, double rowsHeight, double x, double y) {
     // A point far outside the pane (a drag beyond the window, a pane of no width) is
     // limited first so that the sum cannot overflow; MoveCursor clamps the rest.
+    // Below the last row shown, a point counts as on that row.
     constexpr int64_t kFar = int64_t{1} << 40;
-    const double cw = paneWidth / 17;
+    const double cw = pane.width() / 17;
     const int64_t col = std::clamp<int64_t>(roundToInt64(x / cw - 1), -kFar, kFar);
-    const int64_t row = std::clamp<int64_t>(roundToInt64(y), -kFar, kFar) / 18;  // truncates toward zero
+    const int64_t lastRow = std::max(rowsThatFit(rowsHeight) - 1, 0);
+    const int64_t row = std::min(std::clamp<int64_t>(roundToInt64(y), -kFar, kFar) / 18, lastRow);  // truncates toward zero
     return row * 16 + col;
 }
 
 void PicHex_MouseDown(Editor& ed, int /*button*/, int shift, double x, double y) {
-    MoveCursor(ed, ed.s.pageTop + paneHitPosition(ed.v.picHex.width(), x, y));
+    MoveCursor(ed, ed.s.pageTop + paneHitPosition(ed.v.picHex, ed.v.picOffset.height(), x, y));
     if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
     ed.s.nibblePending = false;

@@ -41,34 +41,54 @@ uint8_t lowByte(double value) {
 
 }  // namespace
 
+void removeBytes(EditorState& s, int64_t at, int64_t count) {
+    uint8_t* data = s.fileData.data();
+    std::memmove(data + at, data + at + count, static_cast<size_t>(s.fileSize - at - count));
+    s.fileSize = static_cast<int32_t>(s.fileSize - count);
+    resizeStorage(s.fileData, s.fileSize);
+}
+
 void DeleteByte(Editor& ed) {
     EditorState& s = ed.s;
     const int64_t p = s.cursor();
     if (p < 0 || p > int64_t{s.fileSize} - 1) return;
-    uint8_t* data = s.fileData.data();
-    std::memmove(data + p, data + p + 1, static_cast<size_t>(s.fileSize - p - 1));
-    --s.fileSize;
-    resizeStorage(s.fileData, s.fileSize);
+    Change c;
+    c.kind = Change::Kind::Delete;
+    c.before = s.fileData[static_cast<size_t>(p)];
+    c.offset = static_cast<int32_t>(p);
+    c.count = 1;
+    removeBytes(s, p, 1);
+    s.history.record(c);
 }
 
 std::string insertAtCursor(EditorState& s, int64_t amount, uint8_t fill) {
     if (amount < 0) return "The amount to insert cannot be negative.";
-    const int64_t oldSize = s.fileSize;
-    if (amount >= int64_t{kMaxFileSize} - oldSize) return tooManyBytesMessage();
+    if (amount >= int64_t{kMaxFileSize} - s.fileSize) return tooManyBytesMessage();
     const int64_t p = s.cursor();
-    if (p < 0) return {};
+    if (p < 0 || amount == 0) return {};
+    insertBytes(s, p, amount, fill);
+    Change c;
+    c.kind = Change::Kind::Insert;
+    c.after = fill;
+    c.offset = static_cast<int32_t>(p);
+    c.count = static_cast<int32_t>(amount);
+    s.history.record(c);
+    return {};
+}
+
+void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
+    const int64_t oldSize = s.fileSize;
     const int64_t newSize = oldSize + amount;
     resizeStorage(s.fileData, newSize);
     uint8_t* data = s.fileData.data();
     std::memset(data + oldSize, 0, static_cast<size_t>(amount));
     s.fileSize = static_cast<int32_t>(newSize);
     // At or past the new last byte the added bytes stay zero at the end.
-    if (p >= newSize - 1) return {};
+    if (p >= newSize - 1) return;
     // The tail from the cursor to the old end moves up; a cursor beyond the old end
     // has no tail, and the gap then ends at the new end.
     if (p < oldSize) std::memmove(data + p + amount, data + p, static_cast<size_t>(oldSize - p));
     std::memset(data + p, fill, static_cast<size_t>(std::min(amount, newSize - p)));
-    return {};
 }
 
 void RepaintFromInsertWindow(Editor& ed) { RepaintAll(ed); }

@@ -1,5 +1,7 @@
 #include "edit/text_input.h"
 
+#include <string_view>
+
 #include "core/editor.h"
 #include "view/cursor.h"
 #include "view/painting.h"
@@ -11,57 +13,87 @@ constexpr int kNoByte = 256;
 
 bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.fileSize} - 1; }
 
-// Writes `value` under the cursor and moves the cursor and the anchor past it.
-void writeAndAdvance(Editor& ed, uint8_t value) {
+// Writes `value` under the cursor and moves the cursor and the anchor past it;
+// `joined`: part of the same keystroke as the write before.
+void writeAndAdvance(Editor& ed, uint8_t value, bool joined = false) {
     EditorState& s = ed.s;
     const int64_t cursor = s.cursor();
-    s.fileData[static_cast<size_t>(cursor)] = value;
+    s.overwrite(cursor, value, joined);
     s.selAnchor = static_cast<int32_t>(cursor + 1);
     MoveCursor(ed, cursor + 1);
 }
 
-// How many entries begin with typedLetters; remembers in pendingByte the highest
-// byte value whose entry equals them exactly.
-int countMatches(EditorState& s) {
-    const std::string& typed = s.typedLetters;
-    int count = 0;
-    for (int b = 0; b < 256; ++b) {
-        const std::string& entry = s.charTable[static_cast<size_t>(b)];
-        if (entry.size() < typed.size() || entry.compare(0, typed.size(), typed) != 0) continue;
-        ++count;
-        if (entry.size() == typed.size()) s.pendingByte = b;
-    }
-    return count;
+bool beginsWith(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
 }
 
-void typeThroughTable(Editor& ed, char ch) {
-    EditorState& s = ed.s;
-    if (s.multiLetters) s.typedLetters += ch;
-    else s.typedLetters.assign(1, ch);
-    for (;;) {
-        if (s.typedLetters.empty()) return;
-        const int count = countMatches(s);
-        if (count >= 2) return;  // more letters are needed
-        // No entry begins with the letters: the held entry (if any) is written and the
-        // letter that broke the match is tried again on its own.
-        const bool retry = count == 0;
-        if (retry) s.typedLetters.clear();
-        if (s.pendingByte == kNoByte) return;
-        if (!cursorOnDocument(s)) {
-            s.typedLetters.clear();
-            s.pendingByte = kNoByte;
-            return;
-        }
-        const auto value = static_cast<uint8_t>(s.pendingByte);
-        s.pendingByte = kNoByte;
-        writeAndAdvance(ed, value);
-        if (!retry) {
-            RepaintAll(ed);
-            s.typedLetters.clear();
-            return;
-        }
-        s.typedLetters.assign(1, ch);
+// How many entries begin with `letters`, and the highest byte whose entry equals them.
+struct Matches {
+    int count = 0;
+    int exact = kNoByte;
+};
+
+Matches matchesOf(const CharTable& table, std::string_view letters) {
+    Matches m;
+    for (int b = 0; b < 256; ++b) {
+        const std::string& entry = table[static_cast<size_t>(b)];
+        if (entry.empty() || !beginsWith(entry, letters)) continue;
+        ++m.count;
+        if (entry.size() == letters.size()) m.exact = b;
     }
+    return m;
+}
+
+// The longest entry that `letters` begin with (of equal entries the highest byte), or none.
+struct Entry {
+    int byte = kNoByte;
+    size_t length = 0;
+};
+
+Entry longestEntryAtStart(const CharTable& table, std::string_view letters) {
+    Entry best;
+    for (int b = 0; b < 256; ++b) {
+        const std::string& entry = table[static_cast<size_t>(b)];
+        if (!entry.empty() && entry.size() >= best.length && beginsWith(letters, entry)) best = {b, entry.size()};
+    }
+    return best;
+}
+
+// Writes what the typed letters spell, from the cursor on. The letters wait while
+// they begin two entries or more, or one entry not yet complete; a single complete
+// entry is written at once. Letters that can no longer grow into an entry give the
+// longest entry they begin with, and the letters after it are taken again. With
+// `ended`, no more letters will come, so nothing waits. Letters that begin no entry
+// are dropped, and so is everything once the cursor is past the last byte.
+// True when it wrote a byte.
+bool resolveTypedLetters(Editor& ed, bool ended) {
+    EditorState& s = ed.s;
+    std::string& typed = s.typedLetters;
+    bool wrote = false;
+    while (!typed.empty()) {
+        const Matches m = matchesOf(s.charTable, typed);
+        if (!ended && (m.count >= 2 || (m.count == 1 && m.exact == kNoByte))) break;
+        const Entry entry =
+            m.count == 1 && m.exact != kNoByte ? Entry{m.exact, typed.size()} : longestEntryAtStart(s.charTable, typed);
+        if (entry.length == 0) {
+            typed.erase(0, 1);
+            continue;
+        }
+        if (!cursorOnDocument(s)) {
+            typed.clear();
+            break;
+        }
+        writeAndAdvance(ed, static_cast<uint8_t>(entry.byte), wrote);
+        typed.erase(0, entry.length);
+        wrote = true;
+    }
+    return wrote;
+}
+
+// After typing: everything when a byte was written, else the text pane, which shows the held letters.
+void repaintAfterTyping(Editor& ed, bool wrote) {
+    if (wrote) RepaintAll(ed);
+    else PaintTextPane(ed);
 }
 
 }  // namespace
@@ -70,13 +102,21 @@ void PicText_KeyPress(Editor& ed, int ch) {
     EditorState& s = ed.s;
     if (ch < 0 || ch > 255) return;
     if (!cursorOnDocument(s)) return;
+    const char letter = static_cast<char>(static_cast<uint8_t>(ch));
     if (!s.viewMode) {
         writeAndAdvance(ed, static_cast<uint8_t>(ch));
         RepaintAll(ed);
         s.typedLetters.clear();
         return;
     }
-    typeThroughTable(ed, static_cast<char>(static_cast<uint8_t>(ch)));
+    if (s.multiLetters) s.typedLetters += letter;
+    else s.typedLetters.assign(1, letter);
+    repaintAfterTyping(ed, resolveTypedLetters(ed, false));
+}
+
+void CommitTypedLetters(Editor& ed) {
+    if (ed.s.typedLetters.empty()) return;
+    repaintAfterTyping(ed, resolveTypedLetters(ed, true));
 }
 
 }  // namespace tarpon

@@ -9,4 +9,9 @@ struct Editor;
 // ch is a character code 0..255 (Latin-1); anything else is ignored.
 void PicText_KeyPress(Editor& ed, int ch);
 
+// The user left the typed letters unfinished (another pane took the keyboard, the
+// view changed, a file is loaded or saved): they are written as if the typing ended
+// here, longest complete entries first from the cursor on; the rest is dropped.
+void CommitTypedLetters(Editor& ed);
+
 }  // namespace tarpon

@@ -15,12 +15,12 @@ void PicText_GotFocus(Editor& ed) {
     for (Mark& m : ed.v.ShpHex) m.rop = RasterOp::NotXorPen;
 }
 
-void PicText_KeyDown(Editor& ed, int keyCode, int shift) { PicHex_KeyDown(ed, keyCode, shift); }
+bool PicText_KeyDown(Editor& ed, int keyCode, int shift) { return PicHex_KeyDown(ed, keyCode, shift); }
 
 void PicText_MouseDown(Editor& ed, int /*button*/, int shift, double x, double y) {
     // The cursor is placed on the clicked byte first, so the page does not scroll.
     constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
-    const int64_t rel = std::clamp<int64_t>(paneHitPosition(ed.v.PicText.width(), x, y), kMin - ed.s.pageTop,
+    const int64_t rel = std::clamp<int64_t>(paneHitPosition(ed.v.PicText, ed.v.picOffset.height(), x, y), kMin - ed.s.pageTop,
                                             kMax - ed.s.pageTop);
     ed.s.cursorRel = static_cast<int32_t>(rel);
     MoveCursor(ed, ed.s.pageTop + rel);

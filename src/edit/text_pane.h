@@ -5,7 +5,7 @@ namespace tarpon {
 struct Editor;
 
 void PicText_GotFocus(Editor& ed);
-void PicText_KeyDown(Editor& ed, int keyCode, int shift);
+bool PicText_KeyDown(Editor& ed, int keyCode, int shift);  // as PicHex_KeyDown
 void PicText_MouseDown(Editor& ed, int button, int shift, double x, double y);
 void PicText_MouseMove(Editor& ed, int button, int shift, double x, double y);
 

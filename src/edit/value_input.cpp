@@ -9,6 +9,7 @@
 #include "core/number_reading.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "edit/text_input.h"
 #include "screen/keys.h"
 #include "view/cursor.h"
 #include "view/painting.h"
@@ -35,7 +36,7 @@ void shiftDigitIn(Editor& ed, char digit, int radix) {
     if (t.size() == 3) t.erase(0, 1);
     t.push_back(digit);
     if (std::stoi(t) > (radix == 8 ? 377 : 255)) t.erase(0, 1);
-    *b = static_cast<uint8_t>(std::stoi(t, nullptr, radix));
+    ed.s.overwrite(ed.s.cursor(), static_cast<uint8_t>(std::stoi(t, nullptr, radix)));
     RepaintAll(ed);
 }
 
@@ -67,7 +68,7 @@ void picBinary_MouseDown(Editor& ed, int /*button*/, int /*shift*/, double x, do
     if (!b) return;
     const int bit = binaryBitAt(ed.v.picBinary.width(), x);
     if (bit < 0) return;
-    *b = static_cast<uint8_t>(*b ^ (1u << bit));
+    ed.s.overwrite(ed.s.cursor(), static_cast<uint8_t>(*b ^ (1u << bit)));
     RepaintAll(ed);
 }
 
@@ -97,11 +98,18 @@ void picOffsetval_KeyPress(Editor& ed, int ch) {
     MoveCursor(ed, roundToInt64(ReadNumber(prefix + t)));
 }
 
-void picDec_GotFocus(Editor& ed) { setFocusColour(ed, ed.v.picDec, kFocusedValueText, PaintDecValue); }
+void picDec_GotFocus(Editor& ed) {
+    CommitTypedLetters(ed);
+    setFocusColour(ed, ed.v.picDec, kFocusedValueText, PaintDecValue);
+}
 void picDec_LostFocus(Editor& ed) { setFocusColour(ed, ed.v.picDec, kSystemWindowText, PaintDecValue); }
-void picOct_GotFocus(Editor& ed) { setFocusColour(ed, ed.v.picOct, kFocusedValueText, PaintOctValue); }
+void picOct_GotFocus(Editor& ed) {
+    CommitTypedLetters(ed);
+    setFocusColour(ed, ed.v.picOct, kFocusedValueText, PaintOctValue);
+}
 void picOct_LostFocus(Editor& ed) { setFocusColour(ed, ed.v.picOct, kSystemWindowText, PaintOctValue); }
 void picOffsetval_GotFocus(Editor& ed) {
+    CommitTypedLetters(ed);
     setFocusColour(ed, ed.v.picOffsetval, kFocusedValueText, PaintOffsetValue);
 }
 void picOffsetval_LostFocus(Editor& ed) {

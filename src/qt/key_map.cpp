@@ -43,6 +43,8 @@ int shiftStateOf(Qt::KeyboardModifiers mods) {
 }
 
 int charCodeOf(const QKeyEvent& event) {
+    // Qt gives Delete the text U+007F; it is an editing key, never a typed character.
+    if (event.key() == Qt::Key_Delete) return -1;
     const QString text = event.text();
     if (text.size() != 1) return -1;
     const char16_t unit = text.at(0).unicode();

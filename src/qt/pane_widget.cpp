@@ -59,7 +59,7 @@ void PaneWidget::paintEvent(QPaintEvent*) {
 
 void PaneWidget::keyPressEvent(QKeyEvent* event) {
     const int code = keyCodeOf(*event);
-    if (onKeyDown) onKeyDown(code, shiftStateOf(event->modifiers()));
+    if (onKeyDown && onKeyDown(code, shiftStateOf(event->modifiers()))) return;
     const int ch = charCodeOf(*event);
     if (ch >= 0 && onKeyPress) onKeyPress(ch);
 }

@@ -19,7 +19,8 @@ public:
     // Repaints when the pane's drawing or its marks changed since the last call.
     void refresh();
 
-    std::function<void(int keyCode, int shift)> onKeyDown;
+    // True: the key did its work, and the character it may carry is not typed.
+    std::function<bool(int keyCode, int shift)> onKeyDown;
     std::function<void(int charCode)> onKeyPress;
     std::function<void(int button, int shift, double x, double y)> onMouseDown;
     std::function<void(int button, int shift, double x, double y)> onMouseMove;

@@ -33,6 +33,22 @@ void QtServices::messageBox(const std::string& text) {
     execReturningFocus(box, window_);
 }
 
+int QtServices::ask(const std::string& text, const std::vector<std::string>& buttons, int defaultButton,
+                    int escapeButton) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
+                    QMessageBox::NoButton, window_.isVisible() ? &window_ : nullptr);
+    std::vector<QPushButton*> added;
+    for (const std::string& caption : buttons)
+        added.push_back(box.addButton(QString::fromLocal8Bit(caption), QMessageBox::ActionRole));
+    const auto at = [&](int i) { return i >= 0 && i < static_cast<int>(added.size()) ? added[i] : nullptr; };
+    box.setDefaultButton(at(defaultButton));
+    box.setEscapeButton(at(escapeButton));
+    execReturningFocus(box, window_);
+    for (size_t i = 0; i < added.size(); ++i)
+        if (box.clickedButton() == added[i]) return static_cast<int>(i);
+    return escapeButton;
+}
+
 void QtServices::openFileMenu() {
     QMenuBar* bar = window_.menuBar();
     if (!bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
@@ -93,25 +109,6 @@ void QtServices::setClipboardText(const std::string& text) {
 
 void QtServices::setClipboardUtf8Text(const std::string& text) {
     QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-}
-
-int QtServices::ask(const std::string& text, std::vector<std::string> buttons, int defaultButton, int escapeButton) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
-                    QMessageBox::NoButton, window_.isVisible() ? &window_ : nullptr);
-    std::vector<QPushButton*> added;
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        const bool escape = static_cast<int>(i) == escapeButton;
-        added.push_back(box.addButton(QString::fromLocal8Bit(buttons[i]),
-                                      escape ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
-    }
-    if (defaultButton >= 0 && defaultButton < static_cast<int>(added.size()))
-        box.setDefaultButton(added[static_cast<size_t>(defaultButton)]);
-    if (escapeButton >= 0 && escapeButton < static_cast<int>(added.size()))
-        box.setEscapeButton(added[static_cast<size_t>(escapeButton)]);
-    execReturningFocus(box, window_);
-    for (size_t i = 0; i < added.size(); ++i)
-        if (box.clickedButton() == added[i]) return static_cast<int>(i);
-    return escapeButton;
 }
 
 }  // namespace tarpon

@@ -21,6 +21,8 @@ public:
     void setWindowFactory(WindowFactory factory) { createWindow_ = std::move(factory); }
 
     void messageBox(const std::string& text) override;
+    int ask(const std::string& text, const std::vector<std::string>& buttons, int defaultButton,
+            int escapeButton) override;
     void openFileMenu() override;
     void resizeMainWindow(int width, int height) override;
     void closeMainWindow() override;
@@ -29,7 +31,6 @@ public:
     std::string runFileDialog(const FileDialogRequest& request) override;
     void setClipboardText(const std::string& text) override;
     void setClipboardUtf8Text(const std::string& text) override;
-    int ask(const std::string& text, std::vector<std::string> buttons, int defaultButton, int escapeButton) override;
 
     // Closes every secondary window, as the main window closes.
     void closeWindows();

@@ -31,7 +31,7 @@ Label headLabel(Rect r, std::string text, Rgb color) {
     return l;
 }
 
-std::array<Menu, 3> designedMenus() {
+std::array<Menu, 4> designedMenus() {
     // Items whose commands are not built yet start disabled; "&New..." has no command.
     return {{
         {"&File",
@@ -42,6 +42,7 @@ std::array<Menu, 3> designedMenus() {
           {"Save &As...", "Ctrl+A", true},
           {"-", ""},
           {"&Exit", "Ctrl+E", true}}},
+        {"&Edit", {{"&Undo", "Ctrl+Z", false}, {"&Redo", "Ctrl+Y; Ctrl+Shift+Z", false}}},
         {"&Option",
          {{"&Jump To", "F1", true},
           {"-", ""},

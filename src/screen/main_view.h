@@ -32,7 +32,7 @@ struct VLine {
 
 struct MenuItem {
     std::string caption;   // "-" for a separator
-    std::string shortcut;  // "Ctrl+O", "F1", or empty
+    std::string shortcut;  // "Ctrl+O", "F1", several as "Ctrl+Y; Ctrl+Shift+Z", or empty
     bool enabled = true;
     bool checkable = false;
     bool checked = false;
@@ -57,10 +57,10 @@ struct MainView {
     Label lblDec, lblOct, lblBinary, lblOffset, lblFilesize, lblpercent;
     std::array<Button, 4> cmdOff;  // Page Up, Row Up, Row Down, Page Down
     VLine Line1, lineBoarder;
-    std::array<Menu, 3> menus;     // "&File", "&Option", "&Table"
+    std::array<Menu, 4> menus;     // "&File", "&Edit", "&Option", "&Table"
     char decimalSeparator = '.';   // the user's locale, for the percentage
 };
 
-enum MenuIndex { kMenuFile = 0, kMenuOption = 1, kMenuTable = 2 };
+enum MenuIndex { kMenuFile = 0, kMenuEdit = 1, kMenuOption = 2, kMenuTable = 3 };
 
 }  // namespace tarpon

@@ -28,6 +28,11 @@ public:
     virtual ~Services() = default;
     // A message box with only an OK button and the application's title; returns when dismissed.
     virtual void messageBox(const std::string& text) = 0;
+    // A question with the application's title and these buttons, in order; returns
+    // the index of the one chosen. Enter chooses defaultButton; Escape, or closing
+    // the box, escapeButton.
+    virtual int ask(const std::string& text, const std::vector<std::string>& buttons, int defaultButton,
+                    int escapeButton) = 0;
     // Open the main window's "&File" menu, as Alt+F does.
     virtual void openFileMenu() = 0;
     // Set the main window's outer size in pixels.
@@ -42,11 +47,6 @@ public:
     virtual void setClipboardText(const std::string& text) = 0;
     // Plain text given as UTF-8.
     virtual void setClipboardUtf8Text(const std::string& text) = 0;
-    // A question with the application's title and one button per caption (placed as
-    // the platform places such buttons); returns the index of the caption chosen.
-    // Enter chooses `defaultButton`; Escape and the close box choose `escapeButton`.
-    virtual int ask(const std::string& text, std::vector<std::string> buttons, int defaultButton,
-                    int escapeButton) = 0;
 };
 
 }  // namespace tarpon

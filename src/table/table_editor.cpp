@@ -108,7 +108,7 @@ void Form_Resize(Editor& ed, TableEditor& t, double outerWidth) {
 
 void Form_Unload(Editor& ed, TableEditor& /*t*/) { ed.services.setMainWindowEnabled(true); }
 
-void PicHex_KeyDown(TableEditor& t, int keyCode, int shift) {
+bool PicHex_KeyDown(Editor& ed, TableEditor& t, int keyCode, int shift) {
     int64_t cursor = t.tblCursor;
     switch (keyCode) {
     case kKeyUp: cursor -= 16; break;
@@ -121,6 +121,10 @@ void PicHex_KeyDown(TableEditor& t, int keyCode, int shift) {
     SetTblCur(t);
     if ((shift & kCtrl) != 0 || keyCode == kKeyCtrl) t.dualLetters = !t.dualLetters;
     setCaption(t);
+    if (keyCode != kKeyDelete) return false;
+    ed.s.charTable[static_cast<size_t>(t.tblCursor)].clear();
+    tableChanged(ed, t);
+    return true;
 }
 
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k) {

@@ -44,7 +44,9 @@ void Form_Load(Editor& ed, TableEditor& t);
 void Form_Resize(Editor& ed, TableEditor& t, double outerWidth);
 void Form_Unload(Editor& ed, TableEditor& t);
 
-void PicHex_KeyDown(TableEditor& t, int keyCode, int shift);
+// Arrows move the selected cell, Ctrl switches dual letters, Delete empties the
+// entry (true: the table changed).
+bool PicHex_KeyDown(Editor& ed, TableEditor& t, int keyCode, int shift);
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k);
 void PicHex_MouseDown(TableEditor& t, double x, double y);
 void cmd_Click(Editor& ed, TableEditor& t, int index);

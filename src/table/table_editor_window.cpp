@@ -49,8 +49,9 @@ TableEditorWindow::TableEditorWindow(Editor& ed, std::function<void()> refreshMa
 
 void TableEditorWindow::wireEvents() {
     grid_->onKeyDown = [this](int keyCode, int shift) {
-        frmTable::PicHex_KeyDown(model_, keyCode, shift);
-        sync(false);
+        const bool emptied = frmTable::PicHex_KeyDown(ed_, model_, keyCode, shift);
+        sync(emptied);
+        return emptied;
     };
     grid_->onKeyPress = [this](int ch) {
         frmTable::PicHex_KeyPress(ed_, model_, ch);

@@ -40,6 +40,14 @@ int64_t limitTop(int64_t newTop, int32_t fileSize) {
     return std::max<int64_t>(top, 0);
 }
 
+// The page never leaves the target's row off the page: the top is at most the
+// target's row, and at least as far down as keeps that row among the rows that fit.
+int64_t keepRowOnPage(int64_t top, int64_t pos, int rowsShown) {
+    const int64_t row = clearLow4(pos);
+    const int64_t lowest = std::max<int64_t>(row - int64_t{16} * (std::max(rowsShown, 1) - 1), 0);
+    return std::clamp(top, lowest, row);
+}
+
 void positionScrollBar(Editor& ed) {
     EditorState& s = ed.s;
     if (s.scrollBusy) return;
@@ -61,11 +69,16 @@ void MoveCursor(Editor& ed, int64_t target) {
     if (pos == 0) newTop = 0;
     else if (pos > cur) newTop = forwardTop(s, ed.v, pos);
     else if (pos < cur) newTop = backwardTop(s, pos);
-    s.pageTop = static_cast<int32_t>(limitTop(newTop, s.fileSize));
+    const int64_t top = limitTop(newTop, s.fileSize);
+    s.pageTop = static_cast<int32_t>(keepRowOnPage(top, pos, rowsThatFit(ed.v.picOffset.height())));
     s.cursorRel = static_cast<int32_t>(pos - s.pageTop);
     positionScrollBar(ed);
     PlaceMarks(ed);
     RepaintAll(ed);
+}
+
+bool cursorRowShown(const Editor& ed) {
+    return ed.s.cursorRel >= 0 && rowFits(rowOf(ed.s.cursorRel), ed.v.picOffset.height());
 }
 
 void cmdOff_MouseDown(Editor& ed, int index, int /*button*/, int shift) {

@@ -15,6 +15,7 @@ namespace {
 constexpr Rgb kCursorLabel{160, 0, 0};
 constexpr Rgb kManyLetters{143, 50, 186};
 constexpr Rgb kUnprintable{111, 66, 42};
+constexpr Rgb kHeldLetters{200, 0, 0};
 
 const std::array<std::array<char, 2>, 256>& hexDigitPairs() {
     static const auto table = [] {
@@ -51,6 +52,14 @@ Cell textCell(const EditorState& s, uint8_t b) {
     CellLetters letters = cellLetters(entry, s.tableUtf8);
     const Rgb color = !letters.lastDrawable ? kUnprintable : letters.many ? kManyLetters : kOneLetterText;
     return {std::move(letters.text), color};
+}
+
+// Table letters typed but not yet written stand in the cursor's cell, in their own colour.
+Cell heldLettersCell(const EditorState& s) {
+    Cell cell{s.typedLetters, kHeldLetters};
+    for (char& ch : cell.text)
+        if (static_cast<uint8_t>(ch) < 32 || static_cast<uint8_t>(ch) > 126) ch = '.';
+    return cell;
 }
 
 void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& s) {
@@ -126,7 +135,8 @@ void PaintTextPane(Editor& ed) {
         for (int c = 0; c < 16; ++c) {
             const int64_t offset = s.pageTop + 16 * r + c;
             if (offset >= s.fileSize || offset < 0) return;
-            const Cell cell = textCell(s, s.fileData[static_cast<size_t>(offset)]);
+            Cell cell = textCell(s, s.fileData[static_cast<size_t>(offset)]);
+            if (offset == s.cursor() && s.viewMode && !s.typedLetters.empty()) cell = heldLettersCell(s);
             pane.textColor = cell.color;
             pane.drawUtf8Text(columnX(c, p), rowTextY(r), cell.text);
         }

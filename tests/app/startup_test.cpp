@@ -87,8 +87,9 @@ TEST(CommandLine, OptionsAndPaths) {
     for (const Case& c : tables) {
         const CommandLine cl = parseCommandLine(c.args);
         EXPECT_EQ(cl.action, c.action) << c.args[0] << " " << c.args.size();
-        if (c.action == A::Run) EXPECT_EQ(cl.tablePath, c.table);
-        if (c.action == A::Run) EXPECT_EQ(cl.path, c.path);
+        if (c.action != A::Run) continue;
+        EXPECT_EQ(cl.tablePath, c.table);
+        EXPECT_EQ(cl.path, c.path);
     }
 }
 

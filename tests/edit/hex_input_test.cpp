@@ -62,7 +62,7 @@ TEST(HexTyping, EmptyDocumentAndEnd) {
     EXPECT_EQ(t.ed.s.cursor(), 0);
 }
 
-TEST(HexTyping, SecondDigitOnTheLastShownByteDoesNotScroll) {
+TEST(HexTyping, TheCursorNeverLeavesThePage) {
     TestEditor t;
     t.setDocument(std::vector<uint8_t>(4096, 0));
     const int32_t lastShown = 18 * 16 - 1;
@@ -70,12 +70,18 @@ TEST(HexTyping, SecondDigitOnTheLastShownByteDoesNotScroll) {
     t.ed.s.cursorRel = lastShown;
     type(t.ed, '4');
     type(t.ed, '2');
+    // The next byte's row is not shown: the page scrolls one row, the cursor keeps its screen row.
     EXPECT_EQ(t.ed.s.fileData[static_cast<size_t>(lastShown)], 0x42);
-    EXPECT_EQ(t.ed.s.pageTop, 0);
-    EXPECT_EQ(t.ed.s.cursorRel, lastShown + 1);
-    PicHex_KeyDown(t.ed, kKeyDown, 0);
-    EXPECT_EQ(t.ed.s.cursor(), lastShown + 17);
-    EXPECT_GT(t.ed.s.pageTop, 0);
+    EXPECT_EQ(t.ed.s.pageTop, 16);
+    EXPECT_EQ(t.ed.s.cursorRel, lastShown + 1 - 16);
+    EXPECT_EQ(t.ed.s.selAnchor, lastShown + 1);
+
+    TestEditor run;  // 640 bytes typed from offset 0
+    run.setDocument(std::vector<uint8_t>(2000, 0));
+    for (int i = 0; i < 640 * 2; ++i) type(run.ed, 'a');
+    EXPECT_EQ(run.ed.s.cursor(), 640);
+    EXPECT_TRUE(cursorRowShown(run.ed));
+    EXPECT_EQ(run.ed.v.ShpHex[0].top, 18.0 * (run.ed.s.cursorRel / 16) + 2);
 }
 
 TEST(HexKeys, AnchorRulesAndKeyMap) {
@@ -141,7 +147,7 @@ TEST(HexMouse, PointsFarOutsideThePaneStayInTheDocument) {
                                 {400, -1e300, 1e300}, {0, 5, 5}, {-1, 5, 5}, {400, -9e18, -9e18}};
     for (const auto& [width, x, y] : points) {
         SCOPED_TRACE(::testing::Message() << width << " " << x << " " << y);
-        const long long hit = paneHitPosition(width, x, y);
+        const long long hit = paneHitPosition(Pane({0, 0, width, 329}, kWhite, {}, kWhite), 329, x, y);
         EXPECT_LE(std::llabs(hit), 1LL << 42);
         TestEditor t;
         t.setDocument(std::vector<uint8_t>(4096, 0));

@@ -23,7 +23,7 @@ struct Typing {
     Writes written;
     int endCursor;
     std::string typed;  // typedLetters afterwards
-    int pending;        // pendingByte afterwards
+    bool commit = false;  // the typing is abandoned at the end (another pane takes the keyboard)
 };
 
 const Table kWorked = {{0x54, "t"}, {0x68, "h"}, {0x80, "th"}, {0x65, "e"}};
@@ -38,6 +38,7 @@ void runTyping(const Typing& c) {
     t.ed.s.selAnchor = c.cursor;
     MoveCursor(t.ed, c.cursor);
     for (char key : c.keys) PicText_KeyPress(t.ed, static_cast<uint8_t>(key));
+    if (c.commit) CommitTypedLetters(t.ed);
     for (int offset = 0; offset < c.size; ++offset) {
         const auto it = c.written.find(offset);
         EXPECT_EQ(t.ed.s.fileData[static_cast<size_t>(offset)], it == c.written.end() ? 0xEE : it->second)
@@ -46,29 +47,40 @@ void runTyping(const Typing& c) {
     EXPECT_EQ(t.ed.s.cursor(), c.endCursor);
     EXPECT_EQ(t.ed.s.selAnchor, c.endCursor);
     EXPECT_EQ(t.ed.s.typedLetters, c.typed);
-    EXPECT_EQ(t.ed.s.pendingByte, c.pending);
 }
 
 TEST(TextPaneTableTyping, LongestMatchCases) {
+    const Table kThe = {{0x74, "t"}, {0x68, "h"}, {0x65, "e"}, {0x78, "x"}, {0xC0, "the"},
+                        {0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}};
+    Table workedWithA = kWorked;
+    workedWithA[0x41] = "a";
     const std::vector<Typing> cases = {
-        {"worked example, first letter held", kWorked, true, 256, 100, "t", {}, 100, "t", 0x54},
+        {"worked example, first letter held", kWorked, true, 256, 100, "t", {}, 100, "t"},
         {"worked example, te commits t then e", kWorked, true, 256, 100, "thte",
-         {{100, 0x80}, {101, 0x54}, {102, 0x65}}, 103, "", 256},
-        {"letters never accumulate without Multi Letters", kWorked, false, 256, 100, "th", {{100, 0x68}}, 101, "",
-         256},
+         {{100, 0x80}, {101, 0x54}, {102, 0x65}}, 103, ""},
+        {"worked example with a", workedWithA, true, 256, 100, "thtea",
+         {{100, 0x80}, {101, 0x54}, {102, 0x65}, {103, 0x41}}, 104, ""},
+        {"letters never accumulate without Multi Letters", kWorked, false, 256, 100, "th", {{100, 0x68}}, 101, ""},
         {"without Multi Letters a held t gives way to e", kWorked, false, 256, 100, "thte",
-         {{100, 0x68}, {101, 0x65}}, 102, "", 256},
-        {"all-empty table drops every letter", {}, true, 256, 5, "abc", {}, 5, "", 256},
+         {{100, 0x68}, {101, 0x65}}, 102, ""},
+        {"all-empty table drops every letter", {}, true, 256, 5, "abc", {}, 5, ""},
         {"two equal entries: the higher wins on the next letter", {{0x20, " "}, {0xFF, " "}, {0x61, "a"}}, true,
-         256, 0, " a", {{0, 0xFF}, {1, 0x61}}, 2, "", 256},
-        {"a letter that only begins a longer entry is kept", {{0x90, "sh"}}, true, 256, 0, "s", {}, 0, "s", 256},
-        {"held shorter entry is written when one longer entry remains",
-         {{0x54, "t"}, {0x91, "the"}}, true, 256, 0, "th", {{0, 0x54}}, 1, "", 256},
-        {"unknown letter after a held entry is dropped", kWorked, true, 256, 0, "tq", {{0, 0x54}}, 1, "", 256},
+         256, 0, " a", {{0, 0xFF}, {1, 0x61}}, 2, ""},
+        {"a letter that only begins a longer entry is kept", {{0x90, "sh"}}, true, 256, 0, "s", {}, 0, "s"},
+        {"th waits for the e of the", kThe, true, 256, 0, "th", {}, 0, "th"},
+        {"thex writes the and x", kThe, true, 256, 0, "thex", {{0, 0xC0}, {1, 0x78}}, 2, ""},
+        {"abd: a, then b and d taken again", kThe, true, 256, 0, "abd", {{0, 0x61}, {1, 0x62}, {2, 0x64}}, 3, ""},
+        {"thexabd", kThe, true, 256, 0, "thexabd", {{0, 0xC0}, {1, 0x78}, {2, 0x61}, {3, 0x62}, {4, 0x64}}, 5, ""},
+        {"unknown letter after a held entry is dropped", kWorked, true, 256, 0, "tq", {{0, 0x54}}, 1, ""},
         {"a letter at the last byte completes the held entry and is dropped", kWorked, true, 4, 3, "te",
-         {{3, 0x54}}, 4, "", 256},
-        {"nothing is typed past the end", kWorked, true, 4, 3, "tee", {{3, 0x54}}, 4, "", 256},
-        {"bytes above 0x7F are letters too", {{0x10, "\xE9"}}, false, 8, 2, "\xE9", {{2, 0x10}}, 3, "", 256},
+         {{3, 0x54}}, 4, ""},
+        {"nothing is typed past the end", kWorked, true, 4, 3, "tee", {{3, 0x54}}, 4, ""},
+        {"bytes above 0x7F are letters too", {{0x10, "\xE9"}}, false, 8, 2, "\xE9", {{2, 0x10}}, 3, ""},
+        {"abandoned t of th is written", kWorked, true, 256, 3, "t", {{3, 0x54}}, 4, "", true},
+        {"abandoned th towards the writes t then h", kThe, true, 256, 3, "th", {{3, 0x74}, {4, 0x68}}, 5, "", true},
+        {"abandoned ab towards abc writes a and b", kThe, true, 256, 0, "ab", {{0, 0x61}, {1, 0x62}}, 2, "", true},
+        {"abandoned letters that complete nothing are dropped", {{0x90, "sh"}}, true, 256, 0, "s", {}, 0, "", true},
+        {"abandoned at the last byte: the rest is dropped", kThe, true, 4, 3, "th", {{3, 0x74}}, 4, "", true},
     };
     for (const Typing& c : cases) runTyping(c);
 }

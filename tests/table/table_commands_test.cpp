@@ -73,9 +73,9 @@ TEST(TableMenu, SavingOverAFileWithUnreadLinesAsksFirst) {
     t.services.answers = {0};
     mnuTable_Click(t.ed, kTableSave);  // the same file under another name
     ASSERT_EQ(t.services.questions.size(), 2u);
-    EXPECT_EQ(t.services.questions[0].text,
+    EXPECT_EQ(t.services.questions[0],
               "2 lines of \"" + path + "\" could not be read and will be lost.\nSave the table over it?");
-    EXPECT_EQ(t.services.questions[0].buttons, (std::vector<std::string>{"Save", "Cancel"}));
+    EXPECT_EQ(t.services.questionButtons, (std::vector<std::string>{"Save", "Cancel"}));
     EXPECT_EQ(test::readBytes(path), bytesOf("41=A\r\n"));
     mnuTable_Click(t.ed, kTableSave);  // nothing more to lose
     EXPECT_EQ(t.services.questions.size(), 2u);

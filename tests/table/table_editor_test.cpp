@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "screen/keys.h"
 #include "test_editor.h"
 
 namespace tarpon {
@@ -9,7 +10,7 @@ namespace {
 
 using namespace frmTable;
 
-constexpr int kUp = 38, kDown = 40, kLeft = 37, kRight = 39, kCtrlKey = 17, kCtrlBit = 2;
+constexpr int kUp = kKeyUp, kDown = kKeyDown, kLeft = kKeyLeft, kRight = kKeyRight, kCtrlKey = kKeyCtrl, kCtrlBit = kCtrl;
 
 void setEntries(CharTable& table, std::vector<std::pair<int, std::string>> entries) {
     for (auto& [b, letters] : entries) table[static_cast<size_t>(b)] = std::move(letters);
@@ -26,13 +27,13 @@ TEST(TableEditor, ArrowsClampAndCtrlFlipsDualLetters) {
     for (const auto& [from, key, to] : std::vector<std::tuple<int, int, int>>{
              {5, kUp, 0}, {0x20, kUp, 0x10}, {0xF5, kDown, 255}, {255, kRight, 255}, {16, kLeft, 15}, {0, kLeft, 0}}) {
         f.editor.tblCursor = from;
-        PicHex_KeyDown(f.editor, key, 0);
+        PicHex_KeyDown(f.t.ed, f.editor, key, 0);
         EXPECT_EQ(f.editor.tblCursor, to) << from << " key " << key;
     }
     EXPECT_EQ(f.editor.caption, "Edit Table");
-    PicHex_KeyDown(f.editor, kCtrlKey, 0);  // Ctrl itself, whatever the modifier state says
+    PicHex_KeyDown(f.t.ed, f.editor, kCtrlKey, 0);  // Ctrl itself, whatever the modifier state says
     EXPECT_EQ(f.editor.caption, "Edit Table - Dual Letters");
-    PicHex_KeyDown(f.editor, kRight, kCtrlBit);
+    PicHex_KeyDown(f.t.ed, f.editor, kRight, kCtrlBit);
     EXPECT_EQ(f.editor.caption, "Edit Table");
     EXPECT_FALSE(f.editor.dualLetters);
 }
@@ -57,6 +58,9 @@ TEST(TableEditor, TypingKeepsTextsUniqueAndEscEmptiesOneEntry) {
     EXPECT_EQ(table[0x80], "");
     EXPECT_EQ(table[0x41], "A");
     EXPECT_EQ(f.editor.tblCursor, 0x80);
+    f.editor.tblCursor = 0x41;  // Delete empties the entry too, and stores no letter of its own
+    EXPECT_TRUE(PicHex_KeyDown(f.t.ed, f.editor, kKeyDelete, 0));
+    EXPECT_EQ(table[0x41], "");
 }
 
 TEST(TableEditor, AUtf8TableGetsTypedLettersAsUtf8) {

@@ -143,8 +143,11 @@ TEST(TblFile, RandomInputIsReadSafelyAndRoundTrips) {
         const std::string_view text(buffer.get(), length);
         CharTable table, back;
         readTbl(text, table);
-        for (const std::string& entry : table)
-            if (entry != kNewlineMarkerLetters) ASSERT_NE(text.find(entry), std::string_view::npos);
+        for (const std::string& entry : table) {
+            if (entry != kNewlineMarkerLetters) {
+                ASSERT_NE(text.find(entry), std::string_view::npos);
+            }
+        }
         ASSERT_EQ(unwritableEntry(table), -1);
         ASSERT_EQ(readTbl(writeTbl(table), back).skipped, 0);
         ASSERT_EQ(back, table) << "round " << round;

@@ -27,7 +27,7 @@ struct Shown {
         window.editor().s.selAnchor = anchor;
         MoveCursor(window.editor(), cursor);
     }
-    QAction* copyItem() { return window.menuBar()->actions()[1]->menu()->actions()[4]; }
+    QAction* copyItem() { return window.menuBar()->actions()[kMenuOption]->menu()->actions()[4]; }
     CopyDialog* openCopy() {
         copyItem()->trigger();
         return dynamic_cast<CopyDialog*>(
@@ -74,6 +74,19 @@ TEST(CopyDialog, FieldsFilterKeysSwitchRadixAndSwap) {
     QTest::keyClick(from, Qt::Key_Backspace);
     QTest::keyClicks(from, "9abcdefab");
     EXPECT_EQ(from->text(), "1F9ABCDE");  // eight characters at most
+    // Editing and window keys are the field's own: only typed characters are filtered.
+    QTest::keyClick(from, Qt::Key_Home);
+    QTest::keyClick(from, Qt::Key_Delete);
+    EXPECT_EQ(from->text(), "F9ABCDE");
+    QTest::keyClick(from, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(from, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(from->text(), "");
+    QTest::keyClick(from, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(from->text(), "F9ABCDE");
+    dialog->activateWindow();
+    from->setFocus();
+    QTest::keyClick(from, Qt::Key_Tab);
+    EXPECT_EQ(dialog->focusWidget(), dialog->offsetField(1));
     from->setText("1F9");
     QTest::mouseClick(dialog->offsetOption(1), Qt::LeftButton);
     QTest::mouseDClick(dialog->offsetLabel(1), Qt::LeftButton);

@@ -68,6 +68,35 @@ TEST(KeyMap, CodesShiftBitsAndCharacters) {
     EXPECT_EQ(charCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_E, Qt::NoModifier, QString(QChar(0xE9)))), 0xE9);
     EXPECT_EQ(charCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x20AC)))), -1);
     EXPECT_EQ(charCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)))), 27);
+    EXPECT_EQ(charCodeOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(127)))), -1);
+}
+
+// A key of the key map does only its own work in the text pane; other control keys are typed.
+TEST(Navigation, TextPaneKeysOfTheKeyMapTypeNothing) {
+    struct Row {
+        const char* name;
+        Qt::Key key;
+        QString text;
+        std::vector<uint8_t> firstBytes;
+        int32_t size;
+    };
+    const Row rows[] = {
+        {"Delete removes one byte", Qt::Key_Delete, QString(QChar(127)), {1, 2, 3}, 255},
+        {"Escape only opens the menu", Qt::Key_Escape, QString(QChar(27)), {0, 1, 2}, 256},
+        {"Backspace is typed as its code", Qt::Key_Backspace, QString(QChar(8)), {8, 1, 2}, 256},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MainWindow window("");
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.textPane()->setFocus();
+        QKeyEvent press(QEvent::KeyPress, row.key, Qt::NoModifier, row.text);
+        QApplication::sendEvent(window.textPane(), &press);
+        const EditorState& s = window.editor().s;
+        EXPECT_EQ(std::vector<uint8_t>(s.fileData.begin(), s.fileData.begin() + 3), row.firstBytes);
+        EXPECT_EQ(s.fileSize, row.size);
+    }
 }
 
 TEST(Navigation, JumpWindowDisablesTheMainWindowAndStaysOpen) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "screen/keys.h"
+#include "app/layout.h"
 #include "test_editor.h"
 #include "view/geometry.h"
 #include "view/painting.h"
@@ -23,59 +24,51 @@ struct Paged : TestEditor {
     std::pair<int32_t, int32_t> where() const { return {ed.s.pageTop, ed.s.cursorRel}; }
 };
 
-TEST(MoveCursor, PagingRulesForward) {
-    Paged t(4096);
-    ASSERT_EQ(rowsThatFit(t.ed.v.picOffset.height()), 18);
-    // Row Down from row N - 2: the page moves one row and the cursor keeps its screen row.
-    t.at(0, 16 * 16 + 3);
-    cmdOff_MouseDown(t.ed, kRowDown, 1, 0);
-    EXPECT_EQ(t.where(), std::make_pair(16, 16 * 16 + 3));
-    // Within the page, short of the last fitting row: no scroll.
-    t.at(0, 0);
-    MoveCursor(t.ed, 16 * 16);
-    EXPECT_EQ(t.where(), std::make_pair(0, 256));
-    // Near the end: the 32-byte block holding the last byte.
-    t.at(0, 5);
-    MoveCursor(t.ed, 0xFF5);
-    EXPECT_EQ(t.where(), std::make_pair(0xFE0, 0x15));
-    // Past the end is accepted as the cursor offset.
-    t.at(0, 0);
-    MoveCursor(t.ed, 5000);
-    EXPECT_EQ(t.ed.s.cursor(), 5000);
-    EXPECT_EQ(t.ed.s.pageTop, 0xFE0);
-}
-
-TEST(MoveCursor, PagingRulesBackward) {
-    Paged t(4096);
-    t.at(0x100, 5);  // Row Up from row 0 at 0x105
-    cmdOff_MouseDown(t.ed, kRowUp, 1, 0);
-    EXPECT_EQ(t.where(), std::make_pair(0xE0, 0x15));
-    t.at(0, 5);  // Row Up within the first row
-    cmdOff_MouseDown(t.ed, kRowUp, 1, 0);
-    EXPECT_EQ(t.where(), std::make_pair(0, 0));
-    t.at(0x200, 0x53);  // Page Up on row 5
-    cmdOff_MouseDown(t.ed, kPageUp, 1, 0);
-    EXPECT_EQ(t.where(), std::make_pair(0x100, 0x53));
-    t.at(0x100, 0x55);
-    MoveCursor(t.ed, 0x40);
-    EXPECT_EQ(t.where(), std::make_pair(0x10, 0x30));
-    t.at(0x100, 0x55);
-    MoveCursor(t.ed, 0x20);
-    EXPECT_EQ(t.where(), std::make_pair(0x20, 0));
-    t.at(0x200, 0x35);  // row 3: a target higher on the page does not scroll
-    MoveCursor(t.ed, 0x203);
-    EXPECT_EQ(t.where(), std::make_pair(0x200, 3));
-    t.at(0x200, 0x13);  // row 1: the target on row 0 comes to row 1
-    MoveCursor(t.ed, 0x205);
-    EXPECT_EQ(t.where(), std::make_pair(0x1F0, 0x15));
-    t.at(0, 0x13);
-    MoveCursor(t.ed, 5);
-    EXPECT_EQ(t.where(), std::make_pair(0, 5));
-    t.at(0x200, 0x47);  // the cursor's own offset: nothing scrolls
-    MoveCursor(t.ed, 0x247);
-    EXPECT_EQ(t.where(), std::make_pair(0x200, 0x47));
-    MoveCursor(t.ed, -70);
-    EXPECT_EQ(t.where(), std::make_pair(0, 0));
+// Each row: a document, the page and cursor before, a move (a target, or a paging
+// button), and where the page and cursor end up. Every row also checks that the
+// cursor's row is on the page.
+TEST(MoveCursor, PagingRules) {
+    struct Row {
+        const char* name;
+        int size, top, rel;
+        int64_t target;  // absolute target, or -1000 - button for a paging button
+        int wantTop, wantRel;
+        int windowHeight = kStartHeight;
+    };
+    constexpr int64_t kRowDownButton = -1000 - kRowDown, kRowUpButton = -1000 - kRowUp,
+                      kPageUpButton = -1000 - kPageUp, kPageDownButton = -1000 - kPageDown;
+    const Row rows[] = {
+        {"row down from row N-2 scrolls one row", 4096, 0, 16 * 16 + 3, kRowDownButton, 16, 16 * 16 + 3},
+        {"forward short of the last fitting row", 4096, 0, 0, 16 * 16, 0, 256},
+        {"jump near the end shows the last 32-byte block", 4096, 0, 5, 0xFF5, 0xFE0, 0x15},
+        {"past the end: the page follows the cursor", 4096, 0, 0, 5000, 4992 - 16 * 17, 16 * 17 + 8},
+        {"row up from row 0 lands on row 1", 4096, 0x100, 5, kRowUpButton, 0xE0, 0x15},
+        {"row up within the first row", 4096, 0, 5, kRowUpButton, 0, 0},
+        {"page up keeps the screen row", 4096, 0x200, 0x53, kPageUpButton, 0x100, 0x53},
+        {"above the page keeps row 3", 4096, 0x100, 0x55, 0x40, 0x10, 0x30},
+        {"above the page near the start goes to row 0", 4096, 0x100, 0x55, 0x20, 0x20, 0},
+        {"up on the page from row 3: no scroll", 4096, 0x200, 0x35, 0x203, 0x200, 3},
+        {"up to row 0 from row 1 scrolls one row", 4096, 0x200, 0x13, 0x205, 0x1F0, 0x15},
+        {"up from row 1 at the start", 4096, 0, 0x13, 5, 0, 5},
+        {"the cursor's own offset: nothing scrolls", 4096, 0x200, 0x47, 0x247, 0x200, 0x47},
+        {"below zero goes to 0", 4096, 0x200, 0x47, -70, 0, 0},
+        // Targets in the 16 bytes before the last 32-byte block, when (size - 1) mod 32 >= 16.
+        {"jump to 0x172 in a 400-byte file", 400, 0, 0, 0x172, 0x170, 2},
+        {"MoveCursor(980) in a 1000-byte file", 1000, 0, 0, 980, 976, 4},
+        {"the last byte itself", 1000, 0, 0, 999, 992, 7},
+        {"page down past the end in a short window", 1000, 832, 68, kPageDownButton, 1024, 132, 320},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Paged t(row.size);
+        t.ed.services.resizeMainWindow(kStartWidth, row.windowHeight);
+        t.at(row.top, row.rel);
+        if (row.target <= -1000) cmdOff_MouseDown(t.ed, static_cast<int>(-1000 - row.target), 1, 0);
+        else MoveCursor(t.ed, row.target);
+        EXPECT_EQ(t.where(), std::make_pair(row.wantTop, row.wantRel));
+        EXPECT_GE(t.ed.s.cursorRel, 0);
+        EXPECT_TRUE(cursorRowShown(t.ed));
+    }
 }
 
 TEST(MoveCursor, PagingButtonsAnchor) {
