@@ -26,7 +26,9 @@ struct EditorState {
     std::string fileName;
     clsDialog fileDialog;     // shared by the document and table file commands
     CharTable charTable;
-    bool tableUtf8 = false;   // the table's letters are UTF-8 text rather than Latin-1 (set by each table load)
+    // The table's letters are UTF-8 text rather than Latin-1: decided by each table load
+    // (a plain-ASCII file keeps it as it was); the table editor stores typed letters to match.
+    bool tableUtf8 = false;
     // Table files loaded with lines that could not be read, and how many: saving over one asks first.
     std::vector<std::pair<std::string, int>> tableUnreadLines;
     bool multiLetters = false;

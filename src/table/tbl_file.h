@@ -48,7 +48,7 @@ enum class TblCoding {
 };
 
 struct TblReadResult {
-    int entries = 0;                         // byte values the text gave letters
+    int entries = 0;                         // byte values the text set (emptied by "41=" included)
     int skipped = 0;                         // lines holding data that were not read
     std::vector<TblSkippedLine> firstSkips;  // the first kListedSkips of them
     TblCoding coding = TblCoding::Ascii;
