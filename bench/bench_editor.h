@@ -19,6 +19,7 @@ public:
     void openWindow(WindowKind) override {}
     std::string runFileDialog(const FileDialogRequest&) override { return {}; }
     void setClipboardText(const std::string&) override {}
+    void setClipboardUtf8Text(const std::string&) override {}
 };
 
 struct BenchEditor {

@@ -54,6 +54,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 # Qt loads its platform plugins, and the SVG icon engine for the window icon,
 # at run time, so dpkg-shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-liberation")
+# Glyphs for UTF-8 tables in Chinese, Japanese or Korean.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)

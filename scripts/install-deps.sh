@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libxkbcommon-dev libqt6svg6
   libgtest-dev libbenchmark-dev
-  fonts-liberation
+  fonts-liberation fonts-wqy-microhei
   xvfb xauth xdotool xclip imagemagick python3 desktop-file-utils
   clang libclang-rt-14-dev
 )

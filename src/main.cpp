@@ -22,5 +22,9 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarpon-hex.svg")));
     tarpon::MainWindow window(cl.path);
     window.show();
+    if (!cl.tablePath.empty()) {
+        tarpon::LoadStartupTable(window.editor(), cl.tablePath);
+        window.refresh();
+    }
     return app.exec();
 }

@@ -34,7 +34,14 @@ public:
         fileDialogAnswers.erase(fileDialogAnswers.begin());
         return answer;
     }
-    void setClipboardText(const std::string& text) override { clipboard = text; }
+    void setClipboardText(const std::string& text) override {
+        clipboard = text;
+        clipboardUtf8 = false;
+    }
+    void setClipboardUtf8Text(const std::string& text) override {
+        clipboard = text;
+        clipboardUtf8 = true;
+    }
 
     Editor* editor = nullptr;
     std::vector<std::string> messages;
@@ -48,6 +55,7 @@ public:
     std::vector<FileDialogRequest> dialogs;
     std::vector<std::string> fileDialogAnswers;  // answered in order; empty: cancel
     std::string clipboard;
+    bool clipboardUtf8 = false;
 };
 
 struct TestEditor {

@@ -2,6 +2,8 @@
 // repaint of every pane into its retained drawing.
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "bench_editor.h"
 #include "edit/hex_input.h"
 #include "view/painting.h"
@@ -40,6 +42,19 @@ void BM_RepaintAllOnly(benchmark::State& state) {
     for (auto _ : state) RepaintAll(b.ed);
 }
 BENCHMARK(BM_RepaintAllOnly);
+
+// The text pane through a table whose every entry is 1 MiB (10 MiB for the
+// second run), UTF-8 and Latin-1: a cell draws only what it can show, so this
+// costs about what a table of short entries does.
+void BM_RepaintHugeTableEntries(benchmark::State& state) {
+    BenchEditor b(kLargest);
+    b.ed.s.viewMode = true;
+    b.ed.s.tableUtf8 = state.range(1) != 0;
+    const std::string huge(static_cast<size_t>(state.range(0)) << 20, 'x');
+    for (std::string& entry : b.ed.s.charTable) entry = huge;
+    for (auto _ : state) PaintTextPane(b.ed);
+}
+BENCHMARK(BM_RepaintHugeTableEntries)->Args({1, 0})->Args({1, 1})->Args({10, 1});
 
 }  // namespace
 }  // namespace tarpon::bench

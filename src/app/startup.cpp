@@ -4,6 +4,7 @@
 #include "app/file_commands.h"
 #include "app/layout.h"
 #include "core/editor.h"
+#include "table/table_commands.h"
 #include "view/cursor.h"
 #include "view/modes.h"
 
@@ -34,37 +35,48 @@ void Form_Unload(Editor& ed) {
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
-    size_t i = 0;
-    if (i < args.size() && args[i] == "--") {
-        ++i;
-    } else if (i < args.size() && args[i].size() > 1 && args[i][0] == '-') {
-        if (args[i] == "--help" || args[i] == "-h") cl.action = CommandLine::Action::Help;
-        else if (args[i] == "--version") cl.action = CommandLine::Action::Version;
-        else {
-            cl.action = CommandLine::Action::Error;
-            cl.message = "tarpon-hex: unknown option '" + args[i] + "'\nTry 'tarpon-hex --help'.";
-        }
+    auto error = [&cl](const std::string& message) {
+        cl.action = CommandLine::Action::Error;
+        cl.message = "tarpon-hex: " + message + "\nTry 'tarpon-hex --help'.";
         return cl;
+    };
+    size_t i = 0;
+    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            ++i;
+            break;
+        }
+        if (arg == "--help" || arg == "-h") cl.action = CommandLine::Action::Help;
+        else if (arg == "--version") cl.action = CommandLine::Action::Version;
+        else if (arg.rfind("--table=", 0) == 0 && arg.size() > 8) cl.tablePath = arg.substr(8);
+        else if (arg == "--table" && i + 1 < args.size() && !args[i + 1].empty()) cl.tablePath = args[++i];
+        else if (arg == "--table" || arg == "--table=") return error("option '--table' needs a table file");
+        else return error("unknown option '" + arg + "'");
+        if (cl.action != CommandLine::Action::Run) return cl;
     }
     if (i < args.size()) cl.path = args[i++];
-    if (i < args.size()) {
-        cl.action = CommandLine::Action::Error;
-        cl.message = "tarpon-hex: one file at a time; quote a path that holds blanks.";
-    }
+    if (i < args.size()) return error("one file at a time; quote a path that holds blanks.");
     return cl;
 }
 
 std::string helpText() {
-    return "Usage: tarpon-hex [--] [FILE]\n"
+    return "Usage: tarpon-hex [--table FILE.tbl] [--] [FILE]\n"
            "A hex editor for files that store text in a private character encoding.\n"
            "\n"
            "FILE is opened at start-up; a path that names no file is created empty.\n"
            "Without FILE the editor shows the 256 bytes 00 to FF.\n"
            "Files of 9 MiB (9437184 bytes) or more are refused.\n"
            "\n"
-           "  --help      show this text and exit\n"
-           "  --version   show the version and exit\n"
-           "  --          end of options: the next argument is FILE even if it starts with '-'\n";
+           "  --table FILE.tbl  load the character table FILE.tbl and show the text\n"
+           "                    through it (the \"Table\" view)\n"
+           "  --help            show this text and exit\n"
+           "  --version         show the version and exit\n"
+           "  --                end of options: the next argument is FILE even if it starts with '-'\n";
+}
+
+void LoadStartupTable(Editor& ed, const std::string& path) {
+    if (LoadTableFile(ed, path) > 0) lblViewMode_Click(ed, 1);
 }
 
 std::string versionText() { return std::string("tarpon-hex ") + TARPON_VERSION + "\n"; }

@@ -14,14 +14,22 @@ void Form_Unload(Editor& ed);
 
 struct CommandLine {
     enum class Action { Run, Help, Version, Error } action = Action::Run;
-    std::string path;     // empty: the start-up document
-    std::string message;  // for Error
+    std::string path;       // empty: the start-up document
+    std::string tablePath;  // --table FILE.tbl; empty: none
+    std::string message;    // for Error
 };
 
-// The first argument is the file, taken whole; "--help" and "--version" print and
-// exit, and "--" lets a file whose name starts with a dash be opened.
+// Options come first: "--table FILE.tbl" (or "--table=FILE.tbl") names a table to
+// load; "--help" and "--version" print and exit; "--" ends the options, so that a
+// file whose name starts with a dash can be opened. The next argument is the file,
+// taken whole.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 std::string helpText();
+
+// The --table file, loaded once the main window shows, with Load Table's messages.
+// A table that gave letters switches the text pane to the "Table" view: whoever
+// names a table on the command line wants to read the file through it.
+void LoadStartupTable(Editor& ed, const std::string& path);
 std::string versionText();
 
 }  // namespace tarpon

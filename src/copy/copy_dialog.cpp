@@ -10,6 +10,7 @@
 #include "core/editor.h"
 #include "qt/key_map.h"
 #include "qt/pane_widget.h"
+#include "qt/text_fields.h"
 
 namespace tarpon {
 namespace {
@@ -91,7 +92,8 @@ void CopyDialog::wireEvents() {
     connect(txtBefore_, &QLineEdit::textChanged, this, [this] { updateExample(); });
     connect(txtAfter_, &QLineEdit::textChanged, this, [this] { updateExample(); });
     connect(cmdCopy_, &QPushButton::clicked, this, [this] {
-        if (cmdCopy_Click(editor_, form())) close();
+        const std::optional<CopyForm> f = formToCopy();
+        if (f && cmdCopy_Click(editor_, *f)) close();
     });
 }
 
@@ -107,6 +109,21 @@ CopyForm CopyDialog::form() const {
     return f;
 }
 
+std::optional<CopyForm> CopyDialog::formToCopy() const {
+    CopyForm f = form();
+    if (copyTextIsUtf8(editor_.s, f.type)) {
+        f.txtBefore = utf8Text(txtBefore_->text());
+        f.txtAfter = utf8Text(txtAfter_->text());
+        return f;
+    }
+    const auto before = latin1Text(txtBefore_->text(), editor_.services, "\"Before each Value\"");
+    const auto after = before ? latin1Text(txtAfter_->text(), editor_.services, "\"After Each Value\"") : std::nullopt;
+    if (!after) return std::nullopt;
+    f.txtBefore = *before;
+    f.txtAfter = *after;
+    return f;
+}
+
 void CopyDialog::fill(const CopyForm& f) {
     for (size_t i = 0; i < 2; ++i) txtOffset_[i]->setText(fromLatin1(f.txtOffset[i]));
     OptOffset_[static_cast<size_t>(f.offsetRadix)]->setChecked(true);
@@ -116,8 +133,10 @@ void CopyDialog::fill(const CopyForm& f) {
 }
 
 void CopyDialog::updateExample() {
+    // The preview shows the texts as typed; a character that cannot be copied is refused on copying.
     const CopyForm f = form();
-    lblExample_->setText(fromLatin1(UpdateCopyExample(f.type, f.txtBefore, f.txtAfter)));
+    const std::string example = UpdateCopyExample(f.type, utf8Text(txtBefore_->text()), utf8Text(txtAfter_->text()));
+    lblExample_->setText(QString::fromUtf8(example.data(), static_cast<qsizetype>(example.size())));
 }
 
 bool CopyDialog::filterOffsetKey(QLineEdit* field, QKeyEvent* event) {

@@ -3,6 +3,7 @@
 // modeless and leaves the main window usable; it closes itself after a copy.
 #include <QDialog>
 #include <array>
+#include <optional>
 
 #include "copy/copy_format.h"
 
@@ -37,6 +38,9 @@ private:
     void buildWidgets();
     void wireEvents();
     CopyForm form() const;
+    // The form with the before- and after-texts as the copy takes them; nothing
+    // after a message when one holds a character that cannot be copied.
+    std::optional<CopyForm> formToCopy() const;
     void fill(const CopyForm& form);
     void updateExample();
     bool filterOffsetKey(QLineEdit* field, QKeyEvent* event);

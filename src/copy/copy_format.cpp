@@ -176,6 +176,8 @@ std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to,
     return text;
 }
 
+bool copyTextIsUtf8(const EditorState& s, CopyType type) { return type == CopyType::Table && s.tableUtf8; }
+
 bool cmdCopy_Click(Editor& ed, const CopyForm& form) {
     if (form.txtOffset[0].empty() || form.txtOffset[1].empty()) {
         ed.services.messageBox("Fill in Start & End offset");
@@ -192,7 +194,9 @@ bool cmdCopy_Click(Editor& ed, const CopyForm& form) {
         ed.services.messageBox("The text to copy is too large");
         return false;
     }
-    ed.services.setClipboardText(formatCopy(doc, from, to, form.type, form.txtBefore, form.txtAfter, ed.s.charTable));
+    const std::string text = formatCopy(doc, from, to, form.type, form.txtBefore, form.txtAfter, ed.s.charTable);
+    if (copyTextIsUtf8(ed.s, form.type)) ed.services.setClipboardUtf8Text(text);
+    else ed.services.setClipboardText(text);
     return true;
 }
 

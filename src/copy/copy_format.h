@@ -20,7 +20,8 @@ enum class CopyType { Value = 0, Ascii = 1, Table = 2 };
 // The radix the From and To fields are typed in.
 enum class OffsetRadix { Hex = 0, Dec = 1, Oct = 2 };
 
-// What the copy dialog's fields hold.
+// What the copy dialog's fields hold. The before- and after-texts are Latin-1, or
+// UTF-8 when copyTextIsUtf8.
 struct CopyForm {
     std::array<std::string, 2> txtOffset;  // 0: From, 1: To
     OffsetRadix offsetRadix = OffsetRadix::Hex;
@@ -71,6 +72,10 @@ std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to,
 
 // Longest text the copy puts on the clipboard.
 inline constexpr uint64_t kMaxCopyText = uint64_t{256} * 1024 * 1024;
+
+// A Table copy through a table whose letters are UTF-8 is UTF-8 text, and goes to
+// the clipboard as such; every other copy is Latin-1, one character a byte.
+bool copyTextIsUtf8(const EditorState& s, CopyType type);
 
 // Checks the fields, builds the text and puts it on the clipboard. True when it did,
 // so the dialog closes; false after a message, with the dialog kept open.

@@ -2,6 +2,7 @@
 // The state every window of the editor reads and writes.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/byte_store.h"
@@ -25,6 +26,11 @@ struct EditorState {
     std::string fileName;
     clsDialog fileDialog;     // shared by the document and table file commands
     CharTable charTable;
+    // The table's letters are UTF-8 text rather than Latin-1: decided by each table load
+    // (a plain-ASCII file keeps it as it was); the table editor stores typed letters to match.
+    bool tableUtf8 = false;
+    // Table files loaded with lines that could not be read, and how many: saving over one asks first.
+    std::vector<std::pair<std::string, int>> tableUnreadLines;
     bool multiLetters = false;
     bool scrollBusy = false;
     bool nibblePending = false;

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "core/editor.h"
+#include "qt/text_fields.h"
 #include "edit/insert_delete.h"
 
 namespace tarpon {
@@ -17,8 +18,6 @@ void addLabel(QWidget* parent, const char* caption, int left, int top, int width
     auto* label = new QLabel(caption, parent);
     label->setGeometry(left, top, width, 17);
 }
-
-std::string latin1(const QLineEdit* box) { return box->text().toLatin1().toStdString(); }
 
 }  // namespace
 
@@ -79,7 +78,10 @@ void InsertWindow::cmd_Click(int index) {
         txtAmount_->setFocus();
         break;
     case kOkay: {
-        const InsertForm form{latin1(txtAmount_), optHex1_->isChecked(), latin1(txtFill_), optHex2_->isChecked()};
+        const auto amount = latin1Text(txtAmount_->text(), editor_.services, "\"Amount\"");
+        const auto fill = amount ? latin1Text(txtFill_->text(), editor_.services, "\"Fill Value\"") : std::nullopt;
+        if (!fill) return;
+        const InsertForm form{*amount, optHex1_->isChecked(), *fill, optHex2_->isChecked()};
         // A refused amount leaves the window open so that it can be corrected.
         if (InsertBytes(editor_, form)) close();
         break;

@@ -40,7 +40,9 @@ void PaneWidget::paintEvent(QPaintEvent*) {
     const int ascent = QFontMetrics(font()).ascent();
     for (const TextRun& run : pane_.runs()) {
         painter.setPen(toQColor(run.color));
-        painter.drawText(QPointF(run.x, run.y + ascent), QString::fromLatin1(run.text));
+        const auto size = static_cast<qsizetype>(run.text.size());
+        painter.drawText(QPointF(run.x, run.y + ascent), run.utf8 ? QString::fromUtf8(run.text.data(), size)
+                                                                   : QString::fromLatin1(run.text.data(), size));
     }
     paintedRevision_ = pane_.revision();
     if (!marks_) return;

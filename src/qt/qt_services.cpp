@@ -17,8 +17,11 @@ namespace {
 // Runs a modal dialog, then gives the keyboard back to the window that had it
 // (a dialog of the editor's, or the main window): once the modal dialog is gone
 // nothing else activates that window, and typing would go nowhere.
-int execReturningFocus(QDialog& dialog) {
-    const QPointer<QWidget> previous = QApplication::activeWindow();
+// When no window has the keyboard yet (a dialog that has just closed, the start-up
+// window not yet activated), the main window gets it.
+int execReturningFocus(QDialog& dialog, QWidget& mainWindow) {
+    QPointer<QWidget> previous = QApplication::activeWindow();
+    if (!previous) previous = &mainWindow;
     const int result = dialog.exec();
     if (previous && previous->isVisible()) previous->activateWindow();
     return result;
@@ -29,7 +32,7 @@ int execReturningFocus(QDialog& dialog) {
 void QtServices::messageBox(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),
                     QMessageBox::Ok, window_.isVisible() ? &window_ : nullptr);
-    execReturningFocus(box);
+    execReturningFocus(box, window_);
 }
 
 int QtServices::ask(const std::string& text, const std::vector<std::string>& buttons, int defaultButton,
@@ -42,7 +45,7 @@ int QtServices::ask(const std::string& text, const std::vector<std::string>& but
     const auto at = [&](int i) { return i >= 0 && i < static_cast<int>(added.size()) ? added[i] : nullptr; };
     box.setDefaultButton(at(defaultButton));
     box.setEscapeButton(at(escapeButton));
-    execReturningFocus(box);
+    execReturningFocus(box, window_);
     for (size_t i = 0; i < added.size(); ++i)
         if (box.clickedButton() == added[i]) return static_cast<int>(i);
     return escapeButton;
@@ -97,13 +100,17 @@ std::string QtServices::runFileDialog(const FileDialogRequest& request) {
             dialog.selectFile(info.fileName());
         }
     }
-    const bool accepted = execReturningFocus(dialog) == QDialog::Accepted;
+    const bool accepted = execReturningFocus(dialog, window_) == QDialog::Accepted;
     if (!accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toLocal8Bit().toStdString();
 }
 
 void QtServices::setClipboardText(const std::string& text) {
     QApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QtServices::setClipboardUtf8Text(const std::string& text) {
+    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 }  // namespace tarpon

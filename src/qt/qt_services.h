@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "screen/services.h"
 
@@ -29,6 +30,7 @@ public:
     void openWindow(WindowKind kind) override;
     std::string runFileDialog(const FileDialogRequest& request) override;
     void setClipboardText(const std::string& text) override;
+    void setClipboardUtf8Text(const std::string& text) override;
 
     // Closes every secondary window, as the main window closes.
     void closeWindows();

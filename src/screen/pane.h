@@ -13,7 +13,8 @@ namespace tarpon {
 struct TextRun {
     double x = 0, y = 0;
     Rgb color;
-    std::string text;  // one byte per character (Latin-1)
+    std::string text;  // one byte per character (Latin-1), or UTF-8 when `utf8`
+    bool utf8 = false;
 };
 
 class Pane {
@@ -35,7 +36,11 @@ public:
         ++revision_;
     }
     void drawText(double x, double y, std::string_view text) {
-        runs_.push_back(TextRun{x, y, textColor, std::string(text)});
+        runs_.push_back(TextRun{x, y, textColor, std::string(text), false});
+        ++revision_;
+    }
+    void drawUtf8Text(double x, double y, std::string_view text) {
+        runs_.push_back(TextRun{x, y, textColor, std::string(text), true});
         ++revision_;
     }
     const std::vector<TextRun>& runs() const { return runs_; }

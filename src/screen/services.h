@@ -45,6 +45,8 @@ public:
     virtual std::string runFileDialog(const FileDialogRequest& request) = 0;
     // Plain text, one byte per character (Latin-1).
     virtual void setClipboardText(const std::string& text) = 0;
+    // Plain text given as UTF-8.
+    virtual void setClipboardUtf8Text(const std::string& text) = 0;
 };
 
 }  // namespace tarpon

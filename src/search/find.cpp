@@ -30,9 +30,16 @@ void search(Editor& ed, int32_t n, int32_t w, bool relative) {
 
 }  // namespace
 
+bool findTextIsUtf8(const Editor& ed, PatternKind kind) { return kind == PatternKind::Table && ed.s.tableUtf8; }
+
 void cmdFind_Click(Editor& ed, const FindForm& form) {
-    auto request = buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable);
-    if (!request) return;
+    std::string problem;
+    auto request = buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable,
+                                findTextIsUtf8(ed, form.kind), &problem);
+    if (!request) {
+        if (!problem.empty()) ed.services.messageBox(problem);
+        return;
+    }
     ed.s.searchPattern = std::move(request->pattern);
     ed.s.searchWildcard = static_cast<int16_t>(request->wildcard);
     const auto n = static_cast<int32_t>(std::min<size_t>(ed.s.searchPattern.size(), INT32_MAX));

@@ -10,15 +10,20 @@ namespace tarpon {
 struct Editor;
 
 // What the find dialog holds when "Find" is pressed.
+// The texts are Latin-1, or UTF-8 when findTextIsUtf8.
 struct FindForm {
     PatternKind kind = PatternKind::Hex;
-    std::string text;      // Latin-1
-    std::string wildcard;  // Latin-1
+    std::string text;
+    std::string wildcard;
     bool relative = false;
 };
 
+// A Table search through a table whose letters are UTF-8 takes its texts as UTF-8.
+bool findTextIsUtf8(const Editor& ed, PatternKind kind);
+
 // Builds the pattern, stores it as the search state and searches; does nothing
-// when there is nothing to search for.
+// when there is nothing to search for, and shows a message when the wild card
+// cannot be searched for.
 void cmdFind_Click(Editor& ed, const FindForm& form);
 
 // Search from the byte after the cursor round the document for the first `n`

@@ -7,15 +7,11 @@
 #include <QRadioButton>
 
 #include "core/editor.h"
+#include "qt/text_fields.h"
 #include "search/find.h"
 
 namespace tarpon {
 namespace {
-
-std::string latin1(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 QFont bold(QFont font) {
     font.setBold(true);
@@ -64,8 +60,16 @@ void FindDialog::find() {
     FindForm form;
     for (size_t i = 0; i < Opt.size(); ++i)
         if (Opt[i]->isChecked()) form.kind = static_cast<PatternKind>(i);
-    form.text = latin1(txtVal->text());
-    form.wildcard = latin1(txtWildcard->text());
+    if (findTextIsUtf8(editor_, form.kind)) {
+        form.text = utf8Text(txtVal->text());
+        form.wildcard = utf8Text(txtWildcard->text());
+    } else {
+        const auto text = latin1Text(txtVal->text(), editor_.services, "the search text");
+        const auto wildcard = text ? latin1Text(txtWildcard->text(), editor_.services, "the wild card") : std::nullopt;
+        if (!wildcard) return;
+        form.text = *text;
+        form.wildcard = *wildcard;
+    }
     form.relative = Check1->isChecked();
     cmdFind_Click(editor_, form);
     if (refreshMain_) refreshMain_();

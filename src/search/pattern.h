@@ -2,6 +2,7 @@
 // Turning what the user typed in the find dialog into the bytes to search for.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,8 +19,13 @@ struct SearchRequest {
 };
 
 // Nothing when there is nothing to search for (empty text, or a number list that
-// is empty because it starts with a blank). Texts are Latin-1, one byte a character.
+// is empty because it starts with a blank). Texts are Latin-1, one byte a character,
+// and a Table search makes each character the first entry starting with it. With
+// `tableUtf8` (the table's letters are UTF-8), a Table search takes both texts as
+// UTF-8 and spells the text with the table's entries, longest first. A wild card
+// that no byte can stand for gives nothing, and `problem` (when given) says why.
 std::optional<SearchRequest> buildPattern(PatternKind kind, std::string_view text,
-                                          std::string_view wildcard, const CharTable& table);
+                                          std::string_view wildcard, const CharTable& table,
+                                          bool tableUtf8 = false, std::string* problem = nullptr);
 
 }  // namespace tarpon

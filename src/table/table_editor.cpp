@@ -6,6 +6,7 @@
 #include "core/editor.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "core/text_coding.h"
 #include "screen/keys.h"
 #include "screen/style.h"
 #include "view/painting.h"
@@ -23,23 +24,18 @@ double cellWidth(const TableEditor& t) { return t.PicHex.width() / 17.0; }
 
 int clampEntry(int64_t index) { return static_cast<int>(std::clamp<int64_t>(index, 0, 255)); }
 
-// What a grid cell shows: the letters, "." when there are none, and "." for each
-// letter outside the printable ASCII range.
-std::string cellText(const std::string& entry) {
+// What a grid cell shows, as UTF-8: the letters (as much as fits), "." when there
+// are none, and "." for each letter that cannot be drawn.
+std::string cellText(const std::string& entry, bool utf8) {
     if (entry.empty()) return ".";
-    std::string text = entry;
-    for (char& ch : text) {
-        const auto code = static_cast<uint8_t>(ch);
-        if (code < 32 || code > 126) ch = '.';
-    }
-    return text;
+    return cellLetters(entry, utf8).text;
 }
 
 void setCaption(TableEditor& t) { t.caption = t.dualLetters ? std::string(kCaption) + kDualCaption : kCaption; }
 
 void tableChanged(Editor& ed, TableEditor& t) {
     PaintTextPane(ed);
-    frmTable::paintTableHex(t, ed.s.charTable);
+    frmTable::paintTableHex(t, ed.s.charTable, ed.s.tableUtf8);
 }
 
 }  // namespace
@@ -76,13 +72,13 @@ void paintTableSide(TableEditor& t, bool offsetMode) {
     for (int r = 0; r < 16; ++r) t.PicOffset.drawText(7, 18 * r + 5, PadNumber(r, offsetMode, 1));
 }
 
-void paintTableHex(TableEditor& t, const CharTable& table) {
+void paintTableHex(TableEditor& t, const CharTable& table, bool utf8) {
     t.PicHex.clear();
     const double cw = cellWidth(t);
     for (int r = 0; r < 16; ++r)
         for (int c = 0; c < 16; ++c)
-            t.PicHex.drawText(roundHalfEven(c * cw + cw / 2), 18 * r + 5,
-                              cellText(table[static_cast<size_t>(16 * r + c)]));
+            t.PicHex.drawUtf8Text(roundHalfEven(c * cw + cw / 2), 18 * r + 5,
+                                  cellText(table[static_cast<size_t>(16 * r + c)], utf8));
 }
 
 void SetTblCur(TableEditor& t) {
@@ -98,7 +94,7 @@ void Form_Load(Editor& ed, TableEditor& t) {
     SetTblCur(t);
     paintTableHead(t, ed.s.offsetMode);
     paintTableSide(t, ed.s.offsetMode);
-    paintTableHex(t, ed.s.charTable);
+    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8);
     ed.services.setMainWindowEnabled(false);
 }
 
@@ -106,7 +102,7 @@ void Form_Resize(Editor& ed, TableEditor& t, double outerWidth) {
     t.PicHex.geom.width = std::max(kMinGridWidth, outerWidth - t.PicOffset.width() - 10);
     t.PicTop.geom.width = std::max(1.0, outerWidth - 11);
     paintTableHead(t, ed.s.offsetMode);
-    paintTableHex(t, ed.s.charTable);
+    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8);
     SetTblCur(t);
 }
 
@@ -137,8 +133,10 @@ void PicHex_KeyPress(Editor& ed, TableEditor& t, int k) {
     if (k == kKeyEscape) {
         entry.clear();
     } else {
-        const char ch = static_cast<char>(static_cast<uint8_t>(k));
-        const std::string text = t.dualLetters ? entry + ch : std::string(1, ch);
+        // A UTF-8 table gets the character as UTF-8, so that its letters stay UTF-8 text.
+        const std::string ch = ed.s.tableUtf8 ? utf8Of(static_cast<char32_t>(k))
+                                              : std::string(1, static_cast<char>(static_cast<uint8_t>(k)));
+        const std::string text = t.dualLetters ? entry + ch : ch;
         clearRepeats(ed.s.charTable, text);
         entry = text;
     }

@@ -35,7 +35,8 @@ void clearRepeats(CharTable& table, const std::string& szRepeats);
 
 void paintTableHead(TableEditor& t, bool offsetMode);
 void paintTableSide(TableEditor& t, bool offsetMode);
-void paintTableHex(TableEditor& t, const CharTable& table);
+// `utf8`: the letters are UTF-8 text (else Latin-1).
+void paintTableHex(TableEditor& t, const CharTable& table, bool utf8);
 void SetTblCur(TableEditor& t);
 
 void Form_Load(Editor& ed, TableEditor& t);

@@ -2,17 +2,17 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <cstring>
+
+#include "core/text_coding.h"
 
 namespace tarpon {
 namespace {
 
-// A line is read only when at least this many characters remain from its start:
-// two digits, "=", one letter and CR LF.
-constexpr size_t kShortestLine = 6;
-// An unterminated last line needs two digits, "=" and one letter.
-constexpr size_t kShortestLastLine = 4;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 int hexValue(char ch) {
     if (ch >= '0' && ch <= '9') return ch - '0';
@@ -21,17 +21,73 @@ int hexValue(char ch) {
     return -1;
 }
 
-// The byte value of a line's two leading characters, read as a hexadecimal number
-// that ends at the first character that is not a digit: "4G" gives 4, "G4" gives 0.
-uint8_t lineValue(char first, char second) {
-    const int hi = hexValue(first);
-    if (hi < 0) return 0;
-    const int lo = hexValue(second);
-    return static_cast<uint8_t>(lo < 0 ? hi : hi * 16 + lo);
+bool isBlank(char ch) { return ch == ' ' || ch == '\t'; }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
-bool isLineEnd(std::string_view text, size_t j) {
-    return j + 1 < text.size() && text[j] == '\r' && text[j + 1] == '\n';
+// A line of nothing but white space, a lone CR or LF included, is blank.
+bool isBlankLine(std::string_view line) {
+    for (const char ch : line)
+        if (!isBlank(ch) && ch != '\r' && ch != '\n' && ch != '\f' && ch != '\v') return false;
+    return true;
+}
+
+// The byte a key names; -1 and the reason when it names none.
+int keyValue(std::string_view key, TblSkip* reason) {
+    bool hex = !key.empty();
+    for (const char ch : key) hex = hex && hexValue(ch) >= 0;
+    if (hex && key.size() == 2) return hexValue(key[0]) * 16 + hexValue(key[1]);
+    *reason = hex && key.size() % 2 == 0 ? TblSkip::WideKey : TblSkip::BadKey;
+    return -1;
+}
+
+// One line's entry, or why it has none.
+struct LineEntry {
+    enum { None, Entry, Skipped } kind = None;
+    int value = 0;
+    std::string_view letters;
+    TblSkip reason = TblSkip::BadKey;
+};
+
+LineEntry readLine(std::string_view line) {
+    LineEntry out;
+    if (isBlankLine(line)) return out;
+    size_t start = 0;
+    while (isBlank(line[start])) ++start;
+    const char lead = line[start];
+    if (lead == '#' || lead == ';') return out;
+    const bool marker = lead == '*';
+    if (marker || lead == '/') ++start;
+    const size_t equals = line.find('=', start);
+    out.kind = LineEntry::Skipped;
+    if (equals == std::string_view::npos && !marker) {
+        out.reason = TblSkip::NoEquals;
+        return out;
+    }
+    const size_t keyEnd = equals == std::string_view::npos ? line.size() : equals;
+    out.value = keyValue(trimBlanks(line.substr(start, keyEnd - start)), &out.reason);
+    if (out.value < 0) return out;
+    if (marker) {
+        if (keyEnd < line.size() && !trimBlanks(line.substr(keyEnd + 1)).empty()) {
+            out.reason = TblSkip::MarkerText;
+            return out;
+        }
+        out.letters = kNewlineMarkerLetters;
+    } else {
+        out.letters = line.substr(equals + 1);
+    }
+    out.kind = LineEntry::Entry;
+    return out;
+}
+
+TblCoding codingOf(std::string_view text) {
+    if (text.starts_with(kByteOrderMark)) return TblCoding::Utf8;
+    if (!hasByteAbove7F(text)) return TblCoding::Ascii;
+    return isValidUtf8(text) ? TblCoding::Utf8 : TblCoding::Latin1;
 }
 
 }  // namespace
@@ -56,28 +112,42 @@ int unwritableEntry(const CharTable& table) {
     return -1;
 }
 
-TblReadEnd readTbl(std::string_view text, CharTable& table) {
-    const size_t size = text.size();
-    size_t i = 0;
-    for (;;) {
-        const size_t left = size - i;
-        if (left < kShortestLine) {
-            // A hand-written last line without CR LF still delivers its entry, even a
-            // short one; a short line that does end in CR LF (41= CR LF) is not read.
-            const bool unterminated = text.substr(i).find("\r\n") == std::string_view::npos;
-            if (unterminated && left >= kShortestLastLine && text[i + 2] == '=')
-                table[lineValue(text[i], text[i + 1])] = std::string(text.substr(i + 3));
-            return TblReadEnd::Complete;
-        }
-        const uint8_t value = lineValue(text[i], text[i + 1]);
-        if (text[i + 2] != '=') return TblReadEnd::Stopped;
-        size_t j = i + 3;
-        while (j < size && !isLineEnd(text, j)) ++j;
-        // j == size: the last line has no CR LF, and its entry runs to the end.
-        table[value] = std::string(text.substr(i + 3, j - (i + 3)));
-        if (j >= size) return TblReadEnd::Complete;
-        i = j + 2;
+std::string_view skipReason(TblSkip reason) {
+    switch (reason) {
+    case TblSkip::WideKey: return "keys of more than one byte are not supported";
+    case TblSkip::NoEquals: return "no \"=\" after the key";
+    case TblSkip::BadKey: return "the key is not two hexadecimal digits";
+    case TblSkip::MarkerText: return "a newline marker (*XX) takes no letters";
     }
+    return {};
+}
+
+TblReadResult readTbl(std::string_view text, CharTable& table) {
+    TblReadResult result;
+    result.coding = codingOf(text);
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    const bool crlfOnly = text.find("\r\n") != std::string_view::npos;
+    std::bitset<256> given;
+    int lineNumber = 0;
+    for (size_t i = 0; i < text.size();) {
+        ++lineNumber;
+        const size_t end = crlfOnly ? text.find("\r\n", i) : text.find_first_of("\r\n", i);
+        const size_t next = end == std::string_view::npos ? text.size() : end + (crlfOnly ? 2 : 1);
+        const std::string_view line = text.substr(i, std::min(end, text.size()) - i);
+        i = next;
+        const LineEntry entry = readLine(line);
+        if (entry.kind == LineEntry::Skipped) {
+            ++result.skipped;
+            if (result.firstSkips.size() < kListedSkips) result.firstSkips.push_back({lineNumber, entry.reason});
+            continue;
+        }
+        // The last line is read only with letters, as a line too short to hold any always was.
+        if (entry.kind == LineEntry::None || (entry.letters.empty() && next >= text.size())) continue;
+        table[static_cast<size_t>(entry.value)] = std::string(entry.letters);
+        given.set(static_cast<size_t>(entry.value));
+    }
+    result.entries = static_cast<int>(given.count());
+    return result;
 }
 
 TblLoadResult loadTblFile(const std::string& path, CharTable& table) {
@@ -98,9 +168,22 @@ TblLoadResult loadTblFile(const std::string& path, CharTable& table) {
         return result;
     }
     const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
-    result.status = readTbl(text, table) == TblReadEnd::Complete ? TblLoadStatus::Complete
-                                                                  : TblLoadStatus::Stopped;
+    result.read = readTbl(text, table);
+    result.status = TblLoadStatus::Loaded;
     return result;
+}
+
+std::string describeTblLoad(const std::string& path, const TblReadResult& read) {
+    std::string text = "Read " + std::to_string(read.entries) + (read.entries == 1 ? " entry" : " entries") +
+                       " from \"" + path + "\".";
+    if (read.skipped == 0) return text;
+    text += "\n" + std::to_string(read.skipped) + (read.skipped == 1 ? " line was" : " lines were") +
+            " skipped:";
+    for (const TblSkippedLine& skip : read.firstSkips)
+        text += "\nline " + std::to_string(skip.line) + ": " + std::string(skipReason(skip.reason));
+    const int more = read.skipped - static_cast<int>(read.firstSkips.size());
+    if (more > 0) text += "\nand " + std::to_string(more) + " more.";
+    return text;
 }
 
 bool saveTblFile(const std::string& path, const CharTable& table, FileIo& io, std::string* error) {

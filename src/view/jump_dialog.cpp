@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "core/editor.h"
+#include "qt/text_fields.h"
 #include "view/cursor.h"
 
 namespace tarpon {
@@ -42,8 +43,9 @@ void JumpDialog::Opt_Click(int index) {
 }
 
 void JumpDialog::cmdJump_Click() {
-    const std::optional<int64_t> target =
-        jumpTarget(txtVal_->text().toLatin1().toStdString(), radix_, check1_->isChecked(), editor_.s.cursor());
+    const std::optional<std::string> text = latin1Text(txtVal_->text(), editor_.services, "the offset");
+    if (!text) return;
+    const std::optional<int64_t> target = jumpTarget(*text, radix_, check1_->isChecked(), editor_.s.cursor());
     if (!target) {
         editor_.services.messageBox("That offset is too large.");
         return;

@@ -4,6 +4,7 @@
 
 #include "core/editor.h"
 #include "core/number_text.h"
+#include "core/text_coding.h"
 #include "screen/style.h"
 #include "view/geometry.h"
 #include "view/value_panes.h"
@@ -34,28 +35,23 @@ void drawInColor(Pane& pane, double x, double y, std::string_view text, Rgb colo
     pane.textColor = saved;
 }
 
-// The letters a text cell shows, and their colour.
+// The letters a text cell shows, as UTF-8, and their colour.
 struct Cell {
     std::string text;
     Rgb color;
 };
 
 Cell textCell(const EditorState& s, uint8_t b) {
-    Cell cell;
-    if (!s.viewMode) cell.text.assign(1, static_cast<char>(b));
-    else if (s.charTable[b].empty()) cell.text.assign(1, '\0');
-    else cell.text = s.charTable[b];
-    const bool many = cell.text.size() > 1;
-    for (char& ch : cell.text) {
-        const auto code = static_cast<uint8_t>(ch);
-        if (code < 32 || code > 126) {
-            ch = '.';
-            cell.color = kUnprintable;
-        } else {
-            cell.color = many ? kManyLetters : kOneLetterText;
-        }
+    if (!s.viewMode) {
+        const bool printable = b >= 32 && b <= 126;
+        return {std::string(1, printable ? static_cast<char>(b) : '.'), printable ? kOneLetterText : kUnprintable};
     }
-    return cell;
+    const std::string& entry = s.charTable[b];
+    if (entry.empty()) return {".", kUnprintable};
+    // Only what fits in the cell is looked at, so a huge entry costs no more than a short one.
+    CellLetters letters = cellLetters(entry, s.tableUtf8);
+    const Rgb color = !letters.lastDrawable ? kUnprintable : letters.many ? kManyLetters : kOneLetterText;
+    return {std::move(letters.text), color};
 }
 
 // Table letters typed but not yet written stand in the cursor's cell, in their own colour.
@@ -142,7 +138,7 @@ void PaintTextPane(Editor& ed) {
             Cell cell = textCell(s, s.fileData[static_cast<size_t>(offset)]);
             if (offset == s.cursor() && s.viewMode && !s.typedLetters.empty()) cell = heldLettersCell(s);
             pane.textColor = cell.color;
-            pane.drawText(columnX(c, p), rowTextY(r), cell.text);
+            pane.drawUtf8Text(columnX(c, p), rowTextY(r), cell.text);
         }
     }
 }

@@ -67,6 +67,48 @@ TEST(CommandLine, OptionsAndPaths) {
     EXPECT_EQ(spaced.path, " my file .bin ");
     EXPECT_EQ(parseCommandLine({"a", "b"}).action, A::Error);
     EXPECT_EQ(parseCommandLine({"-"}).path, "-");
+
+    struct Case {
+        std::vector<std::string> args;
+        A action;
+        std::string table, path;
+    };
+    const std::vector<Case> tables = {
+        {{"--table", "t.tbl", "game.bin"}, A::Run, "t.tbl", "game.bin"},
+        {{"--table=t.tbl"}, A::Run, "t.tbl", ""},
+        {{"--table", "t.tbl", "--", "--table"}, A::Run, "t.tbl", "--table"},
+        {{"--table"}, A::Error, "", ""},
+        {{"--table="}, A::Error, "", ""},
+        {{"--table", ""}, A::Error, "", ""},
+        {{"--tables", "x"}, A::Error, "", ""},
+        {{"--table", "t.tbl", "a", "b"}, A::Error, "t.tbl", "a"},
+        {{"--table", "t.tbl", "--help"}, A::Help, "t.tbl", ""},
+    };
+    for (const Case& c : tables) {
+        const CommandLine cl = parseCommandLine(c.args);
+        EXPECT_EQ(cl.action, c.action) << c.args[0] << " " << c.args.size();
+        if (c.action != A::Run) continue;
+        EXPECT_EQ(cl.tablePath, c.table);
+        EXPECT_EQ(cl.path, c.path);
+    }
+}
+
+TEST(CommandLine, StartupTableSwitchesToTheTableViewWhenItGaveLetters) {
+    test::TempDir dir;
+    const std::string good = dir.file("good.tbl"), empty = dir.file("empty.tbl");
+    test::writeBytes(good, {'4', '1', '=', 'Z', '\n', '8', '1', '4', '0', '=', 'x'});
+    test::writeBytes(empty, {});
+    TestEditor t;
+    LoadStartupTable(t.ed, empty);
+    EXPECT_FALSE(t.ed.s.viewMode);
+    LoadStartupTable(t.ed, dir.file("missing.tbl"));
+    EXPECT_FALSE(t.ed.s.viewMode);
+    ASSERT_EQ(t.services.messages.size(), 1u);  // the missing file
+    LoadStartupTable(t.ed, good);
+    EXPECT_TRUE(t.ed.s.viewMode);
+    EXPECT_EQ(t.ed.v.PicText.runs()[0x41].text, "Z");
+    ASSERT_EQ(t.services.messages.size(), 2u);  // line 2 was skipped
+    EXPECT_NE(t.services.messages[1].find("line 2: keys of more than one byte"), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace tarpon {
 namespace {
 
@@ -75,6 +77,52 @@ TEST(BuildPattern, TableLettersBecomeTheCodesOfTheFirstEntryStartingWithThem) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->pattern, (Bytes{0x30, 0x50}));
     EXPECT_EQ(r->wildcard, '?');
+}
+
+// With a UTF-8 table, the text is spelled with the entries, longest first.
+TEST(BuildPattern, Utf8TableSpellsTheTextWithItsEntries) {
+    CharTable table{};
+    const std::pair<int, std::string> entries[] = {
+        {0x10, "\xE3\x81\x82"},                // あ
+        {0x20, "\xE3\x81\x82\xE3\x81\x84"},  // あい
+        {0x30, "\xC3\xA9"},                     // é
+        {0x40, "*"},
+        {0x50, "\xE9"},                          // not UTF-8: found by its byte
+        {0x60, "\xE6\x97\xA5\xE6\x9C\xAC"},  // 日本
+    };
+    for (const auto& [code, letters] : entries) table[static_cast<size_t>(code)] = letters;
+    struct Case {
+        const char* name;
+        bool utf8;
+        std::string text, wildcard;
+        std::optional<Bytes> pattern;
+        int32_t wildcardByte = -1;
+    };
+    const std::vector<Case> cases = {
+        {"two characters", true, "\xE3\x81\x82\xC3\xA9", "", Bytes{0x10, 0x30}},
+        {"longest entry first", true, "\xC3\xA9\xE3\x81\x82\xE3\x81\x84", "", Bytes{0x30, 0x20}},
+        {"no entry fits: the first starting with the character", true, "\xE6\x97\xA5", "", Bytes{0x60}},
+        {"no entry: 0", true, "\xE3\x81\x84x", "", Bytes{0x00, 0x00}},
+        {"a stray byte is one character", true, "\xE9*", "", Bytes{0x50, 0x40}},
+        {"wild card that is an entry", true, "*", "\xE3\x81\x82", Bytes{0x40}, 0x10},
+        {"wild card below U+0100: its code", true, "*", "\xC3\xBC", Bytes{0x40}, 0xFC},
+        {"wild card no byte can stand for", true, "*", "\xE3\x81\xB2", std::nullopt},
+        {"Latin-1 table: a byte a character", false, "\xC3\xA9", "\xC3\xA9", Bytes{0x30, 0x00}, 0xC3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string problem;
+        const auto r = buildPattern(PatternKind::Table, c.text, c.wildcard, table, c.utf8, &problem);
+        ASSERT_EQ(r.has_value(), c.pattern.has_value());
+        if (!r) {
+            EXPECT_NE(problem.find("U+3072"), std::string::npos) << problem;
+            continue;
+        }
+        EXPECT_EQ(r->pattern, *c.pattern);
+        EXPECT_EQ(r->wildcard, c.wildcardByte);
+        // An Ascii search never reads its text as UTF-8.
+        EXPECT_EQ(buildPattern(PatternKind::Ascii, c.text, "", table, c.utf8)->pattern.size(), c.text.size());
+    }
 }
 
 }  // namespace

@@ -63,6 +63,20 @@ TEST(TableEditor, TypingKeepsTextsUniqueAndEscEmptiesOneEntry) {
     EXPECT_EQ(table[0x41], "");
 }
 
+TEST(TableEditor, AUtf8TableGetsTypedLettersAsUtf8) {
+    for (const bool utf8 : {false, true}) {
+        Fixture f;
+        f.t.ed.s.tableUtf8 = utf8;
+        f.t.ed.s.viewMode = true;
+        f.editor.tblCursor = 0x41;
+        f.editor.dualLetters = true;
+        PicHex_KeyPress(f.t.ed, f.editor, 'a');
+        PicHex_KeyPress(f.t.ed, f.editor, 0xE9);
+        EXPECT_EQ(f.t.ed.s.charTable[0x41], utf8 ? "a\xC3\xA9" : "a\xE9") << utf8;
+        EXPECT_EQ(f.t.ed.v.PicText.runs()[0x41].text, utf8 ? "a\xC3\xA9" : "a.") << utf8;
+    }
+}
+
 TEST(TableEditor, FillsStopAtTheLastEntryAndClearRepeats) {
     Fixture f;
     CharTable& table = f.t.ed.s.charTable;
@@ -82,12 +96,18 @@ TEST(TableEditor, FillsStopAtTheLastEntryAndClearRepeats) {
 TEST(TableEditor, GridCellsClicksAndResize) {
     Fixture f;
     CharTable& table = f.t.ed.s.charTable;
-    setEntries(table, {{0x00, "\xE9"}, {0x01, "th"}});
-    paintTableHex(f.editor, table);
+    setEntries(table, {{0x00, "\xE9"}, {0x01, "th"}, {0x02, std::string(1 << 20, 'x')}, {0x03, "\xE3\x81\x82"}});
+    paintTableHex(f.editor, table, false);
     const auto& cells = f.editor.PicHex.runs();
     ASSERT_EQ(cells.size(), 256u);
     EXPECT_EQ(cells[0].text, ".");
     EXPECT_EQ(cells[1].text, "th");
+    EXPECT_EQ(cells[2].text, std::string(16, 'x'));  // only what can show in a cell
+    EXPECT_EQ(cells[3].text, "...");
+    paintTableHex(f.editor, table, true);
+    EXPECT_EQ(cells[0].text, ".");  // not UTF-8
+    EXPECT_EQ(cells[3].text, "\xE3\x81\x82");
+    EXPECT_TRUE(cells[3].utf8);
     EXPECT_DOUBLE_EQ(cells[1].x, 23);  // round(1.5 * 265 / 17)
     EXPECT_EQ(f.editor.PicTop.runs().back().text, "F");
     paintTableSide(f.editor, false);

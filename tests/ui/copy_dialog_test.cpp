@@ -121,5 +121,34 @@ TEST(CopyDialog, ReopeningOnlyRaisesAndRefusalsKeepItOpen) {
     EXPECT_TRUE(dialog->isVisible());
 }
 
+// Before- and after-texts with a character no byte stands for: refused for a
+// Latin-1 copy, kept for a Table copy through a UTF-8 table.
+TEST(CopyDialog, CharactersBeyondLatin1OnlyThroughAUtf8Table) {
+    Shown shown(0x41, 0x42);
+    Editor& ed = shown.window.editor();
+    ed.s.charTable[0x41] = "\xE3\x81\x82";  // あ
+    ed.s.charTable[0x42] = "\xC3\xA9";        // é
+    CopyDialog* dialog = shown.openCopy();
+    ASSERT_TRUE(dialog);
+    dialog->beforeField()->setText(QString::fromUtf8("\xE2\x80\xB9"));  // ‹
+    QTest::mouseClick(dialog->typeOption(2), Qt::LeftButton);
+    QString message;
+    QTimer::singleShot(0, [&message] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->close();
+        }
+    });
+    QApplication::clipboard()->setText("old");
+    QTest::mouseClick(dialog->copyButton(), Qt::LeftButton);
+    EXPECT_TRUE(message.contains("U+2039")) << message.toStdString();
+    EXPECT_EQ(QApplication::clipboard()->text(), "old");
+    ASSERT_TRUE(dialog->isVisible());
+
+    ed.s.tableUtf8 = true;
+    QTest::mouseClick(dialog->copyButton(), Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xE2\x80\xB9\xE3\x81\x82\xE2\x80\xB9\xC3\xA9"));
+}
+
 }  // namespace
 }  // namespace tarpon

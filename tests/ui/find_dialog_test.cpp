@@ -104,5 +104,56 @@ TEST(FindDialog, NoResultsMessageCanBeAnsweredWhileTheMainWindowIsDisabled) {
     w.dialog->close();
 }
 
+// Answers the next message box and keeps its text.
+QString answerNextMessage() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return {};
+    const QString text = box->text();
+    box->accept();
+    return text;
+}
+
+// A character that no byte stands for is refused with its name, not searched for as "?";
+// through a UTF-8 table, a Table search takes it as the letters it is.
+TEST(FindDialog, CharactersBeyondLatin1AreRefusedOrReadThroughAUtf8Table) {
+    FindWindow w;
+    ASSERT_NE(w.dialog, nullptr);
+    Editor& ed = w.window.editor();
+    ed.s.fileData[5] = 0x80;
+    ed.s.charTable[0x80] = "\xE3\x81\x82";  // あ
+    QString shown;
+    QTimer::singleShot(0, [&] { shown = answerNextMessage(); });
+    w.dialog->txtVal->setText(QString::fromUtf8("a\xE3\x81\x82"));
+    w.dialog->Opt[0]->setChecked(true);
+    w.dialog->cmdFind->click();
+    EXPECT_EQ(shown, QString::fromUtf8("The character \"\xE3\x81\x82\" (U+3042) in the search text has no one-byte "
+                                       "(Latin-1) code, so it cannot stand for a byte."));
+    EXPECT_TRUE(ed.s.searchPattern.empty());
+
+    ed.s.tableUtf8 = true;
+    w.dialog->txtVal->setText(QString::fromUtf8("\xE3\x81\x82"));
+    w.dialog->Opt[1]->setChecked(true);
+    w.dialog->cmdFind->click();
+    EXPECT_EQ(w.cursor(), 5);
+    w.dialog->close();
+}
+
+TEST(QtServices, AskReturnsTheButtonChosen) {
+    MainWindow window{""};
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const auto& [key, expected] : std::vector<std::pair<Qt::Key, int>>{{Qt::Key_Return, 2}, {Qt::Key_Escape, 1}}) {
+        QString text;
+        QTimer::singleShot(0, [&, key = key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            text = box->text();
+            QTest::keyClick(box, key);
+        });
+        EXPECT_EQ(window.editor().services.ask("Save changes?", {"Save", "Cancel", "Discard"}, 2, 1), expected);
+        EXPECT_EQ(text, "Save changes?");
+    }
+}
+
 }  // namespace
 }  // namespace tarpon

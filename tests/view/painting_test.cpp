@@ -118,6 +118,46 @@ TEST(Painting, TableCells) {
     EXPECT_EQ(cells[3].color, kBrown);
 }
 
+// What one text-pane cell shows for an entry, through a Latin-1 and a UTF-8 table.
+TEST(Painting, TableCellsOfLatin1AndUtf8Tables) {
+    struct Case {
+        const char* name;
+        std::string entry;
+        bool utf8;
+        std::string shown;
+        Rgb color;
+    };
+    const std::string huge(10 << 20, 'q');
+    const std::string kana = "\xE3\x81\x82";  // あ
+    const std::vector<Case> cases = {
+        {"Latin-1 letter above 0x7E", "\xE9", false, ".", kBrown},
+        {"UTF-8 letter", "\xC3\xA9", true, "\xC3\xA9", kBlue},
+        {"UTF-8 letters, read as Latin-1", "\xC3\xA9", false, "..", kBrown},
+        {"two UTF-8 characters are many letters", kana + kana, true, kana + kana, kPurple},
+        {"broken UTF-8", "\xE3\x81", true, "..", kBrown},
+        {"line break drawn as a sign", "\n", false, "\xE2\x86\xB5", kBlue},
+        {"line break after a letter", "a\n", true, "a\xE2\x86\xB5", kPurple},
+        {"control character in UTF-8", "\xC2\x85", true, ".", kBrown},
+        {"10 MiB entry: 16 bytes shown", huge, false, std::string(16, 'q'), kPurple},
+        {"UTF-8 never cut: 5 of 6 characters", kana + kana + kana + kana + kana + kana, true,
+         kana + kana + kana + kana + kana, kPurple},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEditor t;
+        t.setDocument({0x41});
+        t.ed.s.viewMode = true;
+        t.ed.s.tableUtf8 = c.utf8;
+        t.ed.s.charTable[0x41] = c.entry;
+        PaintTextPane(t.ed);
+        const auto& cells = t.ed.v.PicText.runs();
+        ASSERT_EQ(cells.size(), 1u);
+        EXPECT_EQ(cells[0].text, c.shown);
+        EXPECT_EQ(cells[0].color, c.color);
+        EXPECT_TRUE(cells[0].utf8);
+    }
+}
+
 TEST(PlaceMarks, PositionsAndAnchorVisibility) {
     TestEditor t;
     t.setDocument(counting(4096));
