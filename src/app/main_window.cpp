@@ -232,7 +232,10 @@ void MainWindow::wireEvents() {
             cmdOff_MouseDown(editor_, i, button, shift);
             refresh();
         };
-    text_->onKeyPress = [this](int ch) { PicText_KeyPress(editor_, ch); refresh(); };
+    text_->onKeyText = [this](const std::string& utf8) {
+        PicText_TypeCharacter(editor_, utf8);
+        refresh();
+    };
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
         if (syncingScroll_) return;
         if (scroll_->isSliderDown()) editor_.v.VScroll.scrollTo(value);

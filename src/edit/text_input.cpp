@@ -1,8 +1,10 @@
 #include "edit/text_input.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "core/editor.h"
+#include "core/text_coding.h"
 #include "view/cursor.h"
 #include "view/painting.h"
 
@@ -76,7 +78,9 @@ bool resolveTypedLetters(Editor& ed, bool ended) {
         const Entry entry =
             m.count == 1 && m.exact != kNoByte ? Entry{m.exact, typed.size()} : longestEntryAtStart(s.charTable, typed);
         if (entry.length == 0) {
-            typed.erase(0, 1);
+            // A letter that begins no entry goes; through a UTF-8 table a letter is a whole character.
+            const size_t letter = s.tableUtf8 ? utf8SequenceLength(typed, 0) : 1;
+            typed.erase(0, std::max<size_t>(letter, 1));
             continue;
         }
         if (!cursorOnDocument(s)) {
@@ -96,22 +100,45 @@ void repaintAfterTyping(Editor& ed, bool wrote) {
     else PaintTextPane(ed);
 }
 
+// One more letter (one character, which through a UTF-8 table may be several bytes).
+void typeLetter(Editor& ed, const std::string& letter) {
+    EditorState& s = ed.s;
+    if (s.multiLetters) s.typedLetters += letter;
+    else s.typedLetters = letter;
+    repaintAfterTyping(ed, resolveTypedLetters(ed, false));
+}
+
 }  // namespace
 
 void PicText_KeyPress(Editor& ed, int ch) {
     EditorState& s = ed.s;
     if (ch < 0 || ch > 255) return;
     if (!cursorOnDocument(s)) return;
-    const char letter = static_cast<char>(static_cast<uint8_t>(ch));
     if (!s.viewMode) {
         writeAndAdvance(ed, static_cast<uint8_t>(ch));
         RepaintAll(ed);
         s.typedLetters.clear();
         return;
     }
-    if (s.multiLetters) s.typedLetters += letter;
-    else s.typedLetters.assign(1, letter);
-    repaintAfterTyping(ed, resolveTypedLetters(ed, false));
+    typeLetter(ed, std::string(1, static_cast<char>(static_cast<uint8_t>(ch))));
+}
+
+void PicText_TypeCharacter(Editor& ed, std::string_view utf8) {
+    for (size_t at = 0; at < utf8.size();) {
+        const size_t length = utf8SequenceLength(utf8, at);
+        if (length == 0) {  // not UTF-8: nothing a key could have meant
+            ++at;
+            continue;
+        }
+        const std::string_view character = utf8.substr(at, length);
+        at += length;
+        if (ed.s.viewMode && ed.s.tableUtf8) {
+            if (cursorOnDocument(ed.s)) typeLetter(ed, std::string(character));
+            continue;
+        }
+        const char32_t code = utf8CodePoint(character, 0, length);
+        if (code <= 0xFF) PicText_KeyPress(ed, static_cast<int>(code));
+    }
 }
 
 void CommitTypedLetters(Editor& ed) {

@@ -61,6 +61,12 @@ void PaneWidget::paintEvent(QPaintEvent*) {
 void PaneWidget::keyPressEvent(QKeyEvent* event) {
     const int code = keyCodeOf(*event);
     if (onKeyDown && onKeyDown(code, shiftStateOf(event->modifiers()))) return;
+    if (onKeyText) {
+        // One character, also outside Latin-1; Delete's U+007F is an editing key, not a character.
+        const QString text = event->text();
+        if (!text.isEmpty() && event->key() != Qt::Key_Delete) onKeyText(text.toUtf8().toStdString());
+        return;
+    }
     const int ch = charCodeOf(*event);
     if (ch >= 0 && onKeyPress) onKeyPress(ch);
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string>
 
 #include "screen/main_view.h"
 
@@ -22,6 +23,8 @@ public:
     // True: the key did its work, and the character it may carry is not typed.
     std::function<bool(int keyCode, int shift)> onKeyDown;
     std::function<void(int charCode)> onKeyPress;
+    // Set instead of onKeyPress: the typed character as UTF-8, whatever it is.
+    std::function<void(const std::string& utf8)> onKeyText;
     std::function<void(int button, int shift, double x, double y)> onMouseDown;
     std::function<void(int button, int shift, double x, double y)> onMouseMove;
     std::function<void(int notches, int shift)> onWheel;  // notches > 0: away from the user

@@ -55,12 +55,7 @@ Cell textCell(const EditorState& s, uint8_t b) {
 }
 
 // Table letters typed but not yet written stand in the cursor's cell, in their own colour.
-Cell heldLettersCell(const EditorState& s) {
-    Cell cell{s.typedLetters, kHeldLetters};
-    for (char& ch : cell.text)
-        if (static_cast<uint8_t>(ch) < 32 || static_cast<uint8_t>(ch) > 126) ch = '.';
-    return cell;
-}
+Cell heldLettersCell(const EditorState& s) { return {cellLetters(s.typedLetters, s.tableUtf8).text, kHeldLetters}; }
 
 void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& s) {
     const double p = columnPitch(pane.width());

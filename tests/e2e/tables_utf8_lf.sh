@@ -5,7 +5,8 @@
 #    and Copy ▸ Table use them; saving over the file asks first, Cancel keeps it.
 # 2. a UTF-8 table named with --table: the text pane opens in the "Table" view and
 #    draws the characters, Find ▸ Table finds typed Japanese, Copy ▸ Table puts
-#    the characters on the clipboard, and saving writes the same bytes back.
+#    the characters on the clipboard, saving writes the same bytes back, and é
+#    typed in the text pane writes the byte whose letter it is.
 . "$(dirname "$0")/lib.sh"
 MSG_TITLE="Tarpon's Hex"
 SAVE_TITLE="Tarpon's Hex - Save Table as"
@@ -149,5 +150,10 @@ save_table_over "$WORK/jp.tbl"
 wait_for "the UTF-8 table saved" 10 new_file
 has_window "$MSG_TITLE" && fail "saving a fully read table asked"
 cmp -s "$WORK/jp.tbl" "$WORK/jp.orig" || fail "the saved UTF-8 table differs from the file read"
+# Typed in the text pane, é is looked up as the UTF-8 letter it is: byte 42 at the cursor (8).
+key Tab
+key eacute
+key ctrl+s
+wait_for "é typed through the table" 10 file_is "$WORK/jp.bin" "10411010444210ff42"
 echo "ok: the UTF-8 table ($SECONDS s)"
 echo PASS

@@ -24,6 +24,7 @@ struct Typing {
     int endCursor;
     std::string typed;  // typedLetters afterwards
     bool commit = false;  // the typing is abandoned at the end (another pane takes the keyboard)
+    bool utf8 = false;    // a UTF-8 table: keys are UTF-8 characters
 };
 
 const Table kWorked = {{0x54, "t"}, {0x68, "h"}, {0x80, "th"}, {0x65, "e"}};
@@ -37,7 +38,10 @@ void runTyping(const Typing& c) {
     t.ed.s.multiLetters = c.multi;
     t.ed.s.selAnchor = c.cursor;
     MoveCursor(t.ed, c.cursor);
-    for (char key : c.keys) PicText_KeyPress(t.ed, static_cast<uint8_t>(key));
+    t.ed.s.tableUtf8 = c.utf8;
+    if (c.utf8) PicText_TypeCharacter(t.ed, c.keys);
+    else
+        for (char key : c.keys) PicText_KeyPress(t.ed, static_cast<uint8_t>(key));
     if (c.commit) CommitTypedLetters(t.ed);
     for (int offset = 0; offset < c.size; ++offset) {
         const auto it = c.written.find(offset);
@@ -52,6 +56,7 @@ void runTyping(const Typing& c) {
 TEST(TextPaneTableTyping, LongestMatchCases) {
     const Table kThe = {{0x74, "t"}, {0x68, "h"}, {0x65, "e"}, {0x78, "x"}, {0xC0, "the"},
                         {0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}};
+    const Table kKana = {{0x41, "\u3042"}, {0x42, "\u3044"}, {0xC0, "\u3042\u3044"}, {0x43, "\u304B"}};
     Table workedWithA = kWorked;
     workedWithA[0x41] = "a";
     const std::vector<Typing> cases = {
@@ -81,6 +86,11 @@ TEST(TextPaneTableTyping, LongestMatchCases) {
         {"abandoned ab towards abc writes a and b", kThe, true, 256, 0, "ab", {{0, 0x61}, {1, 0x62}}, 2, "", true},
         {"abandoned letters that complete nothing are dropped", {{0x90, "sh"}}, true, 256, 0, "s", {}, 0, "", true},
         {"abandoned at the last byte: the rest is dropped", kThe, true, 4, 3, "th", {{3, 0x74}}, 4, "", true},
+        {"UTF-8 table: a character is one letter", kKana, true, 256, 0, "\u3042\u3044", {{0, 0xC0}}, 1, "", false, true},
+        {"UTF-8 table: an unknown character goes whole", kKana, true, 256, 0, "\u3046\u3042\u304B",
+         {{0, 0x41}, {1, 0x43}}, 2, "", false, true},
+        {"UTF-8 table: a held character is written when left", kKana, true, 256, 5, "\u3042", {{5, 0x41}}, 6, "",
+         true, true},
     };
     for (const Typing& c : cases) runTyping(c);
 }
