@@ -313,7 +313,7 @@ private:
         if (ok) return true;
         fail(systemError(what));
         copy.reset();
-        io_.unlink(path->c_str());
+        if (io_.unlink(path->c_str()) != 0) error_ += "\nAn unfinished backup is left in " + quoted(*path) + ".";
         return false;
     }
 

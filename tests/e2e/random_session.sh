@@ -13,7 +13,7 @@
 . "$(dirname "$0")/lib.sh"
 SEED=${SEED:-20240611}
 STEPS=${STEPS:-500}
-TIME_LIMIT=55  # seconds of random steps; the test's own timeout is 90 s
+TIME_LIMIT=60  # seconds of random steps; the test's own timeout is 90 s
 RANDOM=$SEED
 echo "seed $SEED, $STEPS steps"
 
@@ -137,9 +137,9 @@ random_click() {
       x=$((X + RANDOM % WIDTH)); y=$((Y + RANDOM % HEIGHT)); w=$WIDTH; h=$HEIGHT ;;
     *) return 0 ;;
   esac
+  local x2=$((x - w / 4 + RANDOM % (w / 2))) y2=$((y - h / 4 + RANDOM % (h / 2)))
   case $((RANDOM % 6)) in
-    0) xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x - w / 4 + RANDOM % (w / 2) )) \
-         $((y - h / 4 + RANDOM % (h / 2) )) mouseup 1 ;;
+    0) xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x2 < 0 ? 0 : x2)) $((y2 < 0 ? 0 : y2)) mouseup 1 ;;
     1) xdotool mousemove "$x" "$y" click $((4 + RANDOM % 2)) ;;
     *) xdotool mousemove "$x" "$y" click 1 ;;
   esac
