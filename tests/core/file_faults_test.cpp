@@ -18,7 +18,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
-#include <sstream>
+#include <stdexcept>
 
 #include "app/document.h"
 #include "core/file_io.h"
@@ -39,6 +39,11 @@ Bytes pattern(size_t n, uint8_t seed) {
     Bytes bytes(n);
     for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 13);
     return bytes;
+}
+
+// A step of a scene that must work for the test to mean anything.
+void must(int result, const std::string& what) {
+    if (result != 0) throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -179,7 +184,7 @@ struct Scene {
     }
     // The folder's files are made as root and given to the user who saves.
     void giveAway(const std::string& path) const {
-        if (ordinary && ::geteuid() == 0) ::lchown(path.c_str(), kNobody, kNobody);
+        if (ordinary && ::geteuid() == 0) must(::lchown(path.c_str(), kNobody, kNobody), "lchown " + path);
     }
 };
 
@@ -206,7 +211,7 @@ std::vector<SaveRow> saveRows() {
         {"a file with a second hard link is written in place", false, false, Route::InPlace, "",
          [](Scene& s) {
              s.file("doc", pattern(100, 3), 0644);  // shorter than the new bytes
-             ::link(s.at("doc").c_str(), s.at("other").c_str());
+             must(::link(s.at("doc").c_str(), s.at("other").c_str()), "link");
          }},
         {"a name too long for the new file's is written in place, backup in the cache", false, false,
          Route::InPlace, "",
@@ -219,7 +224,7 @@ std::vector<SaveRow> saveRows() {
         {"a symbolic link stays a link; the file it names is replaced", false, false, Route::Rename, "",
          [](Scene& s) {
              s.file("doc", kOld, 0600);
-             ::symlink("doc", s.at("link").c_str());
+             must(::symlink("doc", s.at("link").c_str()), "symlink");
              s.giveAway(s.at("link"));
              s.target = s.at("link");
          }},
@@ -234,7 +239,7 @@ std::vector<SaveRow> saveRows() {
         {"the set-user-ID bit survives a write in place", true, false, Route::InPlace, "",
          [](Scene& s) {
              s.file("doc", kOld, 04750);
-             ::link(s.at("doc").c_str(), s.at("other").c_str());
+             must(::link(s.at("doc").c_str(), s.at("other").c_str()), "link");
          }},
         {"a read-only file is refused", true, false, Route::Refused, "Permission denied",
          [](Scene& s) { s.file("doc", kOld, 0444); }},
@@ -404,7 +409,7 @@ TEST(FileFaults, LoadFailingAtEachCallInTurn) {
         {"an empty file", false, "", {}, [](Scene& s) { s.file("doc", {}, 0644); }},
         {"a missing file is created empty", false, "", {}, [](Scene&) {}},
         {"a dangling symbolic link is named as such", false, "symbolic link to \"nowhere\"", {},
-         [](Scene& s) { ::symlink("nowhere", s.at("doc").c_str()); }},
+         [](Scene& s) { must(::symlink("nowhere", s.at("doc").c_str()), "symlink"); }},
         {"a file the user may not read", true, "Permission denied", {}, [](Scene& s) { s.file("doc", kOld, 0000); }},
     };
     for (const LoadRow& row : rows) {
