@@ -90,8 +90,8 @@ SAFE=(0 1 2 3 4 5 6 7 8 9 a b c d e f g h k m n p r s t u w x y z
   Left Right Up Down Prior Next Home End shift+Left shift+Right shift+Up shift+Down
   Control_L)
 # The main window's keys for its windows and commands: Jump To, Find, Find Again,
-# Copy, the table editor, Insert, Save, Multi Letters.
-WINDOW_KEYS=(F1 F2 F3 F4 F12 Insert ctrl+s ctrl+d)
+# Copy, the table editor, Insert, Save, Multi Letters, Undo, Redo.
+WINDOW_KEYS=(F1 F2 F3 F4 F12 Insert ctrl+s ctrl+d ctrl+z ctrl+y ctrl+shift+z)
 COUNT=0  # keys and clicks sent
 
 random_keys() {
@@ -146,7 +146,8 @@ random_click() {
   COUNT=$((COUNT + 1))
 }
 
-# Opens a file chooser and answers it with Escape.
+# Opens a file chooser and answers it with Escape. Open first asks about unsaved
+# changes; Escape answers that too (Cancel), and no chooser follows.
 chooser() {
   local title
   case $((RANDOM % 4)) in
@@ -156,25 +157,32 @@ chooser() {
     3) key alt+t l; title="Open Table" ;;
   esac
   COUNT=$((COUNT + 1))
-  local dialog; dialog=$(await_window "$title")
+  wait_for "the chooser \"$title\"" 20 has_window_either "$title" "$MSG_TITLE"
+  local dialog; dialog=$(window_named "$title" || true)
+  [ -n "$dialog" ] || dialog=$(window_named "$MSG_TITLE")
   await_focus "$dialog" "the chooser \"$title\""
   settle
   key Escape
-  await_gone "$title"
+  wait_for "the chooser to close" 20 no_window "$title"
   close_menus
 }
+MSG_TITLE="Tarpon's Hex"
+has_window_either() { has_window "$1" || has_window "$2"; }
 
 # A menu, by keyboard or mouse, and one of its harmless items or none.
 menu() {
-  case $((RANDOM % 8)) in
+  case $((RANDOM % 11)) in
     0) key alt+o j ;;                       # Jump To
     1) key alt+o f ;;                       # Find
     2) key alt+o a ;;                       # Find Again
     3) key alt+t c ;;                       # Create Table...
     4) key alt+t m ;;                       # Multi Letters
-    5) xdotool mousemove $((OX + 58)) $((OY + 10)) click 1; settle; key Down Down Down ;;  # Option, looked through
-    6) xdotool mousemove $((OX + 18)) $((OY + 10)) click 1 ;;   # File, looked at
+    5) xdotool mousemove $((OX + 92)) $((OY + 8)) click 1; settle; key Down Down Down ;;  # Option, looked through
+    6) xdotool mousemove $((OX + 18)) $((OY + 8)) click 1 ;;   # File, looked at
     7) key alt+f s ;;                       # Save
+    8) key alt+e u ;;                       # Undo
+    9) key alt+e r ;;                       # Redo
+    10) xdotool mousemove $((OX + 52)) $((OY + 8)) click 1 ;;  # Edit, looked at
   esac
   COUNT=$((COUNT + 2))
   close_menus
@@ -272,9 +280,16 @@ done
 check_answers
 echo "$step steps, $COUNT keys and clicks in $SECONDS s"
 
-# Exit through the menu's shortcut: the exit status carries any leak report.
+# Exit through the menu's shortcut, saving the changes when asked (Enter): the
+# exit status carries any leak report.
 key ctrl+e
-wait_for "the editor to exit" 20 bash -c "! kill -0 $APP_PID 2>/dev/null"
+gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
+wait_for "the editor to exit or ask" 20 bash -c "! kill -0 $APP_PID 2>/dev/null || xdotool search --onlyvisible --name \"^$MSG_TITLE\$\""
+if ! gone; then
+  await_focus "$(window_named "$MSG_TITLE")" "the question about unsaved changes"
+  key Return
+fi
+wait_for "the editor to exit" 20 gone
 status=0
 wait "$APP_PID" || status=$?
 APP_PID=""
