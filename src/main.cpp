@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,9 @@
 #include "app/startup.h"
 
 int main(int argc, char** argv) {
+    // A file-size limit (ulimit -f) must fail a save's write with EFBIG, which the
+    // save reports and recovers from, instead of killing the editor with the edits.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Options are read before Qt starts, so --help works without a display.
     const tarpon::CommandLine cl = tarpon::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (cl.action) {

@@ -58,8 +58,10 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
 bool SaveFile(Editor& ed, const std::string& path) { return SaveFile(ed, path, systemFileIo()); }
 
 bool SaveFile(Editor& ed, const std::string& path, FileIo& io) {
-    if (replaceFile(path, ed.s.fileData.data(), static_cast<size_t>(ed.s.fileSize), io)) return true;
-    ed.services.messageBox("Problems Saving");
+    std::string error;
+    if (replaceFile(path, ed.s.fileData.data(), static_cast<size_t>(ed.s.fileSize), io, &error)) return true;
+    // The start-up document has no file to name; any other failure says why.
+    ed.services.messageBox(path.empty() ? "Problems Saving" : "Problems Saving\n" + error);
     return false;
 }
 

@@ -12,8 +12,9 @@ void InitDocument(Editor& ed);
 // name; the undo history starts afresh. A refused or unreadable file leaves a message; see the implementation.
 void LoadFile(Editor& ed, const std::string& path);
 void LoadFile(Editor& ed, const std::string& path, FileIo& io);
-// Writes the document to path; "Problems Saving" when that fails, the old file
-// intact. True when it was written.
+// Writes the document to path; true when it was written. When that fails the
+// message is "Problems Saving" and the reason, and the old file is intact (or,
+// failing even that, the message names its backup).
 bool SaveFile(Editor& ed, const std::string& path);
 bool SaveFile(Editor& ed, const std::string& path, FileIo& io);
 

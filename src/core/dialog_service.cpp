@@ -57,10 +57,9 @@ std::string clsDialog::show(Services& services, bool save, const std::string& ti
     request.defaultExtension = defExt_;
     request.fileMustExist = (flags & OFN_FILEMUSTEXIST) != 0;
     request.confirmOverwrite = (flags & OFN_OVERWRITEPROMPT) != 0;
+    // The path exactly as chosen: a file name may begin or end with a blank, and
+    // trimming it would open, create or overwrite a different file.
     std::string result = services.runFileDialog(request);
-    const size_t first = result.find_first_not_of(' ');
-    const size_t last = result.find_last_not_of(' ');
-    result = first == std::string::npos ? std::string() : result.substr(first, last - first + 1);
     if (!result.empty()) FileName = result;
     return result;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // File access for documents and tables: reading a whole regular file without ever
-// blocking or reading past a limit, and replacing a file so that a failure at any
-// point leaves the old one as it was.
+// blocking or reading past a limit, and saving a file so that a failure at any
+// point leaves the old one as it was (or, if even that cannot be done, a named
+// backup of it).
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -13,15 +14,28 @@
 
 namespace tarpon {
 
-// The system calls loads and saves go through; tests replace single calls to inject faults.
+// Every system call a load or a save makes goes through this class, so that tests
+// can fail any one of them. The defaults call the system.
 class FileIo {
 public:
     virtual ~FileIo() = default;
+    virtual int open(const char* path, int flags, mode_t mode);
+    virtual int close(int fd);
     virtual int fstat(int fd, struct stat* st);
+    virtual int lstat(const char* path, struct stat* st);
+    virtual ssize_t readlink(const char* path, char* buf, size_t size);
+    // access(2) with the effective user and group, as open would judge.
+    virtual int access(const char* path, int mode);
     virtual ssize_t read(int fd, void* buf, size_t size);
     virtual ssize_t write(int fd, const void* data, size_t size);
+    virtual off_t lseek(int fd, off_t offset, int whence);
+    virtual int ftruncate(int fd, off_t size);
     virtual int fsync(int fd);
+    virtual int fchown(int fd, uid_t uid, gid_t gid);
+    virtual int fchmod(int fd, mode_t mode);
     virtual int rename(const char* from, const char* to);
+    virtual int unlink(const char* path);
+    virtual int mkdir(const char* path, mode_t mode);
 };
 
 FileIo& systemFileIo();
@@ -34,16 +48,31 @@ struct ReadResult {
     std::string error;  // why it failed, for the user
 };
 
-// Reads the regular file at path; a missing file is created empty. A file of
-// `limit` bytes or more (also one that grows to it while being read) is TooLarge.
-// `spare` bytes of capacity are reserved beyond the content for later growth.
+// Reads the regular file at path; a missing file is created empty (and removed
+// again if the read then fails). A file of `limit` bytes or more (also one that
+// grows to it while being read) is TooLarge. `spare` bytes of capacity are
+// reserved beyond the content for later growth.
 ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare = 0);
 ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare, FileIo& io);
 
-// Replaces the file at path (or, through a symbolic link, the file it points to)
-// with data: written to a new file beside it, flushed, then renamed over it.
-// The old file's permission bits are kept; a target that is not a regular file is refused.
+// Writes data to the file at path (through symbolic links, to the file they
+// name; the links stay). A target that is not a regular file, or that the user
+// may not write, is refused.
+//
+// When nothing would be lost, the data goes to a new file beside the target,
+// which is flushed and renamed over it. Otherwise (a second hard link, a folder
+// the user may not write, an owner or group the new file could not be given, a
+// name too long for the new file's) the target is written in place: its bytes
+// are first copied to a backup (beside it, else in the user's cache folder),
+// then the data is written, flushed and read back, and the backup removed. A
+// failure puts the old bytes back; if even that fails, the error names the backup.
+// Owner, group and permission bits (set-user-ID and set-group-ID included) are kept.
 bool replaceFile(const std::string& path, const uint8_t* data, size_t size, FileIo& io,
                  std::string* error = nullptr);
+
+// The folder in-place saves keep their backups in when they cannot keep them
+// beside the file: $XDG_CACHE_HOME/tarpon-hex, else ~/.cache/tarpon-hex; empty
+// when neither variable is set.
+std::string backupFolder();
 
 }  // namespace tarpon

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/file_commands.h"
 #include "core/file_io.h"
+#include "table/table_commands.h"
 #include "temp_dir.h"
 #include "test_editor.h"
 
@@ -105,107 +107,72 @@ TEST(SaveFile, OverLongerAndShorterFilesAndEmptyDocument) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(SaveFile, EmptyFileNameAndNonRegularTargetsFail) {
+TEST(SaveFile, RefusedTargetsSayWhy) {
     TempDir dir;
-    TestEditor t;
-    mnuFile_Click(t.ed, kFileSave);
-    ASSERT_EQ(t.services.messages.size(), 1u);
-    EXPECT_EQ(t.services.messages[0], "Problems Saving");
-    const std::string fifo = dir.file("fifo");
+    const std::string fifo = dir.file("fifo"), loop = dir.file("loop");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    SaveFile(t.ed, fifo);
-    SaveFile(t.ed, dir.path());
-    SaveFile(t.ed, dir.file("missing/dir/file"));
-    EXPECT_EQ(t.services.messages.size(), 4u);
+    ASSERT_EQ(::symlink("loop", loop.c_str()), 0);
+    const struct {
+        std::string path, message;
+    } rows[] = {
+        // The start-up document has no file to name.
+        {"", "Problems Saving"},
+        {fifo, "Problems Saving\n\"" + fifo + "\" is not a regular file."},
+        {dir.path(), "Problems Saving\n\"" + dir.path() + "\" is not a regular file."},
+        {dir.file("missing/file"),
+         "Problems Saving\nCannot create \"" + dir.file("missing/file") + "\": No such file or directory"},
+        {loop, "Problems Saving\nCannot follow \"" + loop + "\": Too many levels of symbolic links"},
+    };
+    for (const auto& row : rows) {
+        TestEditor t;
+        SaveFile(t.ed, row.path);
+        EXPECT_EQ(t.services.messages, std::vector<std::string>{row.message});
+    }
     struct stat st {};
     ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
-TEST(SaveFile, KeepsPermissionsAndFollowsSymbolicLinks) {
+// Blanks at either end of a chosen name belong to it: trimming them would open,
+// create or overwrite another file (without the chooser's overwrite question).
+TEST(FileCommands, ChosenPathsAreUsedExactly) {
     TempDir dir;
-    const std::string real = dir.file("real"), link = dir.file("link");
-    writeBytes(real, {0});
-    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
-    ASSERT_EQ(::symlink("real", link.c_str()), 0);
-    TestEditor t;
-    t.setDocument({5, 6});
-    SaveFile(t.ed, link);
-    EXPECT_TRUE(t.services.messages.empty());
-    EXPECT_EQ(readBytes(real), (std::vector<uint8_t>{5, 6}));
-    struct stat st {};
-    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(::stat(real.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-}
-
-// Fails one chosen step of a save.
-class FailingIo : public FileIo {
-public:
-    enum class Fault { ShortWriteThenError, ZeroWrite, Fsync, Rename } fault;
-    explicit FailingIo(Fault f) : fault(f) {}
-    ssize_t write(int fd, const void* data, size_t size) override {
-        if (fault == Fault::ZeroWrite) return 0;
-        if (fault == Fault::ShortWriteThenError) {
-            if (writes++ == 0) return FileIo::write(fd, data, size / 2);
-            errno = ENOSPC;
-            return -1;
-        }
-        return FileIo::write(fd, data, size);
-    }
-    int fsync(int fd) override {
-        if (fault == Fault::Fsync) {
-            errno = EIO;
-            return -1;
-        }
-        return FileIo::fsync(fd);
-    }
-    int rename(const char* from, const char* to) override {
-        if (fault == Fault::Rename) {
-            errno = EXDEV;
-            return -1;
-        }
-        return FileIo::rename(from, to);
-    }
-    int writes = 0;
-};
-
-TEST(SaveFile, FailureAtAnyStepLeavesTheOldFileIntact) {
-    using F = FailingIo::Fault;
-    for (F fault : {F::ShortWriteThenError, F::ZeroWrite, F::Fsync, F::Rename}) {
-        TempDir dir;
-        const std::string path = dir.file("doc");
-        const std::vector<uint8_t> old(5000, 0x11);
-        writeBytes(path, old);
+    const std::string victim = dir.file("victim.bin"), data = dir.file("data.bin"), table = dir.file("t.tbl");
+    const struct {
+        const char* what;
+        std::function<void(Editor&)> command;
+        std::string answer;  // what the chooser returns
+        std::string written;  // the file that must now hold the result
+    } rows[] = {
+        {"Save As", SaveDocumentAs, victim + " ", victim + " "},
+        {"Save As", SaveDocumentAs, dir.file(" victim.bin"), dir.file(" victim.bin")},
+        {"Open", OpenDocument, data + " ", ""},
+        {"Save Table", SaveTable, dir.file(" t.tbl "), dir.file(" t.tbl ")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.what) + " \"" + row.answer + "\"");
+        writeBytes(victim, {0xEE});
+        writeBytes(data, {0xDD});
+        writeBytes(data + " ", {0xCC, 0xCC});
+        writeBytes(table, {'x'});
         TestEditor t;
-        t.setDocument(std::vector<uint8_t>(64, 0x22));
-        FailingIo io(fault);
-        SaveFile(t.ed, path, io);
-        ASSERT_EQ(t.services.messages.size(), 1u);
-        EXPECT_EQ(t.services.messages[0], "Problems Saving");
-        EXPECT_EQ(readBytes(path), old) << static_cast<int>(fault);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-        // The document survives and a later save works.
-        SaveFile(t.ed, path);
-        EXPECT_EQ(readBytes(path), std::vector<uint8_t>(64, 0x22));
-    }
-}
-
-TEST(SaveFile, ShortWritesThatSucceedAreCompleted) {
-    class TrickleIo : public FileIo {
-        ssize_t write(int fd, const void* data, size_t size) override {
-            return FileIo::write(fd, data, size > 7 ? 7 : size);
+        t.ed.s.charTable[0x41] = "A";
+        t.setDocument({1, 2, 3});
+        t.services.fileDialogAnswers = {row.answer};
+        row.command(t.ed);
+        EXPECT_TRUE(t.services.messages.empty());
+        EXPECT_EQ(readBytes(victim), std::vector<uint8_t>{0xEE});
+        EXPECT_EQ(readBytes(data), std::vector<uint8_t>{0xDD});
+        EXPECT_EQ(readBytes(table), std::vector<uint8_t>{'x'});
+        if (row.written.empty()) {
+            EXPECT_EQ(t.ed.s.fileName, row.answer);
+            EXPECT_EQ(t.ed.s.fileSize, 2);
+        } else {
+            EXPECT_FALSE(readBytes(row.written).empty());
         }
-    } io;
-    TempDir dir;
-    TestEditor t;
-    std::vector<uint8_t> bytes(1000);
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
-    t.setDocument(bytes);
-    SaveFile(t.ed, dir.file("doc"), io);
-    EXPECT_TRUE(t.services.messages.empty());
-    EXPECT_EQ(readBytes(dir.file("doc")), bytes);
+        EXPECT_EQ(t.ed.s.fileDialog.FileName, row.answer);
+    }
 }
 
 TEST(LoadFile, RoundTripsEveryByteValue) {

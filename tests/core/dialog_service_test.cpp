@@ -23,7 +23,7 @@ TEST(FileDialog, FilterPairs) {
 TEST(FileDialog, RemembersTheLastChoiceAcrossKindsAndIgnoresCancel) {
     test::FakeServices services;
     clsDialog dialog;
-    services.fileDialogAnswers = {"/tmp/a.bin", "", "  /tmp/b.tbl  "};
+    services.fileDialogAnswers = {"/tmp/a.bin", "", " /tmp/b.tbl "};
     EXPECT_EQ(dialog.ShowOpen(services, "File To Edit", "", "All Files (*.*)|*.*|", 0x201004), "/tmp/a.bin");
     EXPECT_TRUE(services.dialogs[0].fileMustExist);
     EXPECT_FALSE(services.dialogs[0].save);
@@ -33,10 +33,10 @@ TEST(FileDialog, RemembersTheLastChoiceAcrossKindsAndIgnoresCancel) {
     EXPECT_EQ(services.dialogs[1].startPath, "/tmp/a.bin");
     EXPECT_TRUE(services.dialogs[1].confirmOverwrite);
     EXPECT_EQ(dialog.FileName, "/tmp/a.bin");
-    // Blanks around the answer are trimmed; the default extension outlives the save dialog.
-    EXPECT_EQ(dialog.ShowOpen(services, "Open Table", "", "Table Files (*.tbl)|*.tbl|", 0x1800), "/tmp/b.tbl");
+    // The answer is kept exactly, blanks and all; the default extension outlives the save dialog.
+    EXPECT_EQ(dialog.ShowOpen(services, "Open Table", "", "Table Files (*.tbl)|*.tbl|", 0x1800), " /tmp/b.tbl ");
     EXPECT_EQ(services.dialogs[2].defaultExtension, "tbl");
-    EXPECT_EQ(dialog.FileName, "/tmp/b.tbl");
+    EXPECT_EQ(dialog.FileName, " /tmp/b.tbl ");
     EXPECT_EQ(dialog.ShowSave(services, "x", "/given/path"), "");
     EXPECT_EQ(services.dialogs[3].startPath, "/given/path");
 }
