@@ -8,6 +8,7 @@
 #include "edit/text_pane.h"
 #include "test_editor.h"
 #include "view/cursor.h"
+#include "view/geometry.h"
 
 namespace tarpon {
 namespace {
@@ -176,6 +177,12 @@ TEST(TextMouse, ClickPlacesTheCursorWithoutScrolling) {
     PicText_MouseMove(t.ed, 1, 0, 5 * cw, 18);
     EXPECT_EQ(t.ed.s.cursor(), 0x214);
     EXPECT_EQ(t.ed.s.selAnchor, 0x201);
+    // The strip below the last row that fits (18 rows: y 324 and on) counts as that row.
+    const double h = t.ed.v.picOffset.height();
+    ASSERT_EQ(rowsThatFit(h), 18);
+    PicText_MouseDown(t.ed, 1, 0, 2 * cw, h - 4);
+    EXPECT_EQ(t.ed.s.cursorRel, 17 * 16 + 1);
+    EXPECT_TRUE(cursorRowShown(t.ed));
 }
 
 TEST(Focus, SwapsRasterOpsAndClearsPendingInput) {
