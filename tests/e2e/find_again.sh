@@ -13,17 +13,6 @@
 } > "$WORK/doc.bin"
 start_app "$WORK/doc.bin"
 
-# open_find: F2 opens the dialog, which takes the keyboard with the text box focused.
-open_find() {
-  key F2
-  FIND=$(await_window "Find")
-  await_focus "$FIND" "the Find window"
-}
-close_find() {
-  key Escape
-  await_gone "Find"
-  await_focus "$MAIN" "the main window"
-}
 
 open_find
 typetext "22 33"

@@ -112,6 +112,20 @@ choose_file() {
 
 clipboard() { xclip -o -selection clipboard; }
 
+# open_find: F2 opens the Find window, which takes the keyboard with the text box
+# focused (its id in FIND); close_find: Escape closes it and the main window has
+# the keyboard again.
+open_find() {
+  key F2
+  FIND=$(await_window "Find")
+  await_focus "$FIND" "the Find window"
+}
+close_find() {
+  key Escape
+  await_gone "Find"
+  await_focus "$MAIN" "the main window"
+}
+
 # How many pixels of colour "r,g,b" the W x H area at (x, y) of the editor's
 # client area holds.
 count_colour() {

@@ -12,16 +12,6 @@ MSG_TITLE="Tarpon's Hex"
 SAVE_TITLE="Tarpon's Hex - Save Table as"
 printf keep | xclip -selection secondary   # keeps the X server up between the two runs
 
-open_find() {
-  key F2
-  FIND=$(await_window "Find")
-  await_focus "$FIND" "the Find window"
-}
-close_find() {
-  key Escape
-  await_gone "Find"
-  await_focus "$MAIN" "the main window"
-}
 # find_table TEXT: a Table search for TEXT from the cursor. Text beyond ASCII is
 # pasted: xdotool types it by remapping a key, which a busy machine can miss.
 find_table() {

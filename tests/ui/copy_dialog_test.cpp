@@ -19,6 +19,16 @@
 namespace tarpon {
 namespace {
 
+// The text of the next message box, which is then closed.
+void closeNextMessage(QString& message) {
+    QTimer::singleShot(0, [&message] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->close();
+        }
+    });
+}
+
 // The main window on its counting document, the selection from `anchor` to `cursor`.
 struct Shown {
     Shown(int32_t anchor, int32_t cursor) : window("") {
@@ -108,12 +118,7 @@ TEST(CopyDialog, ReopeningOnlyRaisesAndRefusalsKeepItOpen) {
     EXPECT_EQ(dialog->offsetField(0)->text(), "FFFF");
     dialog->offsetField(1)->setText("FFFFF");
     QString message;
-    QTimer::singleShot(0, [&message] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->text();
-            box->close();
-        }
-    });
+    closeNextMessage(message);
     QApplication::clipboard()->setText("old");
     QTest::mouseClick(dialog->copyButton(), Qt::LeftButton);
     EXPECT_EQ(message, "The range lies outside the file");
@@ -133,12 +138,7 @@ TEST(CopyDialog, CharactersBeyondLatin1OnlyThroughAUtf8Table) {
     dialog->beforeField()->setText(QString::fromUtf8("\xE2\x80\xB9"));  // ‹
     QTest::mouseClick(dialog->typeOption(2), Qt::LeftButton);
     QString message;
-    QTimer::singleShot(0, [&message] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->text();
-            box->close();
-        }
-    });
+    closeNextMessage(message);
     QApplication::clipboard()->setText("old");
     QTest::mouseClick(dialog->copyButton(), Qt::LeftButton);
     EXPECT_TRUE(message.contains("U+2039")) << message.toStdString();
