@@ -43,15 +43,48 @@ done
 for n in "$max" "$seed" "$jobs" ${limit:+"$limit"}; do
     [[ "$n" =~ ^[0-9]+$ ]] || { echo "mutants: '$n' is not a whole number" >&2; exit 2; }
 done
-[ "$max" -ge 1 ] && [ "$jobs" -ge 1 ] || { echo "mutants: --max and --jobs must be at least 1" >&2; exit 2; }
+if [ "$max" -lt 1 ] || [ "$jobs" -lt 1 ]; then
+    echo "mutants: --max and --jobs must be at least 1" >&2
+    exit 2
+fi
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build-mutants
 tree=$work/tree
 build=$work/build
 mkdir -p "$work"
-exec 9>"$work/lock"
-flock -n 9 || { echo "mutants: another run is using $work" >&2; exit 1; }
+scratch=$(mktemp -d)
+
+# The file being mutated in the copy and its saved text, put back however the script ends.
+current="" saved=$scratch/original.txt
+restore() {
+    if [ -n "$current" ]; then
+        cp "$saved" "$tree/$current"
+        current=""
+    fi
+}
+
+# Builds and test runs go in a process group of their own, waited for with `wait`,
+# so an interrupt stops them at once instead of after the build.
+child=""
+run_child() {
+    local rc=0
+    setsid "$@" &
+    child=$!
+    wait "$child" || rc=$?
+    child=""
+    return "$rc"
+}
+stop_child() {
+    if [ -n "$child" ]; then
+        kill -TERM -- "-$child" 2>/dev/null || true
+        wait "$child" 2>/dev/null || true
+        child=""
+    fi
+}
+trap 'stop_child; restore; rm -rf "$scratch"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # Non-blank lines of the C++ files (.cpp, .h) git tracks under the given folders.
 count_lines() {
@@ -66,9 +99,10 @@ print_sizes() {
 }
 
 # Finds every mutation site and picks the spread. One tab-separated row per
-# mutant: file, line, column (0-based), original, mutated, line text.
-sites=$work/sites.tsv
-if ! python3 - "$root" "$max" "$seed" "$only" >"$sites" 2>"$work/sites.err" <<'PY'
+# mutant: file, line, column (0-based), original, mutated, line text. Rows
+# print as file:line:column with the column counted from 1, like a compiler's.
+sites=$scratch/sites.tsv
+if ! python3 - "$root" "$max" "$seed" "$only" >"$sites" 2>"$scratch/sites.err" <<'PY'
 import random, re, subprocess, sys
 
 root, budget, seed, only = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
@@ -143,21 +177,27 @@ for c in cands:
     print("\t".join(str(x).replace("\t", " ") for x in c))
 PY
 then
-    cat "$work/sites.err" >&2
+    cat "$scratch/sites.err" >&2
     exit 1
 fi
 total=$(wc -l <"$sites")
-all_sites=$(cat "$work/sites.err")
+all_sites=$(cat "$scratch/sites.err")
 
 if [ "$list" = 1 ]; then
     while IFS=$'\t' read -r file line col orig mut text; do
-        printf '%s:%s  %s -> %s  (%s)\n' "$file" "$line" "$orig" "$mut" "$text"
+        printf '%s:%s:%s  %s -> %s  (%s)\n' "$file" "$line" "$((col + 1))" "$orig" "$mut" "$text"
     done <"$sites"
     echo "mutants: $total of $all_sites sites"
     print_sizes
     exit 0
 fi
 [ "$total" -gt 0 ] || { echo "mutants: no mutation sites found" >&2; exit 1; }
+exec 9>"$work/lock"
+flock -n 9 || { echo "mutants: another run is using $work" >&2; exit 1; }
+
+# The file a run was mutating when it was stopped: whatever was built from it then
+# may be the mutant, so it is rebuilt (below, after the copy is brought up to date).
+marker=$work/mutated-file
 
 # Brings the private copy up to date with the working tree (tracked and new
 # files), copying only what changed so the build stays incremental. A copied
@@ -180,6 +220,10 @@ for dirpath, _, fnames in os.walk(tree):
         if rel not in keep:
             os.remove(os.path.join(dirpath, fn))
 PY
+if [ -f "$marker" ]; then
+    touch -c "$tree/$(cat "$marker")"
+    rm -f "$marker"
+fi
 
 targets=(tarpon_logic tarpon_tests)
 [ "$ui" = 1 ] && targets+=(tarpon_ui_tests)
@@ -189,21 +233,26 @@ if [ ! -f "$build/build.ninja" ]; then
         { cat "$work/configure.log"; echo "mutants: configure failed" >&2; exit 1; }
 fi
 build_targets() {
-    nice -n 19 cmake --build "$build" --parallel "$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
+    run_child nice -n 19 cmake --build "$build" --parallel "$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
+}
+
+# One test binary, stopping at the first failure, under the time limit $1. The
+# shell around it stays to report a crash into the log.
+test_binary() {
+    local t=$1
+    shift
+    # shellcheck disable=SC2016  # expanded by the inner shell
+    run_child bash -c 'cd "$1" || exit 1; shift; nice -n 19 timeout --foreground -k 10 "$@"; exit $?' _ \
+        "$build/tests" "$t" "$@" --gtest_fail_fast --gtest_brief=1 >>"$work/test.log" 2>&1
 }
 
 # 0: the tests pass; 124: they ran out of time; else: they failed or crashed.
 run_tests() {
     local t=$1 rc=0
-    # The trailing exit keeps the subshell alive, so a crash is reported into the log.
-    (cd "$build/tests" || exit 1
-        timeout -k 10 "$t" nice -n 19 ./tarpon_tests --gtest_fail_fast --gtest_brief=1
-        exit $?) >"$work/test.log" 2>&1 || rc=$?
+    : >"$work/test.log"
+    test_binary "$t" ./tarpon_tests || rc=$?
     if [ "$rc" = 0 ] && [ "$ui" = 1 ]; then
-        (cd "$build/tests" || exit 1
-            QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 \
-                timeout -k 10 "$t" nice -n 19 ./tarpon_ui_tests --gtest_fail_fast --gtest_brief=1
-            exit $?) >>"$work/test.log" 2>&1 || rc=$?
+        test_binary "$t" env QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 ./tarpon_ui_tests || rc=$?
     fi
     [ "$rc" = 137 ] && rc=124  # killed after ignoring the first signal
     return "$rc"
@@ -217,18 +266,6 @@ clean=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a 
 [ -n "$limit" ] || limit=$(awk -v c="$clean" 'BEGIN { t = int(10 * c + 1); print (t < 60 ? 60 : t) }')
 echo "mutants: clean run passes in ${clean}s; time limit per run ${limit}s; $total mutants of $all_sites sites"
 
-# The file being mutated and its saved text, put back however the script ends.
-current="" saved=$work/original.txt
-restore() {
-    if [ -n "$current" ]; then
-        cp "$saved" "$tree/$current"
-        current=""
-    fi
-}
-trap restore EXIT
-trap 'restore; exit 130' INT
-trap 'restore; exit 143' TERM
-
 results=$work/results.txt survivors=$work/survivors.txt
 : >"$results"
 : >"$survivors"
@@ -236,6 +273,7 @@ caught=0 survived=0 nobuild=0 timeouts=0
 while IFS=$'\t' read -r -u 3 file line col orig mut text; do
     cp "$tree/$file" "$saved"
     current=$file
+    echo "$file" >"$marker"
     python3 - "$tree/$file" "$line" "$col" "$orig" "$mut" <<'PY'
 import sys
 path, line, col, orig, mut = sys.argv[1], int(sys.argv[2]) - 1, int(sys.argv[3]), sys.argv[4], sys.argv[5]
@@ -270,7 +308,8 @@ PY
         fi
     fi
     restore
-    row=$(printf '%-8s  %s:%s  %s -> %s  (%s)%s' "$verdict" "$file" "$line" "$orig" "$mut" "$text" "$note")
+    rm -f "$marker"
+    row=$(printf '%-8s  %s:%s:%s  %s -> %s  (%s)%s' "$verdict" "$file" "$line" "$((col + 1))" "$orig" "$mut" "$text" "$note")
     echo "$row"
     echo "$row" >>"$results"
     [ "$verdict" = survived ] && echo "$row" >>"$survivors"
