@@ -10,7 +10,7 @@
 # out again. Survivors go to build-mutants/survivors.txt.
 #
 #   scripts/mutants.sh [--max N] [--seed S] [--list] [--only FILE] [--jobs J]
-#                      [--ui] [--timeout SEC]
+#                      [--in DIRS] [--ui] [--timeout SEC]
 set -euo pipefail
 
 usage() {
@@ -20,19 +20,23 @@ Usage: scripts/mutants.sh [options]
   --seed S       seed of the spread's starting point; same seed, same mutants (default 1)
   --list         only print the chosen mutants and the size figures
   --only FILE    only mutate this file (path under src/, or its file name)
+  --in DIRS      run only the chosen mutants whose file starts with one of these
+                 comma-separated paths (src/edit,src/view): the same mutants as
+                 a whole run, for checking one part of the suite
   --jobs J       build jobs (default 2)
   --ui           also run the widget tests (offscreen) when the logic tests pass
   --timeout SEC  time limit of one test run (default: 10 x the clean run, at least 60)
 EOF
 }
 
-max=150 seed=1 list=0 only="" jobs=2 ui=0 limit=""
+max=150 seed=1 list=0 only="" within="" jobs=2 ui=0 limit=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --max) max=${2:?--max needs a number}; shift 2 ;;
         --seed) seed=${2:?--seed needs a number}; shift 2 ;;
         --list) list=1; shift ;;
         --only) only=${2:?--only needs a file}; shift 2 ;;
+        --in) within=${2:?--in needs paths}; shift 2 ;;
         --jobs) jobs=${2:?--jobs needs a number}; shift 2 ;;
         --ui) ui=1; shift ;;
         --timeout) limit=${2:?--timeout needs seconds}; shift 2 ;;
@@ -102,10 +106,11 @@ print_sizes() {
 # mutant: file, line, column (0-based), original, mutated, line text. Rows
 # print as file:line:column with the column counted from 1, like a compiler's.
 sites=$scratch/sites.tsv
-if ! python3 - "$root" "$max" "$seed" "$only" >"$sites" 2>"$scratch/sites.err" <<'PY'
+if ! python3 - "$root" "$max" "$seed" "$only" "$within" >"$sites" 2>"$scratch/sites.err" <<'PY'
 import random, re, subprocess, sys
 
 root, budget, seed, only = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+within = tuple(p for p in sys.argv[5].split(",") if p)
 files = subprocess.run(["git", "-C", root, "ls-files", "--cached", "--others", "--exclude-standard", "--", "src"],
                        capture_output=True, text=True, check=True).stdout.split()
 qt = re.compile(r"^src/qt/|_window\.(cpp|h)$|_dialog\.(cpp|h)$|^src/main\.cpp$")
@@ -173,6 +178,8 @@ if len(cands) > budget:
     k = len(cands) / budget
     start = random.Random(seed).random() * k
     cands = [cands[int(start + i * k)] for i in range(budget)]
+if within:
+    cands = [c for c in cands if c[0].startswith(within)]
 for c in cands:
     print("\t".join(str(x).replace("\t", " ") for x in c))
 PY
