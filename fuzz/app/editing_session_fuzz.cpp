@@ -1,11 +1,10 @@
-// libFuzzer target for a whole editing session: a random document, then a random
-// sequence of keys, typed characters, clicks, inserts, deletes, mode switches,
-// table edits, searches and copies. After every step the cursor is not negative,
-// the page starts at a non-negative multiple of 16 and holds the cursor's row, and
-// the document fits in its storage. At the end, undoing every change gives back
-// the document the session started from. The storage is handed to each step at exactly the document's length,
-// and an empty document's single spare byte is poisoned, so that AddressSanitizer
-// reports any read outside the document.
+// libFuzzer target for a whole editing session: a random document, then random keys,
+// typed characters, clicks, inserts, deletes, mode switches, table edits, searches,
+// copies, undo and redo. After every step the cursor is not negative, the page starts
+// at a non-negative multiple of 16 and holds the cursor's row, and the document fits
+// in its storage; at the end, undoing every change gives back the first document.
+// Each step gets storage of exactly the document's length, an empty document's
+// spare byte poisoned, so that AddressSanitizer reports any read outside it.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sanitizer/asan_interface.h>
 
@@ -47,13 +46,6 @@ void checkInvariants(const Editor& ed) {
     check(s.fileSize >= 0 && static_cast<size_t>(s.fileSize) <= s.fileData.size());
     // The cursor is on the page whenever the panes show a row at all.
     if (tarpon::rowsThatFit(ed.v.picOffset.height()) > 0) check(s.cursorRel >= 0 && tarpon::cursorRowShown(ed));
-}
-
-// Storage of exactly the document's length (one byte for an empty document).
-void tightenStorage(tarpon::EditorState& s) {
-    const size_t n = s.fileData.size();
-    tarpon::ByteStore exact(s.fileData.begin(), s.fileData.begin() + static_cast<std::ptrdiff_t>(n));
-    s.fileData.swap(exact);
 }
 
 int keyCode(FuzzedDataProvider& in) {
@@ -190,7 +182,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkInvariants(ed);
     for (int steps = 0; steps < 200 && in.remaining_bytes() > 0; ++steps) {
         tarpon::EditorState& s = ed.s;
-        tightenStorage(s);
+        tarpon::ByteStore exact(s.fileData.begin(), s.fileData.end());  // one byte for an empty document
+        s.fileData.swap(exact);
         const int command = in.ConsumeIntegralInRange(0, 21);
         // Only inserting (and undoing or redoing, which may insert) may write the
         // spare byte of an empty document.
