@@ -1,8 +1,9 @@
+// Changes to the document (typing, value panes, insert and delete) and taking them back.
 #include "edit/undo.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <string>
 
 #include "app/document.h"
 #include "app/file_commands.h"
@@ -18,165 +19,121 @@ namespace tarpon {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using test::TestEditor;
 
-Bytes document(const EditorState& s) { return Bytes(s.fileData.begin(), s.fileData.begin() + s.fileSize); }
+// Insert: `text` bytes (hex) of `fill`; Letters: through a table with a, b, d and abc;
+// Bit: a click at x = `text` in the binary pane.
+enum class Op { Hex, Letters, Dec, Oct, Bit, Insert, Delete, Undo, Save };
+struct Edit {
+    Op op;
+    int at = 0;  // where the cursor is put first
+    const char* text = "";
+    const char* fill = "AA";
+};
 
-Bytes counting(int n) {
-    Bytes b(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) b[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-    return b;
+void apply(test::TestEditor& t, const Edit& e) {
+    if (e.op == Op::Undo) return Undo(t.ed);
+    if (e.op == Op::Save) return static_cast<void>(SaveDocument(t.ed));
+    t.ed.s.selAnchor = e.at;
+    MoveCursor(t.ed, e.at);
+    t.ed.s.viewMode = t.ed.s.multiLetters = e.op == Op::Letters;
+    switch (e.op) {
+    case Op::Hex: for (const char* k = e.text; *k; ++k) PicHex_KeyPress(t.ed, *k); break;
+    case Op::Dec: for (const char* k = e.text; *k; ++k) picDec_KeyPress(t.ed, *k); break;
+    case Op::Oct: for (const char* k = e.text; *k; ++k) picOct_KeyPress(t.ed, *k); break;
+    case Op::Bit: picBinary_MouseDown(t.ed, kLeftButton, 0, std::stod(e.text), 5); break;
+    case Op::Insert: InsertBytes(t.ed, {e.text, true, e.fill, true}); break;
+    case Op::Delete: DeleteByte(t.ed); break;
+    default: PicText_TypeCharacter(t.ed, e.text); break;
+    }
 }
 
-void at(TestEditor& t, int64_t offset) {
-    t.ed.s.selAnchor = static_cast<int32_t>(offset);
-    MoveCursor(t.ed, offset);
-}
-
-void keys(TestEditor& t, const char* typed, void (*handler)(Editor&, int)) {
-    for (const char* k = typed; *k; ++k) handler(t.ed, static_cast<uint8_t>(*k));
-}
-
-// Each row makes a few changes to a document; `steps` lists the document after each
-// change and the first byte that change touched. Undo walks back through them, Redo
-// forward again, and each lands the cursor on the step's first byte.
-TEST(Undo, EditSequencesGoBackAndForth) {
+// A document loaded from a file gets some edits; `steps` lists what Undo takes back one at a
+// time: the document after the step and its first byte, where Undo and Redo put the cursor.
+// The document is unmodified exactly at the step it was saved after (0: as loaded). Undo walks
+// back to the start, Redo forward again, and loading the file again forgets it all.
+TEST(Undo, Sessions) {
     struct Step {
-        Bytes bytes;
-        int64_t cursor;
+        Bytes after;
+        int64_t first;
     };
     struct Row {
         const char* name;
         Bytes start;
-        std::function<void(TestEditor&)> edit;
+        std::vector<Edit> edits;
         std::vector<Step> steps;
+        size_t savedAfter = 0;
+        size_t messages = 0;
     };
-    const Bytes c8 = counting(8);
+    const Bytes c4 = {0, 1, 2, 3};
+    Bytes largest = {0, 1};  // a four-byte document grown to one byte below the size limit
+    largest.resize(static_cast<size_t>(kMaxFileSize - 3), 0xAA);
+    largest.insert(largest.end(), {2, 3});
     const Row rows[] = {
-        {"two hex bytes, each pair of digits one step", c8,
-         [](TestEditor& t) { at(t, 0), keys(t, "4142", PicHex_KeyPress); },
-         {{{0x41, 1, 2, 3, 4, 5, 6, 7}, 0}, {{0x41, 0x42, 2, 3, 4, 5, 6, 7}, 1}}},
-        {"insert at the start", c8,
-         [](TestEditor& t) { at(t, 0), insertAtCursor(t.ed.s, 3, 0xFF); },
-         {{{0xFF, 0xFF, 0xFF, 0, 1, 2, 3, 4, 5, 6, 7}, 0}}},
-        {"insert past the end appends", c8,
-         [](TestEditor& t) { at(t, 10), insertAtCursor(t.ed.s, 4, 0xAA); },
-         {{{0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0xAA, 0xAA}, 8}}},
-        {"insert before the last byte", c8,
-         [](TestEditor& t) { at(t, 7), insertAtCursor(t.ed.s, 2, 0x11); },
-         {{{0, 1, 2, 3, 4, 5, 6, 0x11, 0x11, 7}, 7}}},
-        {"delete the first and the last byte", c8,
-         [](TestEditor& t) { at(t, 0), DeleteByte(t.ed), at(t, 6), DeleteByte(t.ed); },
-         {{{1, 2, 3, 4, 5, 6, 7}, 0}, {{1, 2, 3, 4, 5, 6}, 6}}},
-        {"delete the only byte", {9}, [](TestEditor& t) { at(t, 0), DeleteByte(t.ed); }, {{{}, 0}}},
-        {"decimal digits and a bit click", c8,
-         [](TestEditor& t) {
-             at(t, 2), keys(t, "7", picDec_KeyPress);
-             picBinary_MouseDown(t.ed, 1, 0, 2, 5);  // bit 7
-         },
-         {{{0, 1, 27, 3, 4, 5, 6, 7}, 2}, {{0, 1, 27 + 128, 3, 4, 5, 6, 7}, 2}}},
-        {"one letter that writes three bytes is one step", c8,
-         [](TestEditor& t) {
-             for (auto [b, e] : {std::pair{0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}})
-                 t.ed.s.charTable[static_cast<size_t>(b)] = e;
-             t.ed.s.viewMode = t.ed.s.multiLetters = true;
-             at(t, 1), keys(t, "abd", PicText_KeyPress);
-         },
-         {{{0, 0x61, 0x62, 0x64, 4, 5, 6, 7}, 1}}},
-        {"ascii typing, a byte a step", c8, [](TestEditor& t) { at(t, 6), keys(t, "xy", PicText_KeyPress); },
-         {{{0, 1, 2, 3, 4, 5, 'x', 7}, 6}, {{0, 1, 2, 3, 4, 5, 'x', 'y'}, 7}}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        TestEditor t;
-        t.setDocument(row.start);
-        row.edit(t);
-        ASSERT_EQ(document(t.ed.s), row.steps.back().bytes);
-        for (size_t k = row.steps.size(); k-- > 0;) {
-            Undo(t.ed);
-            EXPECT_EQ(document(t.ed.s), k == 0 ? row.start : row.steps[k - 1].bytes) << "undo " << k;
-            EXPECT_EQ(t.ed.s.cursor(), row.steps[k].cursor) << "undo " << k;
-            EXPECT_TRUE(cursorRowShown(t.ed));
-        }
-        Undo(t.ed);  // nothing more: nothing changes
-        EXPECT_EQ(document(t.ed.s), row.start);
-        EXPECT_FALSE(t.ed.s.modified());
-        for (size_t k = 0; k < row.steps.size(); ++k) {
-            Redo(t.ed);
-            EXPECT_EQ(document(t.ed.s), row.steps[k].bytes) << "redo " << k;
-            EXPECT_EQ(t.ed.s.cursor(), row.steps[k].cursor) << "redo " << k;
-        }
-        Redo(t.ed);
-        EXPECT_EQ(document(t.ed.s), row.steps.back().bytes);
-        EXPECT_TRUE(t.ed.s.modified());
-    }
-}
-
-// Saving marks the state the file holds; undoing back to it is unmodified, past it
-// modified again; a new change drops what could be redone; loading forgets it all.
-TEST(Undo, ModifiedFollowsTheSavedState) {
-    test::TempDir dir;
-    const std::string path = dir.path() + "/doc.bin";
-    test::writeBytes(path, counting(4));
-    TestEditor t(path);
-    EXPECT_FALSE(t.ed.s.modified());
-    at(t, 0);
-    keys(t, "aa", PicHex_KeyPress);
-    EXPECT_TRUE(t.ed.s.modified());
-    ASSERT_TRUE(SaveDocument(t.ed));
-    EXPECT_FALSE(t.ed.s.modified());
-    keys(t, "bb", PicHex_KeyPress);
-    EXPECT_TRUE(t.ed.s.modified());
-    Undo(t.ed);
-    EXPECT_FALSE(t.ed.s.modified());  // back at what was saved
-    Undo(t.ed);
-    EXPECT_TRUE(t.ed.s.modified());  // past it
-    EXPECT_EQ(document(t.ed.s), counting(4));
-    keys(t, "cc", PicHex_KeyPress);  // a new change: "aa" can no longer be redone
-    EXPECT_FALSE(t.ed.s.history.canRedo());
-    Undo(t.ed);
-    Redo(t.ed);
-    EXPECT_TRUE(t.ed.s.modified());  // "cc" was never saved
-    LoadFile(t.ed, path);
-    EXPECT_FALSE(t.ed.s.history.canUndo());
-    EXPECT_FALSE(t.ed.s.modified());
-    EXPECT_EQ(document(t.ed.s), (Bytes{0xAA, 1, 2, 3}));
-}
-
-// Before the document goes: nothing modified, nothing asked; Cancel keeps it; Discard
-// lets it go; Save saves, and a failed save keeps it.
-TEST(Undo, QuestionBeforeUnsavedChangesAreDropped) {
-    struct Row {
-        const char* name;
-        bool modify;
-        std::vector<int> answers;
-        bool savable;
-        bool mayGo;
-        bool fileChanged;
-    };
-    const Row rows[] = {
-        {"nothing modified asks nothing", false, {}, true, true, false},
-        {"cancel keeps everything", true, {2}, true, false, false},
-        {"discard drops the changes", true, {1}, true, true, false},
-        {"save writes them first", true, {0}, true, true, true},
-        {"a failed save keeps the document", true, {0}, false, false, false},
+        {"two digits, one step", c4, {{Op::Hex, 0, "4142"}}, {{{0x41, 1, 2, 3}, 0}, {{0x41, 0x42, 2, 3}, 1}}},
+        {"a byte typed again after moving back is a new step", c4, {{Op::Hex, 0, "12"}, {Op::Hex, 0, "34"}},
+         {{{0x12, 1, 2, 3}, 0}, {{0x34, 1, 2, 3}, 0}}},
+        {"a decimal digit, a bit click", {2}, {{Op::Dec, 0, "7"}, {Op::Bit, 0, "2"}}, {{{27}, 0}, {{155}, 0}}},
+        {"decimal 25 then 6: above 255, the first digit goes", {25}, {{Op::Dec, 0, "6"}}, {{{56}, 0}}},
+        {"decimal 255 then 3: a fourth digit pushes out the first", {255}, {{Op::Dec, 0, "3"}}, {{{53}, 0}}},
+        {"octal 37 then 7 is 377", {037}, {{Op::Oct, 0, "7"}}, {{{0377}, 0}}},
+        {"a digit past the end writes nothing", c4, {{Op::Dec, 4, "1"}, {Op::Oct, 4, "1"}, {Op::Bit, 4, "2"}}, {}},
+        {"bit 4, the last of the left group", {0x5A}, {{Op::Bit, 0, "23"}}, {{{0x4A}, 0}}},
+        {"between the groups: no bit", {0x5A}, {{Op::Bit, 0, "26"}}, {}},
+        {"bit 3, the first of the right group", {0x5A}, {{Op::Bit, 0, "28"}}, {{{0x52}, 0}}},
+        {"right of bit 0: no bit", {0x5A}, {{Op::Bit, 0, "52"}}, {}},
+        {"left of bit 7: no bit", {0x5A}, {{Op::Bit, 0, "-4"}}, {}},
+        {"one letter that writes three bytes is one step", c4, {{Op::Letters, 1, "abd"}}, {{{0, 0x61, 0x62, 0x64}, 1}}},
+        {"insert three in the middle", c4, {{Op::Insert, 2, "3"}}, {{{0, 1, 0xAA, 0xAA, 0xAA, 2, 3}, 2}}},
+        {"insert one past the end, one byte: zero", c4, {{Op::Insert, 4, "1"}}, {{{0, 1, 2, 3, 0}, 4}}},
+        {"insert one past the end, two bytes: filled", c4, {{Op::Insert, 4, "2"}}, {{{0, 1, 2, 3, 0xAA, 0xAA}, 4}}},
+        {"insert further past the end: filled from the cursor on", c4, {{Op::Insert, 6, "4"}},
+         {{{0, 1, 2, 3, 0, 0, 0xAA, 0xAA}, 4}}},
+        {"insert into an empty document", {}, {{Op::Insert, 0, "3"}}, {{{0xAA, 0xAA, 0xAA}, 0}}},
+        {"fill 1FF keeps the low byte", c4, {{Op::Insert, 0, "1", "1FF"}}, {{{0xFF, 0, 1, 2, 3}, 0}}},
+        {"the largest document that still loads", c4, {{Op::Insert, 2, "8FFFFB"}}, {{largest, 2}}},
+        {"one byte more would reach the size limit: refused", c4, {{Op::Insert, 2, "8FFFFC"}}, {}, 0, 1},
+        {"delete the first and the last byte", c4, {{Op::Delete, 0}, {Op::Delete, 2}}, {{{1, 2, 3}, 0}, {{1, 2}, 2}}},
+        {"delete the only byte", {9}, {{Op::Delete, 0}}, {{{}, 0}}},
+        {"delete past the end: nothing", c4, {{Op::Delete, 4}}, {}},
+        {"delete in an empty document: nothing", {}, {{Op::Delete, 0}}, {}},
+        {"undo to the saved state is unmodified, past it modified", c4,
+         {{Op::Hex, 0, "aa"}, {Op::Save}, {Op::Hex, 1, "bb"}}, {{{0xAA, 1, 2, 3}, 0}, {{0xAA, 0xBB, 2, 3}, 1}}, 1},
+        {"a new change drops what could be redone", c4, {{Op::Hex, 0, "aa"}, {Op::Undo}, {Op::Hex, 0, "cc"}},
+         {{{0xCC, 1, 2, 3}, 0}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TempDir dir;
-        const std::string path = dir.path() + "/doc.bin";
-        test::writeBytes(path, counting(4));
-        TestEditor t(path);
-        if (row.modify) at(t, 1), keys(t, "ff", PicHex_KeyPress);
-        if (!row.savable) t.ed.s.fileName = dir.path() + "/missing/doc.bin";
-        t.services.answers = row.answers;
-        EXPECT_EQ(QueryUnsavedChanges(t.ed), row.mayGo);
-        EXPECT_EQ(t.services.questions.size(), row.modify ? 1u : 0u);
-        if (row.modify) {
-            EXPECT_EQ(t.services.questions[0], "Save changes to doc.bin?");
+        const std::string path = dir.file("doc.bin");
+        test::writeBytes(path, row.start);
+        test::TestEditor t(path);
+        for (auto [b, e] : {std::pair{0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}}) t.ed.s.charTable[b] = e;
+        for (const Edit& e : row.edits) apply(t, e);
+        EXPECT_EQ(t.services.messages.size(), row.messages);
+        const size_t n = row.steps.size();
+        auto state = [&](size_t k) { return k == 0 ? row.start : row.steps[k - 1].after; };
+        auto document = [&] { return Bytes(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize); };
+        ASSERT_EQ(document(), state(n));
+        EXPECT_EQ(t.ed.s.modified(), n != row.savedAfter);
+        for (size_t k = n; k > 0; --k) {
+            Undo(t.ed);
+            EXPECT_EQ(document(), state(k - 1)) << "undo " << k;
+            EXPECT_EQ(t.ed.s.cursor(), row.steps[k - 1].first) << "undo " << k;
+            EXPECT_EQ(t.ed.s.modified(), k - 1 != row.savedAfter) << "undo " << k;
         }
-        EXPECT_EQ(test::readBytes(path), row.fileChanged ? (Bytes{0, 0xFF, 2, 3}) : counting(4));
-        EXPECT_EQ(t.ed.s.modified(), row.modify && !row.fileChanged);
+        Undo(t.ed);  // nothing left to undo
+        EXPECT_EQ(document(), row.start);
+        for (size_t k = 1; k <= n; ++k) {
+            Redo(t.ed);
+            EXPECT_EQ(document(), state(k)) << "redo " << k;
+            EXPECT_EQ(t.ed.s.cursor(), row.steps[k - 1].first) << "redo " << k;
+            EXPECT_EQ(t.ed.s.modified(), k != row.savedAfter) << "redo " << k;
+        }
+        Redo(t.ed);  // nothing left to redo
+        EXPECT_EQ(document(), state(n));
+        LoadFile(t.ed, path);
+        EXPECT_FALSE(t.ed.s.history.canUndo() || t.ed.s.modified());
+        EXPECT_EQ(document(), state(row.savedAfter));
     }
 }
 

@@ -2,174 +2,130 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "edit/hex_input.h"
+#include "edit/text_pane.h"
+#include "edit/value_input.h"
 #include "screen/keys.h"
-#include "app/layout.h"
 #include "test_editor.h"
-#include "view/geometry.h"
-#include "view/painting.h"
+#include "view/jump.h"
 
 namespace tarpon {
 namespace {
 
-using test::TestEditor;
-
-enum Button { kPageUp = 0, kRowUp = 1, kRowDown = 2, kPageDown = 3 };
-
-struct Paged : TestEditor {
-    explicit Paged(int size) { setDocument(std::vector<uint8_t>(static_cast<size_t>(size), 0x5A)); }
-    void at(int32_t top, int32_t rel) {
-        ed.s.pageTop = top;
-        ed.s.cursorRel = rel;
-    }
-    std::pair<int32_t, int32_t> where() const { return {ed.s.pageTop, ed.s.cursorRel}; }
-};
-
-// Each row: a document, the page and cursor before, a move (a target, or a paging
-// button), and where the page and cursor end up. Every row also checks that the
-// cursor's row is on the page.
-TEST(MoveCursor, PagingRules) {
+// A document of `size` bytes, the page at `top`, cursor and anchor `rel` below it; one move:
+// MoveCursor(arg), paging button arg (Page Up, Row Up, Row Down, Page Down), arg wheel notches,
+// the scroll bar set to arg, character arg typed in the offset pane, or a click (or a drag) in
+// a pane at x = arg column widths (a 17th of the pane), y pixels, with a hex digit waiting.
+// Where the page, the cursor and the anchor end up; the cursor's row is always on the page.
+TEST(CursorMoves, PagingRules) {
+    enum class Move { To, Button, Wheel, Bar, Offset, HexClick, TextClick, TextDrag };
+    constexpr int64_t kUnchecked = -1, kLargest = std::numeric_limits<int32_t>::max();
+    constexpr double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
     struct Row {
         const char* name;
         int size, top, rel;
-        int64_t target;  // absolute target, or -1000 - button for a paging button
-        int wantTop, wantRel;
+        Move how;
+        double arg;
+        int shift, wantTop, wantRel;
+        int64_t wantAnchor = kUnchecked;
+        double y = 0;
         int windowHeight = kStartHeight;
     };
-    constexpr int64_t kRowDownButton = -1000 - kRowDown, kRowUpButton = -1000 - kRowUp,
-                      kPageUpButton = -1000 - kPageUp, kPageDownButton = -1000 - kPageDown;
     const Row rows[] = {
-        {"row down from row N-2 scrolls one row", 4096, 0, 16 * 16 + 3, kRowDownButton, 16, 16 * 16 + 3},
-        {"forward short of the last fitting row", 4096, 0, 0, 16 * 16, 0, 256},
-        {"jump near the end shows the last 32-byte block", 4096, 0, 5, 0xFF5, 0xFE0, 0x15},
-        {"past the end: the page follows the cursor", 4096, 0, 0, 5000, 4992 - 16 * 17, 16 * 17 + 8},
-        {"row up from row 0 lands on row 1", 4096, 0x100, 5, kRowUpButton, 0xE0, 0x15},
-        {"row up within the first row", 4096, 0, 5, kRowUpButton, 0, 0},
-        {"page up keeps the screen row", 4096, 0x200, 0x53, kPageUpButton, 0x100, 0x53},
-        {"above the page keeps row 3", 4096, 0x100, 0x55, 0x40, 0x10, 0x30},
-        {"above the page near the start goes to row 0", 4096, 0x100, 0x55, 0x20, 0x20, 0},
-        {"up on the page from row 3: no scroll", 4096, 0x200, 0x35, 0x203, 0x200, 3},
-        {"up to row 0 from row 1 scrolls one row", 4096, 0x200, 0x13, 0x205, 0x1F0, 0x15},
-        {"up from row 1 at the start", 4096, 0, 0x13, 5, 0, 5},
-        {"the cursor's own offset: nothing scrolls", 4096, 0x200, 0x47, 0x247, 0x200, 0x47},
-        {"below zero goes to 0", 4096, 0x200, 0x47, -70, 0, 0},
-        // Targets in the 16 bytes before the last 32-byte block, when (size - 1) mod 32 >= 16.
-        {"jump to 0x172 in a 400-byte file", 400, 0, 0, 0x172, 0x170, 2},
-        {"MoveCursor(980) in a 1000-byte file", 1000, 0, 0, 980, 976, 4},
-        {"the last byte itself", 1000, 0, 0, 999, 992, 7},
-        {"page down past the end in a short window", 1000, 832, 68, kPageDownButton, 1024, 132, 320},
+        {"forward short of the last fitting row", 4096, 0, 0, Move::To, 16 * 16, 0, 0, 256},
+        {"jump near the end shows the last 32-byte block", 4096, 0, 5, Move::To, 0xFF5, 0, 0xFE0, 0x15},
+        {"past the end: the page follows the cursor", 4096, 0, 0, Move::To, 5000, 0, 4992 - 16 * 17, 16 * 17 + 8},
+        {"above the page keeps row 3", 4096, 0x100, 0x55, Move::To, 0x40, 0, 0x10, 0x30},
+        {"above the page near the start goes to row 0", 4096, 0x100, 0x55, Move::To, 0x20, 0, 0x20, 0},
+        {"above the page, row 2 just reachable", 4096, 0x100, 0x55, Move::To, 0x25, 0, 0, 0x25},
+        {"up on the page from row 3: no scroll", 4096, 0x200, 0x35, Move::To, 0x203, 0, 0x200, 3},
+        {"up to row 0 from the first byte of row 2: one row up", 4096, 0x200, 0x20, Move::To, 0x205, 0, 0x1F0, 0x15},
+        {"up to row 0 from row 1 scrolls one row", 4096, 0x200, 0x13, Move::To, 0x205, 0, 0x1F0, 0x15},
+        {"up from row 1 at the start", 4096, 0, 0x13, Move::To, 5, 0, 0, 5},
+        {"below zero goes to 0", 4096, 0x200, 0x47, Move::To, -70, 0, 0, 0},
+        {"beyond any offset stops at the largest", 100, 0, 0, Move::To, 1e12, 0, 2147483360, 287},
+        {"jump to 0x172 in a 400-byte file", 400, 0, 0, Move::To, 0x172, 0, 0x170, 2},
+        {"MoveCursor(980) in a 1000-byte file", 1000, 0, 0, Move::To, 980, 0, 976, 4},
+        {"empty document", 0, 0, 0, Move::To, 5, 0, 0, 5},
+        {"the scroll bar set by a move does not move the cursor again", 40, 0, 0, Move::To, 31, 0, 0, 31},
+        {"scroll bar at the bottom: the last row, same column", 1000, 0, 8, Move::Bar, 32767, 0, 992, 8},
+        {"an empty document ignores the scroll bar", 0, 0, 8, Move::Bar, 1000, 0, 0, 8},
+        {"row down from row N-2 scrolls one row", 4096, 0, 0x103, Move::Button, 2, 0, 16, 0x103, 0x113},
+        {"row up from row 0 lands on row 1", 4096, 0x100, 5, Move::Button, 1, 0, 0xE0, 0x15, 0xF5},
+        {"page up keeps the screen row", 4096, 0x200, 0x53, Move::Button, 0, 0, 0x100, 0x53, 0x153},
+        {"page down with Shift keeps the anchor", 4096, 0, 5, Move::Button, 3, kShift, 0, 261, 5},
+        {"page down past the end in a short window", 1000, 832, 68, Move::Button, 3, 0, 1024, 132, 1156, 0, 320},
+        {"no button 4", 4096, 0x200, 0x47, Move::Button, 4, 0, 0x200, 0x47, 0x247},
+        {"wheel: a notch down is three rows", 4096, 0x100, 0x25, Move::Wheel, -1, 0, 0x130, 0x25, 0x155},
+        {"offset pane: a digit appended, size + 15 the farthest", 512, 0, 0x20, Move::Offset, 'f', 0, 0x1E0, 0x2F},
+        {"offset pane: past size + 15 the first digit goes", 512, 0, 0x21, Move::Offset, '0', 0, 0, 0x10},
+        {"offset pane: as many first digits as it takes go", 512, 0x120, 3, Move::Offset, '4', 0, 0x20, 0x14},
+        {"left of column 0: the last byte of the row above", 4096, 32, 0, Move::HexClick, 0.49, 0, 32, 31, 63, 37},
+        {"a click with Ctrl keeps the anchor", 4096, 32, 0, Move::HexClick, 3.2, kCtrl, 32, 50, 32, 54},
+        {"a drag keeps the anchor", 4096, 0x200, 0x100, Move::TextDrag, 5, 0, 0x200, 0x14, 0x300, 18},
+        {"text pane: a click on row 0 does not scroll", 4096, 0x200, 5, Move::TextClick, 2, 0, 0x200, 1, 0x201, 0},
+        {"below the last row: the last row shown", 4096, 0, 0, Move::HexClick, 2, 0, 272, 1, 273, 330},
+        {"text pane: below the last row, the last row shown", 4096, 0, 0, Move::TextClick, 2, 0, 0, 273, 273, 330},
+        {"a click far right and below", 4096, 0, 0, Move::HexClick, inf, 0, 2147483360, 287, kLargest, inf},
+        {"a click at no number", 4096, 0x200, 0, Move::TextClick, nan, 0, 0, 0, 0, nan},
+        {"wheel down at the end stops on the last row", 1000, 0x3A0, 0x15, Move::Wheel, -5, 0, 992, 5, 997},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        Paged t(row.size);
+        test::TestEditor t;
+        t.setDocument(std::vector<uint8_t>(static_cast<size_t>(row.size), 0x5A));
         t.ed.services.resizeMainWindow(kStartWidth, row.windowHeight);
-        t.at(row.top, row.rel);
-        if (row.target <= -1000) cmdOff_MouseDown(t.ed, static_cast<int>(-1000 - row.target), 1, 0);
-        else MoveCursor(t.ed, row.target);
-        EXPECT_EQ(t.where(), std::make_pair(row.wantTop, row.wantRel));
-        EXPECT_GE(t.ed.s.cursorRel, 0);
+        t.ed.s.pageTop = row.top;
+        t.ed.s.cursorRel = row.rel;
+        t.ed.s.selAnchor = row.top + row.rel;
+        t.ed.s.nibblePending = true;
+        const double x = row.arg * (row.how == Move::HexClick ? t.ed.v.picHex : t.ed.v.PicText).width() / 17;
+        switch (row.how) {
+        case Move::To: MoveCursor(t.ed, static_cast<int64_t>(row.arg)); break;
+        case Move::Button: cmdOff_MouseDown(t.ed, static_cast<int>(row.arg), kLeftButton, row.shift); break;
+        case Move::Wheel: Pane_MouseWheel(t.ed, static_cast<int>(row.arg), row.shift); break;
+        case Move::Bar: t.ed.v.VScroll.setValue(static_cast<int>(row.arg)); break;
+        case Move::Offset: picOffsetval_KeyPress(t.ed, static_cast<int>(row.arg)); break;
+        case Move::HexClick: PicHex_MouseDown(t.ed, kLeftButton, row.shift, x, row.y); break;
+        case Move::TextClick: PicText_MouseDown(t.ed, kLeftButton, row.shift, x, row.y); break;
+        case Move::TextDrag: PicText_MouseMove(t.ed, kLeftButton, row.shift, x, row.y); break;
+        }
+        EXPECT_EQ(t.ed.s.pageTop, row.wantTop);
+        EXPECT_EQ(t.ed.s.cursorRel, row.wantRel);
+        EXPECT_TRUE(row.wantAnchor == kUnchecked || t.ed.s.selAnchor == row.wantAnchor) << t.ed.s.selAnchor;
         EXPECT_TRUE(cursorRowShown(t.ed));
+        EXPECT_FALSE(t.ed.s.scrollBusy);
+        EXPECT_EQ(t.ed.s.nibblePending, row.how < Move::HexClick);  // a click ends the byte
     }
 }
 
-// The wheel moves the page and the cursor together: three rows a notch, a page with
-// Shift or Ctrl, never above the first row or below the last row of the document.
-TEST(MouseWheel, MovesPageAndCursorTogether) {
+TEST(Jump, Targets) {
+    constexpr int64_t kRefused = -1'000'000'000'000;
     struct Row {
         const char* name;
-        int size, top, rel, notches, shift;
-        int wantTop, wantRel;
+        const char* text;
+        Radix radix;
+        bool relative;
+        int64_t cursor, target;
     };
     const Row rows[] = {
-        {"one notch down", 4096, 0x100, 0x25, -1, 0, 0x130, 0x25},
-        {"two notches up", 4096, 0x100, 0x25, 2, 0, 0xA0, 0x25},
-        {"shift: a page", 4096, 0x100, 0x25, -1, kShift, 0x200, 0x25},
-        {"ctrl: a page up", 4096, 0x200, 0x25, 1, kCtrl, 0x100, 0x25},
-        {"up at the start stops on row 0", 4096, 0, 0x25, 3, 0, 0, 0x05},
-        {"down at the end stops on the last row", 1000, 0x3A0, 0x15, -5, 0, 992, 5},
-        {"nothing to move", 20, 0, 0x13, -1, 0, 0, 0x13},
+        {"octal", "17", Radix::Oct, false, 0, 15},
+        {"a minus counts only for relative jumps", "-10", Radix::Hex, false, 0, 16},
+        {"0x makes it hex in Dec", "0x200", Radix::Dec, false, 0, 0x200},
+        {"$ makes it hex in Oct", "$1F", Radix::Oct, false, 0, 31},
+        {"minus then $, relative", "-$10", Radix::Dec, true, 100, 84},
+        {"beyond an offset", "80000000", Radix::Hex, false, 0, kRefused},
+        {"relative, one past the largest", "7FFFFFFF", Radix::Hex, true, 1, kRefused},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        Paged t(row.size);
-        t.at(row.top, row.rel);
-        t.ed.s.selAnchor = row.top + row.rel;
-        Pane_MouseWheel(t.ed, row.notches, row.shift);
-        EXPECT_EQ(t.where(), std::make_pair(row.wantTop, row.wantRel));
-        EXPECT_EQ(t.ed.s.selAnchor, t.ed.s.cursor());  // no selection appears
-        EXPECT_TRUE(cursorRowShown(t.ed));
+        EXPECT_EQ(jumpTarget(row.text, row.radix, row.relative, row.cursor).value_or(kRefused), row.target);
     }
-}
-
-TEST(MoveCursor, PagingButtonsAnchor) {
-    Paged t(4096);
-    t.at(0, 5);
-    t.ed.s.selAnchor = 5;
-    cmdOff_MouseDown(t.ed, kPageDown, 1, kShift);
-    EXPECT_EQ(t.ed.s.selAnchor, 5);
-    EXPECT_EQ(t.ed.s.cursor(), 261);
-    EXPECT_TRUE(t.ed.v.ShpHex[1].visible);
-    cmdOff_MouseDown(t.ed, kPageDown, 1, 0);
-    EXPECT_EQ(t.ed.s.selAnchor, 517);
-    EXPECT_FALSE(t.ed.v.ShpHex[1].visible);
-    t.at(0, 5);
-    cmdOff_MouseDown(t.ed, kPageUp, 1, 0);  // the anchor keeps the unclamped target
-    EXPECT_EQ(t.ed.s.selAnchor, -251);
-    EXPECT_EQ(t.ed.s.cursor(), 0);
-}
-
-TEST(ScrollBar, PositionFollowsTheCursorWithoutMovingItTwice) {
-    Paged t(1000);
-    MoveCursor(t.ed, 0);
-    EXPECT_EQ(t.ed.v.VScroll.value(), -32768);
-    MoveCursor(t.ed, 999);
-    EXPECT_EQ(t.ed.v.VScroll.value(), 32767);
-    MoveCursor(t.ed, 500);
-    EXPECT_EQ(t.ed.s.cursor(), 500);  // the bar's change event did not move it again
-    EXPECT_EQ(t.ed.v.VScroll.value(), static_cast<int>(roundHalfEven(500.0 / 999 * 65535 - 32768)));
-    MoveCursor(t.ed, 5000);
-    EXPECT_EQ(t.ed.v.VScroll.value(), 32767);
-    EXPECT_FALSE(t.ed.s.scrollBusy);
-}
-
-TEST(ScrollBar, UserChangesMoveTheCursorByRow) {
-    Paged t(1000);
-    t.at(0, 8);
-    t.ed.v.VScroll.scrollTo(32767);  // thumb dragged to the bottom
-    EXPECT_EQ(t.ed.s.cursor(), 1000);  // row 992 plus column 8: past the last byte
-    EXPECT_EQ(t.ed.v.VScroll.value(), 32767);
-    t.ed.v.VScroll.setValue(-32768);
-    EXPECT_EQ(t.ed.s.cursor(), 8);
-    EXPECT_EQ(t.ed.v.VScroll.smallStep(), 1049);
-
-    Paged small(20);
-    small.ed.v.VScroll.setValue(0);
-    EXPECT_EQ(small.ed.v.VScroll.smallStep(), 32767);
-    Paged big(1000000);
-    big.ed.v.VScroll.setValue(0);
-    EXPECT_EQ(big.ed.v.VScroll.smallStep(), 1);
-    EXPECT_EQ(big.ed.s.cursor(), 500000);
-}
-
-TEST(ScrollBar, EmptyDocumentIgnoresEventsAndLaterScrollingWorks) {
-    Paged t(0);
-    t.ed.v.VScroll.setValue(1000);
-    EXPECT_EQ(t.ed.s.cursor(), 0);
-    EXPECT_FALSE(t.ed.s.scrollBusy);
-    t.setDocument(std::vector<uint8_t>(1000, 1));
-    t.ed.v.VScroll.setValue(32767);
-    EXPECT_EQ(t.ed.s.cursor(), 992);
-}
-
-TEST(MoveCursor, ExtremeTargetsStayInRange) {
-    Paged t(100);
-    MoveCursor(t.ed, int64_t{1} << 40);
-    EXPECT_EQ(t.ed.s.cursor(), 2147483647);
-    cmdOff_MouseDown(t.ed, kPageDown, 1, 0);
-    EXPECT_EQ(t.ed.s.cursor(), 2147483647);
-    EXPECT_GE(t.ed.s.pageTop, 0);
-    EXPECT_EQ(t.ed.s.pageTop % 16, 0);
-    RepaintAll(t.ed);
-    EXPECT_TRUE(t.ed.v.picDec.runs().empty());
+    EXPECT_EQ(filterForRadix("1A-2 ", Radix::Dec), "12 ");
+    EXPECT_EQ(filterForRadix("1 F9-", Radix::Oct), "1 9");
+    EXPECT_EQ(filterForRadix("1A-2", Radix::Hex), "1A-2");
 }
 
 }  // namespace

@@ -2,198 +2,112 @@
 
 #include <gtest/gtest.h>
 
+#include "screen/style.h"
 #include "test_editor.h"
-#include "view/geometry.h"
 
 namespace tarpon {
 namespace {
 
-using test::TestEditor;
+bool isRed(Rgb c) { return c.r >= 128 && c.g < 64 && c.b < 64; }
 
-constexpr Rgb kBlue{63, 50, 218}, kPurple{143, 50, 186}, kBrown{111, 66, 42}, kRed{160, 0, 0};
-
-std::vector<uint8_t> counting(int n) {
-    std::vector<uint8_t> bytes(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-    return bytes;
-}
-
-TEST(Painting, EmptyDocumentLeavesPanesBlankButHeader) {
-    TestEditor t;
-    t.setDocument({});
-    RepaintAll(t.ed);
-    EXPECT_TRUE(t.ed.v.picOffset.runs().empty());
-    EXPECT_TRUE(t.ed.v.picHex.runs().empty());
-    EXPECT_TRUE(t.ed.v.PicText.runs().empty());
-    ASSERT_EQ(t.ed.v.picHead.runs().size(), 16u);
-    EXPECT_EQ(t.ed.v.picHead.runs()[15].text, "0F");
-}
-
-TEST(Painting, TwentyByteDocument) {
-    TestEditor t;
-    t.setDocument(counting(20));
-    RepaintAll(t.ed);
-    const auto& hex = t.ed.v.picHex.runs();
-    ASSERT_EQ(hex.size(), 20u);
-    const double p = t.ed.v.picHex.width() / 17;
-    EXPECT_EQ(hex[0].x, roundHalfEven(p / 2));
-    EXPECT_EQ(hex[0].y, 5);
-    EXPECT_EQ(hex[19].text, "13");
-    EXPECT_EQ(hex[19].x, roundHalfEven(3 * p + p / 2));
-    EXPECT_EQ(hex[19].y, 23);
-    EXPECT_EQ((hex[0].color), (Rgb{0, 128, 0}));
-    ASSERT_EQ(t.ed.v.picOffset.runs().size(), 2u);
-    EXPECT_EQ(t.ed.v.picOffset.runs()[1].text, "00000010");
-    EXPECT_EQ(t.ed.v.PicText.runs().size(), 20u);
-}
-
-TEST(Painting, RowFitBoundaryDiffersForOffsetColumn) {
-    TestEditor t;
-    t.setDocument(counting(4096));
-    // Height 18*3 + 23: rows 0..3 fit the hex and text panes; the offset column labels rows 0..2.
-    for (Pane* pane : {&t.ed.v.picOffset, &t.ed.v.picHex, &t.ed.v.PicText}) pane->geom.height = 18 * 3 + 23;
-    RepaintAll(t.ed);
-    EXPECT_EQ(t.ed.v.picHex.runs().size(), 64u);
-    EXPECT_EQ(t.ed.v.PicText.runs().size(), 64u);
-    EXPECT_EQ(t.ed.v.picOffset.runs().size(), 3u);
-    EXPECT_EQ(rowsThatFit(18 * 3 + 23), 4);
-    EXPECT_EQ(rowsThatFit(18 * 3 + 22), 3);
-    EXPECT_EQ(rowsThatFit(22), 0);
-}
-
-TEST(Painting, OffsetLabelsInBothModesAndCursorRowColour) {
-    TestEditor t;
-    t.setDocument(counting(8192));
-    t.ed.s.pageTop = 4096;
-    t.ed.s.cursorRel = 0x23;  // row 2, column 3
-    RepaintAll(t.ed);
-    const auto& labels = t.ed.v.picOffset.runs();
-    EXPECT_EQ(labels[0].text, "00001000");
-    EXPECT_EQ(labels[0].x, 10);
-    EXPECT_EQ(labels[0].color, kSystemWindowText);
-    EXPECT_EQ(labels[2].color, kRed);
-    EXPECT_EQ(t.ed.v.picHead.runs()[3].color, kRed);
-    EXPECT_EQ(t.ed.v.picHead.runs()[4].color, kSystemWindowText);
-    EXPECT_EQ(t.ed.v.picHead.runs()[0].y, 10);
-    EXPECT_EQ(t.ed.v.picHead.runs()[0].x, roundHalfEven(t.ed.v.picHex.width() / 34) + 87);
-    EXPECT_EQ(t.ed.v.picOffset.textColor, kSystemWindowText);
-    t.ed.s.offsetMode = false;
-    RepaintAll(t.ed);
-    EXPECT_EQ(t.ed.v.picOffset.runs()[0].text, "0000004096");
-    EXPECT_EQ(t.ed.v.picOffset.runs()[0].x, 2);
-    EXPECT_EQ(t.ed.v.picHead.runs()[15].text, "15");
-}
-
-TEST(Painting, AsciiCellColours) {
-    TestEditor t;
-    t.setDocument({0x20, 0x41, 0x7F, 0xC0, 0x00});
-    RepaintAll(t.ed);
-    const auto& cells = t.ed.v.PicText.runs();
-    ASSERT_EQ(cells.size(), 5u);
-    EXPECT_EQ(cells[0].text, " ");
-    EXPECT_EQ(cells[0].color, kBlue);
-    EXPECT_EQ(cells[1].text, "A");
-    EXPECT_EQ(cells[2].text, ".");
-    EXPECT_EQ(cells[2].color, kBrown);
-    EXPECT_EQ(cells[3].text, ".");
-    EXPECT_EQ(cells[3].color, kBrown);
-    EXPECT_EQ(cells[4].color, kBrown);
-}
-
-TEST(Painting, TableCells) {
-    TestEditor t;
-    t.setDocument({0x41, 0x42, 0x43, 0x44});
-    t.ed.s.viewMode = true;
-    t.ed.s.charTable[0x41] = "AB";
-    t.ed.s.charTable[0x42] = std::string("x\x01", 2);
-    t.ed.s.charTable[0x43] = "c";
-    RepaintAll(t.ed);
-    const auto& cells = t.ed.v.PicText.runs();
-    EXPECT_EQ(cells[0].text, "AB");
-    EXPECT_EQ(cells[0].color, kPurple);
-    EXPECT_EQ(cells[1].text, "x.");
-    EXPECT_EQ(cells[1].color, kBrown);
-    EXPECT_EQ(cells[2].color, kBlue);
-    EXPECT_EQ(cells[3].text, ".");
-    EXPECT_EQ(cells[3].color, kBrown);
-}
-
-// What one text-pane cell shows for an entry, through a Latin-1 and a UTF-8 table.
-TEST(Painting, TableCellsOfLatin1AndUtf8Tables) {
-    struct Case {
+// A document of `size` counting bytes (0, 1, 2, ...), the page at `top` with the cursor `rel`
+// below it, `height` pixels high (0: as the window starts); with `table`, the text pane shows
+// table letters, `entry` standing for the cursor's byte, `held` typed there and not yet written.
+// After a repaint `pane` holds `runs` texts, run `index` reading `text` in `ink`: red or not;
+// in the text pane one letter's colour, the colour of byte 0 (no letter), or neither (many).
+TEST(Painting, WhatThePanesShow) {
+    enum Which { Head, Offset, Hex, Text, Dec, Oct, Bits, Percent };
+    enum class Ink { Plain, Red, Letter, Dim, Many };
+    struct Row {
         const char* name;
-        std::string entry;
-        bool utf8;
-        std::string shown;
-        Rgb color;
+        int size, height, top, rel;
+        Which pane;
+        size_t runs, index;
+        std::string text;
+        Ink ink = Ink::Plain;
+        bool table = false;
+        std::string entry = {}, held = {};
     };
-    const std::string huge(10 << 20, 'q');
-    const std::string kana = "\xE3\x81\x82";  // あ
-    const std::vector<Case> cases = {
-        {"Latin-1 letter above 0x7E", "\xE9", false, ".", kBrown},
-        {"UTF-8 letter", "\xC3\xA9", true, "\xC3\xA9", kBlue},
-        {"UTF-8 letters, read as Latin-1", "\xC3\xA9", false, "..", kBrown},
-        {"two UTF-8 characters are many letters", kana + kana, true, kana + kana, kPurple},
-        {"broken UTF-8", "\xE3\x81", true, "..", kBrown},
-        {"line break drawn as a sign", "\n", false, "\xE2\x86\xB5", kBlue},
-        {"line break after a letter", "a\n", true, "a\xE2\x86\xB5", kPurple},
-        {"control character in UTF-8", "\xC2\x85", true, ".", kBrown},
-        {"10 MiB entry: 16 bytes shown", huge, false, std::string(16, 'q'), kPurple},
-        {"UTF-8 never cut: 5 of 6 characters", kana + kana + kana + kana + kana + kana, true,
-         kana + kana + kana + kana + kana, kPurple},
+    const int fourRows = 18 * 3 + 23;
+    const Row rows[] = {
+        {"empty document: no offsets", 0, 0, 0, 0, Offset, 0, 0, ""},
+        {"empty document: no cells", 0, 0, 0, 0, Hex, 0, 0, ""},
+        {"four rows fit", 4096, fourRows, 0, 0, Hex, 64, 63, "3F"},
+        {"the offset column labels three of them", 4096, fourRows, 0, 0, Offset, 3, 2, "00000020"},
+        {"one pixel less: three rows", 4096, fourRows - 1, 0, 0, Hex, 48, 47, "2F"},
+        {"the cursor row's offset is red", 8192, 0, 4096, 0x23, Offset, 18, 2, "00001020", Ink::Red},
+        {"the cursor column's header is red", 8192, 0, 4096, 0x23, Head, 16, 3, "03", Ink::Red},
+        {"ASCII tilde, the last printable", 256, 0, 0, 0x41, Text, 256, 0x7E, "~", Ink::Letter},
+        {"ASCII 7F", 256, 0, 0, 0x41, Text, 256, 0x7F, ".", Ink::Dim},
+        {"no table entry", 256, 0, 0, 0x41, Text, 256, 0x42, ".", Ink::Dim, true},
+        {"two table letters", 256, 0, 0, 0x41, Text, 256, 0x41, "AB", Ink::Many, true, "AB"},
+        {"an undrawable last letter", 256, 0, 0, 0x41, Text, 256, 0x41, "x.", Ink::Dim, true, std::string("x\x01", 2)},
+        {"held letters: red, in the cursor's cell", 256, 0, 0, 0x41, Text, 256, 0x41, "th", Ink::Red, true, "c", "th"},
+        {"a held tilde", 256, 0, 0, 0x41, Text, 256, 0x41, "~", Ink::Red, true, "c", "~"},
+        {"byte 7 in decimal", 256, 0, 0, 7, Dec, 1, 0, "007"},
+        {"byte A5 in bits", 256, 0, 0, 0xA5, Bits, 1, 0, "1010 0101"},
+        {"past the end: no byte value", 3, 0, 0, 3, Dec, 0, 0, ""},
+        {"percent", 4, 0, 0, 1, Percent, 1, 0, "33.333"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TestEditor t;
-        t.setDocument({0x41});
-        t.ed.s.viewMode = true;
-        t.ed.s.tableUtf8 = c.utf8;
-        t.ed.s.charTable[0x41] = c.entry;
-        PaintTextPane(t.ed);
-        const auto& cells = t.ed.v.PicText.runs();
-        ASSERT_EQ(cells.size(), 1u);
-        EXPECT_EQ(cells[0].text, c.shown);
-        EXPECT_EQ(cells[0].color, c.color);
-        EXPECT_TRUE(cells[0].utf8);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        std::vector<uint8_t> bytes(static_cast<size_t>(row.size));
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+        t.setDocument(bytes);
+        MainView& v = t.ed.v;
+        if (row.height > 0) v.picOffset.geom.height = v.picHex.geom.height = v.PicText.geom.height = row.height;
+        t.ed.s.pageTop = row.top;
+        t.ed.s.cursorRel = row.rel;
+        t.ed.s.viewMode = row.table;
+        t.ed.s.charTable[static_cast<size_t>(row.rel)] = row.entry;
+        t.ed.s.typedLetters = row.held;
+        RepaintAll(t.ed);
+        const Pane* panes[] = {&v.picHead, &v.picOffset, &v.picHex, &v.PicText,
+                               &v.picDec,  &v.picOct,    &v.picBinary, &v.picPercent};
+        const std::vector<TextRun>& runs = panes[row.pane]->runs();
+        EXPECT_EQ(v.PicText.runs().size(), v.picHex.runs().size());
+        ASSERT_EQ(runs.size(), row.runs);
+        if (row.runs == 0) continue;
+        EXPECT_EQ(runs[row.index].text, row.text);
+        const Rgb c = runs[row.index].color;
+        EXPECT_EQ(isRed(c), row.ink == Ink::Red);
+        if (row.pane != Text) continue;
+        const TextRun& byte0 = v.PicText.runs()[0];  // no letter stands for byte 0
+        EXPECT_EQ(byte0.text, ".");
+        EXPECT_EQ(c == kOneLetterText, row.ink == Ink::Letter);
+        EXPECT_EQ(c == byte0.color, row.ink == Ink::Dim);
     }
 }
 
-TEST(PlaceMarks, PositionsAndAnchorVisibility) {
-    TestEditor t;
-    t.setDocument(counting(4096));
-    auto& v = t.ed.v;
-    t.ed.s.pageTop = 0x100;
-    t.ed.s.cursorRel = 0x25;
-    t.ed.s.selAnchor = 0x100 + 0x25;
-    PlaceMarks(t.ed);
-    const double p = v.picHex.width() / 17;
-    EXPECT_EQ(v.ShpHex[0].left, roundHalfEven(5 * p + p / 3));
-    EXPECT_DOUBLE_EQ(v.ShpHex[0].width, p + p / 17);
-    EXPECT_EQ(v.ShpHex[0].top, 38);
-    EXPECT_EQ(v.ShpText[0].top, 38);
-    EXPECT_FALSE(v.ShpHex[1].visible);  // anchor on the cursor
-
-    t.ed.s.selAnchor = 0x100 - 8;  // the row just above the page
-    PlaceMarks(t.ed);
-    EXPECT_FALSE(v.ShpHex[1].visible);
-    EXPECT_FALSE(v.ShpText[1].visible);
-
-    t.ed.s.selAnchor = 0x100 + 0x13;
-    PlaceMarks(t.ed);
-    EXPECT_TRUE(v.ShpHex[1].visible);
-    EXPECT_TRUE(v.ShpText[1].visible);
-    EXPECT_EQ(v.ShpText[1].top, 20);
-    EXPECT_EQ(v.ShpText[1].left, roundHalfEven(3 * (v.PicText.width() / 17) + v.PicText.width() / 51));
-}
-
-TEST(PlaceMarks, CursorRowBelowThePaneLeavesMarksAlone) {
-    TestEditor t;
-    t.setDocument(counting(4096));
-    PlaceMarks(t.ed);
-    const Mark before = t.ed.v.ShpHex[0];
-    t.ed.s.cursorRel = 16 * 40;
-    PlaceMarks(t.ed);
-    EXPECT_EQ(t.ed.v.ShpHex[0], before);
+// The cursor's mark lies over its cell; the anchor's shows only when the anchor is on the
+// page (18 rows) and not on the cursor.
+TEST(PlaceMarks, CursorAndAnchor) {
+    struct Row {
+        const char* name;
+        int cursor, anchor;
+        bool anchorShown;
+    };
+    const Row rows[] = {
+        {"anchor on the cursor: hidden", 0x25, 0x25, false},
+        {"anchor above the page: hidden", 0x25, -8, false},
+        {"anchor on the last row shown", 0x25, 17 * 16 + 15, true},
+        {"anchor on the row below it: hidden", 0x25, 18 * 16, false},
+        {"cursor on the last row shown", 17 * 16 + 9, 0, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        t.setDocument(std::vector<uint8_t>(4096, 0));
+        t.ed.s.cursorRel = row.cursor;
+        t.ed.s.selAnchor = row.anchor;
+        RepaintAll(t.ed);
+        PlaceMarks(t.ed);
+        const Mark& m = t.ed.v.ShpHex[0];
+        const TextRun& cell = t.ed.v.picHex.runs().at(static_cast<size_t>(row.cursor));
+        EXPECT_TRUE(m.left <= cell.x && cell.x < m.left + m.width && m.top <= cell.y && cell.y < m.top + m.height);
+        EXPECT_EQ(t.ed.v.ShpHex[1].visible, row.anchorShown);
+    }
 }
 
 }  // namespace
