@@ -39,8 +39,8 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
         {"up and left stop at 0", 0x05, {}, false, false, {-kKeyUp, -kKeyLeft, 'y'}, {{0x00, "y"}, {0x04, ""}}},
         {"A-Z stops at 255 and empties its repeats", 0xF0, {{0x05, "Q"}, {0x06, "A"}}, false, false, {kFillAZ},
          {{0xF0, "A"}, {0xFF, "P"}, {0x05, "Q"}, {0x06, ""}}},
-        {"0-9", 0x30, {{0x00, "3"}, {0x01, "34"}}, false, false, {kFill09}, {{0x30, "0"}, {0x39, "9"}, {0x00, ""},
-         {0x01, "34"}}},
+        {"0-9: ten letters, repeats emptied", 0x30, {{0x00, "3"}, {0x01, "34"}}, false, false, {kFill09},
+         {{0x30, "0"}, {0x39, "9"}, {0x3A, ""}, {0x00, ""}, {0x01, "34"}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
