@@ -16,8 +16,8 @@ cmake --build build-asan --parallel "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
-# Everything again, the end-to-end tests and the random session included (they
-# turn strict_string_checks off for the program itself; see tests/e2e/lib.sh).
+# Everything again, the end-to-end tests included (they turn strict_string_checks
+# off for the program itself; see tests/e2e/lib.sh).
 ctest --test-dir build-asan --output-on-failure --timeout 600 -j "$jobs"
 
 # Fuzz smoke runs: clang builds only the logic library and the targets. Each target

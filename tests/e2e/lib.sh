@@ -6,6 +6,7 @@ BIN=${BIN:?path to tarpon-hex}
 WORK=$(mktemp -d)
 APP_PID=""
 MAIN_TITLE="Tarpon's Hex By Amber-Heron"
+MSG_TITLE="Tarpon's Hex"        # every message box and question
 export QT_SCALE_FACTOR=1 QT_QPA_PLATFORM=xcb
 # Under AddressSanitizer the program itself runs with strict_string_checks off:
 # at start-up libxkbcommon-x11 copies the X server's atom names, which are counted,
@@ -18,6 +19,9 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
+# The X server resets whenever its last client leaves, and an editor started during
+# the reset cannot connect; a selection owner in the background stays connected.
+printf keep | xclip -selection secondary
 
 fail() { echo "FAIL: $*" >&2; [ -n "${SHOT:-}" ] && import -window root "$SHOT" 2>/dev/null; exit 1; }
 
@@ -41,6 +45,16 @@ start_app() {
   MAIN=$(window_named "$MAIN_TITLE")
   xdotool windowfocus --sync "$MAIN"
 }
+
+# Ends the editor, which must still be running after CASE.
+stop_app() {
+  kill -0 "$APP_PID" 2>/dev/null || fail "$1: the editor is gone"
+  kill "$APP_PID"
+  wait "$APP_PID" 2>/dev/null || true
+  APP_PID=""
+}
+running() { kill -0 "$APP_PID" 2>/dev/null; }
+exited() { ! running; }
 
 focus() { xdotool windowfocus --sync "$1"; }
 key() { xdotool key --delay 30 "$@"; }
@@ -134,3 +148,35 @@ count_colour() {
   import -window root -crop "${3}x${4}+$((ox + $1))+$((top + $2))" -depth 8 txt:- 2>/dev/null |
     grep -c "srgb($5)" || true
 }
+
+# await_message WHAT: a message box or question is up and has the keyboard (its
+# text is the logic tests' matter); answer_message KEY answers it.
+await_message() {
+  BOX=$(await_window "$MSG_TITLE")
+  await_focus "$BOX" "$1"
+}
+answer_message() {
+  key "$1"
+  await_gone "$MSG_TITLE"
+}
+
+# open_copy: F4 opens "Copy" with the keyboard (its id in COPY); set_box X Y TEXT
+# replaces the text of the box at (X, Y) in it; copy_to_clip presses "Copy To Clip",
+# which closes the window and gives the keyboard back.
+open_copy() {
+  key F4
+  COPY=$(await_window "Copy")
+  await_focus "$COPY" "the Copy window"
+}
+set_box() {
+  click_in "$COPY" "$1" "$2"
+  key ctrl+a BackSpace
+  [ -z "$3" ] || typetext "$3"
+}
+copy_to_clip() {
+  click_in "$COPY" 220 140
+  await_gone "Copy"
+  await_focus "$MAIN" "the main window"
+}
+# The clipboard holds exactly TEXT, compared byte for byte.
+clipboard_is() { [ "$(clipboard | od -An -v -tx1 | tr -d ' \n')" = "$(printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n')" ]; }

@@ -1,7 +1,10 @@
 # The README's walkthrough on examples/quest.bin: load quest.tbl through the file
 # dialog, show the "Table" view, find "dragon" by relative search, type "kraken"
-# over it with Multi Letters, save. With SHOTS set to a folder, it also takes the
-# README's pictures of the main window, the table editor and the Find window.
+# over it with Multi Letters, save. Then, on the same document: Copy ▸ Table of the
+# new word, a Hex search and Find Again (F3) after the Find window is closed, round
+# the end of the document, and the table saved back unchanged. With SHOTS set to a
+# folder, it also takes the README's pictures of the main window, the table editor
+# and the Find window.
 . "$(dirname "$0")/lib.sh"
 EXAMPLES=$(cd "$(dirname "$0")/../../examples" && pwd)
 cp "$EXAMPLES/quest.bin" "$WORK/quest.bin"
@@ -50,6 +53,30 @@ typetext "kraken"
 shot "$MAIN" main-window.png
 key ctrl+s
 wait_for "the saved file" 10 file_is "$WORK/quest.bin" "$expected"
+
+# The new word, copied through the table.
+open_copy
+set_box 120 25 62                   # From
+set_box 120 49 67                   # To
+click_in "$COPY" 220 120            # "Table"
+copy_to_clip
+wait_for "the new word on the clipboard" 10 clipboard_is kraken
+
+# The byte of "the" lies at 0x60, 0x6C and 0x71; the cursor is after "kraken" (0x68).
+# Find opens afresh (Hex, not relative); each later find is marked by typing a byte.
+key shift+Tab                       # to the hex pane
+open_find
+typetext "c0"
+key Return                          # 0x6C
+close_find
+key F3                              # 0x71
+typetext "ee"
+key F3                              # round the end: 0x60
+typetext "dd"
+key ctrl+s
+with_byte() { local at=$(($2 * 2)); echo "${1:0:at}$3${1:at+2}"; }
+expected=$(with_byte "$(with_byte "$expected" $((0x71)) ee)" $((0x60)) dd)
+wait_for "the bytes typed where Find Again stopped" 10 file_is "$WORK/quest.bin" "$expected"
 # The table came through loading, the table editor and typing unchanged.
 key alt+t
 key s

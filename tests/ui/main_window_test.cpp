@@ -1,144 +1,100 @@
+// What only the real main window shows: marks drawn into its pixels, where the keyboard
+// goes, and its menu items following the editor's state.
 #include "app/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QDropEvent>
-#include <QFile>
-#include <QMimeData>
-#include <QUrl>
-#include <QWheelEvent>
 #include <QImage>
-#include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
+#include <set>
 
 #include "qt/pane_widget.h"
 
 namespace tarpon {
 namespace {
 
-QColor pixel(const QImage& image, double x, double y) {
-    return image.pixelColor(static_cast<int>(x), static_cast<int>(y));
+// The colours on the screen inside a mark's box, its rounded edges left out.
+std::set<QRgb> coloursIn(QWidget* pane, const Mark& mark) {
+    QApplication::processEvents();  // paints what is due
+    const QPoint at = pane->mapTo(pane->window(), QPoint(0, 0));
+    const QImage image = pane->screen()->grabWindow(pane->window()->winId(), at.x(), at.y(), pane->width(),
+                                                    pane->height()).toImage();
+    std::set<QRgb> colours;
+    for (int y = static_cast<int>(mark.top) + 1; y < static_cast<int>(mark.top + mark.height) - 1; ++y)
+        for (int x = static_cast<int>(mark.left) + 1; x < static_cast<int>(mark.left + mark.width) - 1; ++x)
+            colours.insert(image.pixel(x, y));
+    return colours;
 }
 
-bool boxHasGreenText(const QImage& image, const Mark& mark) {
-    for (int y = static_cast<int>(mark.top); y < mark.top + mark.height; ++y)
-        for (int x = static_cast<int>(mark.left); x < mark.left + mark.width; ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.green() > c.red() + 60 && c.green() > c.blue() + 60) return true;
-        }
-    return false;
-}
-
-TEST(MainWindow, StartsWithTheCountingDocumentAndRasterOpMarks) {
+// A mark laid over the text tints the whole box and lets the text show through; the
+// marks change their look with the focus and leave no trace where the cursor was.
+TEST(MainWindow, CursorMarksRenderIntoThePixels) {
     MainWindow window("");
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.windowTitle(), QString("Tarpon's Hex By Amber-Heron"));
-    EXPECT_EQ(window.size(), QSize(625, 470));
-    EXPECT_TRUE(window.hexPane()->hasFocus());
+    const MainView& v = window.editor().v;
+    const QRgb hexPaper = toQColor(v.picHex.background).rgb(), textPaper = toQColor(v.PicText.background).rgb();
+    const Mark hexMark = v.ShpHex[0], textMark = v.ShpText[0];
+    const std::set<QRgb> focusedLook = coloursIn(window.hexPane(), hexMark);
+    EXPECT_EQ(focusedLook.count(hexPaper), 0u);
+    EXPECT_GE(focusedLook.size(), 2u);
+    EXPECT_EQ(coloursIn(window.textPane(), textMark).count(textPaper), 0u);
+    EXPECT_GE(coloursIn(window.textPane(), textMark).size(), 2u);
 
-    const QImage hex = window.hexPane()->grab().toImage();
-    const Mark& hexCursor = window.editor().v.ShpHex[0];
-    EXPECT_EQ(pixel(hex, hexCursor.left + 1, hexCursor.top + 1), QColor(255, 255, 63));
-    EXPECT_TRUE(boxHasGreenText(hex, hexCursor));
-    EXPECT_EQ(pixel(hex, hexCursor.left + hexCursor.width + 3, hexCursor.top + 1), QColor(255, 255, 255));
-
-    const QImage text = window.textPane()->grab().toImage();
-    const Mark& textCursor = window.editor().v.ShpText[0];
-    EXPECT_EQ(pixel(text, textCursor.left + 1, textCursor.top + 1), QColor(0, 0, 192));
-
-    // The panes sit where the layout puts them, inside the central area.
-    EXPECT_EQ(window.hexPane()->geometry(), QRect(88, 32, 328, 334));
-    EXPECT_EQ(window.textPane()->geometry(), QRect(432, 32, 178, 334));
+    QTest::keyClick(window.hexPane(), Qt::Key_Tab);
+    ASSERT_TRUE(window.textPane()->hasFocus());
+    EXPECT_NE(coloursIn(window.hexPane(), hexMark), focusedLook);
+    QTest::keyClick(window.textPane(), Qt::Key_Right);
+    EXPECT_EQ(coloursIn(window.textPane(), textMark).count(textPaper), 1u);  // the old place is plain again
+    EXPECT_EQ(coloursIn(window.textPane(), v.ShpText[0]).count(textPaper), 0u);
 }
 
-// Undo and Redo are enabled while there is something to take back or do again, and
-// their shortcuts reach them from the text pane, where Ctrl+Z used to type 0x1A.
-TEST(MainWindow, EditMenuFollowsTheHistory) {
+// Tab goes hex, text, decimal, octal, offset; the binary pane takes clicks without the
+// keyboard; Escape in the hex pane opens the File menu.
+TEST(MainWindow, KeyboardFocusAndTabOrder) {
+    MainWindow window("");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const MainView& v = window.editor().v;
+    EXPECT_TRUE(window.hexPane()->hasFocus());
+    for (QWidget* next : {static_cast<QWidget*>(window.textPane()), static_cast<QWidget*>(window.paneWidget(v.picDec)),
+                          static_cast<QWidget*>(window.paneWidget(v.picOct)),
+                          static_cast<QWidget*>(window.paneWidget(v.picOffsetval))}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+    window.hexPane()->setFocus();
+    QTest::mouseClick(window.paneWidget(v.picBinary), Qt::LeftButton, {}, QPoint(2, 5));
+    EXPECT_EQ(window.editor().s.fileData[0], 0x80);
+    EXPECT_TRUE(window.hexPane()->hasFocus());
+    QTest::keyClick(window.hexPane(), Qt::Key_Escape);
+    EXPECT_EQ(window.menuBar()->activeAction(), window.menuBar()->actions()[kMenuFile]);
+}
+
+// Undo and Redo are enabled only while there is something to take back or do again, and
+// their shortcuts reach them from the text pane instead of typing a control code there.
+TEST(MainWindow, MenuItemsFollowTheEditorState) {
     MainWindow window("");
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const QList<QAction*> edit = window.menuBar()->actions()[kMenuEdit]->menu()->actions();
-    ASSERT_EQ(edit.size(), 2);
-    QAction* undo = edit[0];
-    QAction* redo = edit[1];
-    EXPECT_FALSE(undo->isEnabled());
-    EXPECT_FALSE(redo->isEnabled());
+    QAction* multiLetters = window.menuBar()->actions()[kMenuTable]->menu()->actions()[4];
     const EditorState& s = window.editor().s;
+    EXPECT_FALSE(edit[0]->isEnabled() || edit[1]->isEnabled());
     window.textPane()->setFocus();
-    QTest::keyClicks(window.textPane(), "AB");
-    EXPECT_EQ(s.fileData[0], 'A');
-    EXPECT_TRUE(undo->isEnabled());
-    QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClicks(window.textPane(), "A");
+    EXPECT_TRUE(edit[0]->isEnabled() && !edit[1]->isEnabled());
     QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(s.fileData[0], 0);
-    EXPECT_EQ(s.fileData[1], 1);
-    EXPECT_FALSE(undo->isEnabled());
-    EXPECT_TRUE(redo->isEnabled());
-    QTest::keyClick(window.textPane(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(!edit[0]->isEnabled() && edit[1]->isEnabled());
     QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(s.fileData[1], 'B');
-    EXPECT_FALSE(redo->isEnabled());
-    EXPECT_EQ(s.cursor(), 1);  // on the byte the last redo changed
-}
-
-// A file dropped on the window opens as Open opens it; the wheel over a pane scrolls.
-TEST(MainWindow, DroppedFileOpensAndTheWheelScrolls) {
-    const QString path = QDir::temp().filePath("tarpon-drop-test.bin");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4096, '\x5A'));
-    }
-    MainWindow window("");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(path)});
-    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
-    const EditorState& s = window.editor().s;
-    EXPECT_EQ(s.fileSize, 4096);
-    EXPECT_EQ(s.fileName, path.toStdString());
-    // Half a notch does nothing yet; the other half makes one notch down: three rows.
-    for (int i = 0; i < 2; ++i) {
-        QWheelEvent wheel(QPointF(50, 50), window.hexPane()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -60),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(window.hexPane(), &wheel);
-        EXPECT_EQ(s.cursor(), i == 0 ? 0 : 48);
-    }
-    EXPECT_EQ(s.pageTop, 48);
-    QFile::remove(path);
-}
-
-TEST(MainWindow, MinimumSizeAndLayoutFollowResize) {
-    MainWindow window("");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.resize(300, 200);
-    QApplication::processEvents();
-    EXPECT_GE(window.width(), 620);
-    EXPECT_GE(window.height(), 320);
-    window.resize(800, 600);
-    QApplication::processEvents();
-    EXPECT_EQ(window.textPane()->geometry().right() + 1, 800 - 15);
-    EXPECT_EQ(window.hexPane()->height(), 600 - 136);
-}
-
-TEST(MainWindow, OffsetModeCaptionClickRepaints) {
-    MainWindow window("");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(window.offsetModeLabel(), Qt::LeftButton);
-    EXPECT_EQ(window.offsetModeLabel()->text(), "Offset - DEC");
-    EXPECT_FALSE(window.editor().s.offsetMode);
-    EXPECT_EQ(window.editor().v.picOffset.runs()[0].text, "0000000000");
+    EXPECT_EQ(s.fileData[0], 'A');
+    EXPECT_FALSE(multiLetters->isChecked());
+    QTest::keyClick(window.textPane(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(s.multiLetters && multiLetters->isChecked());
 }
 
 }  // namespace
