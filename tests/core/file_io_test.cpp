@@ -1,6 +1,6 @@
-// Loading and saving when things go wrong. Both tables fail every system call of a
-// load or a save in turn (the 1st, the 2nd, ... until one runs without reaching the
-// failing call) and check what the user finds afterwards.
+// Loading and saving when things go wrong. One table of files is loaded and saved
+// while each system call fails in turn (the 1st, the 2nd, ... until one runs without
+// reaching the failing call); after each attempt the tests check what the user finds.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,6 +183,8 @@ const Row kRows[] = {
     {"one link in a writable folder", false, [](Scene& s) { s.file(kOld, 0640); }, "", Route::Rename, ""},
     {"an empty file", false, [](Scene& s) { s.file({}); }, "", Route::Rename, ""},
     {"a missing file is created", false, [](Scene&) {}, "", Route::Created, ""},
+    {"a missing file with a name too long for a new file's is created under its own name", false,
+     [](Scene& s) { s.target = s.real = s.at(std::string(250, 'n')); }, "", Route::Created, ""},
     {"a shorter file with a second hard link", false, [](Scene& s) { s.file(pattern(100, 3), 0644, true); }, "",
      Route::InPlace, ""},
     {"a name too long for the new file's: backup under XDG_CACHE_HOME", false,
@@ -272,8 +274,8 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
     const std::string home = env("HOME"), xdgCacheHome = env("XDG_CACHE_HOME");
     for (const bool diskFills : {false, true}) {
         for (const Row& row : kRows) {
+            if (row.save == Route::NotTried) continue;
             for (int n = 1;; ++n) {
-                if (row.save == Route::NotTried) break;
                 SCOPED_TRACE(std::string(row.name) + (diskFills ? ": the disk fills at call " : ": failing call ") +
                              std::to_string(n));
                 Scene s(row.ordinary);
@@ -313,7 +315,11 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                     EXPECT_TRUE(!existed || (::stat(s.real.c_str(), &now) == 0 && now.st_mode == before.st_mode));
                 } else {
                     checkSaved(s, existed, before);
-                    // Only a failing look at the folder's permissions may change the way a file is saved.
+                    // Only calls the save can do without may fail unnoticed: the look at the folder's
+                    // permissions (which may change the way it saves), opening the folder to flush
+                    // or a backup beside the file, closing to clean up.
+                    EXPECT_TRUE(!reached || io.failed == "access" || io.failed == "open" || io.failed == "close")
+                        << "a failing " << io.failed << " went unnoticed";
                     ::stat(s.real.c_str(), &now);
                     const Route took = !existed ? Route::Created
                                        : now.st_ino == before.st_ino ? Route::InPlace
