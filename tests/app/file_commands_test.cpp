@@ -1,11 +1,12 @@
 #include "app/file_commands.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
+#include "app/menu_commands.h"
+#include "app/startup.h"
+#include "table/table_commands.h"
 #include "temp_dir.h"
 #include "test_editor.h"
 
@@ -18,93 +19,111 @@ using test::TempDir;
 using test::TestEditor;
 using test::writeBytes;
 
-Bytes document(const EditorState& s) {
-    return Bytes(s.fileData.begin(), s.fileData.begin() + s.fileSize);
-}
-
-size_t filesIn(const std::string& dir) {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
-}
-
-TEST(FileCommands, CancelChangesNothing) {
+// Table letters still held in the text pane belong to the document: they are written
+// before it is saved or left, and count as a change the user is asked about.
+TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
     TempDir dir;
-    const std::string a = dir.file("a.bin");
-    writeBytes(a, {1, 2, 3});
-    TestEditor t(a);
-    t.ed.s.fileData[0] = 9;
-    mnuFile_Click(t.ed, kFileOpen);     // no answers queued: every dialog is cancelled
-    mnuFile_Click(t.ed, kFileSaveAs);
-    EXPECT_EQ(t.services.dialogs.size(), 2u);
-    EXPECT_EQ(t.ed.s.fileName, a);
-    EXPECT_EQ(document(t.ed.s), (Bytes{9, 2, 3}));
-    EXPECT_EQ(t.ed.s.fileDialog.FileName, "");
-    EXPECT_TRUE(t.services.messages.empty());
-    EXPECT_EQ(readBytes(a), (Bytes{1, 2, 3}));
-    EXPECT_EQ(filesIn(dir.path()), 1u);
+    const std::string doc = dir.file("doc.bin"), copy = dir.file("copy.bin"), other = dir.file("other.bin");
+    const auto menu = [](int index) { return [index](Editor& ed) { mnuFile_Click(ed, index); }; };
+    const struct {
+        const char* name;
+        std::function<void(Editor&)> command;
+        std::vector<int> answers;  // to the question "Save changes to doc.bin?"
+        Bytes doc, copy;           // doc.bin and copy.bin afterwards (empty: no copy)
+        uint8_t first;             // the document's first byte afterwards
+        bool closes;
+    } rows[] = {
+        {"Save writes them", menu(kFileSave), {}, {'t', 2, 3}, {}, 't', false},
+        {"Save As writes them to the copy", menu(kFileSaveAs), {}, {1, 2, 3}, {'t', 2, 3}, 't', false},
+        {"Exit writes them before the window closes", menu(kFileExit), {}, {1, 2, 3}, {}, 't', true},
+        {"Open asks first; Cancel keeps the document", menu(kFileOpen), {2}, {1, 2, 3}, {}, 't', false},
+        {"closing asks first; Save saves", [](Editor& ed) { Form_QueryUnload(ed); }, {0}, {'t', 2, 3}, {}, 't', false},
+        {"a dropped file asks first; Discard opens it", [&](Editor& ed) { OpenDroppedFile(ed, other); }, {1},
+         {1, 2, 3}, {}, 9, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeBytes(doc, {1, 2, 3});
+        writeBytes(other, {9});
+        std::filesystem::remove(copy);
+        TestEditor t(doc);
+        t.ed.s.charTable['t'] = "t";
+        t.ed.s.typedLetters = "t";
+        t.services.answers = row.answers;
+        t.services.fileDialogAnswers = {copy};
+        row.command(t.ed);
+        EXPECT_TRUE(t.ed.s.typedLetters.empty());
+        EXPECT_EQ(t.ed.s.fileData[0], row.first);
+        EXPECT_EQ(t.services.questions.size(), row.answers.size());
+        EXPECT_EQ(readBytes(doc), row.doc);
+        EXPECT_EQ(readBytes(copy), row.copy);
+        EXPECT_EQ(t.services.closed, row.closes ? 1 : 0);
+    }
 }
 
-TEST(FileCommands, SaveAfterSaveAsWritesTheOpenedFile) {
+// One chooser serves the document and the table commands: it starts at the last
+// path chosen unless the command names a file, a cancel forgets nothing, and names
+// are taken exactly, blanks and all. Save As and the table commands leave the
+// document bound to its own file.
+TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
     TempDir dir;
-    const std::string opened = dir.file("opened.bin"), copy = dir.file("copy.bin");
+    const std::string opened = dir.file(" opened.bin"), copy = dir.file("copy.bin "), table = dir.file("t.tbl");
     writeBytes(opened, {1, 2, 3});
+    writeBytes(table, {'4', '1', '=', 'Z'});
+    const struct {
+        const char* name;
+        void (*command)(Editor&);
+        std::string answer;  // empty: cancelled
+        std::string startPath;
+    } steps[] = {
+        {"Open starts with nothing remembered", OpenDocument, opened, ""},
+        {"Save As starts at the document's file", [](Editor& ed) { SaveDocumentAs(ed); }, copy, opened},
+        {"Open starts at the last choice", OpenDocument, "", copy},
+        {"Load Table starts there still", LoadTable, table, copy},
+        {"Save Table starts at the document's file", SaveTable, dir.file("saved.tbl"), opened},
+    };
     TestEditor t;
-    t.services.fileDialogAnswers = {opened, copy};
-    mnuFile_Click(t.ed, kFileOpen);
-    ASSERT_EQ(t.ed.s.fileName, opened);
-    EXPECT_EQ(document(t.ed.s), (Bytes{1, 2, 3}));
-    EXPECT_EQ(t.ed.v.picHex.runs().size(), 3u);  // the new document is painted
-
-    t.ed.s.fileData[0] = 0x10;
-    mnuFile_Click(t.ed, kFileSaveAs);
-    EXPECT_EQ(readBytes(copy), (Bytes{0x10, 2, 3}));
-    EXPECT_EQ(readBytes(opened), (Bytes{1, 2, 3}));
-    EXPECT_EQ(t.ed.s.fileName, opened);
-
-    t.ed.s.fileData[1] = 0x20;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        t.services.fileDialogAnswers = {step.answer};
+        step.command(t.ed);
+        EXPECT_EQ(t.services.dialogs.back().startPath, step.startPath);
+        EXPECT_EQ(t.ed.s.fileName, opened);
+        EXPECT_TRUE(t.services.messages.empty());
+    }
+    EXPECT_EQ(t.ed.s.charTable[0x41], "Z");
+    EXPECT_EQ(readBytes(copy), (Bytes{1, 2, 3}));
+    t.ed.s.overwrite(0, 9);
     mnuFile_Click(t.ed, kFileSave);
-    EXPECT_EQ(readBytes(opened), (Bytes{0x10, 0x20, 3}));
-    EXPECT_EQ(readBytes(copy), (Bytes{0x10, 2, 3}));
-    EXPECT_TRUE(t.services.messages.empty());
+    EXPECT_EQ(readBytes(opened), (Bytes{9, 2, 3}));
+    EXPECT_EQ(readBytes(copy), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(t.ed.s.modified());
 }
 
-TEST(FileCommands, RememberedPathCarriesFromOpenToSaveAsAndLaterChoosers) {
-    TempDir dir;
-    const std::string opened = dir.file("opened.bin"), copy = dir.file("copy.bin");
-    writeBytes(opened, {1});
-    TestEditor t;
-    t.services.fileDialogAnswers = {opened, copy};
-    mnuFile_Click(t.ed, kFileOpen);
-    EXPECT_EQ(t.services.dialogs[0].startPath, "");
-    mnuFile_Click(t.ed, kFileSaveAs);
-    EXPECT_EQ(t.services.dialogs[1].startPath, opened);  // Save As starts at the document's file
-    mnuFile_Click(t.ed, kFileOpen);                       // cancelled
-    EXPECT_EQ(t.services.dialogs[2].startPath, copy);    // Open starts where the last choice was
-    // The table commands ask the same chooser without a folder of their own.
-    t.ed.s.fileDialog.ShowOpen(t.services, "Open Table", "", "Table Files (*.tbl)|*.tbl|",
-                               OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
-    EXPECT_EQ(t.services.dialogs[3].startPath, copy);
-    EXPECT_EQ(t.ed.s.fileName, opened);
-}
-
-TEST(FileCommands, OpeningATooLargeFileShowsAnEmptyDocumentThatCannotBeSaved) {
-    TempDir dir;
-    const std::string previous = dir.file("previous.bin"), big = dir.file("big.bin");
-    writeBytes(previous, {1, 2, 3});
-    const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, kMaxFileSize), 0);
-    ::close(fd);
-    TestEditor t(previous);
-    t.services.fileDialogAnswers = {big};
-    mnuFile_Click(t.ed, kFileOpen);
-    EXPECT_EQ(t.services.messages, std::vector<std::string>{"Size to big ( it is 9 mb or bigger)"});
-    EXPECT_EQ(t.ed.s.fileSize, 0);
-    EXPECT_TRUE(t.ed.v.picHex.runs().empty());
-    EXPECT_EQ(t.ed.v.picFilesize.runs().at(0).text, "00000000");
-    mnuFile_Click(t.ed, kFileSave);
-    EXPECT_EQ(t.services.messages.back(), "Problems Saving");
-    EXPECT_EQ(std::filesystem::file_size(big), static_cast<uintmax_t>(kMaxFileSize));
-    EXPECT_EQ(readBytes(previous), (Bytes{1, 2, 3}));
+// Undo is offered for a change or for held letters (it writes and then takes them
+// back), Redo for a change undone.
+TEST(EditMenu, UndoAndRedoOfferedWhenThereIsSomethingToTakeBackOrDoAgain) {
+    const struct {
+        const char* name;
+        bool change, undo;
+        const char* held;
+        bool undoOffered, redoOffered;
+    } rows[] = {
+        {"nothing done", false, false, "", false, false},
+        {"letters held", false, false, "t", true, false},
+        {"a change", true, false, "", true, false},
+        {"a change undone", true, true, "", false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEditor t;
+        if (row.change) t.ed.s.overwrite(0, 7);
+        if (row.undo) mnuEdit_Click(t.ed, kEditUndo);
+        t.ed.s.typedLetters = row.held;
+        RefreshEditMenu(t.ed);
+        EXPECT_EQ(t.ed.v.menus[kMenuEdit].items[kEditUndo].enabled, row.undoOffered);
+        EXPECT_EQ(t.ed.v.menus[kMenuEdit].items[kEditRedo].enabled, row.redoOffered);
+    }
 }
 
 }  // namespace

@@ -7,45 +7,37 @@
 namespace tarpon {
 namespace {
 
-using test::TestEditor;
-
-TEST(Layout, StartupSize) {
-    TestEditor t;
-    const MainView& v = t.ed.v;
-    EXPECT_EQ(v.picHex.geom, (Rect{88, 32, 328, 334}));
-    EXPECT_EQ(v.PicText.geom, (Rect{432, 32, 178, 334}));
-    EXPECT_EQ(v.picOffset.geom.height, 334);
-    EXPECT_EQ(v.PicText.geom.left + v.PicText.geom.width, 625 - 15);
-    EXPECT_EQ(v.picHead.geom.width, 610);
-    EXPECT_EQ(v.lineBoarder.x, 431);
-    EXPECT_EQ(v.vscrollGeom, (Rect{415, 33, 17, 333}));
-    EXPECT_EQ(v.lblViewMode[0].geom.left, 474);
-    EXPECT_EQ(v.lblViewMode[1].geom.left, 533);
-    EXPECT_EQ(v.lblDec.geom.top, 374);
-    for (const Rect* r : {&v.picDec.geom, &v.lblBinary.geom, &v.cmdOff[0].geom, &v.cmdOff[1].geom,
-                          &v.lblOffset.geom, &v.picOffsetval.geom, &v.lblpercent.geom})
-        EXPECT_EQ(r->top, 374);
-    for (const Rect* r : {&v.lblOct.geom, &v.picOct.geom, &v.picBinary.geom, &v.cmdOff[2].geom,
-                          &v.cmdOff[3].geom, &v.lblFilesize.geom, &v.picFilesize.geom, &v.picPercent.geom})
-        EXPECT_EQ(r->top, 390);
-    // Designed lefts never move.
-    EXPECT_EQ(v.picOffsetval.geom.left, 432);
-    EXPECT_EQ(v.cmdOff[3].geom.left, 192);
-}
-
-TEST(Layout, MinimumSizeAndMinimised) {
-    TestEditor t;
-    Form_Resize(t.ed, kMinWidth, kMinHeight, false);
-    const MainView& v = t.ed.v;
-    EXPECT_EQ(v.picHex.geom.width, 325);
-    EXPECT_EQ(v.picHex.geom.height, 184);
-    EXPECT_EQ(v.PicText.geom.left + v.PicText.geom.width, 620 - 15);
-    EXPECT_GT(v.PicText.geom.width, 0);
-    EXPECT_EQ(v.lblDec.geom.top, 32 + 184 + 8);
-    const MainView before = v;
-    Form_Resize(t.ed, 100, 100, true);
-    EXPECT_EQ(v.picHex.geom, before.picHex.geom);
-    EXPECT_EQ(v.lblOct.geom, before.lblOct.geom);
+// The panes stretch with the window and the scroll bar stays between them. A smaller
+// window brings a hidden cursor row back as the last row shown; the page stays while
+// the cursor's row is shown, when no row fits at all, and when the window is minimised.
+TEST(Layout, TheWindowSizesThePanesAndKeepsTheCursorsRowShown) {
+    const struct {
+        const char* name;
+        int width, height;
+        bool minimized;
+        int32_t cursor, pageTop;  // the page's top afterwards; it starts at 0x100
+        Rect hex, scrollBar;
+    } rows[] = {
+        {"start-up size", kStartWidth, kStartHeight, false, 0x210, 0x100, {88, 32, 328, 334}, {415, 33, 17, 333}},
+        {"minimum size, cursor row shown", kMinWidth, kMinHeight, false, 0x120, 0x100, {88, 32, 325, 184},
+         {412, 33, 17, 183}},
+        {"minimum size, cursor row hidden", kMinWidth, kMinHeight, false, 0x210, 0x190, {88, 32, 325, 184},
+         {412, 33, 17, 183}},
+        {"no row fits", kMinWidth, 150, false, 0x210, 0x100, {88, 32, 325, 14}, {412, 33, 17, 13}},
+        {"minimised", 100, 100, true, 0x210, 0x100, {88, 32, 328, 334}, {415, 33, 17, 333}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        t.setDocument(std::vector<uint8_t>(4096, 0));
+        t.ed.s.pageTop = 0x100;
+        t.ed.s.cursorRel = row.cursor - 0x100;
+        Form_Resize(t.ed, row.width, row.height, row.minimized);
+        EXPECT_EQ(t.ed.v.picHex.geom, row.hex);
+        EXPECT_EQ(t.ed.v.vscrollGeom, row.scrollBar);
+        EXPECT_EQ(t.ed.s.pageTop, row.pageTop);
+        EXPECT_EQ(t.ed.s.cursor(), row.cursor);
+    }
 }
 
 }  // namespace

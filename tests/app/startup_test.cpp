@@ -10,105 +10,72 @@ namespace {
 
 using test::TestEditor;
 
-TEST(Startup, NoCommandLineShowsTheCountingDocument) {
-    TestEditor t;
-    const EditorState& s = t.ed.s;
-    EXPECT_EQ(s.fileSize, 256);
-    for (int i = 0; i < 256; ++i) ASSERT_EQ(s.fileData[static_cast<size_t>(i)], i);
-    EXPECT_TRUE(s.offsetMode);
-    EXPECT_FALSE(s.viewMode);
-    EXPECT_EQ(s.cursor(), 0);
-    EXPECT_EQ(s.selAnchor, 0);
-    EXPECT_TRUE(s.fileName.empty());
-    EXPECT_EQ(t.ed.v.VScroll.min(), -32768);
-    EXPECT_EQ(t.ed.v.VScroll.max(), 32767);
-    EXPECT_EQ(t.ed.v.VScroll.value(), -32768);
-    EXPECT_EQ(t.ed.v.lblOffSetMode.caption, "Offset - Hex");
-    EXPECT_EQ(t.ed.v.lblViewMode[0].textColor, (Rgb{176, 0, 0}));
-    EXPECT_EQ(t.ed.v.picHex.runs().size(), 256u);
-    EXPECT_EQ(t.ed.v.picHex.runs()[0].text, "00");
-    EXPECT_EQ(t.ed.v.PicText.runs()[0x41].text, "A");
-    EXPECT_EQ(t.ed.v.picFilesize.runs()[0].text, "00000100");
-    EXPECT_TRUE(t.ed.v.ShpHex[0].visible);
-    EXPECT_FALSE(t.ed.v.ShpHex[1].visible);
-    EXPECT_EQ(t.ed.v.ShpHex[0].rop, RasterOp::MaskNotPen);
-    EXPECT_EQ(t.ed.v.ShpText[0].rop, RasterOp::NotXorPen);
-    EXPECT_TRUE(t.services.messages.empty());
-}
-
-TEST(Startup, CommandLinePathExistingOrMissing) {
-    test::TempDir dir;
-    const std::string existing = dir.file("data bin");
-    test::writeBytes(existing, {1, 2, 3});
-    TestEditor t(existing);
-    EXPECT_EQ(t.ed.s.fileSize, 3);
-    EXPECT_EQ(t.ed.s.fileName, existing);
-    EXPECT_EQ(t.ed.v.picHex.runs().size(), 3u);
-
-    const std::string missing = dir.file("new.bin");
-    TestEditor created(missing);
-    EXPECT_EQ(created.ed.s.fileSize, 0);
-    EXPECT_EQ(created.ed.s.fileName, missing);
-    EXPECT_TRUE(std::filesystem::exists(missing));
-    EXPECT_TRUE(created.ed.v.picHex.runs().empty());
-}
-
-TEST(CommandLine, OptionsAndPaths) {
+// Options first, then at most one file, taken whole; "--" ends the options.
+TEST(CommandLine, OptionsThenOneFile) {
     using A = CommandLine::Action;
-    EXPECT_EQ(parseCommandLine({}).action, A::Run);
-    EXPECT_EQ(parseCommandLine({}).path, "");
-    EXPECT_EQ(parseCommandLine({"--help"}).action, A::Help);
-    EXPECT_EQ(parseCommandLine({"--version"}).action, A::Version);
-    EXPECT_EQ(parseCommandLine({"--bogus"}).action, A::Error);
-    const CommandLine dashed = parseCommandLine({"--", "--help"});
-    EXPECT_EQ(dashed.action, A::Run);
-    EXPECT_EQ(dashed.path, "--help");
-    const CommandLine spaced = parseCommandLine({" my file .bin "});
-    EXPECT_EQ(spaced.path, " my file .bin ");
-    EXPECT_EQ(parseCommandLine({"a", "b"}).action, A::Error);
-    EXPECT_EQ(parseCommandLine({"-"}).path, "-");
-
-    struct Case {
+    const struct {
         std::vector<std::string> args;
         A action;
-        std::string table, path;
+        std::string path, table, error;
+    } rows[] = {
+        {{}, A::Run, "", "", ""},
+        {{"--help"}, A::Help, "", "", ""},
+        {{"-h"}, A::Help, "", "", ""},
+        {{"--version"}, A::Version, "", "", ""},
+        {{"--bogus"}, A::Error, "", "", "unknown option '--bogus'"},
+        {{"--", "--help"}, A::Run, "--help", "", ""},
+        {{" my file .bin "}, A::Run, " my file .bin ", "", ""},
+        {{"-"}, A::Run, "-", "", ""},
+        {{"a", "b"}, A::Error, "", "", "one file at a time"},
+        {{"--table", "t.tbl", "game.bin"}, A::Run, "game.bin", "t.tbl", ""},
+        {{"--table=t.tbl"}, A::Run, "", "t.tbl", ""},
+        {{"--table", "t.tbl", "--", "--table"}, A::Run, "--table", "t.tbl", ""},
+        {{"--table"}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--table="}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--table", ""}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--tables", "x"}, A::Error, "", "", "unknown option '--tables'"},
+        {{"--table", "t.tbl", "--help"}, A::Help, "", "", ""},
     };
-    const std::vector<Case> tables = {
-        {{"--table", "t.tbl", "game.bin"}, A::Run, "t.tbl", "game.bin"},
-        {{"--table=t.tbl"}, A::Run, "t.tbl", ""},
-        {{"--table", "t.tbl", "--", "--table"}, A::Run, "t.tbl", "--table"},
-        {{"--table"}, A::Error, "", ""},
-        {{"--table="}, A::Error, "", ""},
-        {{"--table", ""}, A::Error, "", ""},
-        {{"--tables", "x"}, A::Error, "", ""},
-        {{"--table", "t.tbl", "a", "b"}, A::Error, "t.tbl", "a"},
-        {{"--table", "t.tbl", "--help"}, A::Help, "t.tbl", ""},
-    };
-    for (const Case& c : tables) {
-        const CommandLine cl = parseCommandLine(c.args);
-        EXPECT_EQ(cl.action, c.action) << c.args[0] << " " << c.args.size();
-        if (c.action != A::Run) continue;
-        EXPECT_EQ(cl.tablePath, c.table);
-        EXPECT_EQ(cl.path, c.path);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const CommandLine cl = parseCommandLine(row.args);
+        EXPECT_EQ(cl.action, row.action);
+        EXPECT_NE(cl.message.find(row.error), std::string::npos) << cl.message;
+        if (row.action != A::Run) continue;
+        EXPECT_EQ(cl.path, row.path);
+        EXPECT_EQ(cl.tablePath, row.table);
     }
 }
 
-TEST(CommandLine, StartupTableSwitchesToTheTableViewWhenItGaveLetters) {
+// Without a file the document is the 256 bytes 00 to FF; a --table file that gives
+// letters switches the text pane to them.
+TEST(Startup, DocumentAndTableFromTheCommandLine) {
     test::TempDir dir;
-    const std::string good = dir.file("good.tbl"), empty = dir.file("empty.tbl");
-    test::writeBytes(good, {'4', '1', '=', 'Z', '\n', '8', '1', '4', '0', '=', 'x'});
+    const std::string file = dir.file("data bin"), good = dir.file("good.tbl"), empty = dir.file("empty.tbl");
+    test::writeBytes(file, {1, 2, 3});
+    test::writeBytes(good, {'4', '1', '=', 'Z'});
     test::writeBytes(empty, {});
-    TestEditor t;
-    LoadStartupTable(t.ed, empty);
-    EXPECT_FALSE(t.ed.s.viewMode);
-    LoadStartupTable(t.ed, dir.file("missing.tbl"));
-    EXPECT_FALSE(t.ed.s.viewMode);
-    ASSERT_EQ(t.services.messages.size(), 1u);  // the missing file
-    LoadStartupTable(t.ed, good);
-    EXPECT_TRUE(t.ed.s.viewMode);
-    EXPECT_EQ(t.ed.v.PicText.runs()[0x41].text, "Z");
-    ASSERT_EQ(t.services.messages.size(), 2u);  // line 2 was skipped
-    EXPECT_NE(t.services.messages[1].find("line 2: keys of more than one byte"), std::string::npos);
+    std::vector<uint8_t> counting(256);
+    for (size_t i = 0; i < counting.size(); ++i) counting[i] = static_cast<uint8_t>(i);
+    const struct {
+        const char* name;
+        std::string file, table;
+        std::vector<uint8_t> document;
+        bool tableView;
+    } rows[] = {
+        {"nothing named", "", "", counting, false},
+        {"a file and a table with letters", file, good, {1, 2, 3}, true},
+        {"a table without letters", "", empty, counting, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEditor t(row.file);
+        if (!row.table.empty()) LoadStartupTable(t.ed, row.table);
+        EXPECT_EQ(std::vector<uint8_t>(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize),
+                  row.document);
+        EXPECT_EQ(t.ed.s.fileName, row.file);
+        EXPECT_EQ(t.ed.s.viewMode, row.tableView);
+    }
 }
 
 }  // namespace

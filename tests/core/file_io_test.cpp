@@ -1,0 +1,390 @@
+// Loading and saving when things go wrong. One table of files is loaded and saved
+// while each system call fails in turn (the 1st, the 2nd, ... until one runs without
+// reaching the failing call); after each attempt the tests check what the user finds.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <optional>
+#include <regex>
+#include <set>
+#include <utility>
+
+#include "app/document.h"
+#include "app/file_commands.h"
+#include "core/file_io.h"
+#include "temp_dir.h"
+#include "test_editor.h"
+
+namespace tarpon {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using test::writeBytes;
+
+constexpr uid_t kRoot = 0, kNobody = 65534;
+
+Bytes pattern(size_t n, uint8_t seed) {
+    Bytes bytes(n);
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 13);
+    return bytes;
+}
+const Bytes kOld = pattern(66000, 1), kNew = pattern(65600, 2);  // over 64 KiB; every byte value
+const std::string kTooLarge = "Size to big ( it is 9 mb or bigger)";
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+void must(int result, const char* what) { ASSERT_EQ(result, 0) << what << ": " << std::strerror(errno); }
+// A regular file's bytes; nothing for anything else (reading a FIFO would block).
+Bytes contents(const std::string& path) {
+    if (!std::filesystem::is_regular_file(path)) return {};
+    Bytes bytes(std::filesystem::file_size(path));
+    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), std::ssize(bytes));
+    return bytes;
+}
+
+std::set<std::string> filesUnder(const std::string& folder) {
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file() && !entry.is_symlink()) files.insert(entry.path().string());
+    return files;
+}
+
+// The temporary files and backups a message names.
+std::set<std::string> namedLeftovers(const std::string& message) {
+    static const std::regex quoted("\"([^\"]*\\.tarpon-[^\"]*)\"");
+    std::set<std::string> named;
+    for (std::sregex_iterator it(message.begin(), message.end(), quoted), end; it != end; ++it) named.insert((*it)[1]);
+    return named;
+}
+
+// Counts the calls and fails call number failAt; with diskFills every write, fsync and
+// ftruncate after it fails too. Reads and writes move at most `chunk` bytes.
+// afterFstat changes the file once its size has been taken.
+class FaultyIo : public FileIo {
+public:
+    FaultyIo(int failAt, bool diskFills, size_t chunk, std::function<void()> afterFstat = {})
+        : failAt_(failAt), diskFills_(diskFills), chunk_(chunk), afterFstat_(std::move(afterFstat)) {}
+    int calls = 0;
+    std::string failed;  // the call that failed
+    int error() const { return diskFills_ ? ENOSPC : EIO; }
+
+    int open(const char* p, int f, mode_t m) override { return fails("open") ? -1 : FileIo::open(p, f, m); }
+    int close(int fd) override {
+        const int result = FileIo::close(fd);  // a failing close still frees the descriptor
+        return fails("close") ? -1 : result;
+    }
+    int fstat(int fd, struct stat* st) override {
+        const int result = fails("fstat") ? -1 : FileIo::fstat(fd, st);
+        if (afterFstat_) std::exchange(afterFstat_, nullptr)();
+        return result;
+    }
+    int lstat(const char* p, struct stat* st) override { return fails("lstat") ? -1 : FileIo::lstat(p, st); }
+    ssize_t readlink(const char* p, char* b, size_t n) override {
+        return fails("readlink") ? -1 : FileIo::readlink(p, b, n);
+    }
+    int access(const char* p, int m) override { return fails("access") ? -1 : FileIo::access(p, m); }
+    ssize_t read(int fd, void* b, size_t n) override {
+        return fails("read") ? -1 : FileIo::read(fd, b, std::min(n, chunk_));
+    }
+    ssize_t write(int fd, const void* d, size_t n) override {
+        return fails("write", true) ? -1 : FileIo::write(fd, d, std::min(n, chunk_));
+    }
+    off_t lseek(int fd, off_t o, int w) override { return fails("lseek") ? -1 : FileIo::lseek(fd, o, w); }
+    int ftruncate(int fd, off_t n) override { return fails("ftruncate", true) ? -1 : FileIo::ftruncate(fd, n); }
+    // Whether data reaches the disk these tests cannot see; waiting for it would only make them slow.
+    int fsync(int) override { return fails("fsync", true) ? -1 : 0; }
+    int fchown(int fd, uid_t u, gid_t g) override { return fails("fchown") ? -1 : FileIo::fchown(fd, u, g); }
+    int fchmod(int fd, mode_t m) override { return fails("fchmod") ? -1 : FileIo::fchmod(fd, m); }
+    int rename(const char* a, const char* b) override { return fails("rename") ? -1 : FileIo::rename(a, b); }
+    int unlink(const char* p) override { return fails("unlink") ? -1 : FileIo::unlink(p); }
+    int mkdir(const char* p, mode_t m) override { return fails("mkdir") ? -1 : FileIo::mkdir(p, m); }
+
+private:
+    bool fails(const char* call, bool movesData = false) {
+        const bool now = ++calls == failAt_ || (full_ && movesData);
+        full_ = full_ || (now && diskFills_ && movesData);
+        if (now) failed = call;
+        if (now) errno = error();
+        return now;
+    }
+    int failAt_;
+    bool diskFills_, full_ = false;
+    size_t chunk_;
+    std::function<void()> afterFstat_;
+};
+
+// Runs f as the ordinary user nobody (when the tests run as root; else as the user they run as).
+void asUser(bool ordinary, const std::function<void()>& f) {
+    const bool drop = ordinary && ::geteuid() == kRoot;
+    if (drop && (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0)) ADD_FAILURE() << "cannot become nobody";
+    f();
+    if (drop && (::seteuid(kRoot) != 0 || ::setegid(kRoot) != 0)) std::abort();  // the rest would run as nobody
+}
+
+// The files of one attempt: the folder `work` holding the target, and HOME, where
+// in-place saves may keep backups. A row makes them as the user who loads or saves.
+struct Scene {
+    explicit Scene(bool ordinary) {
+        ::chmod(tmp.path().c_str(), 0755);
+        for (const std::string& path : {work, home}) {
+            must(::mkdir(path.c_str(), 0755), "mkdir");
+            if (ordinary && ::geteuid() == kRoot) must(::chown(path.c_str(), kNobody, kNobody), "chown");
+        }
+    }
+    ~Scene() { ::chmod(work.c_str(), 0755); }
+    std::string at(const std::string& name) const { return work + "/" + name; }
+    // The target: a file `name` in the folder (with a second hard link "other").
+    void file(const Bytes& bytes, mode_t mode = 0644, bool secondLink = false, const std::string& name = "doc") {
+        target = real = at(name);
+        writeBytes(real, bytes);
+        must(::chmod(real.c_str(), mode), "chmod");
+        if (secondLink) must(::link(real.c_str(), at("other").c_str()), "link");
+    }
+    void link(const std::string& to, const std::string& name) { must(::symlink(to.c_str(), at(name).c_str()), "link"); }
+    // A file that holds `first` until its size has been taken, then `then`.
+    void changing(const Bytes& first, const Bytes& then) {
+        file(first);
+        afterFstat = [this, then] { writeBytes(real, then); };
+    }
+    // A file of `size` bytes, read in one go; `growing`: empty until its size has been taken.
+    void large(off_t size, bool growing) {
+        file({});
+        chunk = SIZE_MAX;
+        afterFstat = [this, size] { must(::truncate(real.c_str(), size), "truncate"); };
+        if (!growing) std::exchange(afterFstat, nullptr)();
+    }
+
+    test::TempDir tmp;
+    std::string work = tmp.file("work"), home = tmp.file("home");
+    std::string target = at("doc"), real = target;  // the path given, and the file it reaches
+    std::string xdgCacheHome = home + "/xdg";        // empty: none
+    size_t chunk = 32 << 10;
+    std::function<void()> afterFstat;
+    bool skip = false;  // the row needs root
+};
+
+enum class Route { Rename, InPlace, Created, Refused, NotTried };
+
+struct Row {
+    const char* name;
+    bool ordinary;  // made, loaded and saved by an ordinary user
+    std::function<void(Scene&)> setup;
+    std::string loadRefusal;  // part of the load's message; empty: it loads
+    Route save;               // NotTried: a row about loading only
+    const char* saveRefusal;  // part of the save's message when refused
+};
+const Row kRows[] = {
+    {"one link in a writable folder", false, [](Scene& s) { s.file(kOld, 0640); }, "", Route::Rename, ""},
+    {"an empty file", false, [](Scene& s) { s.file({}); }, "", Route::Rename, ""},
+    {"a missing file is created", false, [](Scene&) {}, "", Route::Created, ""},
+    {"a missing file with a name too long for a new file's is created under its own name", false,
+     [](Scene& s) { s.target = s.real = s.at(std::string(250, 'n')); }, "", Route::Created, ""},
+    {"a shorter file with a second hard link", false, [](Scene& s) { s.file(pattern(100, 3), 0644, true); }, "",
+     Route::InPlace, ""},
+    {"a name too long for the new file's: backup under XDG_CACHE_HOME", false,
+     [](Scene& s) { s.file(kOld, 0644, false, std::string(250, 'n')); }, "", Route::InPlace, ""},
+    {"relative links through another folder stay links; the file keeps its mode", false,
+     [](Scene& s) {
+         must(::mkdir(s.at("sub").c_str(), 0755), "mkdir");
+         s.file(kOld, 0600, false, "sub/doc");
+         s.link("sub/next", "link");
+         s.link("doc", "sub/next");
+         s.target = s.at("link");
+     },
+     "", Route::Rename, ""},
+    {"a dangling link: a save makes the file it names", false,
+     [](Scene& s) {
+         s.link("nowhere", "doc");
+         s.real = s.at("nowhere");
+     },
+     "symbolic link to \"nowhere\"", Route::Created, ""},
+    {"a path too long for the new file's: backup under HOME (relative XDG_CACHE_HOME)", false,
+     [](Scene& s) {
+         s.file(kOld);
+         s.link(".", std::string(250, 'l'));  // the folder again, under a long name
+         std::string path = s.work;           // path/doc: 4085 characters, 17 short of room for a new name
+         while (path.size() < 4081) path += path.size() + 251 <= 4081 ? "/" + std::string(250, 'l') : "/";
+         s.target = path + "/doc";
+         s.xdgCacheHome = "relative";
+     },
+     "", Route::InPlace, ""},
+    {"a file in a read-only folder: backup under HOME (no XDG_CACHE_HOME)", true,
+     [](Scene& s) {
+         s.file(kOld);
+         must(::chmod(s.work.c_str(), 0555), "chmod");
+         s.xdgCacheHome = "";
+     },
+     "", Route::InPlace, ""},
+    {"set-user-ID and set-group-ID bits", true, [](Scene& s) { s.file(kOld, 06755); }, "", Route::Rename, ""},
+    {"the set-user-ID bit and a second link", true, [](Scene& s) { s.file(kOld, 04750, true); }, "", Route::InPlace,
+     ""},
+    {"root saves another user's read-only file, owner kept", false,
+     [](Scene& s) {
+         s.file(kOld, 0444);
+         s.skip = ::geteuid() != kRoot || ::chown(s.real.c_str(), kNobody, kNobody) != 0;
+     },
+     "", Route::Rename, ""},
+    {"a read-only file", true, [](Scene& s) { s.file(kOld, 0444); }, "", Route::Refused, "Permission denied"},
+    {"a file the user may not read", true, [](Scene& s) { s.file(kOld, 0); }, "Permission denied", Route::Refused,
+     "Permission denied"},
+    {"a FIFO, never waited on", false, [](Scene& s) { must(::mkfifo(s.real.c_str(), 0600), "mkfifo"); },
+     "is not a regular file", Route::Refused, "is not a regular file"},
+    {"a folder", false, [](Scene& s) { must(::mkdir(s.real.c_str(), 0700), "mkdir"); }, "is not a regular file",
+     Route::Refused, "is not a regular file"},
+    {"a path through a missing folder", false, [](Scene& s) { s.target = s.real = s.at("missing/doc"); },
+     "No such file or directory", Route::Refused, "No such file or directory"},
+    {"a file that grows after its size was taken", false, [](Scene& s) { s.changing(kNew, kOld); }, "",
+     Route::NotTried, ""},
+    {"a file that shrinks after its size was taken", false, [](Scene& s) { s.changing(kOld, kNew); }, "",
+     Route::NotTried, ""},
+    {"the largest file that loads", false, [](Scene& s) { s.large(kMaxFileSize - 1, false); }, "", Route::NotTried, ""},
+    {"a file one byte larger", false, [](Scene& s) { s.large(kMaxFileSize, false); }, kTooLarge, Route::NotTried, ""},
+    {"a file growing to the largest size while it is read", false,
+     [](Scene& s) { s.large(kMaxFileSize - 1, true); }, "", Route::NotTried, ""},
+    {"a file growing one byte larger while it is read", false, [](Scene& s) { s.large(kMaxFileSize, true); },
+     kTooLarge, Route::NotTried, ""},
+};
+
+std::string firstMessage(const test::TestEditor& t) {
+    return t.services.messages.empty() ? "" : t.services.messages[0];
+}
+std::string env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
+
+// A failed save leaves the old file and no temporary file (or, when even putting the old
+// bytes back fails, a backup that the message names); a save keeps mode, owner and links;
+// and the next save works.
+TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
+    const auto checkSaved = [](const Scene& s, bool existed, const struct stat& before) {
+        struct stat st {}, given {};
+        EXPECT_TRUE(contents(s.real) == kNew) << "the file does not hold the new bytes";
+        ASSERT_EQ(::stat(s.real.c_str(), &st), 0);
+        EXPECT_TRUE(!existed || (st.st_mode == before.st_mode && st.st_uid == before.st_uid &&
+                                 st.st_gid == before.st_gid && st.st_nlink == before.st_nlink))
+            << "mode, owner or links changed";
+        EXPECT_TRUE(st.st_nlink == 1 || contents(s.at("other")) == kNew) << "the second link differs";
+        EXPECT_TRUE(::stat(s.target.c_str(), &given) == 0 && given.st_ino == st.st_ino) << "the links were replaced";
+    };
+    // An empty variable reads as an unset one.
+    const std::string home = env("HOME"), xdgCacheHome = env("XDG_CACHE_HOME");
+    for (const bool diskFills : {false, true}) {
+        for (const Row& row : kRows) {
+            if (row.save == Route::NotTried) continue;
+            for (int n = 1;; ++n) {
+                SCOPED_TRACE(std::string(row.name) + (diskFills ? ": the disk fills at call " : ": failing call ") +
+                             std::to_string(n));
+                Scene s(row.ordinary);
+                asUser(row.ordinary, [&] { row.setup(s); });
+                if (s.skip) break;  // not run as root
+                ::setenv("HOME", s.home.c_str(), 1);
+                ::setenv("XDG_CACHE_HOME", s.xdgCacheHome.c_str(), 1);
+                struct stat before {}, now {};
+                const bool existed = ::stat(s.real.c_str(), &before) == 0;
+                const Bytes old = contents(s.real);
+                const std::set<std::string> filesBefore = filesUnder(s.tmp.path());
+                test::TestEditor t;
+                t.setDocument(kNew);
+                FaultyIo io(n, diskFills, s.chunk);
+                asUser(row.ordinary, [&] { SaveFile(t.ed, s.target, io); });
+                const bool reached = io.calls >= n;
+                const std::string message = firstMessage(t);
+                std::set<std::string> left;
+                std::ranges::set_difference(filesUnder(s.tmp.path()), filesBefore, std::inserter(left, left.end()));
+                left.erase(s.real);
+
+                EXPECT_LE(t.services.messages.size(), 1u);
+                // Anything left is a backup of the old bytes that the message names; one fault
+                // leaves none, unless it was the backup's removal that failed.
+                EXPECT_EQ(namedLeftovers(message), left) << message;
+                for (const std::string& path : left) EXPECT_TRUE(contents(path) == old) << path;
+                EXPECT_TRUE(diskFills || left.empty() || io.failed == "unlink");
+                if (!message.empty()) {
+                    EXPECT_TRUE(message.starts_with("Problems Saving\n") &&
+                                ((reached && contains(message, std::strerror(io.error()))) ||
+                                 (row.save == Route::Refused && contains(message, row.saveRefusal))))
+                        << message;
+                    const Bytes bytes = contents(s.real);
+                    EXPECT_TRUE((existed ? bytes == old : !std::filesystem::exists(s.real)) || bytes == kNew ||
+                                !left.empty())
+                        << "the file is damaged";
+                    EXPECT_TRUE(!existed || (::stat(s.real.c_str(), &now) == 0 && now.st_mode == before.st_mode));
+                } else {
+                    checkSaved(s, existed, before);
+                    // Only calls the save can do without may fail unnoticed: the look at the folder's
+                    // permissions (which may change the way it saves), opening the folder to flush
+                    // or a backup beside the file, closing to clean up.
+                    EXPECT_TRUE(!reached || io.failed == "access" || io.failed == "open" || io.failed == "close")
+                        << "a failing " << io.failed << " went unnoticed";
+                    ::stat(s.real.c_str(), &now);
+                    const Route took = !existed ? Route::Created
+                                       : now.st_ino == before.st_ino ? Route::InPlace
+                                                                     : Route::Rename;
+                    EXPECT_TRUE(took == row.save || io.failed == "access") << "saved another way";
+                }
+                if (row.save != Route::Refused) {
+                    test::TestEditor next;
+                    next.setDocument(kNew);
+                    FaultyIo faultless(0, false, s.chunk);
+                    asUser(row.ordinary, [&] { SaveFile(next.ed, s.target, faultless); });
+                    EXPECT_EQ(firstMessage(next), "") << "the next save failed";
+                    checkSaved(s, existed, before);
+                }
+                if (testing::Test::HasFailure() || !reached) break;
+            }
+        }
+    }
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", xdgCacheHome.c_str(), 1);
+}
+
+// A load either takes the whole file as it now is, and its name, or leaves the document,
+// its name and the folder as they were, with one message. The file never changes.
+TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
+    for (const Row& row : kRows) {
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(row.name) + ": failing call " + std::to_string(n));
+            Scene s(row.ordinary);
+            asUser(row.ordinary, [&] { row.setup(s); });
+            const std::string previous = s.tmp.file("previous");
+            writeBytes(previous, {1, 2, 3});
+            test::TestEditor t(previous);
+            const std::set<std::string> filesBefore = filesUnder(s.tmp.path());
+            const Bytes old = contents(s.real);
+            FaultyIo io(n, false, s.chunk, s.afterFstat);
+            asUser(row.ordinary, [&] { LoadFile(t.ed, s.target, io); });
+            const bool reached = io.calls >= n;
+            const std::string message = firstMessage(t);
+            const Bytes document(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize);
+
+            EXPECT_LE(t.services.messages.size(), 1u);
+            EXPECT_GE(t.ed.s.fileData.size(), 1u);
+            EXPECT_TRUE(reached || (row.loadRefusal.empty() ? message.empty() : contains(message, row.loadRefusal)))
+                << message;
+            EXPECT_TRUE(!reached || io.failed == "close" || !message.empty()) << "a failing " << io.failed;
+            if (message.empty()) {
+                EXPECT_EQ(t.ed.s.fileName, s.target);
+                EXPECT_TRUE(document == contents(s.real)) << "the document is not the file";
+            } else if (message == kTooLarge) {
+                // The document empties; neither the refused file nor the previous one is the target of Save.
+                EXPECT_EQ(t.ed.s.fileSize, 0);
+                EXPECT_FALSE(SaveDocument(t.ed));
+                EXPECT_EQ(t.services.messages.back(), "Problems Saving");
+                EXPECT_EQ(contents(previous), (Bytes{1, 2, 3}));
+            } else {
+                EXPECT_EQ(t.ed.s.fileName, previous);
+                EXPECT_EQ(document, (Bytes{1, 2, 3}));
+                EXPECT_EQ(filesUnder(s.tmp.path()), filesBefore) << "a failed load left a file";
+            }
+            EXPECT_TRUE(s.afterFstat || contents(s.real) == old) << "loading changed the file";
+            if (testing::Test::HasFailure() || !reached) break;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tarpon
