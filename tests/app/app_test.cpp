@@ -1,11 +1,15 @@
-#include "app/file_commands.h"
-
+// The application's commands: the File menu and its choosers, the Edit menu, the
+// command line and start-up, and the window's layout.
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <numeric>
 
+#include "app/file_commands.h"
+#include "app/layout.h"
 #include "app/menu_commands.h"
 #include "app/startup.h"
+#include "core/dialog_service.h"
 #include "table/table_commands.h"
 #include "temp_dir.h"
 #include "test_editor.h"
@@ -123,6 +127,104 @@ TEST(EditMenu, UndoAndRedoOfferedWhenThereIsSomethingToTakeBackOrDoAgain) {
         RefreshEditMenu(t.ed);
         EXPECT_EQ(t.ed.v.menus[kMenuEdit].items[kEditUndo].enabled, row.undoOffered);
         EXPECT_EQ(t.ed.v.menus[kMenuEdit].items[kEditRedo].enabled, row.redoOffered);
+    }
+}
+
+// Filters as the commands write them, and as the chooser lists them: the name once,
+// and "*.*" matching files without a dot too.
+TEST(FileChooser, FilterPairsAndNames) {
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(splitFilter("A|*.a|B|*.b|"), (Pairs{{"A", "*.a"}, {"B", "*.b"}}));
+    EXPECT_EQ(splitFilter("A|*.a|B"), (Pairs{{"A", "*.a"}})) << "a name without its pattern";
+    EXPECT_EQ(nameFilter("All Files (*.*)", "*.*"), "All Files (*)");
+    EXPECT_EQ(nameFilter("Table Files", "*.tbl;*.TBL"), "Table Files (*.tbl *.TBL)");
+    EXPECT_EQ(nameFilter("Odd (name) files", ""), "Odd (name) files (*)");
+}
+
+// Options first, then at most one file, taken whole; "--" ends the options.
+TEST(CommandLine, OptionsThenOneFile) {
+    using A = CommandLine::Action;
+    const struct {
+        std::vector<std::string> args;
+        A action;
+        std::string path, table, error;
+    } rows[] = {
+        {{}, A::Run, "", "", ""},
+        {{"--help"}, A::Help, "", "", ""},
+        {{"-h"}, A::Help, "", "", ""},
+        {{"--version"}, A::Version, "", "", ""},
+        {{"--bogus"}, A::Error, "", "", "unknown option '--bogus'"},
+        {{"--", "--help"}, A::Run, "--help", "", ""},
+        {{" my file .bin "}, A::Run, " my file .bin ", "", ""},
+        {{"-"}, A::Run, "-", "", ""},
+        {{"a", "b"}, A::Error, "", "", "one file at a time"},
+        {{"--table", "t.tbl", "game.bin"}, A::Run, "game.bin", "t.tbl", ""},
+        {{"--table=t.tbl"}, A::Run, "", "t.tbl", ""},
+        {{"--table", "t.tbl", "--", "--table"}, A::Run, "--table", "t.tbl", ""},
+        {{"--table"}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--table="}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--table", ""}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--tables", "x"}, A::Error, "", "", "unknown option '--tables'"},
+        {{"--table", "t.tbl", "--help"}, A::Help, "", "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const CommandLine cl = parseCommandLine(row.args);
+        EXPECT_EQ(cl.action, row.action);
+        EXPECT_NE(cl.message.find(row.error), std::string::npos) << cl.message;
+        if (row.action != A::Run) continue;
+        EXPECT_EQ(cl.path, row.path);
+        EXPECT_EQ(cl.tablePath, row.table);
+    }
+}
+
+// Without a file the document is the 256 bytes 00 to FF; a --table file switches the
+// text pane to its letters, unless it gives none.
+TEST(Startup, DocumentAndTableFromTheCommandLine) {
+    TempDir dir;
+    const std::string good = dir.file("good.tbl"), empty = dir.file("empty.tbl");
+    writeBytes(good, {'4', '1', '=', 'Z'});
+    writeBytes(empty, {});
+    Bytes counting(256);
+    std::iota(counting.begin(), counting.end(), 0);
+    TestEditor t;
+    EXPECT_EQ(Bytes(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize), counting);
+    LoadStartupTable(t.ed, empty);
+    EXPECT_FALSE(t.ed.s.viewMode) << "a table without letters";
+    LoadStartupTable(t.ed, good);
+    EXPECT_TRUE(t.ed.s.viewMode) << "a table with letters";
+}
+
+// The panes stretch with the window and the scroll bar stays between them. A smaller
+// window brings a hidden cursor row back as the last row shown; the page stays while
+// the cursor's row is shown, when no row fits at all, and when the window is minimised.
+TEST(Layout, TheWindowSizesThePanesAndKeepsTheCursorsRowShown) {
+    const struct {
+        const char* name;
+        int width, height;
+        bool minimized;
+        int32_t cursor, pageTop;  // the page's top afterwards; it starts at 0x100
+        Rect hex, scrollBar;
+    } rows[] = {
+        {"start-up size", kStartWidth, kStartHeight, false, 0x210, 0x100, {88, 32, 328, 334}, {415, 33, 17, 333}},
+        {"minimum size, cursor row shown", kMinWidth, kMinHeight, false, 0x120, 0x100, {88, 32, 325, 184},
+         {412, 33, 17, 183}},
+        {"minimum size, cursor row hidden", kMinWidth, kMinHeight, false, 0x210, 0x190, {88, 32, 325, 184},
+         {412, 33, 17, 183}},
+        {"no row fits", kMinWidth, 150, false, 0x210, 0x100, {88, 32, 325, 14}, {412, 33, 17, 13}},
+        {"minimised", 100, 100, true, 0x210, 0x100, {88, 32, 328, 334}, {415, 33, 17, 333}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEditor t;
+        t.setDocument(std::vector<uint8_t>(4096, 0));
+        t.ed.s.pageTop = 0x100;
+        t.ed.s.cursorRel = row.cursor - 0x100;
+        Form_Resize(t.ed, row.width, row.height, row.minimized);
+        EXPECT_EQ(t.ed.v.picHex.geom, row.hex);
+        EXPECT_EQ(t.ed.v.vscrollGeom, row.scrollBar);
+        EXPECT_EQ(t.ed.s.pageTop, row.pageTop);
+        EXPECT_EQ(t.ed.s.cursor(), row.cursor);
     }
 }
 
