@@ -107,27 +107,19 @@ TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
 // Undo is offered for a change or for held letters (it writes and then takes them
 // back), Redo for a change undone.
 TEST(EditMenu, UndoAndRedoOfferedWhenThereIsSomethingToTakeBackOrDoAgain) {
-    const struct {
-        const char* name;
-        bool change, undo;
-        const char* held;
-        bool undoOffered, redoOffered;
-    } rows[] = {
-        {"nothing done", false, false, "", false, false},
-        {"letters held", false, false, "t", true, false},
-        {"a change", true, false, "", true, false},
-        {"a change undone", true, true, "", false, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TestEditor t;
-        if (row.change) t.ed.s.overwrite(0, 7);
-        if (row.undo) mnuEdit_Click(t.ed, kEditUndo);
-        t.ed.s.typedLetters = row.held;
+    TestEditor t;
+    const auto offered = [&t](int item) {
         RefreshEditMenu(t.ed);
-        EXPECT_EQ(t.ed.v.menus[kMenuEdit].items[kEditUndo].enabled, row.undoOffered);
-        EXPECT_EQ(t.ed.v.menus[kMenuEdit].items[kEditRedo].enabled, row.redoOffered);
-    }
+        return t.ed.v.menus[kMenuEdit].items[item].enabled;
+    };
+    EXPECT_FALSE(offered(kEditUndo) || offered(kEditRedo)) << "nothing done";
+    t.ed.s.typedLetters = "t";
+    EXPECT_TRUE(offered(kEditUndo) && !offered(kEditRedo)) << "letters held";
+    t.ed.s.typedLetters = "";
+    t.ed.s.overwrite(0, 7);
+    EXPECT_TRUE(offered(kEditUndo) && !offered(kEditRedo)) << "a change";
+    mnuEdit_Click(t.ed, kEditUndo);
+    EXPECT_TRUE(!offered(kEditUndo) && offered(kEditRedo)) << "a change undone";
 }
 
 // Filters as the commands write them, and as the chooser lists them: the name once,
@@ -149,17 +141,12 @@ TEST(CommandLine, OptionsThenOneFile) {
         A action;
         std::string path, table, error;
     } rows[] = {
-        {{}, A::Run, "", "", ""},
-        {{"--help"}, A::Help, "", "", ""},
-        {{"-h"}, A::Help, "", "", ""},
-        {{"--version"}, A::Version, "", "", ""},
-        {{"--bogus"}, A::Error, "", "", "unknown option '--bogus'"},
-        {{"--", "--help"}, A::Run, "--help", "", ""},
-        {{" my file .bin "}, A::Run, " my file .bin ", "", ""},
-        {{"-"}, A::Run, "-", "", ""},
-        {{"a", "b"}, A::Error, "", "", "one file at a time"},
+        {{}, A::Run, "", "", ""},                                  {{"--help"}, A::Help, "", "", ""},
+        {{"-h"}, A::Help, "", "", ""},                              {{"--version"}, A::Version, "", "", ""},
+        {{"--bogus"}, A::Error, "", "", "unknown option '--bogus'"}, {{"--", "--help"}, A::Run, "--help", "", ""},
+        {{" my file .bin "}, A::Run, " my file .bin ", "", ""},     {{"-"}, A::Run, "-", "", ""},
+        {{"a", "b"}, A::Error, "", "", "one file at a time"},       {{"--table=t.tbl"}, A::Run, "", "t.tbl", ""},
         {{"--table", "t.tbl", "game.bin"}, A::Run, "game.bin", "t.tbl", ""},
-        {{"--table=t.tbl"}, A::Run, "", "t.tbl", ""},
         {{"--table", "t.tbl", "--", "--table"}, A::Run, "--table", "t.tbl", ""},
         {{"--table"}, A::Error, "", "", "option '--table' needs a table file"},
         {{"--table="}, A::Error, "", "", "option '--table' needs a table file"},

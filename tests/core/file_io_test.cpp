@@ -10,9 +10,6 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <optional>
-#include <regex>
 #include <set>
 #include <utility>
 
@@ -55,14 +52,6 @@ std::set<std::string> filesUnder(const std::string& folder) {
     return files;
 }
 
-// The temporary files and backups a message names.
-std::set<std::string> namedLeftovers(const std::string& message) {
-    static const std::regex quoted("\"([^\"]*\\.tarpon-[^\"]*)\"");
-    std::set<std::string> named;
-    for (std::sregex_iterator it(message.begin(), message.end(), quoted), end; it != end; ++it) named.insert((*it)[1]);
-    return named;
-}
-
 // Counts the calls and fails call number failAt; with diskFills every write, fsync and
 // ftruncate after it fails too. Reads and writes move at most `chunk` bytes.
 // afterFstat changes the file once its size has been taken.
@@ -89,11 +78,11 @@ public:
         return fails("readlink") ? -1 : FileIo::readlink(p, b, n);
     }
     int access(const char* p, int m) override { return fails("access") ? -1 : FileIo::access(p, m); }
-    ssize_t read(int fd, void* b, size_t n) override {
-        return fails("read") ? -1 : FileIo::read(fd, b, std::min(n, chunk_));
+    ssize_t read(int f, void* b, size_t n) override {
+        return fails("read") ? -1 : FileIo::read(f, b, std::min(n, chunk_));
     }
-    ssize_t write(int fd, const void* d, size_t n) override {
-        return fails("write", true) ? -1 : FileIo::write(fd, d, std::min(n, chunk_));
+    ssize_t write(int f, const void* b, size_t n) override {
+        return fails("write", true) ? -1 : FileIo::write(f, b, std::min(n, chunk_));
     }
     off_t lseek(int fd, off_t o, int w) override { return fails("lseek") ? -1 : FileIo::lseek(fd, o, w); }
     int ftruncate(int fd, off_t n) override { return fails("ftruncate", true) ? -1 : FileIo::ftruncate(fd, n); }
@@ -185,8 +174,6 @@ const Row kRows[] = {
     {"a missing file is created", false, [](Scene&) {}, "", Route::Created, ""},
     {"a missing file with a name too long for a new file's is created under its own name", false,
      [](Scene& s) { s.target = s.real = s.at(std::string(250, 'n')); }, "", Route::Created, ""},
-    {"a shorter file with a second hard link", false, [](Scene& s) { s.file(pattern(100, 3), 0644, true); }, "",
-     Route::InPlace, ""},
     {"a name too long for the new file's: backup under XDG_CACHE_HOME", false,
      [](Scene& s) { s.file(kOld, 0644, false, std::string(250, 'n')); }, "", Route::InPlace, ""},
     {"relative links through another folder stay links; the file keeps its mode", false,
@@ -204,16 +191,6 @@ const Row kRows[] = {
          s.real = s.at("nowhere");
      },
      "symbolic link to \"nowhere\"", Route::Created, ""},
-    {"a path too long for the new file's: backup under HOME (relative XDG_CACHE_HOME)", false,
-     [](Scene& s) {
-         s.file(kOld);
-         s.link(".", std::string(250, 'l'));  // the folder again, under a long name
-         std::string path = s.work;           // path/doc: 4085 characters, 17 short of room for a new name
-         while (path.size() < 4081) path += path.size() + 251 <= 4081 ? "/" + std::string(250, 'l') : "/";
-         s.target = path + "/doc";
-         s.xdgCacheHome = "relative";
-     },
-     "", Route::InPlace, ""},
     {"a file in a read-only folder: backup under HOME (no XDG_CACHE_HOME)", true,
      [](Scene& s) {
          s.file(kOld);
@@ -222,8 +199,8 @@ const Row kRows[] = {
      },
      "", Route::InPlace, ""},
     {"set-user-ID and set-group-ID bits", true, [](Scene& s) { s.file(kOld, 06755); }, "", Route::Rename, ""},
-    {"the set-user-ID bit and a second link", true, [](Scene& s) { s.file(kOld, 04750, true); }, "", Route::InPlace,
-     ""},
+    {"a shorter file with the set-user-ID bit and a second link", true,
+     [](Scene& s) { s.file(pattern(100, 3), 04750, true); }, "", Route::InPlace, ""},
     {"root saves another user's read-only file, owner kept", false,
      [](Scene& s) {
          s.file(kOld, 0444);
@@ -237,8 +214,6 @@ const Row kRows[] = {
      "is not a regular file", Route::Refused, "is not a regular file"},
     {"a folder", false, [](Scene& s) { must(::mkdir(s.real.c_str(), 0700), "mkdir"); }, "is not a regular file",
      Route::Refused, "is not a regular file"},
-    {"a path through a missing folder", false, [](Scene& s) { s.target = s.real = s.at("missing/doc"); },
-     "No such file or directory", Route::Refused, "No such file or directory"},
     {"a file that grows after its size was taken", false, [](Scene& s) { s.changing(kNew, kOld); }, "",
      Route::NotTried, ""},
     {"a file that shrinks after its size was taken", false, [](Scene& s) { s.changing(kOld, kNew); }, "",
@@ -294,14 +269,13 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                 const bool reached = io.calls >= n;
                 const std::string message = firstMessage(t);
                 std::set<std::string> left;
-                std::ranges::set_difference(filesUnder(s.tmp.path()), filesBefore, std::inserter(left, left.end()));
-                left.erase(s.real);
+                for (const std::string& path : filesUnder(s.tmp.path()))
+                    if (!filesBefore.contains(path) && path != s.real) left.insert(path);
 
                 EXPECT_LE(t.services.messages.size(), 1u);
                 // Anything left is a backup of the old bytes that the message names; one fault
                 // leaves none, unless it was the backup's removal that failed.
-                EXPECT_EQ(namedLeftovers(message), left) << message;
-                for (const std::string& path : left) EXPECT_TRUE(contents(path) == old) << path;
+                for (const std::string& path : left) EXPECT_TRUE(contents(path) == old && contains(message, path)) << path;
                 EXPECT_TRUE(diskFills || left.empty() || io.failed == "unlink");
                 if (!message.empty()) {
                     EXPECT_TRUE(message.starts_with("Problems Saving\n") &&
