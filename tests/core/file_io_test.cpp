@@ -186,6 +186,16 @@ const Row kRows[] = {
          s.real = s.at("nowhere");
      },
      "symbolic link to \"nowhere\"", Route::Created, ""},
+    {"a path too long for the new file's: backup under HOME (relative XDG_CACHE_HOME)", false,
+     [](Scene& s) {
+         s.file(kOld);
+         s.link(".", std::string(250, 'l'));  // the folder again, under a long name
+         std::string path = s.work;           // path/doc: 4085 characters, 17 short of room for a new name
+         while (path.size() < 4081) path += path.size() + 251 <= 4081 ? "/" + std::string(250, 'l') : "/";
+         s.target = path + "/doc";
+         s.xdgCacheHome = "relative";
+     },
+     "", Route::InPlace, ""},
     {"a file in a read-only folder: backup under HOME (no XDG_CACHE_HOME)", true,
      [](Scene& s) {
          s.file(kOld);
