@@ -281,6 +281,7 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                 EXPECT_LE(t.services.messages.size(), 1u);
                 // Anything left is a backup of the old bytes that the message names; one fault
                 // leaves none, unless it was the backup's removal that failed.
+                EXPECT_EQ(contains(message, ".tarpon-"), !left.empty()) << message;
                 for (const std::string& path : left)
                     EXPECT_TRUE(contents(path) == old && contains(message, path)) << path << ": " << message;
                 EXPECT_TRUE(diskFills || left.empty() || io.failed == "unlink");
