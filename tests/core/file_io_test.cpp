@@ -10,9 +10,6 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <optional>
-#include <regex>
 #include <set>
 #include <utility>
 
@@ -55,14 +52,6 @@ std::set<std::string> filesUnder(const std::string& folder) {
     return files;
 }
 
-// The temporary files and backups a message names.
-std::set<std::string> namedLeftovers(const std::string& message) {
-    static const std::regex quoted("\"([^\"]*\\.tarpon-[^\"]*)\"");
-    std::set<std::string> named;
-    for (std::sregex_iterator it(message.begin(), message.end(), quoted), end; it != end; ++it) named.insert((*it)[1]);
-    return named;
-}
-
 // Counts the calls and fails call number failAt; with diskFills every write, fsync and
 // ftruncate after it fails too. Reads and writes move at most `chunk` bytes.
 // afterFstat changes the file once its size has been taken.
@@ -89,11 +78,11 @@ public:
         return fails("readlink") ? -1 : FileIo::readlink(p, b, n);
     }
     int access(const char* p, int m) override { return fails("access") ? -1 : FileIo::access(p, m); }
-    ssize_t read(int fd, void* b, size_t n) override {
-        return fails("read") ? -1 : FileIo::read(fd, b, std::min(n, chunk_));
+    ssize_t read(int f, void* b, size_t n) override {
+        return fails("read") ? -1 : FileIo::read(f, b, std::min(n, chunk_));
     }
-    ssize_t write(int fd, const void* d, size_t n) override {
-        return fails("write", true) ? -1 : FileIo::write(fd, d, std::min(n, chunk_));
+    ssize_t write(int f, const void* b, size_t n) override {
+        return fails("write", true) ? -1 : FileIo::write(f, b, std::min(n, chunk_));
     }
     off_t lseek(int fd, off_t o, int w) override { return fails("lseek") ? -1 : FileIo::lseek(fd, o, w); }
     int ftruncate(int fd, off_t n) override { return fails("ftruncate", true) ? -1 : FileIo::ftruncate(fd, n); }
@@ -147,11 +136,6 @@ struct Scene {
         if (secondLink) must(::link(real.c_str(), at("other").c_str()), "link");
     }
     void link(const std::string& to, const std::string& name) { must(::symlink(to.c_str(), at(name).c_str()), "link"); }
-    // A file that holds `first` until its size has been taken, then `then`.
-    void changing(const Bytes& first, const Bytes& then) {
-        file(first);
-        afterFstat = [this, then] { writeBytes(real, then); };
-    }
     // A file of `size` bytes, read in one go; `growing`: empty until its size has been taken.
     void large(off_t size, bool growing) {
         file({});
@@ -185,8 +169,6 @@ const Row kRows[] = {
     {"a missing file is created", false, [](Scene&) {}, "", Route::Created, ""},
     {"a missing file with a name too long for a new file's is created under its own name", false,
      [](Scene& s) { s.target = s.real = s.at(std::string(250, 'n')); }, "", Route::Created, ""},
-    {"a shorter file with a second hard link", false, [](Scene& s) { s.file(pattern(100, 3), 0644, true); }, "",
-     Route::InPlace, ""},
     {"a name too long for the new file's: backup under XDG_CACHE_HOME", false,
      [](Scene& s) { s.file(kOld, 0644, false, std::string(250, 'n')); }, "", Route::InPlace, ""},
     {"relative links through another folder stay links; the file keeps its mode", false,
@@ -222,27 +204,26 @@ const Row kRows[] = {
      },
      "", Route::InPlace, ""},
     {"set-user-ID and set-group-ID bits", true, [](Scene& s) { s.file(kOld, 06755); }, "", Route::Rename, ""},
-    {"the set-user-ID bit and a second link", true, [](Scene& s) { s.file(kOld, 04750, true); }, "", Route::InPlace,
-     ""},
+    {"a shorter file with the set-user-ID bit and a second link", true,
+     [](Scene& s) { s.file(pattern(100, 3), 04750, true); }, "", Route::InPlace, ""},
     {"root saves another user's read-only file, owner kept", false,
      [](Scene& s) {
          s.file(kOld, 0444);
          s.skip = ::geteuid() != kRoot || ::chown(s.real.c_str(), kNobody, kNobody) != 0;
      },
      "", Route::Rename, ""},
-    {"a read-only file", true, [](Scene& s) { s.file(kOld, 0444); }, "", Route::Refused, "Permission denied"},
-    {"a file the user may not read", true, [](Scene& s) { s.file(kOld, 0); }, "Permission denied", Route::Refused,
-     "Permission denied"},
+    {"a file the user may neither read nor write", true, [](Scene& s) { s.file(kOld, 0); }, "Permission denied",
+     Route::Refused, "Permission denied"},
     {"a FIFO, never waited on", false, [](Scene& s) { must(::mkfifo(s.real.c_str(), 0600), "mkfifo"); },
      "is not a regular file", Route::Refused, "is not a regular file"},
     {"a folder", false, [](Scene& s) { must(::mkdir(s.real.c_str(), 0700), "mkdir"); }, "is not a regular file",
      Route::Refused, "is not a regular file"},
-    {"a path through a missing folder", false, [](Scene& s) { s.target = s.real = s.at("missing/doc"); },
-     "No such file or directory", Route::Refused, "No such file or directory"},
-    {"a file that grows after its size was taken", false, [](Scene& s) { s.changing(kNew, kOld); }, "",
-     Route::NotTried, ""},
-    {"a file that shrinks after its size was taken", false, [](Scene& s) { s.changing(kOld, kNew); }, "",
-     Route::NotTried, ""},
+    {"a file that shrinks after its size was taken", false,
+     [](Scene& s) {
+         s.file(kOld);
+         s.afterFstat = [&s] { writeBytes(s.real, kNew); };
+     },
+     "", Route::NotTried, ""},
     {"the largest file that loads", false, [](Scene& s) { s.large(kMaxFileSize - 1, false); }, "", Route::NotTried, ""},
     {"a file one byte larger", false, [](Scene& s) { s.large(kMaxFileSize, false); }, kTooLarge, Route::NotTried, ""},
     {"a file growing to the largest size while it is read", false,
@@ -294,14 +275,15 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                 const bool reached = io.calls >= n;
                 const std::string message = firstMessage(t);
                 std::set<std::string> left;
-                std::ranges::set_difference(filesUnder(s.tmp.path()), filesBefore, std::inserter(left, left.end()));
-                left.erase(s.real);
+                for (const std::string& path : filesUnder(s.tmp.path()))
+                    if (!filesBefore.contains(path) && path != s.real) left.insert(path);
 
                 EXPECT_LE(t.services.messages.size(), 1u);
                 // Anything left is a backup of the old bytes that the message names; one fault
                 // leaves none, unless it was the backup's removal that failed.
-                EXPECT_EQ(namedLeftovers(message), left) << message;
-                for (const std::string& path : left) EXPECT_TRUE(contents(path) == old) << path;
+                EXPECT_EQ(contains(message, ".tarpon-"), !left.empty()) << message;
+                for (const std::string& path : left)
+                    EXPECT_TRUE(contents(path) == old && contains(message, path)) << path << ": " << message;
                 EXPECT_TRUE(diskFills || left.empty() || io.failed == "unlink");
                 if (!message.empty()) {
                     EXPECT_TRUE(message.starts_with("Problems Saving\n") &&

@@ -1,0 +1,219 @@
+// The application's commands: the File menu and its choosers, the Edit menu, the
+// command line and start-up, and the window's layout.
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <numeric>
+
+#include "app/file_commands.h"
+#include "app/layout.h"
+#include "app/menu_commands.h"
+#include "app/startup.h"
+#include "core/dialog_service.h"
+#include "table/table_commands.h"
+#include "temp_dir.h"
+#include "test_editor.h"
+
+namespace tarpon {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using test::readBytes;
+using test::TempDir;
+using test::TestEditor;
+using test::writeBytes;
+
+// Table letters still held in the text pane belong to the document: they are written
+// before it is saved or left, and count as a change the user is asked about.
+TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
+    TempDir dir;
+    const std::string doc = dir.file("doc.bin"), copy = dir.file("copy.bin"), other = dir.file("other.bin");
+    const auto menu = [](int index) { return [index](Editor& ed) { mnuFile_Click(ed, index); }; };
+    const struct {
+        const char* name;
+        std::function<void(Editor&)> command;
+        std::vector<int> answers;  // to the question "Save changes to doc.bin?"
+        Bytes doc, copy;           // doc.bin and copy.bin afterwards (empty: no copy)
+        uint8_t first;             // the document's first byte afterwards
+        bool closes;
+    } rows[] = {
+        {"Save writes them", menu(kFileSave), {}, {'t', 2, 3}, {}, 't', false},
+        {"Save As writes them to the copy", menu(kFileSaveAs), {}, {1, 2, 3}, {'t', 2, 3}, 't', false},
+        {"Exit writes them before the window closes", menu(kFileExit), {}, {1, 2, 3}, {}, 't', true},
+        {"Open asks first; Cancel keeps the document", menu(kFileOpen), {2}, {1, 2, 3}, {}, 't', false},
+        {"closing asks first; Save saves", [](Editor& ed) { Form_QueryUnload(ed); }, {0}, {'t', 2, 3}, {}, 't', false},
+        {"a dropped file asks first; Discard opens it", [&](Editor& ed) { OpenDroppedFile(ed, other); }, {1},
+         {1, 2, 3}, {}, 9, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeBytes(doc, {1, 2, 3});
+        writeBytes(other, {9});
+        std::filesystem::remove(copy);
+        TestEditor t(doc);
+        t.ed.s.charTable['t'] = "t";
+        t.ed.s.typedLetters = "t";
+        t.services.answers = row.answers;
+        t.services.fileDialogAnswers = {copy};
+        row.command(t.ed);
+        EXPECT_TRUE(t.ed.s.typedLetters.empty());
+        EXPECT_EQ(t.ed.s.fileData[0], row.first);
+        EXPECT_EQ(t.services.questions.size(), row.answers.size());
+        EXPECT_EQ(readBytes(doc), row.doc);
+        EXPECT_EQ(readBytes(copy), row.copy);
+        EXPECT_EQ(t.services.closed, row.closes ? 1 : 0);
+    }
+}
+
+// One chooser serves the document and the table commands: it starts at the last
+// path chosen unless the command names a file, a cancel forgets nothing, and names
+// are taken exactly, blanks and all. Save As and the table commands leave the
+// document bound to its own file.
+TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
+    TempDir dir;
+    const std::string opened = dir.file(" opened.bin"), copy = dir.file("copy.bin "), table = dir.file("t.tbl");
+    writeBytes(opened, {1, 2, 3});
+    writeBytes(table, {'4', '1', '=', 'Z'});
+    const struct {
+        const char* name;
+        void (*command)(Editor&);
+        std::string answer;  // empty: cancelled
+        std::string startPath;
+    } steps[] = {
+        {"Open starts with nothing remembered", OpenDocument, opened, ""},
+        {"Save As starts at the document's file", [](Editor& ed) { SaveDocumentAs(ed); }, copy, opened},
+        {"Open starts at the last choice", OpenDocument, "", copy},
+        {"Load Table starts there still", LoadTable, table, copy},
+        {"Save Table starts at the document's file", SaveTable, dir.file("saved.tbl"), opened},
+    };
+    TestEditor t;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        t.services.fileDialogAnswers = {step.answer};
+        step.command(t.ed);
+        EXPECT_EQ(t.services.dialogs.back().startPath, step.startPath);
+        EXPECT_EQ(t.ed.s.fileName, opened);
+        EXPECT_TRUE(t.services.messages.empty());
+    }
+    EXPECT_EQ(t.ed.s.charTable[0x41], "Z");
+    EXPECT_EQ(readBytes(copy), (Bytes{1, 2, 3}));
+    t.ed.s.overwrite(0, 9);
+    mnuFile_Click(t.ed, kFileSave);
+    EXPECT_EQ(readBytes(opened), (Bytes{9, 2, 3}));
+    EXPECT_EQ(readBytes(copy), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(t.ed.s.modified());
+}
+
+// Undo is offered for a change or for held letters (it writes and then takes them
+// back), Redo for a change undone.
+TEST(EditMenu, UndoAndRedoOfferedWhenThereIsSomethingToTakeBackOrDoAgain) {
+    TestEditor t;
+    const auto offered = [&t](int item) {
+        RefreshEditMenu(t.ed);
+        return t.ed.v.menus[kMenuEdit].items[item].enabled;
+    };
+    EXPECT_FALSE(offered(kEditUndo) || offered(kEditRedo)) << "nothing done";
+    t.ed.s.typedLetters = "t";
+    EXPECT_TRUE(offered(kEditUndo) && !offered(kEditRedo)) << "letters held";
+    t.ed.s.typedLetters = "";
+    t.ed.s.overwrite(0, 7);
+    EXPECT_TRUE(offered(kEditUndo) && !offered(kEditRedo)) << "a change";
+    mnuEdit_Click(t.ed, kEditUndo);
+    EXPECT_TRUE(!offered(kEditUndo) && offered(kEditRedo)) << "a change undone";
+}
+
+// Filters as the commands write them, and as the chooser lists them: the name once,
+// and "*.*" matching files without a dot too.
+TEST(FileChooser, FilterPairsAndNames) {
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(splitFilter("A|*.a|B|*.b|"), (Pairs{{"A", "*.a"}, {"B", "*.b"}}));
+    EXPECT_EQ(splitFilter("A|*.a|B"), (Pairs{{"A", "*.a"}})) << "a name without its pattern";
+    EXPECT_EQ(nameFilter("All Files (*.*)", "*.*"), "All Files (*)");
+    EXPECT_EQ(nameFilter("Table Files", "*.tbl;*.TBL"), "Table Files (*.tbl *.TBL)");
+    EXPECT_EQ(nameFilter("Odd (name) files", ""), "Odd (name) files (*)");
+}
+
+// Options first, then at most one file, taken whole; "--" ends the options.
+TEST(CommandLine, OptionsThenOneFile) {
+    using A = CommandLine::Action;
+    const struct {
+        std::vector<std::string> args;
+        A action;
+        std::string path, table, error;
+    } rows[] = {
+        {{}, A::Run, "", "", ""},                                  {{"--help"}, A::Help, "", "", ""},
+        {{"-h"}, A::Help, "", "", ""},                              {{"--version"}, A::Version, "", "", ""},
+        {{"--bogus"}, A::Error, "", "", "unknown option '--bogus'"}, {{"--", "--help"}, A::Run, "--help", "", ""},
+        {{" my file .bin "}, A::Run, " my file .bin ", "", ""},     {{"-"}, A::Run, "-", "", ""},
+        {{"a", "b"}, A::Error, "", "", "one file at a time"},       {{"--table=t.tbl"}, A::Run, "", "t.tbl", ""},
+        {{"--table", "t.tbl", "game.bin"}, A::Run, "game.bin", "t.tbl", ""},
+        {{"--table", "t.tbl", "--", "--table"}, A::Run, "--table", "t.tbl", ""},
+        {{"--table"}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--table="}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--table", ""}, A::Error, "", "", "option '--table' needs a table file"},
+        {{"--tables", "x"}, A::Error, "", "", "unknown option '--tables'"},
+        {{"--table", "t.tbl", "--help"}, A::Help, "", "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const CommandLine cl = parseCommandLine(row.args);
+        EXPECT_EQ(cl.action, row.action);
+        EXPECT_NE(cl.message.find(row.error), std::string::npos) << cl.message;
+        if (row.action != A::Run) continue;
+        EXPECT_EQ(cl.path, row.path);
+        EXPECT_EQ(cl.tablePath, row.table);
+    }
+}
+
+// Without a file the document is the 256 bytes 00 to FF; a --table file switches the
+// text pane to its letters, unless it gives none.
+TEST(Startup, DocumentAndTableFromTheCommandLine) {
+    TempDir dir;
+    const std::string good = dir.file("good.tbl"), empty = dir.file("empty.tbl");
+    writeBytes(good, {'4', '1', '=', 'Z'});
+    writeBytes(empty, {});
+    Bytes counting(256);
+    std::iota(counting.begin(), counting.end(), 0);
+    TestEditor t;
+    EXPECT_EQ(Bytes(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize), counting);
+    LoadStartupTable(t.ed, empty);
+    EXPECT_FALSE(t.ed.s.viewMode) << "a table without letters";
+    LoadStartupTable(t.ed, good);
+    EXPECT_TRUE(t.ed.s.viewMode) << "a table with letters";
+}
+
+// The panes stretch with the window and the scroll bar stays between them. A smaller
+// window brings a hidden cursor row back as the last row shown; the page stays while
+// the cursor's row is shown, when no row fits at all, and when the window is minimised.
+TEST(Layout, TheWindowSizesThePanesAndKeepsTheCursorsRowShown) {
+    const struct {
+        const char* name;
+        int width, height;
+        bool minimized;
+        int32_t cursor, pageTop;  // the page's top afterwards; it starts at 0x100
+        Rect hex, scrollBar;
+    } rows[] = {
+        {"start-up size", kStartWidth, kStartHeight, false, 0x210, 0x100, {88, 32, 328, 334}, {415, 33, 17, 333}},
+        {"minimum size, cursor row shown", kMinWidth, kMinHeight, false, 0x120, 0x100, {88, 32, 325, 184},
+         {412, 33, 17, 183}},
+        {"minimum size, cursor row hidden", kMinWidth, kMinHeight, false, 0x210, 0x190, {88, 32, 325, 184},
+         {412, 33, 17, 183}},
+        {"no row fits", kMinWidth, 150, false, 0x210, 0x100, {88, 32, 325, 14}, {412, 33, 17, 13}},
+        {"minimised", 100, 100, true, 0x210, 0x100, {88, 32, 328, 334}, {415, 33, 17, 333}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEditor t;
+        t.setDocument(std::vector<uint8_t>(4096, 0));
+        t.ed.s.pageTop = 0x100;
+        t.ed.s.cursorRel = row.cursor - 0x100;
+        Form_Resize(t.ed, row.width, row.height, row.minimized);
+        EXPECT_EQ(t.ed.v.picHex.geom, row.hex);
+        EXPECT_EQ(t.ed.v.vscrollGeom, row.scrollBar);
+        EXPECT_EQ(t.ed.s.pageTop, row.pageTop);
+        EXPECT_EQ(t.ed.s.cursor(), row.cursor);
+    }
+}
+
+}  // namespace
+}  // namespace tarpon

@@ -1,0 +1,121 @@
+// Reading numbers typed by the user, rounding them, and the UTF-8 text of names and messages.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "core/number_reading.h"
+#include "core/rounding.h"
+#include "core/text_coding.h"
+
+namespace tarpon {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int64_t kMax64 = std::numeric_limits<int64_t>::max(), kMin64 = std::numeric_limits<int64_t>::min();
+
+// Blanks anywhere are dropped; the prefix picks the radix; reading stops at the
+// first character that does not fit, and yields 0 without digits.
+TEST(NumberReading, PrefixesRadixesStopsAndExtremes) {
+    const struct {
+        std::string text;
+        double value;
+    } rows[] = {
+        {"&h0", 0},          {"&h0ff", 255},       {"&h0FFFF", 65535},   {"&hFFFFFFFF", 4294967295.0},
+        {"&H1f", 31},        {"&h1 F", 31},        {"&h004G", 4},        {"&h00  ", 0},
+        {"&o017", 15},       {"&o09", 0},          {"&O377", 255},       {"&o18", 1},
+        {"5h7", 5},          {"5o7", 5},           {"02.5", 2.5},        {"01e3", 1000},
+        {"1 000", 1000},     {"012ab", 12},        {"0-5", 0},           {"-5", -5},
+        {"+7", 7},           {"", 0},              {"abc", 0},           {"1.5e-1", 0.15},
+        {"1e", 1},           {"1e+", 1},           {"\t1\n2", 12},       {".5", 0.5},
+        {"3.", 3},           {"7E2x", 700},        {"99.9", 99.9},       {"1e999", kInf},
+        {"-1e999", -kInf},   {"1e-999", 0},        {"1" + std::string(400, '0') + "e-x", kInf},
+    };
+    for (const auto& row : rows) EXPECT_DOUBLE_EQ(ReadNumber(row.text), row.value) << '"' << row.text << '"';
+}
+
+// Nearest, ties to even; a 32-bit result exists only in range, a 64-bit one is clamped.
+TEST(NumberReading, RoundingAtTheEdgesOfEachRange) {
+    const struct {
+        double value;
+        std::optional<int32_t> int32;
+        int64_t int64;
+    } rows[] = {
+        {2.5, 2, 2},                                   {3.5, 4, 4},
+        {-0.5, 0, 0},                                  {2.5000001, 3, 3},
+        {2147483647.0, 2147483647, 2147483647},        {2147483647.5, std::nullopt, 2147483648},
+        {-2147483648.0, -2147483647 - 1, -2147483648}, {-2147483648.5, -2147483647 - 1, -2147483648},
+        {-2147483649.0, std::nullopt, -2147483649},    {9.1e18, std::nullopt, 9100000000000000000},
+        {9.2e18, std::nullopt, kMax64},                {-9.2e18, std::nullopt, kMin64},
+        {kInf, std::nullopt, kMax64},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(roundToInt32(row.value), row.int32) << row.value;
+        EXPECT_EQ(roundToInt64(row.value), row.int64) << row.value;
+    }
+}
+
+// Which character codes are digits and hex letters, at each edge of each range.
+TEST(NumberReading, DigitAndHexLetterClasses) {
+    for (const int code : {'0', '9'})
+        EXPECT_TRUE(!IsNotDigit(code) && IsNotHexLetter(code) && IsHexDigitChar(code)) << code;
+    for (const int code : {'A', 'F', 'a', 'f'})
+        EXPECT_TRUE(IsNotDigit(code) && !IsNotHexLetter(code) && IsHexDigitChar(code)) << code;
+    for (const int code : {'/', ':', '@', 'G', '`', 'g', '\0'})
+        EXPECT_TRUE(IsNotDigit(code) && IsNotHexLetter(code) && !IsHexDigitChar(code)) << code;
+}
+
+TEST(TextCoding, Utf8SequencesAndLatin1) {
+    struct Row {
+        const char* name;
+        std::string text;
+        bool valid;
+        std::optional<std::string> latin1;  // nothing: refused
+        char32_t refused = 0;
+    };
+    const std::vector<Row> rows = {
+        {"ASCII", "abc", true, "abc"},
+        {"lowest two-byte", "\xC2\x80", true, "\x80"},
+        {"highest two-byte Latin-1", "\xC3\xBF", true, "\xFF"},
+        {"first beyond Latin-1", "\xC4\x80", true, std::nullopt, 0x100},
+        {"lowest three-byte", "\xE0\xA0\x80", true, std::nullopt, 0x800},
+        {"four bytes", "\xF0\x9F\x98\x80", true, std::nullopt, 0x1F600},
+        {"highest code point", "\xF4\x8F\xBF\xBF", true, std::nullopt, 0x10FFFF},
+        {"overlong two bytes", "\xC0\xAF", false, std::nullopt, 0xFFFD},
+        {"overlong three bytes", "\xE0\x80\xAF", false, std::nullopt, 0xFFFD},
+        {"surrogate", "\xED\xA0\x80", false, std::nullopt, 0xFFFD},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", false, std::nullopt, 0xFFFD},
+        {"cut short", "\xE3\x81", false, std::nullopt, 0xFFFD},
+        {"stray continuation", "\x80", false, std::nullopt, 0xFFFD},
+        {"empty", "", true, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(isValidUtf8(row.text), row.valid);
+        char32_t refused = 0;
+        EXPECT_EQ(latin1FromUtf8(row.text, &refused), row.latin1);
+        EXPECT_EQ(refused, row.refused);
+    }
+}
+
+// A character named in a message: quoted as itself only when drawing it shows it
+// and does not move or hide the text around it.
+TEST(TextCoding, CharactersNamedForMessages) {
+    const struct {
+        char32_t codePoint;
+        const char* named;
+    } rows[] = {
+        {0x20, "\" \" (U+0020)"},                     {0x7FF, "\"\xDF\xBF\" (U+07FF)"},
+        {0x800, "\"\xE0\xA0\x80\" (U+0800)"},         {0x3042, "\"\xE3\x81\x82\" (U+3042)"},
+        {0x1F600, "\"\xF0\x9F\x98\x80\" (U+1F600)"},  {0xA0, "\"\xC2\xA0\" (U+00A0)"},
+        {0x1F, "(U+001F)"},   {0x7F, "(U+007F)"},   {0x9F, "(U+009F)"},   {0x2028, "(U+2028)"},
+        {0x2029, "(U+2029)"}, {0xFEFF, "(U+FEFF)"}, {0x200B, "(U+200B)"}, {0x200F, "(U+200F)"},
+        {0x202A, "(U+202A)"}, {0x202E, "(U+202E)"}, {0x2066, "(U+2066)"}, {0x2069, "(U+2069)"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(describeCharacter(row.codePoint), row.named);
+}
+
+}  // namespace
+}  // namespace tarpon
