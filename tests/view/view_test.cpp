@@ -137,9 +137,11 @@ bool isRed(Rgb c) { return c.r >= 128 && c.g < 64 && c.b < 64; }
 // table letters, `entry` standing for the cursor's byte, `held` typed there and not yet written.
 // After a repaint `pane` holds `runs` texts, run `index` reading `text` in `ink`: red or not;
 // in the text pane one letter's colour, the colour of byte 0 (no letter), or neither (many).
+// The cursor's mark lies over its cell; the mark of `anchor` shows only when it is on the page.
 TEST(Painting, WhatThePanesShow) {
     enum Which { Head, Offset, Hex, Text, Dec, Oct, Bits, Percent };
     enum class Ink { Plain, Red, Letter, Dim, Many };
+    constexpr int kOnCursor = -1000;
     struct Row {
         const char* name;
         int size, height, top, rel;
@@ -149,6 +151,8 @@ TEST(Painting, WhatThePanesShow) {
         Ink ink = Ink::Plain;
         bool table = false;
         std::string entry = {}, held = {};
+        int anchor = kOnCursor;
+        bool anchorShown = false;
     };
     const int fourRows = 18 * 3 + 23;
     const Row rows[] = {
@@ -170,6 +174,10 @@ TEST(Painting, WhatThePanesShow) {
         {"byte A5 in bits", 256, 0, 0, 0xA5, Bits, 1, 0, "1010 0101"},
         {"past the end: no byte value", 3, 0, 0, 3, Dec, 0, 0, ""},
         {"percent", 4, 0, 0, 1, Percent, 1, 0, "33.333"},
+        {"anchor above the page: hidden", 4096, 0, 0, 0x25, Hex, 288, 0x25, "25", Ink::Plain, false, {}, {}, -8},
+        {"anchor on the last row", 4096, 0, 0, 0x25, Hex, 288, 0x25, "25", Ink::Plain, false, {}, {}, 0x11F, true},
+        {"anchor below the page: hidden", 4096, 0, 0, 0x25, Hex, 288, 0x25, "25", Ink::Plain, false, {}, {}, 0x120},
+        {"cursor on the last row shown", 4096, 0, 0, 0x119, Hex, 288, 0x119, "19", Ink::Plain, false, {}, {}, 0, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -181,16 +189,22 @@ TEST(Painting, WhatThePanesShow) {
         if (row.height > 0) v.picOffset.geom.height = v.picHex.geom.height = v.PicText.geom.height = row.height;
         t.ed.s.pageTop = row.top;
         t.ed.s.cursorRel = row.rel;
+        t.ed.s.selAnchor = row.anchor == kOnCursor ? row.top + row.rel : row.anchor;
         t.ed.s.viewMode = row.table;
-        t.ed.s.charTable[static_cast<size_t>(row.rel)] = row.entry;
+        t.ed.s.charTable[static_cast<uint8_t>(row.top + row.rel)] = row.entry;
         t.ed.s.typedLetters = row.held;
         RepaintAll(t.ed);
+        PlaceMarks(t.ed);
+        EXPECT_EQ(v.ShpHex[1].visible, row.anchorShown);
         const Pane* panes[] = {&v.picHead, &v.picOffset, &v.picHex, &v.PicText,
                                &v.picDec,  &v.picOct,    &v.picBinary, &v.picPercent};
         const std::vector<TextRun>& runs = panes[row.pane]->runs();
         EXPECT_EQ(v.PicText.runs().size(), v.picHex.runs().size());
         ASSERT_EQ(runs.size(), row.runs);
         if (row.runs == 0) continue;
+        const Mark& m = v.ShpHex[0];
+        const TextRun& cell = v.picHex.runs().at(static_cast<size_t>(row.rel));
+        EXPECT_TRUE(m.left <= cell.x && cell.x < m.left + m.width && m.top <= cell.y && cell.y < m.top + m.height);
         EXPECT_EQ(runs[row.index].text, row.text);
         const Rgb c = runs[row.index].color;
         EXPECT_EQ(isRed(c), row.ink == Ink::Red);
@@ -199,36 +213,6 @@ TEST(Painting, WhatThePanesShow) {
         EXPECT_EQ(byte0.text, ".");
         EXPECT_EQ(c == kOneLetterText, row.ink == Ink::Letter);
         EXPECT_EQ(c == byte0.color, row.ink == Ink::Dim);
-    }
-}
-
-// The cursor's mark lies over its cell; the anchor's shows only when the anchor is on the
-// page (18 rows) and not on the cursor.
-TEST(PlaceMarks, CursorAndAnchor) {
-    struct Row {
-        const char* name;
-        int cursor, anchor;
-        bool anchorShown;
-    };
-    const Row rows[] = {
-        {"anchor on the cursor: hidden", 0x25, 0x25, false},
-        {"anchor above the page: hidden", 0x25, -8, false},
-        {"anchor on the last row shown", 0x25, 17 * 16 + 15, true},
-        {"anchor on the row below it: hidden", 0x25, 18 * 16, false},
-        {"cursor on the last row shown", 17 * 16 + 9, 0, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(std::vector<uint8_t>(4096, 0));
-        t.ed.s.cursorRel = row.cursor;
-        t.ed.s.selAnchor = row.anchor;
-        RepaintAll(t.ed);
-        PlaceMarks(t.ed);
-        const Mark& m = t.ed.v.ShpHex[0];
-        const TextRun& cell = t.ed.v.picHex.runs().at(static_cast<size_t>(row.cursor));
-        EXPECT_TRUE(m.left <= cell.x && cell.x < m.left + m.width && m.top <= cell.y && cell.y < m.top + m.height);
-        EXPECT_EQ(t.ed.v.ShpHex[1].visible, row.anchorShown);
     }
 }
 
