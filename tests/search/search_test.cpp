@@ -35,13 +35,13 @@ TEST(BuildPattern, TextToBytesAndWildcard) {
         int32_t wildcardByte = -1;
     };
     const Row rows[] = {
-        {"ascii: bytes above 0x7F unsigned, wild card its first character", K::Ascii, false, "A\xE9\xFF?", "?x",
-         Bytes{0x41, 0xE9, 0xFF, '?'}, '?'},
+        {"ascii bytes above 0x7F unsigned; wild card: its first character", K::Ascii, false, "\xE9\xFF?", "?x",
+         Bytes{0xE9, 0xFF, '?'}, '?'},
         {"ascii is never UTF-8, whatever the table", K::Ascii, true, "\xC3\xA9", "", Bytes{0xC3, 0xA9}},
         {"empty text: nothing to search", K::Ascii, false, "", "?", std::nullopt},
         {"hex list, a trailing blank ignored, wild card 256 none", K::Hex, false, "41 42 ", "100", Bytes{0x41, 0x42}},
-        {"hex digits A to F and a to f", K::Hex, false, "Af aF", "", Bytes{0xAF, 0xAF}},
-        {"g is no hex digit: reading stops", K::Hex, false, "4g 4G zz", "", Bytes{0x04, 0x04, 0x00}},
+        {"hex digits A to F and a to f; g is none: reading stops", K::Hex, false, "Af aF 4g 4G zz", "",
+         Bytes{0xAF, 0xAF, 0x04, 0x04, 0x00}},
         {"tab and newline inside a number are passed over", K::Hex, false, "4\t1 4\n2", "", Bytes{0x41, 0x42}},
         {"two blanks end the list", K::Hex, false, "41  42", "", Bytes{0x41}},
         {"a leading blank empties the list", K::Hex, false, " 41 42", "", std::nullopt},

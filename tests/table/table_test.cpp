@@ -160,11 +160,11 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
 }
 
 TEST(TableEditor, GridShowsEachEntryOrADot) {
-    test::TestEditor t;
     TableEditor editor;
-    t.ed.s.charTable[1] = " ", t.ed.s.charTable[2] = "\xC3\xA9";
+    CharTable table;
+    table[1] = " ", table[2] = "\xC3\xA9";
     for (const bool utf8 : {false, true}) {
-        paintTableHex(editor, t.ed.s.charTable, utf8);
+        paintTableHex(editor, table, utf8);
         const auto& cells = editor.PicHex.runs();
         EXPECT_EQ(cells[0].text + "|" + cells[1].text + "|" + cells[2].text, utf8 ? ".| |\xC3\xA9" : ".| |..");
     }
