@@ -42,6 +42,7 @@ TEST(BuildPattern, TextToBytesAndWildcard) {
         {"hex list, a trailing blank ignored, wild card 256 none", K::Hex, false, "41 42 ", "100", Bytes{0x41, 0x42}},
         {"hex digits A to F and a to f; g is none: reading stops", K::Hex, false, "Af aF 4g 4G zz", "",
          Bytes{0xAF, 0xAF, 0x04, 0x04, 0x00}},
+        {"hex: the low byte, exact if long", K::Hex, false, "1FF 123456789ABCDEF0123456789A", "", Bytes{0xFF, 0x9A}},
         {"tab and newline inside a number are passed over", K::Hex, false, "4\t1 4\n2", "", Bytes{0x41, 0x42}},
         {"two blanks end the list", K::Hex, false, "41  42", "", Bytes{0x41}},
         {"a leading blank empties the list", K::Hex, false, " 41 42", "", std::nullopt},

@@ -16,11 +16,10 @@
 namespace tarpon {
 namespace {
 
-// A document of `size` bytes, the page at `top`, cursor and anchor `rel` below it; one move:
-// MoveCursor(arg), paging button arg (Page Up, Row Up, Row Down, Page Down), arg wheel notches,
-// the scroll bar set to arg, character arg typed in the offset pane, or a click (or a drag) in
-// a pane at x = arg column widths (a 17th of the pane), y pixels, with a hex digit waiting.
-// Where the page, the cursor and the anchor end up; the cursor's row is always on the page.
+// `size` bytes, the page at `top`, cursor and anchor `rel` below it, a hex digit waiting; one move:
+// MoveCursor(arg), paging button arg (Page Up, Row Up, Row Down, Page Down), arg wheel notches, the
+// scroll bar set to arg, character arg typed in the offset pane, or a click (or a drag) in a pane at
+// x = arg 17ths of its width, y pixels. Where the page, cursor and anchor end; the cursor row is shown.
 TEST(CursorMoves, PagingRules) {
     enum class Move { To, Button, Wheel, Bar, Offset, HexClick, TextClick, TextDrag };
     constexpr int64_t kUnchecked = -1, kLargest = std::numeric_limits<int32_t>::max();
@@ -36,15 +35,12 @@ TEST(CursorMoves, PagingRules) {
         int windowHeight = kStartHeight;
     };
     const Row rows[] = {
-        {"forward short of the last fitting row", 4096, 0, 0, Move::To, 16 * 16, 0, 0, 256},
         {"jump near the end shows the last 32-byte block", 4096, 0, 5, Move::To, 0xFF5, 0, 0xFE0, 0x15},
         {"past the end: the page follows the cursor", 4096, 0, 0, Move::To, 5000, 0, 4992 - 16 * 17, 16 * 17 + 8},
         {"above the page keeps row 3", 4096, 0x100, 0x55, Move::To, 0x40, 0, 0x10, 0x30},
         {"above the page near the start goes to row 0", 4096, 0x100, 0x55, Move::To, 0x20, 0, 0x20, 0},
         {"above the page, row 2 just reachable", 4096, 0x100, 0x55, Move::To, 0x25, 0, 0, 0x25},
-        {"up on the page from row 3: no scroll", 4096, 0x200, 0x35, Move::To, 0x203, 0, 0x200, 3},
         {"up to row 0 from the first byte of row 2: one row up", 4096, 0x200, 0x20, Move::To, 0x205, 0, 0x1F0, 0x15},
-        {"up to row 0 from row 1 scrolls one row", 4096, 0x200, 0x13, Move::To, 0x205, 0, 0x1F0, 0x15},
         {"up from row 1 at the start", 4096, 0, 0x13, Move::To, 5, 0, 0, 5},
         {"below zero goes to 0", 4096, 0x200, 0x47, Move::To, -70, 0, 0, 0},
         {"beyond any offset stops at the largest", 100, 0, 0, Move::To, 1e12, 0, 2147483360, 287},
@@ -56,7 +52,6 @@ TEST(CursorMoves, PagingRules) {
         {"an empty document ignores the scroll bar", 0, 0, 8, Move::Bar, 1000, 0, 0, 8},
         {"row down from row N-2 scrolls one row", 4096, 0, 0x103, Move::Button, 2, 0, 16, 0x103, 0x113},
         {"row up from row 0 lands on row 1", 4096, 0x100, 5, Move::Button, 1, 0, 0xE0, 0x15, 0xF5},
-        {"page up keeps the screen row", 4096, 0x200, 0x53, Move::Button, 0, 0, 0x100, 0x53, 0x153},
         {"page down with Shift keeps the anchor", 4096, 0, 5, Move::Button, 3, kShift, 0, 261, 5},
         {"page down past the end in a short window", 1000, 832, 68, Move::Button, 3, 0, 1024, 132, 1156, 0, 320},
         {"no button 4", 4096, 0x200, 0x47, Move::Button, 4, 0, 0x200, 0x47, 0x247},
@@ -113,7 +108,6 @@ TEST(Jump, Targets) {
         int64_t cursor, target;
     };
     const Row rows[] = {
-        {"octal", "17", Radix::Oct, false, 0, 15},
         {"a minus counts only for relative jumps", "-10", Radix::Hex, false, 0, 16},
         {"0x makes it hex in Dec", "0x200", Radix::Dec, false, 0, 0x200},
         {"$ makes it hex in Oct", "$1F", Radix::Oct, false, 0, 31},
@@ -132,12 +126,11 @@ TEST(Jump, Targets) {
 
 bool isRed(Rgb c) { return c.r >= 128 && c.g < 64 && c.b < 64; }
 
-// A document of `size` counting bytes (0, 1, 2, ...), the page at `top` with the cursor `rel`
-// below it, `height` pixels high (0: as the window starts); with `table`, the text pane shows
-// table letters, `entry` standing for the cursor's byte, `held` typed there and not yet written.
-// After a repaint `pane` holds `runs` texts, run `index` reading `text` in `ink`: red or not;
-// in the text pane one letter's colour, the colour of byte 0 (no letter), or neither (many).
-// The cursor's mark lies over its cell; the mark of `anchor` shows only when it is on the page.
+// `size` counting bytes (0, 1, 2, ...), the page at `top`, the cursor `rel` below it, `height` pixels high (0: as
+// the window starts); with `table` the text pane shows table letters, `entry` for the cursor's byte, `held` typed
+// there, not yet written. After a repaint `pane` holds `runs` texts, run `index` reading `text` in `ink`: red or
+// not; in the text pane one letter's colour, the colour of byte 0 (no letter), or neither (many). The cursor's
+// mark lies over its cell; the mark of `anchor` shows only when it is on the page.
 TEST(Painting, WhatThePanesShow) {
     enum Which { Head, Offset, Hex, Text, Dec, Oct, Bits, Percent };
     enum class Ink { Plain, Red, Letter, Dim, Many };
@@ -164,7 +157,6 @@ TEST(Painting, WhatThePanesShow) {
         {"the cursor row's offset is red", 8192, 0, 4096, 0x23, Offset, 18, 2, "00001020", Ink::Red},
         {"the cursor column's header is red", 8192, 0, 4096, 0x23, Head, 16, 3, "03", Ink::Red},
         {"ASCII tilde, the last printable", 256, 0, 0, 0x41, Text, 256, 0x7E, "~", Ink::Letter},
-        {"ASCII 7F", 256, 0, 0, 0x41, Text, 256, 0x7F, ".", Ink::Dim},
         {"no table entry", 256, 0, 0, 0x41, Text, 256, 0x42, ".", Ink::Dim, true},
         {"two table letters", 256, 0, 0, 0x41, Text, 256, 0x41, "AB", Ink::Many, true, "AB"},
         {"an undrawable last letter", 256, 0, 0, 0x41, Text, 256, 0x41, "x.", Ink::Dim, true, std::string("x\x01", 2)},
