@@ -29,7 +29,6 @@ TEST(Copy, FieldsToClipboardOrMessage) {
         {"table letters; a byte without any gives nothing", {{"41", "43"}, R::Hex, T::Table, "<", ">"}, "<A><bc><>"},
         {"downwards when From is above To", {{"43", "41"}, R::Hex, T::Table, "", "."}, ".bc.A."},
         {"decimal offsets", {{"65", "67"}, R::Dec, T::Value, "", ","}, "65,66,67,"},
-        {"octal offsets", {{"101", "103"}, R::Oct, T::Value, "", ","}, "65,66,67,"},
         {"start beyond the document: clipped", {{"FFFFFFFF", "FE"}, R::Hex, T::Value, "[", "],"}, "[255],[254],"},
         {"start below 0: clipped", {{"-5", "1"}, R::Dec, T::Value, "", ","}, "0,1,"},
         {"no From", {{"", "12"}, R::Hex, T::Value, "", ""}, "Fill in Start & End offset", true},

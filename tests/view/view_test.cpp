@@ -8,17 +8,18 @@
 #include "edit/text_pane.h"
 #include "edit/value_input.h"
 #include "screen/keys.h"
+#include "screen/style.h"
 #include "test_editor.h"
 #include "view/jump.h"
+#include "view/painting.h"
 
 namespace tarpon {
 namespace {
 
-// A document of `size` bytes, the page at `top`, cursor and anchor `rel` below it; one move:
-// MoveCursor(arg), paging button arg (Page Up, Row Up, Row Down, Page Down), arg wheel notches,
-// the scroll bar set to arg, character arg typed in the offset pane, or a click (or a drag) in
-// a pane at x = arg column widths (a 17th of the pane), y pixels, with a hex digit waiting.
-// Where the page, the cursor and the anchor end up; the cursor's row is always on the page.
+// `size` bytes, the page at `top`, cursor and anchor `rel` below it, a hex digit waiting; one move:
+// MoveCursor(arg), paging button arg (Page Up, Row Up, Row Down, Page Down), arg wheel notches, the
+// scroll bar set to arg, character arg typed in the offset pane, or a click (or a drag) in a pane at
+// x = arg 17ths of its width, y pixels. Where the page, cursor and anchor end; the cursor row is shown.
 TEST(CursorMoves, PagingRules) {
     enum class Move { To, Button, Wheel, Bar, Offset, HexClick, TextClick, TextDrag };
     constexpr int64_t kUnchecked = -1, kLargest = std::numeric_limits<int32_t>::max();
@@ -34,15 +35,12 @@ TEST(CursorMoves, PagingRules) {
         int windowHeight = kStartHeight;
     };
     const Row rows[] = {
-        {"forward short of the last fitting row", 4096, 0, 0, Move::To, 16 * 16, 0, 0, 256},
         {"jump near the end shows the last 32-byte block", 4096, 0, 5, Move::To, 0xFF5, 0, 0xFE0, 0x15},
         {"past the end: the page follows the cursor", 4096, 0, 0, Move::To, 5000, 0, 4992 - 16 * 17, 16 * 17 + 8},
         {"above the page keeps row 3", 4096, 0x100, 0x55, Move::To, 0x40, 0, 0x10, 0x30},
         {"above the page near the start goes to row 0", 4096, 0x100, 0x55, Move::To, 0x20, 0, 0x20, 0},
         {"above the page, row 2 just reachable", 4096, 0x100, 0x55, Move::To, 0x25, 0, 0, 0x25},
-        {"up on the page from row 3: no scroll", 4096, 0x200, 0x35, Move::To, 0x203, 0, 0x200, 3},
         {"up to row 0 from the first byte of row 2: one row up", 4096, 0x200, 0x20, Move::To, 0x205, 0, 0x1F0, 0x15},
-        {"up to row 0 from row 1 scrolls one row", 4096, 0x200, 0x13, Move::To, 0x205, 0, 0x1F0, 0x15},
         {"up from row 1 at the start", 4096, 0, 0x13, Move::To, 5, 0, 0, 5},
         {"below zero goes to 0", 4096, 0x200, 0x47, Move::To, -70, 0, 0, 0},
         {"beyond any offset stops at the largest", 100, 0, 0, Move::To, 1e12, 0, 2147483360, 287},
@@ -54,7 +52,6 @@ TEST(CursorMoves, PagingRules) {
         {"an empty document ignores the scroll bar", 0, 0, 8, Move::Bar, 1000, 0, 0, 8},
         {"row down from row N-2 scrolls one row", 4096, 0, 0x103, Move::Button, 2, 0, 16, 0x103, 0x113},
         {"row up from row 0 lands on row 1", 4096, 0x100, 5, Move::Button, 1, 0, 0xE0, 0x15, 0xF5},
-        {"page up keeps the screen row", 4096, 0x200, 0x53, Move::Button, 0, 0, 0x100, 0x53, 0x153},
         {"page down with Shift keeps the anchor", 4096, 0, 5, Move::Button, 3, kShift, 0, 261, 5},
         {"page down past the end in a short window", 1000, 832, 68, Move::Button, 3, 0, 1024, 132, 1156, 0, 320},
         {"no button 4", 4096, 0x200, 0x47, Move::Button, 4, 0, 0x200, 0x47, 0x247},
@@ -111,7 +108,6 @@ TEST(Jump, Targets) {
         int64_t cursor, target;
     };
     const Row rows[] = {
-        {"octal", "17", Radix::Oct, false, 0, 15},
         {"a minus counts only for relative jumps", "-10", Radix::Hex, false, 0, 16},
         {"0x makes it hex in Dec", "0x200", Radix::Dec, false, 0, 0x200},
         {"$ makes it hex in Oct", "$1F", Radix::Oct, false, 0, 31},
@@ -126,6 +122,90 @@ TEST(Jump, Targets) {
     EXPECT_EQ(filterForRadix("1A-2 ", Radix::Dec), "12 ");
     EXPECT_EQ(filterForRadix("1 F9-", Radix::Oct), "1 9");
     EXPECT_EQ(filterForRadix("1A-2", Radix::Hex), "1A-2");
+}
+
+bool isRed(Rgb c) { return c.r >= 128 && c.g < 64 && c.b < 64; }
+
+// `size` counting bytes (0, 1, 2, ...), the page at `top`, the cursor `rel` below it, `height` pixels high (0: as
+// the window starts); with `table` the text pane shows table letters, `entry` for the cursor's byte, `held` typed
+// there, not yet written. After a repaint `pane` holds `runs` texts, run `index` reading `text` in `ink`: red or
+// not; in the text pane one letter's colour, the colour of byte 0 (no letter), or neither (many). The cursor's
+// mark lies over its cell; the mark of `anchor` shows only when it is on the page.
+TEST(Painting, WhatThePanesShow) {
+    enum Which { Head, Offset, Hex, Text, Dec, Oct, Bits, Percent };
+    enum class Ink { Plain, Red, Letter, Dim, Many };
+    constexpr int kOnCursor = -1000;
+    struct Row {
+        const char* name;
+        int size, height, top, rel;
+        Which pane;
+        size_t runs, index;
+        std::string text;
+        Ink ink = Ink::Plain;
+        bool table = false;
+        std::string entry = {}, held = {};
+        int anchor = kOnCursor;
+        bool anchorShown = false;
+    };
+    const int fourRows = 18 * 3 + 23;
+    const Row rows[] = {
+        {"empty document: no offsets", 0, 0, 0, 0, Offset, 0, 0, ""},
+        {"empty document: no cells", 0, 0, 0, 0, Hex, 0, 0, ""},
+        {"four rows fit", 4096, fourRows, 0, 0, Hex, 64, 63, "3F"},
+        {"the offset column labels three of them", 4096, fourRows, 0, 0, Offset, 3, 2, "00000020"},
+        {"one pixel less: three rows", 4096, fourRows - 1, 0, 0, Hex, 48, 47, "2F"},
+        {"the cursor row's offset is red", 8192, 0, 4096, 0x23, Offset, 18, 2, "00001020", Ink::Red},
+        {"the cursor column's header is red", 8192, 0, 4096, 0x23, Head, 16, 3, "03", Ink::Red},
+        {"ASCII tilde, the last printable", 256, 0, 0, 0x41, Text, 256, 0x7E, "~", Ink::Letter},
+        {"no table entry", 256, 0, 0, 0x41, Text, 256, 0x42, ".", Ink::Dim, true},
+        {"two table letters", 256, 0, 0, 0x41, Text, 256, 0x41, "AB", Ink::Many, true, "AB"},
+        {"an undrawable last letter", 256, 0, 0, 0x41, Text, 256, 0x41, "x.", Ink::Dim, true, std::string("x\x01", 2)},
+        {"held letters: red, in the cursor's cell", 256, 0, 0, 0x41, Text, 256, 0x41, "th", Ink::Red, true, "c", "th"},
+        {"a held tilde", 256, 0, 0, 0x41, Text, 256, 0x41, "~", Ink::Red, true, "c", "~"},
+        {"byte 7 in decimal", 256, 0, 0, 7, Dec, 1, 0, "007"},
+        {"byte A5 in bits", 256, 0, 0, 0xA5, Bits, 1, 0, "1010 0101"},
+        {"past the end: no byte value", 3, 0, 0, 3, Dec, 0, 0, ""},
+        {"percent", 4, 0, 0, 1, Percent, 1, 0, "33.333"},
+        {"anchor above the page: hidden", 4096, 0, 0, 0x25, Hex, 288, 0x25, "25", Ink::Plain, false, {}, {}, -8},
+        {"anchor on the last row", 4096, 0, 0, 0x25, Hex, 288, 0x25, "25", Ink::Plain, false, {}, {}, 0x11F, true},
+        {"anchor below the page: hidden", 4096, 0, 0, 0x25, Hex, 288, 0x25, "25", Ink::Plain, false, {}, {}, 0x120},
+        {"cursor on the last row shown", 4096, 0, 0, 0x119, Hex, 288, 0x119, "19", Ink::Plain, false, {}, {}, 0, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        std::vector<uint8_t> bytes(static_cast<size_t>(row.size));
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+        t.setDocument(bytes);
+        MainView& v = t.ed.v;
+        if (row.height > 0) v.picOffset.geom.height = v.picHex.geom.height = v.PicText.geom.height = row.height;
+        t.ed.s.pageTop = row.top;
+        t.ed.s.cursorRel = row.rel;
+        t.ed.s.selAnchor = row.anchor == kOnCursor ? row.top + row.rel : row.anchor;
+        t.ed.s.viewMode = row.table;
+        t.ed.s.charTable[static_cast<uint8_t>(row.top + row.rel)] = row.entry;
+        t.ed.s.typedLetters = row.held;
+        RepaintAll(t.ed);
+        PlaceMarks(t.ed);
+        EXPECT_EQ(v.ShpHex[1].visible, row.anchorShown);
+        const Pane* panes[] = {&v.picHead, &v.picOffset, &v.picHex, &v.PicText,
+                               &v.picDec,  &v.picOct,    &v.picBinary, &v.picPercent};
+        const std::vector<TextRun>& runs = panes[row.pane]->runs();
+        EXPECT_EQ(v.PicText.runs().size(), v.picHex.runs().size());
+        ASSERT_EQ(runs.size(), row.runs);
+        if (row.runs == 0) continue;
+        const Mark& m = v.ShpHex[0];
+        const TextRun& cell = v.picHex.runs().at(static_cast<size_t>(row.rel));
+        EXPECT_TRUE(m.left <= cell.x && cell.x < m.left + m.width && m.top <= cell.y && cell.y < m.top + m.height);
+        EXPECT_EQ(runs[row.index].text, row.text);
+        const Rgb c = runs[row.index].color;
+        EXPECT_EQ(isRed(c), row.ink == Ink::Red);
+        if (row.pane != Text) continue;
+        const TextRun& byte0 = v.PicText.runs()[0];  // no letter stands for byte 0
+        EXPECT_EQ(byte0.text, ".");
+        EXPECT_EQ(c == kOneLetterText, row.ink == Ink::Letter);
+        EXPECT_EQ(c == byte0.color, row.ink == Ink::Dim);
+    }
 }
 
 }  // namespace

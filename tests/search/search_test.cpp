@@ -1,0 +1,182 @@
+#include "search/find.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+
+#include "app/menu_commands.h"
+#include "search/reference_scan.h"
+#include "search/ring_search.h"
+#include "test_editor.h"
+#include "view/cursor.h"
+
+namespace tarpon {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using K = PatternKind;
+
+// Search text and wild card -> the bytes searched for and the wild card byte, or nothing.
+TEST(BuildPattern, TextToBytesAndWildcard) {
+    CharTable table{};
+    const std::pair<int, std::string> entries[] = {
+        {0x10, "th"}, {0x20, "t"}, {0x30, "e"}, {0x31, "e"}, {0x40, "*"}, {0x50, "?!"}, {0x51, "\xE9"},
+        {0x11, "\xE3\x81\x82"}, {0x21, "\xE3\x81\x82\xE3\x81\x84"}, {0x32, "\xC3\xA9"},  // UTF-8 あ, あい, é
+        {0x60, "\xE6\x97\xA5\xE6\x9C\xAC"},                                                   // 日本
+    };
+    for (const auto& [code, letters] : entries) table[static_cast<size_t>(code)] = letters;
+    struct Row {
+        const char* name;
+        K kind;
+        bool utf8;  // the table's letters are UTF-8
+        std::string text, wildcard;
+        std::optional<Bytes> pattern;
+        int32_t wildcardByte = -1;
+    };
+    const Row rows[] = {
+        {"ascii bytes above 0x7F unsigned; wild card: its first character", K::Ascii, false, "\xE9\xFF?", "?x",
+         Bytes{0xE9, 0xFF, '?'}, '?'},
+        {"ascii is never UTF-8, whatever the table", K::Ascii, true, "\xC3\xA9", "", Bytes{0xC3, 0xA9}},
+        {"empty text: nothing to search", K::Ascii, false, "", "?", std::nullopt},
+        {"hex list, a trailing blank ignored, wild card 256 none", K::Hex, false, "41 42 ", "100", Bytes{0x41, 0x42}},
+        {"hex digits A to F and a to f; g is none: reading stops", K::Hex, false, "Af aF 4g 4G zz", "",
+         Bytes{0xAF, 0xAF, 0x04, 0x04, 0x00}},
+        {"hex: the low byte, exact if long", K::Hex, false, "1FF 123456789ABCDEF0123456789A", "", Bytes{0xFF, 0x9A}},
+        {"tab and newline inside a number are passed over", K::Hex, false, "4\t1 4\n2", "", Bytes{0x41, 0x42}},
+        {"two blanks end the list", K::Hex, false, "41  42", "", Bytes{0x41}},
+        {"a leading blank empties the list", K::Hex, false, " 41 42", "", std::nullopt},
+        {"decimal: modulo 256, ties to even, minus as 0", K::Dec, false, "300 66.5 1e3 -5", "", Bytes{44, 66, 232, 0}},
+        {"octal list, 8 is no octal digit, wild card 377", K::Oct, false, "101 18", "377", Bytes{0x41, 1}, 0xFF},
+        {"table: first entry starting with it, else 0", K::Table, false, "tex", "*", Bytes{0x10, 0x30, 0}, 0x40},
+        {"table wild card that is no entry: its code", K::Table, false, "e?", "?", Bytes{0x30, 0x50}, '?'},
+        {"UTF-8: longest entry first, wild card an entry", K::Table, true, "\xC3\xA9\xE3\x81\x82\xE3\x81\x84",
+         "\xE3\x81\x82", Bytes{0x32, 0x21}, 0x11},
+        {"UTF-8: first entry starting, else 0; a stray byte is one character", K::Table, true,
+         "\xE6\x97\xA5\xE3\x81\x84x\xE9*", "", Bytes{0x60, 0, 0, 0x51, 0x40}},
+        {"UTF-8 wild card below U+0100: its code", K::Table, true, "*", "\xC3\xBC", Bytes{0x40}, 0xFC},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto r = buildPattern(row.kind, row.text, row.wildcard, table, row.utf8);
+        ASSERT_EQ(r.has_value(), row.pattern.has_value());
+        if (!r) continue;
+        EXPECT_EQ(std::pair(r->pattern, r->wildcard), std::pair(*row.pattern, row.wildcardByte));
+    }
+}
+
+// Find presses, then Find Again (on `newDoc` when given) -> where the cursor lands and what is said.
+TEST(Find, FindAndFindAgainMoveTheCursor) {
+    struct Row {
+        const char* name;
+        Bytes doc, newDoc;
+        std::vector<FindForm> finds;
+        int64_t cursor, agains, landed;
+        std::vector<std::string> messages;
+    };
+    const Bytes twice = {1, 2, 3, 1, 2, 3}, ab = {0, 0x41, 0x42, 0};
+    const FindForm relative = {K::Dec, "11 12", "", true};  // 2 3 in `twice`
+    const std::string none = "No Results Found";
+    const Row rows[] = {
+        {"plain: a match only at the cursor is found", ab, {}, {{K::Hex, "41 42", ""}}, 1, 0, 1, {}},
+        {"relative: a match only at the cursor is not", ab, {}, {{K::Hex, "41 42", "", true}}, 1, 0, 1, {none}},
+        {"empty text and a leading blank keep the last search", twice, {},
+         {relative, {K::Hex, " 7", ""}, {K::Ascii, "", ""}}, 0, 1, 3, {}},
+        {"the search outlives the document", twice, {9, 9, 5, 6}, {relative}, 0, 1, 2, {}},
+        {"find again before any search does nothing", twice, {}, {}, 2, 1, 2, {}},
+        {"empty document: no results", {}, {}, {{K::Hex, "41", ""}, relative}, 0, 1, 0, {none, none, none}},
+        {"a UTF-8 wild card no byte stands for", twice, {}, {{K::Table, "x", "\xE3\x81\xB2"}}, 0, 0, 0,
+         {"The wild card \"\xE3\x81\xB2\" (U+3072) is no entry of the table, and no single byte has its code."}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        t.setDocument(row.doc);
+        t.ed.s.tableUtf8 = true;
+        MoveCursor(t.ed, row.cursor);
+        for (const FindForm& form : row.finds) cmdFind_Click(t.ed, form);
+        if (!row.newDoc.empty()) t.setDocument(row.newDoc);
+        for (int64_t k = 0; k < row.agains; ++k) mnuOption_Click(t.ed, kOptionFindAgain);
+        EXPECT_EQ(t.ed.s.cursor(), row.landed);
+        EXPECT_EQ(t.services.messages, row.messages);
+    }
+}
+
+// The first match as the generic scanner finds it; every vector scanner the machine has must agree.
+int64_t find(const Bytes& doc, const Bytes& pat, int32_t w, int64_t cursor, bool relative) {
+    const RingQuery q{doc.data(), static_cast<int64_t>(doc.size()), pat.data(), static_cast<int64_t>(pat.size()),
+                      w, cursor, relative};
+    const int64_t generic = findInRing(q, SearchIsa::Generic);
+    for (const SearchIsa isa : {SearchIsa::Sse2, SearchIsa::Avx2})
+        EXPECT_EQ(isaSupported(isa) ? findInRing(q, isa) : generic, generic) << "isa " << static_cast<int>(isa);
+    return generic;
+}
+
+TEST(RingSearch, HandPickedCasesOnEveryInstructionSet) {
+    struct Row {
+        const char* name;
+        Bytes doc, pat;
+        int32_t w;
+        int64_t cursor, expected;
+        bool relative = false;
+    };
+    const Row rows[] = {
+        {"round the end to the start", {0x41, 0x42, 0x43, 0x41, 0x42}, {0x41, 0x42}, -1, 3, 0},
+        {"a match running round the end", {0x42, 0x00, 0x00, 0x41}, {0x41, 0x42}, -1, 1, 3},
+        {"relative: 11 12 running round the end", {0x12, 0x41, 0x42, 0x11}, {0x41, 0x42}, -1, 1, 3, true},
+        {"relative: 00 7F is FF 80 only modulo 256", {0x00, 0x7F, 0x10}, {0xFF, 0x80}, -1, 2, -1, true},
+        {"relative with a wild card", {5, 0x99, 7, 0}, {0x41, '?', 0x43}, '?', 2, 0, true},
+        {"wild card FF", {0x41, 0x00, 0x43}, {0x41, 0xFF, 0x43}, 0xFF, 2, 0},
+        {"empty document", {}, {0x41}, -1, 0, -1},
+        {"cursor past the end counts modulo the size", {0x41, 0x42, 0x41}, {0x41}, -1, 1000003, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(find(row.doc, row.pat, row.w, row.cursor, row.relative), row.expected);
+    }
+}
+
+// One pattern in filler that cannot match it, at the edges of the 16-, 32-, 64- and 128-start blocks,
+// found from just before it (the first start scanned) and just after it (the last start round the ring).
+TEST(RingSearch, SingleMatchAtVectorBlockEdges) {
+    const Bytes pat = {0x10, 0x99, 0x20, 0x98}, shifted = {0x11, 0x9A, 0x21, 0x99};
+    for (const size_t size : {size_t{200}, size_t{20000}})
+        for (const size_t at : {size_t{0}, size_t{15}, size_t{32}, size_t{63}, size_t{64}, size_t{128}, size - 4,
+                                size - 2}) {
+            Bytes doc(size);
+            for (size_t i = 0; i < size; ++i) doc[i] = static_cast<uint8_t>(0x10 + (i * i + i / 7) % 3);
+            for (size_t k = 0; k < pat.size(); ++k) doc[(at + k) % size] = pat[k];
+            for (const auto cursor : {static_cast<int64_t>(at + size - 1), static_cast<int64_t>(at + 1)}) {
+                SCOPED_TRACE(testing::Message() << "size " << size << " at " << at << " cursor " << cursor);
+                EXPECT_EQ(find(doc, pat, -1, cursor, false), static_cast<int64_t>(at));
+                EXPECT_EQ(find(doc, shifted, -1, cursor, true), static_cast<int64_t>(at));
+            }
+        }
+}
+
+TEST(RingSearch, AgreesWithTheStraightScanOnSeededDocuments) {
+    std::mt19937_64 rng(1);
+    const auto pick = [&rng](uint64_t n) { return n == 0 ? uint64_t{0} : rng() % n; };
+    for (int round = 0; round < 3000; ++round) {
+        // A few neighbouring values (round 255 to 0 at times) make matches and failed candidates common.
+        const auto low = static_cast<uint8_t>(pick(2) ? 0xFE : rng()), span = static_cast<uint8_t>(1 + pick(3));
+        Bytes doc(pick(301)), pat(pick(8) == 0 ? doc.size() + 1 + pick(3) : 1 + pick(8));
+        for (auto& b : doc) b = static_cast<uint8_t>(low + pick(span));
+        // Often a piece of the document, sometimes longer than it; shifted for relative searches.
+        const bool piece = !doc.empty() && pick(2), relative = pick(2);
+        const size_t from = pick(doc.size());
+        const int shift = relative ? static_cast<int>(pick(7)) - 3 : 0;
+        for (size_t k = 0; k < pat.size(); ++k)
+            pat[k] = static_cast<uint8_t>(shift + (piece ? doc[(from + k) % doc.size()] : low + pick(span)));
+        const int32_t w = pick(3) == 0 ? pat[pick(pat.size())] : -1;
+        const auto cursor = static_cast<int64_t>(pick(doc.size() + 40));
+        const int64_t expected = test::referenceFind(doc.data(), static_cast<int64_t>(doc.size()), pat.data(),
+                                                     static_cast<int64_t>(pat.size()), w, cursor, relative);
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        ASSERT_EQ(find(doc, pat, w, cursor, relative), expected);
+        ASSERT_FALSE(HasFailure());  // one report, not one a round
+    }
+}
+
+}  // namespace
+}  // namespace tarpon
