@@ -146,7 +146,9 @@ TEST(Painting, WhatThePanesShow) {
         std::string entry = {}, held = {};
         int anchor = kOnCursor;
         bool anchorShown = false;
+        bool utf8 = false;  // the table's letters are UTF-8
     };
+    const std::string a3 = "\xE3\x81\x82";  // one three-byte character
     const int fourRows = 18 * 3 + 23;
     const Row rows[] = {
         {"empty document: no offsets", 0, 0, 0, 0, Offset, 0, 0, ""},
@@ -161,6 +163,10 @@ TEST(Painting, WhatThePanesShow) {
         {"two table letters", 256, 0, 0, 0x41, Text, 256, 0x41, "AB", Ink::Many, true, "AB"},
         {"an undrawable last letter", 256, 0, 0, 0x41, Text, 256, 0x41, "x.", Ink::Dim, true, std::string("x\x01", 2)},
         {"held letters: red, in the cursor's cell", 256, 0, 0, 0x41, Text, 256, 0x41, "th", Ink::Red, true, "c", "th"},
+        {"a long entry: its first 16 bytes", 256, 0, 0, 0x41, Text, 256, 0x41, std::string(16, 'a'), Ink::Many, true,
+         std::string(17, 'a')},
+        {"a long UTF-8 entry: never cut inside a character", 256, 0, 0, 0x41, Text, 256, 0x41, a3 + a3 + a3 + a3 + a3,
+         Ink::Many, true, a3 + a3 + a3 + a3 + a3 + a3, {}, kOnCursor, false, true},
         {"a held tilde", 256, 0, 0, 0x41, Text, 256, 0x41, "~", Ink::Red, true, "c", "~"},
         {"byte 7 in decimal", 256, 0, 0, 7, Dec, 1, 0, "007"},
         {"byte A5 in bits", 256, 0, 0, 0xA5, Bits, 1, 0, "1010 0101"},
@@ -183,6 +189,7 @@ TEST(Painting, WhatThePanesShow) {
         t.ed.s.cursorRel = row.rel;
         t.ed.s.selAnchor = row.anchor == kOnCursor ? row.top + row.rel : row.anchor;
         t.ed.s.viewMode = row.table;
+        t.ed.s.tableUtf8 = row.utf8;
         t.ed.s.charTable[static_cast<uint8_t>(row.top + row.rel)] = row.entry;
         t.ed.s.typedLetters = row.held;
         RepaintAll(t.ed);
