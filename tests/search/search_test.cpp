@@ -134,6 +134,8 @@ TEST(RingSearch, HandPickedCasesOnEveryInstructionSet) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(find(row.doc, row.pat, row.w, row.cursor, row.relative), row.expected);
     }
+    const uint8_t byte = 0x41;  // an empty pattern at a real address finds nothing
+    EXPECT_EQ(findInRing({&byte, 1, &byte, 0, -1, 0, false}), -1);
 }
 
 // One pattern in filler that cannot match it, at the edges of the 16-, 32-, 64- and 128-start blocks,
