@@ -33,7 +33,9 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A regular file's bytes; nothing for anything else (reading a FIFO would block).
 inline std::vector<uint8_t> readBytes(const std::string& path) {
+    if (!std::filesystem::is_regular_file(path)) return {};
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -58,6 +58,13 @@ public:
     bool clipboardUtf8 = false;
 };
 
+// n bytes, each the low byte of its own offset.
+inline std::vector<uint8_t> countingBytes(size_t n) {
+    std::vector<uint8_t> bytes(n);
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i);
+    return bytes;
+}
+
 struct TestEditor {
     explicit TestEditor(const std::string& commandLine = "") {
         services.editor = &ed;

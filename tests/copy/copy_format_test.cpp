@@ -14,8 +14,8 @@ using R = OffsetRadix;
 // The copy dialog's fields -> the clipboard text, or the message and an untouched clipboard.
 // The document holds each byte value at its own offset; the table gives 41 "A" and 42 "bc".
 TEST(Copy, FieldsToClipboardOrMessage) {
-    std::string all(256, '\0');
-    for (int b = 0; b < 256; ++b) all[static_cast<size_t>(b)] = static_cast<char>(b);
+    const std::vector<uint8_t> bytes = test::countingBytes(256);
+    const std::string all(bytes.begin(), bytes.end());
     struct Row {
         const char* name;
         CopyForm form;
@@ -41,9 +41,7 @@ TEST(Copy, FieldsToClipboardOrMessage) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
-        std::vector<uint8_t> bytes(row.size);
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
-        t.setDocument(bytes);
+        t.setDocument(test::countingBytes(row.size));
         t.ed.s.charTable[0x41] = "A", t.ed.s.charTable[0x42] = "bc";
         t.services.clipboard = "before";
         EXPECT_EQ(cmdCopy_Click(t.ed, row.form), !row.refused);
@@ -54,8 +52,7 @@ TEST(Copy, FieldsToClipboardOrMessage) {
 }
 
 TEST(Copy, TextLengthIsTheFormattedSize) {
-    std::vector<uint8_t> all(256);
-    for (int b = 0; b < 256; ++b) all[static_cast<size_t>(b)] = static_cast<uint8_t>(b);
+    const std::vector<uint8_t> all = test::countingBytes(256);
     const CharTable table{{"", "abc"}};
     for (const CopyType type : {T::Value, T::Ascii, T::Table})
         for (const auto& [from, to] : {std::pair<int64_t, int64_t>{0, 255}, {200, 3}, {3, 3}, {-9, 2}, {250, 999}})

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
@@ -23,6 +22,7 @@ namespace tarpon {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::readBytes;
 using test::writeBytes;
 
 constexpr uid_t kRoot = 0, kNobody = 65534;
@@ -37,13 +37,6 @@ const std::string kTooLarge = "Size to big ( it is 9 mb or bigger)";
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 void must(int result, const char* what) { ASSERT_EQ(result, 0) << what << ": " << std::strerror(errno); }
-// A regular file's bytes; nothing for anything else (reading a FIFO would block).
-Bytes contents(const std::string& path) {
-    if (!std::filesystem::is_regular_file(path)) return {};
-    Bytes bytes(std::filesystem::file_size(path));
-    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), std::ssize(bytes));
-    return bytes;
-}
 
 std::set<std::string> filesUnder(const std::string& folder) {
     std::set<std::string> files;
@@ -243,12 +236,12 @@ std::string env(const char* name) { return std::getenv(name) ? std::getenv(name)
 TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
     const auto checkSaved = [](const Scene& s, bool existed, const struct stat& before) {
         struct stat st {}, given {};
-        EXPECT_TRUE(contents(s.real) == kNew) << "the file does not hold the new bytes";
+        EXPECT_TRUE(readBytes(s.real) == kNew) << "the file does not hold the new bytes";
         ASSERT_EQ(::stat(s.real.c_str(), &st), 0);
         EXPECT_TRUE(!existed || (st.st_mode == before.st_mode && st.st_uid == before.st_uid &&
                                  st.st_gid == before.st_gid && st.st_nlink == before.st_nlink))
             << "mode, owner or links changed";
-        EXPECT_TRUE(st.st_nlink == 1 || contents(s.at("other")) == kNew) << "the second link differs";
+        EXPECT_TRUE(st.st_nlink == 1 || readBytes(s.at("other")) == kNew) << "the second link differs";
         EXPECT_TRUE(::stat(s.target.c_str(), &given) == 0 && given.st_ino == st.st_ino) << "the links were replaced";
     };
     // An empty variable reads as an unset one.
@@ -266,7 +259,7 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                 ::setenv("XDG_CACHE_HOME", s.xdgCacheHome.c_str(), 1);
                 struct stat before {}, now {};
                 const bool existed = ::stat(s.real.c_str(), &before) == 0;
-                const Bytes old = contents(s.real);
+                const Bytes old = readBytes(s.real);
                 const std::set<std::string> filesBefore = filesUnder(s.tmp.path());
                 test::TestEditor t;
                 t.setDocument(kNew);
@@ -283,14 +276,14 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                 // leaves none, unless it was the backup's removal that failed.
                 EXPECT_EQ(contains(message, ".tarpon-"), !left.empty()) << message;
                 for (const std::string& path : left)
-                    EXPECT_TRUE(contents(path) == old && contains(message, path)) << path << ": " << message;
+                    EXPECT_TRUE(readBytes(path) == old && contains(message, path)) << path << ": " << message;
                 EXPECT_TRUE(diskFills || left.empty() || io.failed == "unlink");
                 if (!message.empty()) {
                     EXPECT_TRUE(message.starts_with("Problems Saving\n") &&
                                 ((reached && contains(message, std::strerror(io.error()))) ||
                                  (row.save == Route::Refused && contains(message, row.saveRefusal))))
                         << message;
-                    const Bytes bytes = contents(s.real);
+                    const Bytes bytes = readBytes(s.real);
                     EXPECT_TRUE((existed ? bytes == old : !std::filesystem::exists(s.real)) || bytes == kNew ||
                                 !left.empty())
                         << "the file is damaged";
@@ -336,7 +329,7 @@ TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
             writeBytes(previous, {1, 2, 3});
             test::TestEditor t(previous);
             const std::set<std::string> filesBefore = filesUnder(s.tmp.path());
-            const Bytes old = contents(s.real);
+            const Bytes old = readBytes(s.real);
             FaultyIo io(n, false, s.chunk, s.afterFstat);
             asUser(row.ordinary, [&] { LoadFile(t.ed, s.target, io); });
             const bool reached = io.calls >= n;
@@ -350,19 +343,19 @@ TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
             EXPECT_TRUE(!reached || io.failed == "close" || !message.empty()) << "a failing " << io.failed;
             if (message.empty()) {
                 EXPECT_EQ(t.ed.s.fileName, s.target);
-                EXPECT_TRUE(document == contents(s.real)) << "the document is not the file";
+                EXPECT_TRUE(document == readBytes(s.real)) << "the document is not the file";
             } else if (message == kTooLarge) {
                 // The document empties; neither the refused file nor the previous one is the target of Save.
                 EXPECT_EQ(t.ed.s.fileSize, 0);
                 EXPECT_FALSE(SaveDocument(t.ed));
                 EXPECT_EQ(t.services.messages.back(), "Problems Saving");
-                EXPECT_EQ(contents(previous), (Bytes{1, 2, 3}));
+                EXPECT_EQ(readBytes(previous), (Bytes{1, 2, 3}));
             } else {
                 EXPECT_EQ(t.ed.s.fileName, previous);
                 EXPECT_EQ(document, (Bytes{1, 2, 3}));
                 EXPECT_EQ(filesUnder(s.tmp.path()), filesBefore) << "a failed load left a file";
             }
-            EXPECT_TRUE(s.afterFstat || contents(s.real) == old) << "loading changed the file";
+            EXPECT_TRUE(s.afterFstat || readBytes(s.real) == old) << "loading changed the file";
             if (testing::Test::HasFailure() || !reached) break;
         }
     }

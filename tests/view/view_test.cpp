@@ -180,9 +180,7 @@ TEST(Painting, WhatThePanesShow) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
-        std::vector<uint8_t> bytes(static_cast<size_t>(row.size));
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
-        t.setDocument(bytes);
+        t.setDocument(test::countingBytes(static_cast<size_t>(row.size)));
         MainView& v = t.ed.v;
         if (row.height > 0) v.picOffset.geom.height = v.picHex.geom.height = v.PicText.geom.height = row.height;
         t.ed.s.pageTop = row.top;
