@@ -10,7 +10,7 @@
 # out again. Survivors go to build-mutants/survivors.txt.
 #
 #   scripts/mutants.sh [--max N] [--seed S] [--list] [--only FILE] [--jobs J]
-#                      [--in DIRS] [--ui] [--timeout SEC]
+#                      [--in DIRS] [--ui] [--timeout SEC] [--matrix]
 set -euo pipefail
 
 usage() {
@@ -26,10 +26,12 @@ Usage: scripts/mutants.sh [options]
   --jobs J       build jobs (default 2)
   --ui           also run the widget tests (offscreen) when the logic tests pass
   --timeout SEC  time limit of one test run (default: 10 x the clean run, at least 60)
+  --matrix       run every test on every mutant and name the tests that catch it
+                 (slower): shows which tests alone hold a catch
 EOF
 }
 
-max=150 seed=1 list=0 only="" within="" jobs=2 ui=0 limit=""
+max=150 seed=1 list=0 only="" within="" jobs=2 ui=0 limit="" matrix=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --max) max=${2:?--max needs a number}; shift 2 ;;
@@ -40,6 +42,7 @@ while [ $# -gt 0 ]; do
         --jobs) jobs=${2:?--jobs needs a number}; shift 2 ;;
         --ui) ui=1; shift ;;
         --timeout) limit=${2:?--timeout needs seconds}; shift 2 ;;
+        --matrix) matrix=1; shift ;;
         -h | --help) usage; exit 0 ;;
         *) echo "mutants: unknown option $1" >&2; usage >&2; exit 2 ;;
     esac
@@ -245,14 +248,15 @@ build_targets() {
     run_child nice -n 19 cmake --build "$build" --parallel "$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
 }
 
-# One test binary, stopping at the first failure, under the time limit $1. The
-# shell around it stays to report a crash into the log.
+# One test binary, stopping at the first failure (unless --matrix), under the time
+# limit $1. The shell around it stays to report a crash into the log.
 test_binary() {
-    local t=$1
+    local t=$1 fast=--gtest_fail_fast
+    [ "$matrix" = 1 ] && fast=--gtest_fail_fast=0
     shift
     # shellcheck disable=SC2016  # expanded by the inner shell
     run_child bash -c 'cd "$1" || exit 1; shift; nice -n 19 timeout --foreground -k 10 "$@"; exit $?' _ \
-        "$build/tests" "$t" "$@" --gtest_fail_fast --gtest_brief=1 >>"$work/test.log" 2>&1
+        "$build/tests" "$t" "$@" "$fast" --gtest_brief=1 >>"$work/test.log" 2>&1
 }
 
 # 0: the tests pass; 124: they ran out of time; else: they failed or crashed.
@@ -313,6 +317,10 @@ PY
                 timeouts=$((timeouts + 1))
             elif [ "$rc" -gt 128 ]; then
                 note="  crash"
+            fi
+            if [ "$matrix" = 1 ]; then
+                by=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_./]+' "$work/test.log" | cut -c14- | sort -u | paste -sd, -)
+                note="$note  by: ${by:-?}"
             fi
         fi
     fi
