@@ -1,5 +1,11 @@
 #pragma once
-// An editor wired to recording services, laid out at the start-up size.
+// What the tests share: an editor wired to recording services and laid out at the
+// start-up size, and a fresh directory with files in it.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,50 +18,41 @@ namespace tarpon::test {
 class FakeServices : public Services {
 public:
     void messageBox(const std::string& text) override { messages.push_back(text); }
-    int ask(const std::string& text, const std::vector<std::string>& buttons, int, int escapeButton) override {
+    int ask(const std::string& text, const std::vector<std::string>&, int, int escapeButton) override {
         questions.push_back(text);
-        questionButtons = buttons;
-        if (answers.empty()) return escapeButton;
-        const int answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
+        return next(answers, escapeButton);
     }
-    void openFileMenu() override { ++fileMenuOpened; }
+    void openFileMenu() override {}
     void resizeMainWindow(int width, int height) override {
         if (editor) Form_Resize(*editor, width, height, false);
     }
     void closeMainWindow() override { ++closed; }
-    void setMainWindowEnabled(bool enabled) override { mainEnabled = enabled; }
-    void openWindow(WindowKind kind) override { opened.push_back(kind); }
+    void setMainWindowEnabled(bool) override {}
+    void openWindow(WindowKind) override {}
     std::string runFileDialog(const FileDialogRequest& request) override {
         dialogs.push_back(request);
-        if (fileDialogAnswers.empty()) return {};
-        std::string answer = fileDialogAnswers.front();
-        fileDialogAnswers.erase(fileDialogAnswers.begin());
-        return answer;
+        return next(fileDialogAnswers, std::string());
     }
-    void setClipboardText(const std::string& text) override {
-        clipboard = text;
-        clipboardUtf8 = false;
-    }
-    void setClipboardUtf8Text(const std::string& text) override {
-        clipboard = text;
-        clipboardUtf8 = true;
-    }
+    void setClipboardText(const std::string& text) override { clipboard = text, clipboardUtf8 = false; }
+    void setClipboardUtf8Text(const std::string& text) override { clipboard = text, clipboardUtf8 = true; }
 
     Editor* editor = nullptr;
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
-    std::vector<std::string> questionButtons;  // of the last question
-    std::vector<int> answers;                  // given in order; none left: Escape
-    int fileMenuOpened = 0;
+    std::vector<std::string> messages, questions;
+    std::vector<int> answers;  // given in order; none left: Escape
     int closed = 0;
-    bool mainEnabled = true;
-    std::vector<WindowKind> opened;
     std::vector<FileDialogRequest> dialogs;
-    std::vector<std::string> fileDialogAnswers;  // answered in order; empty: cancel
+    std::vector<std::string> fileDialogAnswers;  // answered in order; none left: cancel
     std::string clipboard;
     bool clipboardUtf8 = false;
+
+private:
+    template <typename T>
+    static T next(std::vector<T>& queue, T none) {
+        if (queue.empty()) return none;
+        T first = queue.front();
+        queue.erase(queue.begin());
+        return first;
+    }
 };
 
 // n bytes, each the low byte of its own offset.
@@ -80,5 +77,34 @@ struct TestEditor {
     FakeServices services;
     Editor ed{services};
 };
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarpon-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+inline void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A regular file's bytes; nothing for anything else (reading a FIFO would block).
+inline std::vector<uint8_t> readBytes(const std::string& path) {
+    if (!std::filesystem::is_regular_file(path)) return {};
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 }  // namespace tarpon::test

@@ -11,7 +11,6 @@
 #include "app/startup.h"
 #include "core/dialog_service.h"
 #include "table/table_commands.h"
-#include "temp_dir.h"
 #include "test_editor.h"
 
 namespace tarpon {

@@ -15,7 +15,6 @@
 #include "app/document.h"
 #include "app/file_commands.h"
 #include "core/file_io.h"
-#include "temp_dir.h"
 #include "test_editor.h"
 
 namespace tarpon {

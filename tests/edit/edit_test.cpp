@@ -12,7 +12,6 @@
 #include "edit/insert_delete.h"
 #include "edit/text_input.h"
 #include "edit/value_input.h"
-#include "temp_dir.h"
 #include "test_editor.h"
 #include "view/cursor.h"
 

@@ -6,7 +6,6 @@
 #include "screen/keys.h"
 #include "table/table_commands.h"
 #include "table/tbl_file.h"
-#include "temp_dir.h"
 #include "test_editor.h"
 
 namespace tarpon {
