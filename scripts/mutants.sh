@@ -319,7 +319,7 @@ PY
                 note="  crash"
             fi
             if [ "$matrix" = 1 ]; then
-                by=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_./]+' "$work/test.log" | cut -c14- | sort -u | paste -sd, -)
+                by=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_./]+' "$work/test.log" | cut -c14- | sort -u | paste -sd, -) || true
                 note="$note  by: ${by:-?}"
             fi
         fi
