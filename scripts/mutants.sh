@@ -27,7 +27,8 @@ Usage: scripts/mutants.sh [options]
   --ui           also run the widget tests (offscreen) when the logic tests pass
   --timeout SEC  time limit of one test run (default: 10 x the clean run, at least 60)
   --matrix       run every test on every mutant and name the tests that catch it
-                 (slower): shows which tests alone hold a catch
+                 (slower): shows which tests alone hold a catch; each caught
+                 mutant's failures go to build-mutants/logs/N.log
 EOF
 }
 
@@ -251,12 +252,13 @@ build_targets() {
 # One test binary, stopping at the first failure (unless --matrix), under the time
 # limit $1. The shell around it stays to report a crash into the log.
 test_binary() {
-    local t=$1 fast=--gtest_fail_fast
-    [ "$matrix" = 1 ] && fast=--gtest_fail_fast=0
+    local t=$1 fast=--gtest_fail_fast brief=--gtest_brief=1
+    # Every test, and each one's start, so that a crash names the test it was in.
+    [ "$matrix" = 1 ] && fast=--gtest_fail_fast=0 brief=--gtest_brief=0
     shift
     # shellcheck disable=SC2016  # expanded by the inner shell
     run_child bash -c 'cd "$1" || exit 1; shift; nice -n 19 timeout --foreground -k 10 "$@"; exit $?' _ \
-        "$build/tests" "$t" "$@" "$fast" --gtest_brief=1 >>"$work/test.log" 2>&1
+        "$build/tests" "$t" "$@" "$fast" "$brief" >>"$work/test.log" 2>&1
 }
 
 # 0: the tests pass; 124: they ran out of time; else: they failed or crashed.
@@ -282,8 +284,11 @@ echo "mutants: clean run passes in ${clean}s; time limit per run ${limit}s; $tot
 results=$work/results.txt survivors=$work/survivors.txt
 : >"$results"
 : >"$survivors"
-caught=0 survived=0 nobuild=0 timeouts=0
+rm -rf "$work/logs"
+[ "$matrix" = 1 ] && mkdir -p "$work/logs"
+caught=0 survived=0 nobuild=0 timeouts=0 n=0
 while IFS=$'\t' read -r -u 3 file line col orig mut text; do
+    n=$((n + 1))
     cp "$tree/$file" "$saved"
     current=$file
     echo "$file" >"$marker"
@@ -320,7 +325,10 @@ PY
             fi
             if [ "$matrix" = 1 ]; then
                 by=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_./]+' "$work/test.log" | cut -c14- | sort -u | paste -sd, -) || true
+                # A crash or a timeout: the test that was running then caught it too.
+                [ -n "$note" ] && by=${by:+$by,}$(grep -oE '^\[ RUN      \] [A-Za-z0-9_./]+' "$work/test.log" | tail -n 1 | cut -c14-) || true
                 note="$note  by: ${by:-?}"
+                cp "$work/test.log" "$work/logs/$n.log"  # the failures and the rows they name
             fi
         fi
     fi

@@ -98,27 +98,19 @@ TEST(CursorMoves, PagingRules) {
     }
 }
 
+// Text, radix, relative, cursor -> where a jump goes.
 TEST(Jump, Targets) {
     constexpr int64_t kRefused = -1'000'000'000'000;
-    struct Row {
-        const char* name;
-        const char* text;
-        Radix radix;
-        bool relative;
-        int64_t cursor, target;
+    const std::tuple<const char*, Radix, bool, int64_t, int64_t> rows[] = {
+        {"-10", Radix::Hex, false, 0, 16},               // a minus counts only for relative jumps
+        {"0x200", Radix::Dec, false, 0, 0x200},          // 0x makes it hex in Dec
+        {"$1F", Radix::Oct, false, 0, 31},               // $ makes it hex in Oct
+        {"-$10", Radix::Dec, true, 100, 84},             // minus then $, relative
+        {"80000000", Radix::Hex, false, 0, kRefused},    // beyond an offset
+        {"7FFFFFFF", Radix::Hex, true, 1, kRefused},     // relative, one past the largest
     };
-    const Row rows[] = {
-        {"a minus counts only for relative jumps", "-10", Radix::Hex, false, 0, 16},
-        {"0x makes it hex in Dec", "0x200", Radix::Dec, false, 0, 0x200},
-        {"$ makes it hex in Oct", "$1F", Radix::Oct, false, 0, 31},
-        {"minus then $, relative", "-$10", Radix::Dec, true, 100, 84},
-        {"beyond an offset", "80000000", Radix::Hex, false, 0, kRefused},
-        {"relative, one past the largest", "7FFFFFFF", Radix::Hex, true, 1, kRefused},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(jumpTarget(row.text, row.radix, row.relative, row.cursor).value_or(kRefused), row.target);
-    }
+    for (const auto& [text, radix, relative, cursor, target] : rows)
+        EXPECT_EQ(jumpTarget(text, radix, relative, cursor).value_or(kRefused), target) << text;
     EXPECT_EQ(filterForRadix("1A-2 ", Radix::Dec), "12 ");
     EXPECT_EQ(filterForRadix("1 F9-", Radix::Oct), "1 9");
     EXPECT_EQ(filterForRadix("1A-2", Radix::Hex), "1A-2");
