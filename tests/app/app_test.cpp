@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <numeric>
 
 #include "app/file_commands.h"
 #include "app/layout.h"
@@ -23,7 +22,8 @@ using test::TestEditor;
 using test::writeBytes;
 
 // Table letters still held in the text pane belong to the document: they are written
-// before it is saved or left, and count as a change the user is asked about.
+// before it is saved or left, count as a change the user is asked about, and Undo is
+// offered for them (it writes and then takes them back).
 TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
     TempDir dir;
     const std::string doc = dir.file("doc.bin"), copy = dir.file("copy.bin"), other = dir.file("other.bin");
@@ -54,6 +54,8 @@ TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
         t.ed.s.typedLetters = "t";
         t.services.answers = row.answers;
         t.services.fileDialogAnswers = {copy};
+        RefreshEditMenu(t.ed);
+        EXPECT_TRUE(t.ed.v.menus[kMenuEdit].items[kEditUndo].enabled);
         row.command(t.ed);
         EXPECT_TRUE(t.ed.s.typedLetters.empty());
         EXPECT_EQ(t.ed.s.fileData[0], row.first);
@@ -103,24 +105,6 @@ TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
     EXPECT_FALSE(t.ed.s.modified());
 }
 
-// Undo is offered for a change or for held letters (it writes and then takes them
-// back), Redo for a change undone.
-TEST(EditMenu, UndoAndRedoOfferedWhenThereIsSomethingToTakeBackOrDoAgain) {
-    TestEditor t;
-    const auto offered = [&t](int item) {
-        RefreshEditMenu(t.ed);
-        return t.ed.v.menus[kMenuEdit].items[item].enabled;
-    };
-    EXPECT_FALSE(offered(kEditUndo) || offered(kEditRedo)) << "nothing done";
-    t.ed.s.typedLetters = "t";
-    EXPECT_TRUE(offered(kEditUndo) && !offered(kEditRedo)) << "letters held";
-    t.ed.s.typedLetters = "";
-    t.ed.s.overwrite(0, 7);
-    EXPECT_TRUE(offered(kEditUndo) && !offered(kEditRedo)) << "a change";
-    mnuEdit_Click(t.ed, kEditUndo);
-    EXPECT_TRUE(!offered(kEditUndo) && offered(kEditRedo)) << "a change undone";
-}
-
 // Filters as the commands write them, and as the chooser lists them: the name once,
 // and "*.*" matching files without a dot too.
 TEST(FileChooser, FilterPairsAndNames) {
@@ -164,20 +148,15 @@ TEST(CommandLine, OptionsThenOneFile) {
     }
 }
 
-// Without a file the document is the 256 bytes 00 to FF; a --table file switches the
-// text pane to its letters, unless it gives none.
-TEST(Startup, DocumentAndTableFromTheCommandLine) {
+// A --table file switches the text pane to its letters, unless it gives none.
+TEST(Startup, TableFromTheCommandLine) {
     TempDir dir;
-    const std::string good = dir.file("good.tbl"), empty = dir.file("empty.tbl");
-    writeBytes(good, {'4', '1', '=', 'Z'});
-    writeBytes(empty, {});
-    Bytes counting(256);
-    std::iota(counting.begin(), counting.end(), 0);
+    writeBytes(dir.file("good.tbl"), {'4', '1', '=', 'Z'});
+    writeBytes(dir.file("empty.tbl"), {});
     TestEditor t;
-    EXPECT_EQ(Bytes(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize), counting);
-    LoadStartupTable(t.ed, empty);
+    LoadStartupTable(t.ed, dir.file("empty.tbl"));
     EXPECT_FALSE(t.ed.s.viewMode) << "a table without letters";
-    LoadStartupTable(t.ed, good);
+    LoadStartupTable(t.ed, dir.file("good.tbl"));
     EXPECT_TRUE(t.ed.s.viewMode) << "a table with letters";
 }
 

@@ -8,6 +8,7 @@
 
 #include "app/document.h"
 #include "app/file_commands.h"
+#include "app/menu_commands.h"
 #include "edit/hex_input.h"
 #include "edit/insert_delete.h"
 #include "edit/text_input.h"
@@ -180,13 +181,19 @@ TEST(Undo, Sessions) {
         const size_t n = row.steps.size();
         auto state = [&](size_t k) { return k == 0 ? row.start : row.steps[k - 1].after; };
         auto document = [&] { return Bytes(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize); };
+        auto offered = [&](int item) {  // by the Edit menu
+            RefreshEditMenu(t.ed);
+            return t.ed.v.menus[kMenuEdit].items[item].enabled;
+        };
         ASSERT_EQ(document(), state(n));
         EXPECT_EQ(t.ed.s.modified(), n != row.savedAfter);
+        EXPECT_TRUE(offered(kEditUndo) == (n > 0) && !offered(kEditRedo));
         for (size_t k = n; k > 0; --k) {
             Undo(t.ed);
             EXPECT_EQ(document(), state(k - 1)) << "undo " << k;
             EXPECT_EQ(t.ed.s.cursor(), row.steps[k - 1].first) << "undo " << k;
             EXPECT_EQ(t.ed.s.modified(), k - 1 != row.savedAfter) << "undo " << k;
+            EXPECT_TRUE(offered(kEditUndo) == (k > 1) && offered(kEditRedo)) << "undo " << k;
         }
         Undo(t.ed);  // nothing left to undo
         for (size_t k = 1; k <= n; ++k) {
