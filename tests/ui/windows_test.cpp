@@ -36,74 +36,54 @@ std::set<QRgb> coloursIn(QWidget* pane, const Mark& mark) {
     return colours;
 }
 
-// A mark laid over the text tints the whole box and lets the text show through; the
-// marks change their look with the focus and leave no trace where the cursor was.
-TEST(MainWindow, CursorMarksRenderIntoThePixels) {
+// A mark laid over the text tints the whole box and lets the text show through, changes
+// its look with the focus and leaves no trace where the cursor was. Undo and Redo are
+// enabled only while there is something to take back or do again, and their shortcuts
+// work from the text pane instead of typing a control code there. Tab goes hex, text,
+// decimal, octal, offset; the binary pane takes clicks without the keyboard; Escape in
+// the hex pane opens the File menu.
+TEST(MainWindow, MarksKeyboardAndMenus) {
     MainWindow window("");
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     const MainView& v = window.editor().v;
+    const EditorState& s = window.editor().s;
     const QRgb hexPaper = toQColor(v.picHex.background).rgb(), textPaper = toQColor(v.PicText.background).rgb();
     const Mark hexMark = v.ShpHex[0], textMark = v.ShpText[0];
     const std::set<QRgb> focusedLook = coloursIn(window.hexPane(), hexMark);
+    EXPECT_TRUE(window.hexPane()->hasFocus());
     EXPECT_EQ(focusedLook.count(hexPaper), 0u);
     EXPECT_GE(focusedLook.size(), 2u);
     EXPECT_EQ(coloursIn(window.textPane(), textMark).count(textPaper), 0u);
     EXPECT_GE(coloursIn(window.textPane(), textMark).size(), 2u);
-
     QTest::keyClick(window.hexPane(), Qt::Key_Tab);
     ASSERT_TRUE(window.textPane()->hasFocus());
     EXPECT_NE(coloursIn(window.hexPane(), hexMark), focusedLook);
     QTest::keyClick(window.textPane(), Qt::Key_Right);
     EXPECT_EQ(coloursIn(window.textPane(), textMark).count(textPaper), 1u);  // the old place is plain again
     EXPECT_EQ(coloursIn(window.textPane(), v.ShpText[0]).count(textPaper), 0u);
-}
 
-// Tab goes hex, text, decimal, octal, offset; the binary pane takes clicks without the
-// keyboard; Escape in the hex pane opens the File menu.
-TEST(MainWindow, KeyboardFocusAndTabOrder) {
-    MainWindow window("");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    const MainView& v = window.editor().v;
-    EXPECT_TRUE(window.hexPane()->hasFocus());
-    for (QWidget* next : {static_cast<QWidget*>(window.textPane()), static_cast<QWidget*>(window.paneWidget(v.picDec)),
-                          static_cast<QWidget*>(window.paneWidget(v.picOct)),
-                          static_cast<QWidget*>(window.paneWidget(v.picOffsetval))}) {
+    const QList<QAction*> edit = window.menuBar()->actions()[kMenuEdit]->menu()->actions();
+    EXPECT_FALSE(edit[0]->isEnabled() || edit[1]->isEnabled());
+    QTest::keyClicks(window.textPane(), "A");
+    EXPECT_TRUE(s.fileData[1] == 'A' && edit[0]->isEnabled() && !edit[1]->isEnabled());
+    QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(s.fileData[1] == 1 && !edit[0]->isEnabled() && edit[1]->isEnabled());
+    QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(s.fileData[1], 'A');
+
+    for (const PaneWidget* next : {window.paneWidget(v.picDec), window.paneWidget(v.picOct), window.paneWidget(v.picOffsetval)}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
     window.hexPane()->setFocus();
+    const uint8_t before = s.fileData[static_cast<size_t>(s.cursor())];
     QTest::mouseClick(window.paneWidget(v.picBinary), Qt::LeftButton, {}, QPoint(2, 5));
-    EXPECT_EQ(window.editor().s.fileData[0], 0x80);
+    EXPECT_EQ(s.fileData[static_cast<size_t>(s.cursor())], before ^ 0x80) << "bit 7";
     EXPECT_TRUE(window.hexPane()->hasFocus());
     QTest::keyClick(window.hexPane(), Qt::Key_Escape);
     EXPECT_EQ(window.menuBar()->activeAction(), window.menuBar()->actions()[kMenuFile]);
 }
-
-// Undo and Redo are enabled only while there is something to take back or do again, and
-// their shortcuts reach them from the text pane instead of typing a control code there.
-TEST(MainWindow, MenuItemsFollowTheEditorState) {
-    MainWindow window("");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    const QList<QAction*> edit = window.menuBar()->actions()[kMenuEdit]->menu()->actions();
-    QAction* multiLetters = window.menuBar()->actions()[kMenuTable]->menu()->actions()[4];
-    const EditorState& s = window.editor().s;
-    EXPECT_FALSE(edit[0]->isEnabled() || edit[1]->isEnabled());
-    window.textPane()->setFocus();
-    QTest::keyClicks(window.textPane(), "A");
-    EXPECT_TRUE(edit[0]->isEnabled() && !edit[1]->isEnabled());
-    QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(s.fileData[0], 0);
-    EXPECT_TRUE(!edit[0]->isEnabled() && edit[1]->isEnabled());
-    QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(s.fileData[0], 'A');
-    EXPECT_FALSE(multiLetters->isChecked());
-    QTest::keyClick(window.textPane(), Qt::Key_D, Qt::ControlModifier);
-    EXPECT_TRUE(s.multiLetters && multiLetters->isChecked());
-}
-
 
 // Shows a message the way the windows do and answers it with Enter, as a user would;
 // true when that closed it.
