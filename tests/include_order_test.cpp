@@ -106,12 +106,8 @@ TEST(IncludeOrder, PlantedIncludes) {
     const std::tuple<const char*, Tree, std::string> rows[] = {
         {"core includes view (upward)", {{"core/a.h", "\n#include \"view/b.h\""}, {"view/b.h", ""}}, "src/core/a.h:2: core/ may not include view/b.h"},
         {"feature includes another feature", {{"edit/a.cpp", "#include \"search/b.h\""}, {"search/b.h", ""}}, "edit/ may not include search/b.h"},
-        {"feature includes its own window", {{"copy/a.cpp", "#include \"copy/b_dialog.h\""}, {"copy/b_dialog.h", ""}}, "copy/ may not include copy/b_dialog.h"},
-        {"Qt kit includes view", {{"qt/a.cpp", "#include \"view/b.h\""}, {"view/b.h", ""}}, "qt/ may not include view/b.h"},
         {"window includes another feature", {{"search/a_dialog.cpp", "#include \"view/b.h\""}, {"view/b.h", ""}}, "search/ may not include view/b.h"},
         {"Qt header in a logic file", {{"view/a.cpp", "#include <QWidget>"}}, "includes <QWidget>, but is not a Qt file"},
-        {"unknown target", {{"view/a.cpp", "#include \"view/gone.h\""}}, "names no file in src/"},
-        {"file outside the layers", {{"misc/a.h", ""}}, "src/misc/a.h: not in a known layer folder"},
         {"cycle between pairs", {{"view/a.cpp", "#include \"view/b.h\""}, {"view/a.h", ""}, {"view/b.cpp", "#include \"view/a.h\""}, {"view/b.h", ""}},
          "include cycle among: view/a view/b"},
         {"allowed: a window its feature, the Qt kit, core and Qt; a feature its folder and view; app anything",

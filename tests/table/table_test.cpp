@@ -75,7 +75,6 @@ TEST(TblFile, ReaderEdgeCases) {
     EXPECT_TRUE(message.ends_with("\nline 6: the key is not two hexadecimal digits\nand 2 more.")) << message;
 }
 
-
 // A load reports its skipped lines; saving over that file asks first (Cancel is the default);
 // failed saves say why and leave the file.
 TEST(TableMenu, LoadAndSaveThroughTheMenu) {
@@ -154,19 +153,6 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
         }
         for (const auto& [b, letters] : row.after) EXPECT_EQ(t.ed.s.charTable[static_cast<size_t>(b)], letters) << b;
     }
-}
-
-TEST(TableEditor, GridShowsEachEntryOrADot) {
-    TableEditor editor;
-    CharTable table;
-    table[1] = " ", table[2] = "\xC3\xA9";
-    for (const bool utf8 : {false, true}) {
-        paintTableHex(editor, table, utf8);
-        const auto& cells = editor.PicHex.runs();
-        EXPECT_EQ(cells[0].text + "|" + cells[1].text + "|" + cells[2].text, utf8 ? ".| |\xC3\xA9" : ".| |..");
-    }
-    paintTableHead(editor, true);
-    EXPECT_EQ(editor.PicTop.runs().size(), 16u);  // a label for each column
 }
 
 }  // namespace

@@ -72,9 +72,9 @@ TEST(MainWindow, MarksKeyboardAndMenus) {
     QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(s.fileData[1], 'A');
 
-    for (const PaneWidget* next : {window.paneWidget(v.picDec), window.paneWidget(v.picOct), window.paneWidget(v.picOffsetval)}) {
+    for (const Pane* next : {&v.picDec, &v.picOct, &v.picOffsetval}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), next);
+        EXPECT_EQ(QApplication::focusWidget(), window.paneWidget(*next));
     }
     window.hexPane()->setFocus();
     const uint8_t before = s.fileData[static_cast<size_t>(s.cursor())];
