@@ -150,35 +150,30 @@ enum class Route { Rename, InPlace, Created, Refused, NotTried };
 struct Row {
     const char* name;
     bool ordinary;  // made, loaded and saved by an ordinary user
+    Route save;     // NotTried: a row about loading only
+    std::string refusal;  // part of the load's message (empty: it loads), and of the save's when Refused
     std::function<void(Scene&)> setup;
-    std::string loadRefusal;  // part of the load's message; empty: it loads
-    Route save;               // NotTried: a row about loading only
-    const char* saveRefusal;  // part of the save's message when refused
 };
+const auto R = Route::Rename, I = Route::InPlace, C = Route::Created, X = Route::Refused, N = Route::NotTried;
 const Row kRows[] = {
-    {"one link in a writable folder", false, [](Scene& s) { s.file(kOld, 0640); }, "", Route::Rename, ""},
-    {"an empty file", false, [](Scene& s) { s.file({}); }, "", Route::Rename, ""},
-    {"a missing file is created", false, [](Scene&) {}, "", Route::Created, ""},
-    {"a missing file with a name too long for a new file's is created under its own name", false,
-     [](Scene& s) { s.target = s.real = s.at(std::string(250, 'n')); }, "", Route::Created, ""},
-    {"a name too long for the new file's: backup under XDG_CACHE_HOME", false,
-     [](Scene& s) { s.file(kOld, 0644, false, std::string(250, 'n')); }, "", Route::InPlace, ""},
-    {"relative links through another folder stay links; the file keeps its mode", false,
+    {"one link in a writable folder", false, R, "", [](Scene& s) { s.file(kOld, 0640); }},
+    {"an empty file", false, R, "", [](Scene& s) { s.file({}); }},
+    {"a missing file is created", false, C, "", [](Scene&) {}},
+    {"a missing file with a name too long for a new file's is created under its own name", false, C, "",
+     [](Scene& s) { s.target = s.real = s.at(std::string(250, 'n')); }},
+    {"a name too long for the new file's: backup under XDG_CACHE_HOME", false, I, "",
+     [](Scene& s) { s.file(kOld, 0644, false, std::string(250, 'n')); }},
+    {"relative links through another folder stay links; the file keeps its mode", false, R, "",
      [](Scene& s) {
          must(::mkdir(s.at("sub").c_str(), 0755), "mkdir");
          s.file(kOld, 0600, false, "sub/doc");
          s.link("sub/next", "link");
          s.link("doc", "sub/next");
          s.target = s.at("link");
-     },
-     "", Route::Rename, ""},
-    {"a dangling link: a save makes the file it names", false,
-     [](Scene& s) {
-         s.link("nowhere", "doc");
-         s.real = s.at("nowhere");
-     },
-     "symbolic link to \"nowhere\"", Route::Created, ""},
-    {"a path too long for the new file's: backup under HOME (relative XDG_CACHE_HOME)", false,
+     }},
+    {"a dangling link: a save makes the file it names", false, C, "symbolic link to \"nowhere\"",
+     [](Scene& s) { s.link("nowhere", "doc"), s.real = s.at("nowhere"); }},
+    {"a path too long for the new file's: backup under HOME (relative XDG_CACHE_HOME)", false, I, "",
      [](Scene& s) {
          s.file(kOld);
          s.link(".", std::string(250, 'l'));  // the folder again, under a long name
@@ -186,42 +181,29 @@ const Row kRows[] = {
          while (path.size() < 4081) path += path.size() + 251 <= 4081 ? "/" + std::string(250, 'l') : "/";
          s.target = path + "/doc";
          s.xdgCacheHome = "relative";
-     },
-     "", Route::InPlace, ""},
-    {"a file in a read-only folder: backup under HOME (no XDG_CACHE_HOME)", true,
-     [](Scene& s) {
-         s.file(kOld);
-         must(::chmod(s.work.c_str(), 0555), "chmod");
-         s.xdgCacheHome = "";
-     },
-     "", Route::InPlace, ""},
-    {"set-user-ID and set-group-ID bits", true, [](Scene& s) { s.file(kOld, 06755); }, "", Route::Rename, ""},
-    {"a shorter file with the set-user-ID bit and a second link", true,
-     [](Scene& s) { s.file(pattern(100, 3), 04750, true); }, "", Route::InPlace, ""},
-    {"root saves another user's read-only file, owner kept", false,
+     }},
+    {"a file in a read-only folder: backup under HOME (no XDG_CACHE_HOME)", true, I, "",
+     [](Scene& s) { s.file(kOld), must(::chmod(s.work.c_str(), 0555), "chmod"), s.xdgCacheHome = ""; }},
+    {"set-user-ID and set-group-ID bits", true, R, "", [](Scene& s) { s.file(kOld, 06755); }},
+    {"a shorter file with the set-user-ID bit and a second link", true, I, "",
+     [](Scene& s) { s.file(pattern(100, 3), 04750, true); }},
+    {"root saves another user's read-only file, owner kept", false, R, "",
      [](Scene& s) {
          s.file(kOld, 0444);
          s.skip = ::geteuid() != kRoot || ::chown(s.real.c_str(), kNobody, kNobody) != 0;
-     },
-     "", Route::Rename, ""},
-    {"a file the user may neither read nor write", true, [](Scene& s) { s.file(kOld, 0); }, "Permission denied",
-     Route::Refused, "Permission denied"},
-    {"a FIFO, never waited on", false, [](Scene& s) { must(::mkfifo(s.real.c_str(), 0600), "mkfifo"); },
-     "is not a regular file", Route::Refused, "is not a regular file"},
-    {"a folder", false, [](Scene& s) { must(::mkdir(s.real.c_str(), 0700), "mkdir"); }, "is not a regular file",
-     Route::Refused, "is not a regular file"},
-    {"a file that shrinks after its size was taken", false,
-     [](Scene& s) {
-         s.file(kOld);
-         s.afterFstat = [&s] { writeBytes(s.real, kNew); };
-     },
-     "", Route::NotTried, ""},
-    {"the largest file that loads", false, [](Scene& s) { s.large(kMaxFileSize - 1, false); }, "", Route::NotTried, ""},
-    {"a file one byte larger", false, [](Scene& s) { s.large(kMaxFileSize, false); }, kTooLarge, Route::NotTried, ""},
-    {"a file growing to the largest size while it is read", false,
-     [](Scene& s) { s.large(kMaxFileSize - 1, true); }, "", Route::NotTried, ""},
-    {"a file growing one byte larger while it is read", false, [](Scene& s) { s.large(kMaxFileSize, true); },
-     kTooLarge, Route::NotTried, ""},
+     }},
+    {"a file the user may neither read nor write", true, X, "Permission denied", [](Scene& s) { s.file(kOld, 0); }},
+    {"a FIFO, never waited on", false, X, "is not a regular file",
+     [](Scene& s) { must(::mkfifo(s.real.c_str(), 0600), "mkfifo"); }},
+    {"a folder", false, X, "is not a regular file", [](Scene& s) { must(::mkdir(s.real.c_str(), 0700), "mkdir"); }},
+    {"a file that shrinks after its size was taken", false, N, "",
+     [](Scene& s) { s.file(kOld), s.afterFstat = [&s] { writeBytes(s.real, kNew); }; }},
+    {"the largest file that loads", false, N, "", [](Scene& s) { s.large(kMaxFileSize - 1, false); }},
+    {"a file one byte larger", false, N, kTooLarge, [](Scene& s) { s.large(kMaxFileSize, false); }},
+    {"a file growing to the largest size while it is read", false, N, "",
+     [](Scene& s) { s.large(kMaxFileSize - 1, true); }},
+    {"a file growing one byte larger while it is read", false, N, kTooLarge,
+     [](Scene& s) { s.large(kMaxFileSize, true); }},
 };
 
 std::string firstMessage(const test::TestEditor& t) {
@@ -280,7 +262,7 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                 if (!message.empty()) {
                     EXPECT_TRUE(message.starts_with("Problems Saving\n") &&
                                 ((reached && contains(message, std::strerror(io.error()))) ||
-                                 (row.save == Route::Refused && contains(message, row.saveRefusal))))
+                                 (row.save == Route::Refused && contains(message, row.refusal))))
                         << message;
                     const Bytes bytes = readBytes(s.real);
                     EXPECT_TRUE((existed ? bytes == old : !std::filesystem::exists(s.real)) || bytes == kNew ||
@@ -295,9 +277,7 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
                     EXPECT_TRUE(!reached || io.failed == "access" || io.failed == "open" || io.failed == "close")
                         << "a failing " << io.failed << " went unnoticed";
                     ::stat(s.real.c_str(), &now);
-                    const Route took = !existed ? Route::Created
-                                       : now.st_ino == before.st_ino ? Route::InPlace
-                                                                     : Route::Rename;
+                    const Route took = !existed ? C : now.st_ino == before.st_ino ? I : R;
                     EXPECT_TRUE(took == row.save || io.failed == "access") << "saved another way";
                 }
                 if (row.save != Route::Refused) {
@@ -337,7 +317,7 @@ TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
 
             EXPECT_LE(t.services.messages.size(), 1u);
             EXPECT_GE(t.ed.s.fileData.size(), 1u);
-            EXPECT_TRUE(reached || (row.loadRefusal.empty() ? message.empty() : contains(message, row.loadRefusal)))
+            EXPECT_TRUE(reached || (row.refusal.empty() ? message.empty() : contains(message, row.refusal)))
                 << message;
             EXPECT_TRUE(!reached || io.failed == "close" || !message.empty()) << "a failing " << io.failed;
             if (message.empty()) {
