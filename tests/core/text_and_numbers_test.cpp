@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <vector>
+#include <tuple>
 
 #include "core/number_reading.h"
 #include "core/rounding.h"
@@ -67,18 +67,12 @@ TEST(NumberReading, DigitAndHexLetterClasses) {
         EXPECT_TRUE(IsNotDigit(code) && IsNotHexLetter(code) && !IsHexDigitChar(code)) << code;
 }
 
+// Text -> whether it is valid UTF-8, its Latin-1 bytes (nothing: refused) and the first character refused.
 TEST(TextCoding, Utf8SequencesAndLatin1) {
-    struct Row {
-        const char* name;
-        std::string text;
-        bool valid;
-        std::optional<std::string> latin1;  // nothing: refused
-        char32_t refused = 0;
-    };
-    const std::vector<Row> rows = {
-        {"ASCII", "abc", true, "abc"},
-        {"lowest two-byte", "\xC2\x80", true, "\x80"},
-        {"highest two-byte Latin-1", "\xC3\xBF", true, "\xFF"},
+    const std::tuple<const char*, std::string, bool, std::optional<std::string>, char32_t> rows[] = {
+        {"ASCII", "abc", true, "abc", 0},
+        {"lowest two-byte", "\xC2\x80", true, "\x80", 0},
+        {"highest two-byte Latin-1", "\xC3\xBF", true, "\xFF", 0},
         {"first beyond Latin-1", "\xC4\x80", true, std::nullopt, 0x100},
         {"lowest three-byte", "\xE0\xA0\x80", true, std::nullopt, 0x800},
         {"four bytes", "\xF0\x9F\x98\x80", true, std::nullopt, 0x1F600},
@@ -89,14 +83,12 @@ TEST(TextCoding, Utf8SequencesAndLatin1) {
         {"past U+10FFFF", "\xF4\x90\x80\x80", false, std::nullopt, 0xFFFD},
         {"cut short", "\xE3\x81", false, std::nullopt, 0xFFFD},
         {"stray continuation", "\x80", false, std::nullopt, 0xFFFD},
-        {"empty", "", true, ""},
+        {"empty", "", true, "", 0},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(isValidUtf8(row.text), row.valid);
+    for (const auto& [name, text, valid, latin1, firstRefused] : rows) {
         char32_t refused = 0;
-        EXPECT_EQ(latin1FromUtf8(row.text, &refused), row.latin1);
-        EXPECT_EQ(refused, row.refused);
+        EXPECT_EQ(std::tuple(isValidUtf8(text), latin1FromUtf8(text, &refused), refused),
+                  std::tuple(valid, latin1, firstRefused)) << name;
     }
 }
 
