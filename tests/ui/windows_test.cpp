@@ -107,40 +107,35 @@ bool hasKeyboard(QWidget* window) {
     });
 }
 
+// Each window: the key that opens it from the hex pane, whether it disables the main window, and
+// whether Escape closes it from a button rather than from where its keyboard starts.
 TEST(SecondaryWindows, OpenCloseAndTheMainWindow) {
-    struct Row {
-        const char* name;
-        Qt::Key key;  // pressed in the hex pane
-        WindowKind kind;
-        bool disablesMain;
-        bool escapeFromButton;  // Escape closes it from a button, not from where the keyboard starts
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, Qt::Key, WindowKind, bool, bool> rows[] = {
         {"Jump To", Qt::Key_F1, WindowKind::Jump, true, false},
         {"Find", Qt::Key_F2, WindowKind::Find, true, false},
         {"Copy", Qt::Key_F4, WindowKind::Copy, false, false},
         {"Insert", Qt::Key_Insert, WindowKind::Insert, true, false},
         {"Edit Table", Qt::Key_F12, WindowKind::TableEditor, true, true},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, key, kind, disablesMain, escapeFromButton] : rows) {
+        SCOPED_TRACE(name);
         MainWindow window("");
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         auto& services = dynamic_cast<QtServices&>(window.editor().services);
         const auto open = [&]() -> QWidget* {
-            QTest::keyClick(window.hexPane(), row.key);
-            return services.openedWindow(row.kind);
+            QTest::keyClick(window.hexPane(), key);
+            return services.openedWindow(kind);
         };
         QPointer<QWidget> first = open();
         ASSERT_TRUE(first);
         EXPECT_TRUE(hasKeyboard(first));
-        EXPECT_EQ(window.isEnabled(), !row.disablesMain);
+        EXPECT_EQ(window.isEnabled(), !disablesMain);
         EXPECT_TRUE(messageAnsweredWithEnter(services));
         EXPECT_TRUE(hasKeyboard(first));
         for (QLineEdit* field : first->findChildren<QLineEdit*>()) field->setText("77");
 
-        QWidget* escapeTarget = row.escapeFromButton ? first->findChild<QPushButton*>() : first->focusWidget();
+        QWidget* escapeTarget = escapeFromButton ? first->findChild<QPushButton*>() : first->focusWidget();
         QTest::keyClick(escapeTarget, Qt::Key_Escape);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(first.isNull());
