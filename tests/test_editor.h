@@ -74,25 +74,23 @@ struct TestEditor {
         if (bytes.empty()) ed.s.fileData.assign(1, 0);
         ed.s.fileSize = static_cast<int32_t>(bytes.size());
     }
+    std::vector<uint8_t> document() const { return {ed.s.fileData.begin(), ed.s.fileData.begin() + ed.s.fileSize}; }
     FakeServices services;
     Editor ed{services};
 };
 
-class TempDir {
-public:
+// A fresh directory for one test, removed afterwards.
+struct TempDir {
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "tarpon-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+        if (::mkdtemp(pattern.data())) dir = pattern;
     }
     ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::error_code ignored;  // a test that failed may leave it unremovable; never throw here
+        std::filesystem::remove_all(dir, ignored);
     }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
+    std::string file(const std::string& name) const { return dir + "/" + name; }
+    std::string dir;
 };
 
 inline void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -83,7 +83,7 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
         if (row.abandoned) PicHex_GotFocus(t.ed);
         std::vector<uint8_t> expected(static_cast<size_t>(row.size), 0xEE);
         for (const auto& [at, b] : row.written) expected[static_cast<size_t>(at)] = static_cast<uint8_t>(b);
-        EXPECT_EQ(std::vector<uint8_t>(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize), expected);
+        EXPECT_EQ(t.document(), expected);
         EXPECT_EQ(t.ed.s.cursor(), row.endCursor);
         EXPECT_EQ(t.ed.s.selAnchor, row.endCursor);
         EXPECT_TRUE(cursorRowShown(t.ed));
@@ -180,17 +180,16 @@ TEST(Undo, Sessions) {
         EXPECT_EQ(t.services.messages.size(), row.messages);
         const size_t n = row.steps.size();
         auto state = [&](size_t k) { return k == 0 ? row.start : row.steps[k - 1].after; };
-        auto document = [&] { return Bytes(t.ed.s.fileData.begin(), t.ed.s.fileData.begin() + t.ed.s.fileSize); };
         auto offered = [&](int item) {  // by the Edit menu
             RefreshEditMenu(t.ed);
             return t.ed.v.menus[kMenuEdit].items[item].enabled;
         };
-        ASSERT_EQ(document(), state(n));
+        ASSERT_EQ(t.document(), state(n));
         EXPECT_EQ(t.ed.s.modified(), n != row.savedAfter);
         EXPECT_TRUE(offered(kEditUndo) == (n > 0) && !offered(kEditRedo));
         for (size_t k = n; k > 0; --k) {
             Undo(t.ed);
-            EXPECT_EQ(document(), state(k - 1)) << "undo " << k;
+            EXPECT_EQ(t.document(), state(k - 1)) << "undo " << k;
             EXPECT_EQ(t.ed.s.cursor(), row.steps[k - 1].first) << "undo " << k;
             EXPECT_EQ(t.ed.s.modified(), k - 1 != row.savedAfter) << "undo " << k;
             EXPECT_TRUE(offered(kEditUndo) == (k > 1) && offered(kEditRedo)) << "undo " << k;
@@ -198,13 +197,13 @@ TEST(Undo, Sessions) {
         Undo(t.ed);  // nothing left to undo
         for (size_t k = 1; k <= n; ++k) {
             Redo(t.ed);
-            EXPECT_EQ(document(), state(k)) << "redo " << k;
+            EXPECT_EQ(t.document(), state(k)) << "redo " << k;
             EXPECT_EQ(t.ed.s.cursor(), row.steps[k - 1].first) << "redo " << k;
             EXPECT_EQ(t.ed.s.modified(), k != row.savedAfter) << "redo " << k;
         }
         LoadFile(t.ed, path);
         EXPECT_FALSE(t.ed.s.history.canUndo() || t.ed.s.modified());
-        EXPECT_EQ(document(), state(row.savedAfter));
+        EXPECT_EQ(t.document(), state(row.savedAfter));
     }
 }
 
