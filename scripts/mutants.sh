@@ -324,7 +324,7 @@ PY
                 note="  crash"
             fi
             if [ "$matrix" = 1 ]; then
-                by=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_./]+' "$work/test.log" | cut -c14- | sort -u | paste -sd, -) || true
+                by=$(grep -oE '^\[  FAILED  \] [A-Za-z0-9_/]+\.[A-Za-z0-9_./]+' "$work/test.log" | cut -c14- | sort -u | paste -sd, -) || true
                 # A crash or a timeout: the test that was running then caught it too.
                 [ -n "$note" ] && by=${by:+$by,}$(grep -oE '^\[ RUN      \] [A-Za-z0-9_./]+' "$work/test.log" | tail -n 1 | cut -c14-) || true
                 note="$note  by: ${by:-?}"
