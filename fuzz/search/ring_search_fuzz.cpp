@@ -11,29 +11,23 @@
 #include "search/ring_search.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using tarpon::SearchIsa;
+    using namespace tarpon;
     FuzzedDataProvider in(data, size);
-    tarpon::RingQuery q;
-    q.relative = in.ConsumeBool();
+    const bool relative = in.ConsumeBool();
     // A small alphabet makes partial matches, and so the scanners' hard cases, common.
     const int alphabet = in.ConsumeIntegralInRange(1, 256);
-    q.wildcard = in.ConsumeBool() ? in.ConsumeIntegral<uint8_t>() % alphabet : -1;
-    q.cursor = in.ConsumeIntegralInRange<int64_t>(0, int64_t{1} << 40);
+    const int32_t wildcard = in.ConsumeBool() ? in.ConsumeIntegral<uint8_t>() % alphabet : -1;
+    const int64_t cursor = in.ConsumeIntegralInRange<int64_t>(0, int64_t{1} << 40);
     // Exact-size copies, so that a scanner reading past either end is caught.
     std::vector<uint8_t> pattern = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange(1, 40));
     if (pattern.empty()) return 0;
     std::vector<uint8_t> doc = in.ConsumeRemainingBytes<uint8_t>();
     for (uint8_t& b : pattern) b = static_cast<uint8_t>(b % alphabet);
     for (uint8_t& b : doc) b = static_cast<uint8_t>(b % alphabet);
-    q.data = doc.data();
-    q.size = static_cast<int64_t>(doc.size());
-    q.pattern = pattern.data();
-    q.length = static_cast<int64_t>(pattern.size());
-
-    const int64_t expected = tarpon::test::referenceFind(q.data, q.size, q.pattern, q.length, q.wildcard,
-                                                         q.cursor, q.relative);
+    const RingQuery q{doc.data(), std::ssize(doc), pattern.data(), std::ssize(pattern), wildcard, cursor, relative};
+    const int64_t expected = test::referenceFind(q.data, q.size, q.pattern, q.length, wildcard, cursor, relative);
     for (SearchIsa isa : {SearchIsa::Generic, SearchIsa::Sse2, SearchIsa::Avx2})
-        if (tarpon::isaSupported(isa) && tarpon::findInRing(q, isa) != expected) std::abort();
-    if (tarpon::findInRing(q) != expected) std::abort();
+        if (isaSupported(isa) && findInRing(q, isa) != expected) std::abort();
+    if (findInRing(q) != expected) std::abort();
     return 0;
 }
