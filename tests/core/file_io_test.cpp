@@ -1,6 +1,5 @@
-// Loading and saving when things go wrong. One table of files is loaded and saved
-// while each system call fails in turn (the 1st, the 2nd, ... until one runs without
-// reaching the failing call); after each attempt the tests check what the user finds.
+// Loading and saving when things go wrong: one table of files is loaded and saved while each
+// system call fails in turn (the 1st, the 2nd, ...), and each time the user must find no harm.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "app/document.h"
@@ -26,12 +26,8 @@ using test::writeBytes;
 
 constexpr uid_t kRoot = 0, kNobody = 65534;
 
-Bytes pattern(size_t n, uint8_t seed) {
-    Bytes bytes(n);
-    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 13);
-    return bytes;
-}
-const Bytes kOld = pattern(66000, 1), kNew = pattern(65600, 2);  // over 64 KiB; every byte value
+// Over 64 KiB, every byte value; no byte of the new document equals the old file's byte at its offset.
+const Bytes kOld = test::countingBytes(66000), kNew(kOld.rbegin() + 400, kOld.rend());
 const std::string kTooLarge = "Size to big ( it is 9 mb or bigger)";
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -44,33 +40,27 @@ std::set<std::string> filesUnder(const std::string& folder) {
     return files;
 }
 
-// Counts the calls and fails call number failAt; with diskFills every write, fsync and
-// ftruncate after it fails too. Reads and writes move at most `chunk` bytes.
-// afterFstat changes the file once its size has been taken.
+// Counts the calls and fails call number failAt (with diskFills, also every write, fsync and ftruncate after it).
+// Reads and writes move at most `chunk` bytes; beforeRead changes the file before its first read.
 class FaultyIo : public FileIo {
 public:
-    FaultyIo(int failAt, bool diskFills, size_t chunk, std::function<void()> afterFstat = {})
-        : failAt_(failAt), diskFills_(diskFills), chunk_(chunk), afterFstat_(std::move(afterFstat)) {}
+    FaultyIo(int failAt, bool diskFills, size_t chunk, std::function<void()> beforeRead = {})
+        : failAt_(failAt), diskFills_(diskFills), chunk_(chunk), beforeRead_(std::move(beforeRead)) {}
     int calls = 0;
     std::string failed;  // the call that failed
     int error() const { return diskFills_ ? ENOSPC : EIO; }
+    bool reached() const { return calls >= failAt_; }
 
     int open(const char* p, int f, mode_t m) override { return fails("open") ? -1 : FileIo::open(p, f, m); }
-    int close(int fd) override {
-        const int result = FileIo::close(fd);  // a failing close still frees the descriptor
-        return fails("close") ? -1 : result;
-    }
-    int fstat(int fd, struct stat* st) override {
-        const int result = fails("fstat") ? -1 : FileIo::fstat(fd, st);
-        if (afterFstat_) std::exchange(afterFstat_, nullptr)();
-        return result;
-    }
+    int close(int fd) override { return FileIo::close(fd) == 0 && !fails("close") ? 0 : -1; }  // closed even if failing
+    int fstat(int fd, struct stat* st) override { return fails("fstat") ? -1 : FileIo::fstat(fd, st); }
     int lstat(const char* p, struct stat* st) override { return fails("lstat") ? -1 : FileIo::lstat(p, st); }
     ssize_t readlink(const char* p, char* b, size_t n) override {
         return fails("readlink") ? -1 : FileIo::readlink(p, b, n);
     }
     int access(const char* p, int m) override { return fails("access") ? -1 : FileIo::access(p, m); }
     ssize_t read(int f, void* b, size_t n) override {
+        if (beforeRead_) std::exchange(beforeRead_, nullptr)();
         return fails("read") ? -1 : FileIo::read(f, b, std::min(n, chunk_));
     }
     ssize_t write(int f, const void* b, size_t n) override {
@@ -78,8 +68,7 @@ public:
     }
     off_t lseek(int fd, off_t o, int w) override { return fails("lseek") ? -1 : FileIo::lseek(fd, o, w); }
     int ftruncate(int fd, off_t n) override { return fails("ftruncate", true) ? -1 : FileIo::ftruncate(fd, n); }
-    // Whether data reaches the disk these tests cannot see; waiting for it would only make them slow.
-    int fsync(int) override { return fails("fsync", true) ? -1 : 0; }
+    int fsync(int) override { return fails("fsync", true) ? -1 : 0; }  // flushing could only slow the tests
     int fchown(int fd, uid_t u, gid_t g) override { return fails("fchown") ? -1 : FileIo::fchown(fd, u, g); }
     int fchmod(int fd, mode_t m) override { return fails("fchmod") ? -1 : FileIo::fchmod(fd, m); }
     int rename(const char* a, const char* b) override { return fails("rename") ? -1 : FileIo::rename(a, b); }
@@ -97,7 +86,7 @@ private:
     int failAt_;
     bool diskFills_, full_ = false;
     size_t chunk_;
-    std::function<void()> afterFstat_;
+    std::function<void()> beforeRead_;
 };
 
 // Runs f as the ordinary user nobody (when the tests run as root; else as the user they run as).
@@ -108,8 +97,7 @@ void asUser(bool ordinary, const std::function<void()>& f) {
     if (drop && (::seteuid(kRoot) != 0 || ::setegid(kRoot) != 0)) std::abort();  // the rest would run as nobody
 }
 
-// The files of one attempt: the folder `work` holding the target, and HOME, where
-// in-place saves may keep backups. A row makes them as the user who loads or saves.
+// The files of one attempt: the folder `work` holding the target, and HOME for in-place saves' backups.
 struct Scene {
     explicit Scene(bool ordinary) {
         ::chmod(tmp.dir.c_str(), 0755);
@@ -128,12 +116,12 @@ struct Scene {
         if (secondLink) must(::link(real.c_str(), at("other").c_str()), "link");
     }
     void link(const std::string& to, const std::string& name) { must(::symlink(to.c_str(), at(name).c_str()), "link"); }
-    // A file of `size` bytes, read in one go; `growing`: empty until its size has been taken.
+    // A file of `size` bytes, read in one go; `growing`: empty until it is first read.
     void large(off_t size, bool growing) {
         file({});
         chunk = SIZE_MAX;
-        afterFstat = [this, size] { must(::truncate(real.c_str(), size), "truncate"); };
-        if (!growing) std::exchange(afterFstat, nullptr)();
+        beforeRead = [this, size] { must(::truncate(real.c_str(), size), "truncate"); };
+        if (!growing) std::exchange(beforeRead, nullptr)();
     }
 
     test::TempDir tmp;
@@ -141,20 +129,25 @@ struct Scene {
     std::string target = at("doc"), real = target;  // the path given, and the file it reaches
     std::string xdgCacheHome = home + "/xdg";        // empty: none
     size_t chunk = 32 << 10;
-    std::function<void()> afterFstat;
+    std::function<void()> beforeRead;
     bool skip = false;  // the row needs root
+    std::string previous = tmp.file("previous");  // the document open before the attempt
+    bool existed = false;
+    struct stat before {};
+    Bytes old;
+    std::set<std::string> filesBefore;
 };
 
-enum class Route { Rename, InPlace, Created, Refused, NotTried };
+// How a save goes: Renamed over the file, written In place, Created, refused (X), or Not tried (rows about loading).
+enum Route { R, I, C, X, N };
 
 struct Row {
-    const char* name;
+    std::string name;
     bool ordinary;  // made, loaded and saved by an ordinary user
-    Route save;     // NotTried: a row about loading only
-    std::string refusal;  // part of the load's message (empty: it loads), and of the save's when Refused
+    Route save;
+    std::string refusal;  // part of the load's message (empty: it loads), and of the save's when refused
     std::function<void(Scene&)> setup;
 };
-const auto R = Route::Rename, I = Route::InPlace, C = Route::Created, X = Route::Refused, N = Route::NotTried;
 const Row kRows[] = {
     {"one link in a writable folder", false, R, "", [](Scene& s) { s.file(kOld, 0640); }},
     {"an empty file", false, R, "", [](Scene& s) { s.file({}); }},
@@ -163,8 +156,7 @@ const Row kRows[] = {
      [](Scene& s) { s.target = s.real = s.at(std::string(250, 'n')); }},
     {"a name too long for the new file's: backup under XDG_CACHE_HOME", false, I, "",
      [](Scene& s) { s.file(kOld, 0644, false, std::string(250, 'n')); }},
-    {"relative links through another folder stay links; the file keeps its mode", false, R, "",
-     [](Scene& s) {
+    {"relative links through another folder stay links; the file keeps its mode", false, R, "", [](Scene& s) {
          must(::mkdir(s.at("sub").c_str(), 0755), "mkdir");
          s.file(kOld, 0600, false, "sub/doc");
          s.link("sub/next", "link");
@@ -173,8 +165,7 @@ const Row kRows[] = {
      }},
     {"a dangling link: a save makes the file it names", false, C, "symbolic link to \"nowhere\"",
      [](Scene& s) { s.link("nowhere", "doc"), s.real = s.at("nowhere"); }},
-    {"a path too long for the new file's: backup under HOME (relative XDG_CACHE_HOME)", false, I, "",
-     [](Scene& s) {
+    {"a path too long for the new file's: backup under HOME (relative XDG_CACHE_HOME)", false, I, "", [](Scene& s) {
          s.file(kOld);
          s.link(".", std::string(250, 'l'));  // the folder again, under a long name
          std::string path = s.work;           // path/doc: 4085 characters, 17 short of room for a new name
@@ -186,9 +177,8 @@ const Row kRows[] = {
      [](Scene& s) { s.file(kOld), must(::chmod(s.work.c_str(), 0555), "chmod"), s.xdgCacheHome = ""; }},
     {"set-user-ID and set-group-ID bits", true, R, "", [](Scene& s) { s.file(kOld, 06755); }},
     {"a shorter file with the set-user-ID bit and a second link", true, I, "",
-     [](Scene& s) { s.file(pattern(100, 3), 04750, true); }},
-    {"root saves another user's read-only file, owner kept", false, R, "",
-     [](Scene& s) {
+     [](Scene& s) { s.file(test::countingBytes(100), 04750, true); }},
+    {"root saves another user's read-only file, owner kept", false, R, "", [](Scene& s) {
          s.file(kOld, 0444);
          s.skip = ::geteuid() != kRoot || ::chown(s.real.c_str(), kNobody, kNobody) != 0;
      }},
@@ -197,146 +187,119 @@ const Row kRows[] = {
      [](Scene& s) { must(::mkfifo(s.real.c_str(), 0600), "mkfifo"); }},
     {"a folder", false, X, "is not a regular file", [](Scene& s) { must(::mkdir(s.real.c_str(), 0700), "mkdir"); }},
     {"a file that shrinks after its size was taken", false, N, "",
-     [](Scene& s) { s.file(kOld), s.afterFstat = [&s] { writeBytes(s.real, kNew); }; }},
+     [](Scene& s) { s.file(kOld), s.beforeRead = [&s] { writeBytes(s.real, kNew); }; }},
     {"the largest file that loads", false, N, "", [](Scene& s) { s.large(kMaxFileSize - 1, false); }},
     {"a file one byte larger", false, N, kTooLarge, [](Scene& s) { s.large(kMaxFileSize, false); }},
-    {"a file growing to the largest size while it is read", false, N, "",
-     [](Scene& s) { s.large(kMaxFileSize - 1, true); }},
-    {"a file growing one byte larger while it is read", false, N, kTooLarge,
-     [](Scene& s) { s.large(kMaxFileSize, true); }},
+    {"a file growing to the largest size while read", false, N, "", [](Scene& s) { s.large(kMaxFileSize - 1, true); }},
+    {"a file growing one byte larger while read", false, N, kTooLarge, [](Scene& s) { s.large(kMaxFileSize, true); }},
 };
 
-std::string firstMessage(const test::TestEditor& t) {
-    return t.services.messages.empty() ? "" : t.services.messages[0];
-}
-std::string env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }
+std::string env(const char* name) { return std::getenv(name) ? std::getenv(name) : ""; }  // empty reads as unset
 
-// A failed save leaves the old file and no temporary file (or, when even putting the old
-// bytes back fails, a backup that the message names); a save keeps mode, owner and links;
-// and the next save works.
-TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
-    const auto checkSaved = [](const Scene& s, bool existed, const struct stat& before) {
-        struct stat st {}, given {};
-        EXPECT_TRUE(readBytes(s.real) == kNew) << "the file does not hold the new bytes";
-        ASSERT_EQ(::stat(s.real.c_str(), &st), 0);
-        EXPECT_TRUE(!existed || (st.st_mode == before.st_mode && st.st_uid == before.st_uid &&
-                                 st.st_gid == before.st_gid && st.st_nlink == before.st_nlink))
-            << "mode, owner or links changed";
-        EXPECT_TRUE(st.st_nlink == 1 || readBytes(s.at("other")) == kNew) << "the second link differs";
-        EXPECT_TRUE(::stat(s.target.c_str(), &given) == 0 && given.st_ino == st.st_ino) << "the links were replaced";
-    };
-    // An empty variable reads as an unset one.
+// Loads or saves each row's target as the row's user, "previous" open, while call n = 1, 2, ... fails
+// (with diskFills: the disk is full from call n on), then check(row, scene, editor, io, first message),
+// until an attempt no longer reaches call n or fails a check.
+template <typename Check>
+void everyFault(bool save, bool diskFills, Check check) {
     const std::string home = env("HOME"), xdgCacheHome = env("XDG_CACHE_HOME");
-    for (const bool diskFills : {false, true}) {
-        for (const Row& row : kRows) {
-            if (row.save == Route::NotTried) continue;
-            for (int n = 1;; ++n) {
-                SCOPED_TRACE(std::string(row.name) + (diskFills ? ": the disk fills at call " : ": failing call ") +
-                             std::to_string(n));
-                Scene s(row.ordinary);
-                asUser(row.ordinary, [&] { row.setup(s); });
-                if (s.skip) break;  // not run as root
-                ::setenv("HOME", s.home.c_str(), 1);
-                ::setenv("XDG_CACHE_HOME", s.xdgCacheHome.c_str(), 1);
-                struct stat before {}, now {};
-                const bool existed = ::stat(s.real.c_str(), &before) == 0;
-                const Bytes old = readBytes(s.real);
-                const std::set<std::string> filesBefore = filesUnder(s.tmp.dir);
-                test::TestEditor t;
-                t.setDocument(kNew);
-                FaultyIo io(n, diskFills, s.chunk);
-                asUser(row.ordinary, [&] { SaveFile(t.ed, s.target, io); });
-                const bool reached = io.calls >= n;
-                const std::string message = firstMessage(t);
-                std::set<std::string> left;
-                for (const std::string& path : filesUnder(s.tmp.dir))
-                    if (!filesBefore.contains(path) && path != s.real) left.insert(path);
-
-                EXPECT_LE(t.services.messages.size(), 1u);
-                // Anything left is a backup of the old bytes that the message names; one fault
-                // leaves none, unless it was the backup's removal that failed.
-                EXPECT_EQ(contains(message, ".tarpon-"), !left.empty()) << message;
-                for (const std::string& path : left)
-                    EXPECT_TRUE(readBytes(path) == old && contains(message, path)) << path << ": " << message;
-                EXPECT_TRUE(diskFills || left.empty() || io.failed == "unlink");
-                if (!message.empty()) {
-                    EXPECT_TRUE(message.starts_with("Problems Saving\n") &&
-                                ((reached && contains(message, std::strerror(io.error()))) ||
-                                 (row.save == Route::Refused && contains(message, row.refusal))))
-                        << message;
-                    const Bytes bytes = readBytes(s.real);
-                    EXPECT_TRUE((existed ? bytes == old : !std::filesystem::exists(s.real)) || bytes == kNew ||
-                                !left.empty())
-                        << "the file is damaged";
-                    EXPECT_TRUE(!existed || (::stat(s.real.c_str(), &now) == 0 && now.st_mode == before.st_mode));
-                } else {
-                    checkSaved(s, existed, before);
-                    // Only calls the save can do without may fail unnoticed: the look at the folder's
-                    // permissions (which may change the way it saves), opening the folder to flush
-                    // or a backup beside the file, closing to clean up.
-                    EXPECT_TRUE(!reached || io.failed == "access" || io.failed == "open" || io.failed == "close")
-                        << "a failing " << io.failed << " went unnoticed";
-                    ::stat(s.real.c_str(), &now);
-                    const Route took = !existed ? C : now.st_ino == before.st_ino ? I : R;
-                    EXPECT_TRUE(took == row.save || io.failed == "access") << "saved another way";
-                }
-                if (row.save != Route::Refused) {
-                    test::TestEditor next;
-                    next.setDocument(kNew);
-                    FaultyIo faultless(0, false, s.chunk);
-                    asUser(row.ordinary, [&] { SaveFile(next.ed, s.target, faultless); });
-                    EXPECT_EQ(firstMessage(next), "") << "the next save failed";
-                    checkSaved(s, existed, before);
-                }
-                if (testing::Test::HasFailure() || !reached) break;
-            }
+    for (const Row& row : kRows) {
+        for (int n = 1; !save || row.save != N; ++n) {
+            SCOPED_TRACE(row.name + (diskFills ? ": the disk fills at call " : ": failing call ") + std::to_string(n));
+            Scene s(row.ordinary);
+            asUser(row.ordinary, [&] { row.setup(s); });
+            if (s.skip) break;  // not run as root
+            ::setenv("HOME", s.home.c_str(), 1);
+            ::setenv("XDG_CACHE_HOME", s.xdgCacheHome.c_str(), 1);
+            writeBytes(s.previous, {1, 2, 3});
+            test::TestEditor t(s.previous);
+            if (save) t.setDocument(kNew);
+            s.existed = ::stat(s.real.c_str(), &s.before) == 0;
+            s.old = readBytes(s.real);
+            s.filesBefore = filesUnder(s.tmp.dir);
+            FaultyIo io(n, diskFills, s.chunk, s.beforeRead);
+            asUser(row.ordinary, [&] { save ? (void)SaveFile(t.ed, s.target, io) : LoadFile(t.ed, s.target, io); });
+            EXPECT_LE(t.services.messages.size(), 1u);
+            check(row, s, t, io, t.services.messages.empty() ? "" : t.services.messages[0]);
+            if (testing::Test::HasFailure() || !io.reached()) break;
         }
     }
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_CACHE_HOME", xdgCacheHome.c_str(), 1);
 }
 
+// A failed save leaves the old file and no temporary file (or, when even putting the old bytes back
+// fails, a backup the message names); a save keeps mode, owner and links; the next save works.
+TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
+    const auto kept = [](const struct stat& st) { return std::tuple(st.st_mode, st.st_uid, st.st_gid, st.st_nlink); };
+    const auto checkSaved = [&](const Scene& s) {
+        struct stat st {}, given {};
+        EXPECT_TRUE(readBytes(s.real) == kNew) << "the file does not hold the new bytes";
+        EXPECT_EQ(::stat(s.real.c_str(), &st), 0);
+        EXPECT_TRUE(!s.existed || kept(st) == kept(s.before)) << "mode, owner or links changed";
+        EXPECT_TRUE(st.st_nlink == 1 || readBytes(s.at("other")) == kNew) << "the second link differs";
+        EXPECT_TRUE(::stat(s.target.c_str(), &given) == 0 && given.st_ino == st.st_ino) << "the links were replaced";
+        return !s.existed ? C : st.st_ino == s.before.st_ino ? I : R;
+    };
+    const auto check = [&](const Row& row, const Scene& s, auto& t, const auto& io, const std::string& message) {
+        std::set<std::string> left = filesUnder(s.tmp.dir);
+        std::erase_if(left, [&](const std::string& path) { return s.filesBefore.contains(path) || path == s.real; });
+        // Anything left is a backup of the old bytes the message names; one fault leaves one only in its removal.
+        EXPECT_EQ(contains(message, ".tarpon-"), !left.empty()) << message;
+        for (const std::string& path : left)
+            EXPECT_TRUE(readBytes(path) == s.old && contains(message, path)) << path << ": " << message;
+        EXPECT_TRUE(io.error() == ENOSPC || left.empty() || io.failed == "unlink");
+        if (!message.empty()) {
+            EXPECT_TRUE(message.starts_with("Problems Saving\n") &&
+                        ((io.reached() && contains(message, std::strerror(io.error()))) ||
+                         (row.save == X && contains(message, row.refusal))))
+                << message;
+            const Bytes got = readBytes(s.real);
+            EXPECT_TRUE(got == kNew || !left.empty() || (s.existed ? got == s.old : !std::filesystem::exists(s.real)))
+                << "the file is damaged";
+            struct stat now {};
+            EXPECT_TRUE(!s.existed || (::stat(s.real.c_str(), &now) == 0 && now.st_mode == s.before.st_mode));
+        } else {
+            // Only calls the save can do without may fail unnoticed: the look at the folder's permissions
+            // (which may change the way it saves), opening the folder to flush or a backup beside the file, closing.
+            EXPECT_TRUE(!io.reached() || io.failed == "access" || io.failed == "open" || io.failed == "close")
+                << "a failing " << io.failed << " went unnoticed";
+            EXPECT_TRUE(checkSaved(s) == row.save || io.failed == "access") << "saved another way";
+        }
+        if (row.save != X) {
+            t.services.messages.clear();
+            FaultyIo faultless(0, false, s.chunk);
+            asUser(row.ordinary, [&] { SaveFile(t.ed, s.target, faultless); });
+            EXPECT_TRUE(t.services.messages.empty()) << "the next save failed";
+            checkSaved(s);
+        }
+    };
+    for (const bool diskFills : {false, true}) everyFault(true, diskFills, check);
+}
+
 // A load either takes the whole file as it now is, and its name, or leaves the document,
 // its name and the folder as they were, with one message. The file never changes.
 TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
-    for (const Row& row : kRows) {
-        for (int n = 1;; ++n) {
-            SCOPED_TRACE(std::string(row.name) + ": failing call " + std::to_string(n));
-            Scene s(row.ordinary);
-            asUser(row.ordinary, [&] { row.setup(s); });
-            const std::string previous = s.tmp.file("previous");
-            writeBytes(previous, {1, 2, 3});
-            test::TestEditor t(previous);
-            const std::set<std::string> filesBefore = filesUnder(s.tmp.dir);
-            const Bytes old = readBytes(s.real);
-            FaultyIo io(n, false, s.chunk, s.afterFstat);
-            asUser(row.ordinary, [&] { LoadFile(t.ed, s.target, io); });
-            const bool reached = io.calls >= n;
-            const std::string message = firstMessage(t);
-
-            EXPECT_LE(t.services.messages.size(), 1u);
-            EXPECT_GE(t.ed.s.fileData.size(), 1u);
-            EXPECT_TRUE(reached || (row.refusal.empty() ? message.empty() : contains(message, row.refusal)))
-                << message;
-            EXPECT_TRUE(!reached || io.failed == "close" || !message.empty()) << "a failing " << io.failed;
-            if (message.empty()) {
-                EXPECT_EQ(t.ed.s.fileName, s.target);
-                EXPECT_TRUE(t.document() == readBytes(s.real)) << "the document is not the file";
-            } else if (message == kTooLarge) {
-                // The document empties; neither the refused file nor the previous one is the target of Save.
-                EXPECT_EQ(t.ed.s.fileSize, 0);
-                EXPECT_FALSE(SaveDocument(t.ed));
-                EXPECT_EQ(t.services.messages.back(), "Problems Saving");
-                EXPECT_EQ(readBytes(previous), (Bytes{1, 2, 3}));
-            } else {
-                EXPECT_EQ(t.ed.s.fileName, previous);
-                EXPECT_EQ(t.document(), (Bytes{1, 2, 3}));
-                EXPECT_EQ(filesUnder(s.tmp.dir), filesBefore) << "a failed load left a file";
-            }
-            EXPECT_TRUE(s.afterFstat || readBytes(s.real) == old) << "loading changed the file";
-            if (testing::Test::HasFailure() || !reached) break;
+    everyFault(false, false, [](const Row& row, const Scene& s, auto& t, const auto& io, const std::string& message) {
+        EXPECT_GE(t.ed.s.fileData.size(), 1u);
+        EXPECT_TRUE(io.reached() || (row.refusal.empty() ? message.empty() : contains(message, row.refusal)))
+            << message;
+        EXPECT_TRUE(!io.reached() || io.failed == "close" || !message.empty()) << "a failing " << io.failed;
+        if (message.empty()) {
+            EXPECT_EQ(t.ed.s.fileName, s.target);
+            EXPECT_TRUE(t.document() == readBytes(s.real)) << "the document is not the file";
+        } else if (message == kTooLarge) {
+            // The document empties; neither the refused file nor the previous one is the target of Save.
+            EXPECT_EQ(t.ed.s.fileSize, 0);
+            EXPECT_FALSE(SaveDocument(t.ed));
+            EXPECT_EQ(t.services.messages.back(), "Problems Saving");
+            EXPECT_EQ(readBytes(s.previous), (Bytes{1, 2, 3}));
+        } else {
+            EXPECT_EQ(t.ed.s.fileName, s.previous);
+            EXPECT_EQ(t.document(), (Bytes{1, 2, 3}));
+            EXPECT_EQ(filesUnder(s.tmp.dir), s.filesBefore) << "a failed load left a file";
         }
-    }
+        EXPECT_TRUE(s.beforeRead || readBytes(s.real) == s.old) << "loading changed the file";
+    });
 }
 
 }  // namespace
