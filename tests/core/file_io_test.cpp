@@ -52,7 +52,10 @@ public:
     bool reached() const { return calls >= failAt_; }
 
     int open(const char* p, int f, mode_t m) override { return fails("open") ? -1 : FileIo::open(p, f, m); }
-    int close(int fd) override { return FileIo::close(fd) == 0 && !fails("close") ? 0 : -1; }  // closed even if failing
+    int close(int fd) override {  // the descriptor is closed even when the call fails
+        const int result = FileIo::close(fd);
+        return fails("close") ? -1 : result;
+    }
     int fstat(int fd, struct stat* st) override { return fails("fstat") ? -1 : FileIo::fstat(fd, st); }
     int lstat(const char* p, struct stat* st) override { return fails("lstat") ? -1 : FileIo::lstat(p, st); }
     ssize_t readlink(const char* p, char* b, size_t n) override {
