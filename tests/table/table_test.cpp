@@ -109,18 +109,10 @@ using namespace frmTable;
 using Entries = std::vector<std::pair<int, std::string>>;
 constexpr int kFillAZ = -1000, kFill09 = -1002;  // the fill buttons
 
-// Input from a cell -> the entries afterwards; no two entries keep the same letters. Input:
-// a fill button, a key pressed down (negative) or a character typed.
+// Name, cell, entries before, dual letters, UTF-8 table, input -> the entries afterwards; no two entries keep
+// the same letters. Input: a fill button, a key pressed down (negative) or a character typed.
 TEST(TableEditor, InputKeepsEveryEntryUnique) {
-    struct Row {
-        const char* name;
-        int cell;
-        Entries before;
-        bool dual, utf8;
-        std::vector<int> input;
-        Entries after;
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, int, Entries, bool, bool, std::vector<int>, Entries> rows[] = {
         {"a letter replaces; an entry of the same letters is emptied", 0x41, {{0x41, "xy"}, {0x10, "A"}, {0x11, "AB"}},
          false, false, {'A'}, {{0x41, "A"}, {0x10, ""}, {0x11, "AB"}}},
         {"dual letters append; each step stays unique", 0x41, {{0x41, "t"}, {0x20, "th"}, {0x21, "thh"}}, true, false,
@@ -138,20 +130,20 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
         {"0-9: ten letters, repeats emptied", 0x30, {{0x00, "3"}, {0x01, "34"}}, false, false, {kFill09},
          {{0x30, "0"}, {0x39, "9"}, {0x3A, ""}, {0x00, ""}, {0x01, "34"}}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, cell, before, dual, utf8, input, after] : rows) {
+        SCOPED_TRACE(name);
         test::TestEditor t;
         TableEditor editor;
-        for (const auto& [b, letters] : row.before) t.ed.s.charTable[static_cast<size_t>(b)] = letters;
-        t.ed.s.tableUtf8 = row.utf8;
-        editor.tblCursor = row.cell;
-        editor.dualLetters = row.dual;
-        for (const int k : row.input) {
+        for (const auto& [b, letters] : before) t.ed.s.charTable[static_cast<size_t>(b)] = letters;
+        t.ed.s.tableUtf8 = utf8;
+        editor.tblCursor = cell;
+        editor.dualLetters = dual;
+        for (const int k : input) {
             if (k <= kFillAZ) cmd_Click(t.ed, editor, kFillAZ - k);
             else if (k < 0) PicHex_KeyDown(t.ed, editor, -k, 0);
             else PicHex_KeyPress(t.ed, editor, k);
         }
-        for (const auto& [b, letters] : row.after) EXPECT_EQ(t.ed.s.charTable[static_cast<size_t>(b)], letters) << b;
+        for (const auto& [b, letters] : after) EXPECT_EQ(t.ed.s.charTable[static_cast<size_t>(b)], letters) << b;
     }
 }
 
