@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "app/document.h"
 #include "app/file_commands.h"
@@ -19,191 +21,157 @@
 namespace tarpon {
 namespace {
 
-// `keys` typed from `cursor` on, in the hex pane ('<' and '>' are the arrow keys, anything else a key that types
-// its character) or in the text pane (UTF-8); `abandoned`: the hex pane then takes the keyboard. The bytes written
-// (all others stay 0xEE), where the cursor and the anchor end, on the page, and what still waits: digit or letters.
+using Bytes = std::vector<uint8_t>;
+
+// Hex: keys, '<' and '>' the arrows; Ascii, Letters (the table), OneLetter (no Multi Letters), Utf8 (a UTF-8
+// table): typed into the text pane; Bit: a click at x = `text`; Insert: `text` bytes (hex) of 1AA: low byte AA.
+enum class Op { Hex, Ascii, Letters, OneLetter, Utf8, Dec, Oct, Bit, Insert, Delete, Undo, Save };
+struct Edit {
+    Op op;
+    int at = 0;  // the cursor and the anchor are put here first, the page left at the top
+    const char* text = "";
+};
+
+int64_t firstDifference(const Bytes& a, const Bytes& b) { return std::ranges::mismatch(a, b).in1 - a.begin(); }
+
+void apply(test::TestEditor& t, const Edit& e) {
+    t.ed.s.cursorRel = t.ed.s.selAnchor = e.at;
+    t.ed.s.viewMode = e.op == Op::Letters || e.op == Op::OneLetter || e.op == Op::Utf8;
+    t.ed.s.multiLetters = e.op != Op::OneLetter;
+    t.ed.s.tableUtf8 = e.op == Op::Utf8;
+    for (const char* k = e.text; *k && e.op == Op::Hex; ++k)
+        if (!PicHex_KeyDown(t.ed, *k == '<' ? +kKeyLeft : *k == '>' ? +kKeyRight : *k, 0)) PicHex_KeyPress(t.ed, *k);
+    switch (e.op) {
+    case Op::Hex: break;  // typed above
+    case Op::Dec: for (const char* k = e.text; *k; ++k) picDec_KeyPress(t.ed, *k); break;
+    case Op::Oct: for (const char* k = e.text; *k; ++k) picOct_KeyPress(t.ed, *k); break;
+    case Op::Bit: picBinary_MouseDown(t.ed, kLeftButton, 0, std::stod(e.text), 5); break;
+    case Op::Insert: InsertBytes(t.ed, {e.text, true, "1AA", true}); break;
+    case Op::Delete: DeleteByte(t.ed); break;
+    case Op::Undo: Undo(t.ed); break;
+    case Op::Save: SaveDocument(t.ed); break;
+    default: PicText_TypeCharacter(t.ed, e.text); break;  // the text pane
+    }
+}
+
+// One edit in `size` bytes 0xEE, then maybe the hex pane takes the keyboard: the bytes written from the cursor on
+// and what waits (a digit or letters). Cursor and anchor end past the last byte written, or on it if a digit waits.
 TEST(Typing, HexDigitsAndLongestMatchLetters) {
-    enum class Pane { Hex, Ascii, Latin1Table, Utf8Table };
+    using enum Op;
     using Table = std::map<int, std::string>;  // byte -> letters
     struct Row {
         const char* name;
-        Pane pane;
         Table table;
-        bool multi;
-        int size, cursor;
-        const char* keys;
-        std::map<int, int> written;
-        int endCursor;
+        int size;
+        Edit edit;
+        Bytes written;
         std::string waiting;
         bool abandoned = false;
     };
     const Table worked = {{0x54, "t"}, {0x68, "h"}, {0x80, "th"}, {0x65, "e"}};
     const Table the = {{0x74, "t"}, {0x68, "h"}, {0x65, "e"}, {0x78, "x"}, {0xC0, "the"},
                        {0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}};
-    const Pane H = Pane::Hex, L = Pane::Latin1Table;
     const Row rows[] = {
-        {"hex: one digit goes into the low nibble and waits", H, {}, false, 3, 0, "1", {{0, 0xE1}}, 0, "digit"},
-        {"hex: a non-key character keeps the waiting digit", H, {}, false, 3, 0, "aZ7", {{0, 0xA7}}, 1, ""},
-        {"hex: an arrow ends the byte", H, {}, false, 3, 2, "5<>9", {{2, 0x59}}, 2, "digit"},
-        {"hex: the last byte steps past the end, nothing typed there", H, {}, false, 3, 2, "1144", {{2, 0x11}}, 3, ""},
-        {"hex: the next byte below the page, the page scrolls", H, {}, false, 4096, 287, "42", {{287, 0x42}}, 288, ""},
-        {"thte: th, then t and e", L, worked, true, 256, 100, "thte", {{100, 0x80}, {101, 0x54}, {102, 0x65}}, 103, ""},
-        {"no Multi Letters: a letter replaces the last", L, worked, false, 256, 100, "th", {{100, 0x68}}, 101, ""},
-        {"two equal entries: the higher byte", L, {{0x20, " "}, {0xFF, " "}, {0x61, "a"}}, true, 256, 0, " a",
-         {{0, 0xFF}, {1, 0x61}}, 2, ""},
-        {"th waits for the e of the", L, the, true, 256, 0, "th", {}, 0, "th"},
-        {"thexabd: the, x, then a, b and d taken again", L, the, true, 256, 0, "thexabd",
-         {{0, 0xC0}, {1, 0x78}, {2, 0x61}, {3, 0x62}, {4, 0x64}}, 5, ""},
-        {"abxy: ab; x begins nothing and goes, y stays", L, {{0x90, "ab"}, {0x91, "abxd"}, {0x79, "y"}}, true, 256, 0,
-         "abxy", {{0, 0x90}, {1, 0x79}}, 2, ""},
-        {"nothing is typed past the end", L, worked, true, 4, 3, "tee", {{3, 0x54}}, 4, ""},
-        {"abandoned th towards the: t, then h", L, the, true, 256, 3, "th", {{3, 0x74}, {4, 0x68}}, 5, "", true},
-        {"abandoned at the last byte: the rest is dropped", L, the, true, 4, 3, "th", {{3, 0x74}}, 4, "", true},
-        {"UTF-8 table: an unknown character goes whole", Pane::Utf8Table,
-         {{0x41, "\u3042"}, {0xC0, "\u3042\u3044"}, {0x43, "\u304B"}}, true, 256, 0, "\u3046\u3042\u304B",
-         {{0, 0x41}, {1, 0x43}}, 2, ""},
-        {"ASCII: control codes as typed, beyond Latin-1 ignored, nothing past the end", Pane::Ascii, {}, false, 5, 0,
-         "\b\r\x1B\u00FF\u20ACAB", {{0, 8}, {1, 13}, {2, 27}, {3, 0xFF}, {4, 'A'}}, 5, ""},
+        {"hex: one digit goes into the low nibble and waits", {}, 3, {Hex, 0, "1"}, {0xE1}, "digit"},
+        {"hex: a non-key character keeps the waiting digit", {}, 3, {Hex, 0, "aZ7"}, {0xA7}, ""},
+        {"hex: an arrow ends the byte", {}, 3, {Hex, 2, "5<>9"}, {0x59}, "digit"},
+        {"hex: the last byte steps past the end, nothing typed there", {}, 3, {Hex, 2, "1144"}, {0x11}, ""},
+        {"hex: the next byte below the page, the page scrolls", {}, 4096, {Hex, 287, "42"}, {0x42}, ""},
+        {"thte: th, then t and e", worked, 256, {Letters, 100, "thte"}, {0x80, 0x54, 0x65}, ""},
+        {"no Multi Letters: a letter replaces the last", worked, 256, {OneLetter, 100, "th"}, {0x68}, ""},
+        {"two equal entries: the higher byte", {{0x20, " "}, {0xFF, " "}}, 256, {Letters, 0, " a"}, {0xFF}, ""},
+        {"th waits for the e of the", the, 256, {Letters, 0, "th"}, {}, "th"},
+        {"thexabd: the, x; abd as a, b, d", the, 256, {Letters, 0, "thexabd"}, {0xC0, 0x78, 0x61, 0x62, 0x64}, ""},
+        {"abxy: ab; x begins nothing and goes, y stays", {{0x90, "ab"}, {0x91, "abxd"}, {0x79, "y"}}, 256,
+         {Letters, 0, "abxy"}, {0x90, 0x79}, ""},
+        {"nothing is typed past the end", worked, 4, {Letters, 3, "tee"}, {0x54}, ""},
+        {"abandoned th towards the: t, then h", the, 256, {Letters, 3, "th"}, {0x74, 0x68}, "", true},
+        {"abandoned at the last byte: the rest is dropped", the, 4, {Letters, 3, "th"}, {0x74}, "", true},
+        {"UTF-8 table: an unknown character goes whole", {{0x41, "\u3042"}, {0xC0, "\u3042\u3044"}, {0x43, "\u304B"}},
+         256, {Utf8, 0, "\u3046\u3042\u304B"}, {0x41, 0x43}, ""},
+        {"ASCII: control codes as typed, beyond Latin-1 ignored, nothing past the end", {}, 5,
+         {Ascii, 0, "\b\r\x1B\u00FF\u20ACAB"}, {8, 13, 27, 0xFF, 'A'}, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
-        t.setDocument(std::vector<uint8_t>(static_cast<size_t>(row.size), 0xEE));
-        t.ed.s.cursorRel = t.ed.s.selAnchor = row.cursor;
+        Bytes expected(static_cast<size_t>(row.size), 0xEE);
+        t.setDocument(expected);
         for (const auto& [b, letters] : row.table) t.ed.s.charTable[static_cast<size_t>(b)] = letters;
-        t.ed.s.viewMode = row.pane == L || row.pane == Pane::Utf8Table;
-        t.ed.s.tableUtf8 = row.pane == Pane::Utf8Table;
-        t.ed.s.multiLetters = row.multi;
-        for (const char* k = row.keys; *k && row.pane == H; ++k) {
-            const bool arrow = *k == '<' || *k == '>';
-            PicHex_KeyDown(t.ed, arrow ? (*k == '<' ? int{kKeyLeft} : int{kKeyRight}) : *k, 0);
-            if (!arrow) PicHex_KeyPress(t.ed, *k);
-        }
-        if (row.pane != H) PicText_TypeCharacter(t.ed, row.keys);
+        apply(t, row.edit);
         if (row.abandoned) PicHex_GotFocus(t.ed);
-        std::vector<uint8_t> expected(static_cast<size_t>(row.size), 0xEE);
-        for (const auto& [at, b] : row.written) expected[static_cast<size_t>(at)] = static_cast<uint8_t>(b);
-        EXPECT_EQ(t.document(), expected);
-        EXPECT_EQ(t.ed.s.cursor(), row.endCursor);
-        EXPECT_EQ(t.ed.s.selAnchor, row.endCursor);
-        EXPECT_TRUE(cursorRowShown(t.ed));
-        EXPECT_EQ(row.pane != H ? t.ed.s.typedLetters : t.ed.s.nibblePending ? "digit" : "", row.waiting);
+        std::copy(row.written.begin(), row.written.end(), expected.begin() + row.edit.at);
+        const int64_t end = row.edit.at + std::ssize(row.written) - (row.waiting == "digit");
+        const std::string waiting = row.edit.op == Hex ? (t.ed.s.nibblePending ? "digit" : "") : t.ed.s.typedLetters;
+        EXPECT_EQ(std::tuple(t.document(), t.ed.s.cursor(), int64_t{t.ed.s.selAnchor}, cursorRowShown(t.ed), waiting),
+                  std::tuple(expected, end, end, true, row.waiting));
     }
 }
 
-using Bytes = std::vector<uint8_t>;
-
-// Insert: `text` bytes (hex) of `fill`; Letters: through a table with a, b, d and abc;
-// Bit: a click at x = `text` in the binary pane.
-enum class Op { Hex, Letters, Dec, Oct, Bit, Insert, Delete, Undo, Save };
-struct Edit {
-    Op op;
-    int at = 0;  // where the cursor is put first
-    const char* text = "";
-    const char* fill = "AA";
-};
-
-void apply(test::TestEditor& t, const Edit& e) {
-    if (e.op == Op::Undo) return Undo(t.ed);
-    if (e.op == Op::Save) return static_cast<void>(SaveDocument(t.ed));
-    t.ed.s.selAnchor = e.at;
-    MoveCursor(t.ed, e.at);
-    t.ed.s.viewMode = t.ed.s.multiLetters = e.op == Op::Letters;
-    switch (e.op) {
-    case Op::Hex: for (const char* k = e.text; *k; ++k) PicHex_KeyPress(t.ed, *k); break;
-    case Op::Dec: for (const char* k = e.text; *k; ++k) picDec_KeyPress(t.ed, *k); break;
-    case Op::Oct: for (const char* k = e.text; *k; ++k) picOct_KeyPress(t.ed, *k); break;
-    case Op::Bit: picBinary_MouseDown(t.ed, kLeftButton, 0, std::stod(e.text), 5); break;
-    case Op::Insert: InsertBytes(t.ed, {e.text, true, e.fill, true}); break;
-    case Op::Delete: DeleteByte(t.ed); break;
-    default: PicText_TypeCharacter(t.ed, e.text); break;
-    }
-}
-
-// A document loaded from a file gets some edits; `steps` lists what Undo takes back one at a time: the document
-// after the step and its first byte, where Undo and Redo put the cursor. The document is unmodified exactly at the
-// step it was saved after (0: as loaded). Undo walks back, Redo forward, and loading the file again forgets it all.
+// A document loaded from a file gets some edits (Letters through a table with a, b, d and abc); `docs`: as loaded,
+// then after each step that Undo takes back and Redo does again, either putting the cursor on the step's first
+// changed byte. Unmodified exactly at step `savedAfter`; loading the file again forgets it all.
 TEST(Undo, Sessions) {
-    struct Step {
-        Bytes after;
-        int64_t first;
-    };
+    using enum Op;
     struct Row {
         const char* name;
-        Bytes start;
         std::vector<Edit> edits;
-        std::vector<Step> steps;
+        std::vector<Bytes> docs;
         size_t savedAfter = 0;
         size_t messages = 0;
     };
     const Bytes c4 = {0, 1, 2, 3};
-    Bytes largest = {0, 1};  // a four-byte document grown to one byte below the size limit
-    largest.resize(static_cast<size_t>(kMaxFileSize - 3), 0xAA);
-    largest.insert(largest.end(), {2, 3});
     const Row rows[] = {
-        {"two digits, one step", c4, {{Op::Hex, 0, "4142"}}, {{{0x41, 1, 2, 3}, 0}, {{0x41, 0x42, 2, 3}, 1}}},
-        {"a byte typed again after moving back is a new step", c4, {{Op::Hex, 0, "12"}, {Op::Hex, 0, "34"}},
-         {{{0x12, 1, 2, 3}, 0}, {{0x34, 1, 2, 3}, 0}}},
-        {"decimal 25 then 6: above 255, the first digit goes", {25}, {{Op::Dec, 0, "6"}}, {{{56}, 0}}},
-        {"decimal 255 then 3: a fourth digit pushes out the first", {255}, {{Op::Dec, 0, "3"}}, {{{53}, 0}}},
-        {"octal 37 then 7 is 377", {037}, {{Op::Oct, 0, "7"}}, {{{0377}, 0}}},
-        {"a digit past the end writes nothing", c4, {{Op::Dec, 4, "1"}, {Op::Oct, 4, "1"}, {Op::Bit, 4, "2"}}, {}},
-        {"bit 4, the last of the left group", {0x5A}, {{Op::Bit, 0, "23"}}, {{{0x4A}, 0}}},
-        {"bit 3, the first of the right group", {0x5A}, {{Op::Bit, 0, "28"}}, {{{0x52}, 0}}},
-        {"no bit between the groups, right of bit 0, left of bit 7", {0x5A},
-         {{Op::Bit, 0, "26"}, {Op::Bit, 0, "52"}, {Op::Bit, 0, "-4"}}, {}},
-        {"one letter that writes three bytes is one step", c4, {{Op::Letters, 1, "abd"}}, {{{0, 0x61, 0x62, 0x64}, 1}}},
-        {"insert three in the middle", c4, {{Op::Insert, 2, "3"}}, {{{0, 1, 0xAA, 0xAA, 0xAA, 2, 3}, 2}}},
-        {"insert one past the end, one byte: zero", c4, {{Op::Insert, 4, "1"}}, {{{0, 1, 2, 3, 0}, 4}}},
-        {"insert one past the end, two bytes: filled", c4, {{Op::Insert, 4, "2"}}, {{{0, 1, 2, 3, 0xAA, 0xAA}, 4}}},
-        {"insert further past the end: filled from the cursor on", c4, {{Op::Insert, 6, "4"}},
-         {{{0, 1, 2, 3, 0, 0, 0xAA, 0xAA}, 4}}},
-        {"insert into an empty document, 1FF: low byte", {}, {{Op::Insert, 0, "3", "1FF"}}, {{{0xFF, 0xFF, 0xFF}, 0}}},
-        {"the largest document that still loads", c4, {{Op::Insert, 2, "8FFFFB"}}, {{largest, 2}}},
-        {"one byte more would reach the size limit: refused", c4, {{Op::Insert, 2, "8FFFFC"}}, {}, 0, 1},
-        {"delete the first and the last byte", c4, {{Op::Delete, 0}, {Op::Delete, 2}}, {{{1, 2, 3}, 0}, {{1, 2}, 2}}},
-        {"delete past the end: nothing", c4, {{Op::Delete, 4}}, {}},
-        {"delete in an empty document: nothing", {}, {{Op::Delete, 0}}, {}},
-        {"undo to the saved state is unmodified, past it modified", c4,
-         {{Op::Hex, 0, "aa"}, {Op::Save}, {Op::Hex, 1, "bb"}}, {{{0xAA, 1, 2, 3}, 0}, {{0xAA, 0xBB, 2, 3}, 1}}, 1},
-        {"a new change drops what could be redone", c4, {{Op::Hex, 0, "aa"}, {Op::Undo}, {Op::Hex, 0, "cc"}},
-         {{{0xCC, 1, 2, 3}, 0}}},
+        {"two digits, one step", {{Hex, 0, "4142"}}, {c4, {0x41, 1, 2, 3}, {0x41, 0x42, 2, 3}}},
+        {"one byte typed twice: two steps", {{Hex, 0, "12"}, {Hex, 0, "34"}}, {c4, {0x12, 1, 2, 3}, {0x34, 1, 2, 3}}},
+        {"decimal 25 then 6: above 255, the first digit goes", {{Dec, 0, "6"}}, {{25}, {56}}},
+        {"decimal 255 then 3: a fourth digit pushes out the first", {{Dec, 0, "3"}}, {{255}, {53}}},
+        {"octal 37 then 7 is 377", {{Oct, 0, "7"}}, {{037}, {0377}}},
+        {"a digit past the end writes nothing", {{Dec, 4, "1"}, {Oct, 4, "1"}, {Bit, 4, "2"}}, {c4}},
+        {"bits 4 and 3, either side of the gap", {{Bit, 0, "23"}, {Bit, 0, "28"}}, {{0x5A}, {0x4A}, {0x42}}},
+        {"no bit between the groups or outside them", {{Bit, 0, "26"}, {Bit, 0, "52"}, {Bit, 0, "-4"}}, {{0x5A}}},
+        {"one letter that writes three bytes is one step", {{Letters, 1, "abd"}}, {c4, {0, 0x61, 0x62, 0x64}}},
+        {"insert three in the middle", {{Insert, 2, "3"}}, {c4, {0, 1, 0xAA, 0xAA, 0xAA, 2, 3}}},
+        {"just past the end one byte stays zero, two are filled", {{Insert, 4, "1"}, {Insert, 5, "2"}},
+         {c4, {0, 1, 2, 3, 0}, {0, 1, 2, 3, 0, 0xAA, 0xAA}}},
+        {"a gap past the end: zero, then filled", {{Insert, 6, "4"}}, {c4, {0, 1, 2, 3, 0, 0, 0xAA, 0xAA}}},
+        {"the largest document that loads, from none", {{Insert, 0, "8FFFFF"}}, {{}, Bytes(kMaxFileSize - 1, 0xAA)}},
+        {"one byte more would reach the size limit: refused", {{Insert, 4, "8FFFFC"}}, {c4}, 0, 1},
+        {"delete first, last, then past the end", {{Delete, 0}, {Delete, 2}, {Delete, 2}}, {c4, {1, 2, 3}, {1, 2}}},
+        {"delete in an empty document: nothing", {{Delete, 0}}, {Bytes{}}},
+        {"undo to the saved state is unmodified, past it modified", {{Hex, 0, "aa"}, {Save}, {Hex, 1, "bb"}},
+         {c4, {0xAA, 1, 2, 3}, {0xAA, 0xBB, 2, 3}}, 1},
+        {"a new change drops what could be redone", {{Hex, 0, "aa"}, {Undo}, {Hex, 0, "cc"}}, {c4, {0xCC, 1, 2, 3}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TempDir dir;
-        const std::string path = dir.file("doc.bin");
-        test::writeBytes(path, row.start);
-        test::TestEditor t(path);
+        const test::TempDir dir;
+        test::writeBytes(dir.file("doc"), row.docs[0]);
+        test::TestEditor t(dir.file("doc"));
         for (auto [b, e] : {std::pair{0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}}) t.ed.s.charTable[b] = e;
         for (const Edit& e : row.edits) apply(t, e);
         EXPECT_EQ(t.services.messages.size(), row.messages);
-        const size_t n = row.steps.size();
-        auto state = [&](size_t k) { return k == 0 ? row.start : row.steps[k - 1].after; };
-        auto offered = [&](int item) {  // by the Edit menu
+        const size_t n = row.docs.size() - 1;
+        auto now = [&] {  // the document, modified, Undo and Redo offered
             RefreshEditMenu(t.ed);
-            return t.ed.v.menus[kMenuEdit].items[item].enabled;
+            const auto& items = t.ed.v.menus[kMenuEdit].items;
+            return std::tuple(t.document(), t.ed.s.modified(), items[kEditUndo].enabled, items[kEditRedo].enabled);
         };
-        ASSERT_EQ(t.document(), state(n));
-        EXPECT_EQ(t.ed.s.modified(), n != row.savedAfter);
-        EXPECT_TRUE(offered(kEditUndo) == (n > 0) && !offered(kEditRedo));
+        auto at = [&](size_t k) { return std::tuple(row.docs[k], k != row.savedAfter, k > 0, k < n); };
+        ASSERT_EQ(now(), at(n));
         for (size_t k = n; k > 0; --k) {
-            Undo(t.ed);
-            EXPECT_EQ(t.document(), state(k - 1)) << "undo " << k;
-            EXPECT_EQ(t.ed.s.cursor(), row.steps[k - 1].first) << "undo " << k;
-            EXPECT_EQ(t.ed.s.modified(), k - 1 != row.savedAfter) << "undo " << k;
-            EXPECT_TRUE(offered(kEditUndo) == (k > 1) && offered(kEditRedo)) << "undo " << k;
+            tarpon::Undo(t.ed);
+            EXPECT_EQ(now(), at(k - 1)) << "undo " << k;
+            EXPECT_EQ(t.ed.s.cursor(), firstDifference(row.docs[k - 1], row.docs[k])) << "undo " << k;
         }
-        Undo(t.ed);  // nothing left to undo
+        tarpon::Undo(t.ed);  // nothing left to undo
         for (size_t k = 1; k <= n; ++k) {
             Redo(t.ed);
-            EXPECT_EQ(t.document(), state(k)) << "redo " << k;
-            EXPECT_EQ(t.ed.s.cursor(), row.steps[k - 1].first) << "redo " << k;
-            EXPECT_EQ(t.ed.s.modified(), k != row.savedAfter) << "redo " << k;
+            EXPECT_EQ(now(), at(k)) << "redo " << k;
+            EXPECT_EQ(t.ed.s.cursor(), firstDifference(row.docs[k - 1], row.docs[k])) << "redo " << k;
         }
-        LoadFile(t.ed, path);
-        EXPECT_FALSE(t.ed.s.history.canUndo() || t.ed.s.modified());
-        EXPECT_EQ(t.document(), state(row.savedAfter));
+        LoadFile(t.ed, dir.file("doc"));
+        EXPECT_EQ(now(), std::tuple(row.docs[row.savedAfter], false, false, false));
     }
 }
 
