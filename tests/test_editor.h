@@ -23,9 +23,7 @@ public:
         return next(answers, escapeButton);
     }
     void openFileMenu() override {}
-    void resizeMainWindow(int width, int height) override {
-        if (editor) Form_Resize(*editor, width, height, false);
-    }
+    void resizeMainWindow(int width, int height) override { if (editor) Form_Resize(*editor, width, height, false); }
     void closeMainWindow() override { ++closed; }
     void setMainWindowEnabled(bool) override {}
     void openWindow(WindowKind) override {}

@@ -1,7 +1,5 @@
-// What only the real windows show: marks drawn into the main window's pixels, where
-// the keyboard goes, menu items following the editor's state, and every secondary
-// window opened by its key: whether it holds the main window disabled, messages while
-// it is open, closing.
+// What only the real windows show: the main window's pixels, keyboard and menus, and every secondary window
+// opened by its key: whether it disables the main window, messages while it is open, closing.
 #include "app/main_window.h"
 
 #include <gtest/gtest.h>
@@ -36,12 +34,10 @@ std::set<QRgb> coloursIn(QWidget* pane, const Mark& mark) {
     return colours;
 }
 
-// A mark laid over the text tints the whole box and lets the text show through, changes
-// its look with the focus and leaves no trace where the cursor was. Undo and Redo are
-// enabled only while there is something to take back or do again, and their shortcuts
-// work from the text pane instead of typing a control code there. Tab goes hex, text,
-// decimal, octal, offset; the binary pane takes clicks without the keyboard; Escape in
-// the hex pane opens the File menu.
+// Marks tint their whole box, let the text show through, change with the focus and leave no trace. Undo and
+// Redo follow the editor, and their shortcuts work from the text pane instead of typing a control code. Tab
+// goes hex, text, decimal, octal, offset; the binary pane takes clicks without the keyboard; Escape in the hex
+// pane opens the File menu.
 TEST(MainWindow, MarksKeyboardAndMenus) {
     MainWindow window("");
     window.show();
