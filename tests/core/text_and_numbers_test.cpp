@@ -19,10 +19,7 @@ constexpr int64_t kMax64 = std::numeric_limits<int64_t>::max(), kMin64 = std::nu
 // Blanks anywhere are dropped; the prefix picks the radix; reading stops at the
 // first character that does not fit, and yields 0 without digits.
 TEST(NumberReading, PrefixesRadixesStopsAndExtremes) {
-    const struct {
-        std::string text;
-        double value;
-    } rows[] = {
+    const std::pair<std::string, double> rows[] = {  // text -> value
         {"&h0", 0},          {"&h0ff", 255},       {"&h0FFFF", 65535},   {"&hFFFFFFFF", 4294967295.0},
         {"&H1f", 31},        {"&h1 F", 31},        {"&h004G", 4},        {"&h00  ", 0},
         {"&o017", 15},       {"&o09", 0},          {"&O377", 255},       {"&o18", 1},
@@ -33,16 +30,12 @@ TEST(NumberReading, PrefixesRadixesStopsAndExtremes) {
         {"3.", 3},           {"7E2x", 700},        {"99.9", 99.9},       {"1e999", kInf},
         {"-1e999", -kInf},   {"1e-999", 0},        {"1" + std::string(400, '0') + "e-x", kInf},
     };
-    for (const auto& row : rows) EXPECT_DOUBLE_EQ(ReadNumber(row.text), row.value) << '"' << row.text << '"';
+    for (const auto& [text, value] : rows) EXPECT_DOUBLE_EQ(ReadNumber(text), value) << '"' << text << '"';
 }
 
 // Nearest, ties to even; a 32-bit result exists only in range, a 64-bit one is clamped.
 TEST(NumberReading, RoundingAtTheEdgesOfEachRange) {
-    const struct {
-        double value;
-        std::optional<int32_t> int32;
-        int64_t int64;
-    } rows[] = {
+    const std::tuple<double, std::optional<int32_t>, int64_t> rows[] = {  // value -> 32-bit, 64-bit
         {2.5, 2, 2},                                   {3.5, 4, 4},
         {-0.5, 0, 0},                                  {2.5000001, 3, 3},
         {2147483647.0, 2147483647, 2147483647},        {2147483647.5, std::nullopt, 2147483648},
@@ -51,10 +44,8 @@ TEST(NumberReading, RoundingAtTheEdgesOfEachRange) {
         {9.2e18, std::nullopt, kMax64},                {-9.2e18, std::nullopt, kMin64},
         {kInf, std::nullopt, kMax64},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(roundToInt32(row.value), row.int32) << row.value;
-        EXPECT_EQ(roundToInt64(row.value), row.int64) << row.value;
-    }
+    for (const auto& [value, int32, int64] : rows)
+        EXPECT_EQ(std::pair(roundToInt32(value), roundToInt64(value)), std::pair(int32, int64)) << value;
 }
 
 // Which character codes are digits and hex letters, at each edge of each range.
@@ -95,10 +86,7 @@ TEST(TextCoding, Utf8SequencesAndLatin1) {
 // A character named in a message: quoted as itself only when drawing it shows it
 // and does not move or hide the text around it.
 TEST(TextCoding, CharactersNamedForMessages) {
-    const struct {
-        char32_t codePoint;
-        const char* named;
-    } rows[] = {
+    const std::pair<char32_t, const char*> rows[] = {  // code point -> how a message names it
         {0x20, "\" \" (U+0020)"},                     {0x7FF, "\"\xDF\xBF\" (U+07FF)"},
         {0x800, "\"\xE0\xA0\x80\" (U+0800)"},         {0x3042, "\"\xE3\x81\x82\" (U+3042)"},
         {0x1F600, "\"\xF0\x9F\x98\x80\" (U+1F600)"},  {0xA0, "\"\xC2\xA0\" (U+00A0)"},
@@ -106,7 +94,7 @@ TEST(TextCoding, CharactersNamedForMessages) {
         {0x2029, "(U+2029)"}, {0xFEFF, "(U+FEFF)"}, {0x200B, "(U+200B)"}, {0x200F, "(U+200F)"},
         {0x202A, "(U+202A)"}, {0x202E, "(U+202E)"}, {0x2066, "(U+2066)"}, {0x2069, "(U+2069)"},
     };
-    for (const auto& row : rows) EXPECT_EQ(describeCharacter(row.codePoint), row.named);
+    for (const auto& [codePoint, named] : rows) EXPECT_EQ(describeCharacter(codePoint), named);
 }
 
 }  // namespace
