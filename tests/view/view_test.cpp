@@ -37,6 +37,8 @@ TEST(CursorMoves, PagingRules) {
         {"above the page, row 2 just reachable", 4096, 0x100, 0x55, Move::To, 0x25, 0, 0, 0x25},
         {"up to row 0 from the first byte of row 2: one row up", 4096, 0x200, 0x20, Move::To, 0x205, 0, 0x1F0, 0x15},
         {"near the end the page top stays on the cursor's row", 1000, 0, 0, Move::To, 980, 0, 976, 4},
+        {"below zero goes to 0", 4096, 0x200, 0x47, Move::To, -70, 0, 0, 0},
+        {"beyond any offset stops at the largest", 100, 0, 0, Move::To, 1e12, 0, 2147483360, 287},
         {"empty document", 0, 0, 0, Move::To, 5, 0, 0, 5},
         {"the scroll bar set by a move does not move the cursor again", 40, 0, 0, Move::To, 31, 0, 0, 31},
         {"scroll bar at the bottom: the last row, same column", 1000, 0, 8, Move::Bar, 32767, 0, 992, 8},
