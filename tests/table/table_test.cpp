@@ -147,5 +147,18 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
     }
 }
 
+// A cell shows its entry, or a dot for none or for what it cannot draw: in a Latin-1 table every byte above
+// 0x7E, in a UTF-8 table nothing that is a whole character.
+TEST(TableEditor, GridShowsEachEntryOrADot) {
+    TableEditor editor;
+    CharTable table;
+    table[1] = " ", table[2] = "\xC3\xA9";
+    for (const bool utf8 : {false, true}) {
+        paintTableHex(editor, table, utf8);
+        const auto& cells = editor.PicHex.runs();
+        EXPECT_EQ(cells[0].text + "|" + cells[1].text + "|" + cells[2].text, utf8 ? ".| |\xC3\xA9" : ".| |..");
+    }
+}
+
 }  // namespace
 }  // namespace tarpon
