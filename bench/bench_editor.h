@@ -20,6 +20,7 @@ public:
     std::string runFileDialog(const FileDialogRequest&) override { return {}; }
     void setClipboardText(const std::string&) override {}
     void setClipboardUtf8Text(const std::string&) override {}
+    std::string clipboardUtf8Text() override { return {}; }
 };
 
 struct BenchEditor {

@@ -33,6 +33,7 @@ public:
     }
     void setClipboardText(const std::string& text) override { clipboard = text, clipboardUtf8 = false; }
     void setClipboardUtf8Text(const std::string& text) override { clipboard = text, clipboardUtf8 = true; }
+    std::string clipboardUtf8Text() override { return clipboard; }
 
     Editor* editor = nullptr;
     std::vector<std::string> messages, questions;

@@ -9,7 +9,7 @@
 #include "core/editor.h"
 #include "edit/hex_input.h"
 #include "edit/insert_delete.h"
-#include "edit/undo.h"
+#include "core/edits.h"
 
 namespace tarpon {
 namespace {

@@ -1,7 +1,10 @@
 #include "app/document.h"
 
+#include <algorithm>
+
 #include "core/editor.h"
 #include "core/file_io.h"
+#include "view/cursor.h"
 #include "view/value_panes.h"
 
 namespace tarpon {
@@ -9,6 +12,15 @@ namespace {
 
 // Room for a few inserts after a load without moving the whole document.
 constexpr size_t kSpareCapacity = 1 << 20;
+
+// A cursor past the new document's end goes to its last byte, as a jump there would,
+// so the page shows the document; a cursor inside it stays, to compare versions at one offset.
+void keepCursorInDocument(Editor& ed) {
+    EditorState& s = ed.s;
+    const int64_t last = std::max<int64_t>(int64_t{s.fileSize} - 1, 0);
+    if (s.selAnchor > last) s.selAnchor = static_cast<int32_t>(last);
+    if (s.cursor() > last) MoveCursor(ed, last);
+}
 
 }  // namespace
 
@@ -42,6 +54,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
         s.fileName.clear();
         s.history.clear();
         s.savedState = 0;
+        keepCursorInDocument(ed);
         return;
     case ReadStatus::Ok:
         break;
@@ -52,6 +65,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
     s.fileData = std::move(read.bytes);
     s.history.clear();
     s.savedState = 0;
+    keepCursorInDocument(ed);
     PaintFileSize(ed);
 }
 

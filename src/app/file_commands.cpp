@@ -1,6 +1,7 @@
 #include "app/file_commands.h"
 
 #include "app/document.h"
+#include "core/edits.h"
 #include "core/editor.h"
 #include "edit/text_input.h"
 #include "view/painting.h"
@@ -13,9 +14,9 @@ constexpr const char* kAllFiles = "All Files (*.*)|*.*|";
 }  // namespace
 
 void mnuFile_Click(Editor& ed, int index) {
-    // Table letters still held in the text pane belong to the document being saved or left.
-    if (index == kFileOpen || index == kFileSave || index == kFileSaveAs || index == kFileExit)
-        CommitTypedLetters(ed);
+    // Table letters still held in the text pane belong to the document being saved; leaving
+    // it (Open, Exit) asks first, and a Cancel there keeps them held.
+    if (index == kFileSave || index == kFileSaveAs) CommitTypedLetters(ed);
     switch (index) {
     case kFileOpen:
         OpenDocument(ed);
@@ -38,17 +39,20 @@ bool SaveDocument(Editor& ed) {
     // Always the file the document came from; the start-up document has none.
     if (!SaveFile(ed, ed.s.fileName)) return false;
     ed.s.savedState = ed.s.history.stateId();
+    endTypingRun(ed.s);  // Undo must be able to stop at what was saved
     return true;
 }
 
 bool QueryUnsavedChanges(Editor& ed) {
-    CommitTypedLetters(ed);
-    if (!ed.s.modified()) return true;
+    // Held letters count as a change: they are written only if the user saves.
+    if (!ed.s.modified() && ed.s.typedLetters.empty()) return true;
     const std::string& path = ed.s.fileName;
     const std::string name = path.empty() ? "the document" : path.substr(path.find_last_of('/') + 1);
     switch (ed.services.ask("Save changes to " + name + "?", {"Save", "Discard", "Cancel"}, 0, 2)) {
-    case 0: return path.empty() ? SaveDocumentAs(ed) : SaveDocument(ed);
-    case 1: return true;
+    case 0:
+        CommitTypedLetters(ed);
+        return path.empty() ? SaveDocumentAs(ed) : SaveDocument(ed);
+    case 1: ed.s.typedLetters.clear(); return true;
     default: return false;
     }
 }

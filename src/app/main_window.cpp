@@ -172,11 +172,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::runMenu(int menu, int item) {
-    if (!editor_.v.menus[static_cast<size_t>(menu)].items[static_cast<size_t>(item)].enabled) return;
-    if (menu == kMenuFile) mnuFile_Click(editor_, item);
-    else if (menu == kMenuEdit) mnuEdit_Click(editor_, item);
-    else if (menu == kMenuOption) mnuOption_Click(editor_, item);
-    else if (menu == kMenuTable) mnuTable_Click(editor_, item);
+    RunMenuCommand(editor_, menu, item);
     refresh();
 }
 

@@ -1,5 +1,8 @@
 #include "app/menu_commands.h"
 
+#include "app/file_commands.h"
+#include "app/pane_clipboard.h"
+#include "core/edits.h"
 #include "core/editor.h"
 #include "edit/text_input.h"
 #include "edit/undo.h"
@@ -9,9 +12,24 @@
 
 namespace tarpon {
 
+void RunMenuCommand(Editor& ed, int menu, int index) {
+    const auto& items = ed.v.menus[static_cast<size_t>(menu)].items;
+    if (index < 0 || static_cast<size_t>(index) >= items.size() || !items[static_cast<size_t>(index)].enabled) return;
+    endTypingRun(ed.s);
+    if (menu == kMenuFile) mnuFile_Click(ed, index);
+    else if (menu == kMenuEdit) mnuEdit_Click(ed, index);
+    else if (menu == kMenuOption) mnuOption_Click(ed, index);
+    else if (menu == kMenuTable) mnuTable_Click(ed, index);
+}
+
 void mnuEdit_Click(Editor& ed, int index) {
-    if (index == kEditUndo) Undo(ed);
-    else if (index == kEditRedo) Redo(ed);
+    switch (index) {
+    case kEditUndo: Undo(ed); break;
+    case kEditRedo: Redo(ed); break;
+    case kEditCopy: CopyFromPane(ed); break;
+    case kEditPaste: PasteIntoPane(ed); break;
+    default: break;
+    }
     RefreshEditMenu(ed);
 }
 
@@ -20,6 +38,7 @@ void RefreshEditMenu(Editor& ed) {
     // Letters still held in the text pane count: Undo writes and then takes them back.
     items[kEditUndo].enabled = ed.s.history.canUndo() || !ed.s.typedLetters.empty();
     items[kEditRedo].enabled = ed.s.history.canRedo();
+    items[kEditCopy].enabled = items[kEditPaste].enabled = canUseClipboard(ed.s);
 }
 
 void mnuOption_Click(Editor& ed, int index) {
@@ -56,6 +75,7 @@ void mnuTable_Click(Editor& ed, int index) {
         LoadTable(ed);
         break;
     case kTableMultiLetters:
+        if (ed.s.multiLetters) CommitTypedLetters(ed);  // held letters are written as ending typing does
         ed.s.multiLetters = !ed.s.multiLetters;
         ed.v.menus[kMenuTable].items[kTableMultiLetters].checked = ed.s.multiLetters;
         break;

@@ -5,12 +5,15 @@ namespace tarpon {
 
 struct Editor;
 
-enum EditMenuIndex { kEditUndo = 0, kEditRedo = 1 };
+enum EditMenuIndex { kEditUndo = 0, kEditRedo = 1, kEditCopy = 3, kEditPaste = 4 };
 enum OptionMenuIndex { kOptionJump = 0, kOptionFind = 2, kOptionFindAgain = 3, kOptionCopy = 4 };
 enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMultiLetters = 4 };
 
+// Any menu command: it ends the typing run first, so typing after it is a step of its own.
+void RunMenuCommand(Editor& ed, int menu, int index);
 void mnuEdit_Click(Editor& ed, int index);
-// Undo and Redo are enabled while there is something to undo or redo.
+// Undo and Redo are enabled while there is something to undo or redo; Copy and Paste
+// while the hex or text pane has the keyboard and the document has bytes.
 void RefreshEditMenu(Editor& ed);
 void mnuOption_Click(Editor& ed, int index);
 void mnuTable_Click(Editor& ed, int index);

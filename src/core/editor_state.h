@@ -15,6 +15,16 @@ namespace tarpon {
 // Files of this many bytes or more are refused.
 inline constexpr int32_t kMaxFileSize = 9 * 1024 * 1024;
 
+// The main window's panes that take the keyboard.
+enum class InputPane : uint8_t { None, Hex, Text, Dec, Oct, Offset };
+
+// Where the open typing run goes on (see core/edits.h); pane None: no run is open.
+struct TypingRun {
+    InputPane pane = InputPane::None;
+    int64_t next = -1;   // the byte the next typed byte must land on
+    uint64_t state = 0;  // history.stateId() after the run's last byte
+};
+
 struct EditorState {
     ByteStore fileData{0};    // the document is its first fileSize bytes; never shorter than 1
     int32_t fileSize = 0;
@@ -35,6 +45,8 @@ struct EditorState {
     bool scrollBusy = false;
     bool nibblePending = false;
     std::string typedLetters;  // table letters typed in the text pane, not yet written
+    InputPane focusPane = InputPane::Hex;  // the pane that has (or last had) the keyboard
+    TypingRun typingRun;
     UndoHistory history;       // the document's changes since it was loaded
     uint64_t savedState = 0;   // history.stateId() when the document last matched its file
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
@@ -44,19 +56,6 @@ struct EditorState {
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
     // The document differs from what was last loaded or saved.
     bool modified() const { return history.stateId() != savedState; }
-    // Overwrites the byte at offset, which must lie in the document, and records it.
-    void overwrite(int64_t offset, uint8_t value, bool joined = false) {
-        uint8_t& byte = fileData[static_cast<size_t>(offset)];
-        Change c;
-        c.kind = Change::Kind::Overwrite;
-        c.joined = joined;
-        c.before = byte;
-        c.after = value;
-        c.offset = static_cast<int32_t>(offset);
-        c.count = 1;
-        byte = value;
-        history.record(c);
-    }
 };
 
 }  // namespace tarpon

@@ -2,8 +2,17 @@
 
 namespace tarpon {
 
-void UndoHistory::record(Change change) {
+void UndoHistory::dropRedo() {
+    for (size_t i = done_; i < changes_.size(); ++i)
+        if (changes_[i].kind == Change::Kind::OverwriteRun) {
+            pool_.resize(changes_[i].pooled);  // the first dropped run's bytes and all after them
+            break;
+        }
     changes_.resize(done_);
+}
+
+void UndoHistory::record(Change change) {
+    dropRedo();
     change.id = nextId_++;
     if (changes_.empty()) change.joined = false;
     Change* last = changes_.empty() ? nullptr : &changes_.back();
@@ -17,9 +26,34 @@ void UndoHistory::record(Change change) {
     done_ = changes_.size();
 }
 
+void UndoHistory::recordRun(int32_t offset, std::span<const uint8_t> before, std::span<const uint8_t> after,
+                            bool joined) {
+    dropRedo();
+    Change c;
+    c.kind = Change::Kind::OverwriteRun;
+    c.joined = joined && !changes_.empty();
+    c.offset = offset;
+    c.count = static_cast<int32_t>(before.size());
+    c.pooled = static_cast<uint32_t>(pool_.size());
+    c.id = nextId_++;
+    pool_.insert(pool_.end(), before.begin(), before.end());
+    pool_.insert(pool_.end(), after.begin(), after.end());
+    changes_.push_back(c);
+    done_ = changes_.size();
+}
+
 void UndoHistory::clear() {
     changes_.clear();
+    pool_.clear();
     done_ = 0;
+}
+
+std::span<const uint8_t> UndoHistory::runBefore(const Change& c) const {
+    return std::span<const uint8_t>(pool_).subspan(c.pooled, static_cast<size_t>(c.count));
+}
+
+std::span<const uint8_t> UndoHistory::runAfter(const Change& c) const {
+    return std::span<const uint8_t>(pool_).subspan(c.pooled + static_cast<size_t>(c.count), static_cast<size_t>(c.count));
 }
 
 std::span<const Change> UndoHistory::takeUndo() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/edits.h"
 #include "core/editor.h"
 #include "core/number_reading.h"
 #include "core/rounding.h"
@@ -40,10 +41,17 @@ bool runKey(Editor& ed, int keyCode) {
 }  // namespace
 
 void PicHex_GotFocus(Editor& ed) {
+    paneTookKeyboard(ed.s, InputPane::Hex);
     for (Mark& m : ed.v.ShpHex) m.rop = RasterOp::MaskNotPen;
     for (Mark& m : ed.v.ShpText) m.rop = RasterOp::NotXorPen;
     ed.s.nibblePending = false;
     CommitTypedLetters(ed);
+}
+
+bool keyNeverTypes(int keyCode, int shift) {
+    if ((shift & kAlt) != 0) return true;
+    if ((shift & kCtrl) == 0) return false;
+    return keyCode == 'Z' || keyCode == 'Y' || keyCode == 'C' || keyCode == 'V' || keyCode == 'X';
 }
 
 bool PicHex_KeyDown(Editor& ed, int keyCode, int shift) {
@@ -53,7 +61,7 @@ bool PicHex_KeyDown(Editor& ed, int keyCode, int shift) {
     if (!command) ed.s.nibblePending = pending;
     if ((shift & kShift) == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
-    return command;
+    return command || keyNeverTypes(keyCode, shift);
 }
 
 void PicHex_KeyPress(Editor& ed, int ch) {
@@ -63,11 +71,12 @@ void PicHex_KeyPress(Editor& ed, int ch) {
     if (cursor > int64_t{s.fileSize} - 1) return;
     const int d = static_cast<int>(ReadNumber(std::string("&h0") + static_cast<char>(ch)));
     const uint8_t byte = s.fileData[static_cast<size_t>(cursor)];
-    // The two digits of a byte are one change.
+    // The two digits of a byte are one change, and a typing run one step.
     const Change* last = s.history.lastDone();
     const bool secondDigit =
         s.nibblePending && last && last->kind == Change::Kind::Overwrite && last->offset == cursor;
-    s.overwrite(cursor, static_cast<uint8_t>((byte & 15) * 16 + d), secondDigit);
+    overwriteByte(s, cursor, static_cast<uint8_t>((byte & 15) * 16 + d),
+                  secondDigit || continuesTypingRun(s, InputPane::Hex, cursor));
     if (s.nibblePending) {
         s.nibblePending = false;
         s.selAnchor = static_cast<int32_t>(cursor + 1);
@@ -81,6 +90,7 @@ void PicHex_KeyPress(Editor& ed, int ch) {
     } else {
         s.nibblePending = true;
     }
+    extendTypingRun(s, InputPane::Hex, s.nibblePending ? cursor : cursor + 1);
     RepaintAll(ed);
 }
 

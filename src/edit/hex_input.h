@@ -9,6 +9,9 @@ namespace tarpon {
 struct Editor;
 
 void PicHex_GotFocus(Editor& ed);
+// Keys that never type in any pane: Alt with any key, and Ctrl with Z, Y, C, V or X
+// (undo, redo and the clipboard, also when they have nothing to act on).
+bool keyNeverTypes(int keyCode, int shift);
 // True when the key is one of the key map's commands: it does only that, and no
 // character of it is typed.
 bool PicHex_KeyDown(Editor& ed, int keyCode, int shift);

@@ -31,12 +31,6 @@ bool InsertBytes(Editor& ed, const InsertForm& form);
 // The Insert window's buttons end by repainting the main window.
 void RepaintFromInsertWindow(Editor& ed);
 
-// The bytes an insert at cursor p adds: `amount` bytes from min(p, size) on. They
-// are `fill` from p on, and zero where p lies past the old end. Nothing is recorded.
-void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill);
-// Takes `count` bytes out from `at` on, which must lie in the document. Nothing is recorded.
-void removeBytes(EditorState& s, int64_t at, int64_t count);
-
 // The numeric core of InsertBytes. Returns the refusal message, empty when the
 // bytes were inserted.
 std::string insertAtCursor(EditorState& s, int64_t amount, uint8_t fill);

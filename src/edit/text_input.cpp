@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "core/edits.h"
 #include "core/editor.h"
 #include "core/text_coding.h"
 #include "view/cursor.h"
@@ -20,9 +21,10 @@ bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.fil
 void writeAndAdvance(Editor& ed, uint8_t value, bool joined = false) {
     EditorState& s = ed.s;
     const int64_t cursor = s.cursor();
-    s.overwrite(cursor, value, joined);
+    overwriteByte(s, cursor, value, joined || continuesTypingRun(s, InputPane::Text, cursor));
     s.selAnchor = static_cast<int32_t>(cursor + 1);
     MoveCursor(ed, cursor + 1);
+    extendTypingRun(s, InputPane::Text, cursor + 1);
 }
 
 bool beginsWith(std::string_view text, std::string_view start) {
@@ -101,11 +103,12 @@ void repaintAfterTyping(Editor& ed, bool wrote) {
 }
 
 // One more letter (one character, which through a UTF-8 table may be several bytes).
+// Without Multi Letters each letter stands alone: written at once when it is an entry, else dropped.
 void typeLetter(Editor& ed, const std::string& letter) {
     EditorState& s = ed.s;
     if (s.multiLetters) s.typedLetters += letter;
     else s.typedLetters = letter;
-    repaintAfterTyping(ed, resolveTypedLetters(ed, false));
+    repaintAfterTyping(ed, resolveTypedLetters(ed, !s.multiLetters));
 }
 
 }  // namespace
@@ -139,6 +142,18 @@ void PicText_TypeCharacter(Editor& ed, std::string_view utf8) {
         const char32_t code = utf8CodePoint(character, 0, length);
         if (code <= 0xFF) PicText_KeyPress(ed, static_cast<int>(code));
     }
+}
+
+bool TakeBackHeldLetter(Editor& ed) {
+    std::string& typed = ed.s.typedLetters;
+    if (typed.empty()) return false;
+    size_t last = typed.size() - 1;
+    // Through a UTF-8 table a letter is a whole character: step back over its continuation bytes.
+    if (ed.s.tableUtf8)
+        while (last > 0 && (static_cast<uint8_t>(typed[last]) & 0xC0) == 0x80) --last;
+    typed.erase(last);
+    PaintTextPane(ed);
+    return true;
 }
 
 void CommitTypedLetters(Editor& ed) {

@@ -19,4 +19,8 @@ void PicText_TypeCharacter(Editor& ed, std::string_view utf8);
 // here, longest complete entries first from the cursor on; the rest is dropped.
 void CommitTypedLetters(Editor& ed);
 
+// Backspace with letters held: the last one goes and nothing is written. False
+// when no letter was held.
+bool TakeBackHeldLetter(Editor& ed);
+
 }  // namespace tarpon

@@ -3,19 +3,25 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/edits.h"
 #include "core/editor.h"
 #include "edit/hex_input.h"
+#include "edit/text_input.h"
 #include "view/cursor.h"
 #include "view/painting.h"
 
 namespace tarpon {
 
 void PicText_GotFocus(Editor& ed) {
+    paneTookKeyboard(ed.s, InputPane::Text);
     for (Mark& m : ed.v.ShpText) m.rop = RasterOp::MaskNotPen;
     for (Mark& m : ed.v.ShpHex) m.rop = RasterOp::NotXorPen;
 }
 
-bool PicText_KeyDown(Editor& ed, int keyCode, int shift) { return PicHex_KeyDown(ed, keyCode, shift); }
+bool PicText_KeyDown(Editor& ed, int keyCode, int shift) {
+    if (keyCode == kKeyBackspace && shift == 0 && TakeBackHeldLetter(ed)) return true;
+    return PicHex_KeyDown(ed, keyCode, shift);
+}
 
 void PicText_MouseDown(Editor& ed, int /*button*/, int shift, double x, double y) {
     // The cursor is placed on the clicked byte first, so the page does not scroll.

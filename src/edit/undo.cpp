@@ -1,48 +1,12 @@
 #include "edit/undo.h"
 
-#include <algorithm>
-#include <limits>
-#include <span>
-
+#include "core/edits.h"
 #include "core/editor.h"
-#include "edit/insert_delete.h"
 #include "edit/text_input.h"
 #include "view/cursor.h"
 
 namespace tarpon {
 namespace {
-
-// The first byte an insert added or took back: inserting past the end appends.
-int64_t insertStart(int64_t cursor, int64_t sizeWithout) { return std::min(cursor, sizeWithout); }
-
-void takeBack(EditorState& s, const Change& c) {
-    switch (c.kind) {
-    case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.before; break;
-    case Change::Kind::Insert: removeBytes(s, insertStart(c.offset, s.fileSize - c.count), c.count); break;
-    case Change::Kind::Delete:
-        // Room for the byte first: an insert at the very end would leave it zero.
-        insertBytes(s, c.offset, 1, 0);
-        s.fileData[static_cast<size_t>(c.offset)] = c.before;
-        break;
-    }
-}
-
-void doAgain(EditorState& s, const Change& c) {
-    switch (c.kind) {
-    case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.after; break;
-    case Change::Kind::Insert: insertBytes(s, c.offset, c.count, c.after); break;
-    case Change::Kind::Delete: removeBytes(s, c.offset, 1); break;
-    }
-}
-
-// The first byte the changes touched; sizeWithout: the document's size without them.
-int64_t firstTouched(std::span<const Change> changes, int64_t sizeWithout) {
-    int64_t first = std::numeric_limits<int64_t>::max();
-    for (const Change& c : changes)
-        first = std::min<int64_t>(first, c.kind == Change::Kind::Insert ? insertStart(c.offset, sizeWithout)
-                                                                         : c.offset);
-    return first;
-}
 
 void showByte(Editor& ed, int64_t first) {
     if (first < 0) return;
@@ -52,21 +16,6 @@ void showByte(Editor& ed, int64_t first) {
 }
 
 }  // namespace
-
-int64_t undoStep(EditorState& s) {
-    const std::span<const Change> changes = s.history.takeUndo();
-    if (changes.empty()) return -1;
-    for (auto c = changes.rbegin(); c != changes.rend(); ++c) takeBack(s, *c);
-    return firstTouched(changes, s.fileSize);
-}
-
-int64_t redoStep(EditorState& s) {
-    const std::span<const Change> changes = s.history.takeRedo();
-    if (changes.empty()) return -1;
-    const int64_t sizeWithout = s.fileSize;
-    for (const Change& c : changes) doAgain(s, c);
-    return firstTouched(changes, sizeWithout);
-}
 
 void Undo(Editor& ed) {
     CommitTypedLetters(ed);  // letters still held become the change to take back

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "core/edits.h"
 #include "core/editor.h"
 #include "core/number_reading.h"
 #include "core/number_text.h"
@@ -36,7 +37,7 @@ void shiftDigitIn(Editor& ed, char digit, int radix) {
     if (t.size() == 3) t.erase(0, 1);
     t.push_back(digit);
     if (std::stoi(t) > (radix == 8 ? 377 : 255)) t.erase(0, 1);
-    ed.s.overwrite(ed.s.cursor(), static_cast<uint8_t>(std::stoi(t, nullptr, radix)));
+    overwriteByte(ed.s, ed.s.cursor(), static_cast<uint8_t>(std::stoi(t, nullptr, radix)));
     RepaintAll(ed);
 }
 
@@ -68,7 +69,7 @@ void picBinary_MouseDown(Editor& ed, int /*button*/, int /*shift*/, double x, do
     if (!b) return;
     const int bit = binaryBitAt(ed.v.picBinary.width(), x);
     if (bit < 0) return;
-    ed.s.overwrite(ed.s.cursor(), static_cast<uint8_t>(*b ^ (1u << bit)));
+    overwriteByte(ed.s, ed.s.cursor(), static_cast<uint8_t>(*b ^ (1u << bit)));
     RepaintAll(ed);
 }
 
@@ -99,16 +100,19 @@ void picOffsetval_KeyPress(Editor& ed, int ch) {
 }
 
 void picDec_GotFocus(Editor& ed) {
+    paneTookKeyboard(ed.s, InputPane::Dec);
     CommitTypedLetters(ed);
     setFocusColour(ed, ed.v.picDec, kFocusedValueText, PaintDecValue);
 }
 void picDec_LostFocus(Editor& ed) { setFocusColour(ed, ed.v.picDec, kSystemWindowText, PaintDecValue); }
 void picOct_GotFocus(Editor& ed) {
+    paneTookKeyboard(ed.s, InputPane::Oct);
     CommitTypedLetters(ed);
     setFocusColour(ed, ed.v.picOct, kFocusedValueText, PaintOctValue);
 }
 void picOct_LostFocus(Editor& ed) { setFocusColour(ed, ed.v.picOct, kSystemWindowText, PaintOctValue); }
 void picOffsetval_GotFocus(Editor& ed) {
+    paneTookKeyboard(ed.s, InputPane::Offset);
     CommitTypedLetters(ed);
     setFocusColour(ed, ed.v.picOffsetval, kFocusedValueText, PaintOffsetValue);
 }

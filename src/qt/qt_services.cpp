@@ -109,6 +109,8 @@ void QtServices::setClipboardText(const std::string& text) {
     QApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+std::string QtServices::clipboardUtf8Text() { return QApplication::clipboard()->text().toUtf8().toStdString(); }
+
 void QtServices::setClipboardUtf8Text(const std::string& text) {
     QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }

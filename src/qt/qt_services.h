@@ -31,6 +31,7 @@ public:
     std::string runFileDialog(const FileDialogRequest& request) override;
     void setClipboardText(const std::string& text) override;
     void setClipboardUtf8Text(const std::string& text) override;
+    std::string clipboardUtf8Text() override;
 
     // Closes every secondary window, as the main window closes.
     void closeWindows();

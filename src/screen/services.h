@@ -47,6 +47,8 @@ public:
     virtual void setClipboardText(const std::string& text) = 0;
     // Plain text given as UTF-8.
     virtual void setClipboardUtf8Text(const std::string& text) = 0;
+    // The clipboard's plain text as UTF-8; empty when it holds none.
+    virtual std::string clipboardUtf8Text() = 0;
 };
 
 }  // namespace tarpon

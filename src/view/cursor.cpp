@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/edits.h"
 #include "core/editor.h"
 #include "core/rounding.h"
 #include "screen/keys.h"
@@ -65,6 +66,7 @@ void positionScrollBar(Editor& ed) {
 void MoveCursor(Editor& ed, int64_t target) {
     EditorState& s = ed.s;
     const int64_t pos = std::clamp<int64_t>(target, 0, kMaxOffset);
+    endTypingRun(s);  // typing that moves on opens the run again after its move
     const int64_t cur = s.cursor();
     int64_t newTop = s.pageTop;
     if (pos == 0) newTop = 0;

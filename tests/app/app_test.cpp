@@ -8,6 +8,7 @@
 #include "app/menu_commands.h"
 #include "app/startup.h"
 #include "core/dialog_service.h"
+#include "core/edits.h"
 #include "table/table_commands.h"
 #include "test_editor.h"
 
@@ -21,8 +22,8 @@ using test::TestEditor;
 using test::writeBytes;
 
 // Table letters still held in the text pane belong to the document: they are written
-// before it is saved or left, count as a change the user is asked about, and Undo is
-// offered for them (it writes and then takes them back).
+// before it is saved, count as a change the user is asked about before it is left (a
+// Cancel keeps them held, a Discard drops them), and Undo is offered for them.
 TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
     TempDir dir;
     const std::string doc = dir.file("doc.bin"), copy = dir.file("copy.bin"), other = dir.file("other.bin");
@@ -34,11 +35,13 @@ TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
         Bytes doc, copy;           // doc.bin and copy.bin afterwards (empty: no copy)
         uint8_t first;             // the document's first byte afterwards
         bool closes;
+        std::string held = "";     // the letters still held afterwards
     } rows[] = {
         {"Save writes them", menu(kFileSave), {}, {'t', 2, 3}, {}, 't', false},
         {"Save As writes them to the copy", menu(kFileSaveAs), {}, {1, 2, 3}, {'t', 2, 3}, 't', false},
-        {"Exit writes them before the window closes", menu(kFileExit), {}, {1, 2, 3}, {}, 't', true},
-        {"Open asks first; Cancel keeps the document", menu(kFileOpen), {2}, {1, 2, 3}, {}, 't', false},
+        {"Exit closes the window, which asks", menu(kFileExit), {}, {1, 2, 3}, {}, 1, true, "t"},
+        {"Open asks first; Cancel keeps the document and the letters", menu(kFileOpen), {2}, {1, 2, 3}, {}, 1,
+         false, "t"},
         {"closing asks first; Save saves", [](Editor& ed) { Form_QueryUnload(ed); }, {0}, {'t', 2, 3}, {}, 't', false},
         {"a dropped file asks first; Discard opens it", [&](Editor& ed) { OpenDroppedFile(ed, other); }, {1},
          {1, 2, 3}, {}, 9, false},
@@ -56,7 +59,7 @@ TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
         RefreshEditMenu(t.ed);
         EXPECT_TRUE(t.ed.v.menus[kMenuEdit].items[kEditUndo].enabled);
         row.command(t.ed);
-        EXPECT_TRUE(t.ed.s.typedLetters.empty());
+        EXPECT_EQ(t.ed.s.typedLetters, row.held);
         EXPECT_EQ(t.ed.s.fileData[0], row.first);
         EXPECT_EQ(t.services.questions.size(), row.answers.size());
         EXPECT_EQ(readBytes(doc), row.doc);
@@ -96,7 +99,7 @@ TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
         EXPECT_TRUE(t.services.messages.empty());
     }
     EXPECT_EQ(t.ed.s.charTable[0x41], "Z");
-    t.ed.s.overwrite(0, 9);
+    overwriteByte(t.ed.s, 0, 9);
     mnuFile_Click(t.ed, kFileSave);
     EXPECT_EQ(readBytes(opened), (Bytes{9, 2, 3}));
     EXPECT_EQ(readBytes(copy), (Bytes{1, 2, 3}));

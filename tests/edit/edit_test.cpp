@@ -78,7 +78,8 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
         {"hex: the last byte steps past the end, nothing typed there", {}, 3, {Hex, 2, "1144"}, {0x11}, ""},
         {"hex: the next byte below the page, the page scrolls", {}, 4096, {Hex, 287, "42"}, {0x42}, ""},
         {"thte: th, then t and e", worked, 256, {Letters, 100, "thte"}, {0x80, 0x54, 0x65}, ""},
-        {"no Multi Letters: a letter replaces the last", worked, 256, {OneLetter, 100, "th"}, {0x68}, ""},
+        {"no Multi Letters: each letter that is an entry is written at once", worked, 256, {OneLetter, 100, "tah"},
+         {0x54, 0x68}, ""},
         {"two equal entries: the higher byte", {{0x20, " "}, {0xFF, " "}}, 256, {Letters, 0, " a"}, {0xFF}, ""},
         {"th waits for the e of the", the, 256, {Letters, 0, "th"}, {}, "th"},
         {"thexabd: the, x; abd as a, b, d", the, 256, {Letters, 0, "thexabd"}, {0xC0, 0x78, 0x61, 0x62, 0x64}, ""},
@@ -122,7 +123,8 @@ TEST(Undo, Sessions) {
     };
     const Bytes c4 = {0, 1, 2, 3};
     const Row rows[] = {
-        {"two digits, one step", {{Hex, 0, "4142"}}, {c4, {0x41, 1, 2, 3}, {0x41, 0x42, 2, 3}}},
+        {"a typing run is one step; a move ends it", {{Hex, 0, "4142<>43"}, {Ascii, 3, "z"}, {Ascii, 2, "xy"}},
+         {c4, {0x41, 0x42, 2, 3}, {0x41, 0x42, 0x43, 3}, {0x41, 0x42, 0x43, 'z'}, {0x41, 0x42, 'x', 'y'}}},
         {"one byte typed twice: two steps", {{Hex, 0, "12"}, {Hex, 0, "34"}}, {c4, {0x12, 1, 2, 3}, {0x34, 1, 2, 3}}},
         {"decimal 25 then 6: above 255, the first digit goes", {{Dec, 0, "6"}}, {{25}, {56}}},
         {"decimal 255 then 3: a fourth digit pushes out the first", {{Dec, 0, "3"}}, {{255}, {53}}},

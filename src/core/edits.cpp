@@ -1,0 +1,154 @@
+#include "core/edits.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace tarpon {
+namespace {
+
+// Sets the storage to hold `size` bytes (at least one). Growing past the capacity
+// reserves half as much again, up to the largest loadable document, so that a run
+// of small inserts does not copy the whole document each time; shrinking keeps the
+// capacity. New bytes are left for the caller to write.
+void resizeStorage(ByteStore& data, int64_t size) {
+    const size_t wanted = static_cast<size_t>(std::max<int64_t>(size, 1));
+    if (wanted > data.capacity())
+        data.reserve(std::max(wanted, std::min(wanted + wanted / 2, static_cast<size_t>(kMaxFileSize))));
+    data.resize(wanted);
+}
+
+// The first byte an insert added or took back: inserting past the end appends.
+int64_t insertStart(int64_t cursor, int64_t sizeWithout) { return std::min(cursor, sizeWithout); }
+
+void takeBack(EditorState& s, const Change& c) {
+    switch (c.kind) {
+    case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.before; break;
+    case Change::Kind::OverwriteRun: {
+        const auto before = s.history.runBefore(c);
+        std::copy(before.begin(), before.end(), s.fileData.begin() + c.offset);
+        break;
+    }
+    case Change::Kind::Insert: removeBytes(s, insertStart(c.offset, s.fileSize - c.count), c.count); break;
+    case Change::Kind::Delete:
+        // Room for the byte first: an insert at the very end would leave it zero.
+        insertBytes(s, c.offset, 1, 0);
+        s.fileData[static_cast<size_t>(c.offset)] = c.before;
+        break;
+    }
+}
+
+void doAgain(EditorState& s, const Change& c) {
+    switch (c.kind) {
+    case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.after; break;
+    case Change::Kind::OverwriteRun: {
+        const auto after = s.history.runAfter(c);
+        std::copy(after.begin(), after.end(), s.fileData.begin() + c.offset);
+        break;
+    }
+    case Change::Kind::Insert: insertBytes(s, c.offset, c.count, c.after); break;
+    case Change::Kind::Delete: removeBytes(s, c.offset, 1); break;
+    }
+}
+
+// The first byte the changes touched; sizeWithout: the document's size without them.
+int64_t firstTouched(std::span<const Change> changes, int64_t sizeWithout) {
+    int64_t first = std::numeric_limits<int64_t>::max();
+    for (const Change& c : changes)
+        first = std::min<int64_t>(first, c.kind == Change::Kind::Insert ? insertStart(c.offset, sizeWithout)
+                                                                         : c.offset);
+    return first;
+}
+
+}  // namespace
+
+void overwriteByte(EditorState& s, int64_t offset, uint8_t value, bool joined) {
+    uint8_t& byte = s.fileData[static_cast<size_t>(offset)];
+    Change c;
+    c.kind = Change::Kind::Overwrite;
+    c.joined = joined;
+    c.before = byte;
+    c.after = value;
+    c.offset = static_cast<int32_t>(offset);
+    c.count = 1;
+    byte = value;
+    s.history.record(c);
+}
+
+void overwriteBytes(EditorState& s, int64_t offset, std::span<const uint8_t> bytes) {
+    if (bytes.empty()) return;
+    const auto at = s.fileData.begin() + offset;
+    s.history.recordRun(static_cast<int32_t>(offset), std::span<const uint8_t>(&*at, bytes.size()), bytes, false);
+    std::copy(bytes.begin(), bytes.end(), at);
+}
+
+void insertRecorded(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
+    insertBytes(s, p, amount, fill);
+    Change c;
+    c.kind = Change::Kind::Insert;
+    c.after = fill;
+    c.offset = static_cast<int32_t>(p);
+    c.count = static_cast<int32_t>(amount);
+    s.history.record(c);
+}
+
+void deleteRecorded(EditorState& s, int64_t at) {
+    Change c;
+    c.kind = Change::Kind::Delete;
+    c.before = s.fileData[static_cast<size_t>(at)];
+    c.offset = static_cast<int32_t>(at);
+    c.count = 1;
+    removeBytes(s, at, 1);
+    s.history.record(c);
+}
+
+void removeBytes(EditorState& s, int64_t at, int64_t count) {
+    uint8_t* data = s.fileData.data();
+    std::memmove(data + at, data + at + count, static_cast<size_t>(s.fileSize - at - count));
+    s.fileSize = static_cast<int32_t>(s.fileSize - count);
+    resizeStorage(s.fileData, s.fileSize);
+}
+
+void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
+    const int64_t oldSize = s.fileSize;
+    const int64_t newSize = oldSize + amount;
+    resizeStorage(s.fileData, newSize);
+    uint8_t* data = s.fileData.data();
+    std::memset(data + oldSize, 0, static_cast<size_t>(amount));
+    s.fileSize = static_cast<int32_t>(newSize);
+    // At or past the new last byte the added bytes stay zero at the end.
+    if (p >= newSize - 1) return;
+    // The tail from the cursor to the old end moves up; a cursor beyond the old end
+    // has no tail, and the gap then ends at the new end.
+    if (p < oldSize) std::memmove(data + p + amount, data + p, static_cast<size_t>(oldSize - p));
+    std::memset(data + p, fill, static_cast<size_t>(std::min(amount, newSize - p)));
+}
+
+int64_t undoStep(EditorState& s) {
+    endTypingRun(s);
+    const std::span<const Change> changes = s.history.takeUndo();
+    if (changes.empty()) return -1;
+    for (auto c = changes.rbegin(); c != changes.rend(); ++c) takeBack(s, *c);
+    return firstTouched(changes, s.fileSize);
+}
+
+int64_t redoStep(EditorState& s) {
+    endTypingRun(s);
+    const std::span<const Change> changes = s.history.takeRedo();
+    if (changes.empty()) return -1;
+    const int64_t sizeWithout = s.fileSize;
+    for (const Change& c : changes) doAgain(s, c);
+    return firstTouched(changes, sizeWithout);
+}
+
+bool continuesTypingRun(const EditorState& s, InputPane pane, int64_t offset) {
+    const TypingRun& run = s.typingRun;
+    return run.pane == pane && pane != InputPane::None && run.next == offset && run.state == s.history.stateId() &&
+           s.history.canUndo();
+}
+
+void extendTypingRun(EditorState& s, InputPane pane, int64_t next) {
+    s.typingRun = {pane, next, s.history.stateId()};
+}
+
+}  // namespace tarpon
