@@ -169,6 +169,7 @@ void MainWindow::buildMenus() {
         }
         menuActions_.push_back(actions);
     }
+    leaveMenuBarWhenMenusClose(*menuBar());
 }
 
 void MainWindow::runMenu(int menu, int item) {
@@ -264,11 +265,13 @@ void MainWindow::wireValuePanes() {
         };
     };
     widgetOf(v.picBinary)->onMouseDown = run(picBinary_MouseDown);
-    dec->onKeyDown = [run](int key, int shift) { run(picDec_KeyDown)(key, shift); return false; };
+    // Alt with any key never types a digit.
+    dec->onKeyDown = [run](int key, int shift) { run(picDec_KeyDown)(key, shift); return keyNeverTypes(key, shift); };
     dec->onKeyPress = run(picDec_KeyPress);
     dec->onFocusIn = run(picDec_GotFocus);
     dec->onFocusOut = run(picDec_LostFocus);
-    oct->onKeyDown = [run](int key, int shift) { run(picOct_KeyDown)(key, shift); return false; };
+    oct->onKeyDown = [run](int key, int shift) { run(picOct_KeyDown)(key, shift); return keyNeverTypes(key, shift); };
+    offset->onKeyDown = [](int key, int shift) { return keyNeverTypes(key, shift); };
     oct->onKeyPress = run(picOct_KeyPress);
     oct->onFocusIn = run(picOct_GotFocus);
     oct->onFocusOut = run(picOct_LostFocus);
@@ -279,14 +282,34 @@ void MainWindow::wireValuePanes() {
 
 QWidget* MainWindow::createWindow(WindowKind kind) {
     const auto refreshMain = [this] { refresh(); };
+    ModelessDialog* window = nullptr;
     switch (kind) {
-    case WindowKind::Jump: return new JumpDialog(editor_, refreshMain);
-    case WindowKind::Find: return new FindDialog(editor_, refreshMain);
-    case WindowKind::Copy: return new CopyDialog(editor_, this);
-    case WindowKind::TableEditor: return new TableEditorWindow(editor_, refreshMain, this);
-    case WindowKind::Insert: return new InsertWindow(editor_, refreshMain);
+    case WindowKind::Jump: window = new JumpDialog(editor_, refreshMain); break;
+    case WindowKind::Find: window = new FindDialog(editor_, refreshMain); break;
+    case WindowKind::Copy: window = new CopyDialog(editor_, this); break;
+    case WindowKind::TableEditor: window = new TableEditorWindow(editor_, refreshMain, this); break;
+    case WindowKind::Insert: window = new InsertWindow(editor_, refreshMain); break;
     }
-    return nullptr;
+    // The keyboard goes back to the pane that had it now, whatever took it meanwhile.
+    const InputPane pane = editor_.s.focusPane;
+    if (window) window->returnKeyboard = [this, pane] { giveKeyboardTo(pane); };
+    return window;
+}
+
+PaneWidget* MainWindow::inputPaneWidget(InputPane pane) const {
+    switch (pane) {
+    case InputPane::Text: return text_;
+    case InputPane::Dec: return widgetOf(editor_.v.picDec);
+    case InputPane::Oct: return widgetOf(editor_.v.picOct);
+    case InputPane::Offset: return widgetOf(editor_.v.picOffsetval);
+    default: return hex_;
+    }
+}
+
+void MainWindow::giveKeyboardTo(InputPane pane) {
+    if (!isVisible()) return;
+    activateWindow();
+    inputPaneWidget(pane)->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -51,6 +51,8 @@ private:
     void wireValuePanes();
     PaneWidget* widgetOf(const Pane& pane) const;
     QWidget* createWindow(WindowKind kind);
+    PaneWidget* inputPaneWidget(InputPane pane) const;
+    void giveKeyboardTo(InputPane pane);
     void runMenu(int menu, int item);
     void syncGeometry();
     void syncScrollBar();

@@ -65,6 +65,7 @@ void SwitchViewMode(Editor& ed, int index) {
 void mnuTable_Click(Editor& ed, int index) {
     switch (index) {
     case kTableCreate:
+        CommitTypedLetters(ed);  // written through the table as it is now, before it can change
         ed.services.openWindow(WindowKind::TableEditor);
         break;
     case kTableSave:

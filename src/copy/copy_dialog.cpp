@@ -20,17 +20,14 @@ QString fromLatin1(const std::string& text) { return QString::fromLatin1(text.da
 
 }  // namespace
 
-CopyDialog::CopyDialog(Editor& editor, QWidget* mainWindow) : QDialog(nullptr), editor_(editor) {
+CopyDialog::CopyDialog(Editor& editor, QWidget* mainWindow)
+    : ModelessDialog(editor.services, false), editor_(editor) {
     setWindowTitle("Copy");
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
     connect(mainWindow, &QObject::destroyed, this, [this] {
         hide();
         deleteLater();
-    });
-    // The main window stays enabled, so nothing else gives it the keyboard back on closing.
-    connect(this, &QDialog::finished, mainWindow, [mainWindow] {
-        if (mainWindow->isVisible()) mainWindow->activateWindow();
     });
     setFixedSize(264, 160);
     buildWidgets();

@@ -1,11 +1,11 @@
 #pragma once
 // The "Copy" dialog: a range of the document put on the clipboard as text. It is
 // modeless and leaves the main window usable; it closes itself after a copy.
-#include <QDialog>
 #include <array>
 #include <optional>
 
 #include "copy/copy_format.h"
+#include "qt/modeless_dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,7 +16,7 @@ namespace tarpon {
 
 struct Editor;
 
-class CopyDialog : public QDialog {
+class CopyDialog : public ModelessDialog {
 public:
     // Owned by no window, so it stays usable while another dialog disables the main
     // window; it goes when `mainWindow` is destroyed and never keeps the program running.

@@ -29,7 +29,10 @@ bool runKey(Editor& ed, int keyCode) {
     case kKeyHome: MoveCursor(ed, 0); return true;
     case kKeyEnd: MoveCursor(ed, int64_t{ed.s.fileSize} - 1); return true;
     case kKeyEscape: ed.services.openFileMenu(); return true;
-    case kKeyInsert: ed.services.openWindow(WindowKind::Insert); return true;
+    case kKeyInsert:
+        CommitTypedLetters(ed);  // the window changes bytes: letters typed before it are written first
+        ed.services.openWindow(WindowKind::Insert);
+        return true;
     case kKeyDelete:
         DeleteByte(ed);
         RepaintAll(ed);

@@ -1,7 +1,9 @@
 #pragma once
-// A window shown without blocking that, optionally, keeps the main window disabled
-// while it is open. Closing it in any way (Escape, close box, a button) destroys it,
-// so the next opening starts from the designed values.
+// The base of the editor's five secondary windows: shown without blocking, it
+// (optionally) keeps the main window disabled while it is open, and when it closes
+// it gives the keyboard back to the main window's pane that had it when the window
+// opened. Closing it in any way (Escape, close box, a button) destroys it, so the
+// next opening starts from the designed values.
 #include <QDialog>
 #include <QKeyEvent>
 #include <functional>
@@ -14,6 +16,9 @@ class ModelessDialog : public QDialog {
 public:
     ModelessDialog(Services& services, bool disablesMain, QWidget* parent = nullptr)
         : QDialog(parent), services_(services), disablesMain_(disablesMain) {}
+
+    // Where the keyboard goes when the window closes; the main window sets it on opening.
+    std::function<void()> returnKeyboard;
 
     void done(int result) override {
         QDialog::done(result);
@@ -37,6 +42,7 @@ protected:
     void hideEvent(QHideEvent* event) override {
         if (disablesMain_) services_.setMainWindowEnabled(true);
         QDialog::hideEvent(event);
+        if (returnKeyboard) std::exchange(returnKeyboard, nullptr)();
     }
 
 private:

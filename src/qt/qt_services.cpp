@@ -5,7 +5,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -54,6 +57,22 @@ int QtServices::ask(const std::string& text, const std::vector<std::string>& but
 void QtServices::openFileMenu() {
     QMenuBar* bar = window_.menuBar();
     if (!bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+}
+
+void leaveMenuBarWhenMenusClose(QMenuBar& bar) {
+    // Escape closes a menu but leaves the menu bar holding the keyboard with no menu
+    // shown, so the next keys would go nowhere. Once no menu is open any more, the bar
+    // is told Escape once again, which gives the keyboard back to the pane that had it.
+    for (QAction* action : bar.actions()) {
+        if (!action->menu()) continue;
+        QObject::connect(action->menu(), &QMenu::aboutToHide, &bar, [bar = &bar] {
+            QTimer::singleShot(0, bar, [bar] {
+                if (QApplication::activePopupWidget() || !bar->hasFocus()) return;
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(bar, &escape);
+            });
+        });
+    }
 }
 
 void QtServices::resizeMainWindow(int width, int height) { window_.resize(width, height); }

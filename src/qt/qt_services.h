@@ -10,8 +10,12 @@
 #include "screen/services.h"
 
 class QMainWindow;
+class QMenuBar;
 
 namespace tarpon {
+
+// Gives the keyboard back to the window's panes when the last open menu closes.
+void leaveMenuBarWhenMenusClose(QMenuBar& bar);
 
 class QtServices : public Services {
 public:

@@ -23,7 +23,8 @@ QRect toQRect(const Rect& r) {
 }  // namespace
 
 TableEditorWindow::TableEditorWindow(Editor& ed, std::function<void()> refreshMain, QWidget* parent)
-    : QDialog(parent), ed_(ed), refreshMain_(std::move(refreshMain)) {
+    // Its Form_Load and Form_Unload disable and enable the main window themselves.
+    : ModelessDialog(ed.services, false, parent), ed_(ed), refreshMain_(std::move(refreshMain)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setSizeGripEnabled(false);
     setMinimumSize(120, kTableEditorHeight);

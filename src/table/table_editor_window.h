@@ -1,10 +1,10 @@
 #pragma once
 // The table editor's Qt window: renders the TableEditor model and hands the grid's
 // keys and clicks and the fill buttons to its handlers.
-#include <QDialog>
 #include <array>
 #include <functional>
 
+#include "qt/modeless_dialog.h"
 #include "table/table_editor.h"
 
 class QPushButton;
@@ -14,7 +14,7 @@ namespace tarpon {
 
 class PaneWidget;
 
-class TableEditorWindow : public QDialog {
+class TableEditorWindow : public ModelessDialog {
 public:
     TableEditorWindow(Editor& ed, std::function<void()> refreshMain, QWidget* parent);
 

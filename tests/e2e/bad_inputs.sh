@@ -129,7 +129,7 @@ python3 -c "import sys; sys.stdout.buffer.write(bytes(range(16)))" > "$WORK/keys
 start_app "$WORK/keys.bin"
 menu_opens() {
   wait_for "the File menu" 10 bash -c "[ \$(xdotool search --onlyvisible --class tarpon-hex | wc -l) -ge 2 ]"
-  key Escape Escape
+  key Escape   # one Escape closes it and gives the keyboard back to the pane
 }
 key BackSpace Return Escape         # hex pane
 menu_opens
