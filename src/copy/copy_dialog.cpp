@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QValidator>
+#include <functional>
 
 #include "core/editor.h"
 #include "qt/key_map.h"
@@ -16,6 +18,24 @@ namespace tarpon {
 namespace {
 
 std::string latin1(const QString& text) { return text.toLatin1().toStdString(); }
+
+// Holds an offset field to the digits of the chosen radix, for pasted text as for typed.
+class OffsetValidator : public QValidator {
+public:
+    OffsetValidator(std::function<OffsetRadix()> radix, QObject* parent)
+        : QValidator(parent), radix_(std::move(radix)) {}
+    State validate(QString& input, int& /*pos*/) const override {
+        const QByteArray bytes = input.toUtf8();
+        const std::optional<std::string> accepted =
+            acceptedOffsetText(std::string_view(bytes.data(), static_cast<size_t>(bytes.size())), radix_());
+        if (!accepted) return Invalid;
+        input = QString::fromLatin1(accepted->data(), static_cast<qsizetype>(accepted->size()));
+        return Acceptable;
+    }
+
+private:
+    std::function<OffsetRadix()> radix_;
+};
 QString fromLatin1(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
@@ -44,7 +64,8 @@ void CopyDialog::buildWidgets() {
         Label_[k]->setGeometry(8, 16 + 24 * i, 70, 19);
         txtOffset_[k] = new QLineEdit(this);
         txtOffset_[k]->setGeometry(80, 16 + 24 * i, 81, 19);
-        txtOffset_[k]->setMaxLength(8);  // pasted text is held to what typing allows
+        txtOffset_[k]->setMaxLength(8);
+        txtOffset_[k]->setValidator(new OffsetValidator([this] { return form().offsetRadix; }, txtOffset_[k]));
     }
     auto* frame1 = new QGroupBox(this);
     frame1->setGeometry(176, 16, 81, 56);

@@ -91,6 +91,17 @@ int txtOffset_KeyPress(std::string_view field, OffsetRadix radix, int ch) {
     return ch;
 }
 
+std::optional<std::string> acceptedOffsetText(std::string_view text, OffsetRadix radix) {
+    if (text.size() > 8) return std::nullopt;
+    std::string accepted;
+    for (const char c : text) {
+        const int received = txtOffset_KeyPress(accepted, radix, static_cast<unsigned char>(c));
+        if (received == 0 || received == 8) return std::nullopt;
+        accepted.push_back(static_cast<char>(received));
+    }
+    return accepted;
+}
+
 bool isTypedCharacter(int unicode, int shift) {
     return unicode >= 32 && unicode != 127 && (shift & (kCtrl | kAlt)) == 0;
 }

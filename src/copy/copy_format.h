@@ -39,6 +39,11 @@ std::string UpdateCopyExample(CopyType type, std::string_view before, std::strin
 // become upper-case), or 0 when it is refused. Backspace (8) always passes.
 int txtOffset_KeyPress(std::string_view field, OffsetRadix radix, int ch);
 
+// What an offset field may hold, whichever way the text came (typed, pasted, dropped):
+// at most 8 digits of the radix, lower-case hex letters made upper-case; nothing
+// when the text holds anything else, so the field keeps what it had.
+std::optional<std::string> acceptedOffsetText(std::string_view text, OffsetRadix radix);
+
 // Whether a key's character goes through that filter: printable characters typed
 // without Ctrl or Alt. Control characters (Tab, Backspace, Enter, Escape) and
 // Ctrl/Alt combinations are the field's and the window's own keys.

@@ -38,6 +38,35 @@ void tableChanged(Editor& ed, TableEditor& t) {
     frmTable::paintTableHex(t, ed.s.charTable, ed.s.tableUtf8);
 }
 
+void setEntry(CharTable& table, int index, std::string value, TableStep& step) {
+    std::string& entry = table[static_cast<size_t>(index)];
+    if (entry == value) return;
+    step.push_back({index, entry, value});
+    entry = std::move(value);
+}
+
+// Keeps a step that changed something for Undo; a new change drops what could be redone.
+void keepStep(Editor& ed, TableEditor& t, TableStep step) {
+    if (step.empty()) return;
+    t.undoSteps.push_back(std::move(step));
+    t.redoSteps.clear();
+    tableChanged(ed, t);
+}
+
+// Undo (from undoSteps to redoSteps) or redo (the other way).
+void replayStep(Editor& ed, TableEditor& t, bool undo) {
+    std::vector<TableStep>& from = undo ? t.undoSteps : t.redoSteps;
+    if (from.empty()) return;
+    TableStep step = std::move(from.back());
+    from.pop_back();
+    if (undo)
+        for (auto c = step.rbegin(); c != step.rend(); ++c) ed.s.charTable[static_cast<size_t>(c->index)] = c->before;
+    else
+        for (const EntryChange& c : step) ed.s.charTable[static_cast<size_t>(c.index)] = c.after;
+    (undo ? t.redoSteps : t.undoSteps).push_back(std::move(step));
+    tableChanged(ed, t);
+}
+
 }  // namespace
 
 TableEditor::TableEditor()
@@ -55,9 +84,9 @@ TableEditor::TableEditor()
 
 namespace frmTable {
 
-void clearRepeats(CharTable& table, const std::string& szRepeats) {
-    for (std::string& entry : table)
-        if (entry == szRepeats) entry.clear();
+void clearRepeats(CharTable& table, const std::string& szRepeats, TableStep& step) {
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table[i] == szRepeats) setEntry(table, static_cast<int>(i), "", step);
 }
 
 void paintTableHead(TableEditor& t, bool offsetMode) {
@@ -121,26 +150,32 @@ bool PicHex_KeyDown(Editor& ed, TableEditor& t, int keyCode, int shift) {
     SetTblCur(t);
     if ((shift & kCtrl) != 0 || keyCode == kKeyCtrl) t.dualLetters = !t.dualLetters;
     setCaption(t);
-    if (keyCode != kKeyDelete) return false;
-    ed.s.charTable[static_cast<size_t>(t.tblCursor)].clear();
-    tableChanged(ed, t);
-    return true;
+    if ((shift & kCtrl) != 0 && (keyCode == 'Z' || keyCode == 'Y'))
+        replayStep(ed, t, keyCode == 'Z' && (shift & kShift) == 0);
+    if (keyCode == kKeyDelete) {
+        TableStep step;
+        setEntry(ed.s.charTable, t.tblCursor, "", step);
+        keepStep(ed, t, std::move(step));
+        return true;
+    }
+    return (shift & (kCtrl | kAlt)) != 0;
 }
 
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k) {
     if (k < 0 || k > 255) return;
-    std::string& entry = ed.s.charTable[static_cast<size_t>(t.tblCursor)];
+    const std::string& entry = ed.s.charTable[static_cast<size_t>(t.tblCursor)];
+    TableStep step;
     if (k == kKeyEscape) {
-        entry.clear();
+        setEntry(ed.s.charTable, t.tblCursor, "", step);
     } else {
         // A UTF-8 table gets the character as UTF-8, so that its letters stay UTF-8 text.
         const std::string ch = ed.s.tableUtf8 ? utf8Of(static_cast<char32_t>(k))
                                               : std::string(1, static_cast<char>(static_cast<uint8_t>(k)));
         const std::string text = t.dualLetters ? entry + ch : ch;
-        clearRepeats(ed.s.charTable, text);
-        entry = text;
+        clearRepeats(ed.s.charTable, text, step);
+        setEntry(ed.s.charTable, t.tblCursor, text, step);
     }
-    tableChanged(ed, t);
+    keepStep(ed, t, std::move(step));
 }
 
 void PicHex_MouseDown(TableEditor& t, double x, double y) {
@@ -158,12 +193,13 @@ void cmd_Click(Editor& ed, TableEditor& t, int index) {
     } kRuns[] = {{'A', 26}, {'a', 26}, {'0', 10}};
     if (index < 0 || index > 2) return;
     const auto& run = kRuns[index];
+    TableStep step;  // a whole fill is one step
     for (int j = 0; j < run.count && t.tblCursor + j <= 255; ++j) {
         const std::string letter(1, static_cast<char>(run.first + j));
-        clearRepeats(ed.s.charTable, letter);
-        ed.s.charTable[static_cast<size_t>(t.tblCursor + j)] = letter;
+        clearRepeats(ed.s.charTable, letter, step);
+        setEntry(ed.s.charTable, t.tblCursor + j, letter, step);
     }
-    tableChanged(ed, t);
+    keepStep(ed, t, std::move(step));
 }
 
 }  // namespace frmTable

@@ -4,6 +4,7 @@
 // the window shows is plain data here; the Qt window only renders it.
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/char_table.h"
 #include "screen/main_view.h"
@@ -11,6 +12,13 @@
 namespace tarpon {
 
 struct Editor;
+
+// One undoable change of the table editor: the entries it changed, each before and after.
+struct EntryChange {
+    int index = 0;
+    std::string before, after;
+};
+using TableStep = std::vector<EntryChange>;
 
 struct TableEditor {
     TableEditor();
@@ -22,6 +30,7 @@ struct TableEditor {
     std::array<Mark, 2> ShpTbl;  // 0: the selected cell; 1 is never shown
     VLine Line1;
     std::array<Button, 3> cmd;  // "A-Z", "a-z", "0-9"
+    std::vector<TableStep> undoSteps, redoSteps;  // while the window is open
 };
 
 // The window's designed client size.
@@ -30,8 +39,8 @@ inline constexpr int kTableEditorHeight = 348;
 
 namespace frmTable {
 
-// Empties every entry whose letters are exactly `szRepeats`.
-void clearRepeats(CharTable& table, const std::string& szRepeats);
+// Empties every entry whose letters are exactly `szRepeats`, noting each in `step`.
+void clearRepeats(CharTable& table, const std::string& szRepeats, TableStep& step);
 
 void paintTableHead(TableEditor& t, bool offsetMode);
 void paintTableSide(TableEditor& t, bool offsetMode);
@@ -45,7 +54,9 @@ void Form_Resize(Editor& ed, TableEditor& t, double outerWidth);
 void Form_Unload(Editor& ed, TableEditor& t);
 
 // Arrows move the selected cell, Ctrl switches dual letters, Delete empties the
-// entry (true: the table changed).
+// entry, Ctrl+Z undoes and Ctrl+Y or Ctrl+Shift+Z redoes the last change. True when
+// the key is done with (the table may have changed): Delete, and every key with Ctrl
+// or Alt, which never becomes a letter.
 bool PicHex_KeyDown(Editor& ed, TableEditor& t, int keyCode, int shift);
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k);
 void PicHex_MouseDown(TableEditor& t, double x, double y);
