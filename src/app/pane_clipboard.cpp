@@ -66,8 +66,9 @@ PasteBytes hexFromClipboard(std::string_view utf8) {
         if (at >= utf8.size()) return refusal("\"0x\" is not followed by a value.");
         const int high = hexDigit(utf8[at]);
         if (high < 0) return refusal(characterAt(utf8, at) + " is not a hexadecimal digit.");
-        if (at + 1 >= utf8.size() || hexDigit(utf8[at + 1]) < 0)
+        if (at + 1 >= utf8.size() || isBlank(utf8[at + 1]))
             return refusal("the digit " + characterAt(utf8, at) + " has no second digit (a byte is two digits).");
+        if (hexDigit(utf8[at + 1]) < 0) return refusal(characterAt(utf8, at + 1) + " is not a hexadecimal digit.");
         out.bytes.push_back(static_cast<uint8_t>(high * 16 + hexDigit(utf8[at + 1])));
         at += 2;
     }

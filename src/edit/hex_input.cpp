@@ -62,7 +62,9 @@ bool PicHex_KeyDown(Editor& ed, int keyCode, int shift) {
     ed.s.nibblePending = false;
     const bool command = runKey(ed, keyCode);
     if (!command) ed.s.nibblePending = pending;
-    if ((shift & kShift) == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    // A modifier pressed alone (the Ctrl of Ctrl+C) keeps the selection it is about to act on.
+    const bool modifierAlone = keyCode == kKeyShift || keyCode == kKeyCtrl || keyCode == kKeyAlt;
+    if ((shift & kShift) == 0 && !modifierAlone) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
     return command || keyNeverTypes(keyCode, shift);
 }

@@ -9,6 +9,8 @@
 #include "app/startup.h"
 #include "core/dialog_service.h"
 #include "core/edits.h"
+#include "edit/undo.h"
+#include "view/cursor.h"
 #include "table/table_commands.h"
 #include "test_editor.h"
 
@@ -159,6 +161,77 @@ TEST(Startup, TableFromTheCommandLine) {
     EXPECT_FALSE(t.ed.s.viewMode) << "a table without letters";
     LoadStartupTable(t.ed, dir.file("good.tbl"));
     EXPECT_TRUE(t.ed.s.viewMode) << "a table with letters";
+}
+
+// Copy and Paste in the panes, on the document 41 42 43 44 45 with the selection 1..3 (anchor 3, cursor 1):
+// a copy gives the selection as the pane shows it; a paste writes the clipboard from the cursor on as one
+// undo step, or nothing and a message. Table: 41 a, 42 b, 43 "th".
+TEST(PaneClipboard, CopyAndPaste) {
+    enum Where { Hex, Ascii, Table };
+    const struct {
+        const char* name;
+        Where pane;
+        std::string clipboard;  // before; empty: Copy, else Paste
+        std::string expected;   // a copy's text, or a paste's message ("" for none)
+        Bytes document;         // afterwards
+    } rows[] = {
+        {"hex copy: upper-case pairs", Hex, "", "42 43 44", {}},
+        {"text copy in Ascii view: Latin-1 characters", Ascii, "", "BCD", {}},
+        {"text copy in Table view: the letters, none for a byte without one", Table, "", "bth", {}},
+        {"hex paste: blanks, line breaks and 0x passed over", Hex, "0xaa\r\n0XBB cc", "", {0x41, 0xAA, 0xBB, 0xCC, 0x45}},
+        {"hex paste up to the last byte", Hex, "01020304", "", {0x41, 1, 2, 3, 4}},
+        {"hex paste one byte too many: nothing", Hex, "0102030405",
+         "The clipboard holds 5 bytes, but only 4 fit before the end of the document. Nothing was pasted.", {}},
+        {"hex paste of a lone digit: nothing", Hex, "aa b", "The clipboard cannot be pasted: the digit \"b\" (U+0062) has no second digit (a byte is two digits).", {}},
+        {"hex paste of a letter: nothing", Hex, "0x4G", "The clipboard cannot be pasted: \"G\" (U+0047) is not a hexadecimal digit.", {}},
+        {"Ascii paste: Latin-1 codes", Ascii, "\u00E9z", "", {0x41, 0xE9, 'z', 0x44, 0x45}},
+        {"Ascii paste beyond Latin-1: nothing", Ascii, "a\u20AC", "The clipboard cannot be pasted: \"\u20AC\" (U+20AC) has no one-byte code.", {}},
+        {"Table paste: longest entries first", Table, "thab", "", {0x41, 0x43, 0x41, 0x42, 0x45}},
+        {"Table paste of a letter that begins no entry: nothing", Table, "tax", "The clipboard cannot be pasted: \"t\" (U+0074) begins no entry of the table.", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestEditor t;
+        const Bytes doc = {0x41, 0x42, 0x43, 0x44, 0x45};
+        t.setDocument(doc);
+        t.ed.s.charTable[0x41] = "a", t.ed.s.charTable[0x42] = "b", t.ed.s.charTable[0x43] = "th";
+        t.ed.s.viewMode = row.pane == Table;
+        t.ed.s.focusPane = row.pane == Hex ? InputPane::Hex : InputPane::Text;
+        t.ed.s.selAnchor = 3;
+        t.ed.s.cursorRel = 1;
+        t.services.clipboard = row.clipboard;
+        RefreshEditMenu(t.ed);
+        RunMenuCommand(t.ed, kMenuEdit, row.clipboard.empty() ? kEditCopy : kEditPaste);
+        if (row.clipboard.empty()) {
+            EXPECT_EQ(t.services.clipboard, row.expected);
+            continue;
+        }
+        EXPECT_EQ(t.services.messages, row.expected.empty() ? std::vector<std::string>{} : std::vector{row.expected});
+        EXPECT_EQ(t.document(), row.document.empty() ? doc : row.document);
+        tarpon::Undo(t.ed);
+        EXPECT_EQ(t.document(), doc) << "one undo step";
+    }
+}
+
+// Opening a file puts a cursor that lies past the file's end on its last byte; one inside it stays.
+TEST(FileCommands, OpeningKeepsTheCursorOnTheFile) {
+    const std::tuple<const char*, int, size_t, int64_t> rows[] = {  // name, cursor before, file size, cursor after
+        {"past the end: the last byte", 4095, 11, 10},
+        {"inside: stays", 5, 11, 5},
+        {"an empty file: offset 0", 300, 0, 0},
+    };
+    for (const auto& [name, before, size, after] : rows) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        writeBytes(dir.file("big"), Bytes(4096, 1));
+        writeBytes(dir.file("small"), Bytes(size, 2));
+        TestEditor t(dir.file("big"));
+        MoveCursor(t.ed, before);
+        t.services.fileDialogAnswers = {dir.file("small")};
+        RunMenuCommand(t.ed, kMenuFile, kFileOpen);
+        EXPECT_EQ(std::pair(t.ed.s.cursor(), int64_t{t.ed.s.selAnchor} <= after), std::pair(after, true));
+        EXPECT_TRUE(cursorRowShown(t.ed));
+    }
 }
 
 }  // namespace

@@ -69,6 +69,11 @@ TEST(CopyDialogDecisions, OffsetKeys) {
     };
     for (const auto& [field, radix, typed, received] : keys)
         EXPECT_EQ(txtOffset_KeyPress(field, radix, typed), received) << field << " + " << typed;
+    // Pasted text: taken whole, or refused whole (never read as 0 for what was dropped).
+    const std::tuple<const char*, R, std::optional<std::string>> pasted[] = {
+        {"ff0A", R::Hex, "FF0A"}, {"0x41", R::Hex, std::nullopt}, {"12345678", R::Dec, "12345678"},
+        {"123456789", R::Dec, std::nullopt}, {"1 2", R::Dec, std::nullopt}, {"778", R::Oct, std::nullopt}, {"", R::Hex, ""}};
+    for (const auto& [text, radix, accepted] : pasted) EXPECT_EQ(acceptedOffsetText(text, radix), accepted) << text;
     // Which keys reach that filter: printable characters without Ctrl or Alt.
     const std::tuple<int, int, bool> typed[] = {{'a', 0, true}, {' ', 0, true}, {'A', kShift, true}, {0xE9, 0, true},
         {'\t', 0, false}, {8, 0, false}, {127, 0, false}, {'a', kCtrl, false}, {'a', kAlt, false}};

@@ -14,6 +14,7 @@
 #include "edit/hex_input.h"
 #include "edit/insert_delete.h"
 #include "edit/text_input.h"
+#include "edit/text_pane.h"
 #include "edit/value_input.h"
 #include "test_editor.h"
 #include "view/cursor.h"
@@ -50,7 +51,13 @@ void apply(test::TestEditor& t, const Edit& e) {
     case Op::Delete: DeleteByte(t.ed); break;
     case Op::Undo: Undo(t.ed); break;
     case Op::Save: SaveDocument(t.ed); break;
-    default: PicText_TypeCharacter(t.ed, e.text); break;  // the text pane
+    default:  // the text pane; Backspace goes to its key handler first
+        for (std::string_view rest = e.text; !rest.empty();) {
+            const size_t piece = rest[0] == '\b' ? 1 : std::min(rest.find('\b'), rest.size());
+            if (rest[0] != '\b' || !PicText_KeyDown(t.ed, kKeyBackspace, 0)) PicText_TypeCharacter(t.ed, rest.substr(0, piece));
+            rest.remove_prefix(piece);
+        }
+        break;
     }
 }
 
@@ -87,6 +94,7 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
          {Letters, 0, "abxy"}, {0x90, 0x79}, ""},
         {"nothing is typed past the end", worked, 4, {Letters, 3, "tee"}, {0x54}, ""},
         {"abandoned th towards the: t, then h", the, 256, {Letters, 3, "th"}, {0x74, 0x68}, "", true},
+        {"Backspace takes back the last held letter", the, 256, {Letters, 0, "th\bx"}, {0x74, 0x78}, ""},
         {"abandoned at the last byte: the rest is dropped", the, 4, {Letters, 3, "th"}, {0x74}, "", true},
         {"UTF-8 table: an unknown character goes whole", {{0x41, "\u3042"}, {0xC0, "\u3042\u3044"}, {0x43, "\u304B"}},
          256, {Utf8, 0, "\u3046\u3042\u304B"}, {0x41, 0x43}, ""},

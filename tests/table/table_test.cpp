@@ -108,6 +108,8 @@ TEST(TableMenu, LoadAndSaveThroughTheMenu) {
 using namespace frmTable;
 using Entries = std::vector<std::pair<int, std::string>>;
 constexpr int kFillAZ = -1000, kFill09 = -1002;  // the fill buttons
+// A letter key with Ctrl or Alt held: pressed down, then typed (as its control code with Ctrl) unless taken.
+constexpr int held(int shift, char key) { return -(key | shift << 16); }
 
 // Name, cell, entries before, dual letters, UTF-8 table, input -> the entries afterwards; no two entries keep
 // the same letters. Input: a fill button, a key pressed down (negative) or a character typed.
@@ -129,6 +131,12 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
          {{0xF0, "A"}, {0xFF, "P"}, {0x05, "Q"}, {0x06, ""}}},
         {"0-9: ten letters, repeats emptied", 0x30, {{0x00, "3"}, {0x01, "34"}}, false, false, {kFill09},
          {{0x30, "0"}, {0x39, "9"}, {0x3A, ""}, {0x00, ""}, {0x01, "34"}}},
+        {"Ctrl+C and Alt+A are no letters; Ctrl+Z takes back a whole fill and its emptied repeats", 0x41,
+         {{0x41, "x"}, {0x10, "A"}}, false, false, {kFillAZ, held(kCtrl, 'C'), held(kAlt, 'A'), held(kCtrl, 'Z')},
+         {{0x41, "x"}, {0x10, "A"}, {0x42, ""}}},
+        {"Ctrl+Y and Ctrl+Shift+Z do undone steps again", 0x41, {{0x10, "A"}}, false, false,
+         {kFillAZ, 27, held(kCtrl, 'Z'), held(kCtrl, 'Z'), held(kCtrl, 'Y'), held(kCtrl | kShift, 'Z')},
+         {{0x41, ""}, {0x10, ""}, {0x42, "B"}}},
     };
     for (const auto& [name, cell, before, dual, utf8, input, after] : rows) {
         SCOPED_TRACE(name);
@@ -139,7 +147,10 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
         editor.tblCursor = cell;
         editor.dualLetters = dual;
         for (const int k : input) {
-            if (k <= kFillAZ) cmd_Click(t.ed, editor, kFillAZ - k);
+            if (-k > 0xFFFF) {
+                const int key = -k & 0xFFFF, shift = -k >> 16;
+                if (!PicHex_KeyDown(t.ed, editor, key, shift)) PicHex_KeyPress(t.ed, editor, shift & kCtrl ? key & 31 : key);
+            } else if (k <= kFillAZ) cmd_Click(t.ed, editor, kFillAZ - k);
             else if (k < 0) PicHex_KeyDown(t.ed, editor, -k, 0);
             else PicHex_KeyPress(t.ed, editor, k);
         }

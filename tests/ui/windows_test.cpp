@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -67,11 +68,30 @@ TEST(MainWindow, MarksKeyboardAndMenus) {
     EXPECT_TRUE(s.fileData[1] == 1 && !edit[0]->isEnabled() && edit[1]->isEnabled());
     QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(s.fileData[1], 'A');
+    // With nothing left to redo or undo, and for the clipboard and Alt keys, nothing is typed.
+    for (const auto& [key, mods] : {std::pair{Qt::Key_Y, Qt::ControlModifier}, {Qt::Key_X, Qt::ControlModifier},
+                                    {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier},
+                                    {Qt::Key_Q, Qt::AltModifier}})
+        QTest::keyClick(window.textPane(), key, mods);
+    EXPECT_EQ(std::vector<uint8_t>(s.fileData.begin(), s.fileData.begin() + 3), (std::vector<uint8_t>{0, 1, 2}));
 
     for (const Pane* next : {&v.picDec, &v.picOct, &v.picOffsetval}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), window.paneWidget(*next));
     }
+    // The clipboard round trip: Shift+Left selects 01..02 in the hex pane, Ctrl+C copies it as hex, and Ctrl+V
+    // writes it over 05..06.
+    window.hexPane()->setFocus();
+    QTest::keyClick(window.hexPane(), Qt::Key_Home);
+    QTest::keyClick(window.hexPane(), Qt::Key_Right);
+    QTest::keyClick(window.hexPane(), Qt::Key_Right);
+    QTest::keyClick(window.hexPane(), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(window.hexPane(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "01 02");
+    for (int i = 0; i < 4; ++i) QTest::keyClick(window.hexPane(), Qt::Key_Right);
+    QTest::keyClick(window.hexPane(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(std::vector<uint8_t>(s.fileData.begin() + 4, s.fileData.begin() + 8), (std::vector<uint8_t>{4, 1, 2, 7}));
+
     window.hexPane()->setFocus();
     const uint8_t before = s.fileData[static_cast<size_t>(s.cursor())];
     QTest::mouseClick(window.paneWidget(v.picBinary), Qt::LeftButton, {}, QPoint(2, 5));
@@ -119,8 +139,10 @@ TEST(SecondaryWindows, OpenCloseAndTheMainWindow) {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         auto& services = dynamic_cast<QtServices&>(window.editor().services);
+        // Opened from the text pane, each gives the keyboard back to the text pane.
         const auto open = [&]() -> QWidget* {
-            QTest::keyClick(window.hexPane(), key);
+            window.textPane()->setFocus();
+            QTest::keyClick(window.textPane(), key);
             return services.openedWindow(kind);
         };
         QPointer<QWidget> first = open();
@@ -137,6 +159,7 @@ TEST(SecondaryWindows, OpenCloseAndTheMainWindow) {
         EXPECT_TRUE(first.isNull());
         EXPECT_TRUE(window.isEnabled());
         EXPECT_TRUE(hasKeyboard(&window));
+        EXPECT_TRUE(window.textPane()->hasFocus());
 
         // Opened again, it starts afresh; closed by its close box, the main window has the keyboard.
         QPointer<QWidget> second = open();
