@@ -51,6 +51,11 @@ void mnuOption_Click(Editor& ed, int index) {
         break;
     case kOptionFind: ed.services.openWindow(WindowKind::Find); break;
     case kOptionFindAgain: FindAgain(ed); break;
+    case kOptionFindPrevious: FindPrevious(ed); break;
+    case kOptionReplace:
+        CommitTypedLetters(ed);  // the window changes bytes
+        ed.services.openWindow(WindowKind::Replace);
+        break;
     default:
         (void)ed;
         break;

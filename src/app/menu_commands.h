@@ -6,7 +6,14 @@ namespace tarpon {
 struct Editor;
 
 enum EditMenuIndex { kEditUndo = 0, kEditRedo = 1, kEditCopy = 3, kEditPaste = 4 };
-enum OptionMenuIndex { kOptionJump = 0, kOptionFind = 2, kOptionFindAgain = 3, kOptionCopy = 4 };
+enum OptionMenuIndex {
+    kOptionJump = 0,
+    kOptionFind = 2,
+    kOptionFindAgain = 3,
+    kOptionFindPrevious = 4,
+    kOptionReplace = 5,
+    kOptionCopy = 6
+};
 enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMultiLetters = 4 };
 
 // Any menu command: it ends the typing run first, so typing after it is a step of its own.

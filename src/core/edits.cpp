@@ -18,17 +18,29 @@ void resizeStorage(ByteStore& data, int64_t size) {
     data.resize(wanted);
 }
 
+// Puts `inserted` in place of the `removed` bytes from `at` on (all inside the
+// document); the bytes after them move when the lengths differ.
+void splice(EditorState& s, int64_t at, int64_t removed, std::span<const uint8_t> inserted) {
+    const int64_t oldSize = s.fileSize, added = static_cast<int64_t>(inserted.size());
+    const int64_t newSize = oldSize - removed + added;
+    if (newSize > oldSize) resizeStorage(s.fileData, newSize);
+    uint8_t* data = s.fileData.data();
+    if (added != removed)
+        std::memmove(data + at + added, data + at + removed, static_cast<size_t>(oldSize - at - removed));
+    std::copy(inserted.begin(), inserted.end(), data + at);
+    s.fileSize = static_cast<int32_t>(newSize);
+    if (newSize < oldSize) resizeStorage(s.fileData, newSize);
+}
+
 // The first byte an insert added or took back: inserting past the end appends.
 int64_t insertStart(int64_t cursor, int64_t sizeWithout) { return std::min(cursor, sizeWithout); }
 
 void takeBack(EditorState& s, const Change& c) {
     switch (c.kind) {
     case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.before; break;
-    case Change::Kind::OverwriteRun: {
-        const auto before = s.history.runBefore(c);
-        std::copy(before.begin(), before.end(), s.fileData.begin() + c.offset);
+    case Change::Kind::Splice:
+        splice(s, c.offset, static_cast<int64_t>(s.history.spliceAfter(c).size()), s.history.spliceBefore(c));
         break;
-    }
     case Change::Kind::Insert: removeBytes(s, insertStart(c.offset, s.fileSize - c.count), c.count); break;
     case Change::Kind::Delete:
         // Room for the byte first: an insert at the very end would leave it zero.
@@ -41,11 +53,7 @@ void takeBack(EditorState& s, const Change& c) {
 void doAgain(EditorState& s, const Change& c) {
     switch (c.kind) {
     case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.after; break;
-    case Change::Kind::OverwriteRun: {
-        const auto after = s.history.runAfter(c);
-        std::copy(after.begin(), after.end(), s.fileData.begin() + c.offset);
-        break;
-    }
+    case Change::Kind::Splice: splice(s, c.offset, c.count, s.history.spliceAfter(c)); break;
     case Change::Kind::Insert: insertBytes(s, c.offset, c.count, c.after); break;
     case Change::Kind::Delete: removeBytes(s, c.offset, 1); break;
     }
@@ -76,10 +84,15 @@ void overwriteByte(EditorState& s, int64_t offset, uint8_t value, bool joined) {
 }
 
 void overwriteBytes(EditorState& s, int64_t offset, std::span<const uint8_t> bytes) {
-    if (bytes.empty()) return;
-    const auto at = s.fileData.begin() + offset;
-    s.history.recordRun(static_cast<int32_t>(offset), std::span<const uint8_t>(&*at, bytes.size()), bytes, false);
-    std::copy(bytes.begin(), bytes.end(), at);
+    spliceRecorded(s, offset, static_cast<int64_t>(bytes.size()), bytes);
+}
+
+void spliceRecorded(EditorState& s, int64_t offset, int64_t removed, std::span<const uint8_t> inserted,
+                    bool joined) {
+    if (removed == 0 && inserted.empty()) return;
+    const std::span<const uint8_t> before(s.fileData.data() + offset, static_cast<size_t>(removed));
+    s.history.recordSplice(static_cast<int32_t>(offset), before, inserted, joined);
+    splice(s, offset, removed, inserted);
 }
 
 void insertRecorded(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {

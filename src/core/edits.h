@@ -13,6 +13,11 @@ namespace tarpon {
 void overwriteByte(EditorState& s, int64_t offset, uint8_t value, bool joined = false);
 // Overwrites bytes.size() bytes from offset on, all inside the document, as one step.
 void overwriteBytes(EditorState& s, int64_t offset, std::span<const uint8_t> bytes);
+// Puts `inserted` in place of the `removed` bytes from offset on (all inside the
+// document), as one step; the bytes after them move when the lengths differ. The
+// caller keeps the document below the size limit.
+void spliceRecorded(EditorState& s, int64_t offset, int64_t removed, std::span<const uint8_t> inserted,
+                    bool joined = false);
 // Opens a gap of `amount` bytes at cursor p and records it: see insertBytes.
 void insertRecorded(EditorState& s, int64_t p, int64_t amount, uint8_t fill);
 // Takes the byte at `at` out and records it; `at` must lie in the document.

@@ -53,6 +53,8 @@ std::array<Menu, 4> designedMenus() {
           {"-", ""},
           {"&Find", "F2", true},
           {"Find &Again", "F3", true},
+          {"Find &Previous", "Shift+F3", true},
+          {"&Replace...", "Ctrl+H", true},
           {"Copy...", "F4", true}}},
         {"&Table",
          {{"&Create Table...", "F12", true},

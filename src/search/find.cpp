@@ -10,7 +10,7 @@
 namespace tarpon {
 namespace {
 
-void search(Editor& ed, int32_t n, int32_t w, bool relative) {
+void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = false) {
     EditorState& s = ed.s;
     s.searchRelative = relative;
     RingQuery q;
@@ -21,7 +21,7 @@ void search(Editor& ed, int32_t n, int32_t w, bool relative) {
     q.wildcard = w;
     q.cursor = std::max<int64_t>(s.cursor(), 0);
     q.relative = relative;
-    const int64_t at = q.length > 0 ? findInRing(q) : -1;
+    const int64_t at = q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q);
     if (at >= 0) MoveCursor(ed, at);
     else ShowNoResults(ed);
     RepaintAll(ed);
@@ -52,6 +52,13 @@ void FindBytes(Editor& ed, int32_t n, int32_t w) { search(ed, n, w, false); }
 void FindRelative(Editor& ed, int32_t n, int32_t w) { search(ed, n, w, true); }
 
 void ShowNoResults(Editor& ed) { ed.services.messageBox("No Results Found"); }
+
+void FindPrevious(Editor& ed) {
+    const EditorState& s = ed.s;
+    if (s.searchPattern.empty()) return;
+    const auto n = static_cast<int32_t>(std::min<size_t>(s.searchPattern.size(), INT32_MAX));
+    search(ed, n, s.searchWildcard, s.searchRelative, true);
+}
 
 void FindAgain(Editor& ed) {
     const EditorState& s = ed.s;

@@ -34,5 +34,7 @@ void ShowNoResults(Editor& ed);
 
 // "Find &Again": the last search from the cursor's present place.
 void FindAgain(Editor& ed);
+// "Find &Previous": the last search backwards from the cursor (the nearest match before it first).
+void FindPrevious(Editor& ed);
 
 }  // namespace tarpon

@@ -25,4 +25,8 @@ SearchIsa bestIsa();
 int64_t findInRing(const RingQuery& q);
 int64_t findInRing(const RingQuery& q, SearchIsa isa);
 
+// The same ring walked backwards: the first matching start before the cursor,
+// going down and round the start to the end, or -1 when there is none.
+int64_t findInRingBackward(const RingQuery& q);
+
 }  // namespace tarpon

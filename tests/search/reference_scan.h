@@ -5,12 +5,13 @@
 
 namespace tarpon::test {
 
+// `backward`: the starts before the cursor first, going down and round.
 inline int64_t referenceFind(const uint8_t* doc, int64_t size, const uint8_t* pattern, int64_t length,
-                             int32_t wildcard, int64_t cursor, bool relative) {
+                             int32_t wildcard, int64_t cursor, bool relative, bool backward = false) {
     if (size <= 0) return -1;
     const int64_t tries = relative ? size - 1 : size;
     for (int64_t t = 1; t <= tries; ++t) {
-        const int64_t s = (cursor + t) % size;
+        const int64_t s = backward ? ((cursor - t) % size + size) % size : (cursor + t) % size;
         const int d = int{doc[s]} - int{pattern[0]};
         bool match = true;
         for (int64_t k = 0; k < length && match; ++k) {

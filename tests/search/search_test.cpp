@@ -6,6 +6,8 @@
 #include <random>
 
 #include "app/menu_commands.h"
+#include "edit/undo.h"
+#include "search/replace.h"
 #include "search/reference_scan.h"
 #include "search/ring_search.h"
 #include "test_editor.h"
@@ -73,6 +75,7 @@ TEST(Find, FindAndFindAgainMoveTheCursor) {
         std::vector<FindForm> finds;
         int64_t cursor, agains, landed;
         std::vector<std::string> messages;
+        bool previous = false;  // the agains are Find Previous
     };
     const Bytes twice = {1, 2, 3, 1, 2, 3}, ab = {0, 0x41, 0x42, 0};
     const FindForm relative = {K::Dec, "11 12", "", true};  // 2 3 in `twice`
@@ -84,6 +87,7 @@ TEST(Find, FindAndFindAgainMoveTheCursor) {
          {relative, {K::Hex, " 7", ""}, {K::Ascii, "", ""}}, 0, 1, 3, {}},
         {"the search outlives the document", twice, {9, 9, 5, 6}, {relative}, 0, 1, 2, {}},
         {"find again before any search does nothing", twice, {}, {}, 2, 1, 2, {}},
+        {"find previous: back from 3 to 0, then round to 3", twice, {}, {{K::Hex, "1 2", ""}}, 2, 2, 3, {}, true},
         {"empty document: no results", {}, {}, {{K::Hex, "41", ""}, relative}, 0, 1, 0, {none, none, none}},
         {"a UTF-8 wild card no byte stands for", twice, {}, {{K::Table, "x", "\xE3\x81\xB2"}}, 0, 0, 0,
          {"The wild card \"\xE3\x81\xB2\" (U+3072) is no entry of the table, and no single byte has its code."}},
@@ -96,9 +100,61 @@ TEST(Find, FindAndFindAgainMoveTheCursor) {
         MoveCursor(t.ed, row.cursor);
         for (const FindForm& form : row.finds) cmdFind_Click(t.ed, form);
         if (!row.newDoc.empty()) t.setDocument(row.newDoc);
-        for (int64_t k = 0; k < row.agains; ++k) mnuOption_Click(t.ed, kOptionFindAgain);
+        for (int64_t k = 0; k < row.agains; ++k)
+            mnuOption_Click(t.ed, row.previous ? kOptionFindPrevious : kOptionFindAgain);
         EXPECT_EQ(t.ed.s.cursor(), row.landed);
         EXPECT_EQ(t.services.messages, row.messages);
+    }
+}
+
+// Replace (at the cursor, then on to the next match) and Replace All on "ab.ab.ab" -> the document, the
+// cursor and what is said; a change is taken back whole by one Undo.
+TEST(Replace, AtTheCursorAndEverywhere) {
+    using enum LengthRule;
+    const struct {
+        const char* name;
+        std::string doc;
+        int64_t cursor;
+        ReplaceForm form;
+        bool all;
+        std::string after;
+        int64_t landed;
+        std::string message = "";
+    } rows[] = {
+        {"same length at the cursor, then on to the next", "ab.ab.ab", 0, {K::Ascii, "ab", "xy"}, false, "xy.ab.ab", 3},
+        {"no match at the cursor: only on to the next", "ab.ab.ab", 1, {K::Ascii, "ab", "xy"}, false, "ab.ab.ab", 3},
+        {"the last match, then round to the first", "ab.ab.ab", 6, {K::Ascii, "ab", "xy"}, false, "ab.ab.xy", 0},
+        {"all, one step", "ab.ab.ab", 4, {K::Ascii, "ab", "xy"}, true, "xy.xy.xy", 0, "Replaced 3 matches."},
+        {"shorter: refused unless the user chose", "ab.ab.ab", 0, {K::Ascii, "ab", "x"}, true, "ab.ab.ab", 0,
+         "The replacement is 1 byte and the text found 2. Choose how to fill the difference, or make them the same "
+         "length."},
+        {"shorter, padded", "ab.ab.ab", 0, {K::Ascii, "ab", "x", Pad, "2e"}, true, "x..x..x.", 0, "Replaced 3 matches."},
+        {"longer: padding cannot make room", "ab.ab.ab", 0, {K::Ascii, "ab", "xyz", Pad}, false, "ab.ab.ab", 0,
+         "The replacement is 3 bytes and the text found 2. Padding cannot make room for a longer replacement: "
+         "choose \"Insert/delete bytes\" to move what follows."},
+        {"longer, the rest moves up", "ab.ab.ab", 0, {K::Ascii, "ab", "xyz", Resize}, false, "xyz.ab.ab", 4},
+        {"shorter, the rest moves down, everywhere", "ab.ab.ab", 7, {K::Ascii, "ab", "x", Resize}, true, "x.x.x", 0,
+         "Replaced 3 matches."},
+        {"nothing in place: deleted", "ab.ab.ab", 0, {K::Ascii, "ab", "", Resize}, true, "..", 0, "Replaced 3 matches."},
+        {"hex values, the last byte included", "ab.ab.ab", 0, {K::Hex, "62", "42"}, true, "aB.aB.aB", 1,
+         "Replaced 3 matches."},
+        {"matches do not overlap", "aaaaa", 0, {K::Ascii, "aa", "b", Resize}, true, "bba", 0, "Replaced 2 matches."},
+        {"a match round the end of the ring is none", "b..a", 2, {K::Ascii, "ab", "xy"}, false, "b..a", 2,
+         "No Results Found"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        const Bytes doc(row.doc.begin(), row.doc.end());
+        t.setDocument(doc);
+        MoveCursor(t.ed, row.cursor);
+        if (row.all) ReplaceAll(t.ed, row.form);
+        else ReplaceNext(t.ed, row.form);
+        EXPECT_EQ(t.document(), Bytes(row.after.begin(), row.after.end()));
+        EXPECT_EQ(t.ed.s.cursor(), row.landed);
+        EXPECT_EQ(t.services.messages, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
+        Undo(t.ed);
+        EXPECT_EQ(t.document(), doc) << "one undo step";
     }
 }
 
@@ -170,6 +226,10 @@ TEST(RingSearch, AgreesWithTheStraightScanOnSeededDocuments) {
                                                      static_cast<int64_t>(pat.size()), w, cursor, relative);
         SCOPED_TRACE(testing::Message() << "round " << round);
         ASSERT_EQ(find(doc, pat, w, cursor, relative), expected);
+        const RingQuery q{doc.data(), static_cast<int64_t>(doc.size()), pat.data(), static_cast<int64_t>(pat.size()),
+                          w, cursor, relative};
+        ASSERT_EQ(findInRingBackward(q), test::referenceFind(q.data, q.size, q.pattern, q.length, w, cursor, relative,
+                                                             true)) << "backward";
         ASSERT_FALSE(HasFailure());  // one report, not one a round
     }
 }

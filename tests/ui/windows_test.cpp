@@ -126,12 +126,13 @@ bool hasKeyboard(QWidget* window) {
 // Each window: the key that opens it from the hex pane, whether it disables the main window, and
 // whether Escape closes it from a button rather than from where its keyboard starts.
 TEST(SecondaryWindows, OpenCloseAndTheMainWindow) {
-    const std::tuple<const char*, Qt::Key, WindowKind, bool, bool> rows[] = {
+    const std::tuple<const char*, QKeyCombination, WindowKind, bool, bool> rows[] = {
         {"Jump To", Qt::Key_F1, WindowKind::Jump, true, false},
         {"Find", Qt::Key_F2, WindowKind::Find, true, false},
         {"Copy", Qt::Key_F4, WindowKind::Copy, false, false},
         {"Insert", Qt::Key_Insert, WindowKind::Insert, true, false},
         {"Edit Table", Qt::Key_F12, WindowKind::TableEditor, true, true},
+        {"Replace", Qt::ControlModifier | Qt::Key_H, WindowKind::Replace, true, false},
     };
     for (const auto& [name, key, kind, disablesMain, escapeFromButton] : rows) {
         SCOPED_TRACE(name);
@@ -142,7 +143,7 @@ TEST(SecondaryWindows, OpenCloseAndTheMainWindow) {
         // Opened from the text pane, each gives the keyboard back to the text pane.
         const auto open = [&]() -> QWidget* {
             window.textPane()->setFocus();
-            QTest::keyClick(window.textPane(), key);
+            QTest::keyClick(window.textPane(), key.key(), key.keyboardModifiers());
             return services.openedWindow(kind);
         };
         QPointer<QWidget> first = open();

@@ -1,0 +1,168 @@
+#include "search/replace.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "core/edits.h"
+#include "core/editor.h"
+#include "core/number_reading.h"
+#include "search/find.h"
+#include "view/cursor.h"
+#include "view/painting.h"
+
+namespace tarpon {
+namespace {
+
+std::string lengths(size_t replacement, size_t found) {
+    return "The replacement is " + std::to_string(replacement) + (replacement == 1 ? " byte" : " bytes") +
+           " and the text found " + std::to_string(found) + ".";
+}
+
+// The padding byte typed in hex; nothing when it is no byte.
+std::optional<uint8_t> padByte(const std::string& text) {
+    if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), IsHexDigitChar)) return std::nullopt;
+    return static_cast<uint8_t>(ReadNumber("&h0" + text));
+}
+
+// Fits the replacement to the found length as the rule says; false when it may not.
+bool fitLength(ReplacePlan& plan, const ReplaceForm& form, std::string* problem) {
+    const size_t found = plan.pattern.size(), wanted = plan.replacement.size();
+    if (wanted == found || form.rule == LengthRule::Resize) return true;
+    if (form.rule == LengthRule::Pad && wanted < found) {
+        const std::optional<uint8_t> pad = padByte(form.pad);
+        if (!pad) {
+            *problem = "The padding byte must be one or two hexadecimal digits.";
+            return false;
+        }
+        plan.replacement.resize(found, *pad);
+        return true;
+    }
+    *problem = lengths(wanted, found) +
+               (form.rule == LengthRule::Pad ? " Padding cannot make room for a longer replacement: choose "
+                                               "\"Insert/delete bytes\" to move what follows."
+                                             : " Choose how to fill the difference, or make them the same length.");
+    return false;
+}
+
+bool matchesAt(const EditorState& s, const std::vector<uint8_t>& pattern, int64_t at) {
+    const auto m = static_cast<int64_t>(pattern.size());
+    return at >= 0 && at + m <= s.fileSize && std::equal(pattern.begin(), pattern.end(), s.fileData.begin() + at);
+}
+
+// The next match after `cursor` in ring order (the cursor's own start last), or -1.
+int64_t nextMatch(const EditorState& s, const std::vector<uint8_t>& pattern, int64_t cursor) {
+    std::vector<int64_t> after = matchStarts(s, pattern, cursor + 1, 1);
+    if (!after.empty()) return after[0];
+    std::vector<int64_t> first = matchStarts(s, pattern, 0, 1);
+    return first.empty() || first[0] > cursor ? -1 : first[0];
+}
+
+void showMatch(Editor& ed, int64_t at) {
+    if (at < 0) {
+        ShowNoResults(ed);
+        return;
+    }
+    ed.s.selAnchor = static_cast<int32_t>(at);
+    MoveCursor(ed, at);
+}
+
+}  // namespace
+
+std::vector<int64_t> matchStarts(const EditorState& s, const std::vector<uint8_t>& pattern, int64_t from,
+                                 size_t most) {
+    std::vector<int64_t> starts;
+    if (pattern.empty() || from < 0) return starts;
+    const auto begin = s.fileData.begin(), end = s.fileData.begin() + s.fileSize;
+    const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
+    auto at = begin + std::min<int64_t>(from, s.fileSize);
+    while (starts.size() < most) {
+        at = std::search(at, end, searcher);
+        if (at == end) break;
+        starts.push_back(at - begin);
+        at += static_cast<int64_t>(pattern.size());
+    }
+    return starts;
+}
+
+std::optional<ReplacePlan> planReplace(const Editor& ed, const ReplaceForm& form, std::string* problem) {
+    const bool utf8 = findTextIsUtf8(ed, form.kind);
+    const auto found = buildPattern(form.kind, form.find, "", ed.s.charTable, utf8, problem);
+    if (!found) {
+        if (problem->empty()) *problem = "There is nothing to look for.";
+        return std::nullopt;
+    }
+    ReplacePlan plan;
+    plan.pattern = found->pattern;
+    if (!form.replacement.empty()) {
+        const auto with = buildPattern(form.kind, form.replacement, "", ed.s.charTable, utf8, problem);
+        if (!with) {
+            if (problem->empty()) *problem = "The replacement gives no bytes.";
+            return std::nullopt;
+        }
+        plan.replacement = with->pattern;
+    }
+    if (!fitLength(plan, form, problem)) return std::nullopt;
+    return plan;
+}
+
+void ReplaceNext(Editor& ed, const ReplaceForm& form) {
+    std::string problem;
+    const std::optional<ReplacePlan> plan = planReplace(ed, form, &problem);
+    if (!plan) {
+        ed.services.messageBox(problem);
+        return;
+    }
+    EditorState& s = ed.s;
+    s.searchPattern = plan->pattern, s.searchWildcard = -1, s.searchRelative = false;  // F3 goes on with it
+    int64_t cursor = s.cursor();
+    const auto grows = static_cast<int64_t>(plan->replacement.size()) - static_cast<int64_t>(plan->pattern.size());
+    if (matchesAt(s, plan->pattern, cursor)) {
+        if (int64_t{s.fileSize} + grows >= kMaxFileSize) {
+            ed.services.messageBox("The document would reach the size limit; nothing was replaced.");
+            return;
+        }
+        spliceRecorded(s, cursor, static_cast<int64_t>(plan->pattern.size()), plan->replacement);
+        cursor += static_cast<int64_t>(plan->replacement.size()) - 1;  // the next match starts after the replacement
+    }
+    showMatch(ed, nextMatch(s, plan->pattern, cursor));
+    RepaintAll(ed);
+}
+
+int64_t ReplaceAll(Editor& ed, const ReplaceForm& form) {
+    std::string problem;
+    const std::optional<ReplacePlan> plan = planReplace(ed, form, &problem);
+    if (!plan) {
+        ed.services.messageBox(problem);
+        return 0;
+    }
+    EditorState& s = ed.s;
+    const std::vector<int64_t> starts = matchStarts(s, plan->pattern, 0);
+    if (starts.empty()) {
+        ShowNoResults(ed);
+        return 0;
+    }
+    const auto m = static_cast<int64_t>(plan->pattern.size()), n = static_cast<int64_t>(starts.size());
+    const int64_t grows = n * (static_cast<int64_t>(plan->replacement.size()) - m);
+    if (int64_t{s.fileSize} + grows >= kMaxFileSize) {
+        ed.services.messageBox("Replacing all " + std::to_string(n) +
+                               " would make the document reach the size limit; nothing was replaced.");
+        return 0;
+    }
+    // One splice from the first match to the end of the last: the bytes between them as they are.
+    const int64_t first = starts.front(), last = starts.back() + m;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(last - first + grows));
+    for (size_t i = 0; i < starts.size(); ++i) {
+        bytes.insert(bytes.end(), plan->replacement.begin(), plan->replacement.end());
+        const int64_t gapEnd = i + 1 < starts.size() ? starts[i + 1] : last;
+        bytes.insert(bytes.end(), s.fileData.begin() + starts[i] + m, s.fileData.begin() + gapEnd);
+    }
+    spliceRecorded(s, first, last - first, bytes);
+    s.searchPattern = plan->pattern, s.searchWildcard = -1, s.searchRelative = false;
+    s.selAnchor = static_cast<int32_t>(first);
+    MoveCursor(ed, first);
+    ed.services.messageBox("Replaced " + std::to_string(n) + (n == 1 ? " match." : " matches."));
+    return n;
+}
+
+}  // namespace tarpon
