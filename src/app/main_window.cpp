@@ -30,6 +30,7 @@
 #include "qt/pane_widget.h"
 #include "screen/style.h"
 #include "search/find_dialog.h"
+#include "search/pointers_dialog.h"
 #include "search/replace_dialog.h"
 #include "table/table_editor_window.h"
 #include "view/cursor.h"
@@ -291,6 +292,7 @@ QWidget* MainWindow::createWindow(WindowKind kind) {
     case WindowKind::TableEditor: window = new TableEditorWindow(editor_, refreshMain, this); break;
     case WindowKind::Insert: window = new InsertWindow(editor_, refreshMain); break;
     case WindowKind::Replace: window = new ReplaceDialog(editor_, refreshMain); break;
+    case WindowKind::Pointers: window = new PointersDialog(editor_, refreshMain); break;
     }
     // The keyboard goes back to the pane that had it now, whatever took it meanwhile.
     const InputPane pane = editor_.s.focusPane;

@@ -7,6 +7,7 @@
 #include "edit/text_input.h"
 #include "edit/undo.h"
 #include "search/find.h"
+#include "search/pointers.h"
 #include "table/table_commands.h"
 #include "view/modes.h"
 
@@ -56,6 +57,8 @@ void mnuOption_Click(Editor& ed, int index) {
         CommitTypedLetters(ed);  // the window changes bytes
         ed.services.openWindow(WindowKind::Replace);
         break;
+    case kOptionFindPointers: ed.services.openWindow(WindowKind::Pointers); break;
+    case kOptionFollowPointer: FollowPointer(ed, ed.s.pointers); break;
     default:
         (void)ed;
         break;

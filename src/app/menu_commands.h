@@ -12,7 +12,9 @@ enum OptionMenuIndex {
     kOptionFindAgain = 3,
     kOptionFindPrevious = 4,
     kOptionReplace = 5,
-    kOptionCopy = 6
+    kOptionFindPointers = 6,
+    kOptionFollowPointer = 7,
+    kOptionCopy = 8
 };
 enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMultiLetters = 4 };
 

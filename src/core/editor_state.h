@@ -8,6 +8,7 @@
 #include "core/byte_store.h"
 #include "core/char_table.h"
 #include "core/dialog_service.h"
+#include "core/pointer_settings.h"
 #include "core/undo_history.h"
 
 namespace tarpon {
@@ -52,6 +53,7 @@ struct EditorState {
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
     int16_t searchWildcard = -1;         // 0..255, or -1 for none
     bool searchRelative = false;
+    PointerSettings pointers;            // the pointer commands' last settings
 
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
     // The document differs from what was last loaded or saved.

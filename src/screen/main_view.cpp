@@ -55,6 +55,8 @@ std::array<Menu, 4> designedMenus() {
           {"Find &Again", "F3", true},
           {"Find &Previous", "Shift+F3", true},
           {"&Replace...", "Ctrl+H", true},
+          {"Find Pointers To &Here...", "F5", true},
+          {"Follow &Pointer", "F6", true},
           {"Copy...", "F4", true}}},
         {"&Table",
          {{"&Create Table...", "F12", true},

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "core/number_reading.h"
+#include "core/plain_number.h"
 #include "core/rounding.h"
 #include "core/text_coding.h"
 
@@ -34,6 +35,15 @@ TEST(NumberReading, PrefixesRadixesStopsAndExtremes) {
 }
 
 // Nearest, ties to even; a 32-bit result exists only in range, a 64-bit one is clamped.
+// Numbers of build scripts: hexadecimal after 0x or $, decimal otherwise, a leading minus; nothing else.
+TEST(NumberReading, PlainNumbers) {
+    const std::pair<const char*, std::optional<int64_t>> rows[] = {
+        {"0x1F", 31}, {"$c000", 0xC000}, {"-0x10", -16}, {"12", 12}, {"-7", -7}, {"281474976710656", int64_t{1} << 48},
+        {"281474976710657", std::nullopt}, {"", std::nullopt}, {"0x", std::nullopt}, {"-", std::nullopt},
+        {"1g", std::nullopt}, {"$-1", std::nullopt}, {"12 ", std::nullopt}, {"0b1", std::nullopt}};
+    for (const auto& [text, value] : rows) EXPECT_EQ(readPlainNumber(text), value) << text;
+}
+
 TEST(NumberReading, RoundingAtTheEdgesOfEachRange) {
     const std::tuple<double, std::optional<int32_t>, int64_t> rows[] = {  // value -> 32-bit, 64-bit
         {2.5, 2, 2},                                   {3.5, 4, 4},

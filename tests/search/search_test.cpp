@@ -7,6 +7,7 @@
 
 #include "app/menu_commands.h"
 #include "edit/undo.h"
+#include "search/pointers.h"
 #include "search/replace.h"
 #include "search/reference_scan.h"
 #include "search/ring_search.h"
@@ -155,6 +156,44 @@ TEST(Replace, AtTheCursorAndEverywhere) {
         EXPECT_EQ(t.services.messages, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
         Undo(t.ed);
         EXPECT_EQ(t.document(), doc) << "one undo step";
+    }
+}
+
+// Settings and an offset -> the pointer's bytes (none when the value does not fit), which decode back to it.
+TEST(Pointers, EncodeDecodeFindAndFollow) {
+    const std::tuple<const char*, PointerSettings, int64_t, std::optional<Bytes>> rows[] = {
+        {"2 bytes, little-endian", {2, false, 0}, 0x1234, Bytes{0x34, 0x12}},
+        {"2 bytes, big-endian", {2, true, 0}, 0x1234, Bytes{0x12, 0x34}},
+        {"3 bytes with a negative added number", {3, false, -0x8000}, 0x10, Bytes{0x10, 0x80, 0x00}},
+        {"4 bytes, big-endian, an added number", {4, true, 0xC000}, 0xC21A, Bytes{0, 0, 0x02, 0x1A}},
+        {"the largest 2-byte value", {2, false, 0}, 0xFFFF, Bytes{0xFF, 0xFF}},
+        {"one more does not fit", {2, false, 0}, 0x10000, std::nullopt},
+        {"below the added number does not fit", {2, false, 0x100}, 0xFF, std::nullopt},
+    };
+    for (const auto& [name, settings, offset, bytes] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(encodePointer(offset, settings), bytes);
+        if (bytes) EXPECT_EQ(decodePointer(*bytes, settings), offset);
+    }
+    // Document 05 00 05 00 00 05 00 05: pointers to 5 at 0, 2 (overlapping the first) and 5.
+    test::TestEditor t;
+    t.setDocument({5, 0, 5, 0, 0, 5, 0, 5});
+    for (const auto& [most, at, more] : {std::tuple{size_t{3}, std::vector<int64_t>{0, 2, 5}, false},
+                                         {size_t{2}, std::vector<int64_t>{0, 2}, true}}) {
+        const PointerHits hits = findPointersTo(t.ed.s, 5, {2, false, 0}, most);
+        EXPECT_EQ(std::pair(hits.at, hits.more), std::pair(at, more)) << "at most " << most;
+    }
+    // Following: from 0 to 5; from 7 no whole pointer; 05 00 read big-endian points outside the document.
+    for (const auto& [cursor, settings, landed, message] :
+         {std::tuple{0, PointerSettings{2, false, 0}, 5, ""},
+          {7, PointerSettings{2, false, 0}, 7, "No whole 2-byte pointer lies at the cursor."},
+          {0, PointerSettings{2, true, 0}, 0,
+           "The pointer at the cursor points outside the document (offset 0x500)."}}) {
+        t.services.messages.clear();
+        MoveCursor(t.ed, cursor);
+        FollowPointer(t.ed, settings);
+        EXPECT_EQ(t.ed.s.cursor(), landed) << message;
+        EXPECT_EQ(t.services.messages, *message ? std::vector<std::string>{message} : std::vector<std::string>{});
     }
 }
 

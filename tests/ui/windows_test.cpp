@@ -133,6 +133,7 @@ TEST(SecondaryWindows, OpenCloseAndTheMainWindow) {
         {"Insert", Qt::Key_Insert, WindowKind::Insert, true, false},
         {"Edit Table", Qt::Key_F12, WindowKind::TableEditor, true, true},
         {"Replace", Qt::ControlModifier | Qt::Key_H, WindowKind::Replace, true, false},
+        {"Pointers", Qt::Key_F5, WindowKind::Pointers, false, false},
     };
     for (const auto& [name, key, kind, disablesMain, escapeFromButton] : rows) {
         SCOPED_TRACE(name);
