@@ -1,6 +1,7 @@
 // libFuzzer target for a whole editing session: a random document, then random steps in every
-// pane and window. After each step the cursor is not negative, the page starts at a non-negative
-// multiple of 16 and holds the cursor's row, and the document fits in its storage; at the end,
+// pane and window, the clipboard, Replace and the pointer commands included. After each step
+// the cursor is not negative, the page starts at a non-negative multiple of 16 and holds the
+// cursor's row, and the document fits in its storage; at the end,
 // undoing every change gives back the first document. Each step gets storage of exactly the
 // document's length, an empty document's spare byte poisoned: AddressSanitizer reports any read outside.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -19,6 +20,8 @@
 #include "edit/undo.h"
 #include "edit/value_input.h"
 #include "search/find.h"
+#include "search/pointers.h"
+#include "search/replace.h"
 #include "table/table_editor.h"
 #include "test_editor.h"
 #include "view/cursor.h"
@@ -71,6 +74,8 @@ void click(Editor& ed, FuzzedDataProvider& in) {
     const double x = coordinate(in, pane.width()), y = coordinate(in, pane.height());
     kHandlers[which](ed, button, shift, x, y);
 }
+
+test::FakeServices& te(Editor& ed) { return static_cast<test::FakeServices&>(ed.services); }
 
 void step(Editor& ed, FuzzedDataProvider& in, int command) {
     const auto upTo = [&in](int most) { return in.ConsumeIntegralInRange(0, most); };
@@ -129,7 +134,25 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
     case 18: InsertBytes(ed, {text(upTo(15) == 0 ? 10 : 3), in.ConsumeBool(), text(4), in.ConsumeBool()}); break;
     case 19: DeleteByte(ed); break;
     case 20: Undo(ed); break;
-    default: Redo(ed); break;
+    case 21: Redo(ed); break;
+    case 22: {  // the clipboard in the hex or text pane
+        ed.s.focusPane = in.ConsumeBool() ? InputPane::Hex : InputPane::Text;
+        te(ed).clipboard = text(24);
+        RefreshEditMenu(ed);
+        RunMenuCommand(ed, kMenuEdit, in.ConsumeBool() ? kEditCopy : kEditPaste);
+        break;
+    }
+    case 23: {  // Replace at the cursor or everywhere, any length rule
+        const ReplaceForm form{static_cast<PatternKind>(upTo(4)), text(6), text(6), static_cast<LengthRule>(upTo(2)),
+                               text(3)};
+        if (in.ConsumeBool()) ReplaceAll(ed, form);
+        else ReplaceNext(ed, form);
+        break;
+    }
+    case 24: mnuOption_Click(ed, kOptionFindPrevious); break;
+    default:
+        FollowPointer(ed, {2 + upTo(2), in.ConsumeBool(), in.ConsumeIntegralInRange<int64_t>(-70000, 70000)});
+        break;
     }
 }
 
@@ -147,9 +170,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     repaintAndCheck(ed);
     for (int steps = 0; steps < 200 && in.remaining_bytes() > 0; ++steps) {
         ed.s.fileData = ByteStore(ed.s.fileData.begin(), ed.s.fileData.end());  // one byte for an empty document
-        const int command = in.ConsumeIntegralInRange(0, 21);
+        const int command = in.ConsumeIntegralInRange(0, 25);
         // Only inserting, undoing and redoing (which may insert) may write an empty document's spare byte.
-        const bool guardSpare = ed.s.fileSize == 0 && command != 18 && command < 20;
+        const bool guardSpare = ed.s.fileSize == 0 && command != 18 && command != 20 && command != 21;
         if (guardSpare) ASAN_POISON_MEMORY_REGION(ed.s.fileData.data(), 1);
         step(ed, in, command);
         repaintAndCheck(ed);
