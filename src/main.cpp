@@ -7,13 +7,23 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/tool_commands.h"
 
 int main(int argc, char** argv) {
     // A file-size limit (ulimit -f) must fail a save's write with EFBIG, which the
     // save reports and recovers from, instead of killing the editor with the edits.
     std::signal(SIGXFSZ, SIG_IGN);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // The build-script commands need no display, and Qt is never started for them.
+    if (tarpon::isToolCommand(args)) {
+        std::string out, err;
+        const int status = tarpon::runToolCommand(args, out, err);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        std::fwrite(err.data(), 1, err.size(), stderr);
+        return status;
+    }
     // Options are read before Qt starts, so --help works without a display.
-    const tarpon::CommandLine cl = tarpon::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const tarpon::CommandLine cl = tarpon::parseCommandLine(args);
     switch (cl.action) {
     case tarpon::CommandLine::Action::Help: std::fputs(tarpon::helpText().c_str(), stdout); return 0;
     case tarpon::CommandLine::Action::Version: std::fputs(tarpon::versionText().c_str(), stdout); return 0;

@@ -62,6 +62,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string helpText() {
     return "Usage: tarpon-hex [--table FILE.tbl] [--] [FILE]\n"
+           "       tarpon-hex find [--table T.tbl] [--relative] TEXT FILE\n"
            "A hex editor for files that store text in a private character encoding.\n"
            "\n"
            "FILE is opened at start-up; a path that names no file is created empty.\n"
@@ -72,7 +73,14 @@ std::string helpText() {
            "                    through it (the \"Table\" view)\n"
            "  --help            show this text and exit\n"
            "  --version         show the version and exit\n"
-           "  --                end of options: the next argument is FILE even if it starts with '-'\n";
+           "  --                end of options: the next argument is FILE even if it starts with '-'\n"
+           "                    (tarpon-hex -- find opens a file named find)\n"
+           "\n"
+           "find prints the offset of every place that holds TEXT, one a line as 0x and hex\n"
+           "digits, without opening a window: TEXT is read through the table T.tbl when one\n"
+           "is given, as Latin-1 characters otherwise; --relative looks for the same steps\n"
+           "between the letters. Exit status: 0 found, 1 no hit or a file that cannot be\n"
+           "read (the reason on standard error), 2 a usage error.\n";
 }
 
 void LoadStartupTable(Editor& ed, const std::string& path) {

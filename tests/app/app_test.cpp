@@ -7,6 +7,7 @@
 #include "app/file_commands.h"
 #include "app/menu_commands.h"
 #include "app/startup.h"
+#include "app/tool_commands.h"
 #include "core/dialog_service.h"
 #include "core/edits.h"
 #include "edit/undo.h"
@@ -232,6 +233,34 @@ TEST(FileCommands, OpeningKeepsTheCursorOnTheFile) {
         EXPECT_EQ(std::pair(t.ed.s.cursor(), int64_t{t.ed.s.selAnchor} <= after), std::pair(after, true));
         EXPECT_TRUE(cursorRowShown(t.ed));
     }
+}
+
+// tarpon-hex find: arguments -> exit status, standard output; the reason of a failure on standard error.
+TEST(ToolCommands, Find) {
+    TempDir dir;
+    writeBytes(dir.file("doc"), {'a', 'b', 'a', 'b', 'a', 0x81, 0x82, 0xE9});
+    writeBytes(dir.file("t.tbl"), {'8', '1', '=', 'x', '\n', '8', '2', '=', 'y', '\n'});
+    const std::string doc = dir.file("doc"), table = dir.file("t.tbl");
+    const std::tuple<const char*, std::vector<std::string>, int, std::string> rows[] = {
+        {"overlapping hits in order", {"find", "aba", doc}, 0, "0x0\n0x2\n"},
+        {"a Latin-1 character typed as UTF-8", {"find", "\u00E9", doc}, 0, "0x7\n"},
+        {"through the table", {"find", "--table", table, "xy", doc}, 0, "0x5\n"},
+        {"relative: the same steps", {"find", "--relative", "bc", doc}, 0, "0x0\n0x2\n0x5\n"},
+        {"no hit", {"find", "abc", doc}, 1, ""},
+        {"a character without a byte", {"find", "\u20AC", doc}, 1, ""},
+        {"a missing file is not created", {"find", "a", dir.file("none")}, 1, ""},
+        {"an unreadable table", {"find", "--table", dir.file("none.tbl"), "a", doc}, 1, ""},
+        {"no file", {"find", "a"}, 2, ""},
+        {"an unknown option", {"find", "--fast", "a", doc}, 2, ""},
+    };
+    for (const auto& [name, args, status, output] : rows) {
+        SCOPED_TRACE(name);
+        std::string out, err;
+        EXPECT_EQ(runToolCommand(args, out, err), status);
+        EXPECT_EQ(out, output);
+        EXPECT_EQ(err.empty(), status == 0) << err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none")));
 }
 
 }  // namespace
