@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "qt/no_settings.h"
 
 int main(int argc, char** argv) {
     // A file-size limit (ulimit -f) must fail a save's write with EFBIG, which the
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     // Qt sees no arguments: a file named like one of its options must not be taken by it.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    tarpon::KeepNoSettings();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarpon-hex.svg")));
     tarpon::MainWindow window(cl.path);
     window.show();
