@@ -31,6 +31,11 @@ add_custom_target(tarpon_docs ALL DEPENDS
 install(TARGETS tarpon-hex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/tarpon-hex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/tarpon-hex.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The icon drawn for each size (scripts/make_icons.py), so small sizes stay sharp.
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES data/icons/${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME tarpon-hex.png)
+endforeach()
 install(FILES ${_tarpon_doc_dir}/tarpon-hex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_tarpon_doc_dir}/copyright ${_tarpon_doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -51,9 +56,8 @@ a wildcard, or by relative search (the same steps between letters); a range
 is copied out as numbers or text. Saving replaces the file through a
 temporary file, so a failed save leaves the old file intact.]=])
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
-# Qt loads its platform plugins, and the SVG icon engine for the window icon,
-# at run time, so dpkg-shlibdeps cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-liberation")
+# Qt loads its platform plugins at run time, so dpkg-shlibdeps cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
 # Glyphs for UTF-8 tables in Chinese, Japanese or Korean.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

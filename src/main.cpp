@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -25,7 +26,11 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     tarpon::KeepNoSettings();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarpon-hex.svg")));
+    // The window icon from PNGs, which Qt reads itself: an SVG would load the SVG
+    // icon engine, QtSvg and every image-format plugin before the first paint.
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(QPixmap(QStringLiteral(":/icons/%1.png").arg(size), "PNG"));
+    QApplication::setWindowIcon(icon);
     tarpon::MainWindow window(cl.path);
     window.show();
     if (!cl.tablePath.empty()) {
