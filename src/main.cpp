@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     tarpon::KeepNoSettings();
+    // Ties the window to its desktop entry (its icon and name in docks and task lists).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarpon_hex.tarpon_hex"));
     // The window icon from PNGs, which Qt reads itself: an SVG would load the SVG
     // icon engine, QtSvg and every image-format plugin before the first paint.
     QIcon icon;
