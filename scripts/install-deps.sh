@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-liberation fonts-wqy-microhei
   xvfb xauth xdotool xclip imagemagick python3 desktop-file-utils
-  lintian devscripts appstream librsvg2-bin
+  lintian devscripts appstream librsvg2-bin qt6ct
   clang libclang-rt-14-dev
 )
 missing=()
