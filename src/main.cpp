@@ -1,6 +1,4 @@
 #include <QApplication>
-#include <QIcon>
-#include <QPixmap>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -8,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "qt/startup_icons.h"
 #include "qt/no_settings.h"
 
 int main(int argc, char** argv) {
@@ -28,11 +27,9 @@ int main(int argc, char** argv) {
     tarpon::KeepNoSettings();
     // Ties the window to its desktop entry (its icon and name in docks and task lists).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarpon_hex.tarpon_hex"));
-    // The window icon from PNGs, which Qt reads itself: an SVG would load the SVG
-    // icon engine, QtSvg and every image-format plugin before the first paint.
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(QPixmap(QStringLiteral(":/icons/%1.png").arg(size), "PNG"));
-    QApplication::setWindowIcon(icon);
+    // PNGs, not the SVG: that would load the SVG icon engine and QtSvg at every start.
+    QApplication::setWindowIcon(tarpon::ApplicationIcon());
+    tarpon::UseMenuBarIconsWithoutPlugins();
     tarpon::MainWindow window(cl.path);
     window.show();
     if (!cl.tablePath.empty()) {
