@@ -6,8 +6,8 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "qt/startup_icons.h"
 #include "qt/no_settings.h"
+#include "qt/startup_icons.h"
 
 int main(int argc, char** argv) {
     // A file-size limit (ulimit -f) must fail a save's write with EFBIG, which the

@@ -48,8 +48,8 @@ QIcon ApplicationIcon() {
 }
 
 void UseMenuBarIconsWithoutPlugins() {
-    // A new instance of the style in use (the desktop theme's choice), which the
-    // proxy owns; the application keeps its own instance.
+    // A new instance of the style in use (the desktop theme's choice) inside the
+    // proxy, which owns it; Qt deletes the instance it replaces.
     QApplication::setStyle(new MenuBarIconStyle(QApplication::style()->name()));
 }
 
