@@ -29,8 +29,16 @@ add_custom_target(tarpon_docs ALL DEPENDS
   ${_tarpon_doc_dir}/changelog.gz ${_tarpon_doc_dir}/tarpon-hex.1.gz ${_tarpon_doc_dir}/copyright)
 
 install(TARGETS tarpon-hex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES data/tarpon-hex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The desktop entry and the AppStream metainfo that software centres list the
+# editor by; both are named by the component's reverse-domain id.
+install(FILES data/org.tarpon_hex.tarpon_hex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES data/org.tarpon_hex.tarpon_hex.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/tarpon-hex.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The icon drawn for each size (scripts/make_icons.py), so small sizes stay sharp.
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES data/icons/${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME tarpon-hex.png)
+endforeach()
 install(FILES ${_tarpon_doc_dir}/tarpon-hex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_tarpon_doc_dir}/copyright ${_tarpon_doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -51,9 +59,8 @@ a wildcard, or by relative search (the same steps between letters); a range
 is copied out as numbers or text. Saving replaces the file through a
 temporary file, so a failed save leaves the old file intact.]=])
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
-# Qt loads its platform plugins, and the SVG icon engine for the window icon,
-# at run time, so dpkg-shlibdeps cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-liberation")
+# Qt loads its platform plugins at run time, so dpkg-shlibdeps cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
 # Glyphs for UTF-8 tables in Chinese, Japanese or Korean.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -69,10 +76,21 @@ if(TARPON_TESTS)
   find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
   if(DESKTOP_FILE_VALIDATE)
     add_test(NAME packaging.desktop_entry_valid
-      COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/data/tarpon-hex.desktop)
+      COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/data/org.tarpon_hex.tarpon_hex.desktop)
     set_tests_properties(packaging.desktop_entry_valid PROPERTIES
       FAIL_REGULAR_EXPRESSION "." TIMEOUT 20 LABELS packaging)
   else()
     message(WARNING "desktop-file-validate missing: the desktop entry is not checked")
   endif()
+endif()
+
+# The package as a packager checks it: cpack builds the .deb, then lintian (no
+# error or warning), the desktop entry, the AppStream metainfo (pedantic) and
+# hardening-check on the shipped binary. Release builds only: the others carry no
+# fortify or stack protector by design.
+if(TARPON_TESTS AND CMAKE_BUILD_TYPE STREQUAL "Release")
+  add_test(NAME packaging.deb
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/packaging/package.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+  set_tests_properties(packaging.deb PROPERTIES
+    PASS_REGULAR_EXPRESSION "PASS" FAIL_REGULAR_EXPRESSION "FAIL" TIMEOUT 600 LABELS packaging RUN_SERIAL TRUE)
 endif()

@@ -4,10 +4,11 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libxkbcommon-dev libqt6svg6
+  qt6-base-dev libgl-dev libxkbcommon-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation fonts-wqy-microhei
   xvfb xauth xdotool xclip imagemagick python3 desktop-file-utils
+  lintian devscripts appstream librsvg2-bin qt6ct
   clang libclang-rt-14-dev
 )
 missing=()

@@ -21,9 +21,11 @@ def medians(path):
 def main(path, isa):
     t = medians(path)
     docs = ["random", "text", "zeros", "0x41"]
-    print(f"| document | m | place | read µs | memmem µs | plain µs | wildcard µs | relative µs "
-          f"| plain/read | wildcard/read | relative/read | plain/memmem | reference/plain | reference/wildcard | reference/relative |")
-    print("|" + "---|" * 16)
+    header = ["document", "m", "place", "read µs", "memmem µs", "plain µs", "wildcard µs", "relative µs",
+              "plain/read", "wildcard/read", "relative/read", "plain/memmem", "reference/plain",
+              "reference/wildcard", "reference/relative"]
+    print("| " + " | ".join(header) + " |")
+    print("|" + "---|" * len(header))
     fmt = lambda v: "—" if v is None else (f"{v:.0f}" if v >= 100 else f"{v:.1f}")
     ratio = lambda a, b: "—" if a is None or b is None else f"{a / b:.2f}"
     speedup = lambda a, b: "—" if a is None or b is None else f"{a / b:.0f}×"

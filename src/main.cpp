@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QIcon>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -8,6 +7,8 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "app/tool_commands.h"
+#include "qt/no_settings.h"
+#include "qt/startup_icons.h"
 
 int main(int argc, char** argv) {
     // A file-size limit (ulimit -f) must fail a save's write with EFBIG, which the
@@ -33,7 +34,12 @@ int main(int argc, char** argv) {
     // Qt sees no arguments: a file named like one of its options must not be taken by it.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarpon-hex.svg")));
+    tarpon::KeepNoSettings();
+    // Ties the window to its desktop entry (its icon and name in docks and task lists).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarpon_hex.tarpon_hex"));
+    // PNGs, not the SVG: that would load the SVG icon engine and QtSvg at every start.
+    QApplication::setWindowIcon(tarpon::ApplicationIcon());
+    tarpon::UseMenuBarIconsWithoutPlugins();
     tarpon::MainWindow window(cl.path);
     window.show();
     if (!cl.tablePath.empty()) {

@@ -26,6 +26,7 @@
 #include "edit/text_input.h"
 #include "edit/text_pane.h"
 #include "edit/value_input.h"
+#include "qt/designed_font.h"
 #include "qt/key_map.h"
 #include "qt/pane_widget.h"
 #include "screen/style.h"
@@ -72,6 +73,15 @@ protected:
 
 void styleLabel(QLabel* widget, const Label& label) {
     widget->setText(QString::fromLatin1(label.caption));
+    // A caption in the system's colours on the window's own background takes the
+    // theme's text colour with the theme's background, so a dark theme keeps it
+    // legible; one on a strip of its own keeps the designed colours.
+    if (!label.hasBackground && label.textColor == kSystemWindowText) {
+        // The designed widths fit Arial as Windows draws it; a caption a few pixels
+        // wider here ("Percentage:") runs on over the empty window instead of losing its end.
+        widget->resize(std::max(widget->width(), widget->sizeHint().width()), widget->height());
+        return;
+    }
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, toQColor(label.textColor));
     palette.setColor(QPalette::Window, toQColor(label.background));
@@ -91,6 +101,7 @@ MainWindow::MainWindow(const std::string& commandLinePath) : services_(*this), e
     editor_.v.decimalSeparator = QLocale::system().decimalPoint().at(0).toLatin1();
     if (editor_.v.decimalSeparator == 0) editor_.v.decimalSeparator = '.';
     buildWidgets();
+    UseDesignedFont(*central_);
     buildMenus();
     wireEvents();
     wireValuePanes();

@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "core/dialog_service.h"
+#include "qt/designed_font.h"
 
 namespace tarpon {
 namespace {
@@ -87,7 +88,10 @@ void QtServices::setMainWindowEnabled(bool enabled) {
 
 void QtServices::openWindow(WindowKind kind) {
     QPointer<QWidget>& slot = windows_[static_cast<size_t>(kind)];
-    if (!slot && createWindow_) slot = createWindow_(kind);
+    if (!slot && createWindow_) {
+        slot = createWindow_(kind);
+        if (slot) UseDesignedFont(*slot);
+    }
     if (!slot) return;
     slot->show();
     slot->raise();

@@ -7,13 +7,17 @@
 #include <QRadioButton>
 
 #include "core/editor.h"
+#include "qt/pane_widget.h"
 #include "qt/text_fields.h"
+#include "screen/style.h"
 #include "search/find.h"
 
 namespace tarpon {
 namespace {
 
-QFont bold(QFont font) {
+// The designed font in bold, whatever font the application has at the time.
+QFont bold() {
+    QFont font = toQFont(kWindowDefault);
     font.setBold(true);
     return font;
 }
@@ -47,12 +51,12 @@ void FindDialog::buildControls() {
     cmdFind->setGeometry(176, 40, 49, 17);
     cmdFind->setAutoDefault(false);
     auto* label = new QLabel("Wild Card:", this);
-    label->setFont(bold(label->font()));
+    label->setFont(bold());
     label->setGeometry(120, 64, 65, 17);
     txtWildcard = new QLineEdit(this);
     txtWildcard->setGeometry(192, 64, 33, 19);
     Check1 = new QCheckBox("Relative Search:", this);
-    Check1->setFont(bold(Check1->font()));
+    Check1->setFont(bold());
     Check1->setGeometry(88, 88, 137, 13);
 }
 

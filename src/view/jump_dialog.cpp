@@ -29,7 +29,9 @@ JumpDialog::JumpDialog(Editor& editor, std::function<void()> refreshMain, QWidge
     jump->setAutoDefault(false);
     connect(jump, &QPushButton::clicked, this, [this] { cmdJump_Click(); });
     check1_ = new QCheckBox("Relative Jump", this);
-    check1_->setGeometry(8, 56, 89, 17);
+    // 8 px wider than designed: Qt's check box and its gap are that much wider than
+    // Windows' and would cut the caption's last letter (nothing lies to its right).
+    check1_->setGeometry(8, 56, 97, 17);
     txtVal_->installEventFilter(this);
     opt_[0]->setChecked(true);
     Opt_Click(0);
