@@ -55,6 +55,10 @@ void mnuTable_Click(Editor& ed, int index) {
         CommitTypedLetters(ed);  // they were typed through the table that is being replaced
         LoadTable(ed);
         break;
+    case kTableLoadAs:
+        CommitTypedLetters(ed);
+        LoadTableAs(ed);
+        break;
     case kTableMultiLetters:
         ed.s.multiLetters = !ed.s.multiLetters;
         ed.v.menus[kMenuTable].items[kTableMultiLetters].checked = ed.s.multiLetters;

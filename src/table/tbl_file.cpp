@@ -3,154 +3,156 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <bitset>
 #include <cerrno>
 #include <cstring>
+#include <unordered_map>
 
 #include "core/text_coding.h"
+#include "table/tbl_lines.h"
 
 namespace tarpon {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+using Role = TableSourceLine::Role;
 
-int hexValue(char ch) {
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    return -1;
+// Where each line's key went, for the duplicates and for "the last line counts".
+struct KeyLines {
+    std::unordered_map<std::string, std::vector<int>> lines;  // key -> line indexes (from 0)
+    std::vector<std::string> order;                           // keys in the order first met
+};
+
+void noteSkip(TblReadResult& result, int line, TblSkip reason) {
+    ++result.skipped;
+    if (result.firstSkips.size() < kListedSkips) result.firstSkips.push_back({line, reason});
 }
 
-bool isBlank(char ch) { return ch == ' ' || ch == '\t'; }
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
+void noteKey(KeyLines& keys, const std::string& key, int index) {
+    auto [it, fresh] = keys.lines.try_emplace(key);
+    if (fresh) keys.order.push_back(key);
+    it->second.push_back(index);
 }
 
-// A line of nothing but white space, a lone CR or LF included, is blank.
-bool isBlankLine(std::string_view line) {
-    for (const char ch : line)
-        if (!isBlank(ch) && ch != '\r' && ch != '\n' && ch != '\f' && ch != '\v') return false;
+// Applies one parsed line to the table, counting what it did.
+void applyLine(const ParsedLine& parsed, int index, Table& table, TblReadResult& result, KeyLines& keys) {
+    if (parsed.role == Role::Entry) {
+        if (parsed.entry.key.empty()) ++result.entries;
+        else noteKey(keys, parsed.entry.key, index);
+        table.set(parsed.entry);
+    } else if (parsed.role == Role::Emptying) {
+        noteKey(keys, parsed.entry.key, index);
+        table.remove(parsed.entry.key);
+    } else if (parsed.skipped) {
+        noteSkip(result, index + 1, parsed.reason);
+    }
+}
+
+void noteDuplicates(const KeyLines& keys, TblReadResult& result) {
+    result.entries += static_cast<int>(keys.order.size());
+    for (const std::string& key : keys.order) {
+        const std::vector<int>& lines = keys.lines.at(key);
+        if (lines.size() < 2) continue;
+        ++result.duplicates;
+        if (result.firstDuplicates.size() >= kListedSkips) continue;
+        TblDuplicate duplicate{key, {}};
+        for (const int line : lines) duplicate.lines.push_back(line + 1);
+        result.firstDuplicates.push_back(std::move(duplicate));
+    }
+}
+
+// A file of one-byte "XX=text" lines only, upper-case, ascending, each ending in CR LF.
+bool onlyOneByteLines(const TableSource& source) {
+    if (source.byteOrderMark || codeUnitSize(source.encoding) != 1) return false;
+    int previous = -1;
+    for (const TableSourceLine& line : source.lines) {
+        if (line.role != Role::Entry || line.read.kind != EntryKind::Letter || line.read.key.size() != 1) return false;
+        const int value = static_cast<uint8_t>(line.read.key[0]);
+        if (value <= previous || line.lead != hexKey(line.read.key) + "=") return false;
+        if (line.endBytes != 2 || !line.raw.ends_with("\r\n")) return false;
+        previous = value;
+    }
     return true;
 }
 
-// The byte a key names; -1 and the reason when it names none.
-int keyValue(std::string_view key, TblSkip* reason) {
-    bool hex = !key.empty();
-    for (const char ch : key) hex = hex && hexValue(ch) >= 0;
-    if (hex && key.size() == 2) return hexValue(key[0]) * 16 + hexValue(key[1]);
-    *reason = hex && key.size() % 2 == 0 ? TblSkip::WideKey : TblSkip::BadKey;
-    return -1;
+void keepSource(TableSource& source, std::vector<TableSourceLine> lines, const KeyLines& keys,
+                const DetectedEncoding& found, std::string lineEnd) {
+    for (const auto& [key, indexes] : keys.lines) lines[static_cast<size_t>(indexes.back())].last = true;
+    source = TableSource{};
+    source.present = true;
+    source.encoding = found.encoding;
+    source.fixedEncoding = !found.ascii;
+    source.byteOrderMark = found.byteOrderMark;
+    source.lineEnd = std::move(lineEnd);
+    source.lines = std::move(lines);
+    source.oneByteLines = onlyOneByteLines(source);
 }
 
-// One line's entry, or why it has none.
-struct LineEntry {
-    enum { None, Entry, Skipped } kind = None;
-    int value = 0;
-    std::string_view letters;
-    TblSkip reason = TblSkip::BadKey;
-};
-
-LineEntry readLine(std::string_view line) {
-    LineEntry out;
-    if (isBlankLine(line)) return out;
-    size_t start = 0;
-    while (isBlank(line[start])) ++start;
-    const char lead = line[start];
-    if (lead == '#' || lead == ';') return out;
-    const bool marker = lead == '*';
-    if (marker || lead == '/') ++start;
-    const size_t equals = line.find('=', start);
-    out.kind = LineEntry::Skipped;
-    if (equals == std::string_view::npos && !marker) {
-        out.reason = TblSkip::NoEquals;
-        return out;
-    }
-    const size_t keyEnd = equals == std::string_view::npos ? line.size() : equals;
-    out.value = keyValue(trimBlanks(line.substr(start, keyEnd - start)), &out.reason);
-    if (out.value < 0) return out;
-    if (marker) {
-        if (keyEnd < line.size() && !trimBlanks(line.substr(keyEnd + 1)).empty()) {
-            out.reason = TblSkip::MarkerText;
-            return out;
-        }
-        out.letters = kNewlineMarkerLetters;
-    } else {
-        out.letters = line.substr(equals + 1);
-    }
-    out.kind = LineEntry::Entry;
-    return out;
-}
-
-TblCoding codingOf(std::string_view text) {
-    if (text.starts_with(kByteOrderMark)) return TblCoding::Utf8;
-    if (!hasByteAbove7F(text)) return TblCoding::Ascii;
-    return isValidUtf8(text) ? TblCoding::Utf8 : TblCoding::Latin1;
+DetectedEncoding chooseEncoding(std::string_view bytes, std::optional<TextEncoding> encoding) {
+    if (!encoding) return detectEncoding(bytes);
+    DetectedEncoding chosen{*encoding};
+    const std::string_view mark = byteOrderMark(*encoding);
+    chosen.byteOrderMark = !mark.empty() && bytes.starts_with(mark);
+    return chosen;
 }
 
 }  // namespace
 
-std::string writeTbl(const CharTable& table) {
+std::string hexKey(std::string_view key) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    for (size_t b = 0; b < table.size(); ++b) {
-        if (table[b].empty()) continue;
-        out += kDigits[b >> 4];
-        out += kDigits[b & 15];
-        out += '=';
-        out += table[b];
-        out += "\r\n";
+    for (const char c : key) {
+        out += kDigits[static_cast<uint8_t>(c) >> 4];
+        out += kDigits[static_cast<uint8_t>(c) & 15];
     }
     return out;
 }
 
-int unwritableEntry(const CharTable& table) {
-    for (size_t b = 0; b < table.size(); ++b)
-        if (table[b].find("\r\n") != std::string::npos) return static_cast<int>(b);
-    return -1;
-}
-
 std::string_view skipReason(TblSkip reason) {
     switch (reason) {
-    case TblSkip::WideKey: return "keys of more than one byte are not supported";
+    case TblSkip::LongKey: return "keys of more than 32 bytes are not supported";
     case TblSkip::NoEquals: return "no \"=\" after the key";
-    case TblSkip::BadKey: return "the key is not two hexadecimal digits";
-    case TblSkip::MarkerText: return "a newline marker (*XX) takes no letters";
+    case TblSkip::BadKey: return "the key is not an even number of hexadecimal digits";
+    case TblSkip::TableId: return "table names (@name) are not supported";
+    case TblSkip::TableSwitch: return "table switches (!XX) are not supported";
+    case TblSkip::BitKey: return "bit-string keys (%...) are not supported";
+    case TblSkip::BadLinked: return "a linked entry ($XX=text,N) needs its number of parameter bytes";
+    case TblSkip::NotEncoded: return "bytes that are not text in the file's encoding";
     }
     return {};
 }
 
-TblReadResult readTbl(std::string_view text, CharTable& table) {
+TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
+                      std::optional<TextEncoding> encoding) {
     TblReadResult result;
-    result.coding = codingOf(text);
-    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    const bool crlfOnly = text.find("\r\n") != std::string_view::npos;
-    std::bitset<256> given;
-    int lineNumber = 0;
-    for (size_t i = 0; i < text.size();) {
-        ++lineNumber;
-        const size_t end = crlfOnly ? text.find("\r\n", i) : text.find_first_of("\r\n", i);
-        const size_t next = end == std::string_view::npos ? text.size() : end + (crlfOnly ? 2 : 1);
-        const std::string_view line = text.substr(i, std::min(end, text.size()) - i);
-        i = next;
-        const LineEntry entry = readLine(line);
-        if (entry.kind == LineEntry::Skipped) {
-            ++result.skipped;
-            if (result.firstSkips.size() < kListedSkips) result.firstSkips.push_back({lineNumber, entry.reason});
-            continue;
-        }
-        // The last line is read only with letters, as a line too short to hold any always was.
-        if (entry.kind == LineEntry::None || (entry.letters.empty() && next >= text.size())) continue;
-        table[static_cast<size_t>(entry.value)] = std::string(entry.letters);
-        given.set(static_cast<size_t>(entry.value));
+    result.encoding = chooseEncoding(bytes, encoding);
+    if (result.encoding.byteOrderMark) bytes.remove_prefix(byteOrderMark(result.encoding.encoding).size());
+    const std::vector<LineSpan> spans = splitLines(bytes, result.encoding.encoding);
+    std::vector<TableSourceLine> lines(source ? spans.size() : 0);
+    KeyLines keys;
+    std::string lineEnd;
+    for (size_t i = 0; i < spans.size(); ++i) {
+        const LineSpan& span = spans[i];
+        const std::string_view content = bytes.substr(span.start, span.length);
+        const bool lastLine = span.start + span.length + span.endBytes >= bytes.size();
+        const ParsedLine parsed = parseTblLine(content, result.encoding.encoding, lastLine);
+        applyLine(parsed, static_cast<int>(i), table, result, keys);
+        if (lineEnd.empty() && span.endBytes > 0)
+            lineEnd = decodeText(bytes.substr(span.start + span.length, span.endBytes), result.encoding.encoding)
+                          .value_or("\r\n");
+        if (!source) continue;
+        TableSourceLine& line = lines[i];
+        line.raw = std::string(bytes.substr(span.start, span.length + span.endBytes));
+        line.endBytes = span.endBytes;
+        line.lead = parsed.lead;
+        line.role = parsed.role;
+        line.read = parsed.entry;
     }
-    result.entries = static_cast<int>(given.count());
+    noteDuplicates(keys, result);
+    if (source) keepSource(*source, std::move(lines), keys, result.encoding, lineEnd.empty() ? "\r\n" : lineEnd);
     return result;
 }
 
-TblLoadResult loadTblFile(const std::string& path, CharTable& table) {
+TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& source,
+                          std::optional<TextEncoding> encoding) {
     TblLoadResult result;
     // Reading creates a missing file; a table that is not there is an error instead.
     struct stat st {};
@@ -167,18 +169,33 @@ TblLoadResult loadTblFile(const std::string& path, CharTable& table) {
         result.error = read.error;
         return result;
     }
-    const std::string_view text(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
-    result.read = readTbl(text, table);
+    const std::string_view bytes(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
+    result.read = readTbl(bytes, table, &source, encoding);
+    source.path = path;
     result.status = TblLoadStatus::Loaded;
     return result;
 }
 
 std::string describeTblLoad(const std::string& path, const TblReadResult& read) {
+    if (read.skipped == 0 && read.duplicates == 0) return {};
+    const std::string encoding = read.encoding.ascii ? "ASCII" : std::string(encodingName(read.encoding.encoding));
     std::string text = "Read " + std::to_string(read.entries) + (read.entries == 1 ? " entry" : " entries") +
-                       " from \"" + path + "\".";
+                       " from \"" + path + "\" (" + encoding + ").";
+    if (read.duplicates > 0) {
+        text += "\n" + std::to_string(read.duplicates) + (read.duplicates == 1 ? " key was" : " keys were") +
+                " given more than once (the last line counts):";
+        for (const TblDuplicate& duplicate : read.firstDuplicates) {
+            text += "\n" + hexKey(duplicate.key) + " on lines";
+            for (size_t i = 0; i < duplicate.lines.size(); ++i)
+                text += (i == 0 ? " " : i + 1 == duplicate.lines.size() ? " and " : ", ") +
+                        std::to_string(duplicate.lines[i]);
+        }
+        const int more = read.duplicates - static_cast<int>(read.firstDuplicates.size());
+        if (more > 0) text += "\nand " + std::to_string(more) + " more.";
+    }
     if (read.skipped == 0) return text;
     text += "\n" + std::to_string(read.skipped) + (read.skipped == 1 ? " line was" : " lines were") +
-            " skipped:";
+            " skipped (kept as they are when the table is saved):";
     for (const TblSkippedLine& skip : read.firstSkips)
         text += "\nline " + std::to_string(skip.line) + ": " + std::string(skipReason(skip.reason));
     const int more = read.skipped - static_cast<int>(read.firstSkips.size());
@@ -186,17 +203,18 @@ std::string describeTblLoad(const std::string& path, const TblReadResult& read) 
     return text;
 }
 
-bool saveTblFile(const std::string& path, const CharTable& table, FileIo& io, std::string* error) {
-    const int bad = unwritableEntry(table);
-    if (bad >= 0) {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        if (error)
-            *error = std::string("Entry ") + kDigits[bad >> 4] + kDigits[bad & 15] +
-                     " holds CR LF, which would end its line early in a table file.";
+bool saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io, std::string* error) {
+    TextEncoding used = TextEncoding::Utf8;
+    const std::optional<std::string> bytes = writeTbl(table, source, error, &used);
+    if (!bytes || !replaceFile(path, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), io, error))
         return false;
-    }
-    const std::string text = writeTbl(table);
-    return replaceFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size(), io, error);
+    // An encoding chosen only because every text fitted it stays open to change.
+    const bool fixed = (source.present && source.fixedEncoding) || hasByteAbove7F(*bytes);
+    Table written;
+    readTbl(*bytes, written, &source, used);
+    source.fixedEncoding = fixed;
+    source.path = path;
+    return true;
 }
 
 }  // namespace tarpon

@@ -1,0 +1,50 @@
+#pragma once
+// The lines of a table file: where each one ends, and what each one says.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/table.h"
+#include "core/table_source.h"
+#include "core/text_encoding.h"
+
+namespace tarpon {
+
+// Why a line that holds data was not read.
+enum class TblSkip {
+    LongKey,      // a key of more than kMaxKeyBytes bytes
+    NoEquals,     // no "=" after the key
+    BadKey,       // the key is not an even number of hexadecimal digits
+    TableId,      // "@name"
+    TableSwitch,  // "!XX=..."
+    BitKey,       // "%0101=..."
+    BadLinked,    // "$XX=text" without ",N"
+    NotEncoded,   // bytes that are not text in the file's encoding
+};
+
+struct LineSpan {
+    size_t start = 0;
+    size_t length = 0;    // without the line end
+    size_t endBytes = 0;  // the line end's bytes (0 on a last line without one)
+};
+
+// Text that holds CR LF anywhere has CR LF as its only line end; other text ends a
+// line at each LF and each CR. Code units are those of `encoding` (two bytes in UTF-16).
+std::vector<LineSpan> splitLines(std::string_view bytes, TextEncoding encoding);
+
+struct ParsedLine {
+    TableSourceLine::Role role = TableSourceLine::Role::Other;
+    bool skipped = false;  // Other, and it held data that could not be read
+    TblSkip reason = TblSkip::BadKey;
+    TableEntry entry;      // Entry: the entry; Emptying: its key
+    std::string lead;      // UTF-8: what comes before the text, "=" included when there is one
+};
+
+// One line's content (without its line end) in `encoding`. `lastLine`: nothing
+// follows it, so "XX=" there is passed over.
+ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine);
+
+// "a\nb" (a real line break) as a table file writes it: "a\\nb".
+std::string escapeLineBreaks(std::string_view text);
+
+}  // namespace tarpon
