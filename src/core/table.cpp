@@ -24,6 +24,8 @@ std::string utf8FromLatin1(std::string_view bytes) {
     return out;
 }
 
+bool byteBefore(const std::pair<uint8_t, int32_t>& kid, uint8_t b) { return kid.first < b; }
+
 }  // namespace
 
 std::string oneByteLetters(const TableEntry& entry) {
@@ -31,11 +33,12 @@ std::string oneByteLetters(const TableEntry& entry) {
 }
 
 int32_t Table::child(int32_t node, uint8_t b) const {
-    const Node& n = nodes_[static_cast<size_t>(node)];
-    if (!n.dense.empty()) return n.dense[b];
-    const auto it = std::lower_bound(n.kids.begin(), n.kids.end(), b,
-                                     [](const std::pair<uint8_t, int32_t>& kid, uint8_t v) { return kid.first < v; });
-    return it != n.kids.end() && it->first == b ? it->second : -1;
+    const int32_t k = nodes_[static_cast<size_t>(node)].kids;
+    if (k < 0) return -1;
+    const Kids& kids = kids_[static_cast<size_t>(k)];
+    if (!kids.dense.empty()) return kids.dense[b];
+    const auto it = std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore);
+    return it != kids.sorted.end() && it->first == b ? it->second : -1;
 }
 
 int32_t Table::addChild(int32_t node, uint8_t b) {
@@ -43,46 +46,45 @@ int32_t Table::addChild(int32_t node, uint8_t b) {
     if (found >= 0) return found;
     const auto made = static_cast<int32_t>(nodes_.size());
     nodes_.emplace_back();
-    Node& n = nodes_[static_cast<size_t>(node)];
-    if (!n.dense.empty()) {
-        n.dense[b] = made;
+    if (nodes_[static_cast<size_t>(node)].kids < 0) {
+        nodes_[static_cast<size_t>(node)].kids = static_cast<int32_t>(kids_.size());
+        kids_.emplace_back();
+    }
+    Kids& kids = kids_[static_cast<size_t>(nodes_[static_cast<size_t>(node)].kids)];
+    if (!kids.dense.empty()) {
+        kids.dense[b] = made;
         return made;
     }
-    const auto it = std::lower_bound(n.kids.begin(), n.kids.end(), b,
-                                     [](const std::pair<uint8_t, int32_t>& kid, uint8_t v) { return kid.first < v; });
-    n.kids.insert(it, {b, made});
-    if (n.kids.size() > kDenseFrom) {
-        n.dense.assign(256, -1);
-        for (const auto& [byte, kid] : n.kids) n.dense[byte] = kid;
-        n.kids.clear();
-        n.kids.shrink_to_fit();
+    kids.sorted.insert(std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore), {b, made});
+    if (kids.sorted.size() > kDenseFrom) {
+        kids.dense.assign(256, -1);
+        for (const auto& [byte, kid] : kids.sorted) kids.dense[byte] = kid;
+        kids.sorted = {};
     }
     return made;
 }
 
-// Puts entries_[at] into the key trie and the text index.
-void Table::index(int32_t at) {
-    if (nodes_.empty()) nodes_.emplace_back().dense.assign(256, -1);
-    const TableEntry& entry = entries_[static_cast<size_t>(at)];
+int32_t Table::keyId(std::string_view key) {
+    if (nodes_.empty()) nodes_.emplace_back();
     int32_t node = 0;
-    for (const char c : entry.key) node = addChild(node, static_cast<uint8_t>(c));
-    nodes_[static_cast<size_t>(node)].entry = at;
-    maxKeyLength_ = std::max(maxKeyLength_, entry.key.size());
-    if (!entry.text.empty()) byFirstLetter_[firstLetterCode(entry.text)].push_back(at);
+    for (const char c : key) node = addChild(node, static_cast<uint8_t>(c));
+    return node;
 }
 
-void Table::unindexText(int32_t at) {
-    const std::string& text = entries_[static_cast<size_t>(at)].text;
-    if (text.empty()) return;
-    auto& bucket = byFirstLetter_[firstLetterCode(text)];
-    std::erase(bucket, at);
+void Table::reserve(size_t entries) {
+    entries_.reserve(entries);
+    nodes_.reserve(entries + 1);
 }
 
-void Table::rebuild() {
-    nodes_.clear();
-    byFirstLetter_.clear();
-    maxKeyLength_ = 0;
-    for (size_t i = 0; i < entries_.size(); ++i) index(static_cast<int32_t>(i));
+// The trie node of a key, or -1.
+int32_t Table::nodeOf(std::string_view key) const {
+    if (key.empty() || nodes_.empty()) return -1;
+    int32_t node = 0;
+    for (const char c : key) {
+        node = child(node, static_cast<uint8_t>(c));
+        if (node < 0) return -1;
+    }
+    return node;
 }
 
 void Table::set(TableEntry entry) {
@@ -92,40 +94,46 @@ void Table::set(TableEntry entry) {
         if (same == endTags_.end()) endTags_.push_back(std::move(entry));
         return;
     }
-    const TableEntry* old = find(entry.key);
-    if (!old) {
-        entries_.push_back(std::move(entry));
-        index(static_cast<int32_t>(entries_.size() - 1));
+    const int32_t node = keyId(entry.key);
+    textIndexStale_ = true;
+    if (const int32_t at = nodes_[static_cast<size_t>(node)].entry; at >= 0) {
+        entries_[static_cast<size_t>(at)] = std::move(entry);
         return;
     }
-    const auto at = static_cast<int32_t>(old - entries_.data());
-    unindexText(at);
-    entries_[static_cast<size_t>(at)] = std::move(entry);
-    index(at);
+    maxKeyLength_ = std::max(maxKeyLength_, entry.key.size());
+    nodes_[static_cast<size_t>(node)].entry = static_cast<int32_t>(entries_.size());
+    entries_.push_back(std::move(entry));
 }
 
+// The last entry moves into the gap, so a removal costs no more than a lookup.
 bool Table::remove(std::string_view key) {
-    const TableEntry* old = find(key);
-    if (!old) return false;
-    entries_.erase(entries_.begin() + (old - entries_.data()));
-    rebuild();
+    const int32_t node = nodeOf(key);
+    if (node < 0 || nodes_[static_cast<size_t>(node)].entry < 0) return false;
+    const int32_t at = nodes_[static_cast<size_t>(node)].entry;
+    nodes_[static_cast<size_t>(node)].entry = -1;
+    const auto last = static_cast<int32_t>(entries_.size() - 1);
+    if (at != last) {
+        nodes_[static_cast<size_t>(nodeOf(entries_.back().key))].entry = at;
+        entries_[static_cast<size_t>(at)] = std::move(entries_.back());
+    }
+    entries_.pop_back();
+    textIndexStale_ = true;
     return true;
 }
 
 void Table::clear() {
     entries_.clear();
     endTags_.clear();
-    rebuild();
+    nodes_.clear();
+    kids_.clear();
+    byFirstLetter_.clear();
+    textIndexStale_ = false;
+    maxKeyLength_ = 0;
 }
 
 const TableEntry* Table::find(std::string_view key) const {
-    if (key.empty() || nodes_.empty()) return nullptr;
-    int32_t node = 0;
-    for (const char c : key) {
-        node = child(node, static_cast<uint8_t>(c));
-        if (node < 0) return nullptr;
-    }
-    const int32_t at = nodes_[static_cast<size_t>(node)].entry;
+    const int32_t node = nodeOf(key);
+    const int32_t at = node < 0 ? -1 : nodes_[static_cast<size_t>(node)].entry;
     return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
 }
 
@@ -144,10 +152,18 @@ const TableEntry* Table::longestMatch(std::span<const uint8_t> bytes) const {
 std::vector<const TableEntry*> Table::entriesPrefixOf(std::string_view text) const {
     std::vector<const TableEntry*> out;
     if (text.empty()) return out;
-    const auto bucket = byFirstLetter_.find(firstLetterCode(text));
-    if (bucket == byFirstLetter_.end()) return out;
-    for (const int32_t at : bucket->second) {
-        const TableEntry& entry = entries_[static_cast<size_t>(at)];
+    if (textIndexStale_) {
+        byFirstLetter_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (!entries_[i].text.empty())
+                byFirstLetter_.emplace_back(firstLetterCode(entries_[i].text), static_cast<int32_t>(i));
+        std::sort(byFirstLetter_.begin(), byFirstLetter_.end());
+        textIndexStale_ = false;
+    }
+    const uint32_t first = firstLetterCode(text);
+    const auto from = std::lower_bound(byFirstLetter_.begin(), byFirstLetter_.end(), std::pair(first, int32_t{-1}));
+    for (auto it = from; it != byFirstLetter_.end() && it->first == first; ++it) {
+        const TableEntry& entry = entries_[static_cast<size_t>(it->second)];
         if (text.starts_with(entry.text)) out.push_back(&entry);
     }
     std::stable_sort(out.begin(), out.end(),

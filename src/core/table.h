@@ -7,7 +7,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/char_table.h"
@@ -41,9 +40,16 @@ public:
     // Adds the entry, or replaces the one with the same key. An entry with no key
     // is an end tag with no bytes: kept (by its text) but never matched.
     void set(TableEntry entry);
+    // A number of the key's own, from 0 and below keyIds(), that stays the same
+    // while the table lives, whether the key has an entry or not: for tables of
+    // facts about keys kept beside the table. Not for an empty key.
+    int32_t keyId(std::string_view key);
+    size_t keyIds() const { return nodes_.size(); }
     // Removes the entry with that key; false when there is none.
     bool remove(std::string_view key);
     void clear();
+    // Room for this many entries, so that reading a large file does not move them again and again.
+    void reserve(size_t entries);
 
     const TableEntry* find(std::string_view key) const;
     // The entry with the longest key that `bytes` begins with, or nullptr.
@@ -52,7 +58,8 @@ public:
     // (entries of the same length in the order they were added).
     std::vector<const TableEntry*> entriesPrefixOf(std::string_view text) const;
 
-    // Entries with keys, in the order they were added; then the end tags without bytes.
+    // Entries with keys, in the order they were added (a removal moves the last one
+    // into the gap); then the end tags without bytes.
     const std::vector<TableEntry>& entries() const { return entries_; }
     const std::vector<TableEntry>& endTags() const { return endTags_; }
     size_t maxKeyLength() const { return maxKeyLength_; }
@@ -68,19 +75,23 @@ public:
 private:
     struct Node {
         int32_t entry = -1;
-        std::vector<std::pair<uint8_t, int32_t>> kids;  // sorted by byte, while few
-        std::vector<int32_t> dense;                     // 256 children, once many
+        int32_t kids = -1;  // its children in kids_, or -1 for none (most nodes are leaves)
+    };
+    struct Kids {
+        std::vector<std::pair<uint8_t, int32_t>> sorted;  // by byte, while few
+        std::vector<int32_t> dense;                       // 256 slots, once many
     };
     int32_t child(int32_t node, uint8_t b) const;
     int32_t addChild(int32_t node, uint8_t b);
-    void index(int32_t at);
-    void unindexText(int32_t at);
-    void rebuild();
+    int32_t nodeOf(std::string_view key) const;
 
     std::vector<TableEntry> entries_;
     std::vector<TableEntry> endTags_;
-    std::vector<Node> nodes_;                                        // nodes_[0] is the root
-    std::unordered_map<uint32_t, std::vector<int32_t>> byFirstLetter_;  // text index
+    std::vector<Node> nodes_;  // the key trie; nodes_[0] is the root
+    std::vector<Kids> kids_;
+    // The text index, (first letter, entry) in order, made when first asked for after a change.
+    mutable std::vector<std::pair<uint32_t, int32_t>> byFirstLetter_;
+    mutable bool textIndexStale_ = false;
     size_t maxKeyLength_ = 0;
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 // What a table file held beside its entries, kept so that saving gives the file
 // back: its encoding and byte-order mark, and every line as it was read.
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/table.h"
@@ -15,12 +17,11 @@ struct TableSourceLine {
         Entry,     // gave the entry `read`
         Emptying,  // "XX=": the key has no entry
     };
-    std::string raw;     // the line's bytes as read, its line end included
-    size_t endBytes = 0; // how many of them are the line end
-    std::string lead;    // UTF-8: what comes before the text ("/41=", "8140 ="), kept when the text changes
+    uint32_t start = 0;     // where the line starts in TableSource::bytes
+    uint32_t length = 0;    // its bytes before the line end
+    uint32_t endBytes = 0;  // its line end's bytes (0 on a last line without one)
     Role role = Role::Other;
-    bool last = false;   // the last line for its key: the one that counted
-    TableEntry read;     // Entry and Emptying: the entry as read (its key for Emptying)
+    bool last = false;      // the last line for its key: the one that counted
 };
 
 struct TableSource {
@@ -33,7 +34,16 @@ struct TableSource {
     // new entries go in their place in that order, not at the end.
     bool oneByteLines = false;
     std::string lineEnd = "\r\n";  // UTF-8: what new lines end with
+    std::string bytes;               // the file as read, after its byte-order mark
     std::vector<TableSourceLine> lines;
+
+    // A line's bytes, its line end included or not.
+    std::string_view raw(const TableSourceLine& line) const {
+        return std::string_view(bytes).substr(line.start, line.length + line.endBytes);
+    }
+    std::string_view content(const TableSourceLine& line) const {
+        return std::string_view(bytes).substr(line.start, line.length);
+    }
 };
 
 }  // namespace tarpon

@@ -132,14 +132,18 @@ std::optional<std::string> encodeText(std::string_view utf8, TextEncoding encodi
     return std::nullopt;
 }
 
-DetectedEncoding detectEncoding(std::string_view bytes) {
+DetectedEncoding detectEncoding(std::string_view bytes, std::string* decoded) {
     for (const TextEncoding withMark : {TextEncoding::Utf8, TextEncoding::Utf16Le, TextEncoding::Utf16Be})
         if (bytes.starts_with(byteOrderMark(withMark))) return {withMark, true, false};
     if (!hasByteAbove7F(bytes)) return {TextEncoding::Utf8, false, true};
     if (isValidUtf8(bytes)) return {TextEncoding::Utf8, false, false};
-    if (hasShiftJisLeadByte(bytes) && decodeText(bytes, TextEncoding::ShiftJis)) return {TextEncoding::ShiftJis};
-    if (decodeText(bytes, TextEncoding::Windows1252)) return {TextEncoding::Windows1252};
-    return {TextEncoding::Latin1};
+    std::optional<std::string> text;
+    DetectedEncoding found{TextEncoding::Latin1};
+    if (hasShiftJisLeadByte(bytes) && (text = decodeText(bytes, TextEncoding::ShiftJis))) found = {TextEncoding::ShiftJis};
+    else if ((text = decodeText(bytes, TextEncoding::Windows1252))) found = {TextEncoding::Windows1252};
+    else text = decodeText(bytes, TextEncoding::Latin1);
+    if (decoded && text) *decoded = std::move(*text);
+    return found;
 }
 
 }  // namespace tarpon

@@ -38,6 +38,8 @@ struct DetectedEncoding {
 };
 // A byte-order mark; else valid UTF-8; else a clean Shift-JIS reading that has
 // two-byte characters; else Windows-1252 when it reads cleanly, else Latin-1.
-DetectedEncoding detectEncoding(std::string_view bytes);
+// `decoded`, when given, receives the bytes as UTF-8 where finding the encoding
+// converted them anyway (Shift-JIS and the 8-bit encodings), else stays empty.
+DetectedEncoding detectEncoding(std::string_view bytes, std::string* decoded = nullptr);
 
 }  // namespace tarpon

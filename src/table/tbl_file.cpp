@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unordered_map>
 
 #include "core/text_coding.h"
 #include "table/tbl_lines.h"
@@ -15,10 +14,53 @@ namespace {
 
 using Role = TableSourceLine::Role;
 
-// Where each line's key went, for the duplicates and for "the last line counts".
-struct KeyLines {
-    std::unordered_map<std::string, std::vector<int>> lines;  // key -> line indexes (from 0)
-    std::vector<std::string> order;                           // keys in the order first met
+// Where each key's lines are: the last one counts, and a key on several lines is
+// reported. Indexed by the table's key ids, so that thousands of keys cost an
+// array slot each rather than a hash.
+class KeyLines {
+public:
+    void note(Table& table, const std::string& key, int index) {
+        const auto id = static_cast<size_t>(table.keyId(key));
+        if (id >= slots_.size()) slots_.resize(std::max(table.keyIds(), 2 * slots_.size()), -1);
+        if (slots_[id] < 0) {
+            slots_[id] = static_cast<int32_t>(keys_.size());
+            keys_.push_back({index});
+            return;
+        }
+        Key& k = keys_[static_cast<size_t>(slots_[id])];
+        if (k.listed >= 0) {
+            repeated_[static_cast<size_t>(k.listed)].lines.push_back(index + 1);
+        } else if (!k.repeated) {  // the lines of the first kListedSkips keys met again are listed
+            k.repeated = true;
+            if (repeated_.size() < kListedSkips) {
+                k.listed = static_cast<int>(repeated_.size());
+                repeated_.push_back({key, {k.last + 1, index + 1}});
+            } else {
+                ++repeatedCount_;
+            }
+        }
+        k.last = index;
+    }
+
+    // Marks the line that counts for each key; returns how many keys there were.
+    int markLastLines(std::vector<TableSourceLine>& lines) const {
+        for (const Key& k : keys_) lines[static_cast<size_t>(k.last)].last = true;
+        return static_cast<int>(keys_.size());
+    }
+    std::vector<TblDuplicate>& repeated() { return repeated_; }
+    int repeatedCount() const { return repeatedCount_; }
+
+private:
+    struct Key {
+        int last = 0;             // the last line index that gives it
+        int listed = -1;          // its place in repeated_
+        bool repeated = false;    // met on more than one line
+    };
+
+    std::vector<int32_t> slots_;  // key id -> index into keys_, or -1
+    std::vector<Key> keys_;
+    std::vector<TblDuplicate> repeated_;  // the first keys met again, with their lines
+    int repeatedCount_ = 0;               // keys met again beyond those
 };
 
 void noteSkip(TblReadResult& result, int line, TblSkip reason) {
@@ -26,72 +68,77 @@ void noteSkip(TblReadResult& result, int line, TblSkip reason) {
     if (result.firstSkips.size() < kListedSkips) result.firstSkips.push_back({line, reason});
 }
 
-void noteKey(KeyLines& keys, const std::string& key, int index) {
-    auto [it, fresh] = keys.lines.try_emplace(key);
-    if (fresh) keys.order.push_back(key);
-    it->second.push_back(index);
-}
+// Whether the lines read so far are only one-byte "XX=text" lines, upper-case,
+// ascending, each ending in CR LF.
+struct OneByteLines {
+    bool only = true;
+    int previous = -1;
+    void note(const ParsedLine& parsed, std::string_view content, std::string_view end) {
+        const TableEntry& e = parsed.entry;
+        only = only && parsed.role == Role::Entry && e.kind == EntryKind::Letter && e.key.size() == 1 &&
+               static_cast<uint8_t>(e.key[0]) > previous && end == "\r\n" &&
+               content.starts_with(hexKey(e.key) + "=");
+        if (only) previous = static_cast<uint8_t>(e.key[0]);
+    }
+};
 
 // Applies one parsed line to the table, counting what it did.
-void applyLine(const ParsedLine& parsed, int index, Table& table, TblReadResult& result, KeyLines& keys) {
+void applyLine(ParsedLine& parsed, int index, Table& table, TblReadResult& result, KeyLines& keys) {
     if (parsed.role == Role::Entry) {
         if (parsed.entry.key.empty()) ++result.entries;
-        else noteKey(keys, parsed.entry.key, index);
-        table.set(parsed.entry);
+        else keys.note(table, parsed.entry.key, index);
+        table.set(std::move(parsed.entry));
     } else if (parsed.role == Role::Emptying) {
-        noteKey(keys, parsed.entry.key, index);
+        keys.note(table, parsed.entry.key, index);
         table.remove(parsed.entry.key);
     } else if (parsed.skipped) {
         noteSkip(result, index + 1, parsed.reason);
     }
 }
 
-void noteDuplicates(const KeyLines& keys, TblReadResult& result) {
-    result.entries += static_cast<int>(keys.order.size());
-    for (const std::string& key : keys.order) {
-        const std::vector<int>& lines = keys.lines.at(key);
-        if (lines.size() < 2) continue;
-        ++result.duplicates;
-        if (result.firstDuplicates.size() >= kListedSkips) continue;
-        TblDuplicate duplicate{key, {}};
-        for (const int line : lines) duplicate.lines.push_back(line + 1);
-        result.firstDuplicates.push_back(std::move(duplicate));
-    }
+// What a new line ends with: the first line end the file has, else CR LF.
+std::string lineEndOf(std::string_view bytes, TextEncoding encoding, const std::vector<LineSpan>& spans) {
+    for (const LineSpan& span : spans)
+        if (span.endBytes > 0)
+            return decodeText(bytes.substr(span.start + span.length, span.endBytes), encoding).value_or("\r\n");
+    return "\r\n";
 }
 
-// A file of one-byte "XX=text" lines only, upper-case, ascending, each ending in CR LF.
-bool onlyOneByteLines(const TableSource& source) {
-    if (source.byteOrderMark || codeUnitSize(source.encoding) != 1) return false;
-    int previous = -1;
-    for (const TableSourceLine& line : source.lines) {
-        if (line.role != Role::Entry || line.read.kind != EntryKind::Letter || line.read.key.size() != 1) return false;
-        const int value = static_cast<uint8_t>(line.read.key[0]);
-        if (value <= previous || line.lead != hexKey(line.read.key) + "=") return false;
-        if (line.endBytes != 2 || !line.raw.ends_with("\r\n")) return false;
-        previous = value;
-    }
-    return true;
-}
-
-void keepSource(TableSource& source, std::vector<TableSourceLine> lines, const KeyLines& keys,
-                const DetectedEncoding& found, std::string lineEnd) {
-    for (const auto& [key, indexes] : keys.lines) lines[static_cast<size_t>(indexes.back())].last = true;
+void keepSource(TableSource& source, std::vector<TableSourceLine> lines, std::string_view bytes,
+                const DetectedEncoding& found, const std::vector<LineSpan>& spans, bool oneByteLines) {
     source = TableSource{};
     source.present = true;
     source.encoding = found.encoding;
     source.fixedEncoding = !found.ascii;
     source.byteOrderMark = found.byteOrderMark;
-    source.lineEnd = std::move(lineEnd);
+    source.lineEnd = lineEndOf(bytes, found.encoding, spans);
+    source.bytes = std::string(bytes);
     source.lines = std::move(lines);
-    source.oneByteLines = onlyOneByteLines(source);
+    source.oneByteLines = oneByteLines && !found.byteOrderMark && codeUnitSize(found.encoding) == 1;
 }
 
-DetectedEncoding chooseEncoding(std::string_view bytes, std::optional<TextEncoding> encoding) {
-    if (!encoding) return detectEncoding(bytes);
-    DetectedEncoding chosen{*encoding};
-    const std::string_view mark = byteOrderMark(*encoding);
-    chosen.byteOrderMark = !mark.empty() && bytes.starts_with(mark);
+// The file's encoding, and its text as UTF-8 when it converts whole (finding the
+// encoding may have done that already).
+DetectedEncoding chooseEncoding(std::string_view bytes, std::optional<TextEncoding> encoding, std::string* text) {
+    DetectedEncoding chosen;
+    if (encoding) {
+        chosen.encoding = *encoding;
+        const std::string_view mark = byteOrderMark(*encoding);
+        chosen.byteOrderMark = !mark.empty() && bytes.starts_with(mark);
+    } else {
+        chosen = detectEncoding(bytes, text);
+    }
+    if (chosen.byteOrderMark) bytes.remove_prefix(byteOrderMark(chosen.encoding).size());
+    if (text->empty() && chosen.encoding != TextEncoding::Utf8) *text = decodeText(bytes, chosen.encoding).value_or("");
     return chosen;
+}
+
+// The lines of the file's text in step with its byte lines, or nothing: then each
+// line is converted alone (and one that does not convert is skipped).
+std::vector<LineSpan> textLines(std::string_view text, const std::vector<LineSpan>& byteLines) {
+    std::vector<LineSpan> lines = splitLines(text, TextEncoding::Utf8);
+    if (lines.size() != byteLines.size()) lines.clear();
+    return lines;
 }
 
 }  // namespace
@@ -123,31 +170,35 @@ std::string_view skipReason(TblSkip reason) {
 TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
                       std::optional<TextEncoding> encoding) {
     TblReadResult result;
-    result.encoding = chooseEncoding(bytes, encoding);
-    if (result.encoding.byteOrderMark) bytes.remove_prefix(byteOrderMark(result.encoding.encoding).size());
-    const std::vector<LineSpan> spans = splitLines(bytes, result.encoding.encoding);
-    std::vector<TableSourceLine> lines(source ? spans.size() : 0);
+    std::string converted;
+    result.encoding = chooseEncoding(bytes, encoding, &converted);
+    const TextEncoding coding = result.encoding.encoding;
+    if (result.encoding.byteOrderMark) bytes.remove_prefix(byteOrderMark(coding).size());
+    // A UTF-8 file is its own text once it is valid; any other is converted once, whole.
+    const bool utf8 = coding == TextEncoding::Utf8;
+    const bool whole = utf8 ? isValidUtf8(bytes) : !converted.empty() || bytes.empty();
+    const std::string_view text = utf8 ? bytes : std::string_view(converted);
+    const std::vector<LineSpan> spans = splitLines(bytes, coding);
+    const std::vector<LineSpan> textSpans = whole ? textLines(text, spans) : std::vector<LineSpan>{};
+    std::vector<TableSourceLine> lines(spans.size());
     KeyLines keys;
-    std::string lineEnd;
+    OneByteLines oneByte;
+    table.reserve(table.entries().size() + spans.size());
     for (size_t i = 0; i < spans.size(); ++i) {
         const LineSpan& span = spans[i];
-        const std::string_view content = bytes.substr(span.start, span.length);
         const bool lastLine = span.start + span.length + span.endBytes >= bytes.size();
-        const ParsedLine parsed = parseTblLine(content, result.encoding.encoding, lastLine);
+        const std::string_view content = bytes.substr(span.start, span.length);
+        ParsedLine parsed = textSpans.empty()
+                                ? parseTblLine(content, coding, lastLine)
+                                : parseTblText(text.substr(textSpans[i].start, textSpans[i].length), lastLine);
+        lines[i] = {span.start, span.length, span.endBytes, parsed.role, false};
+        oneByte.note(parsed, content, bytes.substr(span.start + span.length, span.endBytes));
         applyLine(parsed, static_cast<int>(i), table, result, keys);
-        if (lineEnd.empty() && span.endBytes > 0)
-            lineEnd = decodeText(bytes.substr(span.start + span.length, span.endBytes), result.encoding.encoding)
-                          .value_or("\r\n");
-        if (!source) continue;
-        TableSourceLine& line = lines[i];
-        line.raw = std::string(bytes.substr(span.start, span.length + span.endBytes));
-        line.endBytes = span.endBytes;
-        line.lead = parsed.lead;
-        line.role = parsed.role;
-        line.read = parsed.entry;
     }
-    noteDuplicates(keys, result);
-    if (source) keepSource(*source, std::move(lines), keys, result.encoding, lineEnd.empty() ? "\r\n" : lineEnd);
+    result.entries += keys.markLastLines(lines);
+    result.firstDuplicates = std::move(keys.repeated());
+    result.duplicates = static_cast<int>(result.firstDuplicates.size()) + keys.repeatedCount();
+    if (source) keepSource(*source, std::move(lines), bytes, result.encoding, spans, oneByte.only);
     return result;
 }
 

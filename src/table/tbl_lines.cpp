@@ -125,7 +125,14 @@ bool splitLinked(std::string& text, int* params) {
     return true;
 }
 
-ParsedLine parseText(std::string_view s, bool lastLine) {
+// Table files are far below 4 GiB (kMaxTblFileSize).
+LineSpan span(size_t start, size_t length, size_t endBytes) {
+    return {static_cast<uint32_t>(start), static_cast<uint32_t>(length), static_cast<uint32_t>(endBytes)};
+}
+
+}  // namespace
+
+ParsedLine parseTblText(std::string_view s, bool lastLine) {
     if (isBlankLine(s)) return {};
     size_t start = 0;
     while (isBlank(s[start])) ++start;
@@ -155,8 +162,6 @@ ParsedLine parseText(std::string_view s, bool lastLine) {
     return out;
 }
 
-}  // namespace
-
 std::vector<LineSpan> splitLines(std::string_view bytes, TextEncoding encoding) {
     const size_t unit = codeUnitSize(encoding);
     const size_t whole = bytes.size() - bytes.size() % unit;  // a stray last byte stays in the last line
@@ -164,23 +169,23 @@ std::vector<LineSpan> splitLines(std::string_view bytes, TextEncoding encoding) 
     std::vector<LineSpan> spans;
     size_t start = 0;
     for (size_t at = 0; at < whole; at += unit) {
-        const uint32_t u = unitAt(bytes, at, encoding);
-        size_t endUnits = 0;
+        const uint32_t u = unit == 1 ? static_cast<uint8_t>(bytes[at]) : unitAt(bytes, at, encoding);
+        if (u != kCr && u != kLf) continue;
+        size_t endUnits = 1;
         if (crlfOnly) endUnits = u == kCr && at + unit < whole && unitAt(bytes, at + unit, encoding) == kLf ? 2 : 0;
-        else endUnits = u == kCr || u == kLf ? 1 : 0;
         if (endUnits == 0) continue;
-        spans.push_back({start, at - start, endUnits * unit});
+        spans.push_back(span(start, at - start, endUnits * unit));
         at += (endUnits - 1) * unit;
         start = at + unit;
     }
-    if (start < bytes.size()) spans.push_back({start, bytes.size() - start, 0});
+    if (start < bytes.size()) spans.push_back(span(start, bytes.size() - start, 0));
     return spans;
 }
 
 ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine) {
     const std::optional<std::string> text = decodeText(content, encoding);
     if (!text) return skip(TblSkip::NotEncoded);
-    return parseText(*text, lastLine);
+    return parseTblText(*text, lastLine);
 }
 
 std::string escapeLineBreaks(std::string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 // The lines of a table file: where each one ends, and what each one says.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +24,9 @@ enum class TblSkip {
 };
 
 struct LineSpan {
-    size_t start = 0;
-    size_t length = 0;    // without the line end
-    size_t endBytes = 0;  // the line end's bytes (0 on a last line without one)
+    uint32_t start = 0;
+    uint32_t length = 0;    // without the line end
+    uint32_t endBytes = 0;  // the line end's bytes (0 on a last line without one)
 };
 
 // Text that holds CR LF anywhere has CR LF as its only line end; other text ends a
@@ -43,6 +44,8 @@ struct ParsedLine {
 // One line's content (without its line end) in `encoding`. `lastLine`: nothing
 // follows it, so "XX=" there is passed over.
 ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine);
+// The same, for content already converted to UTF-8.
+ParsedLine parseTblText(std::string_view utf8, bool lastLine);
 
 // "a\nb" (a real line break) as a table file writes it: "a\\nb".
 std::string escapeLineBreaks(std::string_view text);

@@ -1,6 +1,7 @@
 // Writing a table back to its file: every line as it was read unless its entry
 // changed, so that a table saved unchanged gives the same bytes.
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -15,8 +16,8 @@ using Role = TableSourceLine::Role;
 
 // One line of the output, with the key it sorts by in a file of one-byte lines.
 struct Chunk {
-    std::string key;
-    std::string bytes;
+    std::string_view key;
+    std::string_view bytes;
     bool ended = true;  // ends with a line end
 };
 
@@ -26,11 +27,15 @@ public:
         oneByteLines_ = !source.present || source.oneByteLines;
         encoding_ = source.present && source.fixedEncoding ? source.encoding : flexibleEncoding();
         if (!source.present) return;
-        for (const TableSourceLine& line : source.lines) {
+        // What each line gave is read again: the source keeps only where its lines are.
+        reads_.resize(source.lines.size());
+        for (size_t i = 0; i < source.lines.size(); ++i) {
+            const TableSourceLine& line = source.lines[i];
             if (line.role == Role::Other) continue;
-            if (line.read.key.empty()) tagsInFile_.push_back(&line.read);
-            else keysInFile_.insert(line.read.key);
-            if (line.last) lastLine_[line.read.key] = &line;
+            reads_[i] = parseTblLine(source.content(line), source.encoding, false).entry;
+            if (reads_[i].key.empty()) tagsInFile_.push_back(&reads_[i]);
+            else keysInFile_.insert(reads_[i].key);
+            if (line.last) lastLine_[reads_[i].key] = i;
         }
     }
 
@@ -50,7 +55,7 @@ private:
     std::optional<std::string> encode(const std::string& text, std::string_view key);
     std::optional<std::string> textForFile(const TableEntry& entry);
     std::optional<std::string> freshLine(const TableEntry& entry);
-    std::optional<std::string> rewrittenLine(const TableSourceLine& line, const TableEntry& entry);
+    std::optional<std::string> rewrittenLine(size_t at, const TableEntry& entry);
     bool keepLines();
     bool addNewEntries();
     bool unchanged(const std::string& key) const;
@@ -60,9 +65,11 @@ private:
     TextEncoding encoding_;
     bool oneByteLines_ = true;
     std::vector<Chunk> chunks_;
+    std::deque<std::string> written_;  // the bytes of lines written anew, which chunks_ points into
     std::unordered_set<std::string> keysInFile_;
     std::vector<const TableEntry*> tagsInFile_;
-    std::unordered_map<std::string, const TableSourceLine*> lastLine_;
+    std::vector<TableEntry> reads_;  // the entry each line gave (its key for an emptying line)
+    std::unordered_map<std::string, size_t> lastLine_;
     std::string lineEnd_;
     std::string problem_;
 };
@@ -108,20 +115,22 @@ std::optional<std::string> TblWriter::freshLine(const TableEntry& entry) {
 
 // The line with its new text after the key as the file wrote it; a line for a key
 // whose kind changed is written afresh.
-std::optional<std::string> TblWriter::rewrittenLine(const TableSourceLine& line, const TableEntry& entry) {
+std::optional<std::string> TblWriter::rewrittenLine(size_t at, const TableEntry& entry) {
+    const TableSourceLine& line = source_.lines[at];
+    const std::string lead = parseTblLine(source_.content(line), source_.encoding, false).lead;
     std::optional<std::string> bytes;
-    if (entry.kind != line.read.kind) {
+    if (entry.kind != reads_[at].kind) {
         bytes = freshLine(entry);
-    } else if (line.lead.ends_with('=')) {
+    } else if (lead.ends_with('=')) {
         const std::optional<std::string> text = textForFile(entry);
-        if (text) bytes = encode(line.lead + *text, entry.key);
+        if (text) bytes = encode(lead + *text, entry.key);
     } else if (entry.text.empty()) {  // "/00" or "*FE" stays bare
-        bytes = encode(line.lead, entry.key);
+        bytes = encode(lead, entry.key);
     } else {
         const std::optional<std::string> text = textForFile(entry);
-        if (text) bytes = encode(line.lead + "=" + *text, entry.key);
+        if (text) bytes = encode(lead + "=" + *text, entry.key);
     }
-    if (bytes) *bytes += line.raw.substr(line.raw.size() - line.endBytes);
+    if (bytes) *bytes += source_.raw(line).substr(line.length);
     return bytes;
 }
 
@@ -130,30 +139,32 @@ bool TblWriter::unchanged(const std::string& key) const {
     const TableEntry* now = table_.find(key);
     const auto last = lastLine_.find(key);
     if (last == lastLine_.end()) return false;
-    const TableSourceLine& line = *last->second;
-    return line.role == Role::Emptying ? now == nullptr : now && *now == line.read;
+    const size_t at = last->second;
+    return source_.lines[at].role == Role::Emptying ? now == nullptr : now && *now == reads_[at];
 }
 
 bool TblWriter::keepLines() {
-    for (const TableSourceLine& line : source_.lines) {
+    for (size_t i = 0; i < source_.lines.size(); ++i) {
+        const TableSourceLine& line = source_.lines[i];
         const bool ended = line.endBytes > 0;
         if (line.role == Role::Other) {
-            chunks_.push_back({{}, line.raw, ended});
+            chunks_.push_back({{}, source_.raw(line), ended});
             continue;
         }
-        const std::string& key = line.read.key;
+        const std::string& key = reads_[i].key;
         if (key.empty()) {  // an end tag with no bytes stays while the table has it
             const auto& tags = table_.endTags();
-            if (std::find(tags.begin(), tags.end(), line.read) != tags.end()) chunks_.push_back({key, line.raw, ended});
+            if (std::find(tags.begin(), tags.end(), reads_[i]) != tags.end())
+                chunks_.push_back({key, source_.raw(line), ended});
             continue;
         }
         const TableEntry* now = table_.find(key);
         if (unchanged(key) || (!line.last && now)) {
-            chunks_.push_back({key, line.raw, ended});
+            chunks_.push_back({key, source_.raw(line), ended});
         } else if (line.last && now) {
-            std::optional<std::string> bytes = rewrittenLine(line, *now);
+            std::optional<std::string> bytes = rewrittenLine(i, *now);
             if (!bytes) return false;
-            chunks_.push_back({key, std::move(*bytes), ended});
+            chunks_.push_back({key, written_.emplace_back(std::move(*bytes)), ended});
         }
     }
     return true;
@@ -174,7 +185,7 @@ bool TblWriter::addNewEntries() {
     for (const TableEntry* entry : fresh) {
         std::optional<std::string> bytes = freshLine(*entry);
         if (!bytes) return false;
-        chunks_.push_back({entry->key, *bytes + lineEnd_, true});
+        chunks_.push_back({entry->key, written_.emplace_back(*bytes + lineEnd_), true});
     }
     return true;
 }
