@@ -87,22 +87,23 @@ int32_t Table::nodeOf(std::string_view key) const {
     return node;
 }
 
-void Table::set(TableEntry entry) {
+int32_t Table::set(TableEntry entry) {
     if (entry.key.empty()) {
         const auto same = std::find_if(endTags_.begin(), endTags_.end(),
                                        [&](const TableEntry& tag) { return tag.text == entry.text; });
         if (same == endTags_.end()) endTags_.push_back(std::move(entry));
-        return;
+        return -1;
     }
     const int32_t node = keyId(entry.key);
     textIndexStale_ = true;
     if (const int32_t at = nodes_[static_cast<size_t>(node)].entry; at >= 0) {
         entries_[static_cast<size_t>(at)] = std::move(entry);
-        return;
+        return node;
     }
     maxKeyLength_ = std::max(maxKeyLength_, entry.key.size());
     nodes_[static_cast<size_t>(node)].entry = static_cast<int32_t>(entries_.size());
     entries_.push_back(std::move(entry));
+    return node;
 }
 
 // The last entry moves into the gap, so a removal costs no more than a lookup.

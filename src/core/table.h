@@ -38,8 +38,9 @@ std::string oneByteLetters(const TableEntry& entry);
 class Table {
 public:
     // Adds the entry, or replaces the one with the same key. An entry with no key
-    // is an end tag with no bytes: kept (by its text) but never matched.
-    void set(TableEntry entry);
+    // is an end tag with no bytes: kept (by its text) but never matched. Returns
+    // the key's id (below), or -1 for an end tag.
+    int32_t set(TableEntry entry);
     // A number of the key's own, from 0 and below keyIds(), that stays the same
     // while the table lives, whether the key has an entry or not: for tables of
     // facts about keys kept beside the table. Not for an empty key.

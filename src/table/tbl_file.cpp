@@ -19,8 +19,9 @@ using Role = TableSourceLine::Role;
 // array slot each rather than a hash.
 class KeyLines {
 public:
-    void note(Table& table, const std::string& key, int index) {
-        const auto id = static_cast<size_t>(table.keyId(key));
+    // `id`: the table's id of the key.
+    void note(const Table& table, int32_t keyId, const std::string& key, int index) {
+        const auto id = static_cast<size_t>(keyId);
         if (id >= slots_.size()) slots_.resize(std::max(table.keyIds(), 2 * slots_.size()), -1);
         if (slots_[id] < 0) {
             slots_[id] = static_cast<int32_t>(keys_.size());
@@ -85,11 +86,12 @@ struct OneByteLines {
 // Applies one parsed line to the table, counting what it did.
 void applyLine(ParsedLine& parsed, int index, Table& table, TblReadResult& result, KeyLines& keys) {
     if (parsed.role == Role::Entry) {
-        if (parsed.entry.key.empty()) ++result.entries;
-        else keys.note(table, parsed.entry.key, index);
-        table.set(std::move(parsed.entry));
+        const std::string key = parsed.entry.key;
+        const int32_t id = table.set(std::move(parsed.entry));
+        if (id < 0) ++result.entries;
+        else keys.note(table, id, key, index);
     } else if (parsed.role == Role::Emptying) {
-        keys.note(table, parsed.entry.key, index);
+        keys.note(table, table.keyId(parsed.entry.key), parsed.entry.key, index);
         table.remove(parsed.entry.key);
     } else if (parsed.skipped) {
         noteSkip(result, index + 1, parsed.reason);
