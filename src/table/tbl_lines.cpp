@@ -197,4 +197,20 @@ std::string escapeLineBreaks(std::string_view text) {
     return out;
 }
 
+std::string entryRow(const TableEntry& entry) {
+    static constexpr const char* kMarkers[] = {"", "/", "*", "$"};
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string row = kMarkers[static_cast<int>(entry.kind)];
+    for (const char c : entry.key) {
+        row += kDigits[static_cast<uint8_t>(c) >> 4];
+        row += kDigits[static_cast<uint8_t>(c) & 15];
+    }
+    if (entry.key.empty()) return row + escapeLineBreaks(entry.text);
+    const bool bare = entry.text.empty() && (entry.kind == EntryKind::EndToken || entry.kind == EntryKind::LineBreak);
+    if (bare) return row;
+    row += "=" + escapeLineBreaks(entry.text);
+    if (entry.kind == EntryKind::Linked) row += "," + std::to_string(entry.params);
+    return row;
+}
+
 }  // namespace tarpon

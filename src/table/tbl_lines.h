@@ -50,4 +50,8 @@ ParsedLine parseTblText(std::string_view utf8, bool lastLine);
 // "a\nb" (a real line break) as a table file writes it: "a\\nb".
 std::string escapeLineBreaks(std::string_view text);
 
+// An entry as a table file's line, UTF-8, without its line end: "8140=text",
+// "/FF=<END>", "/00", "*FE", "$C9=<p>,1", "/<END>"; a line break in the text as "\n".
+std::string entryRow(const TableEntry& entry);
+
 }  // namespace tarpon

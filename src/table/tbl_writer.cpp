@@ -99,18 +99,9 @@ std::optional<std::string> TblWriter::textForFile(const TableEntry& entry) {
 }
 
 std::optional<std::string> TblWriter::freshLine(const TableEntry& entry) {
-    static constexpr char kMarkers[] = {'\0', '/', '*', '$'};
-    std::string line;
-    if (const char marker = kMarkers[static_cast<int>(entry.kind)]) line += marker;
-    line += hexKey(entry.key);
-    const bool bare = entry.text.empty() && (entry.kind == EntryKind::EndToken || entry.kind == EntryKind::LineBreak);
-    if (entry.key.empty()) line += entry.text;  // an end tag with no bytes
-    else if (!bare) {
-        const std::optional<std::string> text = textForFile(entry);
-        if (!text) return std::nullopt;
-        line += "=" + *text;
-    }
-    return encode(line, entry.key);
+    if (!entry.key.empty() && !textForFile(entry)) return std::nullopt;
+    const bool raw = oneByteLines_ && entry.kind == EntryKind::Letter;
+    return encode(raw ? hexKey(entry.key) + "=" + entry.text : entryRow(entry), entry.key);
 }
 
 // The line with its new text after the key as the file wrote it; a line for a key
