@@ -51,7 +51,8 @@ void LoadTableAs(Editor& ed) {
     for (int e = 0; e < kTextEncodings; ++e) buttons.emplace_back(encodingName(static_cast<TextEncoding>(e)));
     buttons.emplace_back("Cancel");
     const int cancel = static_cast<int>(buttons.size()) - 1;
-    const int choice = ed.services.ask("Read the table file as:", buttons, 0, cancel);
+    const std::string name = std::filesystem::path(path).filename().string();
+    const int choice = ed.services.ask("Read the table file \"" + name + "\" as:", buttons, 0, cancel);
     if (choice < 0 || choice >= cancel) return;
     LoadTableFile(ed, path, choice == 0 ? std::nullopt : std::optional(static_cast<TextEncoding>(choice - 1)));
 }
