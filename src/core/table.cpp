@@ -71,11 +71,6 @@ int32_t Table::keyId(std::string_view key) {
     return node;
 }
 
-void Table::reserve(size_t entries) {
-    entries_.reserve(entries);
-    nodes_.reserve(entries + 1);
-}
-
 // The trie node of a key, or -1.
 int32_t Table::nodeOf(std::string_view key) const {
     if (key.empty() || nodes_.empty()) return -1;

@@ -49,8 +49,6 @@ public:
     // Removes the entry with that key; false when there is none.
     bool remove(std::string_view key);
     void clear();
-    // Room for this many entries, so that reading a large file does not move them again and again.
-    void reserve(size_t entries);
 
     const TableEntry* find(std::string_view key) const;
     // The entry with the longest key that `bytes` begins with, or nullptr.

@@ -19,28 +19,30 @@ using Role = TableSourceLine::Role;
 // array slot each rather than a hash.
 class KeyLines {
 public:
-    // `id`: the table's id of the key.
-    void note(const Table& table, int32_t keyId, const std::string& key, int index) {
+    // `keyId`: the table's id of the key; `index`: the line's place in the kept
+    // lines; `number`: its line number.
+    void note(const Table& table, int32_t keyId, const std::string& key, int index, int number) {
         const auto id = static_cast<size_t>(keyId);
         if (id >= slots_.size()) slots_.resize(std::max(table.keyIds(), 2 * slots_.size()), -1);
         if (slots_[id] < 0) {
             slots_[id] = static_cast<int32_t>(keys_.size());
-            keys_.push_back({index});
+            keys_.push_back({index, number});
             return;
         }
         Key& k = keys_[static_cast<size_t>(slots_[id])];
         if (k.listed >= 0) {
-            repeated_[static_cast<size_t>(k.listed)].lines.push_back(index + 1);
+            repeated_[static_cast<size_t>(k.listed)].lines.push_back(number);
         } else if (!k.repeated) {  // the lines of the first kListedSkips keys met again are listed
             k.repeated = true;
             if (repeated_.size() < kListedSkips) {
                 k.listed = static_cast<int>(repeated_.size());
-                repeated_.push_back({key, {k.last + 1, index + 1}});
+                repeated_.push_back({key, {k.lastNumber, number}});
             } else {
                 ++repeatedCount_;
             }
         }
         k.last = index;
+        k.lastNumber = number;
     }
 
     // Marks the line that counts for each key; returns how many keys there were.
@@ -53,7 +55,8 @@ public:
 
 private:
     struct Key {
-        int last = 0;             // the last line index that gives it
+        int last = 0;             // the place of the last line that gives it
+        int lastNumber = 0;       // that line's number
         int listed = -1;          // its place in repeated_
         bool repeated = false;    // met on more than one line
     };
@@ -84,36 +87,39 @@ struct OneByteLines {
 };
 
 // Applies one parsed line to the table, counting what it did.
-void applyLine(ParsedLine& parsed, int index, Table& table, TblReadResult& result, KeyLines& keys) {
+void applyLine(ParsedLine& parsed, int index, int number, Table& table, TblReadResult& result, KeyLines& keys) {
     if (parsed.role == Role::Entry) {
         const std::string key = parsed.entry.key;
         const int32_t id = table.set(std::move(parsed.entry));
         if (id < 0) ++result.entries;
-        else keys.note(table, id, key, index);
+        else keys.note(table, id, key, index, number);
     } else if (parsed.role == Role::Emptying) {
-        keys.note(table, table.keyId(parsed.entry.key), parsed.entry.key, index);
+        keys.note(table, table.keyId(parsed.entry.key), parsed.entry.key, index, number);
         table.remove(parsed.entry.key);
     } else if (parsed.skipped) {
-        noteSkip(result, index + 1, parsed.reason);
+        noteSkip(result, number, parsed.reason);
     }
 }
 
-// What a new line ends with: the first line end the file has, else CR LF.
-std::string lineEndOf(std::string_view bytes, TextEncoding encoding, const std::vector<LineSpan>& spans) {
-    for (const LineSpan& span : spans)
-        if (span.endBytes > 0)
-            return decodeText(bytes.substr(span.start + span.length, span.endBytes), encoding).value_or("\r\n");
-    return "\r\n";
+// Keeps where a line is; a run of lines that give no entry is kept as one.
+void keepLine(std::vector<TableSourceLine>& lines, const LineSpan& span, Role role) {
+    if (role == Role::Other && !lines.empty() && lines.back().role == Role::Other) {
+        TableSourceLine& run = lines.back();
+        run.length = span.start + span.length - run.start;
+        run.endBytes = span.endBytes;
+        return;
+    }
+    lines.push_back({span.start, span.length, span.endBytes, role, false});
 }
 
 void keepSource(TableSource& source, std::vector<TableSourceLine> lines, std::string_view bytes,
-                const DetectedEncoding& found, const std::vector<LineSpan>& spans, bool oneByteLines) {
+                const DetectedEncoding& found, std::string lineEnd, bool oneByteLines) {
     source = TableSource{};
     source.present = true;
     source.encoding = found.encoding;
     source.fixedEncoding = !found.ascii;
     source.byteOrderMark = found.byteOrderMark;
-    source.lineEnd = lineEndOf(bytes, found.encoding, spans);
+    source.lineEnd = lineEnd.empty() ? "\r\n" : std::move(lineEnd);
     source.bytes = std::string(bytes);
     source.lines = std::move(lines);
     source.oneByteLines = oneByteLines && !found.byteOrderMark && codeUnitSize(found.encoding) == 1;
@@ -133,14 +139,6 @@ DetectedEncoding chooseEncoding(std::string_view bytes, std::optional<TextEncodi
     if (chosen.byteOrderMark) bytes.remove_prefix(byteOrderMark(chosen.encoding).size());
     if (text->empty() && chosen.encoding != TextEncoding::Utf8) *text = decodeText(bytes, chosen.encoding).value_or("");
     return chosen;
-}
-
-// The lines of the file's text in step with its byte lines, or nothing: then each
-// line is converted alone (and one that does not convert is skipped).
-std::vector<LineSpan> textLines(std::string_view text, const std::vector<LineSpan>& byteLines) {
-    std::vector<LineSpan> lines = splitLines(text, TextEncoding::Utf8);
-    if (lines.size() != byteLines.size()) lines.clear();
-    return lines;
 }
 
 }  // namespace
@@ -176,31 +174,33 @@ TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
     result.encoding = chooseEncoding(bytes, encoding, &converted);
     const TextEncoding coding = result.encoding.encoding;
     if (result.encoding.byteOrderMark) bytes.remove_prefix(byteOrderMark(coding).size());
-    // A UTF-8 file is its own text once it is valid; any other is converted once, whole.
+    // A UTF-8 file is its own text once it is valid; any other is converted once,
+    // whole, and read in step with its bytes when its lines are the same.
     const bool utf8 = coding == TextEncoding::Utf8;
-    const bool whole = utf8 ? isValidUtf8(bytes) : !converted.empty() || bytes.empty();
     const std::string_view text = utf8 ? bytes : std::string_view(converted);
-    const std::vector<LineSpan> spans = splitLines(bytes, coding);
-    const std::vector<LineSpan> textSpans = whole ? textLines(text, spans) : std::vector<LineSpan>{};
-    std::vector<TableSourceLine> lines(spans.size());
+    LineCursor byteLines(bytes, coding), textLines(text, TextEncoding::Utf8);
+    const bool inStep = (utf8 ? isValidUtf8(bytes) : !converted.empty()) && textLines.count() == byteLines.count();
+    std::vector<TableSourceLine> lines;
     KeyLines keys;
     OneByteLines oneByte;
-    table.reserve(table.entries().size() + spans.size());
-    for (size_t i = 0; i < spans.size(); ++i) {
-        const LineSpan& span = spans[i];
+    std::string lineEnd;
+    LineSpan span, textSpan;
+    for (int number = 1; byteLines.next(span); ++number) {
         const bool lastLine = span.start + span.length + span.endBytes >= bytes.size();
         const std::string_view content = bytes.substr(span.start, span.length);
-        ParsedLine parsed = textSpans.empty()
-                                ? parseTblLine(content, coding, lastLine)
-                                : parseTblText(text.substr(textSpans[i].start, textSpans[i].length), lastLine);
-        lines[i] = {span.start, span.length, span.endBytes, parsed.role, false};
-        oneByte.note(parsed, content, bytes.substr(span.start + span.length, span.endBytes));
-        applyLine(parsed, static_cast<int>(i), table, result, keys);
+        const std::string_view end = bytes.substr(span.start + span.length, span.endBytes);
+        ParsedLine parsed = inStep && textLines.next(textSpan)
+                                ? parseTblText(text.substr(textSpan.start, textSpan.length), lastLine)
+                                : parseTblLine(content, coding, lastLine);
+        if (lineEnd.empty() && !end.empty()) lineEnd = decodeText(end, coding).value_or("\r\n");
+        keepLine(lines, span, parsed.role);
+        oneByte.note(parsed, content, end);
+        applyLine(parsed, static_cast<int>(lines.size() - 1), number, table, result, keys);
     }
     result.entries += keys.markLastLines(lines);
     result.firstDuplicates = std::move(keys.repeated());
     result.duplicates = static_cast<int>(result.firstDuplicates.size()) + keys.repeatedCount();
-    if (source) keepSource(*source, std::move(lines), bytes, result.encoding, spans, oneByte.only);
+    if (source) keepSource(*source, std::move(lines), bytes, result.encoding, std::move(lineEnd), oneByte.only);
     return result;
 }
 

@@ -10,7 +10,7 @@ using Role = TableSourceLine::Role;
 
 constexpr uint32_t kCr = 0x0D, kLf = 0x0A;
 
-uint32_t unitAt(std::string_view bytes, size_t at, TextEncoding encoding) {
+uint32_t codeUnitAt(std::string_view bytes, size_t at, TextEncoding encoding) {
     const auto b0 = static_cast<uint8_t>(bytes[at]);
     if (encoding == TextEncoding::Utf16Le) return b0 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 8;
     if (encoding == TextEncoding::Utf16Be) return static_cast<uint32_t>(b0) << 8 | static_cast<uint8_t>(bytes[at + 1]);
@@ -20,7 +20,7 @@ uint32_t unitAt(std::string_view bytes, size_t at, TextEncoding encoding) {
 bool holdsCrLf(std::string_view bytes, TextEncoding encoding, size_t unit, size_t whole) {
     if (unit == 1) return bytes.find("\r\n") != std::string_view::npos;
     for (size_t at = 0; at + unit < whole; at += unit)
-        if (unitAt(bytes, at, encoding) == kCr && unitAt(bytes, at + unit, encoding) == kLf) return true;
+        if (codeUnitAt(bytes, at, encoding) == kCr && codeUnitAt(bytes, at + unit, encoding) == kLf) return true;
     return false;
 }
 
@@ -126,7 +126,7 @@ bool splitLinked(std::string& text, int* params) {
 }
 
 // Table files are far below 4 GiB (kMaxTblFileSize).
-LineSpan span(size_t start, size_t length, size_t endBytes) {
+LineSpan makeSpan(size_t start, size_t length, size_t endBytes) {
     return {static_cast<uint32_t>(start), static_cast<uint32_t>(length), static_cast<uint32_t>(endBytes)};
 }
 
@@ -162,24 +162,38 @@ ParsedLine parseTblText(std::string_view s, bool lastLine) {
     return out;
 }
 
-std::vector<LineSpan> splitLines(std::string_view bytes, TextEncoding encoding) {
-    const size_t unit = codeUnitSize(encoding);
-    const size_t whole = bytes.size() - bytes.size() % unit;  // a stray last byte stays in the last line
-    const bool crlfOnly = holdsCrLf(bytes, encoding, unit, whole);
-    std::vector<LineSpan> spans;
-    size_t start = 0;
-    for (size_t at = 0; at < whole; at += unit) {
-        const uint32_t u = unit == 1 ? static_cast<uint8_t>(bytes[at]) : unitAt(bytes, at, encoding);
+LineCursor::LineCursor(std::string_view bytes, TextEncoding encoding)
+    : bytes_(bytes), encoding_(encoding), unit_(codeUnitSize(encoding)), whole_(bytes.size() - bytes.size() % unit_),
+      crlfOnly_(holdsCrLf(bytes, encoding, unit_, whole_)) {}
+
+uint32_t LineCursor::unitAt(size_t at) const {
+    return unit_ == 1 ? static_cast<uint8_t>(bytes_[at]) : codeUnitAt(bytes_, at, encoding_);
+}
+
+bool LineCursor::next(LineSpan& span) {
+    if (at_ >= bytes_.size()) return false;
+    const size_t start = at_;
+    for (size_t at = start; at < whole_; at += unit_) {
+        const uint32_t u = unitAt(at);
         if (u != kCr && u != kLf) continue;
         size_t endUnits = 1;
-        if (crlfOnly) endUnits = u == kCr && at + unit < whole && unitAt(bytes, at + unit, encoding) == kLf ? 2 : 0;
+        if (crlfOnly_) endUnits = u == kCr && at + unit_ < whole_ && unitAt(at + unit_) == kLf ? 2 : 0;
         if (endUnits == 0) continue;
-        spans.push_back(span(start, at - start, endUnits * unit));
-        at += (endUnits - 1) * unit;
-        start = at + unit;
+        span = makeSpan(start, at - start, endUnits * unit_);
+        at_ = at + endUnits * unit_;
+        return true;
     }
-    if (start < bytes.size()) spans.push_back(span(start, bytes.size() - start, 0));
-    return spans;
+    span = makeSpan(start, bytes_.size() - start, 0);
+    at_ = bytes_.size();
+    return true;
+}
+
+size_t LineCursor::count() const {
+    LineCursor again(*this);
+    again.at_ = 0;
+    size_t lines = 0;
+    for (LineSpan span; again.next(span);) ++lines;
+    return lines;
 }
 
 ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine) {

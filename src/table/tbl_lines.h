@@ -29,9 +29,27 @@ struct LineSpan {
     uint32_t endBytes = 0;  // the line end's bytes (0 on a last line without one)
 };
 
-// Text that holds CR LF anywhere has CR LF as its only line end; other text ends a
-// line at each LF and each CR. Code units are those of `encoding` (two bytes in UTF-16).
-std::vector<LineSpan> splitLines(std::string_view bytes, TextEncoding encoding);
+// The lines of a text one after another, without keeping them. Text that holds
+// CR LF anywhere has CR LF as its only line end; other text ends a line at each LF
+// and each CR. Code units are those of `encoding` (two bytes in UTF-16); a stray
+// last byte stays in the last line.
+class LineCursor {
+public:
+    LineCursor(std::string_view bytes, TextEncoding encoding);
+    // The next line; false when there is none.
+    bool next(LineSpan& span);
+    // How many lines there are (from the start, whatever next() has read).
+    size_t count() const;
+
+private:
+    uint32_t unitAt(size_t at) const;
+
+    std::string_view bytes_;
+    TextEncoding encoding_;
+    size_t unit_, whole_;
+    bool crlfOnly_;
+    size_t at_ = 0;
+};
 
 struct ParsedLine {
     TableSourceLine::Role role = TableSourceLine::Role::Other;
