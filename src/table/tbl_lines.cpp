@@ -1,6 +1,7 @@
 #include "table/tbl_lines.h"
 
 #include <charconv>
+#include <cstring>
 #include <optional>
 
 namespace tarpon {
@@ -173,6 +174,22 @@ uint32_t LineCursor::unitAt(size_t at) const {
 bool LineCursor::next(LineSpan& span) {
     if (at_ >= bytes_.size()) return false;
     const size_t start = at_;
+    if (unit_ == 1 && crlfOnly_) {  // the usual table file: find each CR quickly
+        for (size_t at = start; at + 1 < bytes_.size();) {
+            const void* cr = std::memchr(bytes_.data() + at, '\r', bytes_.size() - at - 1);
+            if (!cr) break;
+            at = static_cast<size_t>(static_cast<const char*>(cr) - bytes_.data());
+            if (bytes_[at + 1] == '\n') {
+                span = makeSpan(start, at - start, 2);
+                at_ = at + 2;
+                return true;
+            }
+            ++at;
+        }
+        span = makeSpan(start, bytes_.size() - start, 0);
+        at_ = bytes_.size();
+        return true;
+    }
     for (size_t at = start; at < whole_; at += unit_) {
         const uint32_t u = unitAt(at);
         if (u != kCr && u != kLf) continue;
