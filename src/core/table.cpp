@@ -64,6 +64,11 @@ int32_t Table::addChild(int32_t node, uint8_t b) {
     return made;
 }
 
+void Table::reserve(size_t more) {
+    entries_.reserve(entries_.size() + more);
+    nodes_.reserve(nodes_.size() + more + 1);
+}
+
 int32_t Table::keyId(std::string_view key) {
     if (nodes_.empty()) nodes_.emplace_back();
     int32_t node = 0;

@@ -49,6 +49,8 @@ public:
     // Removes the entry with that key; false when there is none.
     bool remove(std::string_view key);
     void clear();
+    // Room for this many more entries, so that reading a large file does not move them again and again.
+    void reserve(size_t more);
 
     const TableEntry* find(std::string_view key) const;
     // The entry with the longest key that `bytes` begins with, or nullptr.

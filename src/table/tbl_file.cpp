@@ -14,6 +14,8 @@ namespace {
 
 using Role = TableSourceLine::Role;
 
+constexpr size_t kReservedEntries = 65536;
+
 // Where each key's lines are: the last one counts, and a key on several lines is
 // reported. Indexed by the table's key ids, so that thousands of keys cost an
 // array slot each rather than a hash.
@@ -181,6 +183,10 @@ TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
     LineCursor byteLines(bytes, coding), textLines(text, TextEncoding::Utf8);
     const bool inStep = (utf8 ? isValidUtf8(bytes) : !converted.empty()) && textLines.count() == byteLines.count();
     std::vector<TableSourceLine> lines;
+    // Room for the lines that may hold an entry, up to a bound that no junk file can push further.
+    const size_t equals = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '='));
+    table.reserve(std::min({equals, byteLines.count(), kReservedEntries}));
+    lines.reserve(std::min(equals, kReservedEntries));
     KeyLines keys;
     OneByteLines oneByte;
     std::string lineEnd;
