@@ -64,6 +64,11 @@ TARPON_BENCH_DIR=$data build/tarpon_bench \
     --benchmark_repetitions=7 --benchmark_report_aggregates_only=true \
     --benchmark_out="$out/file.json" --benchmark_out_format=json >&2
 
+echo "table benchmarks (a 7,000-entry Shift-JIS table)" >&2
+TARPON_BENCH_DIR=$data build/tarpon_bench --benchmark_filter='^BM_(LoadKanjiTable|ReadAndIconvKanjiTable|LoadKanjiTableHeldMemory)(/real_time)?$' \
+    --benchmark_repetitions=7 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/table.json" --benchmark_out_format=json >&2
+
 # The search path the editor picks on this processor.
 isa=generic
 grep -qw sse2 /proc/cpuinfo && isa=sse2

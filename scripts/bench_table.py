@@ -62,6 +62,13 @@ def file_rows(t, rows):
                  "for comparison", f"{typed / 20000 * 1000:.1f} ns a step" if typed else ""))
 
 
+def table_rows(t, rows):
+    row(rows, "load a 7,000-entry two-byte Shift-JIS table", t.get("BM_LoadKanjiTable"),
+        t.get("BM_ReadAndIconvKanjiTable"), "read the file + one `iconv` of it to UTF-8", 3)
+    row(rows, "the same load, in memory the process already holds", t.get("BM_LoadKanjiTableHeldMemory"),
+        t.get("BM_ReadAndIconvKanjiTable"), "read the file + one `iconv` of it to UTF-8", 3)
+
+
 def search_rows(t, isa, rows):
     """Worst ratio of each kind over the documents and pattern lengths (absent patterns)."""
     docs = sorted({k.split("/")[2] for k in t if k.startswith("search/read/")})
@@ -136,6 +143,8 @@ def main(folder):
     rows = []
     if (folder / "file.json").exists():
         file_rows(gbench_medians(folder / "file.json"), rows)
+    if (folder / "table.json").exists():
+        table_rows(gbench_medians(folder / "table.json"), rows)
     if (folder / "search.json").exists():
         isa = (folder / "search_isa.txt").read_text().strip()
         search_rows(gbench_medians(folder / "search.json"), isa, rows)

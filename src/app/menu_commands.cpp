@@ -83,6 +83,10 @@ void mnuTable_Click(Editor& ed, int index) {
         CommitTypedLetters(ed);  // they were typed through the table that is being replaced
         LoadTable(ed);
         break;
+    case kTableLoadAs:
+        CommitTypedLetters(ed);
+        LoadTableAs(ed);
+        break;
     case kTableMultiLetters:
         if (ed.s.multiLetters) CommitTypedLetters(ed);  // held letters are written as ending typing does
         ed.s.multiLetters = !ed.s.multiLetters;

@@ -9,6 +9,8 @@
 #include "core/char_table.h"
 #include "core/dialog_service.h"
 #include "core/pointer_settings.h"
+#include "core/table.h"
+#include "core/table_source.h"
 #include "core/undo_history.h"
 
 namespace tarpon {
@@ -36,12 +38,12 @@ struct EditorState {
     bool offsetMode = false;  // offsets: true hexadecimal, false decimal
     std::string fileName;
     clsDialog fileDialog;     // shared by the document and table file commands
-    CharTable charTable;
-    // The table's letters are UTF-8 text rather than Latin-1: decided by each table load
-    // (a plain-ASCII file keeps it as it was); the table editor stores typed letters to match.
+    CharTable charTable;      // the one-byte view of `table`, which the grid edits in place
+    // The letters of charTable are UTF-8 text rather than Latin-1: true after every table load
+    // (the letters come from `table`); the table editor stores typed letters to match.
     bool tableUtf8 = false;
-    // Table files loaded with lines that could not be read, and how many: saving over one asks first.
-    std::vector<std::pair<std::string, int>> tableUnreadLines;
+    Table table;              // every entry, keys of any length; read it through syncedTable()
+    TableSource tableSource;  // the file the table was loaded from, kept to save it back
     bool multiLetters = false;
     bool scrollBusy = false;
     bool nibblePending = false;
@@ -54,6 +56,17 @@ struct EditorState {
     int16_t searchWildcard = -1;         // 0..255, or -1 for none
     bool searchRelative = false;
     PointerSettings pointers;            // the pointer commands' last settings
+
+    // The table with the edits made in charTable taken in.
+    Table& syncedTable() {
+        table.takeOneByteView(charTable, tableUtf8);
+        return table;
+    }
+    // charTable made anew from the table (after a load): UTF-8 letters.
+    void showTable() {
+        charTable = table.oneByteView();
+        tableUtf8 = true;
+    }
 
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
     // The document differs from what was last loaded or saved.

@@ -63,7 +63,9 @@ std::array<Menu, 4> designedMenus() {
           {"-", ""},
           {"&Save Table...", "", true},
           {"&Load Table...", "", true},
-          {"&Multi Letters", "Ctrl+D", true, true, false}}},
+          {"&Multi Letters", "Ctrl+D", true, true, false},
+          {"-", ""},
+          {"Load Table &As...", "", true}}},
     }};
 }
 

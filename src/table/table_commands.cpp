@@ -1,6 +1,5 @@
 #include "table/table_commands.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "core/dialog_service.h"
@@ -11,65 +10,65 @@
 namespace tarpon {
 namespace {
 
-bool sameFile(const std::string& a, const std::string& b) {
-    if (a == b) return true;
+constexpr std::string_view kLoadFilter = "Table Files (*.tbl)|*.tbl|";
+
+// The save chooser starts on the table's own file, or in the document's folder
+// with no name: never on the document itself, which Enter would then overwrite.
+std::string saveStart(const EditorState& s) {
+    if (!s.tableSource.path.empty()) return s.tableSource.path;
     std::error_code error;
-    return std::filesystem::equivalent(a, b, error);
+    std::filesystem::path folder = std::filesystem::path(s.fileName).parent_path();
+    if (folder.empty()) folder = std::filesystem::current_path(error);
+    return std::filesystem::absolute(folder, error).string() + "/";
 }
 
-// The lines of `path` that its last load could not read, or 0.
-int unreadLinesOf(const EditorState& s, const std::string& path) {
-    for (const auto& [file, lines] : s.tableUnreadLines)
-        if (sameFile(file, path)) return lines;
-    return 0;
-}
-
-void forgetUnreadLines(EditorState& s, const std::string& path) {
-    std::erase_if(s.tableUnreadLines, [&](const auto& entry) { return sameFile(entry.first, path); });
-}
-
-// Saving over a file whose lines were not all read throws those lines away.
-bool confirmLosingLines(Editor& ed, const std::string& path) {
-    const int lost = unreadLinesOf(ed.s, path);
-    if (lost == 0) return true;
-    const std::string text = std::to_string(lost) + (lost == 1 ? " line" : " lines") + " of \"" + path +
-                             "\" could not be read and will be lost.\nSave the table over it?";
-    return ed.services.ask(text, {"Save", "Cancel"}, 1, 1) == 0;
+std::string openTablePath(Editor& ed) {
+    return ed.s.fileDialog.ShowOpen(ed.services, "Open Table", "", std::string(kLoadFilter),
+                                    OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
 }
 
 }  // namespace
 
 void SaveTable(Editor& ed) {
-    const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save Table as", ed.s.fileName,
+    const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save Table as", saveStart(ed.s),
                                                       "Table Files|*.tbl|", "tbl", OFN_OVERWRITEPROMPT);
-    if (path.empty() || !confirmLosingLines(ed, path)) return;
+    if (path.empty()) return;
     std::string error;
-    if (!saveTblFile(path, ed.s.charTable, systemFileIo(), &error)) {
+    if (!saveTblFile(path, ed.s.syncedTable(), ed.s.tableSource, systemFileIo(), &error))
         ed.services.messageBox("Problems Saving Table\n" + error);
-        return;
-    }
-    forgetUnreadLines(ed.s, path);
 }
 
 void LoadTable(Editor& ed) {
-    const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "Open Table", "", "Table Files (*.tbl)|*.tbl|",
-                                                      OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
+    const std::string path = openTablePath(ed);
     if (path.empty()) return;
     LoadTableFile(ed, path);
 }
 
-int LoadTableFile(Editor& ed, const std::string& path) {
-    const TblLoadResult result = loadTblFile(path, ed.s.charTable);
+void LoadTableAs(Editor& ed) {
+    const std::string path = openTablePath(ed);
+    if (path.empty()) return;
+    std::vector<std::string> buttons{"Automatic"};
+    for (int e = 0; e < kTextEncodings; ++e) buttons.emplace_back(encodingName(static_cast<TextEncoding>(e)));
+    buttons.emplace_back("Cancel");
+    const int cancel = static_cast<int>(buttons.size()) - 1;
+    const std::string name = std::filesystem::path(path).filename().string();
+    const int choice = ed.services.ask("Read the table file \"" + name + "\" as:", buttons, 0, cancel);
+    if (choice < 0 || choice >= cancel) return;
+    LoadTableFile(ed, path, choice == 0 ? std::nullopt : std::optional(static_cast<TextEncoding>(choice - 1)));
+}
+
+int LoadTableFile(Editor& ed, const std::string& path, std::optional<TextEncoding> encoding) {
+    EditorState& s = ed.s;
+    Table& table = s.syncedTable();  // the grid's edits first: the file merges into them
+    const TblLoadResult result = loadTblFile(path, table, s.tableSource, encoding);
     if (result.status == TblLoadStatus::Failed) {
         ed.services.messageBox("Problems Loading Table\n" + result.error);
         return 0;
     }
-    // A file in plain ASCII reads the same either way and leaves the choice as it was.
-    if (result.read.coding != TblCoding::Ascii) ed.s.tableUtf8 = result.read.coding == TblCoding::Utf8;
-    forgetUnreadLines(ed.s, path);
-    if (result.read.skipped > 0) ed.s.tableUnreadLines.emplace_back(path, result.read.skipped);
+    s.showTable();
     PaintTextPane(ed);
-    if (result.read.skipped > 0) ed.services.messageBox(describeTblLoad(path, result.read));
+    const std::string message = describeTblLoad(path, result.read);
+    if (!message.empty()) ed.services.messageBox(message);
     return result.read.entries;
 }
 

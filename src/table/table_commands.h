@@ -1,6 +1,9 @@
 #pragma once
 // The "&Table" menu's file commands.
+#include <optional>
 #include <string>
+
+#include "core/text_encoding.h"
 
 namespace tarpon {
 
@@ -8,10 +11,13 @@ struct Editor;
 
 void SaveTable(Editor& ed);
 void LoadTable(Editor& ed);
+// Load Table with the file's encoding chosen by the user (or found, with "Automatic").
+void LoadTableAs(Editor& ed);
 
-// Merges the table file at `path` into the character table, repaints the text
-// pane, and reports a file that could not be loaded or whose lines holding data
-// were not all read. Returns how many entries the file gave (0 when it failed).
-int LoadTableFile(Editor& ed, const std::string& path);
+// Merges the table file at `path` into the table, repaints the text pane, and
+// reports a file that could not be loaded, or whose lines were not all read or gave
+// a key twice. `encoding`: the file's encoding, found when not given. Returns how
+// many entries the file gave (0 when it failed).
+int LoadTableFile(Editor& ed, const std::string& path, std::optional<TextEncoding> encoding = std::nullopt);
 
 }  // namespace tarpon

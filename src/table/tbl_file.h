@@ -1,38 +1,26 @@
 #pragma once
-// Character table files (.tbl): one "XX=letters" line per non-empty entry, CR LF
-// after each. Reading and writing work on in-memory text, so they are testable
-// without the disk; the file functions around them add the disk.
+// Character table files (.tbl) in the community format: "XXYY=text" entries of
+// keys of one byte or more, "/XX=text" end tokens, "*XX=text" line breaks,
+// "$XX=text,N" linked entries, "#" and ";" comments. Reading and writing work on
+// in-memory bytes, so they are testable without the disk; the file functions
+// around them add the disk.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/char_table.h"
 #include "core/file_io.h"
+#include "core/table.h"
+#include "core/table_source.h"
+#include "core/text_encoding.h"
+#include "table/tbl_lines.h"
 
 namespace tarpon {
 
 // Table files of this many bytes or more are refused.
 inline constexpr int64_t kMaxTblFileSize = 16 * 1024 * 1024;
 
-// The letters a newline marker ("*XX") gives its entry: a line break.
-inline constexpr std::string_view kNewlineMarkerLetters = "\n";
-
-// The file's bytes: ascending byte values, two upper-case hex digits, "=", the
-// letters byte for byte, CR LF. An empty table gives no bytes at all.
-std::string writeTbl(const CharTable& table);
-
-// The first entry whose letters hold CR LF (which would end its line early and so
-// could not be read back), or -1 when every entry can be written.
-int unwritableEntry(const CharTable& table);
-
-// Why a line that holds data was not read.
-enum class TblSkip {
-    WideKey,     // a key of two bytes or more ("8140=")
-    NoEquals,    // no "=" after the key
-    BadKey,      // the key is not two hexadecimal digits
-    MarkerText,  // letters after a newline marker ("*0A=x")
-};
 std::string_view skipReason(TblSkip reason);
 
 struct TblSkippedLine {
@@ -40,31 +28,41 @@ struct TblSkippedLine {
     TblSkip reason = TblSkip::BadKey;
 };
 
-// How a table file's letters are encoded.
-enum class TblCoding {
-    Ascii,   // no byte above 0x7F: either reading gives the same letters
-    Latin1,  // one byte a letter
-    Utf8,    // valid UTF-8 with a byte above 0x7F, or a UTF-8 byte-order mark
+struct TblDuplicate {
+    std::string key;         // the key's bytes
+    std::vector<int> lines;  // every line that gives it; the last wins
 };
 
 struct TblReadResult {
-    int entries = 0;                         // byte values the text set (emptied by "41=" included)
-    int skipped = 0;                         // lines holding data that were not read
-    std::vector<TblSkippedLine> firstSkips;  // the first kListedSkips of them
-    TblCoding coding = TblCoding::Ascii;
+    int entries = 0;                          // keys the file set (emptied by "41=" included)
+    int skipped = 0;                          // lines holding data that were not read
+    std::vector<TblSkippedLine> firstSkips;   // the first kListedSkips of them
+    int duplicates = 0;                       // keys given on more than one line
+    std::vector<TblDuplicate> firstDuplicates;  // the first kListedSkips of them
+    DetectedEncoding encoding;
 };
 inline constexpr size_t kListedSkips = 5;
 
-// Merges the lines of `text` into `table`; entries not mentioned keep their letters
-// and the last line for a byte value wins. Text that holds CR LF anywhere has CR LF
-// as its only line end (so letters may hold a lone CR or LF, as writeTbl writes
-// them); other text ends a line at each LF and each CR. Blank lines and comments
-// ("#", ";") are passed over; "/XX=letters" (an end token) is the entry XX, "*XX"
-// (a newline marker) the entry XX with kNewlineMarkerLetters; blanks around the
-// key are dropped. A leading UTF-8 byte-order mark is passed over. An entry with no
-// letters empties its entry, except on the last line, where it is passed over.
-// Never reads outside `text`.
-TblReadResult readTbl(std::string_view text, CharTable& table);
+// Merges the lines of `bytes` into `table`: entries not mentioned stay, and the last
+// line for a key wins. `encoding` forces the file's encoding (a byte-order mark of
+// that encoding is passed over); without it the encoding is found (detectEncoding).
+// Text that holds CR LF anywhere has CR LF as its only line end (so a text may hold
+// a lone CR or LF); other text ends a line at each LF and each CR. "\n" in a text is
+// a line break. "XX=" with no text removes the key's entry, except on the last line,
+// where it is passed over. Blanks around a key are dropped. With `source`, the file's
+// lines are kept there for writeTbl. Never reads outside `bytes`.
+TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source = nullptr,
+                      std::optional<TextEncoding> encoding = std::nullopt);
+
+// The file's bytes. With no source: one "XX=text" CR LF line per entry in ascending
+// order (one-byte keys first), Latin-1 when every text has a Latin-1 byte, else
+// UTF-8. With a source: every line as it was read, changed entries rewritten in
+// place, removed ones dropped, new ones added at the end (in key order for a file
+// of one-byte lines only). Nothing, and why in `problem`, when a text cannot be
+// written: a character the file's encoding lacks, or a line end in it.
+// `used`: the encoding the bytes are in.
+std::optional<std::string> writeTbl(const Table& table, const TableSource& source, std::string* problem = nullptr,
+                                    TextEncoding* used = nullptr);
 
 enum class TblLoadStatus { Loaded, Failed };
 
@@ -74,14 +72,20 @@ struct TblLoadResult {
     TblReadResult read;
 };
 
-// Reads the file at `path` whole and merges it into `table`. A file that is missing,
-// unreadable or too large changes nothing.
-TblLoadResult loadTblFile(const std::string& path, CharTable& table);
+// Reads the file at `path` whole and merges it into `table`, keeping its lines in
+// `source`. A file that is missing, unreadable or too large changes nothing.
+TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& source,
+                          std::optional<TextEncoding> encoding = std::nullopt);
 
-// "Read N entries from PATH." and, when lines holding data were skipped, which.
+// Nothing when every line was read and no key was given twice; else the encoding,
+// the entries read, the keys given twice and the lines skipped.
 std::string describeTblLoad(const std::string& path, const TblReadResult& read);
 
-// Replaces the file at `path` with the table's lines; a failure leaves the old file as it was.
-bool saveTblFile(const std::string& path, const CharTable& table, FileIo& io, std::string* error);
+// Replaces the file at `path` with the table's bytes; a failure leaves the old file
+// as it was. Once saved, `source` is that file, so that the next save starts from it.
+bool saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io, std::string* error);
+
+// A key as upper-case hexadecimal digits: "8140".
+std::string hexKey(std::string_view key);
 
 }  // namespace tarpon

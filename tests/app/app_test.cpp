@@ -90,7 +90,7 @@ TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
         {"Save As starts at the document's file", [](Editor& ed) { SaveDocumentAs(ed); }, copy, opened},
         {"Open starts at the last choice", OpenDocument, "", copy},
         {"Load Table starts there still", LoadTable, table, copy},
-        {"Save Table starts at the document's file", SaveTable, dir.file("saved.tbl"), opened},
+        {"Save Table starts at the table's own file", SaveTable, dir.file("saved.tbl"), table},
     };
     TestEditor t;
     for (const auto& step : steps) {

@@ -13,96 +13,68 @@ namespace {
 
 std::vector<uint8_t> bytesOf(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
-TEST(TblFile, WritesEveryByteValueAndReadsItBack) {
-    CharTable table;  // every byte value as a letter, and awkward entries
-    for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = std::string(1, static_cast<char>(b));
-    table[0x20] = "a=b", table[0x22] = "\n\n", table[0x23] = "x\r", table[0x24] = "\xE9\xFF", table[0x25] = "";
-    table[0x26] = "# not a comment", table[0x27] = " ", table[0xFF] = "th";
-    const std::string text = writeTbl(table);
-    EXPECT_TRUE(text.ends_with("\r\nFD=\xFD\r\nFE=\xFE\r\nFF=th\r\n"));  // ascending, upper-case, CR LF
-    CharTable back;
-    const TblReadResult read = readTbl(text, back);
-    EXPECT_EQ(std::pair(read.entries, read.skipped), std::pair(255, 0));
-    EXPECT_EQ(back, table);
-}
+std::string textOf(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-// File text -> the entries it sets (every other keeps "old"), the lines it skips and its coding;
-// then how a load with many skipped lines is described.
-TEST(TblFile, ReaderEdgeCases) {
-    using S = TblSkip;
-    struct Row {
-        const char* name;
-        std::string text;
-        std::vector<std::pair<int, std::string>> entries;
-        std::vector<std::pair<int, S>> skips = {};
-        TblCoding coding = TblCoding::Ascii;
-    };
-    const Row rows[] = {
-        {"CR LF lines, the last for a byte wins", "41=A\r\n42=B\r\n41=C\r\n", {{0x41, "C"}, {0x42, "B"}}},
-        {"equals sign as letter, lower-case key", "3D==\r\n9f=z\r\n", {{0x3D, "="}, {0x9F, "z"}}},
-        {"no letters: emptied, passed over on the last line", "41=\r\n42=B\r\n43=\r\n", {{0x41, ""}, {0x42, "B"}}},
-        {"lone LF and CR are letters in a CR LF file", "41=a\nb\rc\r\n42=x\r", {{0x41, "a\nb\rc"}, {0x42, "x\r"}}},
-        {"LF and CR lines", "A\n42=B\r43=C\n", {{0x42, "B"}, {0x43, "C"}}, {{1, S::NoEquals}}},
-        {"blank lines of white space", "  \n\t\n\r\n41=A", {{0x41, "A"}}},
-        {"comments and blank lines count as lines", "# 41=x\n; 42=y\n  #c\n\n41=A\n8140=x", {{0x41, "A"}},
-         {{6, S::WideKey}}},
-        {"blanks around the key dropped, after = kept", "41 = A\n\t42\t=B\n", {{0x41, " A"}, {0x42, "B"}}},
-        {"keys that are not two hex digits", "4G=q\n4g=r\n123=y\n4 1=t\n=w\n", {},
-         {{1, S::BadKey}, {2, S::BadKey}, {3, S::BadKey}, {4, S::BadKey}, {5, S::BadKey}}},
-        {"end tokens", "/00=<end>\r\n/FF=\r\n/FFFF=x\r\n41=A", {{0x00, "<end>"}, {0xFF, ""}, {0x41, "A"}},
-         {{3, S::WideKey}}},
-        {"newline markers", "*0A\n* FE \n*fd=\n*0B=x\n/00\n", {{0x0A, "\n"}, {0xFE, "\n"}, {0xFD, "\n"}},
-         {{4, S::MarkerText}, {5, S::NoEquals}}},
-        {"UTF-8 letters", "41=\xE3\x81\x82\r\n", {{0x41, "\xE3\x81\x82"}}, {}, TblCoding::Utf8},
-        {"Latin-1 letters", "41=\xE9\r\n42=\xC3\r\n", {{0x41, "\xE9"}, {0x42, "\xC3"}}, {}, TblCoding::Latin1},
-        {"byte-order mark, then a comment", "\xEF\xBB\xBF# c\n41=A", {{0x41, "A"}}, {}, TblCoding::Utf8},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        CharTable table, expected;
-        table.fill("old"), expected.fill("old");
-        for (const auto& [b, letters] : row.entries) expected[static_cast<size_t>(b)] = letters;
-        const TblReadResult read = readTbl(row.text, table);
-        EXPECT_EQ(table, expected);
-        std::vector<std::pair<int, S>> skips;
-        for (const TblSkippedLine& skip : read.firstSkips) skips.emplace_back(skip.line, skip.reason);
-        EXPECT_EQ(std::tuple(read.entries, read.skipped, skips, read.coding),
-                  std::tuple(std::ssize(row.entries), std::ssize(row.skips), row.skips, row.coding));
-    }
-    CharTable table;  // seven skipped lines: the first five listed
-    const std::string message = describeTblLoad("g.tbl", readTbl("41=A\n=\n=\n=\n=\n=\n=\n=\n", table));
-    EXPECT_TRUE(message.starts_with("Read 1 entry from \"g.tbl\".\n7 lines were skipped:\nline 2: ")) << message;
-    EXPECT_TRUE(message.ends_with("\nline 6: the key is not two hexadecimal digits\nand 2 more.")) << message;
-}
-
-// A load reports its skipped lines; saving over that file asks first (Cancel is the default);
-// failed saves say why and leave the file.
+// A load names what it skipped and the keys given twice, or says nothing; a table saved unchanged is its file
+// again, skipped lines and all, without a question; grid edits reach the file; failed saves say why and leave it.
 TEST(TableMenu, LoadAndSaveThroughTheMenu) {
     test::TempDir dir;
     test::TestEditor t;
-    const std::string path = dir.file("names.tbl"), text = "41=\xC3\xA9\r\nnot a table\r\n";
+    const std::string path = dir.file("names.tbl"), text = "41=\xC3\xA9\r\nnot a table\r\n8140=x\r\n";
     test::writeBytes(path, bytesOf(text));
     t.setDocument({0x41});
     t.ed.s.viewMode = true;
-    t.services.fileDialogAnswers = {path, path, path, path, path};
-    t.services.answers = {1, 0, 0};
+    t.ed.s.fileName = dir.file("game.bin");
+    t.services.fileDialogAnswers = {path, path, path, path};
     mnuTable_Click(t.ed, kTableLoad);
     EXPECT_TRUE(t.ed.s.tableUtf8);
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "\xC3\xA9");  // shown at once
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(t.services.dialogs.back().startPath, path);   // the table's own file, not the document
+    EXPECT_EQ(textOf(test::readBytes(path)), text);
+    t.ed.s.charTable[0x42] = "b";                           // an edit in the grid
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(textOf(test::readBytes(path)), text + "42=b\r\n");
     t.ed.s.charTable[0x30] = "a\r\nb";                     // would split into two lines
-    for (int i = 0; i < 2; ++i) mnuTable_Click(t.ed, kTableSave);  // cancelled, refused
+    mnuTable_Click(t.ed, kTableSave);
     struct FailingIo : FileIo {
         ssize_t write(int, const void*, size_t) override { return -1; }
     } failing;
-    t.ed.s.charTable[0x30] = "b";
-    EXPECT_FALSE(saveTblFile(path, t.ed.s.charTable, failing, nullptr));
-    EXPECT_EQ(test::readBytes(path), bytesOf(text));
-    for (int i = 0; i < 2; ++i) mnuTable_Click(t.ed, kTableSave);  // saved, then nothing more to lose
-    EXPECT_EQ(test::readBytes(path), bytesOf(writeTbl(t.ed.s.charTable)));
-    EXPECT_EQ(t.services.questions.size(), 3u);
+    t.ed.s.charTable[0x30] = "0";
+    EXPECT_FALSE(saveTblFile(path, t.ed.s.syncedTable(), t.ed.s.tableSource, failing, nullptr));
+    EXPECT_EQ(textOf(test::readBytes(path)), text + "42=b\r\n");
+    EXPECT_TRUE(t.services.questions.empty());
     EXPECT_EQ(t.services.messages, (std::vector<std::string>{
-        "Read 1 entry from \"" + path + "\".\n1 line was skipped:\nline 2: no \"=\" after the key",
-        "Problems Saving Table\nEntry 30 holds CR LF, which would end its line early in a table file."}));
+        "Read 2 entries from \"" + path + "\" (UTF-8).\n1 line was skipped (kept as they are when the table is "
+        "saved):\nline 2: no \"=\" after the key",
+        "Problems Saving Table\nEntry 30 holds a line end, which would end its line early in a table file."}));
+}
+
+// Load Table As reads the file in the encoding chosen; a load with keys given twice names them; a clean
+// load says nothing; a table with no file of its own is saved from the document's folder, with no name.
+TEST(TableMenu, LoadAsAndMessages) {
+    test::TempDir dir;
+    test::TestEditor t;
+    const std::string kana = dir.file("kana.tbl"), twice = dir.file("twice.tbl");
+    test::writeBytes(kana, bytesOf("B1=\xB1\r\n"));
+    test::writeBytes(twice, bytesOf("41=A\n42=B\n41=C\n"));
+    t.ed.s.fileName = dir.file("game.bin");
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(t.services.dialogs.back().startPath, dir.dir + "/");
+    t.services.fileDialogAnswers = {kana, kana, twice, kana};
+    t.services.answers = {1 + static_cast<int>(TextEncoding::ShiftJis), 7};  // Shift-JIS, then Cancel
+    mnuTable_Click(t.ed, kTableLoadAs);
+    EXPECT_EQ(t.ed.s.charTable[0xB1], "\xEF\xBD\xB1");
+    t.ed.s.charTable[0xB1] = "x";
+    mnuTable_Click(t.ed, kTableLoadAs);  // cancelled: nothing read
+    EXPECT_EQ(t.ed.s.charTable[0xB1], "x");
+    mnuTable_Click(t.ed, kTableLoad);
+    mnuTable_Click(t.ed, kTableLoad);    // found: 8-bit
+    EXPECT_EQ(t.ed.s.charTable[0x41], "C");
+    EXPECT_EQ(t.ed.s.charTable[0xB1], "\xC2\xB1");
+    EXPECT_EQ(t.services.messages, (std::vector<std::string>{
+        "Read 2 entries from \"" + twice + "\" (ASCII).\n1 key was given more than once (the last line counts):"
+        "\n41 on lines 1 and 3"}));
 }
 
 using namespace frmTable;

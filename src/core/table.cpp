@@ -1,0 +1,199 @@
+#include "core/table.h"
+
+#include <algorithm>
+
+#include "core/text_coding.h"
+
+namespace tarpon {
+namespace {
+
+// A node's children move from a sorted list to a 256-slot array past this many.
+constexpr size_t kDenseFrom = 16;
+
+// The first letter of a text (one UTF-8 character, or one byte that is none), packed.
+uint32_t firstLetterCode(std::string_view text) {
+    const size_t length = std::max<size_t>(utf8SequenceLength(text, 0), 1);
+    uint32_t code = 0;
+    for (size_t i = 0; i < length && i < text.size(); ++i) code = code << 8 | static_cast<uint8_t>(text[i]);
+    return code;
+}
+
+std::string utf8FromLatin1(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) out += utf8Of(static_cast<uint8_t>(c));
+    return out;
+}
+
+bool byteBefore(const std::pair<uint8_t, int32_t>& kid, uint8_t b) { return kid.first < b; }
+
+}  // namespace
+
+std::string oneByteLetters(const TableEntry& entry) {
+    return entry.kind == EntryKind::LineBreak ? entry.text + "\n" : entry.text;
+}
+
+int32_t Table::child(int32_t node, uint8_t b) const {
+    const int32_t k = nodes_[static_cast<size_t>(node)].kids;
+    if (k < 0) return -1;
+    const Kids& kids = kids_[static_cast<size_t>(k)];
+    if (!kids.dense.empty()) return kids.dense[b];
+    const auto it = std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore);
+    return it != kids.sorted.end() && it->first == b ? it->second : -1;
+}
+
+int32_t Table::addChild(int32_t node, uint8_t b) {
+    const int32_t found = child(node, b);
+    if (found >= 0) return found;
+    const auto made = static_cast<int32_t>(nodes_.size());
+    nodes_.emplace_back();
+    if (nodes_[static_cast<size_t>(node)].kids < 0) {
+        nodes_[static_cast<size_t>(node)].kids = static_cast<int32_t>(kids_.size());
+        kids_.emplace_back();
+    }
+    Kids& kids = kids_[static_cast<size_t>(nodes_[static_cast<size_t>(node)].kids)];
+    if (!kids.dense.empty()) {
+        kids.dense[b] = made;
+        return made;
+    }
+    kids.sorted.insert(std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore), {b, made});
+    if (kids.sorted.size() > kDenseFrom) {
+        kids.dense.assign(256, -1);
+        for (const auto& [byte, kid] : kids.sorted) kids.dense[byte] = kid;
+        kids.sorted = {};
+    }
+    return made;
+}
+
+int32_t Table::keyId(std::string_view key) {
+    if (nodes_.empty()) nodes_.emplace_back();
+    int32_t node = 0;
+    for (const char c : key) node = addChild(node, static_cast<uint8_t>(c));
+    return node;
+}
+
+// The trie node of a key, or -1.
+int32_t Table::nodeOf(std::string_view key) const {
+    if (key.empty() || nodes_.empty()) return -1;
+    int32_t node = 0;
+    for (const char c : key) {
+        node = child(node, static_cast<uint8_t>(c));
+        if (node < 0) return -1;
+    }
+    return node;
+}
+
+int32_t Table::set(TableEntry entry) {
+    if (entry.key.empty()) {
+        const auto same = std::find_if(endTags_.begin(), endTags_.end(),
+                                       [&](const TableEntry& tag) { return tag.text == entry.text; });
+        if (same == endTags_.end()) endTags_.push_back(std::move(entry));
+        return -1;
+    }
+    const int32_t node = keyId(entry.key);
+    textIndexStale_ = true;
+    if (const int32_t at = nodes_[static_cast<size_t>(node)].entry; at >= 0) {
+        entries_[static_cast<size_t>(at)] = std::move(entry);
+        return node;
+    }
+    maxKeyLength_ = std::max(maxKeyLength_, entry.key.size());
+    nodes_[static_cast<size_t>(node)].entry = static_cast<int32_t>(entries_.size());
+    entries_.push_back(std::move(entry));
+    return node;
+}
+
+// The last entry moves into the gap, so a removal costs no more than a lookup.
+bool Table::remove(std::string_view key) {
+    const int32_t node = nodeOf(key);
+    if (node < 0 || nodes_[static_cast<size_t>(node)].entry < 0) return false;
+    const int32_t at = nodes_[static_cast<size_t>(node)].entry;
+    nodes_[static_cast<size_t>(node)].entry = -1;
+    const auto last = static_cast<int32_t>(entries_.size() - 1);
+    if (at != last) {
+        nodes_[static_cast<size_t>(nodeOf(entries_.back().key))].entry = at;
+        entries_[static_cast<size_t>(at)] = std::move(entries_.back());
+    }
+    entries_.pop_back();
+    textIndexStale_ = true;
+    return true;
+}
+
+void Table::clear() {
+    entries_.clear();
+    endTags_.clear();
+    nodes_.clear();
+    kids_.clear();
+    byFirstLetter_.clear();
+    textIndexStale_ = false;
+    maxKeyLength_ = 0;
+}
+
+const TableEntry* Table::find(std::string_view key) const {
+    const int32_t node = nodeOf(key);
+    const int32_t at = node < 0 ? -1 : nodes_[static_cast<size_t>(node)].entry;
+    return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
+}
+
+const TableEntry* Table::longestMatch(std::span<const uint8_t> bytes) const {
+    if (nodes_.empty()) return nullptr;
+    int32_t best = -1;
+    int32_t node = 0;
+    for (const uint8_t b : bytes) {
+        node = child(node, b);
+        if (node < 0) break;
+        if (nodes_[static_cast<size_t>(node)].entry >= 0) best = nodes_[static_cast<size_t>(node)].entry;
+    }
+    return best < 0 ? nullptr : &entries_[static_cast<size_t>(best)];
+}
+
+std::vector<const TableEntry*> Table::entriesPrefixOf(std::string_view text) const {
+    std::vector<const TableEntry*> out;
+    if (text.empty()) return out;
+    if (textIndexStale_) {
+        byFirstLetter_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i)
+            if (!entries_[i].text.empty())
+                byFirstLetter_.emplace_back(firstLetterCode(entries_[i].text), static_cast<int32_t>(i));
+        std::sort(byFirstLetter_.begin(), byFirstLetter_.end());
+        textIndexStale_ = false;
+    }
+    const uint32_t first = firstLetterCode(text);
+    const auto from = std::lower_bound(byFirstLetter_.begin(), byFirstLetter_.end(), std::pair(first, int32_t{-1}));
+    for (auto it = from; it != byFirstLetter_.end() && it->first == first; ++it) {
+        const TableEntry& entry = entries_[static_cast<size_t>(it->second)];
+        if (text.starts_with(entry.text)) out.push_back(&entry);
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const TableEntry* a, const TableEntry* b) { return a->text.size() > b->text.size(); });
+    return out;
+}
+
+CharTable Table::oneByteView() const {
+    CharTable view;
+    for (int b = 0; b < 256; ++b) {
+        const char key = static_cast<char>(b);
+        if (const TableEntry* entry = find({&key, 1})) view[static_cast<size_t>(b)] = oneByteLetters(*entry);
+    }
+    return view;
+}
+
+void Table::takeOneByteView(const CharTable& view, bool utf8) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string key(1, static_cast<char>(b));
+        const std::string& raw = view[static_cast<size_t>(b)];
+        const std::string letters = utf8 && isValidUtf8(raw) ? raw : utf8FromLatin1(raw);
+        const TableEntry* entry = find(key);
+        if (entry ? oneByteLetters(*entry) == letters : letters.empty()) continue;
+        if (letters.empty()) {
+            remove(key);
+            continue;
+        }
+        TableEntry changed;
+        if (entry) changed = *entry;
+        changed.key = key;
+        changed.text = letters;
+        if (changed.kind == EntryKind::LineBreak && changed.text.ends_with('\n')) changed.text.pop_back();
+        set(std::move(changed));
+    }
+}
+
+}  // namespace tarpon
