@@ -46,3 +46,53 @@ with open("quest.bin", "wb") as f:
 with open("quest.tbl", "wb") as f:
     for byte in sorted(table):
         f.write(b"%02X=%s\r\n" % (byte, table[byte].encode("latin-1")))
+
+# shop.bin and shop.tbl: a second example, for scripts. Its table is written as
+# translators write tables on Linux (UTF-8, LF line ends, a comment): an end token
+# "/00=<end>", a line break "*FE=<line>", letter pairs as single bytes. The file
+# holds a table of 2-byte little-endian pointers (file offsets) at 0x10 and,
+# after the strings, 48 bytes of free room (FF) where longer strings can grow.
+shop = {0x10: " ", 0x11: ".", 0x12: ",", 0x13: "!", 0x14: "?", 0x15: "'"}
+for i, ch in enumerate("abcdefghijklmnopqrstuvwxyz"):
+    shop[0x81 + i] = ch
+for i, ch in enumerate("ABCDEFGHIJKLMNOPQRSTUVWXYZ"):
+    shop[0xA1 + i] = ch
+pairs = {0xC0: "th", 0xC1: "er", 0xC2: "in", 0xC3: "ou"}
+shop_reverse = sorted(list(shop.items()) + list(pairs.items()), key=lambda p: -len(p[1]))
+
+def shop_encode(text):
+    out = bytearray()
+    i = 0
+    while i < len(text):
+        if text.startswith("\n", i):
+            out.append(0xFE)
+            i += 1
+            continue
+        for byte, piece in shop_reverse:
+            if text.startswith(piece, i):
+                out.append(byte)
+                i += len(piece)
+                break
+        else:
+            raise ValueError(text[i])
+    return bytes(out) + b"\x00"
+
+shop_lines = [
+    "Welcome to my shop!\nWhat do you need?",
+    "A sword costs thirty coins.",
+    "Thank you, come again.",
+    "You cannot carry more.",
+]
+shop_strings = [shop_encode(s) for s in shop_lines]
+body = bytearray(b"SHP1" + bytes(12))
+at = 0x10 + 2 * len(shop_strings)
+for s in shop_strings:
+    body += at.to_bytes(2, "little")
+    at += len(s)
+body += b"".join(shop_strings) + b"\xff" * 48
+with open("shop.bin", "wb") as f:
+    f.write(bytes(body))
+with open("shop.tbl", "w", encoding="utf-8", newline="\n") as f:
+    f.write("# The example shop's text\n/00=<end>\n*FE=<line>\n")
+    for byte, text in sorted(list(shop.items()) + list(pairs.items())):
+        f.write("%02X=%s\n" % (byte, text))

@@ -30,6 +30,7 @@
 #include "qt/key_map.h"
 #include "qt/pane_widget.h"
 #include "screen/style.h"
+#include "script/dump_script_dialog.h"
 #include "search/find_dialog.h"
 #include "search/pointers_dialog.h"
 #include "search/replace_dialog.h"
@@ -304,6 +305,7 @@ QWidget* MainWindow::createWindow(WindowKind kind) {
     case WindowKind::Insert: window = new InsertWindow(editor_, refreshMain); break;
     case WindowKind::Replace: window = new ReplaceDialog(editor_, refreshMain); break;
     case WindowKind::Pointers: window = new PointersDialog(editor_, refreshMain); break;
+    case WindowKind::DumpScript: window = new DumpScriptDialog(editor_); break;
     }
     // The keyboard goes back to the pane that had it now, whatever took it meanwhile.
     const InputPane pane = editor_.s.focusPane;

@@ -6,6 +6,7 @@
 #include "core/editor.h"
 #include "edit/text_input.h"
 #include "edit/undo.h"
+#include "script/script_commands.h"
 #include "search/find.h"
 #include "search/pointers.h"
 #include "table/table_commands.h"
@@ -82,6 +83,11 @@ void mnuTable_Click(Editor& ed, int index) {
     case kTableLoad:
         CommitTypedLetters(ed);  // they were typed through the table that is being replaced
         LoadTable(ed);
+        break;
+    case kTableDumpScript: ed.services.openWindow(WindowKind::DumpScript); break;
+    case kTableInsertScript:
+        CommitTypedLetters(ed);  // the insert changes bytes
+        InsertScriptFile(ed);
         break;
     case kTableLoadAs:
         CommitTypedLetters(ed);

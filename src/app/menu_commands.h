@@ -16,7 +16,8 @@ enum OptionMenuIndex {
     kOptionFollowPointer = 7,
     kOptionCopy = 8
 };
-enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMultiLetters = 4, kTableLoadAs = 6 };
+enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMultiLetters = 4, kTableLoadAs = 6,
+                      kTableDumpScript = 8, kTableInsertScript = 9 };
 
 // Any menu command: it ends the typing run first, so typing after it is a step of its own.
 void RunMenuCommand(Editor& ed, int menu, int index);

@@ -2,12 +2,17 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 
 #include "core/char_table.h"
 #include "core/editor_state.h"
 #include "core/file_io.h"
+#include "core/plain_number.h"
 #include "core/text_coding.h"
+#include "script/script_dump.h"
+#include "script/script_insert.h"
 #include "search/pattern.h"
 #include "table/tbl_file.h"
 
@@ -15,6 +20,11 @@ namespace tarpon {
 namespace {
 
 constexpr const char* kFindUsage = "Usage: tarpon-hex find [--table T.tbl] [--relative] TEXT FILE";
+constexpr const char* kDumpUsage =
+    "Usage: tarpon-hex dump --table T.tbl --from OFFSET --to OFFSET [--out SCRIPT] FILE\n"
+    "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4 [--big-endian]\n"
+    "                       [--add NUMBER] [--length N] [--out SCRIPT] FILE";
+constexpr const char* kInsertUsage = "Usage: tarpon-hex insert --table T.tbl --script SCRIPT FILE";
 
 int usage(std::string& err, const std::string& problem, const char* usageLine) {
     err += "tarpon-hex: " + problem + "\n" + usageLine + "\n";
@@ -41,18 +51,21 @@ std::optional<ByteStore> readDocument(const std::string& path, std::string& err)
 }
 
 struct LoadedTable {
-    CharTable table;
+    Table model;
+    CharTable table;  // its one-byte view
     bool utf8 = false;
 };
 
 std::optional<LoadedTable> readTable(const std::string& path, std::string& err) {
     LoadedTable t;
-    const TblLoadResult result = loadTblFile(path, t.table);
+    TableSource source;
+    const TblLoadResult result = loadTblFile(path, t.model, source);
     if (result.status != TblLoadStatus::Loaded) {
         failure(err, result.error);
         return std::nullopt;
     }
-    t.utf8 = result.read.coding == TblCoding::Utf8;
+    t.table = t.model.oneByteView();
+    t.utf8 = true;  // the model's letters are UTF-8, whatever the file's encoding
     return t;
 }
 
@@ -107,12 +120,130 @@ int find(const std::vector<std::string>& args, std::string& out, std::string& er
     return found ? 0 : failure(err, "find: no hit in " + path);
 }
 
+// "--name value" options (and flags) before FILE, which comes last.
+struct Options {
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    std::string file;
+};
+
+std::optional<Options> readOptions(const std::vector<std::string>& args, const std::set<std::string>& valued,
+                                   const std::set<std::string>& flags, std::string& problem) {
+    Options o;
+    size_t i = 1;
+    for (; i < args.size() && args[i].starts_with("--"); ++i) {
+        if (args[i] == "--") {
+            ++i;
+            break;
+        }
+        const std::string name = args[i].substr(2);
+        if (flags.contains(name)) o.flags.insert(name);
+        else if (valued.contains(name) && i + 1 < args.size()) o.values[name] = args[++i];
+        else {
+            problem = "unknown option or missing value '" + args[i] + "'";
+            return std::nullopt;
+        }
+    }
+    if (args.size() - i != 1) {
+        problem = "one FILE, after the options";
+        return std::nullopt;
+    }
+    o.file = args[i];
+    return o;
+}
+
+// A number option; `fallback` when it is not given. Nothing, and `problem`, when it is no number.
+std::optional<int64_t> number(const Options& o, const std::string& name, std::optional<int64_t> fallback,
+                              std::string& problem) {
+    const auto it = o.values.find(name);
+    if (it == o.values.end()) {
+        if (!fallback) problem = "--" + name + " is needed";
+        return fallback;
+    }
+    const std::optional<int64_t> value = readPlainNumber(it->second);
+    if (!value) problem = "--" + name + " takes a number (decimal, or hexadecimal after 0x or $), not '" + it->second + "'";
+    return value;
+}
+
+std::optional<DumpRequest> dumpRequest(const Options& o, std::string& problem) {
+    DumpRequest r;
+    r.pointers = o.values.contains("pointers");
+    if (!r.pointers) {
+        const auto from = number(o, "from", std::nullopt, problem), to = from ? number(o, "to", std::nullopt, problem) : std::nullopt;
+        if (!to) return std::nullopt;
+        r.from = *from, r.to = *to;
+        return r;
+    }
+    const auto at = number(o, "pointers", std::nullopt, problem);
+    const auto count = at ? number(o, "count", std::nullopt, problem) : std::nullopt;
+    const auto size = count ? number(o, "size", std::nullopt, problem) : std::nullopt;
+    const auto add = size ? number(o, "add", 0, problem) : std::nullopt;
+    const auto length = add ? number(o, "length", 0, problem) : std::nullopt;
+    if (!length) return std::nullopt;
+    if (*size < 2 || *size > 4) {
+        problem = "--size is 2, 3 or 4";
+        return std::nullopt;
+    }
+    r.tableAt = *at, r.count = *count, r.maxLength = *length;
+    r.p = {static_cast<int>(*size), o.flags.contains("big-endian"), *add};
+    return r;
+}
+
+int dump(const std::vector<std::string>& args, std::string& out, std::string& err) {
+    std::string problem;
+    const auto o = readOptions(args, {"table", "from", "to", "pointers", "count", "size", "add", "length", "out"},
+                               {"big-endian"}, problem);
+    std::optional<DumpRequest> r = o ? dumpRequest(*o, problem) : std::nullopt;
+    if (r && !o->values.contains("table")) problem = "--table is needed";
+    if (!r || !problem.empty()) return usage(err, "dump: " + problem, kDumpUsage);
+    std::optional<LoadedTable> table = readTable(o->values.at("table"), err);
+    if (!table) return 1;
+    const std::optional<ByteStore> doc = readDocument(o->file, err);
+    if (!doc) return 1;
+    r->source = o->file + " through " + o->values.at("table");
+    const DumpResult result = dumpScript(table->model, std::span(doc->data(), doc->size()), *r);
+    if (!result.problem.empty()) return failure(err, "dump: " + result.problem);
+    if (!o->values.contains("out")) {
+        out += result.script;
+        return 0;
+    }
+    std::string error;
+    const std::string& path = o->values.at("out");
+    if (!replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(), systemFileIo(), &error))
+        return failure(err, path + ": " + error);
+    return 0;
+}
+
+int insert(const std::vector<std::string>& args, std::string& err) {
+    std::string problem;
+    const auto o = readOptions(args, {"table", "script"}, {}, problem);
+    if (o && (!o->values.contains("table") || !o->values.contains("script"))) problem = "--table and --script are needed";
+    if (!o || !problem.empty()) return usage(err, "insert: " + problem, kInsertUsage);
+    std::optional<LoadedTable> table = readTable(o->values.at("table"), err);
+    if (!table) return 1;
+    const std::optional<ByteStore> script = readDocument(o->values.at("script"), err);
+    if (!script) return 1;
+    std::optional<ByteStore> doc = readDocument(o->file, err);
+    if (!doc) return 1;
+    const InsertPlan plan = planInsert(table->model, std::span(doc->data(), doc->size()),
+                                       std::string_view(reinterpret_cast<const char*>(script->data()), script->size()));
+    if (!plan.problem.empty()) return failure(err, "insert: " + o->values.at("script") + ": " + plan.problem + " Nothing was written.");
+    for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), doc->begin() + w.at);
+    std::string error;
+    if (!replaceFile(o->file, doc->data(), doc->size(), systemFileIo(), &error)) return failure(err, o->file + ": " + error);
+    return 0;
+}
+
 }  // namespace
 
-bool isToolCommand(const std::vector<std::string>& args) { return !args.empty() && args[0] == "find"; }
+bool isToolCommand(const std::vector<std::string>& args) {
+    return !args.empty() && (args[0] == "find" || args[0] == "dump" || args[0] == "insert");
+}
 
 int runToolCommand(const std::vector<std::string>& args, std::string& out, std::string& err) {
-    if (args.empty() || args[0] != "find") return usage(err, "no command", kFindUsage);
+    if (args.empty()) return usage(err, "no command", kFindUsage);
+    if (args[0] == "dump") return dump(args, out, err);
+    if (args[0] == "insert") return insert(args, err);
     return find(args, out, err);
 }
 

@@ -65,7 +65,10 @@ std::array<Menu, 4> designedMenus() {
           {"&Load Table...", "", true},
           {"&Multi Letters", "Ctrl+D", true, true, false},
           {"-", ""},
-          {"Load Table &As...", "", true}}},
+          {"Load Table &As...", "", true},
+          {"-", ""},
+          {"&Dump Script...", "", true},
+          {"&Insert Script...", "", true}}},
     }};
 }
 

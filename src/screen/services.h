@@ -10,7 +10,7 @@ inline constexpr const char* kAppTitle = "Tarpon's Hex";
 
 // The editor's secondary windows. Each is created when opened and starts from its
 // designed values; all but Copy disable the main window while they are open.
-enum class WindowKind { Jump, Insert, Find, Copy, TableEditor, Replace, Pointers };
+enum class WindowKind { Jump, Insert, Find, Copy, TableEditor, Replace, Pointers, DumpScript };
 
 // One run of the platform's file chooser.
 struct FileDialogRequest {

@@ -1,0 +1,37 @@
+#pragma once
+// The "Dump Script" window: a range, or a pointer table with its settings, then
+// "Dump..." asks where to save the script. It keeps the main window disabled.
+#include <array>
+
+#include "qt/modeless_dialog.h"
+#include "script/script_dump.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tarpon {
+
+struct Editor;
+
+class DumpScriptDialog : public ModelessDialog {
+public:
+    explicit DumpScriptDialog(Editor& editor);
+
+    std::array<QRadioButton*, 2> kind{};  // a range, a pointer table
+    QLineEdit *txtFrom = nullptr, *txtTo = nullptr, *txtTable = nullptr, *txtCount = nullptr;
+    QLineEdit *txtAdd = nullptr, *txtLength = nullptr;
+    std::array<QRadioButton*, 3> sizes{};
+    QCheckBox* bigEndian = nullptr;
+    QPushButton* cmdDump = nullptr;
+
+private:
+    QLineEdit* field(const char* caption, int left, int top, int labelWidth);
+    void fill(const DumpRequest& r);
+    bool read(DumpRequest& r);  // false after a message naming the field
+
+    Editor& editor_;
+};
+
+}  // namespace tarpon

@@ -1,0 +1,76 @@
+#include "script/script_commands.h"
+
+#include <algorithm>
+
+#include "core/editor.h"
+#include "core/file_io.h"
+#include "script/script_insert.h"
+#include "view/painting.h"
+
+namespace tarpon {
+namespace {
+
+constexpr const char* kScriptFilter = "Scripts (*.txt)|*.txt|All Files (*.*)|*.*|";
+
+std::span<const uint8_t> document(const EditorState& s) { return {s.fileData.data(), static_cast<size_t>(s.fileSize)}; }
+
+std::string fileNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+}  // namespace
+
+DumpRequest dumpRequestOpening(const Editor& ed) {
+    const EditorState& s = ed.s;
+    DumpRequest r;
+    const int64_t last = std::max<int64_t>(int64_t{s.fileSize} - 1, 0);
+    r.from = std::clamp<int64_t>(std::min<int64_t>(s.selAnchor, s.cursor()), 0, last);
+    r.to = std::clamp<int64_t>(std::max<int64_t>(s.selAnchor, s.cursor()), 0, last);
+    r.tableAt = r.from;
+    r.count = 1;
+    r.p = s.pointers;
+    return r;
+}
+
+bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
+    DumpRequest r = request;
+    r.source = (ed.s.fileName.empty() ? std::string("the document") : fileNameOf(ed.s.fileName)) +
+               (ed.s.tableSource.present ? " through " + fileNameOf(ed.s.tableSource.path) : std::string());
+    const DumpResult result = dumpScript(ed.s.syncedTable(), document(ed.s), r);
+    if (!result.problem.empty()) {
+        ed.services.messageBox(result.problem);
+        return false;
+    }
+    if (r.pointers) ed.s.pointers = r.p;  // Find Pointers and Follow Pointer go on with them
+    const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Dump Script", "", kScriptFilter, "txt",
+                                                      OFN_OVERWRITEPROMPT);
+    if (path.empty()) return false;
+    std::string error;
+    if (!replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(),
+                     systemFileIo(), &error)) {
+        ed.services.messageBox("Problems Saving\n" + error);
+        return false;
+    }
+    return true;
+}
+
+void InsertScriptFile(Editor& ed) {
+    const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "Insert Script", "", kScriptFilter,
+                                                      OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
+    if (path.empty()) return;
+    const ReadResult script = readWholeFile(path, kMaxFileSize);
+    if (script.status != ReadStatus::Ok) {
+        ed.services.messageBox(script.status == ReadStatus::TooLarge ? "The script is too large." : script.error);
+        return;
+    }
+    const InsertPlan plan =
+        planInsert(ed.s.syncedTable(), document(ed.s),
+                   std::string_view(reinterpret_cast<const char*>(script.bytes.data()), script.bytes.size()));
+    if (!plan.problem.empty()) {
+        ed.services.messageBox(fileNameOf(path) + ": " + plan.problem + " Nothing was written.");
+        return;
+    }
+    applyInsert(ed.s, plan);
+    RepaintAll(ed);
+    ed.services.messageBox(describeInsert(plan));
+}
+
+}  // namespace tarpon

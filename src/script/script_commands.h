@@ -1,0 +1,20 @@
+#pragma once
+// Table > "Dump Script..." and "Insert Script...": scripts to and from files, through
+// the editor's table, with the file chooser and messages.
+#include "script/script_dump.h"
+
+namespace tarpon {
+
+struct Editor;
+
+// The Dump Script window's opening values: the selection as the range, the pointer
+// settings as last used.
+DumpRequest dumpRequestOpening(const Editor& ed);
+// Dumps and asks where to save the script; true when it was saved (the window then
+// closes), false after a message or a cancel.
+bool DumpScriptToFile(Editor& ed, const DumpRequest& request);
+// Asks for a script and inserts it into the document as one undo step; a message
+// says what was written, or why nothing was.
+void InsertScriptFile(Editor& ed);
+
+}  // namespace tarpon

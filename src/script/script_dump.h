@@ -1,0 +1,34 @@
+#pragma once
+// Script dump: the strings of a file read through the table into a UTF-8 script
+// that an insert (this editor's, or Atlas's for the common commands) takes back.
+// Each string is preceded by where it came from, in Cartographer's comment form,
+// and by the commands an insert needs, so that inserting the unchanged script gives
+// back the same bytes.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "core/pointer_settings.h"
+#include "core/table.h"
+
+namespace tarpon {
+
+struct DumpRequest {
+    bool pointers = false;       // false: the range from..to; true: a pointer table
+    int64_t from = 0, to = 0;    // the range's first and last byte
+    int64_t tableAt = 0;         // the pointer table's first byte
+    int64_t count = 0;           // how many pointers
+    PointerSettings p;           // their size, byte order and added number
+    int64_t maxLength = 0;       // a pointed-at string's longest length; 0: to its end token
+    std::string source;          // named in the first comment: the file and the table
+};
+
+struct DumpResult {
+    std::string script;   // empty when `problem` says why nothing was dumped
+    std::string problem;
+    int64_t strings = 0;
+};
+
+DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& request);
+
+}  // namespace tarpon
