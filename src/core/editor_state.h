@@ -52,6 +52,7 @@ struct EditorState {
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
     int16_t searchWildcard = -1;         // 0..255, or -1 for none
     bool searchRelative = false;
+    std::string customAlphabet;          // the relative search's custom letter order (UTF-8), kept for the run
 
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
     // The document differs from what was last loaded or saved.

@@ -44,7 +44,7 @@ public:
 private:
     QMainWindow& window_;
     WindowFactory createWindow_;
-    std::array<QPointer<QWidget>, 5> windows_;
+    std::array<QPointer<QWidget>, kWindowKinds> windows_;
 };
 
 }  // namespace tarpon

@@ -1,0 +1,64 @@
+#include "search/hit_list_window.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "core/editor.h"
+#include "core/number_text.h"
+
+namespace tarpon {
+
+HitListWindow::HitListWindow(Editor& editor, std::function<void()> refreshMain, QWidget* parent)
+    : ModelessDialog(editor.services, false, parent), editor_(editor), refreshMain_(std::move(refreshMain)) {
+    setWindowTitle("Find All");
+    setFixedSize(480, 300);
+    list_ = new QTreeWidget(this);
+    list_->setGeometry(8, 8, 464, 256);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setHeaderLabels({"Offset", "Base", "Preview"});
+    list_->header()->resizeSection(0, 72);
+    list_->header()->resizeSection(1, 64);
+    tableButton_ = new QPushButton("Table from Hit", this);
+    tableButton_->setGeometry(8, 272, 105, 21);
+    tableButton_->setAutoDefault(false);
+    bothCases_ = new QCheckBox("Both Cases", this);
+    bothCases_->setGeometry(128, 274, 105, 17);
+    connect(list_, &QTreeWidget::itemClicked, this, [this] { goToRow(); });
+    connect(list_, &QTreeWidget::itemActivated, this, [this] { goToRow(); });
+    connect(tableButton_, &QPushButton::clicked, this, [this] { tableFromRow(); });
+}
+
+void HitListWindow::setHits(HitList hits) {
+    hits_ = std::move(hits);
+    list_->clear();
+    for (const RelativeHit& hit : hits_.hits) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(0, QString::fromStdString(offsetText(hit.offset, editor_.s.offsetMode)));
+        item->setText(1, QString::fromStdString(baseText(hits_, hit)));
+        item->setText(2, QString::fromStdString(hit.preview));
+    }
+    // Both cases are a choice for ASCII only: a sequence is filled whole.
+    bothCases_->setVisible(hits_.alphabet.kind == AlphabetKind::Ascii);
+    if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
+    list_->setFocus();
+}
+
+void HitListWindow::goToRow() {
+    const int row = list_->indexOfTopLevelItem(list_->currentItem());
+    if (row < 0 || row >= static_cast<int>(hits_.hits.size())) return;
+    GoToHit(editor_, hits_.hits[static_cast<size_t>(row)].offset);
+    if (refreshMain_) refreshMain_();
+}
+
+void HitListWindow::tableFromRow() {
+    const int row = list_->indexOfTopLevelItem(list_->currentItem());
+    if (row < 0 || row >= static_cast<int>(hits_.hits.size()) || !makeTable) return;
+    const RelativeHit& hit = hits_.hits[static_cast<size_t>(row)];
+    GoToHit(editor_, hit.offset);
+    makeTable(tableFromHit(hits_, hit, bothCases_->isChecked()));
+}
+
+}  // namespace tarpon
