@@ -1,6 +1,7 @@
 #include "search/hit_list_window.h"
 
 #include <QCheckBox>
+#include <QBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -13,19 +14,27 @@ namespace tarpon {
 HitListWindow::HitListWindow(Editor& editor, std::function<void()> refreshMain, QWidget* parent)
     : ModelessDialog(editor.services, false, parent), editor_(editor), refreshMain_(std::move(refreshMain)) {
     setWindowTitle("Find All");
-    setFixedSize(480, 300);
+    setMinimumSize(320, 160);
+    resize(480, 300);
     list_ = new QTreeWidget(this);
-    list_->setGeometry(8, 8, 464, 256);
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setHeaderLabels({"Offset", "Base", "Preview"});
     list_->header()->resizeSection(0, 72);
     list_->header()->resizeSection(1, 64);
     tableButton_ = new QPushButton("Table from Hit", this);
-    tableButton_->setGeometry(8, 272, 105, 21);
     tableButton_->setAutoDefault(false);
     bothCases_ = new QCheckBox("Both Cases", this);
-    bothCases_->setGeometry(128, 274, 105, 17);
+    bothCases_->setToolTip("Fill a-z and A-Z, whatever the case of the search text");
+    // The list grows with the window, so that long previews can be read.
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(tableButton_);
+    buttons->addWidget(bothCases_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(list_);
+    layout->addLayout(buttons);
     connect(list_, &QTreeWidget::itemClicked, this, [this] { goToRow(); });
     connect(list_, &QTreeWidget::itemActivated, this, [this] { goToRow(); });
     connect(tableButton_, &QPushButton::clicked, this, [this] { tableFromRow(); });
