@@ -2,7 +2,9 @@
 # order from byte 0x20, and a decoy with the same steps. Find ▸ Ascii, relative,
 # Hiragana, Find All lists both hits; Enter on the second moves the cursor there;
 # "Table from Hit" fills the table, the table editor shows it, and Copy ▸ Table of
-# the sentence gives the kana back. With SHOTS set to a folder, it also takes the
+# the sentence gives the kana back. Then the README's "find the encoding" steps on
+# examples/quest.bin: "dragon" through ASCII, its table (a-z from 0x81) read back by
+# Copy ▸ Table. With SHOTS set to a folder, it also takes the
 # README's picture of the hit list.
 . "$(dirname "$0")/lib.sh"
 python3 - "$WORK/kana.bin" <<'PY'
@@ -42,4 +44,28 @@ set_box 120 49 14                   # To: its last
 click_in "$COPY" 220 120            # "Table"
 copy_to_clip
 wait_for "the sentence on the clipboard" 10 clipboard_is "まおうはしろにいる"
+stop_app "the kana search"
+
+cp "$(dirname "$0")/../../examples/quest.bin" "$WORK/quest.bin"
+start_app "$WORK/quest.bin"
+open_find
+typetext "dragon"
+click_in "$FIND" 20 70              # "Ascii"
+click_in "$FIND" 95 94              # "Relative Search:" (the alphabet stays ASCII)
+click_in "$FIND" 196 120            # "Find All"
+HITS=$(await_window "Find All")
+await_focus "$HITS" "the hit list"
+key Return                          # the one hit, 0x62
+key Tab space                       # "Table from Hit"
+ED=$(await_window "Edit Table")
+await_focus "$ED" "the table editor"
+key Tab Escape
+await_gone "Edit Table"
+await_focus "$MAIN" "the main window"
+open_copy
+set_box 120 25 5B                   # "find the dragon": the blank and "the" have no entry yet
+set_box 120 49 67
+click_in "$COPY" 220 120            # "Table"
+copy_to_clip
+wait_for "the words on the clipboard" 10 clipboard_is "finddragon"
 echo PASS
