@@ -233,6 +233,8 @@ TEST(FindAll, HitsTheirBasesAndPreviews) {
          concat({{0x10}, shifted("the dragon", 0x20)}), {{5, "81=a", "·the·dragon"}}},
         {"ASCII, capitals only: the base is A's byte", relativeForm(Alphabet{}, "KING"), shifted("OLD KING", -0x40),
          {{4, "01=A", "OLD·KING"}}},
+        {"ASCII, mixed case: the base is a's byte", relativeForm(Alphabet{}, "Dragon"), shifted("The Dragon", 0x20),
+         {{4, "81=a", "The·Dragon"}}},
         {"the alphabet starts below byte 0", relativeForm(hira, "かこ"), encode(hira, "かこく", -5),
          {{0, "-05=あ", "かこく"}}},
         {"two hits at two bases", relativeForm(custom("xyz"), "xz"), Bytes{1, 3, 9, 0x50, 0x52},
