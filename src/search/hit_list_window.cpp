@@ -1,10 +1,12 @@
 #include "search/hit_list_window.h"
 
-#include <QCheckBox>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "core/editor.h"
 #include "core/number_text.h"
@@ -38,6 +40,29 @@ HitListWindow::HitListWindow(Editor& editor, std::function<void()> refreshMain, 
     connect(list_, &QTreeWidget::itemClicked, this, [this] { goToRow(); });
     connect(list_, &QTreeWidget::itemActivated, this, [this] { goToRow(); });
     connect(tableButton_, &QPushButton::clicked, this, [this] { tableFromRow(); });
+}
+
+// The list opens beside the main window, right of it or below it, whichever hides
+// less of it once kept on the screen, so that the user sees the panes while choosing hits.
+void HitListWindow::showEvent(QShowEvent* event) {
+    const bool first = !placed_;
+    placed_ = true;
+    ModelessDialog::showEvent(event);
+    QWidget* main = parentWidget();
+    if (!first || !main || !main->screen()) return;
+    const QRect room = main->screen()->availableGeometry(), mainFrame = main->frameGeometry();
+    const QSize size = frameGeometry().size().expandedTo(this->size());
+    const auto keptOnScreen = [&](QPoint at) {
+        return QPoint(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())),
+                      std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+    };
+    const auto hidden = [&](QPoint at) {
+        const QRect over = QRect(at, size).intersected(mainFrame);
+        return over.isEmpty() ? 0 : over.width() * over.height();
+    };
+    const QPoint right = keptOnScreen({mainFrame.right() + 1, mainFrame.top()});
+    const QPoint below = keptOnScreen({mainFrame.left(), mainFrame.bottom() + 1});
+    move(hidden(right) <= hidden(below) ? right : below);
 }
 
 void HitListWindow::setHits(HitList hits) {

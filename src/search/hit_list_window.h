@@ -29,6 +29,9 @@ public:
     QPushButton* tableButton() const { return tableButton_; }
     QCheckBox* bothCases() const { return bothCases_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void goToRow();
     void tableFromRow();
@@ -39,6 +42,7 @@ private:
     QTreeWidget* list_ = nullptr;
     QPushButton* tableButton_ = nullptr;
     QCheckBox* bothCases_ = nullptr;
+    bool placed_ = false;
 };
 
 }  // namespace tarpon
