@@ -15,13 +15,17 @@ std::string utf8FromLatin1(const std::string& latin1) {
 
 }  // namespace
 
-TableFill prepareTableFill(CharTable& table, bool& tableUtf8, const TableFill& fill) {
+TableFill prepareTableFill(CharTable& table, bool& tableUtf8, const TableFill& fill, bool* respelled) {
+    if (respelled) *respelled = false;
     if (tableUtf8) return fill;
     TableFill latin1;
     for (const TableFillEntry& entry : fill) {
         const std::optional<std::string> bytes = latin1FromUtf8(entry.letters);
         if (!bytes) {
-            for (std::string& letters : table) letters = utf8FromLatin1(letters);
+            for (std::string& letters : table) {
+                if (respelled && hasByteAbove7F(letters)) *respelled = true;
+                letters = utf8FromLatin1(letters);
+            }
             tableUtf8 = true;
             return fill;
         }

@@ -51,10 +51,9 @@ std::string baseText(const HitList& list, const RelativeHit& hit) {
     return digits + first;
 }
 
-std::string hitPreview(const HitList& list, int shift, const uint8_t* data, int64_t size, int64_t offset,
-                       int64_t length) {
-    const int64_t from = std::max<int64_t>(0, offset - kPreviewMargin);
-    const int64_t to = std::min(size, offset + std::max(length, kPreviewHitBytes) + kPreviewMargin);
+std::string hitPreview(const HitList& list, int shift, const uint8_t* data, int64_t size, int64_t offset) {
+    const int64_t from = std::max<int64_t>(0, offset - kPreviewBefore);
+    const int64_t to = std::min(size, offset + kPreviewFrom);
     std::string text;
     for (int64_t i = from; i < to; ++i) {
         char ascii = 0;
@@ -94,7 +93,7 @@ HitList collectHits(const FindForm& form, const SearchRequest& request, const ui
     starts.resize(std::min(starts.size(), kMaxHits));
     for (const int64_t s : starts) {
         const int shift = int{data[s]} - int{request.pattern[0]};
-        list.hits.push_back({s, shift, hitPreview(list, shift, data, size, s, length)});
+        list.hits.push_back({s, shift, hitPreview(list, shift, data, size, s)});
     }
     return list;
 }

@@ -38,14 +38,13 @@ int impliedBase(const HitList& list, const RelativeHit& hit);
 // The base as a table line has it: "12=あ" (a base below 0 reads "-05=あ").
 std::string baseText(const HitList& list, const RelativeHit& hit);
 
-// Bytes shown before a hit and after its first 16 bytes (or all of it when longer).
-inline constexpr int64_t kPreviewMargin = 8;
-inline constexpr int64_t kPreviewHitBytes = 16;
-// The bytes around a hit of `length` bytes at `offset`, each read through the
-// alphabet at `shift`: its letter when it falls inside the alphabet (ASCII: a
-// letter A-Z or a-z), else "·".
-std::string hitPreview(const HitList& list, int shift, const uint8_t* data, int64_t size, int64_t offset,
-                       int64_t length);
+// A preview shows this many bytes before a hit and this many from its start on,
+// whatever its length, so that every row is as long as the others.
+inline constexpr int64_t kPreviewBefore = 8;
+inline constexpr int64_t kPreviewFrom = 24;
+// The bytes around a hit at `offset`, each read through the alphabet at `shift`:
+// its letter when it falls inside the alphabet (ASCII: a letter A-Z or a-z), else "·".
+std::string hitPreview(const HitList& list, int shift, const uint8_t* data, int64_t size, int64_t offset);
 
 // The entries the hit gives: the whole sequence from the implied base; for ASCII,
 // a-z when the text had small letters (or none), A-Z when it had capitals, and

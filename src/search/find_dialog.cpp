@@ -76,6 +76,9 @@ void FindDialog::buildAlphabetControls() {
     txtAlphabet->setGeometry(8, 136, 225, 19);
     txtAlphabet->setPlaceholderText("the custom alphabet's letters, in order");
     txtAlphabet->setText(QString::fromStdString(editor_.s.customAlphabet));
+    // Kept as typed, for the next opening, whether or not a search used it.
+    connect(txtAlphabet, &QLineEdit::textEdited, this,
+            [this](const QString& text) { editor_.s.customAlphabet = utf8Text(text); });
 }
 
 void FindDialog::enableAlphabet() {

@@ -64,7 +64,8 @@ void PicHex_MouseDown(TableEditor& t, double x, double y);
 void cmd_Click(Editor& ed, TableEditor& t, int index);
 // Writes a fill (a table made from a search hit) as one undoable step and selects
 // its first entry. Entries for other bytes stay; the table becomes UTF-8 first when
-// the fill's letters need it (see prepareTableFill). True when an entry changed.
+// the fill's letters need it (see prepareTableFill), and a message says so when that
+// respelled letters above 0x7F. True when an entry changed.
 bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill);
 
 }  // namespace frmTable

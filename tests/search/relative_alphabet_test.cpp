@@ -226,9 +226,11 @@ TEST(FindAll, HitsTheirBasesAndPreviews) {
     const Row rows[] = {
         {"kana sentence: letters inside the alphabet, dots for the rest", relativeForm(hira, "まおう"),
          concat({{0xFF, 0xFE}, encode(hira, "まおうはしろにいる", 0x30), {0x00}}), {{2, "30=あ", "··まおうはしろにいる·"}}},
-        {"preview: 8 bytes before, 16 of the hit and 8 after", relativeForm(hira, "まおう"),
+        {"preview: 8 bytes before the hit and 24 from its start", relativeForm(hira, "まおう"),
          concat({Bytes(9, 0), encode(hira, "まおうはしろにいるよそらのかなたにあるしろいもりのおく", 0x60)}),
          {{9, "60=あ", "········まおうはしろにいるよそらのかなたにあるしろいもり"}}},
+        {"a long hit: the preview stops 24 bytes from its start", relativeForm(Alphabet{}, "abcdefghijklmnopqrstuvwxyz"),
+         shifted("abcdefghijklmnopqrstuvwxyz", 1), {{0, "62=a", "abcdefghijklmnopqrstuvwx"}}},
         {"ASCII, small letters: the base is a's byte", relativeForm(Alphabet{}, "dragon"),
          concat({{0x10}, shifted("the dragon", 0x20)}), {{5, "81=a", "·the·dragon"}}},
         {"ASCII, capitals only: the base is A's byte", relativeForm(Alphabet{}, "KING"), shifted("OLD KING", -0x40),
@@ -331,7 +333,8 @@ TEST(TableFromHit, EntriesAtTheImpliedBase) {
     }
 }
 
-// A table and a fill -> the entries afterwards (others kept, the table's coding), and again after Ctrl+Z.
+// A table and a fill -> the entries afterwards (others kept, the table's coding), whether the user is told
+// that letters were respelled, and the entries after Ctrl+Z.
 TEST(TableFromHit, FillIsOneUndoableStepInTheTablesCoding) {
     using Entries = std::vector<std::pair<int, std::string>>;
     struct Row {
@@ -340,14 +343,16 @@ TEST(TableFromHit, FillIsOneUndoableStepInTheTablesCoding) {
         Entries before;
         TableFill fill;
         Entries after, undone;
-        bool utf8After;
+        bool utf8After, told = false;
     };
     const Row rows[] = {
         {"other entries stay, the filled byte is overwritten", false, {{0x10, "x"}, {0x31, "q"}},
          {{0x30, "a"}, {0x31, "b"}}, {{0x10, "x"}, {0x30, "a"}, {0x31, "b"}}, {{0x10, "x"}, {0x30, ""}, {0x31, "q"}},
          false},
         {"kana make a Latin-1 table UTF-8; its letters stay the same", false, {{0x05, "\xE9"}, {0x30, "z"}},
-         {{0x30, "あ"}}, {{0x05, "\xC3\xA9"}, {0x30, "あ"}}, {{0x05, "\xC3\xA9"}, {0x30, "z"}}, true},
+         {{0x30, "あ"}}, {{0x05, "\xC3\xA9"}, {0x30, "あ"}}, {{0x05, "\xC3\xA9"}, {0x30, "z"}}, true, true},
+        {"kana into a table of ASCII letters: nothing to tell", false, {{0x05, "e"}}, {{0x30, "あ"}},
+         {{0x05, "e"}, {0x30, "あ"}}, {{0x05, "e"}, {0x30, ""}}, true},
         {"Latin-1 letters stay Latin-1", false, {{0x05, "\xE9"}}, {{0x40, "\xC3\xBC"}},
          {{0x05, "\xE9"}, {0x40, "\xFC"}}, {{0x05, "\xE9"}, {0x40, ""}}, false},
         {"a UTF-8 table takes the letters as they are", true, {{0x05, "\xC3\xA9"}}, {{0x40, "\xC3\xBC"}},
@@ -368,6 +373,7 @@ TEST(TableFromHit, FillIsOneUndoableStepInTheTablesCoding) {
         };
         EXPECT_EQ(entries(row.after), row.after);
         EXPECT_EQ(t.ed.s.tableUtf8, row.utf8After);
+        EXPECT_EQ(t.services.messages.size(), row.told ? 1u : 0u);
         frmTable::PicHex_KeyDown(t.ed, editor, 'Z', kCtrl);
         EXPECT_EQ(entries(row.undone), row.undone);
     }
