@@ -103,6 +103,7 @@ std::optional<Alphabet> FindDialog::readAlphabet() {
 }
 
 std::optional<FindForm> FindDialog::readForm() {
+    if (txtVal->text().isEmpty()) return std::nullopt;  // nothing to search for, and nothing to say
     FindForm form;
     for (size_t i = 0; i < Opt.size(); ++i)
         if (Opt[i]->isChecked()) form.kind = static_cast<PatternKind>(i);
