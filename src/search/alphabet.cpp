@@ -71,10 +71,11 @@ std::string alphabetName(AlphabetKind kind) {
 
 std::optional<SearchRequest> buildAlphabetPattern(const Alphabet& alphabet, std::string_view text,
                                                   std::string_view wildcard, std::string* problem) {
+    if (text.empty()) return std::nullopt;
     const auto characters = utf8Characters(text);
     const auto wildcardCharacters = utf8Characters(wildcard);
-    if (!characters || !wildcardCharacters) return refuse(problem, "The search text is not valid text.");
-    if (characters->empty()) return std::nullopt;
+    if (!characters) return refuse(problem, "The search text is not valid text.");
+    if (!wildcardCharacters) return refuse(problem, "The wild card is not valid text.");
     const std::string wild = wildcardCharacters->empty() ? std::string() : wildcardCharacters->front();
     if (!wild.empty() && characters->front() == wild)
         return refuse(problem, "A relative search must begin with a letter, not the wild card: the letters' "

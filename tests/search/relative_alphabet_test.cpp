@@ -74,6 +74,9 @@ TEST(AlphabetPattern, LettersBecomeTheirPlacesOrAreRefused) {
         {"custom: a blank is a letter when typed in", custom("ab "), "b a", "", Bytes{1, 2, 0}},
         {"bad UTF-8 in the text", hiraganaAlphabet(), "\xE3\x81", "", std::nullopt, -1,
          "The search text is not valid text."},
+        {"bad UTF-8 in the wild card", hiraganaAlphabet(), "ま", "\xFF", std::nullopt, -1,
+         "The wild card is not valid text."},
+        {"an empty text is nothing, whatever the wild card", hiraganaAlphabet(), "", "\xFF", std::nullopt},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
