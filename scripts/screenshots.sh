@@ -33,3 +33,5 @@ CONF
 else
   echo "qt6ct is not installed: docs/dark-large-font.png is left as it is" >&2
 fi
+BIN=$PWD/build/tarpon-hex SHOTS=$PWD/docs \
+  xvfb-run -a -s "-screen 0 1024x768x24" timeout 90 bash tests/e2e/find_encoding.sh

@@ -34,6 +34,7 @@
 #include "search/find_dialog.h"
 #include "search/pointers_dialog.h"
 #include "search/replace_dialog.h"
+#include "search/hit_list_window.h"
 #include "table/table_editor_window.h"
 #include "view/cursor.h"
 #include "view/jump_dialog.h"
@@ -299,7 +300,18 @@ QWidget* MainWindow::createWindow(WindowKind kind) {
     ModelessDialog* window = nullptr;
     switch (kind) {
     case WindowKind::Jump: window = new JumpDialog(editor_, refreshMain); break;
-    case WindowKind::Find: window = new FindDialog(editor_, refreshMain); break;
+    case WindowKind::Find: {
+        auto* find = new FindDialog(editor_, refreshMain);
+        find->showHits = [this](HitList hits) { showHits(std::move(hits)); };
+        window = find;
+        break;
+    }
+    case WindowKind::HitList: {
+        auto* list = new HitListWindow(editor_, refreshMain, this);
+        list->makeTable = [this](const TableFill& fill) { tableFromHit(fill); };
+        window = list;
+        break;
+    }
     case WindowKind::Copy: window = new CopyDialog(editor_, this); break;
     case WindowKind::TableEditor: window = new TableEditorWindow(editor_, refreshMain, this); break;
     case WindowKind::Insert: window = new InsertWindow(editor_, refreshMain); break;
@@ -311,6 +323,22 @@ QWidget* MainWindow::createWindow(WindowKind kind) {
     const InputPane pane = editor_.s.focusPane;
     if (window) window->returnKeyboard = [this, pane] { giveKeyboardTo(pane); };
     return window;
+}
+
+void MainWindow::showHits(HitList hits) {
+    services_.openWindow(WindowKind::HitList);
+    if (auto* list = dynamic_cast<HitListWindow*>(services_.openedWindow(WindowKind::HitList)))
+        list->setHits(std::move(hits));
+}
+
+// The table editor shows the filled table for review, and the text pane reads through it at once.
+void MainWindow::tableFromHit(const TableFill& fill) {
+    CommitTypedLetters(editor_);  // they were typed through the table as it is now
+    services_.openWindow(WindowKind::TableEditor);
+    if (auto* table = dynamic_cast<TableEditorWindow*>(services_.openedWindow(WindowKind::TableEditor)))
+        table->fill(fill);
+    SwitchViewMode(editor_, 1);
+    refresh();
 }
 
 PaneWidget* MainWindow::inputPaneWidget(InputPane pane) const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/editor.h"
+#include "core/table_fill.h"
 #include "qt/qt_services.h"
 
 class QLabel;
@@ -19,6 +20,7 @@ class QFrame;
 namespace tarpon {
 
 class PaneWidget;
+struct HitList;
 
 class MainWindow : public QMainWindow {
 public:
@@ -51,6 +53,8 @@ private:
     void wireValuePanes();
     PaneWidget* widgetOf(const Pane& pane) const;
     QWidget* createWindow(WindowKind kind);
+    void showHits(HitList hits);
+    void tableFromHit(const TableFill& fill);
     PaneWidget* inputPaneWidget(InputPane pane) const;
     void giveKeyboardTo(InputPane pane);
     void runMenu(int menu, int item);

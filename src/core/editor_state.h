@@ -55,6 +55,7 @@ struct EditorState {
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
     int16_t searchWildcard = -1;         // 0..255, or -1 for none
     bool searchRelative = false;
+    std::string customAlphabet;          // the relative search's custom letter order (UTF-8), kept for the run
     PointerSettings pointers;            // the pointer commands' last settings
 
     // The table with the edits made in charTable taken in.

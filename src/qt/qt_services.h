@@ -44,7 +44,7 @@ public:
 private:
     QMainWindow& window_;
     WindowFactory createWindow_;
-    std::array<QPointer<QWidget>, 8> windows_;
+    std::array<QPointer<QWidget>, kWindowKinds> windows_;
 };
 
 }  // namespace tarpon

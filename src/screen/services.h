@@ -1,5 +1,6 @@
 #pragma once
 // What the editor's logic asks of the windowing system beyond its panes.
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,8 +10,9 @@ namespace tarpon {
 inline constexpr const char* kAppTitle = "Tarpon's Hex";
 
 // The editor's secondary windows. Each is created when opened and starts from its
-// designed values; all but Copy disable the main window while they are open.
-enum class WindowKind { Jump, Insert, Find, Copy, TableEditor, Replace, Pointers, DumpScript };
+// designed values; all but Copy, the hit list and the Pointers window disable the main window while they are open.
+enum class WindowKind { Jump, Insert, Find, Copy, TableEditor, HitList, Replace, Pointers, DumpScript };
+inline constexpr size_t kWindowKinds = 9;
 
 // One run of the platform's file chooser.
 struct FileDialogRequest {

@@ -30,21 +30,39 @@ void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = fal
 
 }  // namespace
 
+bool usesAlphabet(const FindForm& form) {
+    return form.relative && form.kind == PatternKind::Ascii && form.alphabet.kind != AlphabetKind::Ascii;
+}
+
 bool findTextIsUtf8(const Editor& ed, PatternKind kind) { return kind == PatternKind::Table && ed.s.tableUtf8; }
+
+bool findTextIsUtf8(const Editor& ed, const FindForm& form) {
+    return usesAlphabet(form) || findTextIsUtf8(ed, form.kind);
+}
+
+std::optional<SearchRequest> requestFor(const Editor& ed, const FindForm& form, std::string* problem) {
+    if (usesAlphabet(form)) return buildAlphabetPattern(form.alphabet, form.text, form.wildcard, problem);
+    return buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable, findTextIsUtf8(ed, form.kind), problem);
+}
+
+void keepSearch(Editor& ed, SearchRequest request, bool relative) {
+    ed.s.searchPattern = std::move(request.pattern);
+    ed.s.searchWildcard = static_cast<int16_t>(request.wildcard);
+    ed.s.searchRelative = relative;
+}
 
 void cmdFind_Click(Editor& ed, const FindForm& form) {
     std::string problem;
-    auto request = buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable,
-                                findTextIsUtf8(ed, form.kind), &problem);
+    auto request = requestFor(ed, form, &problem);
     if (!request) {
         if (!problem.empty()) ed.services.messageBox(problem);
         return;
     }
-    ed.s.searchPattern = std::move(request->pattern);
-    ed.s.searchWildcard = static_cast<int16_t>(request->wildcard);
+    const int32_t wildcard = request->wildcard;
+    keepSearch(ed, std::move(*request), form.relative);
     const auto n = static_cast<int32_t>(std::min<size_t>(ed.s.searchPattern.size(), INT32_MAX));
-    if (form.relative) FindRelative(ed, n, request->wildcard);
-    else FindBytes(ed, n, request->wildcard);
+    if (form.relative) FindRelative(ed, n, wildcard);
+    else FindBytes(ed, n, wildcard);
 }
 
 void FindBytes(Editor& ed, int32_t n, int32_t w) { search(ed, n, w, false); }

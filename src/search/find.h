@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "search/alphabet.h"
 #include "search/pattern.h"
 
 namespace tarpon {
@@ -16,10 +17,21 @@ struct FindForm {
     std::string text;
     std::string wildcard;
     bool relative = false;
+    Alphabet alphabet = {};  // how a relative text search reads the text; ASCII: each character's code
 };
 
-// A Table search through a table whose letters are UTF-8 takes its texts as UTF-8.
+// A relative text search reads the text through the form's alphabet (ASCII: as a plain text search does).
+bool usesAlphabet(const FindForm& form);
+// A Table search through a table whose letters are UTF-8, and a search through
+// a sequence alphabet, take their texts as UTF-8.
 bool findTextIsUtf8(const Editor& ed, PatternKind kind);
+bool findTextIsUtf8(const Editor& ed, const FindForm& form);
+
+// The bytes the form searches for; nothing when there is nothing to search for, and
+// then `problem` says why when the user must be told.
+std::optional<SearchRequest> requestFor(const Editor& ed, const FindForm& form, std::string* problem);
+// Keeps the request as the search that Find Again repeats.
+void keepSearch(Editor& ed, SearchRequest request, bool relative);
 
 // Builds the pattern, stores it as the search state and searches; does nothing
 // when there is nothing to search for, and shows a message when the wild card

@@ -1,6 +1,7 @@
 #include "search/find_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,12 +28,18 @@ QFont bold() {
 FindDialog::FindDialog(Editor& editor, std::function<void()> refreshMain)
     : ModelessDialog(editor.services, true), editor_(editor), refreshMain_(std::move(refreshMain)) {
     setWindowTitle("Find");
-    setFixedSize(240, 104);
+    setFixedSize(240, 164);
     buildControls();
+    buildAlphabetControls();
     txtVal->setFocus();
     // Enter in the search text searches; Esc closes the dialog (QDialog's own handling).
     connect(txtVal, &QLineEdit::returnPressed, this, [this] { find(); });
     connect(cmdFind, &QPushButton::clicked, this, [this] { find(); });
+    connect(cmdFindAll, &QPushButton::clicked, this, [this] { findAll(); });
+    connect(Check1, &QCheckBox::toggled, this, [this] { enableAlphabet(); });
+    connect(Opt[0], &QRadioButton::toggled, this, [this] { enableAlphabet(); });
+    connect(cboAlphabet, &QComboBox::currentIndexChanged, this, [this] { enableAlphabet(); });
+    enableAlphabet();
 }
 
 void FindDialog::buildControls() {
@@ -60,24 +67,87 @@ void FindDialog::buildControls() {
     Check1->setGeometry(88, 88, 137, 13);
 }
 
-void FindDialog::find() {
+void FindDialog::buildAlphabetControls() {
+    auto* label = new QLabel("Alphabet:", this);
+    label->setFont(bold());
+    label->setGeometry(8, 112, 65, 17);
+    cboAlphabet = new QComboBox(this);
+    cboAlphabet->addItems({"ASCII", "Hiragana", "Katakana", QString::fromUtf8("Custom\u2026")});
+    cboAlphabet->setGeometry(72, 110, 89, 21);
+    cmdFindAll = new QPushButton("Find All", this);
+    cmdFindAll->setGeometry(168, 112, 57, 17);
+    cmdFindAll->setAutoDefault(false);
+    txtAlphabet = new QLineEdit(this);
+    txtAlphabet->setGeometry(8, 136, 225, 19);
+    txtAlphabet->setPlaceholderText("the custom alphabet's letters, in order");
+    txtAlphabet->setText(QString::fromStdString(editor_.s.customAlphabet));
+    // Kept as typed, for the next opening, whether or not a search used it.
+    connect(txtAlphabet, &QLineEdit::textEdited, this,
+            [this](const QString& text) { editor_.s.customAlphabet = utf8Text(text); });
+}
+
+void FindDialog::enableAlphabet() {
+    const bool relativeText = Check1->isChecked() && Opt[0]->isChecked();
+    cboAlphabet->setEnabled(relativeText);
+    cmdFindAll->setEnabled(relativeText);
+    txtAlphabet->setEnabled(relativeText && cboAlphabet->currentIndex() == static_cast<int>(AlphabetKind::Custom));
+}
+
+std::optional<Alphabet> FindDialog::readAlphabet() {
+    switch (static_cast<AlphabetKind>(cboAlphabet->currentIndex())) {
+    case AlphabetKind::Hiragana: return hiraganaAlphabet();
+    case AlphabetKind::Katakana: return katakanaAlphabet();
+    case AlphabetKind::Custom: break;
+    default: return Alphabet{};
+    }
+    editor_.s.customAlphabet = utf8Text(txtAlphabet->text());
+    std::string problem;
+    auto alphabet = customAlphabet(editor_.s.customAlphabet, &problem);
+    if (!alphabet) editor_.services.messageBox(problem);
+    return alphabet;
+}
+
+std::optional<FindForm> FindDialog::readForm() {
+    if (txtVal->text().isEmpty()) return std::nullopt;  // nothing to search for, and nothing to say
     FindForm form;
     for (size_t i = 0; i < Opt.size(); ++i)
         if (Opt[i]->isChecked()) form.kind = static_cast<PatternKind>(i);
-    if (findTextIsUtf8(editor_, form.kind)) {
+    form.relative = Check1->isChecked();
+    if (form.relative && form.kind == PatternKind::Ascii) {
+        auto alphabet = readAlphabet();
+        if (!alphabet) return std::nullopt;
+        form.alphabet = std::move(*alphabet);
+    }
+    if (findTextIsUtf8(editor_, form)) {
         form.text = utf8Text(txtVal->text());
         form.wildcard = utf8Text(txtWildcard->text());
-    } else {
-        const auto text = latin1Text(txtVal->text(), editor_.services, "the search text");
-        const auto wildcard = text ? latin1Text(txtWildcard->text(), editor_.services, "the wild card") : std::nullopt;
-        if (!wildcard) return;
-        form.text = *text;
-        form.wildcard = *wildcard;
+        return form;
     }
-    form.relative = Check1->isChecked();
-    cmdFind_Click(editor_, form);
+    const auto text = latin1Text(txtVal->text(), editor_.services, "the search text");
+    const auto wildcard = text ? latin1Text(txtWildcard->text(), editor_.services, "the wild card") : std::nullopt;
+    if (!wildcard) return std::nullopt;
+    form.text = *text;
+    form.wildcard = *wildcard;
+    return form;
+}
+
+void FindDialog::find() {
+    const auto form = readForm();
+    if (!form) return;
+    cmdFind_Click(editor_, *form);
     if (refreshMain_) refreshMain_();
 }
 
+// The list takes the dialog's place, so that the main window is usable while the user looks at the hits.
+void FindDialog::findAll() {
+    const auto form = readForm();
+    if (!form) return;
+    std::optional<HitList> hits = cmdFindAll_Click(editor_, *form);
+    if (refreshMain_) refreshMain_();
+    if (!hits || !showHits) return;
+    const auto show = showHits;
+    close();
+    show(std::move(*hits));
+}
 
 }  // namespace tarpon

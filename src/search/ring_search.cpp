@@ -165,6 +165,19 @@ public:
         return firstIn(0, q_.relative ? c - 1 : c);
     }
 
+    // Every matching start from 0 to the last, in order, at most `limit`: each
+    // scan goes on from the start after the previous hit, so all of them make one pass.
+    std::vector<int64_t> all(size_t limit) {
+        std::vector<int64_t> hits;
+        for (int64_t from = 0; from < q_.size && hits.size() < limit;) {
+            const int64_t hit = firstIn(from, q_.size - 1);
+            if (hit < 0) break;
+            hits.push_back(hit);
+            from = hit + 1;
+        }
+        return hits;
+    }
+
 private:
     static bool hasWildcard(const RingQuery& q) {
         if (q.wildcard < 0 || q.wildcard > 255) return false;
@@ -267,6 +280,12 @@ int64_t findInRing(const RingQuery& q, SearchIsa isa) {
     if (q.size <= 0 || q.length <= 0 || q.data == nullptr || q.pattern == nullptr) return -1;
     if (!isaSupported(isa)) isa = SearchIsa::Generic;
     return RingSearcher(q, isa).run();
+}
+
+std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa) {
+    if (q.size <= 0 || q.length <= 0 || q.data == nullptr || q.pattern == nullptr) return {};
+    if (!isaSupported(isa)) isa = SearchIsa::Generic;
+    return RingSearcher(q, isa).all(limit);
 }
 
 }  // namespace tarpon

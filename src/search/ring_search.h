@@ -1,7 +1,9 @@
 #pragma once
 // Searching the document as a ring: the starts after the cursor first, round the
 // end, the cursor's own start last (plain) or not at all (relative).
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tarpon {
 
@@ -28,5 +30,8 @@ int64_t findInRing(const RingQuery& q, SearchIsa isa);
 // The same ring walked backwards: the first matching start before the cursor,
 // going down and round the start to the end, or -1 when there is none.
 int64_t findInRingBackward(const RingQuery& q);
+// Every matching start, 0 to size - 1 (those running round the end last, as the
+// ring has them), at most `limit`; the cursor plays no part.
+std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa = bestIsa());
 
 }  // namespace tarpon

@@ -202,5 +202,22 @@ void cmd_Click(Editor& ed, TableEditor& t, int index) {
     keepStep(ed, t, std::move(step));
 }
 
+bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill) {
+    const bool wasUtf8 = ed.s.tableUtf8;
+    bool respelled = false;
+    TableStep step;
+    for (const TableFillEntry& entry : prepareTableFill(ed.s.charTable, ed.s.tableUtf8, fill, &respelled))
+        if (entry.index >= 0 && entry.index <= 255) setEntry(ed.s.charTable, entry.index, entry.letters, step);
+    if (!fill.empty()) t.tblCursor = clampEntry(fill.front().index);
+    SetTblCur(t);
+    const bool changed = !step.empty();
+    keepStep(ed, t, std::move(step));
+    if (!changed && wasUtf8 != ed.s.tableUtf8) tableChanged(ed, t);
+    if (respelled)
+        ed.services.messageBox("The table now keeps its letters as UTF-8, since these letters have no Latin-1 "
+                               "byte: its other letters stay the same, and saving writes a UTF-8 file.");
+    return changed;
+}
+
 }  // namespace frmTable
 }  // namespace tarpon

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/char_table.h"
+#include "core/table_fill.h"
 #include "screen/main_view.h"
 
 namespace tarpon {
@@ -61,6 +62,11 @@ bool PicHex_KeyDown(Editor& ed, TableEditor& t, int keyCode, int shift);
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k);
 void PicHex_MouseDown(TableEditor& t, double x, double y);
 void cmd_Click(Editor& ed, TableEditor& t, int index);
+// Writes a fill (a table made from a search hit) as one undoable step and selects
+// its first entry. Entries for other bytes stay; the table becomes UTF-8 first when
+// the fill's letters need it (see prepareTableFill), and a message says so when that
+// respelled letters above 0x7F. True when an entry changed.
+bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill);
 
 }  // namespace frmTable
 }  // namespace tarpon

@@ -94,6 +94,11 @@ void TableEditorWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TableEditorWindow::fill(const TableFill& entries) {
+    frmTable::FillEntries(ed_, model_, entries);
+    sync(true);
+}
+
 void TableEditorWindow::sync(bool tableChanged) {
     setWindowTitle(QString::fromLatin1(model_.caption));
     top_->setGeometry(toQRect(model_.PicTop.geom));

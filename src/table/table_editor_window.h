@@ -21,6 +21,8 @@ public:
     TableEditor& model() { return model_; }
     PaneWidget* grid() const { return grid_; }
     QPushButton* button(int index) const { return buttons_[static_cast<size_t>(index)]; }
+    // Writes a table made from a search hit, one step for Ctrl+Z, and shows it.
+    void fill(const TableFill& entries);
 
 protected:
     void showEvent(QShowEvent* event) override;
