@@ -62,7 +62,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string helpText() {
     return "Usage: tarpon-hex [--table FILE.tbl] [--] [FILE]\n"
-           "       tarpon-hex find [--table T.tbl] [--relative] TEXT FILE\n"
+           "       tarpon-hex find [--table T.tbl] [--relative [--alphabet A]] TEXT FILE\n"
+           "       tarpon-hex dump --table T.tbl --from OFFSET --to OFFSET [--out SCRIPT] FILE\n"
+           "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4\n"
+           "                       [--big-endian] [--add NUMBER] [--length N] [--out SCRIPT] FILE\n"
+           "       tarpon-hex insert --table T.tbl --script SCRIPT FILE\n"
            "A hex editor for files that store text in a private character encoding.\n"
            "\n"
            "FILE is opened at start-up; a path that names no file is created empty.\n"
@@ -74,13 +78,19 @@ std::string helpText() {
            "  --help            show this text and exit\n"
            "  --version         show the version and exit\n"
            "  --                end of options: the next argument is FILE even if it starts with '-'\n"
-           "                    (tarpon-hex -- find opens a file named find)\n"
+           "                    (tarpon-hex -- dump opens a file named dump)\n"
            "\n"
-           "find prints the offset of every place that holds TEXT, one a line as 0x and hex\n"
-           "digits, without opening a window: TEXT is read through the table T.tbl when one\n"
-           "is given, as Latin-1 characters otherwise; --relative looks for the same steps\n"
-           "between the letters. Exit status: 0 found, 1 no hit or a file that cannot be\n"
-           "read (the reason on standard error), 2 a usage error.\n";
+           "These commands open no window. find prints the offset of every place that\n"
+           "holds TEXT, one a line as 0x and hex digits: TEXT is read through the table\n"
+           "T.tbl when one is given, as Latin-1 characters otherwise; --relative looks for\n"
+           "the same steps between the letters, in the order --alphabet names (ascii, the\n"
+           "default; hiragana; katakana; or a SEQUENCE of characters). dump writes the\n"
+           "strings of a range, or those a pointer table points at, as a script (to standard\n"
+           "output unless --out names a file); insert writes a script's strings and\n"
+           "pointers into FILE, or nothing at all when one does not fit. Numbers are\n"
+           "hexadecimal after 0x or $, decimal otherwise; --add may be negative.\n"
+           "Exit status: 0 done, 1 the work could not be done (no hit, a string too long,\n"
+           "a file that cannot be read; the reason on standard error), 2 a usage error.\n";
 }
 
 void LoadStartupTable(Editor& ed, const std::string& path) {

@@ -13,13 +13,15 @@
 #include "core/text_coding.h"
 #include "script/script_dump.h"
 #include "script/script_insert.h"
+#include "search/alphabet.h"
 #include "search/pattern.h"
 #include "table/tbl_file.h"
 
 namespace tarpon {
 namespace {
 
-constexpr const char* kFindUsage = "Usage: tarpon-hex find [--table T.tbl] [--relative] TEXT FILE";
+constexpr const char* kFindUsage =
+    "Usage: tarpon-hex find [--table T.tbl] [--relative [--alphabet ascii|hiragana|katakana|SEQUENCE]] TEXT FILE";
 constexpr const char* kDumpUsage =
     "Usage: tarpon-hex dump --table T.tbl --from OFFSET --to OFFSET [--out SCRIPT] FILE\n"
     "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4 [--big-endian]\n"
@@ -70,15 +72,47 @@ std::optional<LoadedTable> readTable(const std::string& path, std::string& err) 
 }
 
 // The pattern at every start that holds it whole, in order.
-bool matchesAt(const ByteStore& doc, size_t at, const std::vector<uint8_t>& pattern, bool relative) {
+bool matchesAt(const ByteStore& doc, size_t at, const std::vector<uint8_t>& pattern, bool relative, int32_t wildcard) {
     const int d = int{doc[at]} - int{pattern[0]};
-    for (size_t k = 0; k < pattern.size(); ++k)
+    for (size_t k = 0; k < pattern.size(); ++k) {
+        if (pattern[k] == wildcard) continue;
         if (relative ? int{doc[at + k]} - int{pattern[k]} != d : doc[at + k] != pattern[k]) return false;
+    }
     return true;
 }
 
+// Prints every start of `pattern` in the document at `path`; 1 and a message when there is none.
+int printHits(const std::vector<uint8_t>& pattern, bool relative, int32_t wildcard, const std::string& path,
+              std::string& out, std::string& err) {
+    const std::optional<ByteStore> doc = readDocument(path, err);
+    if (!doc) return 1;
+    const size_t m = pattern.size();
+    bool found = false;
+    for (size_t at = 0; at + m <= doc->size(); ++at) {
+        if (!matchesAt(*doc, at, pattern, relative, wildcard)) continue;
+        char line[32];
+        std::snprintf(line, sizeof line, "0x%zX\n", at);
+        out += line;
+        found = true;
+    }
+    return found ? 0 : failure(err, "find: no hit in " + path);
+}
+
+// A relative search through the Hiragana or Katakana order, or a sequence given on the command line.
+int findInAlphabet(const std::string& name, const std::string& text, const std::string& path, std::string& out,
+                   std::string& err) {
+    std::string problem;
+    std::optional<Alphabet> alphabet = name == "hiragana"   ? hiraganaAlphabet()
+                                       : name == "katakana" ? katakanaAlphabet()
+                                                            : customAlphabet(name, &problem);
+    if (!alphabet) return usage(err, "find: --alphabet: " + problem, kFindUsage);
+    const std::optional<SearchRequest> request = buildAlphabetPattern(*alphabet, text, "", &problem);
+    if (!request) return failure(err, "find: " + (problem.empty() ? std::string("nothing to look for") : problem));
+    return printHits(request->pattern, true, request->wildcard, path, out, err);
+}
+
 int find(const std::vector<std::string>& args, std::string& out, std::string& err) {
-    std::string tablePath;
+    std::string tablePath, alphabetName;
     bool relative = false;
     size_t i = 1;
     for (; i < args.size() && args[i].starts_with("--"); ++i) {
@@ -88,11 +122,17 @@ int find(const std::vector<std::string>& args, std::string& out, std::string& er
         }
         if (args[i] == "--relative") relative = true;
         else if (args[i] == "--table" && i + 1 < args.size()) tablePath = args[++i];
+        else if (args[i] == "--alphabet" && i + 1 < args.size()) alphabetName = args[++i];
         else return usage(err, "find: unknown option or missing value '" + args[i] + "'", kFindUsage);
     }
     if (args.size() - i != 2) return usage(err, "find needs TEXT and FILE", kFindUsage);
     const std::string& text = args[i];
     const std::string& path = args[i + 1];
+    if (!alphabetName.empty() && alphabetName != "ascii") {
+        if (!relative || !tablePath.empty())
+            return usage(err, "find: --alphabet goes with --relative, without --table", kFindUsage);
+        return findInAlphabet(alphabetName, text, path, out, err);
+    }
     std::optional<LoadedTable> table = tablePath.empty() ? LoadedTable{} : readTable(tablePath, err);
     if (!table) return 1;
     // The text comes as UTF-8; it is looked for as Latin-1 characters unless a UTF-8 table spells it.
@@ -106,18 +146,7 @@ int find(const std::vector<std::string>& args, std::string& out, std::string& er
     const PatternKind kind = tablePath.empty() ? PatternKind::Ascii : PatternKind::Table;
     const std::optional<SearchRequest> request = buildPattern(kind, searched, "", table->table, table->utf8);
     if (!request) return usage(err, "find: nothing to look for", kFindUsage);
-    const std::optional<ByteStore> doc = readDocument(path, err);
-    if (!doc) return 1;
-    const size_t m = request->pattern.size();
-    bool found = false;
-    for (size_t at = 0; at + m <= doc->size(); ++at) {
-        if (!matchesAt(*doc, at, request->pattern, relative)) continue;
-        char line[32];
-        std::snprintf(line, sizeof line, "0x%zX\n", at);
-        out += line;
-        found = true;
-    }
-    return found ? 0 : failure(err, "find: no hit in " + path);
+    return printHits(request->pattern, relative, -1, path, out, err);
 }
 
 // "--name value" options (and flags) before FILE, which comes last.

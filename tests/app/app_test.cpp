@@ -246,6 +246,9 @@ TEST(ToolCommands, Find) {
         {"a Latin-1 character typed as UTF-8", {"find", "\u00E9", doc}, 0, "0x7\n"},
         {"through the table", {"find", "--table", table, "xy", doc}, 0, "0x5\n"},
         {"relative: the same steps", {"find", "--relative", "bc", doc}, 0, "0x0\n0x2\n0x5\n"},
+        {"relative through a sequence: b a is one step back", {"find", "--relative", "--alphabet", "ab", "ba", doc}, 0,
+         "0x1\n0x3\n"},
+        {"a sequence that repeats a letter", {"find", "--relative", "--alphabet", "aba", "ab", doc}, 2, ""},
         {"no hit", {"find", "abc", doc}, 1, ""},
         {"a character without a byte", {"find", "\u20AC", doc}, 1, ""},
         {"a missing file is not created", {"find", "a", dir.file("none")}, 1, ""},
@@ -261,6 +264,36 @@ TEST(ToolCommands, Find) {
         EXPECT_EQ(err.empty(), status == 0) << err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("none")));
+}
+
+// The example's round trip from the command line: the pointer table dumped, inserted back unchanged (the same
+// bytes), a string made longer than its room (refused, line number given, nothing written), then room given.
+TEST(ToolCommands, DumpAndInsertTheExample) {
+    TempDir dir;
+    const std::string examples = std::string(TARPON_SOURCE_DIR) + "/../examples/";
+    const Bytes original = readBytes(examples + "shop.bin");
+    const std::string file = dir.file("shop.bin"), script = dir.file("shop.txt"), table = examples + "shop.tbl";
+    writeBytes(file, original);
+    std::string out, err;
+    ASSERT_EQ(runToolCommand({"dump", "--table", table, "--pointers", "0x10", "--count", "4", "--size", "2", "--out",
+                              script, file}, out, err), 0) << err;
+    ASSERT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 0) << err;
+    EXPECT_EQ(readBytes(file), original);
+    const Bytes dumped = readBytes(script);
+    std::string text(dumped.begin(), dumped.end());
+    const std::string sword = "A sword costs thirty coins.";
+    ASSERT_NE(text.find(sword), std::string::npos) << text;
+    text.replace(text.find(sword), sword.size(), "A fine sword costs thirty gold coins.");
+    writeBytes(script, Bytes(text.begin(), text.end()));
+    EXPECT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 1);
+    EXPECT_NE(err.find("Line 20: the text is 9 bytes too long"), std::string::npos) << err;
+    EXPECT_EQ(readBytes(file), original);
+    text.replace(text.find("#JMP($18, $81)"), 14, "#JMP($18, $B1)");  // the free room after the strings
+    writeBytes(script, Bytes(text.begin(), text.end()));
+    EXPECT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 0) << err;
+    out.clear();
+    EXPECT_EQ(runToolCommand({"find", "--table", table, "gold", file}, out, err), 0);
+    EXPECT_EQ(out, "0x55\n");
 }
 
 }  // namespace
