@@ -88,11 +88,12 @@ std::optional<std::vector<uint8_t>> ScriptTable::spell(std::string_view text, st
             at += 5;
             continue;
         }
-        // The longest entry text that goes on from here, line breaks passed over.
+        // The longest entry text that goes on from here, on this line.
         std::string ahead;
         std::vector<size_t> ends;  // where in `text` each character of `ahead` ends
         for (size_t k = at; k < text.size() && ahead.size() < longestText_; ++k) {
-            if (text[k] == '\n' || text[k] == '\r') continue;
+            if (text[k] == '\n') break;
+            if (text[k] == '\r') continue;
             ahead += text[k];
             ends.push_back(k + 1);
         }

@@ -34,9 +34,10 @@ public:
     // parameter bytes, raw), or with `raw`, or with no entry, the first byte as `<$XX>`.
     ScriptToken read(std::span<const uint8_t> bytes, bool raw) const;
 
-    // The bytes `text` stands for, line breaks left out. `from` (optional): for each
-    // byte, the index in `text` where the piece that gave it starts. Nothing when a
-    // place begins no entry; `badAt` then holds that index.
+    // The bytes `text` stands for, each line spelled by itself (an entry's text is
+    // never matched across a line break, which is not data). `from` (optional): for
+    // each byte, the index in `text` where the piece that gave it starts. Nothing
+    // when a place begins no entry; `badAt` then holds that index.
     std::optional<std::vector<uint8_t>> spell(std::string_view text, std::vector<size_t>* from = nullptr,
                                               size_t* badAt = nullptr) const;
 
