@@ -45,7 +45,7 @@ bool QueryUnsavedChanges(Editor& ed) {
     CommitTypedLetters(ed);
     if (!ed.s.modified()) return true;
     const std::string& path = ed.s.fileName;
-    const std::string name = path.empty() ? "the document" : path.substr(path.find_last_of('/') + 1);
+    const std::string name = path.empty() ? "the document" : documentName(path);
     switch (ed.services.ask("Save changes to " + name + "?", {"Save", "Discard", "Cancel"}, 0, 2)) {
     case 0: return path.empty() ? SaveDocumentAs(ed) : SaveDocument(ed);
     case 1: return true;

@@ -8,6 +8,7 @@
 #include "core/byte_store.h"
 #include "core/char_table.h"
 #include "core/dialog_service.h"
+#include "core/file_stamp.h"
 #include "core/undo_history.h"
 
 namespace tarpon {
@@ -24,6 +25,7 @@ struct EditorState {
     bool viewMode = false;    // text pane: true table letters, false ASCII
     bool offsetMode = false;  // offsets: true hexadecimal, false decimal
     std::string fileName;
+    FileStamp fileStamp;      // fileName's file as last loaded or saved
     clsDialog fileDialog;     // shared by the document and table file commands
     CharTable charTable;
     // The table's letters are UTF-8 text rather than Latin-1: decided by each table load

@@ -36,6 +36,8 @@ public:
     // Closes now; false when the close reports an error (a write that did not reach the disk).
     bool close();
     void reset();
+    // Gives the descriptor up to the caller, who closes it.
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     FileIo& io_;

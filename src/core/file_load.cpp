@@ -95,6 +95,7 @@ ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare, F
     if (io.fstat(fd.get(), &st) != 0) return failed(ReadStatus::Failed, systemError("Cannot examine " + quoted(path)));
     if (!S_ISREG(st.st_mode)) return failed(ReadStatus::Failed, quoted(path) + " is not a regular file.");
     if (st.st_size >= limit) return failed(ReadStatus::TooLarge, "");
+    result.stamp = FileStamp::of(st);
     const ReadStatus status = readGrowing(io, fd.get(), st.st_size, limit, spare, result.bytes);
     if (status == ReadStatus::Failed) return failed(status, systemError("Cannot read " + quoted(path)));
     if (status == ReadStatus::TooLarge) return failed(status, "");

@@ -51,11 +51,12 @@ std::string randomSuffix() {
     return suffix;
 }
 
-// A new file named prefix + 8 random hex digits; -1 with errno when none can be made.
+// A new file named prefix + 8 random hex digits, open for reading and writing;
+// -1 with errno when none can be made.
 int createUnique(FileIo& io, const std::string& prefix, mode_t mode, std::string* path) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *path = prefix + randomSuffix();
-        const int fd = io.open(path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
+        const int fd = io.open(path->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -115,11 +116,13 @@ bool canGiveOwner(const struct stat& old) {
 // One save of data to target, an existing regular file or a missing one.
 class Saver {
 public:
-    enum class Result { Done, Failed, NotKept };
+    // DoneBut: the data is in the file, but a later step failed; error() says which.
+    enum class Result { Done, DoneBut, Failed, NotKept };
 
     Saver(FileIo& io, std::string target, const uint8_t* data, size_t size)
         : io_(io), target_(std::move(target)), data_(data), size_(size) {}
     const std::string& error() const { return error_; }
+    const FileStamp& stamp() const { return stamp_; }
 
     // A new file beside the target, renamed over it. NotKept: that file could not
     // be made or could not get the old file's owner, and nothing was changed.
@@ -129,58 +132,46 @@ public:
         Fd fd(io_, createUnique(io_, dirOf(target_) + "." + baseOf(target_) + kTempTag, old ? 0600 : 0666, &temp));
         if (fd.get() < 0) {
             if (errno == EACCES || errno == EPERM || errno == EROFS || errno == ENAMETOOLONG) return Result::NotKept;
-            fail(systemError("Cannot create a file in " + quoted(folderOf(target_))));
-            return Result::Failed;
+            return failed(systemError("Cannot create a file in " + quoted(folderOf(target_))));
         }
         Result result = fillTemp(fd, old);
-        if (result == Result::Done && io_.rename(temp.c_str(), target_.c_str()) != 0) {
-            fail(systemError("Cannot replace " + quoted(target_)));
-            result = Result::Failed;
-        }
+        if (result == Result::Done && io_.rename(temp.c_str(), target_.c_str()) != 0)
+            result = failed(systemError("Cannot replace " + quoted(target_)));
         if (result != Result::Done) return abandon(fd, temp, result);
-        // The new file is in place; only its name may not have reached the disk yet.
-        if (!syncFolder(io_, folderOf(target_))) {
-            fail(systemError("Cannot flush the folder of " + quoted(target_)));
-            return Result::Failed;
-        }
-        return Result::Done;
+        return flushFolderOfSaved();
     }
 
     // Writes over the file itself, keeping its inode, links, owner and group.
-    bool inPlace(const struct stat& old) {
-        Fd fd(io_, io_.open(target_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0));
-        if (fd.get() < 0) return fail(systemError("Cannot open " + quoted(target_) + " for writing"));
+    Result inPlace(const struct stat& old) {
         struct stat now {};
-        if (io_.fstat(fd.get(), &now) != 0) return fail(systemError("Cannot examine " + quoted(target_)));
-        if (!S_ISREG(now.st_mode) || now.st_dev != old.st_dev || now.st_ino != old.st_ino)
-            return fail(quoted(target_) + " was replaced by another file while it was being saved.");
+        Fd fd(io_, openTarget(old, &now));
+        if (fd.get() < 0) return Result::Failed;
         std::string backup;
-        if (!makeBackup(fd.get(), now, &backup)) return false;
+        Fd saved(io_, makeBackup(fd.get(), now, &backup));
+        if (saved.get() < 0) return Result::Failed;
         // From here on the old bytes are safe in the backup.
         if (writeOver(fd.get(), now) && fd.close()) {
-            if (io_.unlink(backup.c_str()) == 0) return true;
-            return fail(systemError("The file was saved, but its backup " + quoted(backup) +
-                                    " could not be removed"));
+            if (io_.unlink(backup.c_str()) == 0) return Result::Done;
+            return savedBut(systemError("its backup " + quoted(backup) + " could not be removed"));
         }
         if (error_.empty()) error_ = systemError("Cannot write " + quoted(target_));
-        fd.reset();
-        if (!restore(backup, now) || io_.unlink(backup.c_str()) != 0)
+        if (!restore(fd, saved.get(), now) || io_.unlink(backup.c_str()) != 0)
             error_ += "\nThe old contents are kept in " + quoted(backup) + ".";
-        return false;
+        return Result::Failed;
     }
 
     // A file that does not exist yet, made under its own name.
-    bool createNew() {
+    Result createNew() {
         Fd fd(io_, io_.open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666));
-        if (fd.get() < 0) return fail(systemError("Cannot create " + quoted(target_)));
-        if (!writeAll(io_, fd.get(), data_, size_) || io_.fsync(fd.get()) != 0 || !fd.close()) {
-            fail(systemError("Cannot write " + quoted(target_)));
+        if (fd.get() < 0) return failed(systemError("Cannot create " + quoted(target_)));
+        if (!writeAll(io_, fd.get(), data_, size_) || io_.fsync(fd.get()) != 0 || !takeStamp(fd.get()) ||
+            !fd.close()) {
+            if (error_.empty()) error_ = systemError("Cannot write " + quoted(target_));
             fd.reset();
             io_.unlink(target_.c_str());
-            return false;
+            return Result::Failed;
         }
-        if (!syncFolder(io_, folderOf(target_))) return fail(systemError("Cannot flush the folder of " + quoted(target_)));
-        return true;
+        return flushFolderOfSaved();
     }
 
 private:
@@ -188,20 +179,41 @@ private:
         error_ = std::move(why);
         return false;
     }
+    Result failed(std::string why) {
+        error_ = std::move(why);
+        return Result::Failed;
+    }
+    int failedFd(std::string why) {
+        error_ = std::move(why);
+        return -1;
+    }
+    Result savedBut(const std::string& what) {
+        error_ = quoted(target_) + " was saved, but " + what;
+        return Result::DoneBut;
+    }
+
+    // The file as saved, for the next save to compare with.
+    bool takeStamp(int fd) {
+        struct stat st {};
+        if (io_.fstat(fd, &st) != 0) return fail(systemError("Cannot examine " + quoted(target_)));
+        stamp_ = FileStamp::of(st);
+        return true;
+    }
+
+    // The new bytes are in the file; only its name may not have reached the disk yet.
+    Result flushFolderOfSaved() {
+        if (syncFolder(io_, folderOf(target_))) return Result::Done;
+        return savedBut(systemError("its folder could not be flushed"));
+    }
 
     // The new file of a save by rename: its bytes, the old file's owner and
     // permissions, flushed and closed.
     Result fillTemp(Fd& fd, const struct stat* old) {
-        if (!writeAll(io_, fd.get(), data_, size_)) {
-            fail(systemError("Cannot write " + quoted(target_)));
-            return Result::Failed;
-        }
+        if (!writeAll(io_, fd.get(), data_, size_)) return failed(systemError("Cannot write " + quoted(target_)));
         const Result kept = old ? keepOwnerAndMode(fd.get(), *old) : Result::Done;
         if (kept != Result::Done) return kept;
-        if (io_.fsync(fd.get()) != 0 || !fd.close()) {
-            fail(systemError("Cannot write " + quoted(target_)));
-            return Result::Failed;
-        }
+        if (!takeStamp(fd.get())) return Result::Failed;
+        if (io_.fsync(fd.get()) != 0 || !fd.close()) return failed(systemError("Cannot write " + quoted(target_)));
         return Result::Done;
     }
 
@@ -210,13 +222,10 @@ private:
     Result keepOwnerAndMode(int fd, const struct stat& old) {
         if (io_.fchown(fd, old.st_uid, old.st_gid) != 0) {
             if (errno == EPERM) return Result::NotKept;
-            fail(systemError("Cannot give the new file the owner of " + quoted(target_)));
-            return Result::Failed;
+            return failed(systemError("Cannot give the new file the owner of " + quoted(target_)));
         }
-        if (io_.fchmod(fd, old.st_mode & 07777) != 0) {
-            fail(systemError("Cannot give the new file the permissions of " + quoted(target_)));
-            return Result::Failed;
-        }
+        if (io_.fchmod(fd, old.st_mode & 07777) != 0)
+            return failed(systemError("Cannot give the new file the permissions of " + quoted(target_)));
         return Result::Done;
     }
 
@@ -229,32 +238,58 @@ private:
         return Result::Failed;
     }
 
-    // Copies the file open as fd (at offset 0) to a new backup, flushed.
-    bool makeBackup(int fd, const struct stat& now, std::string* path) {
+    // Opens the target for reading and writing, if it is still the file examined
+    // before; -1 with the error set otherwise.
+    int openTarget(const struct stat& old, struct stat* now) {
+        Fd fd(io_, io_.open(target_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0));
+        if (fd.get() < 0) return failedFd(systemError("Cannot open " + quoted(target_) + " for writing"));
+        if (io_.fstat(fd.get(), now) != 0) return failedFd(systemError("Cannot examine " + quoted(target_)));
+        if (!S_ISREG(now->st_mode) || now->st_dev != old.st_dev || now->st_ino != old.st_ino)
+            return failedFd(quoted(target_) + " was replaced by another file while it was being saved.");
+        return fd.release();
+    }
+
+    // Copies the file open as fd (at offset 0) to a new backup, flushed; its
+    // descriptor, kept open so that a restore reads what was written, or -1.
+    int makeBackup(int fd, const struct stat& now, std::string* path) {
         const std::string what = "Cannot make a backup of " + quoted(target_);
-        const std::string beside = dirOf(target_) + "." + baseOf(target_) + kBackupTag;
-        int out = nameFits(beside, 8) ? createUnique(io_, beside, 0600, path) : -1;
-        if (out < 0) {
-            const std::string folder = backupFolder();
-            if (folder.empty()) return fail(what + ": neither XDG_CACHE_HOME nor HOME is set.");
-            if (!makeFolder(io_, folderOf(folder)) || !makeFolder(io_, folder))
-                return fail(systemError(what + " in " + quoted(folder)));
-            out = createUnique(io_, folder + "/" + baseOf(target_).substr(0, kCacheNameKept) + kBackupTag, 0600, path);
-            if (out < 0) return fail(systemError(what + " in " + quoted(folder)));
-        }
-        Fd copy(io_, out);
+        Fd copy(io_, createBackup(what, path));
+        if (copy.get() < 0) return -1;
         off_t copied = 0;
         bool ok = copyAll(io_, fd, copy.get(), &copied);
         if (ok && copied != now.st_size) {
             ok = false;
             errno = EAGAIN;  // the file changed meanwhile
         }
-        ok = ok && io_.fsync(copy.get()) == 0 && copy.close() && syncFolder(io_, folderOf(*path));
-        if (ok) return true;
+        if (ok && io_.fsync(copy.get()) == 0 && syncFolder(io_, folderOf(*path))) return copy.release();
         fail(systemError(what));
         copy.reset();
         if (io_.unlink(path->c_str()) != 0) error_ += "\nAn unfinished backup is left in " + quoted(*path) + ".";
-        return false;
+        return -1;
+    }
+
+    // A new, empty backup file beside the target, else in the backup folder; -1 with the error set.
+    int createBackup(const std::string& what, std::string* path) {
+        const std::string beside = dirOf(target_) + "." + baseOf(target_) + kBackupTag;
+        const int out = nameFits(beside, 8) ? createUnique(io_, beside, 0600, path) : -1;
+        if (out >= 0) return out;
+        const std::string folder = backupFolder();
+        if (folder.empty()) return failedFd(what + ": neither XDG_CACHE_HOME nor HOME is set.");
+        if (!makeFolder(io_, folderOf(folder)) || !makeFolder(io_, folder))
+            return failedFd(systemError(what + " in " + quoted(folder)));
+        if (!privateFolder(folder, what)) return -1;
+        const int fd = createUnique(io_, folder + "/" + baseOf(target_).substr(0, kCacheNameKept) + kBackupTag, 0600, path);
+        if (fd < 0) fail(systemError(what + " in " + quoted(folder)));
+        return fd;
+    }
+
+    // Only the user may add, remove or rename files in the backup folder, so that
+    // no one else can put other bytes in the place of a backup.
+    bool privateFolder(const std::string& folder, const std::string& what) {
+        struct stat st {};
+        if (io_.lstat(folder.c_str(), &st) != 0) return fail(systemError(what + " in " + quoted(folder)));
+        if (S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 022) == 0) return true;
+        return fail(what + ": " + quoted(folder) + " is not a folder of yours that only you may write.");
     }
 
     // Writes, flushes and reads back the data over the file's old bytes.
@@ -264,7 +299,7 @@ private:
             return fail(systemError("Cannot write " + quoted(target_)));
         if (!readsBack(fd)) return false;
         if (!keepMode(fd, old)) return fail(systemError("Cannot keep the permissions of " + quoted(target_)));
-        return true;
+        return takeStamp(fd);
     }
 
     bool readsBack(int fd) {
@@ -296,13 +331,18 @@ private:
         return io_.fchmod(fd, old.st_mode & 07777) == 0 || errno == EPERM;
     }
 
-    // Puts the backup's bytes back over the file.
-    bool restore(const std::string& backup, const struct stat& old) {
-        Fd out(io_, io_.open(target_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0));
+    // Puts the backup's bytes back over the file, through the target's descriptor
+    // if it is still open (else through the file reopened, if it is the same file).
+    bool restore(Fd& target, int backup, const struct stat& old) {
+        const std::string why = error_;
+        struct stat now {};
+        Fd reopened(io_, target.get() < 0 ? openTarget(old, &now) : -1);
+        error_ = why;
+        Fd& out = target.get() < 0 ? reopened : target;
         if (out.get() < 0) return false;
-        Fd in(io_, io_.open(backup.c_str(), O_RDONLY | O_CLOEXEC, 0));
         off_t copied = 0;
-        bool ok = in.get() >= 0 && copyAll(io_, in.get(), out.get(), &copied) && copied == old.st_size &&
+        bool ok = io_.lseek(backup, 0, SEEK_SET) == 0 && io_.lseek(out.get(), 0, SEEK_SET) == 0 &&
+                  copyAll(io_, backup, out.get(), &copied) && copied == old.st_size &&
                   io_.ftruncate(out.get(), copied) == 0 && io_.fsync(out.get()) == 0;
         // The permission bits go back even when the bytes cannot.
         ok = keepMode(out.get(), old) && ok;
@@ -314,7 +354,29 @@ private:
     const uint8_t* data_;
     const size_t size_;
     std::string error_;
+    FileStamp stamp_;
 };
+
+// Why a save may not write the file found at the path; empty when it may.
+std::string refusalOf(FileIo& io, const std::string& target, const struct stat& old) {
+    if (!S_ISREG(old.st_mode)) return quoted(target) + " is not a regular file.";
+    // A folder the user may write would let a rename replace a file the user may
+    // not write; the file's own permissions decide (root may write any).
+    if (io.access(target.c_str(), W_OK) != 0) return systemError("Cannot write " + quoted(target));
+    return {};
+}
+
+// By rename when that keeps everything: for a file with one name and an owner and
+// group the new file can be given, in a folder the user may write, when the new
+// file's name fits. Else in place, or a missing file made under its own name.
+Saver::Result save(Saver& saver, FileIo& io, const std::string& target, const struct stat* old) {
+    const bool renameFits = nameFits(target, std::strlen(kTempTag) + 9) &&
+                            (!old || (old->st_nlink == 1 && canGiveOwner(*old))) &&
+                            io.access(folderOf(target).c_str(), W_OK | X_OK) == 0;
+    const Saver::Result result = renameFits ? saver.byRename(old) : Saver::Result::NotKept;
+    if (result != Saver::Result::NotKept) return result;
+    return old ? saver.inPlace(*old) : saver.createNew();
+}
 
 }  // namespace
 
@@ -327,40 +389,33 @@ std::string backupFolder() {
     return {};
 }
 
-bool replaceFile(const std::string& path, const uint8_t* data, size_t size, FileIo& io, std::string* error) {
-    std::string ignored;
-    std::string& why = error ? *error : ignored;
+SaveResult replaceFile(const std::string& path, const uint8_t* data, size_t size, FileIo& io,
+                       const FileStamp* expected) {
+    SaveResult result;
     if (path.empty()) {
-        why = "No file name.";
-        return false;
+        result.error = "No file name.";
+        return result;
     }
     std::string target;
     struct stat old {};
     bool exists = false;
-    if (!findTarget(io, path, &target, &old, &exists, &why)) return false;
-    if (exists && !S_ISREG(old.st_mode)) {
-        why = quoted(target) + " is not a regular file.";
-        return false;
+    if (!findTarget(io, path, &target, &old, &exists, &result.error)) return result;
+    if (exists) result.replaced = FileStamp::of(old);
+    if (expected && !(result.replaced == *expected)) {
+        result.status = SaveStatus::ChangedOnDisk;
+        return result;
     }
-    // A folder the user may write would let a rename replace a file the user may
-    // not write; the file's own permissions decide (root may write any).
-    if (exists && io.access(target.c_str(), W_OK) != 0) {
-        why = systemError("Cannot write " + quoted(target));
-        return false;
-    }
+    result.error = exists ? refusalOf(io, target, old) : "";
+    if (!result.error.empty()) return result;
     Saver saver(io, target, data, size);
-    // A rename keeps everything only for a file with one name and an owner and
-    // group the new file can be given, in a folder the user may write, when the
-    // new file's name fits.
-    const bool renameFits = nameFits(target, std::strlen(kTempTag) + 9) &&
-                            (!exists || (old.st_nlink == 1 && canGiveOwner(old))) &&
-                            io.access(folderOf(target).c_str(), W_OK | X_OK) == 0;
-    Saver::Result result = renameFits ? saver.byRename(exists ? &old : nullptr) : Saver::Result::NotKept;
-    if (result == Saver::Result::NotKept)
-        result = (exists ? saver.inPlace(old) : saver.createNew()) ? Saver::Result::Done : Saver::Result::Failed;
-    if (result == Saver::Result::Done) return true;
-    why = saver.error();
-    return false;
+    switch (save(saver, io, target, exists ? &old : nullptr)) {
+    case Saver::Result::Done: result.status = SaveStatus::Saved; break;
+    case Saver::Result::DoneBut: result.status = SaveStatus::SavedBut; break;
+    default: result.status = SaveStatus::Failed; break;
+    }
+    result.error = saver.error();
+    result.stamp = saver.stamp();
+    return result;
 }
 
 }  // namespace tarpon

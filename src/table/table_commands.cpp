@@ -48,6 +48,7 @@ void SaveTable(Editor& ed) {
         ed.services.messageBox("Problems Saving Table\n" + error);
         return;
     }
+    if (!error.empty()) ed.services.messageBox(error);  // saved, but a later step failed
     forgetUnreadLines(ed.s, path);
 }
 

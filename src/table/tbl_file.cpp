@@ -196,7 +196,9 @@ bool saveTblFile(const std::string& path, const CharTable& table, FileIo& io, st
         return false;
     }
     const std::string text = writeTbl(table);
-    return replaceFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size(), io, error);
+    const SaveResult saved = replaceFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size(), io);
+    if (error) *error = saved.error;
+    return saved.saved();
 }
 
 }  // namespace tarpon

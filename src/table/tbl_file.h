@@ -82,6 +82,7 @@ TblLoadResult loadTblFile(const std::string& path, CharTable& table);
 std::string describeTblLoad(const std::string& path, const TblReadResult& read);
 
 // Replaces the file at `path` with the table's lines; a failure leaves the old file as it was.
+// True when the lines are in the file; error then says what failed afterwards, if anything.
 bool saveTblFile(const std::string& path, const CharTable& table, FileIo& io, std::string* error);
 
 }  // namespace tarpon
