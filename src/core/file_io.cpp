@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 
@@ -24,6 +25,18 @@ int FileIo::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int FileIo::rename(const char* from, const char* to) { return ::rename(from, to); }
 int FileIo::unlink(const char* path) { return ::unlink(path); }
 int FileIo::mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
+ssize_t FileIo::llistxattr(const char* path, char* list, size_t size) { return ::llistxattr(path, list, size); }
+ssize_t FileIo::lgetxattr(const char* path, const char* name, void* value, size_t size) {
+    return ::lgetxattr(path, name, value, size);
+}
+ssize_t FileIo::flistxattr(int fd, char* list, size_t size) { return ::flistxattr(fd, list, size); }
+ssize_t FileIo::fgetxattr(int fd, const char* name, void* value, size_t size) {
+    return ::fgetxattr(fd, name, value, size);
+}
+int FileIo::fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) {
+    return ::fsetxattr(fd, name, value, size, flags);
+}
+int FileIo::fremovexattr(int fd, const char* name) { return ::fremovexattr(fd, name); }
 
 FileIo& systemFileIo() {
     static FileIo io;

@@ -37,6 +37,14 @@ public:
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
     virtual int mkdir(const char* path, mode_t mode);
+    // Extended attributes (a POSIX ACL is one of them): of a file by name, not
+    // following a symbolic link, and of an open file.
+    virtual ssize_t llistxattr(const char* path, char* list, size_t size);
+    virtual ssize_t lgetxattr(const char* path, const char* name, void* value, size_t size);
+    virtual ssize_t flistxattr(int fd, char* list, size_t size);
+    virtual ssize_t fgetxattr(int fd, const char* name, void* value, size_t size);
+    virtual int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags);
+    virtual int fremovexattr(int fd, const char* name);
 };
 
 FileIo& systemFileIo();
@@ -84,7 +92,9 @@ struct SaveResult {
 // are first copied to a backup (beside it, else in the user's cache folder),
 // then the data is written, flushed and read back, and the backup removed. A
 // failure puts the old bytes back; if even that fails, the error names the backup.
-// Owner, group and permission bits (set-user-ID and set-group-ID included) are kept.
+// Owner, group and permission bits (set-user-ID and set-group-ID included), the
+// POSIX ACL and the extended attributes are kept: a save by rename gives the new
+// file the old one's attributes, and writes in place when it cannot.
 SaveResult replaceFile(const std::string& path, const uint8_t* data, size_t size, FileIo& io,
                        const FileStamp* expected = nullptr);
 

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_attributes.h"
 #include "core/file_io.h"
 #include "core/file_io_parts.h"
 
@@ -125,7 +126,7 @@ public:
     const FileStamp& stamp() const { return stamp_; }
 
     // A new file beside the target, renamed over it. NotKept: that file could not
-    // be made or could not get the old file's owner, and nothing was changed.
+    // be made or could not get the old file's owner or attributes, and nothing was changed.
     Result byRename(const struct stat* old) {
         std::string temp;
         // Only the user can open the new file until it has the old file's permissions.
@@ -206,23 +207,30 @@ private:
         return savedBut(systemError("its folder could not be flushed"));
     }
 
-    // The new file of a save by rename: its bytes, the old file's owner and
-    // permissions, flushed and closed.
+    // The new file of a save by rename: its bytes and what the old file had, flushed and closed.
     Result fillTemp(Fd& fd, const struct stat* old) {
         if (!writeAll(io_, fd.get(), data_, size_)) return failed(systemError("Cannot write " + quoted(target_)));
-        const Result kept = old ? keepOwnerAndMode(fd.get(), *old) : Result::Done;
+        const Result kept = old ? keepWhatItHad(fd.get(), *old) : Result::Done;
         if (kept != Result::Done) return kept;
         if (!takeStamp(fd.get())) return Result::Failed;
         if (io_.fsync(fd.get()) != 0 || !fd.close()) return failed(systemError("Cannot write " + quoted(target_)));
         return Result::Done;
     }
 
-    // After the writes, which clear the set-user-ID and set-group-ID bits, and
-    // the owner first, since changing it clears them too.
-    Result keepOwnerAndMode(int fd, const struct stat& old) {
+    // The old file's owner and group, extended attributes (its ACL among them) and
+    // permission bits. After the writes, which clear the set-user-ID and set-group-ID
+    // bits; the owner first, since changing it clears them too; the bits last, which
+    // also makes the ACL's mask the group bits again, as on the old file.
+    Result keepWhatItHad(int fd, const struct stat& old) {
         if (io_.fchown(fd, old.st_uid, old.st_gid) != 0) {
             if (errno == EPERM) return Result::NotKept;
             return failed(systemError("Cannot give the new file the owner of " + quoted(target_)));
+        }
+        switch (copyAttributes(io_, target_, fd)) {
+        case AttributeCopy::Done: break;
+        case AttributeCopy::NotKept: return Result::NotKept;
+        case AttributeCopy::Failed:
+            return failed(systemError("Cannot give the new file the extended attributes of " + quoted(target_)));
         }
         if (io_.fchmod(fd, old.st_mode & 07777) != 0)
             return failed(systemError("Cannot give the new file the permissions of " + quoted(target_)));

@@ -2,6 +2,7 @@
 // system call fails in turn (the 1st, the 2nd, ...), and each time the user must find no harm.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <map>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -39,6 +42,30 @@ std::set<std::string> filesUnder(const std::string& folder) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         if (entry.is_regular_file() && !entry.is_symlink()) files.insert(entry.path().string());
     return files;
+}
+
+// A file's extended attributes, its ACL among them: name -> value.
+std::map<std::string, std::string> attributesOf(const std::string& path) {
+    std::map<std::string, std::string> attributes;
+    char names[4096], value[4096];
+    const ssize_t n = ::llistxattr(path.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < n; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+        const ssize_t size = ::lgetxattr(path.c_str(), names + at, value, sizeof value);
+        attributes[names + at] = size < 0 ? "?" : std::string(value, static_cast<size_t>(size));
+    }
+    return attributes;
+}
+
+// The ACL "user::rw- user:daemon:<daemon> group::r-- mask::rw- other::---" as the system stores it (mode 0660).
+std::string aclFor(uint16_t daemon) {
+    const auto entry = [](uint16_t tag, uint16_t perm, uint32_t id) {
+        const uint8_t b[8] = {uint8_t(tag), uint8_t(tag >> 8), uint8_t(perm), uint8_t(perm >> 8),
+                              uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24)};
+        return std::string(reinterpret_cast<const char*>(b), sizeof b);
+    };
+    constexpr uint32_t kNone = UINT32_MAX;
+    return std::string("\x02\0\0\0", 4) + entry(0x01, 6, kNone) + entry(0x02, daemon, 1) + entry(0x04, 4, kNone) +
+           entry(0x10, 6, kNone) + entry(0x20, 0, kNone);
 }
 
 // Counts the calls and fails call number failAt (with diskFills, also every write, fsync and ftruncate after it).
@@ -78,6 +105,22 @@ public:
     int rename(const char* a, const char* b) override { return fails("rename") ? -1 : FileIo::rename(a, b); }
     int unlink(const char* p) override { return fails("unlink") ? -1 : FileIo::unlink(p); }
     int mkdir(const char* p, mode_t m) override { return fails("mkdir") ? -1 : FileIo::mkdir(p, m); }
+    ssize_t llistxattr(const char* p, char* l, size_t n) override {
+        return fails("llistxattr") ? -1 : FileIo::llistxattr(p, l, n);
+    }
+    ssize_t lgetxattr(const char* p, const char* a, void* v, size_t n) override {
+        return fails("lgetxattr") ? -1 : FileIo::lgetxattr(p, a, v, n);
+    }
+    ssize_t flistxattr(int fd, char* l, size_t n) override {
+        return fails("flistxattr") ? -1 : FileIo::flistxattr(fd, l, n);
+    }
+    ssize_t fgetxattr(int fd, const char* a, void* v, size_t n) override {
+        return fails("fgetxattr") ? -1 : FileIo::fgetxattr(fd, a, v, n);
+    }
+    int fsetxattr(int fd, const char* a, const void* v, size_t n, int f) override {
+        return fails("fsetxattr", true) ? -1 : FileIo::fsetxattr(fd, a, v, n, f);
+    }
+    int fremovexattr(int fd, const char* a) override { return fails("fremovexattr") ? -1 : FileIo::fremovexattr(fd, a); }
 
 private:
     bool fails(const char* call, bool movesData = false) {
@@ -134,13 +177,22 @@ struct Scene {
     std::string xdgCacheHome = home + "/xdg";        // empty: none
     size_t chunk = 32 << 10;
     std::function<void()> beforeRead;
-    bool skip = false;  // the row needs root
+    bool skip = false;    // the row needs root, or what skipWhy says
+    std::string skipWhy;
     std::string previous = tmp.file("previous");  // the document open before the attempt
     bool existed = false, saved = false;
     struct stat before {};
     Bytes old;
     std::set<std::string> filesBefore;
+    std::map<std::string, std::string> attributes;
 };
+
+// Sets an extended attribute for a row; a file system without them skips the row, saying so.
+void setAttribute(Scene& s, const std::string& path, const char* name, const std::string& value) {
+    if (::lsetxattr(path.c_str(), name, value.data(), value.size(), 0) == 0) return;
+    s.skip = true;
+    s.skipWhy = "the test folder's file system refuses " + std::string(name) + ": " + std::strerror(errno);
+}
 
 // How a save goes: Renamed over the file, written In place, Created, refused (X), refused for want of a
 // safe Backup folder, Not tried (rows about loading), or a Question first (the document's own file changed
@@ -199,6 +251,16 @@ const Row kRows[] = {
     {"root saves another user's read-only file, owner kept", false, R, "", [](Scene& s) {
          s.file(kOld, 0444);
          s.skip = ::geteuid() != kRoot || ::chown(s.real.c_str(), kNobody, kNobody) != 0;
+     }},
+    {"an ACL and an attribute are kept, not the folder's other default ACL", true, R, "", [](Scene& s) {
+         s.file(kOld, 0640);
+         setAttribute(s, s.real, "system.posix_acl_access", aclFor(6));
+         setAttribute(s, s.real, "user.comment", "keep");
+         setAttribute(s, s.work, "system.posix_acl_default", aclFor(4));
+     }},
+    {"a folder's default ACL is not given to a file that had none", true, R, "", [](Scene& s) {
+         s.file(kOld);
+         setAttribute(s, s.work, "system.posix_acl_default", aclFor(6));
      }},
     {"a file the user may neither read nor write", true, X, "Permission denied", [](Scene& s) { s.file(kOld, 0); }},
     {"a FIFO, never waited on", false, X, "is not a regular file",
@@ -273,7 +335,10 @@ void everyFault(bool save, bool diskFills, Check check) {
             SCOPED_TRACE(row.name + (diskFills ? ": the disk fills at call " : ": failing call ") + std::to_string(n));
             Scene s(row.ordinary);
             asUser(row.ordinary, [&] { row.setup(s); });
-            if (s.skip) break;  // not run as root
+            if (s.skip) {
+                if (!s.skipWhy.empty()) std::cout << "[  SKIPPED ] " << row.name << ": " << s.skipWhy << "\n";
+                break;
+            }
             ::setenv("HOME", s.home.c_str(), 1);
             ::setenv("XDG_CACHE_HOME", s.xdgCacheHome.c_str(), 1);
             writeBytes(s.previous, {1, 2, 3});
@@ -282,6 +347,7 @@ void everyFault(bool save, bool diskFills, Check check) {
             if (row.change) row.change(s);
             s.existed = ::stat(s.real.c_str(), &s.before) == 0;
             s.old = readBytes(s.real);
+            s.attributes = attributesOf(s.real);
             s.filesBefore = filesUnder(s.tmp.dir);
             FaultyIo io(n, diskFills, s.chunk, s.beforeRead);
             asUser(row.ordinary, [&] { save ? (void)(s.saved = SaveFile(t.ed, s.target, io)) : LoadFile(t.ed, s.target, io); });
@@ -295,7 +361,8 @@ void everyFault(bool save, bool diskFills, Check check) {
 }
 
 // A failed save leaves the old file and no temporary file (or, when even putting the old bytes back
-// fails, a backup the message names); a save keeps mode, owner and links; the next save works. A save
+// fails, a backup the message names); a save keeps mode, owner, links, ACL and extended attributes;
+// the next save works. A save
 // whose only failure came after the new bytes were in the file says so and counts as saved. The
 // document's own file, changed on disk, is overwritten only when the user says so, and asked about once.
 TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
@@ -305,6 +372,7 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
         EXPECT_TRUE(readBytes(s.real) == kNew) << "the file does not hold the new bytes";
         EXPECT_EQ(::stat(s.real.c_str(), &st), 0);
         EXPECT_TRUE(!s.existed || kept(st) == kept(s.before)) << "mode, owner or links changed";
+        EXPECT_EQ(attributesOf(s.real), s.attributes) << "the ACL or other extended attributes changed";
         EXPECT_TRUE(st.st_nlink == 1 || readBytes(s.at("other")) == kNew) << "the second link differs";
         EXPECT_TRUE(::stat(s.target.c_str(), &given) == 0 && given.st_ino == st.st_ino) << "the links were replaced";
         return !s.existed ? C : st.st_ino == s.before.st_ino ? I : R;
@@ -323,6 +391,7 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
         EXPECT_TRUE(got != kNew || io.error() == ENOSPC) << "the file holds the new bytes after all";
         struct stat now {};
         EXPECT_TRUE(!s.existed || (::stat(s.real.c_str(), &now) == 0 && now.st_mode == s.before.st_mode));
+        EXPECT_TRUE(!s.existed || attributesOf(s.real) == s.attributes) << "the ACL or other attributes changed";
     };
     const auto check = [&](const Row& row, const Scene& s, auto& t, const auto& io, const std::string& message) {
         std::set<std::string> left = filesUnder(s.tmp.dir);
@@ -366,6 +435,26 @@ TEST(SaveFile, EveryFaultLeavesTheOldFileIntactAndTheNextSaveWorks) {
         }
     };
     for (const bool diskFills : {false, true}) everyFault(true, diskFills, check);
+}
+
+// An attribute the system will not let the new file of a save by rename have (EPERM: a security label,
+// say) is kept by writing the file in place instead.
+TEST(SaveFile, AnAttributeTheNewFileMayNotHaveMeansSavingInPlace) {
+    struct RefusingIo : FileIo {
+        int fsetxattr(int, const char*, const void*, size_t, int) override { return errno = EPERM, -1; }
+    } io;
+    test::TempDir dir;
+    const std::string path = dir.file("doc");
+    writeBytes(path, kOld);
+    if (::lsetxattr(path.c_str(), "user.comment", "keep", 4, 0) != 0) GTEST_SKIP() << "no extended attributes here";
+    struct stat before {}, after {};
+    ::stat(path.c_str(), &before);
+    test::TestEditor t;
+    t.setDocument(kNew);
+    EXPECT_TRUE(SaveFile(t.ed, path, io)) << t.services.messages.at(0);
+    ::stat(path.c_str(), &after);
+    EXPECT_TRUE(readBytes(path) == kNew && after.st_ino == before.st_ino);
+    EXPECT_EQ(attributesOf(path), (std::map<std::string, std::string>{{"user.comment", "keep"}}));
 }
 
 // A load either takes the whole file as it now is, and its name, or leaves the document,
