@@ -458,6 +458,34 @@ TEST(SaveFile, AnAttributeTheNewFileMayNotHaveMeansSavingInPlace) {
     EXPECT_EQ(attributesOf(path), (std::map<std::string, std::string>{{"user.comment", "keep"}}));
 }
 
+// A save in place that fails puts the old bytes back from the backup it wrote, even when another file has
+// been put under the backup's name meanwhile.
+TEST(SaveFile, ARestoreReadsTheBackupItWroteNotWhatIsNowUnderItsName) {
+    test::TempDir dir;
+    struct SwappingIo : FileIo {
+        std::string dir;
+        bool swapped = false;
+        int ftruncate(int fd, off_t size) override {  // the first is in the writing over the file: it fails
+            if (std::exchange(swapped, true)) return FileIo::ftruncate(fd, size);
+            for (const auto& entry : std::filesystem::directory_iterator(dir))
+                if (entry.path().filename().string().starts_with(".doc.tarpon-backup-")) {
+                    std::filesystem::remove(entry.path());
+                    writeBytes(entry.path().string(), Bytes(kOld.size(), 'x'));
+                }
+            errno = EIO;
+            return -1;
+        }
+    } io;
+    io.dir = dir.dir;
+    const std::string path = dir.file("doc");
+    writeBytes(path, kOld);
+    must(::link(path.c_str(), dir.file("other").c_str()), "link");  // saved in place, the backup beside it
+    test::TestEditor t;
+    t.setDocument(kNew);
+    EXPECT_FALSE(SaveFile(t.ed, path, io));
+    EXPECT_TRUE(readBytes(path) == kOld) << "the old bytes did not come back";
+}
+
 // A load either takes the whole file as it now is, and its name, or leaves the document,
 // its name and the folder as they were, with one message. The file never changes.
 TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
