@@ -52,6 +52,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
         ed.services.messageBox(tooLargeMessage());
         s.fileSize = 0;
         s.fileName.clear();
+        s.fileStamp = {};
         s.history.clear();
         s.savedState = 0;
         keepCursorInDocument(ed);
@@ -60,6 +61,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
         break;
     }
     s.fileName = path;
+    s.fileStamp = read.stamp;
     s.fileSize = static_cast<int32_t>(read.bytes.size());
     if (read.bytes.empty()) read.bytes.assign(1, 0);
     s.fileData = std::move(read.bytes);
@@ -72,11 +74,29 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
 bool SaveFile(Editor& ed, const std::string& path) { return SaveFile(ed, path, systemFileIo()); }
 
 bool SaveFile(Editor& ed, const std::string& path, FileIo& io) {
-    std::string error;
-    if (replaceFile(path, ed.s.fileData.data(), static_cast<size_t>(ed.s.fileSize), io, &error)) return true;
-    // The start-up document has no file to name; any other failure says why.
-    ed.services.messageBox(path.empty() ? "Problems Saving" : "Problems Saving\n" + error);
-    return false;
+    EditorState& s = ed.s;
+    const auto write = [&](const FileStamp* expected) {
+        return replaceFile(path, s.fileData.data(), static_cast<size_t>(s.fileSize), io, expected);
+    };
+    // The document's own file is compared with what was loaded or last saved.
+    const bool own = !path.empty() && path == s.fileName;
+    SaveResult saved = write(own ? &s.fileStamp : nullptr);
+    if (saved.status == SaveStatus::ChangedOnDisk) {
+        const std::string question = documentName(path) + " has changed on disk since it was opened. Overwrite it?";
+        if (ed.services.ask(question, {"Overwrite", "Cancel"}, 1, 1) != 0) return false;
+        saved = write(nullptr);
+    }
+    if (!saved.saved()) {
+        // The start-up document has no file to name; any other failure says why.
+        ed.services.messageBox(path.empty() ? "Problems Saving" : "Problems Saving\n" + saved.error);
+        return false;
+    }
+    if (saved.status == SaveStatus::SavedBut) ed.services.messageBox(saved.error);
+    // Also Save As over the document's own file, under another name, leaves it as saved here.
+    if (own || saved.replaced.sameFile(s.fileStamp)) s.fileStamp = saved.stamp;
+    return true;
 }
+
+std::string documentName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 }  // namespace tarpon

@@ -12,12 +12,18 @@ void InitDocument(Editor& ed);
 // name; the undo history starts afresh. A refused or unreadable file leaves a message; see the implementation.
 void LoadFile(Editor& ed, const std::string& path);
 void LoadFile(Editor& ed, const std::string& path, FileIo& io);
-// Writes the document to path; true when it was written. When that fails the
+// Writes the document to path; true when it was written, also when only a step
+// after the writing failed (a message says which). When the writing fails the
 // message is "Problems Saving" and the reason, and the old file is intact (or,
-// failing even that, the message names its backup).
+// failing even that, the message names its backup). The document's own file,
+// when it has changed on disk since it was loaded or last saved, is overwritten
+// only when the user says so ("NAME has changed on disk since it was opened.
+// Overwrite it?", Cancel the default).
 bool SaveFile(Editor& ed, const std::string& path);
 bool SaveFile(Editor& ed, const std::string& path, FileIo& io);
 
 std::string tooLargeMessage();
+// The file name a question shows: the path without its folders.
+std::string documentName(const std::string& path);
 
 }  // namespace tarpon

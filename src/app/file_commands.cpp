@@ -47,7 +47,7 @@ bool QueryUnsavedChanges(Editor& ed) {
     // Held letters count as a change: they are written only if the user saves.
     if (!ed.s.modified() && ed.s.typedLetters.empty()) return true;
     const std::string& path = ed.s.fileName;
-    const std::string name = path.empty() ? "the document" : path.substr(path.find_last_of('/') + 1);
+    const std::string name = path.empty() ? "the document" : documentName(path);
     switch (ed.services.ask("Save changes to " + name + "?", {"Save", "Discard", "Cancel"}, 0, 2)) {
     case 0:
         CommitTypedLetters(ed);

@@ -236,10 +236,11 @@ int dump(const std::vector<std::string>& args, std::string& out, std::string& er
         out += result.script;
         return 0;
     }
-    std::string error;
     const std::string& path = o->values.at("out");
-    if (!replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(), systemFileIo(), &error))
-        return failure(err, path + ": " + error);
+    const SaveResult saved =
+        replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(), systemFileIo());
+    if (!saved.saved()) return failure(err, path + ": " + saved.error);
+    if (!saved.error.empty()) err += "tarpon-hex: " + saved.error + "\n";  // saved, but a later step failed
     return 0;
 }
 
@@ -258,8 +259,9 @@ int insert(const std::vector<std::string>& args, std::string& err) {
                                        std::string_view(reinterpret_cast<const char*>(script->data()), script->size()));
     if (!plan.problem.empty()) return failure(err, "insert: " + o->values.at("script") + ": " + plan.problem + " Nothing was written.");
     for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), doc->begin() + w.at);
-    std::string error;
-    if (!replaceFile(o->file, doc->data(), doc->size(), systemFileIo(), &error)) return failure(err, o->file + ": " + error);
+    const SaveResult saved = replaceFile(o->file, doc->data(), doc->size(), systemFileIo());
+    if (!saved.saved()) return failure(err, o->file + ": " + saved.error);
+    if (!saved.error.empty()) err += "tarpon-hex: " + saved.error + "\n";  // saved, but a later step failed
     return 0;
 }
 

@@ -4,6 +4,10 @@
 
 #include <cstdlib>
 
+#if defined(TARPON_CHECK_INDEXES) && defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace tarpon {
 
 // The block is rounded up to whole huge pages so that the advice covers only memory
@@ -19,5 +23,14 @@ void* allocateLarge(size_t bytes) {
 }
 
 void freeLarge(void* p, size_t) noexcept { std::free(p); }
+
+#if defined(TARPON_CHECK_INDEXES) && defined(__SANITIZE_ADDRESS__)
+void ByteStore::open() const {
+    if (capacity() > 0) ASAN_UNPOISON_MEMORY_REGION(data(), capacity());
+}
+void ByteStore::poison() const {
+    if (capacity() > size()) ASAN_POISON_MEMORY_REGION(data() + size(), capacity() - size());
+}
+#endif
 
 }  // namespace tarpon

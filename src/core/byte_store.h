@@ -43,6 +43,57 @@ struct DefaultInitAllocator : std::allocator<T> {
     }
 };
 
+#if defined(TARPON_CHECK_INDEXES) && defined(__SANITIZE_ADDRESS__)
+// The sanitizer build's store: its indexes are checked by the standard library's
+// assertions (_GLIBCXX_ASSERTIONS), and the room reserved beyond the bytes in use
+// is poisoned, so that AddressSanitizer reports a read or write through data()
+// past the last byte as it reports one past a block. Every member that changes
+// the size or the block opens the whole block first and poisons the rest after.
+class ByteStore : public std::vector<uint8_t, DefaultInitAllocator<uint8_t>> {
+    using Base = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+
+public:
+    using Base::Base;
+    ByteStore() = default;
+    ByteStore(const ByteStore& other) : Base(other) {}
+    ByteStore(ByteStore&& other) noexcept : Base((other.open(), std::move(other))) { poison(); }
+    ~ByteStore() { open(); }
+    ByteStore& operator=(const ByteStore& other) { return change([&] { Base::operator=(other); }); }
+    ByteStore& operator=(ByteStore&& other) noexcept {
+        other.open();
+        return change([&] { Base::operator=(std::move(other)); });
+    }
+    template <class... A> void assign(A&&... a) { change([&] { Base::assign(std::forward<A>(a)...); }); }
+    template <class... A> void resize(A&&... a) { change([&] { Base::resize(std::forward<A>(a)...); }); }
+    template <class... A> void push_back(A&&... a) { change([&] { Base::push_back(std::forward<A>(a)...); }); }
+    template <class... A> auto insert(A&&... a) {
+        open();
+        auto it = Base::insert(std::forward<A>(a)...);
+        poison();
+        return it;
+    }
+    template <class... A> auto erase(A&&... a) {
+        open();
+        auto it = Base::erase(std::forward<A>(a)...);
+        poison();
+        return it;
+    }
+    void reserve(size_t n) { change([&] { Base::reserve(n); }); }
+    void shrink_to_fit() { change([&] { Base::shrink_to_fit(); }); }
+    void clear() { change([&] { Base::clear(); }); }
+
+private:
+    template <class F> ByteStore& change(F f) {
+        open();
+        f();
+        poison();
+        return *this;
+    }
+    void open() const;
+    void poison() const;
+};
+#else
 using ByteStore = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+#endif
 
 }  // namespace tarpon

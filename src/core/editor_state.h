@@ -8,6 +8,7 @@
 #include "core/byte_store.h"
 #include "core/char_table.h"
 #include "core/dialog_service.h"
+#include "core/file_stamp.h"
 #include "core/pointer_settings.h"
 #include "core/table.h"
 #include "core/table_source.h"
@@ -37,6 +38,7 @@ struct EditorState {
     bool viewMode = false;    // text pane: true table letters, false ASCII
     bool offsetMode = false;  // offsets: true hexadecimal, false decimal
     std::string fileName;
+    FileStamp fileStamp;      // fileName's file as last loaded or saved
     clsDialog fileDialog;     // shared by the document and table file commands
     CharTable charTable;      // the one-byte view of `table`, which the grid edits in place
     // The letters of charTable are UTF-8 text rather than Latin-1: true after every table load

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/byte_store.h"
+#include "core/file_stamp.h"
 
 namespace tarpon {
 
@@ -36,6 +37,14 @@ public:
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
     virtual int mkdir(const char* path, mode_t mode);
+    // Extended attributes (a POSIX ACL is one of them): of a file by name, not
+    // following a symbolic link, and of an open file.
+    virtual ssize_t llistxattr(const char* path, char* list, size_t size);
+    virtual ssize_t lgetxattr(const char* path, const char* name, void* value, size_t size);
+    virtual ssize_t flistxattr(int fd, char* list, size_t size);
+    virtual ssize_t fgetxattr(int fd, const char* name, void* value, size_t size);
+    virtual int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags);
+    virtual int fremovexattr(int fd, const char* name);
 };
 
 FileIo& systemFileIo();
@@ -46,6 +55,7 @@ struct ReadResult {
     ReadStatus status = ReadStatus::Failed;
     ByteStore bytes;
     std::string error;  // why it failed, for the user
+    FileStamp stamp;    // the file read
 };
 
 // Reads the regular file at path; a missing file is created empty (and removed
@@ -55,9 +65,25 @@ struct ReadResult {
 ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare = 0);
 ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare, FileIo& io);
 
+enum class SaveStatus {
+    Saved,
+    SavedBut,       // the new bytes are in the file, but a later step failed (error says which)
+    ChangedOnDisk,  // the file at the path is not the one expected; nothing was written
+    Failed,         // the old file is as it was, or the error names its backup
+};
+
+struct SaveResult {
+    SaveStatus status = SaveStatus::Failed;
+    std::string error;   // for the user: why it failed, or what failed after the save
+    FileStamp replaced;  // the file found at the path before writing (not known: none)
+    FileStamp stamp;     // the file as saved
+    bool saved() const { return status == SaveStatus::Saved || status == SaveStatus::SavedBut; }
+};
+
 // Writes data to the file at path (through symbolic links, to the file they
 // name; the links stay). A target that is not a regular file, or that the user
-// may not write, is refused.
+// may not write, is refused. With `expected`, a file at the path that differs
+// from it (another file, other size or time, or none) is left alone: ChangedOnDisk.
 //
 // When nothing would be lost, the data goes to a new file beside the target,
 // which is flushed and renamed over it. Otherwise (a second hard link, a folder
@@ -66,13 +92,16 @@ ReadResult readWholeFile(const std::string& path, int64_t limit, size_t spare, F
 // are first copied to a backup (beside it, else in the user's cache folder),
 // then the data is written, flushed and read back, and the backup removed. A
 // failure puts the old bytes back; if even that fails, the error names the backup.
-// Owner, group and permission bits (set-user-ID and set-group-ID included) are kept.
-bool replaceFile(const std::string& path, const uint8_t* data, size_t size, FileIo& io,
-                 std::string* error = nullptr);
+// Owner, group and permission bits (set-user-ID and set-group-ID included), the
+// POSIX ACL and the extended attributes are kept: a save by rename gives the new
+// file the old one's attributes, and writes in place when it cannot.
+SaveResult replaceFile(const std::string& path, const uint8_t* data, size_t size, FileIo& io,
+                       const FileStamp* expected = nullptr);
 
 // The folder in-place saves keep their backups in when they cannot keep them
 // beside the file: $XDG_CACHE_HOME/tarpon-hex, else ~/.cache/tarpon-hex; empty
-// when neither variable is set.
+// when neither variable is set. It is made with mode 0700, and used only while it
+// belongs to the user and no one else may write it.
 std::string backupFolder();
 
 }  // namespace tarpon

@@ -43,12 +43,13 @@ bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
     const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Dump Script", "", kScriptFilter, "txt",
                                                       OFN_OVERWRITEPROMPT);
     if (path.empty()) return false;
-    std::string error;
-    if (!replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(),
-                     systemFileIo(), &error)) {
-        ed.services.messageBox("Problems Saving\n" + error);
+    const SaveResult saved = replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()),
+                                         result.script.size(), systemFileIo());
+    if (!saved.saved()) {
+        ed.services.messageBox("Problems Saving\n" + saved.error);
         return false;
     }
+    if (!saved.error.empty()) ed.services.messageBox(saved.error);  // saved, but a later step failed
     return true;
 }
 

@@ -36,6 +36,8 @@ void SaveTable(Editor& ed) {
     std::string error;
     if (!saveTblFile(path, ed.s.syncedTable(), ed.s.tableSource, systemFileIo(), &error))
         ed.services.messageBox("Problems Saving Table\n" + error);
+    else if (!error.empty())
+        ed.services.messageBox(error);  // saved, but a later step failed
 }
 
 void LoadTable(Editor& ed) {

@@ -265,8 +265,10 @@ std::string describeTblLoad(const std::string& path, const TblReadResult& read) 
 bool saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io, std::string* error) {
     TextEncoding used = TextEncoding::Utf8;
     const std::optional<std::string> bytes = writeTbl(table, source, error, &used);
-    if (!bytes || !replaceFile(path, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), io, error))
-        return false;
+    if (!bytes) return false;
+    const SaveResult saved = replaceFile(path, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), io);
+    if (error) *error = saved.error;
+    if (!saved.saved()) return false;
     // An encoding chosen only because every text fitted it stays open to change.
     const bool fixed = (source.present && source.fixedEncoding) || hasByteAbove7F(*bytes);
     Table written;

@@ -34,7 +34,7 @@ TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
     const struct {
         const char* name;
         std::function<void(Editor&)> command;
-        std::vector<int> answers;  // to the question "Save changes to doc.bin?"
+        std::vector<int> answers;  // to the question "Save changes to doc.bin?", and any after it
         Bytes doc, copy;           // doc.bin and copy.bin afterwards (empty: no copy)
         uint8_t first;             // the document's first byte afterwards
         bool closes;
@@ -46,6 +46,12 @@ TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
         {"Open asks first; Cancel keeps the document and the letters", menu(kFileOpen), {2}, {1, 2, 3}, {}, 1,
          false, "t"},
         {"closing asks first; Save saves", [](Editor& ed) { Form_QueryUnload(ed); }, {0}, {'t', 2, 3}, {}, 't', false},
+        {"closing, Save asks again when the file changed on disk; Cancel keeps it",
+         [&](Editor& ed) {
+             writeBytes(doc, {4, 5, 6, 7});
+             EXPECT_FALSE(Form_QueryUnload(ed));
+         }, {0, 1}, {4, 5, 6, 7},
+         {}, 't', false},
         {"a dropped file asks first; Discard opens it", [&](Editor& ed) { OpenDroppedFile(ed, other); }, {1},
          {1, 2, 3}, {}, 9, false},
     };
