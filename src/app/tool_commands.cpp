@@ -38,15 +38,17 @@ int failure(std::string& err, const std::string& problem) {
     return 1;
 }
 
-// The document at `path`, or nothing after a message; a missing file is an error, never created.
-std::optional<ByteStore> readDocument(const std::string& path, std::string& err) {
+// The document at `path` (a script: `limit` kMaxScriptSize), or nothing after a message; a
+// missing file is an error, never created.
+std::optional<ByteStore> readDocument(const std::string& path, std::string& err, int64_t limit = kMaxFileSize) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         failure(err, path + ": No such file or directory");
         return std::nullopt;
     }
-    ReadResult read = readWholeFile(path, kMaxFileSize);
-    if (read.status == ReadStatus::TooLarge) failure(err, path + ": files of 9 MiB or more are refused");
+    ReadResult read = readWholeFile(path, limit);
+    if (read.status == ReadStatus::TooLarge)
+        failure(err, path + (limit == kMaxFileSize ? ": files of 9 MiB or more are refused" : ": too large"));
     else if (read.status == ReadStatus::Failed) failure(err, read.error);
     else return std::move(read.bytes);
     return std::nullopt;
@@ -251,7 +253,7 @@ int insert(const std::vector<std::string>& args, std::string& err) {
     if (!o || !problem.empty()) return usage(err, "insert: " + problem, kInsertUsage);
     std::optional<LoadedTable> table = readTable(o->values.at("table"), err);
     if (!table) return 1;
-    const std::optional<ByteStore> script = readDocument(o->values.at("script"), err);
+    const std::optional<ByteStore> script = readDocument(o->values.at("script"), err, kMaxScriptSize);
     if (!script) return 1;
     std::optional<ByteStore> doc = readDocument(o->file, err);
     if (!doc) return 1;

@@ -57,7 +57,7 @@ void InsertScriptFile(Editor& ed) {
     const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "Insert Script", "", kScriptFilter,
                                                       OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
     if (path.empty()) return;
-    const ReadResult script = readWholeFile(path, kMaxFileSize);
+    const ReadResult script = readWholeFile(path, kMaxScriptSize);
     if (script.status != ReadStatus::Ok) {
         ed.services.messageBox(script.status == ReadStatus::TooLarge ? "The script is too large." : script.error);
         return;
