@@ -18,7 +18,7 @@ QString hexText(int64_t v) { return (v < 0 ? QStringLiteral("-0x") : QStringLite
 
 }  // namespace
 
-DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.services, true), editor_(editor) {
+DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.services, false), editor_(editor) {
     setWindowTitle("Dump Script");
     setFixedSize(288, 196);
     auto* kinds = new QButtonGroup(this);

@@ -1,6 +1,7 @@
 #pragma once
 // The "Dump Script" window: a range, or a pointer table with its settings, then
-// "Dump..." asks where to save the script. It keeps the main window disabled.
+// "Dump..." asks where to save the script. The main window stays usable (its file
+// chooser is a child of the main window, which must then be enabled).
 #include <array>
 
 #include "qt/modeless_dialog.h"

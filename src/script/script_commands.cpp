@@ -40,7 +40,7 @@ bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
         return false;
     }
     if (r.pointers) ed.s.pointers = r.p;  // Find Pointers and Follow Pointer go on with them
-    const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Dump Script", "", kScriptFilter, "txt",
+    const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Save Script As", "", kScriptFilter, "txt",
                                                       OFN_OVERWRITEPROMPT);
     if (path.empty()) return false;
     const SaveResult saved = replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()),

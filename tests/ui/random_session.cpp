@@ -323,7 +323,7 @@ private:
         const auto& services = dynamic_cast<const QtServices&>(window_->editor().services);
         bool disabling = false;
         for (const WindowKind kind : {WindowKind::Jump, WindowKind::Insert, WindowKind::Find, WindowKind::TableEditor,
-                                      WindowKind::Replace, WindowKind::DumpScript})
+                                      WindowKind::Replace})
             disabling = disabling || (services.openedWindow(kind) && services.openedWindow(kind)->isVisible());
         return window_->isEnabled() != disabling;
     }
