@@ -8,6 +8,7 @@
 #include "script/script_dump.h"
 #include "script/script_insert.h"
 #include "table/tbl_file.h"
+#include "test_editor.h"
 
 namespace tarpon {
 namespace {
@@ -76,15 +77,13 @@ TEST(Script, Insert) {
     };
     for (const auto& [name, script, after, problem] : rows) {
         SCOPED_TRACE(name);
-        EditorState s;
+        test::TestEditor t;
         const Bytes zeros(8, 0);
-        s.fileData.assign(zeros.begin(), zeros.end());
-        s.fileSize = 8;
+        t.setDocument(zeros);
         const InsertPlan plan = planInsert(table, span(zeros), script);
         EXPECT_EQ(plan.problem, problem);
-        applyInsert(s, plan);
-        const Bytes doc(s.fileData.begin(), s.fileData.begin() + 8);
-        EXPECT_EQ(doc, problem.empty() ? after : zeros);
+        applyInsert(t.ed.s, plan);
+        EXPECT_EQ(t.document(), problem.empty() ? after : zeros);
     }
 }
 
@@ -103,16 +102,15 @@ TEST(Script, DumpThenInsertGivesTheSameBytes) {
         DumpRequest r;
         r.to = static_cast<int64_t>(doc.size()) - 1;
         const DumpResult dumped = dumpScript(table, span(doc), r);
-        Bytes blank(doc.size(), 0x55);
-        EditorState s;
-        s.fileData.assign(blank.begin(), blank.end());
-        s.fileSize = static_cast<int32_t>(blank.size());
+        const Bytes blank(doc.size(), 0x55);
+        test::TestEditor t;
+        t.setDocument(blank);
         const InsertPlan plan = planInsert(table, span(blank), dumped.script);
         ASSERT_EQ(plan.problem, "") << dumped.script;
-        applyInsert(s, plan);
-        ASSERT_EQ(Bytes(s.fileData.begin(), s.fileData.begin() + s.fileSize), doc) << dumped.script;
-        undoStep(s);
-        ASSERT_EQ(Bytes(s.fileData.begin(), s.fileData.begin() + s.fileSize), blank) << "one undo step";
+        applyInsert(t.ed.s, plan);
+        ASSERT_EQ(t.document(), doc) << dumped.script;
+        undoStep(t.ed.s);
+        ASSERT_EQ(t.document(), blank) << "one undo step";
     }
 }
 
