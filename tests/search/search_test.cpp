@@ -173,7 +173,9 @@ TEST(Pointers, EncodeDecodeFindAndFollow) {
     for (const auto& [name, settings, offset, bytes] : rows) {
         SCOPED_TRACE(name);
         EXPECT_EQ(encodePointer(offset, settings), bytes);
-        if (bytes) EXPECT_EQ(decodePointer(*bytes, settings), offset);
+        if (bytes) {
+            EXPECT_EQ(decodePointer(*bytes, settings), offset);
+        }
     }
     // Document 05 00 05 00 00 05 00 05: pointers to 5 at 0, 2 (overlapping the first) and 5.
     test::TestEditor t;
