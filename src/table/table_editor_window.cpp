@@ -63,9 +63,10 @@ TableEditorWindow::TableEditorWindow(Editor& ed, std::function<void()> refreshMa
 void TableEditorWindow::makeList() {
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setUniformItemSizes(true);  // thousands of kanji rows stay quick
     list_->setToolTip("Entries with longer keys, end tokens, line breaks and linked entries. Delete removes one.");
     rowEdit_ = new QLineEdit(this);
-    rowEdit_->setPlaceholderText("8140=text  /FF=<END>  *FE  $C9=<name>,1");
+    rowEdit_->setPlaceholderText("8140=text  /FF=<END>");
     setButton_ = new QPushButton("Set", this);
     removeButton_ = new QPushButton("Remove", this);
     for (QPushButton* button : {setButton_, removeButton_}) button->setAutoDefault(false);
