@@ -122,6 +122,13 @@ bool Table::remove(std::string_view key) {
     return true;
 }
 
+bool Table::removeEndTag(std::string_view text) {
+    const auto tag = std::find_if(endTags_.begin(), endTags_.end(), [&](const TableEntry& t) { return t.text == text; });
+    if (tag == endTags_.end()) return false;
+    endTags_.erase(tag);
+    return true;
+}
+
 void Table::clear() {
     entries_.clear();
     endTags_.clear();

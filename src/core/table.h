@@ -48,6 +48,8 @@ public:
     size_t keyIds() const { return nodes_.size(); }
     // Removes the entry with that key; false when there is none.
     bool remove(std::string_view key);
+    // Removes the end tag with no bytes that has this text; false when there is none.
+    bool removeEndTag(std::string_view text);
     void clear();
     // Room for this many more entries, so that reading a large file does not move them again and again.
     void reserve(size_t more);

@@ -9,6 +9,7 @@
 #include "core/text_coding.h"
 #include "screen/keys.h"
 #include "screen/style.h"
+#include "table/table_list.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -53,6 +54,33 @@ void keepStep(Editor& ed, TableEditor& t, TableStep step) {
     tableChanged(ed, t);
 }
 
+std::string utf8FromLatin1(const std::string& latin1) {
+    std::string out;
+    for (const char c : latin1) out += utf8Of(static_cast<uint8_t>(c));
+    return out;
+}
+
+// A change made in the list shows the table anew, and its letters become UTF-8: the grid's
+// steps that kept Latin-1 letters are respelled, so that undoing them stays right.
+void showChangedTable(Editor& ed, TableEditor& t) {
+    const bool wasUtf8 = ed.s.tableUtf8;
+    ed.s.showTable();
+    if (wasUtf8) return;
+    for (std::vector<TableStep>* steps : {&t.undoSteps, &t.redoSteps})
+        for (TableStep& step : *steps)
+            for (EntryChange& c : step)
+                if (c.index != kRowChange) c.before = utf8FromLatin1(c.before), c.after = utf8FromLatin1(c.after);
+}
+
+void replayChange(Editor& ed, TableEditor& t, const EntryChange& c, bool undo) {
+    if (c.index == kRowChange) {
+        replayRowChange(ed.s.syncedTable(), RowChange{c.before, c.after}, undo);
+        showChangedTable(ed, t);
+    } else {
+        ed.s.charTable[static_cast<size_t>(c.index)] = undo ? c.before : c.after;
+    }
+}
+
 // Undo (from undoSteps to redoSteps) or redo (the other way).
 void replayStep(Editor& ed, TableEditor& t, bool undo) {
     std::vector<TableStep>& from = undo ? t.undoSteps : t.redoSteps;
@@ -60,11 +88,26 @@ void replayStep(Editor& ed, TableEditor& t, bool undo) {
     TableStep step = std::move(from.back());
     from.pop_back();
     if (undo)
-        for (auto c = step.rbegin(); c != step.rend(); ++c) ed.s.charTable[static_cast<size_t>(c->index)] = c->before;
+        for (auto c = step.rbegin(); c != step.rend(); ++c) replayChange(ed, t, *c, true);
     else
-        for (const EntryChange& c : step) ed.s.charTable[static_cast<size_t>(c.index)] = c.after;
+        for (const EntryChange& c : step) replayChange(ed, t, c, false);
     (undo ? t.redoSteps : t.undoSteps).push_back(std::move(step));
     tableChanged(ed, t);
+}
+
+// Runs a list edit on the editor's table; a change becomes a step, a problem a message.
+template <typename Edit>
+bool listEdit(Editor& ed, TableEditor& t, const std::string& row, const char* failed, Edit edit) {
+    RowChange change;
+    const std::string problem = edit(ed.s.syncedTable(), row, &change);
+    if (!problem.empty()) {
+        ed.services.messageBox("\"" + row + "\" was not " + failed + ": " + problem + ".");
+        return false;
+    }
+    if (change.before == change.after) return false;
+    showChangedTable(ed, t);
+    keepStep(ed, t, TableStep{{kRowChange, change.before, change.after}});
+    return true;
 }
 
 }  // namespace
@@ -217,6 +260,20 @@ bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill) {
         ed.services.messageBox("The table now keeps its letters as UTF-8, since these letters have no Latin-1 "
                                "byte: its other letters stay the same, and saving writes a UTF-8 file.");
     return changed;
+}
+
+void UndoStep(Editor& ed, TableEditor& t, bool undo) { replayStep(ed, t, undo); }
+
+bool ListRow_Set(Editor& ed, TableEditor& t, const std::string& row) {
+    return listEdit(ed, t, row, "set", [](Table& table, std::string_view r, RowChange* c) {
+        return applyEntryRow(table, r, c);
+    });
+}
+
+bool ListRow_Remove(Editor& ed, TableEditor& t, const std::string& row) {
+    return listEdit(ed, t, row, "removed", [](Table& table, std::string_view r, RowChange* c) {
+        return removeEntryRow(table, r, c);
+    });
 }
 
 }  // namespace frmTable

@@ -16,9 +16,11 @@ struct Editor;
 
 // One undoable change of the table editor: the entries it changed, each before and after.
 struct EntryChange {
-    int index = 0;
+    int index = 0;  // the grid's entry, or kRowChange
     std::string before, after;
 };
+// A change made in the list: `before` and `after` are rows in the table file's syntax ("" for no entry).
+inline constexpr int kRowChange = -1;
 using TableStep = std::vector<EntryChange>;
 
 struct TableEditor {
@@ -67,6 +69,13 @@ void cmd_Click(Editor& ed, TableEditor& t, int index);
 // the fill's letters need it (see prepareTableFill), and a message says so when that
 // respelled letters above 0x7F. True when an entry changed.
 bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill);
+// The list of the other entries: Set applies a typed row ("8140=text"), Remove removes
+// the entry a row names. Each change is one step for Ctrl+Z; a row that cannot be
+// applied gets a message that says why. True when the table changed.
+// Ctrl+Z (undo) and Ctrl+Y (redo) of the grid, for the list.
+void UndoStep(Editor& ed, TableEditor& t, bool undo);
+bool ListRow_Set(Editor& ed, TableEditor& t, const std::string& row);
+bool ListRow_Remove(Editor& ed, TableEditor& t, const std::string& row);
 
 }  // namespace frmTable
 }  // namespace tarpon

@@ -2,11 +2,16 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 #include "core/editor.h"
 #include "core/rounding.h"
 #include "qt/pane_widget.h"
+#include "screen/keys.h"
+#include "table/table_list.h"
 
 namespace tarpon {
 namespace {
@@ -14,6 +19,12 @@ namespace {
 // The resize rule counts the window's outer width; a sizable window's frame adds
 // 3 pixels on each side to the client area Qt reports.
 constexpr int kFrameWidth = 6;
+
+// The list of the other entries lies below the grid and its buttons, which keep their places.
+constexpr int kListTop = kTableEditorHeight + 4, kListHeight = 136;
+constexpr int kRowTop = kListTop + kListHeight + 6, kRowHeight = 24;
+constexpr int kWindowHeight = kRowTop + kRowHeight + 6;
+constexpr int kMargin = 8, kRowButtonWidth = 64, kMinWindowWidth = 240;
 
 QRect toQRect(const Rect& r) {
     return QRect(static_cast<int>(roundHalfEven(r.left)), static_cast<int>(roundHalfEven(r.top)),
@@ -27,7 +38,7 @@ TableEditorWindow::TableEditorWindow(Editor& ed, std::function<void()> refreshMa
     : ModelessDialog(ed.services, false, parent), ed_(ed), refreshMain_(std::move(refreshMain)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setSizeGripEnabled(false);
-    setMinimumSize(120, kTableEditorHeight);
+    setMinimumSize(kMinWindowWidth, kWindowHeight);
     top_ = new PaneWidget(model_.PicTop, nullptr, this);
     side_ = new PaneWidget(model_.PicOffset, nullptr, this);
     grid_ = new PaneWidget(model_.PicHex, &model_.ShpTbl, this);
@@ -43,9 +54,82 @@ TableEditorWindow::TableEditorWindow(Editor& ed, std::function<void()> refreshMa
     setTabOrder(buttons_[2], buttons_[1]);
     setTabOrder(buttons_[1], buttons_[0]);
     setTabOrder(buttons_[0], grid_);
+    makeList();
     wireEvents();
-    resize(kTableEditorWidth, kTableEditorHeight);
+    resize(kTableEditorWidth, kWindowHeight);
     sync(false);
+}
+
+void TableEditorWindow::makeList() {
+    list_ = new QListWidget(this);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setUniformItemSizes(true);  // thousands of kanji rows stay quick
+    list_->setToolTip("Entries with longer keys, end tokens, line breaks and linked entries. Delete removes one.");
+    rowEdit_ = new QLineEdit(this);
+    rowEdit_->setPlaceholderText("8140=text  /FF=<END>");
+    setButton_ = new QPushButton("Set", this);
+    removeButton_ = new QPushButton("Remove", this);
+    for (QPushButton* button : {setButton_, removeButton_}) button->setAutoDefault(false);
+    list_->installEventFilter(this);
+    rowEdit_->installEventFilter(this);
+    setTabOrder(grid_, list_);
+    setTabOrder(list_, rowEdit_);
+    setTabOrder(rowEdit_, setButton_);
+    setTabOrder(setButton_, removeButton_);
+    placeList();
+}
+
+void TableEditorWindow::placeList() {
+    const int inner = std::max(width(), kMinWindowWidth) - 2 * kMargin;
+    list_->setGeometry(kMargin, kListTop, inner, kListHeight);
+    const int editWidth = inner - 2 * (kRowButtonWidth + 4);
+    rowEdit_->setGeometry(kMargin, kRowTop, editWidth, kRowHeight);
+    setButton_->setGeometry(kMargin + editWidth + 4, kRowTop, kRowButtonWidth, kRowHeight);
+    removeButton_->setGeometry(kMargin + editWidth + kRowButtonWidth + 8, kRowTop, kRowButtonWidth, kRowHeight);
+}
+
+bool TableEditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == rowEdit_) return handleEnterEscape(event, [this] { setRow(); });
+    if (watched != list_ || event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool ctrl = key->modifiers().testFlag(Qt::ControlModifier);
+    if (key->key() == Qt::Key_Delete) removeRow();
+    else if (key->key() == Qt::Key_Escape) close();
+    else if (ctrl && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y)) {
+        const bool undo = key->key() == Qt::Key_Z && !key->modifiers().testFlag(Qt::ShiftModifier);
+        frmTable::UndoStep(ed_, model_, undo);
+        sync(true);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void TableEditorWindow::setRow() {
+    const QString row = rowEdit_->text();
+    if (frmTable::ListRow_Set(ed_, model_, row.toStdString())) sync(true);
+    fillList(row);
+}
+
+void TableEditorWindow::removeRow() {
+    QListWidgetItem* selected = list_->currentItem();
+    const QString row = selected && selected->isSelected() ? selected->text() : rowEdit_->text();
+    if (frmTable::ListRow_Remove(ed_, model_, row.toStdString())) sync(true);
+}
+
+void TableEditorWindow::fillList(const QString& wanted) {
+    std::vector<std::string> rows = longEntryRows(ed_.s.syncedTable());
+    if (rows != rows_) {
+        const int place = list_->currentRow();
+        rows_ = std::move(rows);
+        const QSignalBlocker quiet(list_);
+        list_->clear();
+        for (const std::string& row : rows_) list_->addItem(QString::fromStdString(row));
+        if (place >= 0 && list_->count() > 0) list_->setCurrentRow(std::min(place, list_->count() - 1));
+    }
+    if (wanted.isEmpty()) return;
+    const QList<QListWidgetItem*> found = list_->findItems(wanted, Qt::MatchExactly);
+    if (!found.isEmpty()) list_->setCurrentItem(found.front());
 }
 
 void TableEditorWindow::wireEvents() {
@@ -70,6 +154,11 @@ void TableEditorWindow::wireEvents() {
             sync(true);
         });
     }
+    connect(setButton_, &QPushButton::clicked, this, [this] { setRow(); });
+    connect(removeButton_, &QPushButton::clicked, this, [this] { removeRow(); });
+    // A row chosen in the list is there to be changed in the line below it.
+    connect(list_, &QListWidget::currentTextChanged, rowEdit_, &QLineEdit::setText);
+    connect(list_, &QListWidget::itemActivated, this, [this] { rowEdit_->setFocus(Qt::OtherFocusReason); });
 }
 
 void TableEditorWindow::showEvent(QShowEvent* event) {
@@ -85,6 +174,7 @@ void TableEditorWindow::showEvent(QShowEvent* event) {
 void TableEditorWindow::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     frmTable::Form_Resize(ed_, model_, width() + kFrameWidth);
+    if (list_) placeList();
     sync(false);
 }
 
@@ -108,6 +198,7 @@ void TableEditorWindow::sync(bool tableChanged) {
                         static_cast<int>(model_.Line1.y2 - model_.Line1.y1 + 1));
     line1_->raise();
     for (PaneWidget* pane : {top_, side_, grid_}) pane->refresh();
+    if (tableChanged || rows_.empty()) fillList();
     if (tableChanged && refreshMain_) refreshMain_();
 }
 

@@ -3,12 +3,16 @@
 // keys and clicks and the fill buttons to its handlers.
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "qt/modeless_dialog.h"
 #include "table/table_editor.h"
 
 class QPushButton;
 class QFrame;
+class QLineEdit;
+class QListWidget;
 
 namespace tarpon {
 
@@ -21,10 +25,16 @@ public:
     TableEditor& model() { return model_; }
     PaneWidget* grid() const { return grid_; }
     QPushButton* button(int index) const { return buttons_[static_cast<size_t>(index)]; }
+    // The list of the entries the grid cannot show whole, the row being typed, Set and Remove.
+    QListWidget* list() const { return list_; }
+    QLineEdit* rowEdit() const { return rowEdit_; }
+    QPushButton* setButton() const { return setButton_; }
+    QPushButton* removeButton() const { return removeButton_; }
     // Writes a table made from a search hit, one step for Ctrl+Z, and shows it.
     void fill(const TableFill& entries);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -33,6 +43,13 @@ protected:
 
 private:
     void wireEvents();
+    void makeList();
+    void placeList();
+    // Set: the typed row; Remove: the selected row, or the typed one when none is selected.
+    void setRow();
+    void removeRow();
+    // Fills the list from the table when its rows changed; selects `wanted` (or keeps the place).
+    void fillList(const QString& wanted = {});
     // Brings the widgets in step with the model, and the main window with the editor.
     void sync(bool tableChanged);
 
@@ -42,6 +59,10 @@ private:
     PaneWidget *top_ = nullptr, *side_ = nullptr, *grid_ = nullptr;
     QFrame* line1_ = nullptr;
     std::array<QPushButton*, 3> buttons_{};
+    QListWidget* list_ = nullptr;
+    QLineEdit* rowEdit_ = nullptr;
+    QPushButton *setButton_ = nullptr, *removeButton_ = nullptr;
+    std::vector<std::string> rows_;  // what the list shows
     bool loaded_ = false;
 };
 

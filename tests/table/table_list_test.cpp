@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "table/table_editor.h"
 #include "test_editor.h"
 
 namespace tarpon {
 namespace {
 
-// Rows typed into the list, one after another -> the list's rows and each row's problem ("" when applied).
+// Rows typed into the list, one after another ("-" first: Remove) -> the list's rows and each row's problem
+// ("" when applied).
 TEST(TableList, TypedRowsEditTheLongerKeys) {
     struct Row {
         const char* name;
@@ -22,7 +24,12 @@ TEST(TableList, TypedRowsEditTheLongerKeys) {
          {"", "", "", "", "", ""}},
         {"a row changes its key's entry; no text removes it", {"8140=a", "8141=b", "8140=c", "8141="}, {"8140=c"},
          {"", "", "", ""}},
-        {"one-byte keys go to the grid, not the list", {"41=A"}, {}, {""}},
+        {"one-byte letters go to the grid; end tokens and line breaks are listed too",
+         {"41=A", "/FF=<END>", "*FE", "$C9=<p>,1"}, {"$C9=<p>,1", "*FE", "/FF=<END>"}, {"", "", "", ""}},
+        {"Remove: by the key whatever the text, an end tag by its text",
+         {"8140=a", "/<END>", "/<STOP>", "-8140=other", "-/<END>", "-8140=a"},
+         {"/<STOP>"},
+         {"", "", "", "", "", "the table has no entry with that key"}},
         {"rows that are not entries say why",
          {"81=", "814=x", "@id", "# note", "$0500=<Color>"},
          {},
@@ -34,7 +41,8 @@ TEST(TableList, TypedRowsEditTheLongerKeys) {
         SCOPED_TRACE(row.name);
         Table table;
         std::vector<std::string> problems;
-        for (const std::string& typed : row.typed) problems.push_back(applyEntryRow(table, typed));
+        for (const std::string& typed : row.typed)
+            problems.push_back(typed[0] == '-' ? removeEntryRow(table, typed.substr(1)) : applyEntryRow(table, typed));
         EXPECT_EQ(longEntryRows(table), row.rows);
         EXPECT_EQ(problems, row.problems);
     }
@@ -50,6 +58,52 @@ TEST(TableList, RowsReachTheGridAndThePane) {
     EXPECT_EQ(t.ed.s.charTable[0x41], "\xC3\xA9");
     EXPECT_EQ(t.ed.s.charTable[0x42], "b");
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "\xC3\xA9");
+}
+
+// Name, steps in the editor ("set:", "remove:", "key:" a letter typed into the grid's cell E9, "undo",
+// "redo") -> the list's rows, the cell E9 and the messages. List edits are steps of the grid's undo.
+TEST(TableList, ListEditsAreUndoSteps) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> steps;
+        std::vector<std::string> rows;
+        std::string cell;
+        std::vector<std::string> messages;
+    };
+    const std::string a = "8140=\xE3\x81\x82";
+    const Row rows[] = {
+        {"set, change and remove, each undone", {"set:" + a, "set:8140=b", "remove:8140=b", "undo", "undo"},
+         {a}, "", {}},
+        {"undone back to nothing, then redone", {"set:" + a, "set:/<END>", "undo", "undo", "redo", "redo"},
+         {a, "/<END>"}, "", {}},
+        {"a grid step between list steps keeps its place", {"set:" + a, "key:x", "remove:" + a, "undo", "undo"},
+         {a}, "", {}},
+        {"a row that changes nothing is no step", {"set:8140=b", "set:8140=b", "undo"}, {}, "", {}},
+        {"a Latin-1 grid letter becomes UTF-8 with the table, in the undo steps too",
+         {"key:\xE9", "set:" + a, "undo", "undo", "redo"}, {}, "\xC3\xA9", {}},
+        {"rows that cannot be applied say so",
+         {"set:814=x", "remove:8142=x"},
+         {},
+         "",
+         {"\"814=x\" was not set: the key is not an even number of hexadecimal digits.",
+          "\"8142=x\" was not removed: the table has no entry with that key."}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        TableEditor editor;
+        editor.tblCursor = 0xE9;
+        for (const std::string& step : row.steps) {
+            const std::string arg = step.substr(step.find(':') + 1);
+            if (step.starts_with("set:")) frmTable::ListRow_Set(t.ed, editor, arg);
+            else if (step.starts_with("remove:")) frmTable::ListRow_Remove(t.ed, editor, arg);
+            else if (step.starts_with("key:")) frmTable::PicHex_KeyPress(t.ed, editor, static_cast<uint8_t>(arg[0]));
+            else frmTable::UndoStep(t.ed, editor, step == "undo");
+        }
+        EXPECT_EQ(longEntryRows(t.ed.s.syncedTable()), row.rows);
+        EXPECT_EQ(t.ed.s.charTable[0xE9], row.cell);
+        EXPECT_EQ(t.services.messages, row.messages);
+    }
 }
 
 }  // namespace
