@@ -107,7 +107,7 @@ int64_t LetterIndex::startAtOrAfter(const TableReading& r, std::span<const uint8
         const int64_t next = static_cast<int64_t>(blockStart_.size()) * kBlock;
         int64_t pos = blockStart_.back();
         while (pos < next && pos < size) pos += readLetterAt(r, doc, pos).length;
-        blockStart_.push_back(pos);
+        blockStart_.push_back(static_cast<int32_t>(pos));
     }
     int64_t pos = blockStart_[static_cast<size_t>(block)];
     while (pos < at) pos += readLetterAt(r, doc, pos).length;

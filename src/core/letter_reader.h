@@ -48,7 +48,7 @@ bool readsByteByByte(const Table& table);
 
 class LetterIndex {
 public:
-    static constexpr int64_t kBlock = 4096;
+    static constexpr int64_t kBlock = 256;
 
     // The bytes from `offset` on changed (or moved).
     void touched(int64_t offset);
@@ -67,7 +67,7 @@ private:
     void check(const TableReading& r, std::span<const uint8_t> doc, uint64_t stamp);
 
     std::vector<int32_t> starts_;
-    std::vector<int64_t> blockStart_;  // blockStart_[k]: the first letter start at or after k * kBlock
+    std::vector<int32_t> blockStart_;  // blockStart_[k]: the first letter start at or after k * kBlock
     uint64_t revision_ = 0, stamp_ = 0;
     int64_t size_ = -1;
     int64_t touchedFrom_ = -1;  // the lowest changed offset since the last check, or -1

@@ -77,7 +77,10 @@ void drawLetter(Pane& pane, const EditorState& s, const ReadLetter& letter, int6
     if (letter.length == 1) {
         cell = textCell(s, doc[static_cast<size_t>(letter.start)]);
     } else {
-        const std::string text = letterText(reading, doc, letter);
+        // The entry's own text when nothing is added to it (most letters), else the letter's text made up.
+        const bool plain = letter.length == letter.keyLength && letter.entry->kind != EntryKind::LineBreak;
+        const std::string made = plain ? std::string() : letterText(reading, doc, letter);
+        const std::string_view text = plain ? std::string_view(letter.entry->text) : made;
         CellLetters letters = cellLetters(text, letterTextIsUtf8(reading, letter));
         if (text.empty()) cell = {".", kUnprintable};
         else cell = {std::move(letters.text), !letters.lastDrawable ? kUnprintable : letters.many ? kManyLetters

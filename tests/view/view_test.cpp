@@ -224,8 +224,9 @@ TEST(Painting, LettersOfLongerKeys) {
             while (col < 16 && columnX(col, p) != run.x) ++col;
             seen += (seen.empty() ? "" : " ") + std::to_string(col) + "/" + std::to_string((static_cast<int>(run.y) - 5) / 18) +
                     ":" + run.text;
-            if (i + 1 < runs.size() && runs[i + 1].y == run.y && runs[i + 1].x > run.x)
+            if (i + 1 < runs.size() && runs[i + 1].y == run.y && runs[i + 1].x > run.x) {
                 EXPECT_LE(run.x + run.clipWidth, runs[i + 1].x) << run.text;  // never over the next letter
+            }
         }
         EXPECT_EQ(seen, row.runs);
     }
