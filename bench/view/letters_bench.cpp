@@ -12,20 +12,27 @@ namespace tarpon::bench {
 namespace {
 
 // 7,000 two-byte keys from 889F on (trail bytes 40..FC but 7F), and the ASCII letters.
+void addAscii(Table& t) {
+    for (int b = 0x20; b < 0x7F; ++b) {
+        const std::string letter(1, static_cast<char>(b));
+        t.set({letter, letter, EntryKind::Letter, 0});
+    }
+}
+
 Table kanjiShapedTable() {
     Table t;
     int entries = 0;
     for (int lead = 0x88; lead <= 0xFC && entries < 7000; ++lead)
         for (int trail = lead == 0x88 ? 0x9F : 0x40; trail <= 0xFC && entries < 7000; ++trail, ++entries)
-            if (trail != 0x7F) t.set({{static_cast<char>(lead), static_cast<char>(trail)}, "\xE4\xBA\x9C", EntryKind::Letter, 0});
-    for (int b = 0x20; b < 0x7F; ++b) t.set({std::string(1, static_cast<char>(b)), std::string(1, static_cast<char>(b)), EntryKind::Letter, 0});
+            if (trail != 0x7F)
+                t.set({{static_cast<char>(lead), static_cast<char>(trail)}, "\xE4\xBA\x9C", EntryKind::Letter, 0});
+    addAscii(t);
     return t;
 }
 
 void tableView(BenchEditor& b, bool kanji) {
     if (kanji) b.ed.s.table = kanjiShapedTable();
-    else
-        for (int c = 0x20; c < 0x7F; ++c) b.ed.s.table.set({std::string(1, static_cast<char>(c)), std::string(1, static_cast<char>(c)), EntryKind::Letter, 0});
+    else addAscii(b.ed.s.table);
     b.ed.s.showTable();
     b.ed.s.viewMode = true;
     b.ed.s.pageTop = kLargest / 2 & ~15;

@@ -25,8 +25,9 @@ ReadLetter readLetterAt(const TableReading& r, std::span<const uint8_t> doc, int
     const auto size = static_cast<int64_t>(doc.size());
     // A chosen start ends the letter before it, even inside a key.
     const int64_t end = r.starts.empty() ? size : nextStartAfter(r.starts, at, size);
-    const int64_t window = std::min<int64_t>(end - at, static_cast<int64_t>(std::max<size_t>(r.table.maxKeyLength(), 1)));
-    ReadLetter letter{at, 1, 1, r.table.longestMatch(doc.subspan(static_cast<size_t>(at), static_cast<size_t>(window)))};
+    const auto longest = static_cast<int64_t>(std::max<size_t>(r.table.maxKeyLength(), 1));
+    const auto window = static_cast<size_t>(std::min<int64_t>(end - at, longest));
+    ReadLetter letter{at, 1, 1, r.table.longestMatch(doc.subspan(static_cast<size_t>(at), window))};
     if (!letter.entry) return letter;
     letter.keyLength = static_cast<int32_t>(letter.entry->key.size());
     const int64_t params = letter.entry->kind == EntryKind::Linked ? std::max(letter.entry->params, 0) : 0;

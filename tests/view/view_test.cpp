@@ -222,8 +222,8 @@ TEST(Painting, LettersOfLongerKeys) {
             if (run.text == ".") continue;
             int col = 0;
             while (col < 16 && columnX(col, p) != run.x) ++col;
-            seen += (seen.empty() ? "" : " ") + std::to_string(col) + "/" + std::to_string((static_cast<int>(run.y) - 5) / 18) +
-                    ":" + run.text;
+            const int rowOnPage = (static_cast<int>(run.y) - 5) / 18;
+            seen += (seen.empty() ? "" : " ") + std::to_string(col) + "/" + std::to_string(rowOnPage) + ":" + run.text;
             if (i + 1 < runs.size() && runs[i + 1].y == run.y && runs[i + 1].x > run.x) {
                 EXPECT_LE(run.x + run.clipWidth, runs[i + 1].x) << run.text;  // never over the next letter
             }
