@@ -23,9 +23,10 @@ void formatWholeDocument(benchmark::State& state, tarpon::CopyType type, const c
     const std::vector<uint8_t> bytes = largestDocument();
     tarpon::CharTable table;
     for (int b = 0; b < 256; ++b) table[static_cast<size_t>(b)] = b % 3 ? "ab" : "";
+    const tarpon::Table model;
     for (auto _ : state) {
         std::string text = tarpon::formatCopy(bytes, 0, static_cast<int64_t>(bytes.size()) - 1, type, before,
-                                              after, table);
+                                              after, {{model, table, false}});
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
@@ -35,9 +36,10 @@ void BM_CopyValues9MiB(benchmark::State& state) { formatWholeDocument(state, tar
 void BM_CopyValuesReversed9MiB(benchmark::State& state) {
     const std::vector<uint8_t> bytes = largestDocument();
     const tarpon::CharTable table;
+    const tarpon::Table model;
     for (auto _ : state) {
         std::string text = tarpon::formatCopy(bytes, static_cast<int64_t>(bytes.size()) - 1, 0,
-                                              tarpon::CopyType::Value, "$", ",", table);
+                                              tarpon::CopyType::Value, "$", ",", {{model, table, false}});
         benchmark::DoNotOptimize(text.data());
     }
 }

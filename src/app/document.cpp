@@ -33,6 +33,7 @@ void InitDocument(Editor& ed) {
     s.fileSize = 256;
     s.fileData.assign(256, 0);
     for (int i = 0; i < 256; ++i) s.fileData[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    s.letters.reset();
     PaintFileSize(ed);
 }
 
@@ -53,6 +54,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
         s.fileSize = 0;
         s.fileName.clear();
         s.fileStamp = {};
+        s.letters.reset();
         s.history.clear();
         s.savedState = 0;
         keepCursorInDocument(ed);
@@ -65,6 +67,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
     s.fileSize = static_cast<int32_t>(read.bytes.size());
     if (read.bytes.empty()) read.bytes.assign(1, 0);
     s.fileData = std::move(read.bytes);
+    s.letters.reset();
     s.history.clear();
     s.savedState = 0;
     keepCursorInDocument(ed);

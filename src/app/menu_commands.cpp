@@ -11,6 +11,7 @@
 #include "search/pointers.h"
 #include "table/table_commands.h"
 #include "view/modes.h"
+#include "view/painting.h"
 
 namespace tarpon {
 
@@ -71,6 +72,13 @@ void SwitchViewMode(Editor& ed, int index) {
     lblViewMode_Click(ed, index);
 }
 
+void ReadTableFromHere(Editor& ed) {
+    CommitTypedLetters(ed);  // written through the letters as they are read now
+    if (ed.s.cursor() >= ed.s.fileSize) return;
+    ed.s.letters.toggleStart(ed.s.cursor());
+    PaintTextPane(ed);
+}
+
 void mnuTable_Click(Editor& ed, int index) {
     switch (index) {
     case kTableCreate:
@@ -85,6 +93,7 @@ void mnuTable_Click(Editor& ed, int index) {
         LoadTable(ed);
         break;
     case kTableDumpScript: ed.services.openWindow(WindowKind::DumpScript); break;
+    case kTableReadFromHere: ReadTableFromHere(ed); break;
     case kTableInsertScript:
         CommitTypedLetters(ed);  // the insert changes bytes
         InsertScriptFile(ed);

@@ -17,7 +17,7 @@ enum OptionMenuIndex {
     kOptionCopy = 8
 };
 enum TableMenuIndex { kTableCreate = 0, kTableSave = 2, kTableLoad = 3, kTableMultiLetters = 4, kTableLoadAs = 6,
-                      kTableDumpScript = 8, kTableInsertScript = 9 };
+                      kTableDumpScript = 8, kTableInsertScript = 9, kTableReadFromHere = 11 };
 
 // Any menu command: it ends the typing run first, so typing after it is a step of its own.
 void RunMenuCommand(Editor& ed, int menu, int index);
@@ -27,6 +27,10 @@ void mnuEdit_Click(Editor& ed, int index);
 void RefreshEditMenu(Editor& ed);
 void mnuOption_Click(Editor& ed, int index);
 void mnuTable_Click(Editor& ed, int index);
+// "Read Table From Here": the cursor's byte starts a letter in Table view (a key
+// read before it ends there), or no longer does when it was chosen before. A new
+// document clears every such choice.
+void ReadTableFromHere(Editor& ed);
 // The text pane's "Ascii" and "Table" captions; table letters still held are written first.
 void SwitchViewMode(Editor& ed, int index);
 

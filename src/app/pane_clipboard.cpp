@@ -93,7 +93,7 @@ PasteBytes textFromClipboard(const EditorState& s, std::string_view utf8) {
 }
 
 void CopyFromPane(Editor& ed) {
-    const EditorState& s = ed.s;
+    EditorState& s = ed.s;
     if (!canUseClipboard(s)) return;
     const auto [from, to] = selection(s);
     const std::span<const uint8_t> document(s.fileData.data(), static_cast<size_t>(s.fileSize));
@@ -102,7 +102,7 @@ void CopyFromPane(Editor& ed) {
         return;
     }
     const CopyType type = s.viewMode ? CopyType::Table : CopyType::Ascii;
-    const std::string text = formatCopy(document, from, to, type, "", "", s.charTable);
+    const std::string text = formatCopy(document, from, to, type, "", "", documentCopyTable(s));
     if (copyTextIsUtf8(s, type)) ed.services.setClipboardUtf8Text(text);
     else ed.services.setClipboardText(text);
 }

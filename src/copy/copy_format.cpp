@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "core/editor.h"
 #include "core/number_reading.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "core/text_coding.h"
 #include "screen/keys.h"
 
 namespace tarpon {
@@ -156,12 +158,72 @@ std::array<uint64_t, 256> histogram(std::span<const uint8_t> bytes, int64_t lo, 
     return counts;
 }
 
+// A letter's text in the copy's own encoding: UTF-8 when the table's letters are,
+// else Latin-1 ("?" for a character Latin-1 does not have).
+std::string copiedLetter(const TableReading& r, std::span<const uint8_t> bytes, const ReadLetter& letter) {
+    std::string text = letterText(r, bytes, letter);
+    if (r.utf8 || !letterTextIsUtf8(r, letter)) return text;
+    std::string latin1;
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = std::max<size_t>(utf8SequenceLength(text, i), 1);
+        const auto one = latin1FromUtf8(std::string_view(text).substr(i, length));
+        latin1 += one ? *one : "?";
+        i += length;
+    }
+    return latin1;
+}
+
+// Calls f(letter) for every letter that starts in [lo, hi].
+template <class F>
+void forEachCopiedLetter(std::span<const uint8_t> bytes, int64_t lo, int64_t hi, const CopyTable& table, F&& f) {
+    LetterIndex own;
+    LetterIndex& index = table.index ? *table.index : own;
+    forEachLetter(index, table.reading, bytes, table.stamp, lo, hi + 1, f);
+}
+
+// Whether a Table copy reads letters through the table rather than byte by byte.
+bool readsLetters(CopyType type, const CopyTable& table) {
+    return type == CopyType::Table && !readsByteByByte(table.reading.table);
+}
+
+uint64_t letterCopyLength(std::span<const uint8_t> bytes, int64_t lo, int64_t hi, std::string_view before,
+                          std::string_view after, const CopyTable& table) {
+    uint64_t total = 0;
+    forEachCopiedLetter(bytes, lo, hi, table, [&](const ReadLetter& letter) {
+        total += before.size() + after.size() + copiedLetter(table.reading, bytes, letter).size();
+    });
+    return total;
+}
+
+std::string letterCopy(std::span<const uint8_t> bytes, const CopyRange& range, std::string_view before,
+                       std::string_view after, const CopyTable& table) {
+    const int64_t lo = std::min(range.from, range.to), hi = std::max(range.from, range.to);
+    std::string text;
+    const auto append = [&](const ReadLetter& letter) {
+        text.append(before).append(copiedLetter(table.reading, bytes, letter)).append(after);
+    };
+    if (range.from <= range.to) {
+        forEachCopiedLetter(bytes, lo, hi, table, append);
+        return text;
+    }
+    // Downwards: the letters' starts first (a letter is the same wherever it is read from).
+    std::vector<int32_t> starts;
+    forEachCopiedLetter(bytes, lo, hi, table,
+                        [&](const ReadLetter& letter) { starts.push_back(static_cast<int32_t>(letter.start)); });
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it) append(readLetterAt(table.reading, bytes, *it));
+    return text;
+}
+
 }  // namespace
 
 uint64_t copyTextLength(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
-                        std::string_view before, std::string_view after, const CharTable& table) {
+                        std::string_view before, std::string_view after, const CopyTable& copyTable) {
     const auto range = clipCopyRange(from, to, static_cast<int64_t>(bytes.size()));
     if (!range) return 0;
+    if (readsLetters(type, copyTable))
+        return letterCopyLength(bytes, std::min(range->from, range->to), std::max(range->from, range->to), before,
+                                after, copyTable);
+    const CharTable& table = copyTable.reading.view;
     const int64_t lo = std::min(range->from, range->to), hi = std::max(range->from, range->to);
     const std::array<uint64_t, 256> counts = histogram(bytes, lo, hi);
     uint64_t total = static_cast<uint64_t>(hi - lo + 1) * (before.size() + after.size());
@@ -171,11 +233,12 @@ uint64_t copyTextLength(std::span<const uint8_t> bytes, int64_t from, int64_t to
 }
 
 std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
-                       std::string_view before, std::string_view after, const CharTable& table) {
+                       std::string_view before, std::string_view after, const CopyTable& copyTable) {
     const auto range = clipCopyRange(from, to, static_cast<int64_t>(bytes.size()));
     if (!range) return {};
-    const std::array<std::string, 256> items = wrappedItems(type, before, after, table);
-    std::string text(copyTextLength(bytes, from, to, type, before, after, table), '\0');
+    if (readsLetters(type, copyTable)) return letterCopy(bytes, *range, before, after, copyTable);
+    const std::array<std::string, 256> items = wrappedItems(type, before, after, copyTable.reading.view);
+    std::string text(copyTextLength(bytes, from, to, type, before, after, copyTable), '\0');
     char* out = text.data();
     const int64_t step = range->from <= range->to ? 1 : -1;
     for (int64_t i = range->from;; i += step) {
@@ -185,6 +248,10 @@ std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to,
         if (i == range->to) break;
     }
     return text;
+}
+
+CopyTable documentCopyTable(EditorState& s) {
+    return {s.reading(), &s.letters, s.history.stateId()};
 }
 
 bool copyTextIsUtf8(const EditorState& s, CopyType type) { return type == CopyType::Table && s.tableUtf8; }
@@ -201,11 +268,12 @@ bool cmdCopy_Click(Editor& ed, const CopyForm& form) {
         ed.services.messageBox("The range lies outside the file");
         return false;
     }
-    if (copyTextLength(doc, from, to, form.type, form.txtBefore, form.txtAfter, ed.s.charTable) > kMaxCopyText) {
+    const CopyTable table = documentCopyTable(ed.s);
+    if (copyTextLength(doc, from, to, form.type, form.txtBefore, form.txtAfter, table) > kMaxCopyText) {
         ed.services.messageBox("The text to copy is too large");
         return false;
     }
-    const std::string text = formatCopy(doc, from, to, form.type, form.txtBefore, form.txtAfter, ed.s.charTable);
+    const std::string text = formatCopy(doc, from, to, form.type, form.txtBefore, form.txtAfter, table);
     if (copyTextIsUtf8(ed.s, form.type)) ed.services.setClipboardUtf8Text(text);
     else ed.services.setClipboardText(text);
     return true;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/char_table.h"
+#include "core/letter_reader.h"
 
 namespace tarpon {
 
@@ -66,14 +67,27 @@ struct CopyRange {
 };
 std::optional<CopyRange> clipCopyRange(int64_t from, int64_t to, int64_t size);
 
+// The table a Table copy reads the bytes through, and where the letters of `bytes`
+// start when it is the document (else they are read from its first byte).
+struct CopyTable {
+    TableReading reading;
+    LetterIndex* index = nullptr;
+    uint64_t stamp = 0;  // the document's state, for the index
+};
+
 // Exact length of the text formatCopy builds for the clipped range.
 uint64_t copyTextLength(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
-                        std::string_view before, std::string_view after, const CharTable& table);
+                        std::string_view before, std::string_view after, const CopyTable& table);
 
 // before + item + after for every byte from `from` to `to` inclusive, downwards when
-// from > to. Ends outside `bytes` are clipped to it; nothing outside it is read.
+// from > to; a Table copy gives one item for each letter that starts in the range
+// (a key of several bytes is one letter, a linked entry's parameter bytes "<$XX>").
+// Ends outside `bytes` are clipped to it; nothing outside it is read.
 std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to, CopyType type,
-                       std::string_view before, std::string_view after, const CharTable& table);
+                       std::string_view before, std::string_view after, const CopyTable& table);
+
+// The document's table, its letters and chosen starts, for a copy of the document.
+CopyTable documentCopyTable(EditorState& s);
 
 // Longest text the copy puts on the clipboard.
 inline constexpr uint64_t kMaxCopyText = uint64_t{256} * 1024 * 1024;

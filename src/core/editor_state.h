@@ -1,6 +1,8 @@
 #pragma once
 // The state every window of the editor reads and writes.
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "core/char_table.h"
 #include "core/dialog_service.h"
 #include "core/file_stamp.h"
+#include "core/letter_reader.h"
 #include "core/pointer_settings.h"
 #include "core/table.h"
 #include "core/table_source.h"
@@ -59,6 +62,7 @@ struct EditorState {
     bool searchRelative = false;
     std::string customAlphabet;          // the relative search's custom letter order (UTF-8), kept for the run
     PointerSettings pointers;            // the pointer commands' last settings
+    LetterIndex letters;                 // where the table's letters start; reset when a document is loaded
 
     // The table with the edits made in charTable taken in.
     Table& syncedTable() {
@@ -69,6 +73,12 @@ struct EditorState {
     void showTable() {
         charTable = table.oneByteView();
         tableUtf8 = true;
+    }
+
+    // The document read through the table (and the grid's letters), with the chosen starts.
+    TableReading reading() const { return {table, charTable, tableUtf8, letters.starts()}; }
+    std::span<const uint8_t> document() const {
+        return {fileData.data(), static_cast<size_t>(std::max(fileSize, 0))};
     }
 
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }

@@ -23,6 +23,7 @@ void resizeStorage(ByteStore& data, int64_t size) {
 void splice(EditorState& s, int64_t at, int64_t removed, std::span<const uint8_t> inserted) {
     const int64_t oldSize = s.fileSize, added = static_cast<int64_t>(inserted.size());
     const int64_t newSize = oldSize - removed + added;
+    s.letters.touched(at);
     if (newSize > oldSize) resizeStorage(s.fileData, newSize);
     uint8_t* data = s.fileData.data();
     if (added != removed)
@@ -37,7 +38,10 @@ int64_t insertStart(int64_t cursor, int64_t sizeWithout) { return std::min(curso
 
 void takeBack(EditorState& s, const Change& c) {
     switch (c.kind) {
-    case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.before; break;
+    case Change::Kind::Overwrite:
+        s.fileData[static_cast<size_t>(c.offset)] = c.before;
+        s.letters.touched(c.offset);
+        break;
     case Change::Kind::Splice:
         splice(s, c.offset, static_cast<int64_t>(s.history.spliceAfter(c).size()), s.history.spliceBefore(c));
         break;
@@ -52,7 +56,10 @@ void takeBack(EditorState& s, const Change& c) {
 
 void doAgain(EditorState& s, const Change& c) {
     switch (c.kind) {
-    case Change::Kind::Overwrite: s.fileData[static_cast<size_t>(c.offset)] = c.after; break;
+    case Change::Kind::Overwrite:
+        s.fileData[static_cast<size_t>(c.offset)] = c.after;
+        s.letters.touched(c.offset);
+        break;
     case Change::Kind::Splice: splice(s, c.offset, c.count, s.history.spliceAfter(c)); break;
     case Change::Kind::Insert: insertBytes(s, c.offset, c.count, c.after); break;
     case Change::Kind::Delete: removeBytes(s, c.offset, 1); break;
@@ -80,6 +87,7 @@ void overwriteByte(EditorState& s, int64_t offset, uint8_t value, bool joined) {
     c.offset = static_cast<int32_t>(offset);
     c.count = 1;
     byte = value;
+    s.letters.touched(offset);
     s.history.record(c);
 }
 
@@ -116,6 +124,7 @@ void deleteRecorded(EditorState& s, int64_t at) {
 }
 
 void removeBytes(EditorState& s, int64_t at, int64_t count) {
+    s.letters.touched(at);
     uint8_t* data = s.fileData.data();
     std::memmove(data + at, data + at + count, static_cast<size_t>(s.fileSize - at - count));
     s.fileSize = static_cast<int32_t>(s.fileSize - count);
@@ -125,6 +134,7 @@ void removeBytes(EditorState& s, int64_t at, int64_t count) {
 void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
     const int64_t oldSize = s.fileSize;
     const int64_t newSize = oldSize + amount;
+    s.letters.touched(std::min(p, oldSize));
     resizeStorage(s.fileData, newSize);
     uint8_t* data = s.fileData.data();
     std::memset(data + oldSize, 0, static_cast<size_t>(amount));

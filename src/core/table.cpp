@@ -1,6 +1,7 @@
 #include "core/table.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "core/text_coding.h"
 
@@ -22,6 +23,12 @@ std::string utf8FromLatin1(std::string_view bytes) {
     std::string out;
     for (const char c : bytes) out += utf8Of(static_cast<uint8_t>(c));
     return out;
+}
+
+// Revisions are drawn from one counter, so a copied table never shares a later one.
+uint64_t nextRevision() {
+    static std::atomic<uint64_t> counter{0};
+    return ++counter;
 }
 
 bool byteBefore(const std::pair<uint8_t, int32_t>& kid, uint8_t b) { return kid.first < b; }
@@ -96,6 +103,7 @@ int32_t Table::set(TableEntry entry) {
     }
     const int32_t node = keyId(entry.key);
     textIndexStale_ = true;
+    revision_ = nextRevision();
     if (const int32_t at = nodes_[static_cast<size_t>(node)].entry; at >= 0) {
         entries_[static_cast<size_t>(at)] = std::move(entry);
         return node;
@@ -119,6 +127,7 @@ bool Table::remove(std::string_view key) {
     }
     entries_.pop_back();
     textIndexStale_ = true;
+    revision_ = nextRevision();
     return true;
 }
 
@@ -137,6 +146,7 @@ void Table::clear() {
     byFirstLetter_.clear();
     textIndexStale_ = false;
     maxKeyLength_ = 0;
+    revision_ = nextRevision();
 }
 
 const TableEntry* Table::find(std::string_view key) const {

@@ -66,6 +66,8 @@ public:
     const std::vector<TableEntry>& entries() const { return entries_; }
     const std::vector<TableEntry>& endTags() const { return endTags_; }
     size_t maxKeyLength() const { return maxKeyLength_; }
+    // Changes with every change of the entries; no two tables' changes share a number.
+    uint64_t revision() const { return revision_; }
 
     // The one-byte view: entry b holds the letters of the key {b} (UTF-8), or nothing.
     CharTable oneByteView() const;
@@ -96,6 +98,7 @@ private:
     mutable std::vector<std::pair<uint32_t, int32_t>> byFirstLetter_;
     mutable bool textIndexStale_ = false;
     size_t maxKeyLength_ = 0;
+    uint64_t revision_ = 0;
 };
 
 }  // namespace tarpon

@@ -41,8 +41,10 @@ void PaneWidget::paintEvent(QPaintEvent*) {
     for (const TextRun& run : pane_.runs()) {
         painter.setPen(toQColor(run.color));
         const auto size = static_cast<qsizetype>(run.text.size());
+        if (run.clipWidth > 0) painter.setClipRect(QRectF(run.x, 0, run.clipWidth, height()));
         painter.drawText(QPointF(run.x, run.y + ascent), run.utf8 ? QString::fromUtf8(run.text.data(), size)
                                                                    : QString::fromLatin1(run.text.data(), size));
+        if (run.clipWidth > 0) painter.setClipping(false);
     }
     paintedRevision_ = pane_.revision();
     if (!marks_) return;

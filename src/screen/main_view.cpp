@@ -68,7 +68,9 @@ std::array<Menu, 4> designedMenus() {
           {"Load Table &As...", "", true},
           {"-", ""},
           {"&Dump Script...", "", true},
-          {"&Insert Script...", "", true}}},
+          {"&Insert Script...", "", true},
+          {"-", ""},
+          {"Read Table &From Here", "", true}}},
     }};
 }
 

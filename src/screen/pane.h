@@ -15,6 +15,7 @@ struct TextRun {
     Rgb color;
     std::string text;  // one byte per character (Latin-1), or UTF-8 when `utf8`
     bool utf8 = false;
+    double clipWidth = 0;  // drawn only within this width from x; 0: not cut
 };
 
 class Pane {
@@ -41,6 +42,11 @@ public:
     }
     void drawUtf8Text(double x, double y, std::string_view text) {
         runs_.push_back(TextRun{x, y, textColor, std::string(text), true});
+        ++revision_;
+    }
+    // UTF-8 text cut at `clipWidth` pixels from x, so that it covers nothing beyond.
+    void drawUtf8TextWithin(double x, double y, std::string_view text, double clipWidth) {
+        runs_.push_back(TextRun{x, y, textColor, std::string(text), true, clipWidth});
         ++revision_;
     }
     const std::vector<TextRun>& runs() const { return runs_; }

@@ -1,8 +1,10 @@
 #include "view/painting.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/editor.h"
+#include "core/letter_reader.h"
 #include "core/number_text.h"
 #include "core/text_coding.h"
 #include "screen/style.h"
@@ -62,6 +64,52 @@ void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& 
     marks[0].width = marks[1].width = p + p / 17;
     marks[0].left = roundHalfEven(colOf(s.cursorRel) * p + p / 3);
     marks[1].left = roundHalfEven(colOf(s.selAnchor) * p + p / 3);
+}
+
+// A letter of a table with longer keys: drawn from its first byte's cell, cut at the
+// end of its key's cells on that row, so that it never covers the next letter.
+void drawLetter(Pane& pane, const EditorState& s, const ReadLetter& letter, int64_t rel, double p) {
+    const TableReading reading = s.reading();
+    const std::span<const uint8_t> doc = s.document();
+    const int c = colOf(rel);
+    const int cells = static_cast<int>(std::min<int64_t>(letter.length, kRowBytes - c));
+    Cell cell;
+    if (letter.length == 1) {
+        cell = textCell(s, doc[static_cast<size_t>(letter.start)]);
+    } else {
+        // The entry's own text when nothing is added to it (most letters), else the letter's text made up.
+        const bool plain = letter.length == letter.keyLength && letter.entry->kind != EntryKind::LineBreak;
+        const std::string made = plain ? std::string() : letterText(reading, doc, letter);
+        const std::string_view text = plain ? std::string_view(letter.entry->text) : made;
+        CellLetters letters = cellLetters(text, letterTextIsUtf8(reading, letter));
+        if (text.empty()) cell = {".", kUnprintable};
+        else cell = {std::move(letters.text), !letters.lastDrawable ? kUnprintable : letters.many ? kManyLetters
+                                                                                                 : kOneLetterText};
+    }
+    pane.textColor = cell.color;
+    const double x = columnX(c, p);
+    pane.drawUtf8TextWithin(x, rowTextY(rowOf(rel)), cell.text, columnX(c + cells, p) - x);
+}
+
+// Table view through a table with keys of several bytes (or parameter bytes): each
+// letter that starts on the page, read as the whole document reads.
+void paintLetters(Editor& ed) {
+    EditorState& s = ed.s;
+    Pane& pane = ed.v.PicText;
+    const double p = columnPitch(pane.width());
+    const int64_t rows = rowsThatFit(pane.height());
+    const int64_t end = std::min<int64_t>(int64_t{s.pageTop} + rows * kRowBytes, s.fileSize);
+    const bool held = !s.typedLetters.empty();
+    forEachLetter(s.letters, s.reading(), s.document(), s.history.stateId(), s.pageTop, end,
+                  [&](const ReadLetter& letter) {
+                      if (held && letter.start == s.cursor()) return;
+                      drawLetter(pane, s, letter, letter.start - s.pageTop, p);
+                  });
+    if (held && s.cursor() >= s.pageTop && s.cursor() < end) {
+        const Cell cell = heldLettersCell(s);
+        pane.textColor = cell.color;
+        pane.drawUtf8Text(columnX(colOf(s.cursorRel), p), rowTextY(rowOf(s.cursorRel)), cell.text);
+    }
 }
 
 }  // namespace
@@ -124,6 +172,10 @@ void PaintTextPane(Editor& ed) {
     const EditorState& s = ed.s;
     Pane& pane = ed.v.PicText;
     pane.clear();
+    if (s.viewMode && !readsByteByByte(s.table)) {
+        paintLetters(ed);
+        return;
+    }
     const double p = columnPitch(pane.width());
     const double h = pane.height();
     for (int64_t r = 0; rowFits(r, h); ++r) {

@@ -12,7 +12,8 @@ using T = CopyType;
 using R = OffsetRadix;
 
 // The copy dialog's fields -> the clipboard text, or the message and an untouched clipboard.
-// The document holds each byte value at its own offset; the table gives 41 "A" and 42 "bc".
+// The document holds each byte value at its own offset; the table gives 41 "A" and 42 "bc", and with
+// `longKeys` (a UTF-8 table) also 4344 "DE", 45 "<p>" with one parameter byte and 0A a line break.
 TEST(Copy, FieldsToClipboardOrMessage) {
     const std::vector<uint8_t> bytes = test::countingBytes(256);
     const std::string all(bytes.begin(), bytes.end());
@@ -22,6 +23,7 @@ TEST(Copy, FieldsToClipboardOrMessage) {
         std::string clipboard;  // copied text, or the message when `refused`
         bool refused = false;
         size_t size = 256;  // of the document
+        bool longKeys = false;
     };
     const Row rows[] = {
         {"values", {{"41", "43"}, R::Hex, T::Value, "[", "],"}, "[65],[66],[67],"},
@@ -37,27 +39,45 @@ TEST(Copy, FieldsToClipboardOrMessage) {
         {"empty document", {{"0", "0"}, R::Hex, T::Ascii, "", ""}, "The range lies outside the file", true, 0},
         {"more than 256 MiB of text", {{"0", "FFFFF"}, R::Hex, T::Ascii, std::string(300, '-'), ""},
          "The text to copy is too large", true, 1 << 20},
+        {"a key of two bytes is one item; parameter bytes as <$XX>", {{"41", "45"}, R::Hex, T::Table, "[", "]"},
+         "[A][bc][DE][<p><$46>]", false, 256, true},
+        {"downwards, letter by letter", {{"44", "41"}, R::Hex, T::Table, "", "."}, "DE.bc.A.", false, 256, true},
+        {"a key begun before the range is not copied", {{"44", "44"}, R::Hex, T::Table, "", ""}, "", false, 256, true},
+        {"a line break entry; no entry: only the wrapping", {{"9", "A"}, R::Hex, T::Table, "[", "]"}, "[][\n]", false,
+         256, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
         t.setDocument(test::countingBytes(row.size));
         t.ed.s.charTable[0x41] = "A", t.ed.s.charTable[0x42] = "bc";
+        if (row.longKeys) {
+            t.ed.s.syncedTable().set({"CD", "DE", EntryKind::Letter, 0});
+            t.ed.s.table.set({"E", "<p>", EntryKind::Linked, 1});
+            t.ed.s.table.set({"\n", "", EntryKind::LineBreak, 0});
+            t.ed.s.showTable();
+        }
         t.services.clipboard = "before";
         EXPECT_EQ(cmdCopy_Click(t.ed, row.form), !row.refused);
         EXPECT_EQ(t.services.clipboard, row.refused ? "before" : row.clipboard);
         EXPECT_EQ(t.services.messages, std::vector<std::string>(row.refused ? 1 : 0, row.clipboard));
-        EXPECT_FALSE(t.services.clipboardUtf8);  // the table's letters are Latin-1
+        EXPECT_EQ(t.services.clipboardUtf8, row.longKeys && !row.refused);  // else the table's letters are Latin-1
     }
 }
 
 TEST(Copy, TextLengthIsTheFormattedSize) {
     const std::vector<uint8_t> all = test::countingBytes(256);
-    const CharTable table{{"", "abc"}};
-    for (const CopyType type : {T::Value, T::Ascii, T::Table})
-        for (const auto& [from, to] : {std::pair<int64_t, int64_t>{0, 255}, {200, 3}, {3, 3}, {-9, 2}, {250, 999}})
-            EXPECT_EQ(copyTextLength(all, from, to, type, "<<", ">", table),
-                      formatCopy(all, from, to, type, "<<", ">", table).size());
+    const CharTable view{{"", "abc"}};
+    Table model;  // one-byte letters, then keys of several bytes, a linked entry and Latin-1 texts
+    const Table none;
+    const CopyTable tables[] = {{{none, view, false}}, {{model, view, true}}, {{model, view, false}}};
+    model.set({"\x02\x03", "\xC3\xA9t\xE3\x81\x82", EntryKind::Letter, 0});
+    model.set({"\x05", "<p>", EntryKind::Linked, 2});
+    for (const CopyTable& table : tables)
+        for (const CopyType type : {T::Value, T::Ascii, T::Table})
+            for (const auto& [from, to] : {std::pair<int64_t, int64_t>{0, 255}, {200, 3}, {3, 3}, {-9, 2}, {250, 999}})
+                EXPECT_EQ(copyTextLength(all, from, to, type, "<<", ">", table),
+                          formatCopy(all, from, to, type, "<<", ">", table).size());
 }
 
 TEST(CopyDialogDecisions, OffsetKeys) {

@@ -11,6 +11,7 @@
 #include "screen/style.h"
 #include "test_editor.h"
 #include "view/jump.h"
+#include "view/geometry.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -176,6 +177,58 @@ TEST(Painting, WhatThePanesShow) {
         const Rgb c = run.color, dim = v.PicText.runs()[0].color;
         EXPECT_EQ(v.PicText.runs()[0].text, ".");  // byte 0 has no letter: `dim` is the colour of no letter
         EXPECT_EQ(isRed(c) ? Ink::Red : c == kOneLetterText ? Ink::Letter : c == dim ? Ink::Dim : Ink::Own, row.ink);
+    }
+}
+
+// Table view through a table with a key of two bytes ("AB" th, "ABC" <ctl>) and one-byte letters (A a, B b,
+// C c; Z has no entry): page at `top`, `starts` chosen, `held` letters at the cursor (offset 1) -> the text pane's
+// runs but the "." of Z as "column/row:text", each cut where the cells of its key end (never over the next letter).
+TEST(Painting, LettersOfLongerKeys) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        int top = 0;
+        std::vector<int> starts = {};
+        std::string held = {};
+        std::string runs;
+    };
+    const std::string fifteen(15, 'Z');
+    const Row rows[] = {
+        {"a pair over two cells, then a letter", "ABA", 0, {}, {}, "0/0:th 2/0:a"},
+        {"the longest key: three cells", "ABCB", 0, {}, {}, "0/0:<ctl> 3/0:b"},
+        {"a key split by the row end stays on its row", fifteen + "ABA", 0, {}, {}, "15/0:th 1/1:a"},
+        {"the letter begun above the page is not drawn", fifteen + "ABA", 16, {}, {}, "1/0:a"},
+        {"read from here splits the pair", "AB", 0, {1}, {}, "0/0:a 1/0:b"},
+        {"held letters take the cursor's cell", "CABA", 0, {}, "xy", "0/0:c 3/0:a 1/0:xy"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        t.setDocument(std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
+        for (const auto& [key, text] : {std::pair{"A", "a"}, {"B", "b"}, {"C", "c"}, {"AB", "th"}, {"ABC", "<ctl>"}})
+            t.ed.s.table.set({key, text, EntryKind::Letter, 0});
+        t.ed.s.showTable();
+        for (const int start : row.starts) t.ed.s.letters.toggleStart(start);
+        t.ed.s.viewMode = true;
+        t.ed.s.pageTop = row.top;
+        t.ed.s.cursorRel = 1;
+        t.ed.s.typedLetters = row.held;
+        PaintTextPane(t.ed);
+        std::string seen;
+        const double p = columnPitch(t.ed.v.PicText.width());
+        const std::vector<TextRun>& runs = t.ed.v.PicText.runs();
+        for (size_t i = 0; i < runs.size(); ++i) {
+            const TextRun& run = runs[i];
+            if (run.text == ".") continue;
+            int col = 0;
+            while (col < 16 && columnX(col, p) != run.x) ++col;
+            const int rowOnPage = (static_cast<int>(run.y) - 5) / 18;
+            seen += (seen.empty() ? "" : " ") + std::to_string(col) + "/" + std::to_string(rowOnPage) + ":" + run.text;
+            if (i + 1 < runs.size() && runs[i + 1].y == run.y && runs[i + 1].x > run.x) {
+                EXPECT_LE(run.x + run.clipWidth, runs[i + 1].x) << run.text;  // never over the next letter
+            }
+        }
+        EXPECT_EQ(seen, row.runs);
     }
 }
 

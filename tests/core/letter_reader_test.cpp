@@ -1,0 +1,120 @@
+#include "core/letter_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/edits.h"
+#include "core/editor_state.h"
+
+namespace tarpon {
+namespace {
+
+// A table of every kind: one-byte letters, a pair, a kanji, a control code of four
+// bytes, an end token, a line break and a linked entry with one parameter byte.
+Table kindsTable() {
+    Table t;
+    t.set({"A", "a", EntryKind::Letter, 0});
+    t.set({"B", "b", EntryKind::Letter, 0});
+    t.set({"AB", "th", EntryKind::Letter, 0});
+    t.set({"\x81\x40", "\xE3\x81\x82", EntryKind::Letter, 0});
+    t.set({"\xE0\xE1\xE2\xE3", "<ctl>", EntryKind::Letter, 0});
+    t.set({std::string(1, '\0'), "<end>", EntryKind::EndToken, 0});
+    t.set({"\xFE", "", EntryKind::LineBreak, 0});
+    t.set({"\xC9", "<pause>", EntryKind::Linked, 1});
+    return t;
+}
+
+// Every letter from the document's start, as "start:text" joined by blanks.
+std::string readAll(const TableReading& r, std::span<const uint8_t> doc) {
+    std::string out;
+    for (int64_t at = 0; at < static_cast<int64_t>(doc.size());) {
+        const ReadLetter letter = readLetterAt(r, doc, at);
+        out += (out.empty() ? "" : " ") + std::to_string(at) + ":" + letterText(r, doc, letter);
+        at += letter.length;
+    }
+    return out;
+}
+
+// Bytes + chosen starts -> the letters read, longest key first.
+TEST(LetterReader, BytesToLetters) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::vector<int32_t> starts;
+        std::string letters;
+    };
+    const Row rows[] = {
+        {"the longest key wins", "AAB", {}, "0:a 1:th"},
+        {"a two-byte kanji", "\x81\x40" "A", {}, "0:\xE3\x81\x82 2:a"},
+        {"half a key at the end has no entry", "A\x81", {}, "0:a 1:"},
+        {"a four-byte control code", "\xE0\xE1\xE2\xE3" "B", {}, "0:<ctl> 4:b"},
+        {"a prefix of a long key is no key", "\xE0\xE1" "A", {}, "0: 1: 2:a"},
+        {"an end token is a letter of its own", std::string("A\0B", 3), {}, "0:a 1:<end> 2:b"},
+        {"a line break entry gives a line break", "\xFE" "A", {}, "0:\n 1:a"},
+        {"a linked entry takes its parameter byte", "\xC9\x41" "B", {}, "0:<pause><$41> 2:b"},
+        {"a linked entry cut by the end", "\xC9", {}, "0:<pause>"},
+        {"read from here splits a key", "AB", {1}, "0:a 1:b"},
+        {"read from here ends the parameters", "\xC9\x41", {1}, "0:<pause> 1:a"},
+        {"read from here inside a kanji", "\x81\x40\x40", {1}, "0: 1: 2:"},
+    };
+    const Table table = kindsTable();
+    const CharTable view = table.oneByteView();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<uint8_t> doc(row.bytes.begin(), row.bytes.end());
+        EXPECT_EQ(readAll({table, view, true, row.starts}, doc), row.letters);
+    }
+}
+
+// Where the index says letters start, after edits through the editor's own paths
+// (overwrite, splice, insert, delete, undo), is where reading from the start says.
+TEST(LetterReader, IndexKeepsUpWithEdits) {
+    EditorState s;
+    s.table = kindsTable();
+    s.showTable();
+    std::mt19937 random(7);
+    const uint8_t alphabet[] = {'A', 'B', 0x81, 0x40, 0xC9, 0x00, 0xE0, 0xE1, 0xE2, 0xE3};
+    std::vector<uint8_t> bytes(3 * LetterIndex::kBlock + 100);
+    for (uint8_t& b : bytes) b = alphabet[random() % std::size(alphabet)];
+    const size_t edge = 2 * LetterIndex::kBlock;  // "B B 81 | A": the edit below makes a kanji across the edge
+    bytes[edge - 3] = bytes[edge - 2] = 'B', bytes[edge - 1] = 0x81, bytes[edge] = 'A';
+    s.fileData.assign(bytes.begin(), bytes.end());
+    s.fileSize = static_cast<int32_t>(bytes.size());
+    const auto check = [&](const char* step) {
+        SCOPED_TRACE(step);
+        std::vector<bool> starts(static_cast<size_t>(s.fileSize) + 1);
+        for (int64_t at = 0; at < s.fileSize; at += readLetterAt(s.reading(), s.document(), at).length)
+            starts[static_cast<size_t>(at)] = true;
+        std::vector<int64_t> probes;  // every 29th byte, and each block's first
+        for (int64_t at = 0; at < s.fileSize; at += 29) probes.push_back(at);
+        for (int64_t at = 0; at < s.fileSize; at += LetterIndex::kBlock) probes.push_back(at);
+        for (const int64_t at : probes) {
+            int64_t want = at;
+            while (want < s.fileSize && !starts[static_cast<size_t>(want)]) ++want;
+            ASSERT_EQ(s.letters.startAtOrAfter(s.reading(), s.document(), at, s.history.stateId()), want) << at;
+        }
+    };
+    check("read once");
+    const std::vector<uint8_t> kanji = {0x81, 0x40, 0xE0};
+    overwriteByte(s, 2 * LetterIndex::kBlock, 0x40);
+    check("a byte that ends a key begun in the block before");
+    spliceRecorded(s, LetterIndex::kBlock - 2, 1, kanji);
+    check("a splice that moves the rest");
+    insertRecorded(s, 10, 3, 0xE0);
+    check("an insert");
+    deleteRecorded(s, 5);
+    check("a delete");
+    undoStep(s);
+    undoStep(s);
+    check("two undos");
+    s.letters.toggleStart(LetterIndex::kBlock + 1);
+    check("a chosen start");
+    s.table.set({"BA", "x", EntryKind::Letter, 0});
+    check("a new key");
+}
+
+}  // namespace
+}  // namespace tarpon
