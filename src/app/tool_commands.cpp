@@ -1,5 +1,6 @@
 #include "app/tool_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -95,23 +96,27 @@ int find(const std::vector<std::string>& args, std::string& out, std::string& er
     const std::string& path = args[i + 1];
     std::optional<LoadedTable> table = tablePath.empty() ? LoadedTable{} : readTable(tablePath, err);
     if (!table) return 1;
-    // The text comes as UTF-8; it is looked for as Latin-1 characters unless a UTF-8 table spells it.
-    std::string searched = text;
-    char32_t refused = 0;
-    if (!(table->utf8 && !tablePath.empty()) && isValidUtf8(text)) {
-        const std::optional<std::string> latin1 = latin1FromUtf8(text, &refused);
+    // The text comes as UTF-8: spelled through the table in every way it can be, else looked for as Latin-1.
+    std::optional<SearchRequest> request;
+    if (!tablePath.empty()) {
+        request = buildTablePattern(text, "", table->model);
+    } else {
+        char32_t refused = 0;
+        const std::optional<std::string> latin1 = isValidUtf8(text) ? latin1FromUtf8(text, &refused) : text;
         if (!latin1) return failure(err, "find: " + describeCharacter(refused) + " has no one-byte code");
-        searched = *latin1;
+        request = buildPattern(PatternKind::Ascii, *latin1, "", table->table);
     }
-    const PatternKind kind = tablePath.empty() ? PatternKind::Ascii : PatternKind::Table;
-    const std::optional<SearchRequest> request = buildPattern(kind, searched, "", table->table, table->utf8);
     if (!request) return usage(err, "find: nothing to look for", kFindUsage);
     const std::optional<ByteStore> doc = readDocument(path, err);
     if (!doc) return 1;
-    const size_t m = request->pattern.size();
+    std::vector<std::vector<uint8_t>> spellings = std::move(request->otherSpellings);
+    spellings.insert(spellings.begin(), std::move(request->pattern));
     bool found = false;
-    for (size_t at = 0; at + m <= doc->size(); ++at) {
-        if (!matchesAt(*doc, at, request->pattern, relative)) continue;
+    for (size_t at = 0; at < doc->size(); ++at) {
+        const auto hit = [&](const std::vector<uint8_t>& p) {
+            return at + p.size() <= doc->size() && matchesAt(*doc, at, p, relative);
+        };
+        if (!std::any_of(spellings.begin(), spellings.end(), hit)) continue;
         char line[32];
         std::snprintf(line, sizeof line, "0x%zX\n", at);
         out += line;
