@@ -258,12 +258,19 @@ TEST(Replace, AtTheCursorAndEverywhere) {
         {"matches do not overlap", "aaaaa", 0, {K::Ascii, "aa", "b", Resize}, true, "bba", 0, "Replaced 2 matches."},
         {"a match round the end of the ring is none", "b..a", 2, {K::Ascii, "ab", "xy"}, false, "b..a", 2,
          "No Results Found"},
+        {"table: the replacement spelled with a two-byte key", "ab.ab.ab", 0, {K::Table, "ab", "z"}, true,
+         "\x01\x02.\x01\x02.\x01\x02", 0, "Replaced 3 matches."},
+        {"table: a replacement letter that begins no entry is refused", "ab.ab.ab", 0, {K::Table, "ab", "q"}, false,
+         "ab.ab.ab", 0, "The replacement cannot be written: \"q\" (U+0071) begins no entry of the table."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
         const Bytes doc(row.doc.begin(), row.doc.end());
         t.setDocument(doc);
+        for (const char* letter : {"a", "b", "."}) t.ed.s.table.set({letter, letter});
+        t.ed.s.table.set({"\x01\x02", "z"});
+        t.ed.s.showTable();
         MoveCursor(t.ed, row.cursor);
         if (row.all) ReplaceAll(t.ed, row.form);
         else ReplaceNext(t.ed, row.form);
