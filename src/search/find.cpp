@@ -5,6 +5,7 @@
 #include "core/editor.h"
 #include "core/spelling.h"
 #include "core/text_coding.h"
+#include "search/multi_search.h"
 #include "search/ring_search.h"
 #include "view/cursor.h"
 #include "view/painting.h"
@@ -22,16 +23,25 @@ int64_t ringDistance(const RingQuery& q, int64_t at, bool backward) {
     return ((d % q.size) + q.size) % q.size;
 }
 
+bool holdsByte(const std::vector<uint8_t>& bytes, int32_t b) { return std::ranges::find(bytes, b) != bytes.end(); }
+
 // The match of searchPattern (its first q.length bytes) or of one of the other
-// spellings that the search comes to first, or -1.
+// spellings that the search comes to first, or -1. A plain search without a wild
+// card looks for all of them in one pass; otherwise each is looked for in turn.
 int64_t nearestMatch(RingQuery q, const std::vector<std::vector<uint8_t>>& others, bool backward) {
-    int64_t best = q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q);
+    const auto find = [&] { return q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q); };
+    if (others.empty()) return find();
+    std::vector<std::vector<uint8_t>> all = others;
+    all.emplace_back(q.pattern, q.pattern + q.length);
+    if (!q.relative && std::ranges::none_of(all, [&](const auto& p) { return holdsByte(p, q.wildcard); }))
+        return findAnyInRing(q.data, q.size, all, q.cursor, backward);
+    int64_t best = find();
     int64_t bestDistance = best < 0 ? INT64_MAX : ringDistance(q, best, backward);
     for (const std::vector<uint8_t>& spelling : others) {
         if (bestDistance == 0) break;
         q.pattern = spelling.data();
         q.length = static_cast<int64_t>(spelling.size());
-        const int64_t at = q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q);
+        const int64_t at = find();
         if (at >= 0 && ringDistance(q, at, backward) < bestDistance) best = at, bestDistance = ringDistance(q, at, backward);
     }
     return best;

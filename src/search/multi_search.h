@@ -1,0 +1,16 @@
+#pragma once
+// Searching the document as a ring for any of several byte sequences at once (the
+// spellings of one text), in one pass: at each start a walk down a tree of the
+// sequences, so that the time hardly grows with their number.
+#include <cstdint>
+#include <vector>
+
+namespace tarpon {
+
+// The first start, in the order findInRing (or, `backward`, findInRingBackward) tries
+// them, at which one of `patterns` lies, plainly and without a wild card; -1 when
+// none does. A match may run round the end. Empty patterns are passed over.
+int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
+                      int64_t cursor, bool backward = false);
+
+}  // namespace tarpon
