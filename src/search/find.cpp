@@ -16,35 +16,15 @@ namespace {
 constexpr const char* kMaxSpellingsText = "4,096";
 static_assert(kMaxSpellings == 4096, "the message names the bound");
 
-// How far `at` lies from the first start the search tries, in the order it tries them.
-int64_t ringDistance(const RingQuery& q, int64_t at, bool backward) {
-    const int64_t cursor = q.cursor % q.size;
-    const int64_t d = backward ? cursor - 1 - at : at - cursor - 1;
-    return ((d % q.size) + q.size) % q.size;
-}
-
-bool holdsByte(const std::vector<uint8_t>& bytes, int32_t b) { return std::ranges::find(bytes, b) != bytes.end(); }
-
 // The match of searchPattern (its first q.length bytes) or of one of the other
-// spellings that the search comes to first, or -1. A plain search without a wild
-// card looks for all of them in one pass; otherwise each is looked for in turn.
-int64_t nearestMatch(RingQuery q, const std::vector<std::vector<uint8_t>>& others, bool backward) {
-    const auto find = [&] { return q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q); };
-    if (others.empty()) return find();
+// spellings that the search comes to first, or -1, all of them looked for in one
+// pass. A relative search looks for searchPattern alone: the letters' steps, as
+// the first spelling has them.
+int64_t nearestMatch(const RingQuery& q, const std::vector<std::vector<uint8_t>>& others, bool backward) {
+    if (q.relative || others.empty()) return q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q);
     std::vector<std::vector<uint8_t>> all = others;
     all.emplace_back(q.pattern, q.pattern + q.length);
-    if (!q.relative && std::ranges::none_of(all, [&](const auto& p) { return holdsByte(p, q.wildcard); }))
-        return findAnyInRing(q.data, q.size, all, q.cursor, backward);
-    int64_t best = find();
-    int64_t bestDistance = best < 0 ? INT64_MAX : ringDistance(q, best, backward);
-    for (const std::vector<uint8_t>& spelling : others) {
-        if (bestDistance == 0) break;
-        q.pattern = spelling.data();
-        q.length = static_cast<int64_t>(spelling.size());
-        const int64_t at = find();
-        if (at >= 0 && ringDistance(q, at, backward) < bestDistance) best = at, bestDistance = ringDistance(q, at, backward);
-    }
-    return best;
+    return findAnyInRing(q.data, q.size, all, q.wildcard, q.cursor, backward);
 }
 
 void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = false) {

@@ -10,22 +10,35 @@ namespace {
 // The sequences as a tree of their bytes; node 0 stands for the empty start.
 class PatternTree {
 public:
-    explicit PatternTree(const std::vector<std::vector<uint8_t>>& patterns) {
+    PatternTree(const std::vector<std::vector<uint8_t>>& patterns, int32_t wildcard) : wildcard_(wildcard) {
         first_.fill(-1);
         nodes_.emplace_back();
         for (const std::vector<uint8_t>& p : patterns) add(p);
     }
 
-    // Whether a sequence begins at s (the bytes taken round the end).
-    bool matchesAt(const uint8_t* data, int64_t size, int64_t s) const {
-        int32_t node = first_[data[s]];
-        for (int64_t k = 1; node >= 0; ++k) {
-            if (nodes_[static_cast<size_t>(node)].end) return true;
-            node = child(node, data[(s + k) % size]);
+    bool mayStartWith(uint8_t b) const { return first_[b] >= 0 || (wildcard_ >= 0 && first_[wildcard_] >= 0); }
+
+    // Whether a sequence begins at s (the bytes taken round the end). A wild card in
+    // a sequence matches any byte, so the walk may follow two branches; `open` holds
+    // the branches not yet followed.
+    bool matchesAt(const uint8_t* data, int64_t size, int64_t s, std::vector<std::pair<int32_t, int64_t>>& open) const {
+        open.assign(1, {0, 0});
+        while (!open.empty()) {
+            auto [node, k] = open.back();
+            open.pop_back();
+            while (node >= 0) {
+                if (nodes_[static_cast<size_t>(node)].end) return true;
+                const uint8_t b = data[(s + k) % size];
+                if (wildcard_ >= 0 && b != wildcard_) {
+                    const int32_t any = child(node, static_cast<uint8_t>(wildcard_));
+                    if (any >= 0) open.emplace_back(any, k + 1);
+                }
+                node = child(node, b);
+                ++k;
+            }
         }
         return false;
     }
-    bool startsWith(uint8_t b) const { return first_[b] >= 0; }
 
 private:
     struct Node {
@@ -34,6 +47,7 @@ private:
     };
 
     int32_t child(int32_t node, uint8_t b) const {
+        if (node == 0) return first_[b];
         const auto& kids = nodes_[static_cast<size_t>(node)].kids;
         const auto it = std::lower_bound(kids.begin(), kids.end(), std::pair<uint8_t, int32_t>(b, -1));
         return it != kids.end() && it->first == b ? it->second : -1;
@@ -41,18 +55,17 @@ private:
 
     void add(const std::vector<uint8_t>& p) {
         if (p.empty()) return;
-        if (first_[p[0]] < 0) {
-            first_[p[0]] = static_cast<int32_t>(nodes_.size());
-            nodes_.emplace_back();
-        }
-        int32_t node = first_[p[0]];
-        for (size_t k = 1; k < p.size(); ++k) {
-            int32_t next = child(node, p[k]);
+        int32_t node = 0;
+        for (const uint8_t b : p) {
+            int32_t next = child(node, b);
             if (next < 0) {
                 next = static_cast<int32_t>(nodes_.size());
-                auto& kids = nodes_[static_cast<size_t>(node)].kids;
-                kids.insert(std::lower_bound(kids.begin(), kids.end(), std::pair<uint8_t, int32_t>(p[k], -1)),
-                            {p[k], next});
+                if (node == 0) {
+                    first_[b] = next;
+                } else {
+                    auto& kids = nodes_[static_cast<size_t>(node)].kids;
+                    kids.insert(std::lower_bound(kids.begin(), kids.end(), std::pair<uint8_t, int32_t>(b, -1)), {b, next});
+                }
                 nodes_.emplace_back();
             }
             node = next;
@@ -60,28 +73,30 @@ private:
         nodes_[static_cast<size_t>(node)].end = true;
     }
 
-    std::array<int32_t, 256> first_{};
+    int32_t wildcard_;
+    std::array<int32_t, 256> first_{};  // the root's children, by byte
     std::vector<Node> nodes_;
 };
 
 // The first match in [low, high), going up or down.
 int64_t scan(const PatternTree& tree, const uint8_t* data, int64_t size, int64_t low, int64_t high, bool down) {
+    std::vector<std::pair<int32_t, int64_t>> open;
     if (down) {
         for (int64_t s = high - 1; s >= low; --s)
-            if (tree.startsWith(data[s]) && tree.matchesAt(data, size, s)) return s;
+            if (tree.mayStartWith(data[s]) && tree.matchesAt(data, size, s, open)) return s;
         return -1;
     }
     for (int64_t s = low; s < high; ++s)
-        if (tree.startsWith(data[s]) && tree.matchesAt(data, size, s)) return s;
+        if (tree.mayStartWith(data[s]) && tree.matchesAt(data, size, s, open)) return s;
     return -1;
 }
 
 }  // namespace
 
 int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
-                      int64_t cursor, bool backward) {
+                      int32_t wildcard, int64_t cursor, bool backward) {
     if (size <= 0 || data == nullptr) return -1;
-    const PatternTree tree(patterns);
+    const PatternTree tree(patterns, wildcard);
     const int64_t c = std::max<int64_t>(cursor, 0) % size;
     // Forward: (c, size), then [0, c]; backward: [0, c) down, then [c, size) down.
     const int64_t first = backward ? scan(tree, data, size, 0, c, true) : scan(tree, data, size, c + 1, size, false);

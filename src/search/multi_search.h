@@ -8,9 +8,10 @@
 namespace tarpon {
 
 // The first start, in the order findInRing (or, `backward`, findInRingBackward) tries
-// them, at which one of `patterns` lies, plainly and without a wild card; -1 when
-// none does. A match may run round the end. Empty patterns are passed over.
+// them, at which one of `patterns` lies (a plain search; a pattern byte equal to
+// `wildcard`, unless -1, matches any byte); -1 when none does. A match may run
+// round the end. Empty patterns are passed over.
 int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
-                      int64_t cursor, bool backward = false);
+                      int32_t wildcard, int64_t cursor, bool backward = false);
 
 }  // namespace tarpon
