@@ -22,6 +22,14 @@ public:
     // a sequence matches any byte, so the walk may follow two branches; `open` holds
     // the branches not yet followed.
     bool matchesAt(const uint8_t* data, int64_t size, int64_t s, std::vector<std::pair<int32_t, int64_t>>& open) const {
+        if (wildcard_ < 0) {  // one path only
+            int32_t node = first_[data[s]];
+            for (int64_t k = 1; node >= 0; ++k) {
+                if (nodes_[static_cast<size_t>(node)].end) return true;
+                node = child(node, data[(s + k) % size]);
+            }
+            return false;
+        }
         open.assign(1, {0, 0});
         while (!open.empty()) {
             auto [node, k] = open.back();
