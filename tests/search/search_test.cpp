@@ -138,7 +138,7 @@ TEST(Find, TableTextFoundInEverySpelling) {
         bool grid = false;
         std::vector<std::pair<int64_t, Bytes>> doc;  // bytes put at offsets of 128 zeros
         std::string text;
-        std::string presses;  // 'f' Find, 'a' Find Again, 'p' Find Previous
+        std::string presses;  // 'f' Find, 'r' relative Find, 'a' Find Again, 'p' Find Previous
         std::vector<int64_t> landed;
         std::vector<std::string> messages = {};
     };
@@ -157,6 +157,8 @@ TEST(Find, TableTextFoundInEverySpelling) {
          {0x10, 0x40, 0x60, 0x10}},
         {"find previous goes back through every spelling", pairs, false, crystal, "crystal", "fpp", {0x10, 0x60, 0x40}},
         {"two-byte pair keys", twoByte, false, crystal2, "crystal", "faa", {0x10, 0x40, 0x10}},
+        {"relative: the steps of the first spelling (the pairs) alone", pairs, false, crystal, "crystal", "ra",
+         {0x40, 0x40}, {"No Results Found"}},
         {"a table typed in the grid", {{"\x01", "a"}, {"\x02", "b"}, {"\x03", "ab"}}, true,
          {{0x20, {3}}, {0x30, {1, 2}}}, "ab", "fa", {0x20, 0x30}},
         {"more spellings than are looked for: said, and the first ones found", {{"\x01", "a"}, {"\x02", "a"}}, false,
@@ -176,7 +178,7 @@ TEST(Find, TableTextFoundInEverySpelling) {
         }
         std::vector<int64_t> landed;
         for (const char press : row.presses) {
-            if (press == 'f') cmdFind_Click(t.ed, {K::Table, row.text, ""});
+            if (press == 'f' || press == 'r') cmdFind_Click(t.ed, {K::Table, row.text, "", press == 'r'});
             else mnuOption_Click(t.ed, press == 'a' ? kOptionFindAgain : kOptionFindPrevious);
             landed.push_back(t.ed.s.cursor());
         }
