@@ -46,9 +46,10 @@ void forEachEntry(const EditorState& s, Visit visit) {
     }
     for (const TableEntry& e : s.table.entries()) {
         if (e.key.size() < 2 || e.text.empty()) continue;
-        const std::string letters = oneByteLetters(e);
-        if (s.tableUtf8) visit(std::string_view(e.key), letters);
-        else if (const std::optional<std::string> latin1 = latin1FromUtf8(letters)) visit(std::string_view(e.key), *latin1);
+        const std::string_view key = e.key;
+        if (s.tableUtf8 && e.kind != EntryKind::LineBreak) visit(key, e.text);  // no copy
+        else if (s.tableUtf8) visit(key, oneByteLetters(e));
+        else if (const std::optional<std::string> latin1 = latin1FromUtf8(oneByteLetters(e))) visit(key, *latin1);
     }
 }
 
@@ -116,7 +117,8 @@ bool resolveTypedLetters(Editor& ed, bool ended) {
     while (!typed.empty()) {
         const Matches m = matchesOf(s, typed);
         if (!ended && (m.count >= 2 || (m.count == 1 && m.exact.empty()))) break;
-        const Entry entry = m.count == 1 && !m.exact.empty() ? Entry{m.exact, typed.size()} : longestEntryAtStart(s, typed);
+        const Entry entry =
+            m.count == 1 && !m.exact.empty() ? Entry{m.exact, typed.size()} : longestEntryAtStart(s, typed);
         if (entry.length == 0) {
             typed.erase(0, letterLength(s, typed));  // a letter that begins no entry goes
             continue;

@@ -72,7 +72,8 @@ private:
                     first_[b] = next;
                 } else {
                     auto& kids = nodes_[static_cast<size_t>(node)].kids;
-                    kids.insert(std::lower_bound(kids.begin(), kids.end(), std::pair<uint8_t, int32_t>(b, -1)), {b, next});
+                    const auto at = std::lower_bound(kids.begin(), kids.end(), std::pair<uint8_t, int32_t>(b, -1));
+                    kids.insert(at, {b, next});
                 }
                 nodes_.emplace_back();
             }

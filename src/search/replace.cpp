@@ -93,7 +93,8 @@ std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form,
     char32_t refused = 0;
     auto with = spellLongest(formText(ed, form.replacement), table, &refused);
     if (!with && !form.replacement.empty()) {
-        *problem = "The replacement cannot be written: " + describeCharacter(refused) + " begins no entry of the table.";
+        *problem =
+            "The replacement cannot be written: " + describeCharacter(refused) + " begins no entry of the table.";
         return std::nullopt;
     }
     if (with) plan.replacement = std::move(*with);
