@@ -16,17 +16,6 @@ namespace {
 constexpr const char* kMaxSpellingsText = "4,096";
 static_assert(kMaxSpellings == 4096, "the message names the bound");
 
-// The match of searchPattern (its first q.length bytes) or of one of the other
-// spellings that the search comes to first, or -1, all of them looked for in one
-// pass. A relative search looks for searchPattern alone: the letters' steps, as
-// the first spelling has them.
-int64_t nearestMatch(const RingQuery& q, const std::vector<std::vector<uint8_t>>& others, bool backward) {
-    if (q.relative || others.empty()) return q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q);
-    std::vector<std::vector<uint8_t>> all = others;
-    all.emplace_back(q.pattern, q.pattern + q.length);
-    return findAnyInRing(q.data, q.size, all, q.wildcard, q.cursor, backward);
-}
-
 void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = false) {
     EditorState& s = ed.s;
     s.searchRelative = relative;
@@ -38,7 +27,7 @@ void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = fal
     q.wildcard = w;
     q.cursor = std::max<int64_t>(s.cursor(), 0);
     q.relative = relative;
-    const int64_t at = q.size <= 0 ? -1 : nearestMatch(q, s.searchSpellings, backward);
+    const int64_t at = q.size <= 0 ? -1 : findNearestSpelling(q, s.searchSpellings, backward);
     if (at >= 0) MoveCursor(ed, at);
     else ShowNoResults(ed);
     RepaintAll(ed);

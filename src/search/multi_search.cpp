@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "search/ring_search.h"
+
 namespace tarpon {
 namespace {
 
@@ -100,6 +102,17 @@ int64_t scan(const PatternTree& tree, const uint8_t* data, int64_t size, int64_t
     return -1;
 }
 
+// Up to this many spellings are looked for one by one with the vector scanners,
+// which is faster than the one pass; more share the one pass through their tree.
+constexpr size_t kOneByOne = 128;
+
+// How far `at` lies from the first start the search tries, in the order it tries them.
+int64_t ringDistance(const RingQuery& q, int64_t at, bool backward) {
+    const int64_t cursor = q.cursor % q.size;
+    const int64_t d = backward ? cursor - 1 - at : at - cursor - 1;
+    return ((d % q.size) + q.size) % q.size;
+}
+
 }  // namespace
 
 int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
@@ -111,6 +124,28 @@ int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::
     const int64_t first = backward ? scan(tree, data, size, 0, c, true) : scan(tree, data, size, c + 1, size, false);
     if (first >= 0) return first;
     return backward ? scan(tree, data, size, c, size, true) : scan(tree, data, size, 0, c + 1, false);
+}
+
+int64_t findNearestSpelling(RingQuery q, const std::vector<std::vector<uint8_t>>& others, bool backward) {
+    const auto find = [&] { return q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q); };
+    if (q.size <= 0) return -1;
+    if (q.relative || others.empty()) return find();
+    if (others.size() >= kOneByOne) {
+        std::vector<std::vector<uint8_t>> all = others;
+        all.emplace_back(q.pattern, q.pattern + q.length);
+        return findAnyInRing(q.data, q.size, all, q.wildcard, q.cursor, backward);
+    }
+    int64_t best = find();
+    int64_t bestDistance = best < 0 ? INT64_MAX : ringDistance(q, best, backward);
+    for (const std::vector<uint8_t>& spelling : others) {
+        if (bestDistance == 0) break;
+        q.pattern = spelling.data();
+        q.length = static_cast<int64_t>(spelling.size());
+        const int64_t at = find();
+        const int64_t distance = at < 0 ? INT64_MAX : ringDistance(q, at, backward);
+        if (distance < bestDistance) best = at, bestDistance = distance;
+    }
+    return best;
 }
 
 }  // namespace tarpon

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "search/ring_search.h"
+
 namespace tarpon {
 
 // The first start, in the order findInRing (or, `backward`, findInRingBackward) tries
@@ -13,5 +15,10 @@ namespace tarpon {
 // round the end. Empty patterns are passed over.
 int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
                       int32_t wildcard, int64_t cursor, bool backward = false);
+
+// The match of q's pattern or of one of `others` that the search q (plain or
+// relative, with its wild card) comes to first, forward or `backward`; -1 when
+// none. A relative search looks for q's pattern alone (the steps of its letters).
+int64_t findNearestSpelling(RingQuery q, const std::vector<std::vector<uint8_t>>& others, bool backward);
 
 }  // namespace tarpon
