@@ -78,6 +78,10 @@ echo "search benchmarks (absent patterns, $isa)" >&2
 build/tarpon_bench --benchmark_filter="^search/(read/|(memmem|(plain|wildcard|relative)-$isa)/[^/]+/m(4|16|64)/absent)" \
     --benchmark_out="$out/search.json" --benchmark_out_format=json >&2
 
+echo "Find ▸ Table in one and many spellings" >&2
+build/tarpon_bench --benchmark_filter='^BM_(SpellingReadPass|FindTableOneSpelling|FindTableSpellings/.*)$' \
+    --benchmark_out="$out/spelling.json" --benchmark_out_format=json >&2
+
 echo "keystrokes in the real window (offscreen)" >&2
 QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 build/bench/tarpon_ui_bench "$data/document.bin" 500 > "$out/keys.json"
 

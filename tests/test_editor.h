@@ -72,6 +72,7 @@ struct TestEditor {
         ed.s.fileData.assign(bytes.begin(), bytes.end());
         if (bytes.empty()) ed.s.fileData.assign(1, 0);
         ed.s.fileSize = static_cast<int32_t>(bytes.size());
+        ed.s.letters.reset();  // as a load does: the letters read so far were another document's
     }
     std::vector<uint8_t> document() const { return {ed.s.fileData.begin(), ed.s.fileData.begin() + ed.s.fileSize}; }
     FakeServices services;

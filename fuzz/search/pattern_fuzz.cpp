@@ -1,7 +1,7 @@
 // libFuzzer target for the find pattern builder: every kind, with and without a
 // wildcard, against a random table. A pattern is never empty, a wildcard is a
-// byte value or none, and text kinds give one byte per typed character; through
-// a UTF-8 table, the pattern's entries spell the text from its start to its end.
+// byte value or none, an Ascii text gives one byte per character, and every
+// spelling of a Table text reads as the text from its start to its end.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/spelling.h"
 #include "core/text_coding.h"
 #include "search/pattern.h"
 
@@ -17,6 +19,26 @@ namespace {
 
 void check(bool ok) {
     if (!ok) std::abort();
+}
+
+// Whether `bytes` read as `text`: each byte an entry that the rest begins with, or
+// one character's stand-in (an entry starting with the character, or 0).
+bool spells(const std::vector<uint8_t>& bytes, std::string_view text, const tarpon::CharTable& table, bool utf8) {
+    std::vector<char> at(text.size() + 1, 0);  // the places the bytes so far can have reached
+    at[0] = 1;
+    for (const uint8_t b : bytes) {
+        std::vector<char> next(text.size() + 1, 0);
+        const std::string_view letters = table[b];
+        for (size_t j = 0; j < text.size(); ++j) {
+            if (!at[j]) continue;
+            const std::string_view rest = text.substr(j);
+            if (!letters.empty() && rest.starts_with(letters)) next[j + letters.size()] = 1;
+            const size_t character = utf8 ? std::max<size_t>(tarpon::utf8SequenceLength(rest, 0), 1) : 1;
+            if (b == 0 || letters.starts_with(rest.substr(0, character))) next[j + character] = 1;
+        }
+        at = std::move(next);
+    }
+    return at[text.size()] != 0;
 }
 
 }  // namespace
@@ -45,20 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(problem.empty() || (utf8 && !wildcard.empty()));
         if (!request) continue;
         check(wildcard.empty() ? request->wildcard == -1 : (request->wildcard >= 0 && request->wildcard <= 255));
-        // The pattern spells the whole text: each byte stands for one character (of one to four
-        // bytes through a UTF-8 table) and is an entry starting with it, or 0; through a UTF-8
-        // table it may also be an entry the rest of the text starts with.
-        std::string_view rest = text;
-        for (const uint8_t b : request->pattern) {
-            check(!rest.empty());
-            const std::string& letters = table[b];
-            const bool entry = utf8 && !letters.empty() && rest.starts_with(letters);
-            const size_t character = utf8 ? std::max<size_t>(utf8SequenceLength(rest, 0), 1) : 1;
-            const size_t length = entry ? letters.size() : character;
-            check(entry || b == 0 || std::string_view(letters).starts_with(rest.substr(0, length)));
-            rest.remove_prefix(length);
-        }
-        check(rest.empty());
+        // Every spelling reads as the whole text, and none is looked for twice.
+        std::vector<std::vector<uint8_t>> all = request->otherSpellings;
+        all.push_back(request->pattern);
+        check(all.size() <= kMaxSpellings);
+        for (const auto& spelling : all) check(spells(spelling, text, table, utf8));
+        std::sort(all.begin(), all.end());
+        check(std::adjacent_find(all.begin(), all.end()) == all.end());
     }
     // Number lists: nothing for an empty text or a leading blank, else at most one byte per blank-separated piece.
     const auto blanks = static_cast<size_t>(std::count(text.begin(), text.end(), ' '));

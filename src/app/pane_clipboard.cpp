@@ -79,17 +79,14 @@ PasteBytes hexFromClipboard(std::string_view utf8) {
 PasteBytes textFromClipboard(const EditorState& s, std::string_view utf8) {
     if (utf8.empty()) return refusal("it holds no text.");
     char32_t refused = 0;
-    const bool tableView = s.viewMode;
-    std::string text(utf8);
-    if (!(tableView && s.tableUtf8)) {
-        const std::optional<std::string> latin1 = latin1FromUtf8(utf8, &refused);
-        if (!latin1) return refusal(describeCharacter(refused) + " has no one-byte code.");
-        text = *latin1;
+    if (s.viewMode) {
+        std::optional<std::vector<uint8_t>> spelled = spellLongest(utf8, s.table, &refused);
+        if (!spelled) return refusal(describeCharacter(refused) + " begins no entry of the table.");
+        return {std::move(*spelled), {}};
     }
-    if (!tableView) return {std::vector<uint8_t>(text.begin(), text.end()), {}};
-    std::optional<std::vector<uint8_t>> spelled = spellLongest(text, s.charTable, s.tableUtf8, &refused);
-    if (!spelled) return refusal(describeCharacter(refused) + " begins no entry of the table.");
-    return {std::move(*spelled), {}};
+    const std::optional<std::string> latin1 = latin1FromUtf8(utf8, &refused);
+    if (!latin1) return refusal(describeCharacter(refused) + " has no one-byte code.");
+    return {std::vector<uint8_t>(latin1->begin(), latin1->end()), {}};
 }
 
 void CopyFromPane(Editor& ed) {
@@ -112,6 +109,7 @@ void PasteIntoPane(Editor& ed) {
     if (!canUseClipboard(s)) return;
     CommitTypedLetters(ed);  // letters held before the paste are written first, as another key would
     const std::string clip = ed.services.clipboardUtf8Text();
+    s.syncedTable();  // the grid's edits are in the table the text is spelled through
     const PasteBytes paste = s.focusPane == InputPane::Hex ? hexFromClipboard(clip) : textFromClipboard(s, clip);
     if (!paste.problem.empty()) {
         ed.services.messageBox(paste.problem);

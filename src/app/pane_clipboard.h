@@ -29,7 +29,8 @@ struct PasteBytes {
 };
 // Hex digit pairs; blanks, tabs, line breaks and a "0x" before a value are passed over.
 PasteBytes hexFromClipboard(std::string_view utf8);
-// Through the text pane's view: "Ascii" each character's Latin-1 code, "Table" spelled with the table's entries.
+// Through the text pane's view: "Ascii" each character's Latin-1 code, "Table" spelled with the entries of
+// s.table (keys of any length, longest entries first), which the caller has brought in step with the grid.
 PasteBytes textFromClipboard(const EditorState& s, std::string_view utf8);
 
 }  // namespace tarpon

@@ -1,5 +1,6 @@
 #include "app/tool_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -83,15 +84,17 @@ bool matchesAt(const ByteStore& doc, size_t at, const std::vector<uint8_t>& patt
     return true;
 }
 
-// Prints every start of `pattern` in the document at `path`; 1 and a message when there is none.
-int printHits(const std::vector<uint8_t>& pattern, bool relative, int32_t wildcard, const std::string& path,
-              std::string& out, std::string& err) {
+// Prints every start of any of the spellings in the document at `path`; 1 and a message when there is none.
+int printHits(const std::vector<std::vector<uint8_t>>& spellings, bool relative, int32_t wildcard,
+              const std::string& path, std::string& out, std::string& err) {
     const std::optional<ByteStore> doc = readDocument(path, err);
     if (!doc) return 1;
-    const size_t m = pattern.size();
     bool found = false;
-    for (size_t at = 0; at + m <= doc->size(); ++at) {
-        if (!matchesAt(*doc, at, pattern, relative, wildcard)) continue;
+    for (size_t at = 0; at < doc->size(); ++at) {
+        const auto hit = [&](const std::vector<uint8_t>& p) {
+            return at + p.size() <= doc->size() && matchesAt(*doc, at, p, relative, wildcard);
+        };
+        if (!std::any_of(spellings.begin(), spellings.end(), hit)) continue;
         char line[32];
         std::snprintf(line, sizeof line, "0x%zX\n", at);
         out += line;
@@ -110,7 +113,7 @@ int findInAlphabet(const std::string& name, const std::string& text, const std::
     if (!alphabet) return usage(err, "find: --alphabet: " + problem, kFindUsage);
     const std::optional<SearchRequest> request = buildAlphabetPattern(*alphabet, text, "", &problem);
     if (!request) return failure(err, "find: " + (problem.empty() ? std::string("nothing to look for") : problem));
-    return printHits(request->pattern, true, request->wildcard, path, out, err);
+    return printHits({request->pattern}, true, request->wildcard, path, out, err);
 }
 
 int find(const std::vector<std::string>& args, std::string& out, std::string& err) {
@@ -137,18 +140,20 @@ int find(const std::vector<std::string>& args, std::string& out, std::string& er
     }
     std::optional<LoadedTable> table = tablePath.empty() ? LoadedTable{} : readTable(tablePath, err);
     if (!table) return 1;
-    // The text comes as UTF-8; it is looked for as Latin-1 characters unless a UTF-8 table spells it.
-    std::string searched = text;
-    char32_t refused = 0;
-    if (!(table->utf8 && !tablePath.empty()) && isValidUtf8(text)) {
-        const std::optional<std::string> latin1 = latin1FromUtf8(text, &refused);
+    // The text comes as UTF-8: spelled through the table in every way it can be, else looked for as Latin-1.
+    std::optional<SearchRequest> request;
+    if (!tablePath.empty()) {
+        request = buildTablePattern(text, "", table->model);
+    } else {
+        char32_t refused = 0;
+        const std::optional<std::string> latin1 = isValidUtf8(text) ? latin1FromUtf8(text, &refused) : text;
         if (!latin1) return failure(err, "find: " + describeCharacter(refused) + " has no one-byte code");
-        searched = *latin1;
+        request = buildPattern(PatternKind::Ascii, *latin1, "", table->table);
     }
-    const PatternKind kind = tablePath.empty() ? PatternKind::Ascii : PatternKind::Table;
-    const std::optional<SearchRequest> request = buildPattern(kind, searched, "", table->table, table->utf8);
     if (!request) return usage(err, "find: nothing to look for", kFindUsage);
-    return printHits(request->pattern, relative, -1, path, out, err);
+    std::vector<std::vector<uint8_t>> spellings = std::move(request->otherSpellings);
+    spellings.insert(spellings.begin(), std::move(request->pattern));
+    return printHits(spellings, relative, -1, path, out, err);
 }
 
 // "--name value" options (and flags) before FILE, which comes last.

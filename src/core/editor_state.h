@@ -58,6 +58,8 @@ struct EditorState {
     UndoHistory history;       // the document's changes since it was loaded
     uint64_t savedState = 0;   // history.stateId() when the document last matched its file
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
+    // The last Table search's other spellings: byte sequences it finds beside searchPattern.
+    std::vector<std::vector<uint8_t>> searchSpellings;
     int16_t searchWildcard = -1;         // 0..255, or -1 for none
     bool searchRelative = false;
     std::string customAlphabet;          // the relative search's custom letter order (UTF-8), kept for the run

@@ -89,6 +89,13 @@ std::string utf8Of(char32_t cp) {
     return out;
 }
 
+std::string utf8FromLatin1Text(std::string_view latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char c : latin1) out += utf8Of(static_cast<uint8_t>(c));
+    return out;
+}
+
 std::optional<std::string> latin1FromUtf8(std::string_view utf8, char32_t* refused) {
     std::string out;
     out.reserve(utf8.size());

@@ -25,6 +25,9 @@ std::string utf8Of(char32_t codePoint);
 // U+00FF), nothing, and `refused` holds that character.
 std::optional<std::string> latin1FromUtf8(std::string_view utf8, char32_t* refused = nullptr);
 
+// Latin-1 bytes as UTF-8 text, each byte the character with its code.
+std::string utf8FromLatin1Text(std::string_view latin1);
+
 // "あ" (U+3042): a character named for a message.
 std::string describeCharacter(char32_t codePoint);
 

@@ -1,6 +1,8 @@
 #include "edit/text_input.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/edits.h"
@@ -12,55 +14,92 @@
 namespace tarpon {
 namespace {
 
-constexpr int kNoByte = 256;
-
 bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.fileSize} - 1; }
 
-// Writes `value` under the cursor and moves the cursor and the anchor past it;
+// Writes `key` from the cursor on and moves the cursor and the anchor past it;
 // `joined`: part of the same keystroke as the write before.
-void writeAndAdvance(Editor& ed, uint8_t value, bool joined = false) {
+void writeAndAdvance(Editor& ed, std::string_view key, bool joined = false) {
     EditorState& s = ed.s;
-    const int64_t cursor = s.cursor();
-    overwriteByte(s, cursor, value, joined || continuesTypingRun(s, InputPane::Text, cursor));
-    s.selAnchor = static_cast<int32_t>(cursor + 1);
-    MoveCursor(ed, cursor + 1);
-    extendTypingRun(s, InputPane::Text, cursor + 1);
+    for (const char b : key) {
+        const int64_t cursor = s.cursor();
+        overwriteByte(s, cursor, static_cast<uint8_t>(b), joined || continuesTypingRun(s, InputPane::Text, cursor));
+        joined = true;
+        s.selAnchor = static_cast<int32_t>(cursor + 1);
+        MoveCursor(ed, cursor + 1);
+        extendTypingRun(s, InputPane::Text, cursor + 1);
+    }
 }
 
-bool beginsWith(std::string_view text, std::string_view start) {
-    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
+void writeAndAdvance(Editor& ed, uint8_t value) {
+    const char key = static_cast<char>(value);
+    writeAndAdvance(ed, std::string_view(&key, 1));
 }
 
-// How many entries begin with `letters`, and the highest byte whose entry equals them.
+// Every entry a letter can be typed as, with its letters in the text pane's coding
+// (UTF-8 through a UTF-8 table, else Latin-1): the one-byte keys as the grid holds
+// them, then the longer keys of the table.
+template <typename Visit>
+void forEachEntry(const EditorState& s, Visit visit) {
+    for (size_t b = 0; b < s.charTable.size(); ++b) {
+        const char key = static_cast<char>(b);
+        if (!s.charTable[b].empty()) visit(std::string_view(&key, 1), s.charTable[b]);
+    }
+    for (const TableEntry& e : s.table.entries()) {
+        if (e.key.size() < 2 || e.text.empty()) continue;
+        const std::string_view key = e.key;
+        if (s.tableUtf8 && e.kind != EntryKind::LineBreak) visit(key, e.text);  // no copy
+        else if (s.tableUtf8) visit(key, oneByteLetters(e));
+        else if (const std::optional<std::string> latin1 = latin1FromUtf8(oneByteLetters(e))) visit(key, *latin1);
+    }
+}
+
+// Of two entries with the same letters, the one with the higher key (read from its first byte) is typed.
+bool higherKey(std::string_view a, std::string_view b) { return a > b; }
+
+// How many entries begin with `letters`, and the highest key whose entry equals them.
 struct Matches {
     int count = 0;
-    int exact = kNoByte;
+    std::string exact;  // empty: none
 };
 
-Matches matchesOf(const CharTable& table, std::string_view letters) {
+Matches matchesOf(const EditorState& s, std::string_view letters) {
     Matches m;
-    for (int b = 0; b < 256; ++b) {
-        const std::string& entry = table[static_cast<size_t>(b)];
-        if (entry.empty() || !beginsWith(entry, letters)) continue;
+    forEachEntry(s, [&](std::string_view key, std::string_view entry) {
+        if (!entry.starts_with(letters)) return;
         ++m.count;
-        if (entry.size() == letters.size()) m.exact = b;
-    }
+        if (entry.size() == letters.size() && (m.exact.empty() || higherKey(key, m.exact))) m.exact = key;
+    });
     return m;
 }
 
-// The longest entry that `letters` begin with (of equal entries the highest byte), or none.
+// The longest entry that `letters` begin with (of equal entries the highest key), or none.
 struct Entry {
-    int byte = kNoByte;
+    std::string key;
     size_t length = 0;
 };
 
-Entry longestEntryAtStart(const CharTable& table, std::string_view letters) {
+Entry longestEntryAtStart(const EditorState& s, std::string_view letters) {
     Entry best;
-    for (int b = 0; b < 256; ++b) {
-        const std::string& entry = table[static_cast<size_t>(b)];
-        if (!entry.empty() && entry.size() >= best.length && beginsWith(letters, entry)) best = {b, entry.size()};
-    }
+    forEachEntry(s, [&](std::string_view key, std::string_view entry) {
+        if (!letters.starts_with(entry)) return;
+        if (entry.size() > best.length || (entry.size() == best.length && higherKey(key, best.key)))
+            best = {std::string(key), entry.size()};
+    });
     return best;
+}
+
+// Through a UTF-8 table a letter is a whole character.
+size_t letterLength(const EditorState& s, std::string_view typed) {
+    return s.tableUtf8 ? std::max<size_t>(utf8SequenceLength(typed, 0), 1) : 1;
+}
+
+void sayNoRoom(Editor& ed, std::string_view letters, size_t keyLength) {
+    const EditorState& s = ed.s;
+    const int64_t left = int64_t{s.fileSize} - s.cursor();
+    const std::string shown = s.tableUtf8 ? std::string(letters) : utf8FromLatin1Text(letters);
+    ed.services.messageBox("\"" + shown + "\" takes " + std::to_string(keyLength) + " bytes, but only " +
+                           std::to_string(left) + (left == 1 ? " byte is" : " bytes are") +
+                           " left before the end of the document: nothing was written.");
 }
 
 // Writes what the typed letters spell, from the cursor on. The letters wait while
@@ -68,28 +107,32 @@ Entry longestEntryAtStart(const CharTable& table, std::string_view letters) {
 // entry is written at once. Letters that can no longer grow into an entry give the
 // longest entry they begin with, and the letters after it are taken again. With
 // `ended`, no more letters will come, so nothing waits. Letters that begin no entry
-// are dropped, and so is everything once the cursor is past the last byte.
+// are dropped, and so is everything once the cursor is past the last byte; an entry
+// whose key does not fit before the end is dropped with a message.
 // True when it wrote a byte.
 bool resolveTypedLetters(Editor& ed, bool ended) {
     EditorState& s = ed.s;
     std::string& typed = s.typedLetters;
     bool wrote = false;
     while (!typed.empty()) {
-        const Matches m = matchesOf(s.charTable, typed);
-        if (!ended && (m.count >= 2 || (m.count == 1 && m.exact == kNoByte))) break;
+        const Matches m = matchesOf(s, typed);
+        if (!ended && (m.count >= 2 || (m.count == 1 && m.exact.empty()))) break;
         const Entry entry =
-            m.count == 1 && m.exact != kNoByte ? Entry{m.exact, typed.size()} : longestEntryAtStart(s.charTable, typed);
+            m.count == 1 && !m.exact.empty() ? Entry{m.exact, typed.size()} : longestEntryAtStart(s, typed);
         if (entry.length == 0) {
-            // A letter that begins no entry goes; through a UTF-8 table a letter is a whole character.
-            const size_t letter = s.tableUtf8 ? utf8SequenceLength(typed, 0) : 1;
-            typed.erase(0, std::max<size_t>(letter, 1));
+            typed.erase(0, letterLength(s, typed));  // a letter that begins no entry goes
             continue;
         }
         if (!cursorOnDocument(s)) {
             typed.clear();
             break;
         }
-        writeAndAdvance(ed, static_cast<uint8_t>(entry.byte), wrote);
+        if (static_cast<int64_t>(entry.key.size()) > int64_t{s.fileSize} - s.cursor()) {
+            sayNoRoom(ed, std::string_view(typed).substr(0, entry.length), entry.key.size());
+            typed.erase(0, entry.length);
+            continue;
+        }
+        writeAndAdvance(ed, entry.key, wrote);
         typed.erase(0, entry.length);
         wrote = true;
     }

@@ -3,12 +3,18 @@
 #include <algorithm>
 
 #include "core/editor.h"
+#include "core/spelling.h"
+#include "core/text_coding.h"
+#include "search/multi_search.h"
 #include "search/ring_search.h"
 #include "view/cursor.h"
 #include "view/painting.h"
 
 namespace tarpon {
 namespace {
+
+constexpr const char* kMaxSpellingsText = "4,096";
+static_assert(kMaxSpellings == 4096, "the message names the bound");
 
 void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = false) {
     EditorState& s = ed.s;
@@ -21,7 +27,7 @@ void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = fal
     q.wildcard = w;
     q.cursor = std::max<int64_t>(s.cursor(), 0);
     q.relative = relative;
-    const int64_t at = q.length <= 0 ? -1 : backward ? findInRingBackward(q) : findInRing(q);
+    const int64_t at = q.size <= 0 ? -1 : findNearestSpelling(q, s.searchSpellings, backward);
     if (at >= 0) MoveCursor(ed, at);
     else ShowNoResults(ed);
     RepaintAll(ed);
@@ -40,13 +46,18 @@ bool findTextIsUtf8(const Editor& ed, const FindForm& form) {
     return usesAlphabet(form) || findTextIsUtf8(ed, form.kind);
 }
 
-std::optional<SearchRequest> requestFor(const Editor& ed, const FindForm& form, std::string* problem) {
+std::optional<SearchRequest> requestFor(Editor& ed, const FindForm& form, std::string* problem) {
     if (usesAlphabet(form)) return buildAlphabetPattern(form.alphabet, form.text, form.wildcard, problem);
-    return buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable, findTextIsUtf8(ed, form.kind), problem);
+    if (form.kind != PatternKind::Table)
+        return buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable, false, problem);
+    const bool utf8 = findTextIsUtf8(ed, form.kind);
+    return buildTablePattern(utf8 ? form.text : utf8FromLatin1Text(form.text),
+                             utf8 ? form.wildcard : utf8FromLatin1Text(form.wildcard), ed.s.syncedTable(), problem);
 }
 
 void keepSearch(Editor& ed, SearchRequest request, bool relative) {
     ed.s.searchPattern = std::move(request.pattern);
+    ed.s.searchSpellings = std::move(request.otherSpellings);
     ed.s.searchWildcard = static_cast<int16_t>(request.wildcard);
     ed.s.searchRelative = relative;
 }
@@ -59,6 +70,9 @@ void cmdFind_Click(Editor& ed, const FindForm& form) {
         return;
     }
     const int32_t wildcard = request->wildcard;
+    if (request->moreSpellings)
+        ed.services.messageBox("The text can be spelt in more than " + std::string(kMaxSpellingsText) +
+                               " ways through the table: Find looks for the first " + kMaxSpellingsText + ".");
     keepSearch(ed, std::move(*request), form.relative);
     const auto n = static_cast<int32_t>(std::min<size_t>(ed.s.searchPattern.size(), INT32_MAX));
     if (form.relative) FindRelative(ed, n, wildcard);

@@ -29,17 +29,18 @@ bool findTextIsUtf8(const Editor& ed, const FindForm& form);
 
 // The bytes the form searches for; nothing when there is nothing to search for, and
 // then `problem` says why when the user must be told.
-std::optional<SearchRequest> requestFor(const Editor& ed, const FindForm& form, std::string* problem);
+std::optional<SearchRequest> requestFor(Editor& ed, const FindForm& form, std::string* problem);
 // Keeps the request as the search that Find Again repeats.
 void keepSearch(Editor& ed, SearchRequest request, bool relative);
 
 // Builds the pattern, stores it as the search state and searches; does nothing
 // when there is nothing to search for, and shows a message when the wild card
-// cannot be searched for.
+// cannot be searched for or the text has more spellings than are looked for.
 void cmdFind_Click(Editor& ed, const FindForm& form);
 
 // Search from the byte after the cursor round the document for the first `n`
-// bytes of searchPattern; land on the match or report that there is none.
+// bytes of searchPattern, or one of searchSpellings, whichever it comes to first;
+// land on the match or report that there is none.
 void FindBytes(Editor& ed, int32_t n, int32_t w);
 void FindRelative(Editor& ed, int32_t n, int32_t w);
 void ShowNoResults(Editor& ed);

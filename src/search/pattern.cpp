@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/number_reading.h"
+#include "core/spelling.h"
 #include "core/text_coding.h"
 #include "core/rounding.h"
 
@@ -13,37 +14,16 @@ namespace {
 
 uint8_t byteOf(char c) { return static_cast<uint8_t>(c); }
 
-// The first entry whose letters start with the character `c` (its bytes); 0 when none does.
-uint8_t tableCodeFor(std::string_view c, const CharTable& table) {
-    for (size_t i = 0; i < table.size(); ++i)
-        if (!table[i].empty() && table[i].starts_with(c)) return static_cast<uint8_t>(i);
-    return 0;
-}
-
 // The first character of non-empty `text`: one byte, or with `utf8` a whole UTF-8
 // sequence (a byte that starts none counts as one character).
 std::string_view firstCharacter(std::string_view text, bool utf8) {
     return text.substr(0, utf8 ? std::max<size_t>(utf8SequenceLength(text, 0), 1) : 1);
 }
 
-// Through a UTF-8 table the text is spelled with the table's entries: at each
-// place the longest entry the text goes on with (the first of equally long ones).
-// Where none fits, the next character becomes the first entry starting with it, or 0.
-std::vector<uint8_t> spellWithTable(std::string_view text, const CharTable& table) {
-    std::vector<uint8_t> bytes;
-    while (!text.empty()) {
-        size_t best = table.size(), bestLength = 0;
-        for (size_t i = 0; i < table.size(); ++i)
-            if (table[i].size() > bestLength && text.starts_with(table[i])) best = i, bestLength = table[i].size();
-        if (best == table.size()) {
-            bestLength = firstCharacter(text, true).size();
-            best = tableCodeFor(text.substr(0, bestLength), table);
-        }
-        bytes.push_back(static_cast<uint8_t>(best));
-        text.remove_prefix(bestLength);
-    }
-    return bytes;
-}
+// A Table search through the whole table; `view`: its one-byte view (UTF-8), for
+// characters that begin no entry and for the wild card.
+std::optional<SearchRequest> tablePattern(std::string_view text, std::string_view wildcard, const Table& table,
+                                          const CharTable& view, std::string* problem);
 
 // The wild card: an entry that is exactly its first character, else the byte with
 // that character's code; -1 for none. -2, and `problem` says why, when that code
@@ -118,21 +98,49 @@ std::vector<std::string_view> numberPieces(std::string_view text) {
     return pieces;
 }
 
+std::optional<SearchRequest> tablePattern(std::string_view text, std::string_view wildcard, const Table& table,
+                                          const CharTable& view, std::string* problem) {
+    if (text.empty()) return std::nullopt;
+    SearchRequest request;
+    request.wildcard = textWildcard(PatternKind::Table, wildcard, view, true, problem);
+    if (request.wildcard == -2) return std::nullopt;
+    Spellings spellings = spellingsOf(table, text, kMaxSpellings, &view);
+    request.moreSpellings = spellings.more;
+    request.pattern = std::move(spellings.bytes.front());
+    request.otherSpellings.assign(std::make_move_iterator(spellings.bytes.begin() + 1),
+                                  std::make_move_iterator(spellings.bytes.end()));
+    return request;
+}
+
+// A Table search through the one-byte table alone: its letters (Latin-1 unless `utf8`) as the entries.
+std::optional<SearchRequest> viewPattern(std::string_view text, std::string_view wildcard, const CharTable& view,
+                                         bool utf8, std::string* problem) {
+    CharTable letters = view;
+    Table table;
+    for (size_t b = 0; b < letters.size(); ++b) {
+        if (!utf8) letters[b] = utf8FromLatin1Text(letters[b]);
+        if (!letters[b].empty()) table.set({std::string(1, static_cast<char>(b)), letters[b]});
+    }
+    return utf8 ? tablePattern(text, wildcard, table, letters, problem)
+                : tablePattern(utf8FromLatin1Text(text), utf8FromLatin1Text(wildcard), table, letters, problem);
+}
+
 }  // namespace
+
+std::optional<SearchRequest> buildTablePattern(std::string_view text, std::string_view wildcard, const Table& table,
+                                               std::string* problem) {
+    return tablePattern(text, wildcard, table, table.oneByteView(), problem);
+}
 
 std::optional<SearchRequest> buildPattern(PatternKind kind, std::string_view text,
                                           std::string_view wildcard, const CharTable& table,
                                           bool tableUtf8, std::string* problem) {
     if (text.empty()) return std::nullopt;
+    if (kind == PatternKind::Table) return viewPattern(text, wildcard, table, tableUtf8, problem);
     SearchRequest request;
-    if (kind == PatternKind::Ascii || kind == PatternKind::Table) {
-        const bool utf8 = tableUtf8 && kind == PatternKind::Table;
-        if (utf8) request.pattern = spellWithTable(text, table);
-        else
-            for (const char c : text)
-                request.pattern.push_back(kind == PatternKind::Table ? tableCodeFor({&c, 1}, table) : byteOf(c));
-        request.wildcard = textWildcard(kind, wildcard, table, utf8, problem);
-        if (request.wildcard == -2) return std::nullopt;
+    if (kind == PatternKind::Ascii) {
+        request.pattern.assign(text.begin(), text.end());
+        request.wildcard = textWildcard(kind, wildcard, table, false, problem);
         return request;
     }
     for (std::string_view piece : numberPieces(text)) request.pattern.push_back(lowByte(kind, piece));

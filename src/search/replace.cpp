@@ -6,6 +6,8 @@
 #include "core/edits.h"
 #include "core/editor.h"
 #include "core/number_reading.h"
+#include "core/spelling.h"
+#include "core/text_coding.h"
 #include "search/find.h"
 #include "view/cursor.h"
 #include "view/painting.h"
@@ -57,6 +59,12 @@ int64_t nextMatch(const EditorState& s, const std::vector<uint8_t>& pattern, int
     return first.empty() || first[0] > cursor ? -1 : first[0];
 }
 
+SearchRequest searchFor(const std::vector<uint8_t>& pattern) {
+    SearchRequest request;
+    request.pattern = pattern;
+    return request;
+}
+
 void showMatch(Editor& ed, int64_t at) {
     if (at < 0) {
         ShowNoResults(ed);
@@ -64,6 +72,34 @@ void showMatch(Editor& ed, int64_t at) {
     }
     ed.s.selAnchor = static_cast<int32_t>(at);
     MoveCursor(ed, at);
+}
+
+// A form's text as UTF-8 (the Replace window gives Latin-1 unless the table's letters are UTF-8).
+std::string formText(const Editor& ed, const std::string& text) {
+    return findTextIsUtf8(ed, PatternKind::Table) ? text : utf8FromLatin1Text(text);
+}
+
+// Through the table, longest entries first: the text found as Find reads it, the
+// replacement only where every character is spelled by an entry.
+std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form, std::string* problem) {
+    const Table& table = ed.s.syncedTable();
+    const auto found = buildTablePattern(formText(ed, form.find), "", table, problem);
+    if (!found) {
+        if (problem->empty()) *problem = "There is nothing to look for.";
+        return std::nullopt;
+    }
+    ReplacePlan plan;
+    plan.pattern = found->pattern;
+    char32_t refused = 0;
+    auto with = spellLongest(formText(ed, form.replacement), table, &refused);
+    if (!with && !form.replacement.empty()) {
+        *problem =
+            "The replacement cannot be written: " + describeCharacter(refused) + " begins no entry of the table.";
+        return std::nullopt;
+    }
+    if (with) plan.replacement = std::move(*with);
+    if (!fitLength(plan, form, problem)) return std::nullopt;
+    return plan;
 }
 
 }  // namespace
@@ -84,9 +120,9 @@ std::vector<int64_t> matchStarts(const EditorState& s, const std::vector<uint8_t
     return starts;
 }
 
-std::optional<ReplacePlan> planReplace(const Editor& ed, const ReplaceForm& form, std::string* problem) {
-    const bool utf8 = findTextIsUtf8(ed, form.kind);
-    const auto found = buildPattern(form.kind, form.find, "", ed.s.charTable, utf8, problem);
+std::optional<ReplacePlan> planReplace(Editor& ed, const ReplaceForm& form, std::string* problem) {
+    if (form.kind == PatternKind::Table) return planTableReplace(ed, form, problem);
+    const auto found = buildPattern(form.kind, form.find, "", ed.s.charTable, false, problem);
     if (!found) {
         if (problem->empty()) *problem = "There is nothing to look for.";
         return std::nullopt;
@@ -94,7 +130,7 @@ std::optional<ReplacePlan> planReplace(const Editor& ed, const ReplaceForm& form
     ReplacePlan plan;
     plan.pattern = found->pattern;
     if (!form.replacement.empty()) {
-        const auto with = buildPattern(form.kind, form.replacement, "", ed.s.charTable, utf8, problem);
+        const auto with = buildPattern(form.kind, form.replacement, "", ed.s.charTable, false, problem);
         if (!with) {
             if (problem->empty()) *problem = "The replacement gives no bytes.";
             return std::nullopt;
@@ -113,7 +149,7 @@ void ReplaceNext(Editor& ed, const ReplaceForm& form) {
         return;
     }
     EditorState& s = ed.s;
-    s.searchPattern = plan->pattern, s.searchWildcard = -1, s.searchRelative = false;  // F3 goes on with it
+    keepSearch(ed, searchFor(plan->pattern), false);  // F3 goes on with it
     int64_t cursor = s.cursor();
     const auto grows = static_cast<int64_t>(plan->replacement.size()) - static_cast<int64_t>(plan->pattern.size());
     if (matchesAt(s, plan->pattern, cursor)) {
@@ -158,7 +194,7 @@ int64_t ReplaceAll(Editor& ed, const ReplaceForm& form) {
         bytes.insert(bytes.end(), s.fileData.begin() + starts[i] + m, s.fileData.begin() + gapEnd);
     }
     spliceRecorded(s, first, last - first, bytes);
-    s.searchPattern = plan->pattern, s.searchWildcard = -1, s.searchRelative = false;
+    keepSearch(ed, searchFor(plan->pattern), false);
     s.selAnchor = static_cast<int32_t>(first);
     MoveCursor(ed, first);
     ed.services.messageBox("Replaced " + std::to_string(n) + (n == 1 ? " match." : " matches."));

@@ -32,7 +32,7 @@ struct ReplacePlan {
 
 // Nothing, and `problem` says why, when the texts give no pattern or the lengths
 // differ in a way the form's rule does not allow.
-std::optional<ReplacePlan> planReplace(const Editor& ed, const ReplaceForm& form, std::string* problem);
+std::optional<ReplacePlan> planReplace(Editor& ed, const ReplaceForm& form, std::string* problem);
 
 // "Replace": a match at the cursor is replaced (one undo step) and the cursor goes to
 // the next match; without a match at the cursor it only goes to the next one.

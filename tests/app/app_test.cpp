@@ -172,7 +172,7 @@ TEST(Startup, TableFromTheCommandLine) {
 
 // Copy and Paste in the panes, on the document 41 42 43 44 45 with the selection 1..3 (anchor 3, cursor 1):
 // a copy gives the selection as the pane shows it; a paste writes the clipboard from the cursor on as one
-// undo step, or nothing and a message. Table: 41 a, 42 b, 43 "th".
+// undo step, or nothing and a message. Table: 41 a, 42 b, 43 "th", 44 45 é.
 TEST(PaneClipboard, CopyAndPaste) {
     enum Where { Hex, Ascii, Table };
     const struct {
@@ -184,7 +184,8 @@ TEST(PaneClipboard, CopyAndPaste) {
     } rows[] = {
         {"hex copy: upper-case pairs", Hex, "", "42 43 44", {}},
         {"text copy in Ascii view: Latin-1 characters", Ascii, "", "BCD", {}},
-        {"text copy in Table view: the letters, none for a byte without one", Table, "", "bth", {}},
+        {"text copy in Table view: the letters, a two-byte key that starts in the selection whole", Table, "", "bth\xE9",
+         {}},
         {"hex paste: blanks, line breaks and 0x passed over", Hex, "0xaa\r\n0XBB cc", "", {0x41, 0xAA, 0xBB, 0xCC, 0x45}},
         {"hex paste up to the last byte", Hex, "01020304", "", {0x41, 1, 2, 3, 4}},
         {"hex paste one byte too many: nothing", Hex, "0102030405",
@@ -194,6 +195,7 @@ TEST(PaneClipboard, CopyAndPaste) {
         {"Ascii paste: Latin-1 codes", Ascii, "\u00E9z", "", {0x41, 0xE9, 'z', 0x44, 0x45}},
         {"Ascii paste beyond Latin-1: nothing", Ascii, "a\u20AC", "The clipboard cannot be pasted: \"\u20AC\" (U+20AC) has no one-byte code.", {}},
         {"Table paste: longest entries first", Table, "thab", "", {0x41, 0x43, 0x41, 0x42, 0x45}},
+        {"Table paste through a two-byte key", Table, "a\u00E9", "", {0x41, 0x41, 0x44, 0x45, 0x45}},
         {"Table paste of a letter that begins no entry: nothing", Table, "tax", "The clipboard cannot be pasted: \"t\" (U+0074) begins no entry of the table.", {}},
     };
     for (const auto& row : rows) {
@@ -202,6 +204,7 @@ TEST(PaneClipboard, CopyAndPaste) {
         const Bytes doc = {0x41, 0x42, 0x43, 0x44, 0x45};
         t.setDocument(doc);
         t.ed.s.charTable[0x41] = "a", t.ed.s.charTable[0x42] = "b", t.ed.s.charTable[0x43] = "th";
+        t.ed.s.table.set({"\x44\x45", "\u00E9"});
         t.ed.s.viewMode = row.pane == Table;
         t.ed.s.focusPane = row.pane == Hex ? InputPane::Hex : InputPane::Text;
         t.ed.s.selAnchor = 3;
@@ -245,12 +248,13 @@ TEST(FileCommands, OpeningKeepsTheCursorOnTheFile) {
 TEST(ToolCommands, Find) {
     TempDir dir;
     writeBytes(dir.file("doc"), {'a', 'b', 'a', 'b', 'a', 0x81, 0x82, 0xE9});
-    writeBytes(dir.file("t.tbl"), {'8', '1', '=', 'x', '\n', '8', '2', '=', 'y', '\n'});
+    const std::string tbl = "81=x\n82=y\nE9=xy\n";
+    writeBytes(dir.file("t.tbl"), Bytes(tbl.begin(), tbl.end()));
     const std::string doc = dir.file("doc"), table = dir.file("t.tbl");
     const std::tuple<const char*, std::vector<std::string>, int, std::string> rows[] = {
         {"overlapping hits in order", {"find", "aba", doc}, 0, "0x0\n0x2\n"},
         {"a Latin-1 character typed as UTF-8", {"find", "\u00E9", doc}, 0, "0x7\n"},
-        {"through the table", {"find", "--table", table, "xy", doc}, 0, "0x5\n"},
+        {"through the table, in every spelling", {"find", "--table", table, "xy", doc}, 0, "0x5\n0x7\n"},
         {"relative: the same steps", {"find", "--relative", "bc", doc}, 0, "0x0\n0x2\n0x5\n"},
         {"relative through a sequence: b a is one step back", {"find", "--relative", "--alphabet", "ab", "ba", doc}, 0,
          "0x1\n0x3\n"},

@@ -74,8 +74,11 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
         Bytes written;
         std::string waiting;
         bool abandoned = false;
+        std::map<std::string, std::string> longKeys = {};  // keys of two bytes or more -> letters
+        std::string message = "";
     };
     const Table worked = {{0x54, "t"}, {0x68, "h"}, {0x80, "th"}, {0x65, "e"}};
+    const std::map<std::string, std::string> pairs = {{"\x81\x40", "th"}, {"\x81\x41", "e"}};
     const Table the = {{0x74, "t"}, {0x68, "h"}, {0x65, "e"}, {0x78, "x"}, {0xC0, "the"},
                        {0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}};
     const Row rows[] = {
@@ -100,6 +103,16 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
          256, {Utf8, 0, "\u3046\u3042\u304B"}, {0x41, 0x43}, ""},
         {"ASCII: control codes as typed, beyond Latin-1 ignored, nothing past the end", {}, 5,
          {Ascii, 0, "\b\r\x1B\u00FF\u20ACAB"}, {8, 13, 27, 0xFF, 'A'}, ""},
+        {"two-byte keys: th waits for t to end, e at once", {{0x74, "t"}, {0x68, "h"}}, 256, {Letters, 0, "thet"},
+         {0x81, 0x40, 0x81, 0x41}, "t", false, pairs},
+        {"a two-byte key and a one-byte key with the same letters: the higher key", {{0x65, "e"}}, 256,
+         {OneLetter, 0, "e"}, {0x81, 0x41}, "", false, pairs},
+        {"no Multi Letters: a two-byte pair alone is no letter, e is", {}, 256, {OneLetter, 0, "te"}, {0x81, 0x41},
+         "", false, pairs},
+        {"a UTF-8 letter of a two-byte key", {{0x41, "\u3042"}}, 256, {Utf8, 0, "\u3044\u3042"}, {0x82, 0xA2, 0x41},
+         "", false, {{"\x82\xA2", "\u3044"}}},
+        {"a two-byte key at the last byte writes nothing and says so", {{0x78, "x"}}, 4, {Letters, 3, "ex"}, {0x78}, "",
+         false, pairs, "\"e\" takes 2 bytes, but only 1 byte is left before the end of the document: nothing was written."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -107,6 +120,7 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
         Bytes expected(static_cast<size_t>(row.size), 0xEE);
         t.setDocument(expected);
         for (const auto& [b, letters] : row.table) t.ed.s.charTable[static_cast<size_t>(b)] = letters;
+        for (const auto& [key, letters] : row.longKeys) t.ed.s.table.set({key, letters});
         apply(t, row.edit);
         if (row.abandoned) PicHex_GotFocus(t.ed);
         std::copy(row.written.begin(), row.written.end(), expected.begin() + row.edit.at);
@@ -114,6 +128,7 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
         const std::string waiting = row.edit.op == Hex ? (t.ed.s.nibblePending ? "digit" : "") : t.ed.s.typedLetters;
         EXPECT_EQ(std::tuple(t.document(), t.ed.s.cursor(), int64_t{t.ed.s.selAnchor}, cursorRowShown(t.ed), waiting),
                   std::tuple(expected, end, end, true, row.waiting));
+        EXPECT_EQ(t.services.messages, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
     }
 }
 
@@ -141,6 +156,7 @@ TEST(Undo, Sessions) {
         {"bits 4 and 3, either side of the gap", {{Bit, 0, "23"}, {Bit, 0, "28"}}, {{0x5A}, {0x4A}, {0x42}}},
         {"no bit between the groups or outside them", {{Bit, 0, "26"}, {Bit, 0, "52"}, {Bit, 0, "-4"}}, {{0x5A}}},
         {"one letter that writes three bytes is one step", {{Letters, 1, "abd"}}, {c4, {0, 0x61, 0x62, 0x64}}},
+        {"two letters of two-byte keys typed in a run: one step", {{Letters, 0, "xx"}}, {c4, {0x81, 0x40, 0x81, 0x40}}},
         {"insert three in the middle", {{Insert, 2, "3"}}, {c4, {0, 1, 0xAA, 0xAA, 0xAA, 2, 3}}},
         {"just past the end one byte stays zero, two are filled", {{Insert, 4, "1"}, {Insert, 5, "2"}},
          {c4, {0, 1, 2, 3, 0}, {0, 1, 2, 3, 0, 0xAA, 0xAA}}},
@@ -159,6 +175,7 @@ TEST(Undo, Sessions) {
         test::writeBytes(dir.file("doc"), row.docs[0]);
         test::TestEditor t(dir.file("doc"));
         for (auto [b, e] : {std::pair{0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}}) t.ed.s.charTable[b] = e;
+        t.ed.s.table.set({"\x81\x40", "x"});
         for (const Edit& e : row.edits) apply(t, e);
         EXPECT_EQ(t.services.messages.size(), row.messages);
         const size_t n = row.docs.size() - 1;

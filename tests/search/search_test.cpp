@@ -4,11 +4,14 @@
 
 #include <optional>
 #include <random>
+#include <set>
+#include <tuple>
 
 #include "app/menu_commands.h"
 #include "edit/undo.h"
 #include "search/pointers.h"
 #include "search/replace.h"
+#include "search/multi_search.h"
 #include "search/reference_scan.h"
 #include "search/ring_search.h"
 #include "test_editor.h"
@@ -36,6 +39,7 @@ TEST(BuildPattern, TextToBytesAndWildcard) {
         std::string text, wildcard;
         std::optional<Bytes> pattern;
         int32_t wildcardByte = -1;
+        std::vector<Bytes> others = {};  // the other spellings of a Table text
     };
     const Row rows[] = {
         {"ascii bytes above 0x7F unsigned; wild card: its first character", K::Ascii, false, "\xE9\xFF?", "?x",
@@ -51,8 +55,11 @@ TEST(BuildPattern, TextToBytesAndWildcard) {
         {"a leading blank empties the list", K::Hex, false, " 41 42", "", std::nullopt},
         {"decimal: modulo 256, ties to even, minus as 0", K::Dec, false, "300 66.5 1e3 -5", "", Bytes{44, 66, 232, 0}},
         {"octal list, 8 is no octal digit, wild card 377", K::Oct, false, "101 18", "377", Bytes{0x41, 1}, 0xFF},
-        {"table: first entry starting with it, else 0", K::Table, false, "tex", "*", Bytes{0x10, 0x30, 0}, 0x40},
-        {"table wild card that is no entry: its code", K::Table, false, "e?", "?", Bytes{0x30, 0x50}, '?'},
+        {"table: t as t (not th), e either way, x no entry: 0", K::Table, false, "tex", "*", Bytes{0x20, 0x30, 0}, 0x40,
+         {{0x20, 0x31, 0}}},
+        {"table: a letter that only begins an entry is that entry", K::Table, false, "h\xE9", "", Bytes{0, 0x51}},
+        {"table wild card that is no entry: its code", K::Table, false, "e?", "?", Bytes{0x30, 0x50}, '?',
+         {{0x31, 0x50}}},
         {"UTF-8: longest entry first, wild card an entry", K::Table, true, "\xC3\xA9\xE3\x81\x82\xE3\x81\x84",
          "\xE3\x81\x82", Bytes{0x32, 0x21}, 0x11},
         {"UTF-8: first entry starting, else 0; a stray byte is one character", K::Table, true,
@@ -64,7 +71,119 @@ TEST(BuildPattern, TextToBytesAndWildcard) {
         const auto r = buildPattern(row.kind, row.text, row.wildcard, table, row.utf8);
         ASSERT_EQ(r.has_value(), row.pattern.has_value());
         if (!r) continue;
-        EXPECT_EQ(std::pair(r->pattern, r->wildcard), std::pair(*row.pattern, row.wildcardByte));
+        EXPECT_EQ(std::tuple(r->pattern, r->wildcard, r->otherSpellings),
+                  std::tuple(*row.pattern, row.wildcardByte, row.others));
+    }
+}
+
+// A Table text through a table with keys of any length -> every spelling, in order, and whether there are more.
+TEST(BuildPattern, TableTextInEverySpelling) {
+    using E = TableEntry;
+    struct Row {
+        const char* name;
+        std::vector<E> entries;
+        std::string text;
+        std::vector<Bytes> spellings;  // all of them; or, with `count`, the first
+        size_t count = 0;
+        bool more = false;
+    };
+    const std::vector<E> letters = {{"c", "c"}, {"r", "r"}, {"y", "y"}, {"s", "s"}};
+    std::vector<E> pairs = letters;
+    pairs.insert(pairs.end(), {{"\x81\x41", "cr"}, {"\x81\x42", "ys"}});
+    const std::vector<E> twoEs = {{"\x01", "a"}, {"\x02", "a"}};
+    const Row rows[] = {
+        {"letter by letter and in two-byte pairs, the longest entries first", pairs, "crys",
+         {{0x81, 0x41, 0x81, 0x42}, {0x81, 0x41, 'y', 's'}, {'c', 'r', 0x81, 0x42}, {'c', 'r', 'y', 's'}}},
+        {"one-byte pair keys", {{"\x01", "a"}, {"\x02", "b"}, {"\x10", "ab"}}, "abab",
+         {{0x10, 0x10}, {0x10, 1, 2}, {1, 2, 0x10}, {1, 2, 1, 2}}},
+        {"equally long: the shorter key first, then the lower", {{"\x31", "e"}, {"\x81\x30", "e"}, {"\x30", "e"}}, "e",
+         {{0x30}, {0x31}, {0x81, 0x30}}},
+        {"an entry after which the rest cannot be spelled is passed over",
+         {{"\x01", "ab"}, {"\x02", "a"}, {"\x03", "bc"}}, "abc", {{2, 3}}},
+        {"the same bytes in two ways are looked for once", {{"\x01", "a"}, {"\x02", "b"}, {"\x01\x02", "ab"}}, "ab",
+         {{1, 2}}},
+        {"end tokens and line breaks spell their text",
+         {{"a", "a"}, {"\xFF", "<END>", EntryKind::EndToken}, {"\xFE", "<LINE>", EntryKind::LineBreak}},
+         "a<LINE>a<END>", {{'a', 0xFE, 'a', 0xFF}}},
+        {"2^12 spellings: all of them", twoEs, std::string(12, 'a'), {Bytes(12, 1)}, 4096},
+        {"2^13 spellings: the first 4,096, and more", twoEs, std::string(13, 'a'), {Bytes(13, 1)}, 4096, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Table table;
+        for (const E& e : row.entries) table.set(e);
+        const auto r = buildTablePattern(row.text, "", table);
+        ASSERT_TRUE(r.has_value());
+        std::vector<Bytes> all = {r->pattern};
+        all.insert(all.end(), r->otherSpellings.begin(), r->otherSpellings.end());
+        EXPECT_EQ(r->moreSpellings, row.more);
+        if (row.count == 0) {
+            EXPECT_EQ(all, row.spellings);
+            continue;
+        }
+        EXPECT_EQ(all.size(), row.count);
+        EXPECT_EQ(all.front(), row.spellings.front());
+        std::set<std::string> distinct;
+        for (const Bytes& b : all) distinct.emplace(b.begin(), b.end());
+        EXPECT_EQ(distinct.size(), all.size()) << "repeated spellings";
+    }
+}
+
+// Find, Find Again and Find Previous with a Table text that the document holds in several spellings -> the
+// cursor after each press, and what is said.
+TEST(Find, TableTextFoundInEverySpelling) {
+    struct Row {
+        const char* name;
+        std::vector<TableEntry> entries;  // as loaded; or, with `grid`, one-byte letters typed into the grid
+        bool grid = false;
+        std::vector<std::pair<int64_t, Bytes>> doc;  // bytes put at offsets of 128 zeros
+        std::string text;
+        std::string presses;  // 'f' Find, 'r' relative Find, 'a' Find Again, 'p' Find Previous
+        std::vector<int64_t> landed;
+        std::vector<std::string> messages = {};
+    };
+    std::vector<TableEntry> alphabet;
+    for (char c = 'a'; c <= 'z'; ++c) alphabet.push_back({std::string(1, c), std::string(1, c)});
+    std::vector<TableEntry> pairs = alphabet, twoByte = alphabet;
+    pairs.insert(pairs.end(), {{"\x80", "cr"}, {"\x81", "ys"}, {"\x82", "ta"}});
+    twoByte.insert(twoByte.end(), {{"\x88\x80", "cr"}, {"\x88\x81", "ys"}, {"\x88\x82", "ta"}});
+    const std::vector<std::pair<int64_t, Bytes>> crystal = {
+        {0x10, {'c', 'r', 'y', 's', 't', 'a', 'l'}}, {0x40, {0x80, 0x81, 0x82, 'l'}}, {0x60, {'c', 'r', 0x81, 't', 'a', 'l'}}};
+    const std::vector<std::pair<int64_t, Bytes>> crystal2 = {
+        {0x10, {'c', 'r', 'y', 's', 't', 'a', 'l'}}, {0x40, {0x88, 0x80, 0x88, 0x81, 0x88, 0x82, 'l'}}};
+    const std::string more = "The text can be spelt in more than 4,096 ways through the table: Find looks for the first 4,096.";
+    const Row rows[] = {
+        {"one-byte pairs: letter by letter, in pairs, mixed, then round", pairs, false, crystal, "crystal", "faaa",
+         {0x10, 0x40, 0x60, 0x10}},
+        {"find previous goes back through every spelling", pairs, false, crystal, "crystal", "fpp", {0x10, 0x60, 0x40}},
+        {"two-byte pair keys", twoByte, false, crystal2, "crystal", "faa", {0x10, 0x40, 0x10}},
+        {"relative: the steps of the first spelling (the pairs) alone", pairs, false, crystal, "crystal", "ra",
+         {0x40, 0x40}, {"No Results Found"}},
+        {"a table typed in the grid", {{"\x01", "a"}, {"\x02", "b"}, {"\x03", "ab"}}, true,
+         {{0x20, {3}}, {0x30, {1, 2}}}, "ab", "fa", {0x20, 0x30}},
+        {"more spellings than are looked for: said, and the first ones found", {{"\x01", "a"}, {"\x02", "a"}}, false,
+         {{0x20, Bytes(13, 1)}}, std::string(13, 'a'), "fa", {0x20, 0x20}, {more}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t;
+        Bytes doc(128, 0);
+        for (const auto& [at, bytes] : row.doc) std::copy(bytes.begin(), bytes.end(), doc.begin() + at);
+        t.setDocument(doc);
+        if (row.grid) {
+            for (const TableEntry& e : row.entries) t.ed.s.charTable[static_cast<uint8_t>(e.key[0])] = e.text;
+        } else {
+            for (const TableEntry& e : row.entries) t.ed.s.table.set(e);
+            t.ed.s.showTable();
+        }
+        std::vector<int64_t> landed;
+        for (const char press : row.presses) {
+            if (press == 'f' || press == 'r') cmdFind_Click(t.ed, {K::Table, row.text, "", press == 'r'});
+            else mnuOption_Click(t.ed, press == 'a' ? kOptionFindAgain : kOptionFindPrevious);
+            landed.push_back(t.ed.s.cursor());
+        }
+        EXPECT_EQ(landed, row.landed);
+        EXPECT_EQ(t.services.messages, row.messages);
     }
 }
 
@@ -142,12 +261,19 @@ TEST(Replace, AtTheCursorAndEverywhere) {
         {"matches do not overlap", "aaaaa", 0, {K::Ascii, "aa", "b", Resize}, true, "bba", 0, "Replaced 2 matches."},
         {"a match round the end of the ring is none", "b..a", 2, {K::Ascii, "ab", "xy"}, false, "b..a", 2,
          "No Results Found"},
+        {"table: the replacement spelled with a two-byte key", "ab.ab.ab", 0, {K::Table, "ab", "z"}, true,
+         "\x01\x02.\x01\x02.\x01\x02", 0, "Replaced 3 matches."},
+        {"table: a replacement letter that begins no entry is refused", "ab.ab.ab", 0, {K::Table, "ab", "q"}, false,
+         "ab.ab.ab", 0, "The replacement cannot be written: \"q\" (U+0071) begins no entry of the table."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
         const Bytes doc(row.doc.begin(), row.doc.end());
         t.setDocument(doc);
+        for (const char* letter : {"a", "b", "."}) t.ed.s.table.set({letter, letter});
+        t.ed.s.table.set({"\x01\x02", "z"});
+        t.ed.s.showTable();
         MoveCursor(t.ed, row.cursor);
         if (row.all) ReplaceAll(t.ed, row.form);
         else ReplaceNext(t.ed, row.form);
@@ -272,6 +398,38 @@ TEST(RingSearch, AgreesWithTheStraightScanOnSeededDocuments) {
         ASSERT_EQ(findInRingBackward(q), test::referenceFind(q.data, q.size, q.pattern, q.length, w, cursor, relative,
                                                              true)) << "backward";
         ASSERT_FALSE(HasFailure());  // one report, not one a round
+    }
+}
+
+// Several sequences at once, forward and backward, with a wild card now and then: the start the straight scan
+// comes to first for any of them.
+TEST(RingSearch, AnyOfSeveralAgreesWithTheStraightScan) {
+    std::mt19937_64 rng(2);
+    const auto pick = [&rng](uint64_t n) { return n == 0 ? uint64_t{0} : rng() % n; };
+    for (int round = 0; round < 2000; ++round) {
+        Bytes doc(pick(200));
+        for (auto& b : doc) b = static_cast<uint8_t>(pick(3));
+        std::vector<Bytes> patterns(1 + pick(5));
+        for (Bytes& p : patterns) {
+            p.resize(pick(6) == 0 ? doc.size() + 1 + pick(2) : 1 + pick(5));  // now and then longer than the document
+            for (auto& b : p) b = static_cast<uint8_t>(pick(3));
+        }
+        const auto cursor = static_cast<int64_t>(pick(doc.size() + 20));
+        const auto size = static_cast<int64_t>(doc.size());
+        const int32_t w = pick(3) == 0 ? static_cast<int32_t>(pick(3)) : -1;
+        for (const bool backward : {false, true}) {
+            // The straight scan's order: the nth start tried is (cursor + n) or (cursor - n) round the ring.
+            int64_t expected = -1, nearest = INT64_MAX;
+            for (const Bytes& p : patterns) {
+                const int64_t at = test::referenceFind(doc.data(), size, p.data(), static_cast<int64_t>(p.size()), w,
+                                                       cursor, false, backward);
+                if (at < 0) continue;
+                const int64_t n = ((backward ? cursor - at : at - cursor) % size + size - 1) % size;
+                if (n < nearest) nearest = n, expected = at;
+            }
+            SCOPED_TRACE(testing::Message() << "round " << round << (backward ? " backward" : ""));
+            ASSERT_EQ(findAnyInRing(doc.data(), size, patterns, w, cursor, backward), expected);
+        }
     }
 }
 

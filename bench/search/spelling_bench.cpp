@@ -1,0 +1,92 @@
+// Find ▸ Table through a table of one- and two-byte keys, on a document of the
+// largest size the editor loads: random lower-case words, each letter stored as its
+// one-byte key or, now and then, as a two-byte key 89 xx. Yardstick: one read pass
+// over the same buffer. The texts are absent, so each search goes once round the ring.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/table.h"
+#include "search/multi_search.h"
+#include "search/pattern.h"
+#include "search/ring_search.h"
+
+namespace tarpon {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr int64_t kSize = 9437183;
+
+// a-z as their own codes, and each again as the two-byte key 89 followed by its code.
+Table letterTable() {
+    Table table;
+    for (char c = 'a'; c <= 'z'; ++c) {
+        table.set({std::string(1, c), std::string(1, c)});
+        table.set({std::string{'\x89', c}, std::string(1, c)});
+    }
+    return table;
+}
+
+const Bytes& document() {
+    static const Bytes doc = [] {
+        Bytes d;
+        d.reserve(static_cast<size_t>(kSize));
+        std::mt19937_64 rng(5);
+        while (static_cast<int64_t>(d.size()) < kSize) {
+            if (rng() % 8 == 0) d.push_back(0x89);
+            d.push_back(static_cast<uint8_t>(rng() % 7 == 0 ? ' ' : 'a' + rng() % 26));
+        }
+        d.resize(static_cast<size_t>(kSize));
+        return d;
+    }();
+    return doc;
+}
+
+uint64_t readPass(const Bytes& doc) {
+    uint64_t acc = 0;
+    size_t i = 0;
+    for (; i + 8 <= doc.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, doc.data() + i, 8);
+        acc |= w;
+    }
+    for (; i < doc.size(); ++i) acc |= doc[i];
+    return acc;
+}
+
+void BM_SpellingReadPass(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(readPass(document()));
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+
+// A text with one spelling: Find takes the vector scanners of a plain search.
+void BM_FindTableOneSpelling(benchmark::State& state) {
+    const Bytes pattern = buildTablePattern("qzxjvk", "", letterTable())->pattern;
+    const RingQuery q{document().data(), kSize, pattern.data(), static_cast<int64_t>(pattern.size()), -1, 0, false};
+    if (findInRing(q) >= 0) return state.SkipWithError("the text is there");
+    for (auto _ : state) benchmark::DoNotOptimize(findInRing(q));
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+
+// A text of range(0) letters, each spelt in two ways: 2^n spellings, as Find looks for them (64 one by one
+// with the vector scanners, 4,096 in one pass through their tree).
+void BM_FindTableSpellings(benchmark::State& state) {
+    const std::string text = std::string("qzxjvkqzxjvk").substr(0, static_cast<size_t>(state.range(0)));
+    const auto request = buildTablePattern(text, "", letterTable());
+    const RingQuery q{document().data(), kSize, request->pattern.data(), static_cast<int64_t>(request->pattern.size()),
+                      -1, 0, false};
+    if (findNearestSpelling(q, request->otherSpellings, false) >= 0) return state.SkipWithError("the text is there");
+    for (auto _ : state) benchmark::DoNotOptimize(findNearestSpelling(q, request->otherSpellings, false));
+    state.SetBytesProcessed(state.iterations() * kSize);
+}
+
+}  // namespace
+
+BENCHMARK(BM_SpellingReadPass)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FindTableOneSpelling)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FindTableSpellings)->Arg(6)->Arg(12)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
+}  // namespace tarpon

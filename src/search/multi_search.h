@@ -1,0 +1,24 @@
+#pragma once
+// Searching the document as a ring for any of several byte sequences at once (the
+// spellings of one text), in one pass: at each start a walk down a tree of the
+// sequences, so that the time hardly grows with their number.
+#include <cstdint>
+#include <vector>
+
+#include "search/ring_search.h"
+
+namespace tarpon {
+
+// The first start, in the order findInRing (or, `backward`, findInRingBackward) tries
+// them, at which one of `patterns` lies (a plain search; a pattern byte equal to
+// `wildcard`, unless -1, matches any byte); -1 when none does. A match may run
+// round the end. Empty patterns are passed over.
+int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
+                      int32_t wildcard, int64_t cursor, bool backward = false);
+
+// The match of q's pattern or of one of `others` that the search q (plain or
+// relative, with its wild card) comes to first, forward or `backward`; -1 when
+// none. A relative search looks for q's pattern alone (the steps of its letters).
+int64_t findNearestSpelling(RingQuery q, const std::vector<std::vector<uint8_t>>& others, bool backward);
+
+}  // namespace tarpon
