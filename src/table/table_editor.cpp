@@ -60,16 +60,20 @@ std::string utf8FromLatin1(const std::string& latin1) {
     return out;
 }
 
-// A change made in the list shows the table anew, and its letters become UTF-8: the grid's
-// steps that kept Latin-1 letters are respelled, so that undoing them stays right.
-void showChangedTable(Editor& ed, TableEditor& t) {
-    const bool wasUtf8 = ed.s.tableUtf8;
-    ed.s.showTable();
-    if (wasUtf8) return;
+// The table's letters have just become UTF-8: the grid's steps that kept Latin-1 letters
+// are respelled, so that undoing and redoing them stays right.
+void respellSteps(TableEditor& t) {
     for (std::vector<TableStep>* steps : {&t.undoSteps, &t.redoSteps})
         for (TableStep& step : *steps)
             for (EntryChange& c : step)
                 if (c.index != kRowChange) c.before = utf8FromLatin1(c.before), c.after = utf8FromLatin1(c.after);
+}
+
+// A change made in the list shows the table anew, and its letters become UTF-8.
+void showChangedTable(Editor& ed, TableEditor& t) {
+    const bool wasUtf8 = ed.s.tableUtf8;
+    ed.s.showTable();
+    if (!wasUtf8) respellSteps(t);
 }
 
 void replayChange(Editor& ed, TableEditor& t, const EntryChange& c, bool undo) {
@@ -249,7 +253,9 @@ bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill) {
     const bool wasUtf8 = ed.s.tableUtf8;
     bool respelled = false;
     TableStep step;
-    for (const TableFillEntry& entry : prepareTableFill(ed.s.charTable, ed.s.tableUtf8, fill, &respelled))
+    const TableFill prepared = prepareTableFill(ed.s.charTable, ed.s.tableUtf8, fill, &respelled);
+    if (!wasUtf8 && ed.s.tableUtf8) respellSteps(t);  // before this fill's own step, which is UTF-8 already
+    for (const TableFillEntry& entry : prepared)
         if (entry.index >= 0 && entry.index <= 255) setEntry(ed.s.charTable, entry.index, entry.letters, step);
     if (!fill.empty()) t.tblCursor = clampEntry(fill.front().index);
     SetTblCur(t);

@@ -375,6 +375,14 @@ TEST(TableFromHit, FillIsOneUndoableStepInTheTablesCoding) {
         frmTable::PicHex_KeyDown(t.ed, editor, 'Z', kCtrl);
         EXPECT_EQ(entries(row.undone), row.undone);
     }
+    // A letter typed in the grid before kana made the table UTF-8 is done again in UTF-8, not as its Latin-1 byte.
+    test::TestEditor t;
+    TableEditor editor;
+    editor.tblCursor = 0x05;
+    frmTable::PicHex_KeyPress(t.ed, editor, 0xE9);
+    frmTable::FillEntries(t.ed, editor, {{0x30, "あ"}});
+    for (const int key : {'Z', 'Z', 'Y'}) frmTable::PicHex_KeyDown(t.ed, editor, key, kCtrl);
+    EXPECT_EQ(t.ed.s.charTable[0x05], "\xC3\xA9");
 }
 
 }  // namespace
