@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "read_pass.h"
 #include "search/alphabet.h"
 #include "search/find_all.h"
 #include "search/ring_search.h"
@@ -54,19 +55,6 @@ const Bytes& plantedDocument() {
         return d;
     }();
     return doc;
-}
-
-// Every byte read once, eight at a time (the compiler widens the loop to the vector registers).
-uint64_t readPass(const Bytes& doc) {
-    uint64_t acc = 0;
-    size_t i = 0;
-    for (; i + 8 <= doc.size(); i += 8) {
-        uint64_t w;
-        std::memcpy(&w, doc.data() + i, 8);
-        acc |= w;
-    }
-    for (; i < doc.size(); ++i) acc |= doc[i];
-    return acc;
 }
 
 void BM_KanaReadPass(benchmark::State& state) {

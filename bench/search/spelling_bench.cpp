@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "read_pass.h"
 #include "core/table.h"
 #include "search/multi_search.h"
 #include "search/pattern.h"
@@ -43,18 +44,6 @@ const Bytes& document() {
         return d;
     }();
     return doc;
-}
-
-uint64_t readPass(const Bytes& doc) {
-    uint64_t acc = 0;
-    size_t i = 0;
-    for (; i + 8 <= doc.size(); i += 8) {
-        uint64_t w;
-        std::memcpy(&w, doc.data() + i, 8);
-        acc |= w;
-    }
-    for (; i < doc.size(); ++i) acc |= doc[i];
-    return acc;
 }
 
 void BM_SpellingReadPass(benchmark::State& state) {
