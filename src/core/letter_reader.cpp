@@ -11,6 +11,12 @@ int64_t nextStartAfter(std::span<const int32_t> starts, int64_t at, int64_t end)
     return it == starts.end() ? end : std::min<int64_t>(*it, end);
 }
 
+// A letter's length in bytes, or 0 when too long to note in a step.
+uint16_t lengthOf(const TableEntry& e) {
+    const size_t n = e.key.size() + (e.kind == EntryKind::Linked ? static_cast<size_t>(std::max(e.params, 0)) : 0);
+    return n < 0x8000 ? static_cast<uint16_t>(n) : 0;
+}
+
 void appendParam(std::string& text, uint8_t b) {
     const char* digits = "0123456789ABCDEF";
     text += "<$";
@@ -52,6 +58,46 @@ bool readsByteByByte(const Table& table) {
                         [](const TableEntry& e) { return e.kind == EntryKind::Linked && e.params > 0; });
 }
 
+void LetterSteps::build(const Table& table) {
+    std::array<uint16_t, 256> alone;  // the letter when the second byte begins no longer key
+    alone.fill(1);
+    std::array<int32_t, 256> block;
+    block.fill(-1);
+    int32_t blocks = 0;
+    for (const TableEntry& e : table.entries()) {
+        const auto b0 = static_cast<uint8_t>(e.key[0]);
+        if (e.key.size() == 1) alone[b0] = lengthOf(e);
+        else if (block[b0] < 0) block[b0] = blocks++;
+    }
+    second_.assign(static_cast<size_t>(blocks) * 256, 0);
+    for (int b = 0; b < 256; ++b)
+        if (block[b] >= 0) std::fill_n(second_.begin() + block[b] * 256, 256, alone[b]);
+    const auto slot = [&](const TableEntry& e) -> uint16_t& {
+        return second_[static_cast<size_t>(block[static_cast<uint8_t>(e.key[0])]) * 256 + static_cast<uint8_t>(e.key[1])];
+    };
+    for (const TableEntry& e : table.entries())
+        if (e.key.size() == 2) slot(e) = lengthOf(e);
+    for (const TableEntry& e : table.entries())
+        if (e.key.size() > 2) slot(e) = 0;  // a longer key may match: walk
+    for (int b = 0; b < 256; ++b) first_[b] = block[b] >= 0 ? static_cast<uint16_t>(kPair | block[b]) : alone[b];
+}
+
+int64_t LetterIndex::skipLetters(const TableReading& r, std::span<const uint8_t> doc, int64_t pos, int64_t until) const {
+    const auto size = static_cast<int64_t>(doc.size());
+    const uint8_t* bytes = doc.data();
+    while (pos < until && pos < size) {
+        // Letters end at a chosen start: read up to the next one by steps.
+        const int64_t end = r.starts.empty() ? size : nextStartAfter(r.starts, pos, size);
+        const int64_t stop = std::min(until, end);
+        while (pos < stop && pos + 1 < end) {
+            const uint16_t step = steps_.step(bytes[pos], bytes[pos + 1]);
+            pos += step ? std::min<int64_t>(step, end - pos) : readLetterAt(r, doc, pos).length;
+        }
+        if (pos < stop) pos += readLetterAt(r, doc, pos).length;
+    }
+    return pos;
+}
+
 void LetterIndex::keepBlocksBefore(int64_t offset) {
     // Block k's first start depends only on the letters that begin before k * kBlock,
     // and each of those reads at most margin_ bytes.
@@ -86,6 +132,7 @@ void LetterIndex::check(const TableReading& r, std::span<const uint8_t> doc, uin
         for (const TableEntry& e : r.table.entries())
             if (e.kind == EntryKind::Linked) params = std::max<int64_t>(params, e.params);
         margin_ = static_cast<int64_t>(std::max<size_t>(r.table.maxKeyLength(), 1)) + params;
+        steps_.build(r.table);
         blockStart_.clear();
     } else if (touchedFrom_ >= 0) {
         keepBlocksBefore(touchedFrom_);
@@ -106,13 +153,9 @@ int64_t LetterIndex::startAtOrAfter(const TableReading& r, std::span<const uint8
     const int64_t block = at / kBlock;
     while (static_cast<int64_t>(blockStart_.size()) <= block) {
         const int64_t next = static_cast<int64_t>(blockStart_.size()) * kBlock;
-        int64_t pos = blockStart_.back();
-        while (pos < next && pos < size) pos += readLetterAt(r, doc, pos).length;
-        blockStart_.push_back(static_cast<int32_t>(pos));
+        blockStart_.push_back(static_cast<int32_t>(skipLetters(r, doc, blockStart_.back(), next)));
     }
-    int64_t pos = blockStart_[static_cast<size_t>(block)];
-    while (pos < at) pos += readLetterAt(r, doc, pos).length;
-    return pos;
+    return skipLetters(r, doc, blockStart_[static_cast<size_t>(block)], at);
 }
 
 }  // namespace tarpon

@@ -5,6 +5,7 @@
 // ("read from here") always starts a letter. LetterIndex keeps, for every block of
 // the document, where its first letter starts, so that a repaint reads only from
 // the block before the page, and a change of bytes drops only the blocks after it.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -46,6 +47,23 @@ bool letterTextIsUtf8(const TableReading& r, const ReadLetter& letter);
 // Every letter is its byte's own: no key of several bytes and no parameter bytes.
 bool readsByteByByte(const Table& table);
 
+// How long a letter is, from its first two bytes: enough to read most documents
+// without walking the key tree (keys of one and two bytes, and their parameters).
+class LetterSteps {
+public:
+    void build(const Table& table);
+    // The length of the letter that begins `first`, `second`; 0: walk the tree.
+    uint16_t step(uint8_t first, uint8_t second) const {
+        const uint16_t v = first_[first];
+        return v & kPair ? second_[static_cast<size_t>(v & ~kPair) << 8 | second] : v;
+    }
+
+private:
+    static constexpr uint16_t kPair = 0x8000;  // the length depends on the second byte: its block
+    std::array<uint16_t, 256> first_{};
+    std::vector<uint16_t> second_;  // 256 slots for each first byte that begins longer keys
+};
+
 class LetterIndex {
 public:
     static constexpr int64_t kBlock = 256;
@@ -65,6 +83,10 @@ public:
 private:
     void keepBlocksBefore(int64_t offset);
     void check(const TableReading& r, std::span<const uint8_t> doc, uint64_t stamp);
+    // The first letter start at or after `until`, reading on from the start `pos`.
+    int64_t skipLetters(const TableReading& r, std::span<const uint8_t> doc, int64_t pos, int64_t until) const;
+
+    LetterSteps steps_;
 
     std::vector<int32_t> starts_;
     std::vector<int32_t> blockStart_;  // blockStart_[k]: the first letter start at or after k * kBlock

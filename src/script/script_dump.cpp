@@ -1,8 +1,8 @@
 #include "script/script_dump.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <vector>
 
 #include "script/script_text.h"
@@ -18,55 +18,77 @@ std::string hex(int64_t value) {
 }
 
 // A piece that would change meaning in a script line: a "#" that starts the line
-// (a command), or "//" (a comment), also formed with the text before it.
-bool unsafeInLine(const std::string& line, const std::string& piece) {
+// (a command), or "//" (a comment), also formed with the text before it (`last`,
+// the line's last character, or 0 on an empty line).
+bool unsafeInLine(char last, std::string_view piece) {
     if (piece.empty()) return false;
-    if (line.empty() && piece[0] == '#') return true;
-    if (piece.find("//") != std::string::npos) return true;
-    return !line.empty() && line.back() == '/' && piece[0] == '/';
+    if (last == 0 && piece[0] == '#') return true;
+    if (piece.find("//") != std::string_view::npos) return true;
+    return last == '/' && piece[0] == '/';
 }
 
-struct StringText {
-    std::string text;
-    int64_t end = 0;  // the byte after the string
-};
+// Reads the string from `start` up to its end token or `limit` onto `out`, the
+// pieces at `raw` as raw bytes; gives the byte after it.
+int64_t readPieces(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                   const std::vector<int64_t>& raw, std::string& out) {
+    char last = 0;  // the last character of the script line being filled
+    int64_t at = start;
+    while (at < limit) {
+        const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
+        const bool forced = !raw.empty() && std::binary_search(raw.begin(), raw.end(), at);
+        const size_t before = out.size();
+        ScriptToken token = st.read(rest, forced, out);
+        if (!forced && unsafeInLine(last, std::string_view(out).substr(before))) {
+            out.resize(before);
+            token = st.read(rest, true, out);
+        }
+        if (out.size() > before) last = out.back() == '\n' ? 0 : out.back();
+        at += static_cast<int64_t>(token.length);
+        if (token.ends) break;
+    }
+    return at;
+}
 
-// The string from `start` up to its end token or `limit`, as script text that spells
-// back to exactly its bytes: a piece whose text would spell otherwise is written raw.
-StringText readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit) {
-    std::set<int64_t> raw;  // the pieces (by their first byte) that must be raw
+// The first byte of the piece that gives byte `k` of the string from `start`.
+int64_t pieceHolding(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t end, int64_t limit,
+                     size_t k, const std::vector<int64_t>& raw) {
+    std::string scratch;
+    int64_t piece = start;
+    for (int64_t p = start; p < end && p - start <= static_cast<int64_t>(k);) {
+        piece = p;
+        const bool forced = std::binary_search(raw.begin(), raw.end(), p);
+        p += static_cast<int64_t>(
+            st.read(doc.subspan(static_cast<size_t>(p), static_cast<size_t>(limit - p)), forced, scratch).length);
+    }
+    return piece;
+}
+
+// The string from `start` up to its end token or `limit`, appended to `out` as
+// script text that spells back to exactly its bytes: a piece whose text would spell
+// otherwise is written raw. Gives the byte after the string.
+int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                   std::string& out) {
+    std::vector<int64_t> raw;  // the pieces (by their first byte) that must be raw, ascending
+    std::vector<uint8_t> spelled;
+    const size_t textAt = out.size();
     for (;;) {
-        StringText s;
-        std::string line;  // the script line being filled, to keep commands and comments out
-        int64_t at = start;
-        while (at < limit) {
-            const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
-            ScriptToken token = st.read(rest, raw.contains(at));
-            if (!raw.contains(at) && unsafeInLine(line, token.text)) token = st.read(rest, true);
-            s.text += token.text;
-            const size_t lastBreak = token.text.rfind('\n');
-            line = lastBreak == std::string::npos ? line + token.text : token.text.substr(lastBreak + 1);
-            at += static_cast<int64_t>(token.length);
-            if (token.ends) break;
-        }
-        s.end = at;
+        out.resize(textAt);
+        const int64_t end = readPieces(st, doc, start, limit, raw, out);
+        const std::string_view text = std::string_view(out).substr(textAt);
+        const std::span<const uint8_t> bytes = doc.subspan(static_cast<size_t>(start), static_cast<size_t>(end - start));
         // Spelled back, the text must give the same bytes; else the piece where they first differ goes raw.
+        if (st.spellInto(text, spelled) && std::ranges::equal(spelled, bytes)) return end;
         std::vector<size_t> from;
-        const auto spelled = st.spell(s.text, &from);
-        const std::span<const uint8_t> bytes = doc.subspan(static_cast<size_t>(start), static_cast<size_t>(at - start));
-        if (spelled && std::equal(spelled->begin(), spelled->end(), bytes.begin(), bytes.end())) return s;
-        // The first differing byte, found by reading the pieces again in step with the text.
+        const bool ok = st.spellInto(text, spelled, &from);
         size_t k = from.size();  // a spelling that failed gave this many bytes first
-        if (spelled)
-            for (k = 0; k < spelled->size() && k < bytes.size() && (*spelled)[k] == bytes[k];) ++k;
-        int64_t piece = start;
-        for (int64_t p = start; p < at && p - start <= static_cast<int64_t>(k);) {
-            piece = p;
-            p += static_cast<int64_t>(st.read(doc.subspan(static_cast<size_t>(p), static_cast<size_t>(limit - p)),
-                                              raw.contains(p)).length);
-        }
-        if (!raw.insert(piece).second) {  // already raw: make every piece raw, which always spells back
-            for (int64_t p = start; p < at; ++p) raw.insert(p);
+        if (ok) k = static_cast<size_t>(std::ranges::mismatch(spelled, bytes).in1 - spelled.begin());
+        const int64_t piece = pieceHolding(st, doc, start, end, limit, k, raw);
+        const auto it = std::lower_bound(raw.begin(), raw.end(), piece);
+        if (it == raw.end() || *it != piece) {
+            raw.insert(it, piece);
+        } else {  // already raw: make every piece raw, which always spells back
+            raw.clear();
+            for (int64_t p = start; p < end; ++p) raw.push_back(p);
         }
     }
 }
@@ -74,9 +96,13 @@ StringText readString(const ScriptTable& st, std::span<const uint8_t> doc, int64
 void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
     out.script += "#JMP(" + hex(r.from) + ", " + hex(r.to) + ")\n";
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
-        const StringText s = readString(st, doc, at, r.to + 1);
-        out.script += "//STRING #" + std::to_string(out.strings) + " @ " + hex(at) + "\n" + s.text + "\n\n";
-        at = s.end;
+        out.script += "//STRING #";
+        out.script += std::to_string(out.strings);
+        out.script += " @ ";
+        out.script += hex(at);
+        out.script += '\n';
+        at = readString(st, doc, at, r.to + 1, out.script);
+        out.script += "\n\n";
     }
 }
 
@@ -99,12 +125,17 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
     if (r.p.bigEndian) out.script += "#ENDIAN(\"BIG\")\n";
     out.script += outside;
     if (pointersTo.empty()) return;
+    struct StringText {
+        std::string text;
+        int64_t end = 0;  // the byte after the string
+    };
     std::vector<StringText> strings;
     int64_t last = 0;
     for (const auto& [target, pointers] : pointersTo) {
         const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
-        strings.push_back(readString(st, doc, target, limit));
-        last = std::max(last, strings.back().end - 1);
+        StringText& s = strings.emplace_back();
+        s.end = readString(st, doc, target, limit, s.text);
+        last = std::max(last, s.end - 1);
     }
     const std::string area = ", " + hex(last) + ")\n";
     int64_t at = -1;

@@ -27,15 +27,17 @@ int rawByteAt(std::string_view text) {
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
+void appendRawByte(uint8_t b, std::string& out) {
+    const char* digits = "0123456789ABCDEF";
+    const char piece[5] = {'<', '$', digits[b >> 4], digits[b & 15], '>'};
+    out.append(piece, sizeof piece);
+}
+
 }  // namespace
 
 std::string rawBytesText(std::span<const uint8_t> bytes) {
     std::string text;
-    for (const uint8_t b : bytes) {
-        char piece[8];
-        std::snprintf(piece, sizeof piece, "<$%02X>", b);
-        text += piece;
-    }
+    for (const uint8_t b : bytes) appendRawByte(b, text);
     return text;
 }
 
@@ -47,23 +49,26 @@ ScriptTable::ScriptTable(const Table& table) : table_(table) {
         const std::string text = withoutLineBreaks(raw);
         // Nothing to spell it with, or too long to look for: such bytes are written raw.
         if (text.empty() || text.size() > kLongestSpelledText) return;
-        if (!keyOfText_.emplace(text, key).second) return;  // of equal texts, the first entry
-        if (std::find(lengths_.begin(), lengths_.end(), text.size()) == lengths_.end()) lengths_.push_back(text.size());
-        longestText_ = std::max(longestText_, text.size());
+        if (keyOfText_.find(text)) return;  // of equal texts, the first entry
+        keyOfText_.set({text, key});
     };
+    keyOfText_.reserve(table.entries().size() + table.endTags().size());
     for (const TableEntry& e : table.entries()) add(e.text, e.key);
     for (const TableEntry& tag : table.endTags()) add(tag.text, std::string());  // spells to nothing
-    std::sort(lengths_.rbegin(), lengths_.rend());
 }
 
-ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw) const {
+ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::string& out) const {
     const TableEntry* e = raw ? nullptr : table_.longestMatch(bytes);
-    if (!e) return {1, rawBytesText(bytes.first(1)), false};
-    ScriptToken token{e->key.size(), e->text, e->kind == EntryKind::EndToken};
-    if (e->kind == EntryKind::LineBreak) token.text += "\n";
+    if (!e) {
+        appendRawByte(bytes[0], out);
+        return {1, false};
+    }
+    ScriptToken token{e->key.size(), e->kind == EntryKind::EndToken};
+    out += e->text;
+    if (e->kind == EntryKind::LineBreak) out += '\n';
     if (e->kind == EntryKind::Linked) {
         const size_t params = std::min(static_cast<size_t>(e->params), bytes.size() - token.length);
-        token.text += rawBytesText(bytes.subspan(token.length, params));
+        for (size_t i = 0; i < params; ++i) appendRawByte(bytes[token.length + i], out);
         token.length += params;
     }
     return token;
@@ -72,13 +77,40 @@ ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw) const {
 std::optional<std::vector<uint8_t>> ScriptTable::spell(std::string_view text, std::vector<size_t>* from,
                                                        size_t* badAt) const {
     std::vector<uint8_t> bytes;
-    size_t at = 0;
+    if (!spellInto(text, bytes, from, badAt)) return std::nullopt;
+    return bytes;
+}
+
+bool ScriptTable::spellInto(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
+                            size_t* badAt) const {
+    bytes.clear();
+    if (text.find('\r') == std::string_view::npos) return spellLines(text, bytes, from, badAt);
+    // Carriage returns are not data and never part of an entry's text: spell the text
+    // without them, then give the places back as places in `text`.
+    std::string plain;
+    std::vector<size_t> place;  // place[i]: where plain[i] stands in `text`
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] != '\r') {
+            plain += text[i];
+            place.push_back(i);
+        }
+    place.push_back(text.size());
+    const bool spelled = spellLines(plain, bytes, from, badAt);
+    if (from)
+        for (size_t& at : *from) at = place[at];
+    if (!spelled && badAt) *badAt = place[*badAt];
+    return spelled;
+}
+
+bool ScriptTable::spellLines(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
+                             size_t* badAt) const {
     const auto put = [&](std::string_view piece, size_t start) {
         bytes.insert(bytes.end(), piece.begin(), piece.end());
         if (from) from->insert(from->end(), piece.size(), start);
     };
+    size_t at = 0, lineEnd = 0;
     while (at < text.size()) {
-        if (text[at] == '\n' || text[at] == '\r') {
+        if (text[at] == '\n') {
             ++at;
             continue;
         }
@@ -88,30 +120,18 @@ std::optional<std::vector<uint8_t>> ScriptTable::spell(std::string_view text, st
             at += 5;
             continue;
         }
+        if (lineEnd <= at) lineEnd = std::min(text.find('\n', at), text.size());
         // The longest entry text that goes on from here, on this line.
-        std::string ahead;
-        std::vector<size_t> ends;  // where in `text` each character of `ahead` ends
-        for (size_t k = at; k < text.size() && ahead.size() < longestText_; ++k) {
-            if (text[k] == '\n') break;
-            if (text[k] == '\r') continue;
-            ahead += text[k];
-            ends.push_back(k + 1);
-        }
-        size_t length = 0;
-        auto found = keyOfText_.end();
-        for (const size_t n : lengths_)
-            if (n <= ahead.size() && (found = keyOfText_.find(std::string_view(ahead).substr(0, n))) != keyOfText_.end()) {
-                length = n;
-                break;
-            }
-        if (length == 0) {
+        const auto* line = reinterpret_cast<const uint8_t*>(text.data()) + at;
+        const TableEntry* e = keyOfText_.longestMatch({line, lineEnd - at});
+        if (!e) {
             if (badAt) *badAt = at;
-            return std::nullopt;
+            return false;
         }
-        put(found->second, at);
-        at = ends[length - 1];
+        put(e->text, at);
+        at += e->key.size();
     }
-    return bytes;
+    return true;
 }
 
 }  // namespace tarpon

@@ -4,7 +4,6 @@
 // eye), `<$XX>` stands for the raw byte XX, and each other piece is the text of a
 // table entry, matched longest first when the text is turned back into bytes.
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,10 +14,9 @@
 
 namespace tarpon {
 
-// One piece of a string read through the table.
+// One piece of a string read through the table; its text is appended to a script.
 struct ScriptToken {
     size_t length = 0;   // the bytes it reads
-    std::string text;    // what the script shows for them (may end in a line break)
     bool ends = false;   // an end token: the string ends after it
 };
 
@@ -29,10 +27,11 @@ class ScriptTable {
 public:
     explicit ScriptTable(const Table& table);
 
-    // The token at the start of non-empty `bytes`: the longest entry's text (a
-    // line-break entry's followed by a line break; a linked entry's followed by its
-    // parameter bytes, raw), or with `raw`, or with no entry, the first byte as `<$XX>`.
-    ScriptToken read(std::span<const uint8_t> bytes, bool raw) const;
+    // The token at the start of non-empty `bytes`, its text appended to `out`: the
+    // longest entry's text (a line-break entry's followed by a line break; a linked
+    // entry's followed by its parameter bytes, raw), or with `raw`, or with no entry,
+    // the first byte as `<$XX>`.
+    ScriptToken read(std::span<const uint8_t> bytes, bool raw, std::string& out) const;
 
     // The bytes `text` stands for, each line spelled by itself (an entry's text is
     // never matched across a line break, which is not data). `from` (optional): for
@@ -40,12 +39,19 @@ public:
     // when a place begins no entry; `badAt` then holds that index.
     std::optional<std::vector<uint8_t>> spell(std::string_view text, std::vector<size_t>* from = nullptr,
                                               size_t* badAt = nullptr) const;
+    // The same into `bytes` (cleared first), for a caller that spells many texts;
+    // false where spell gives nothing.
+    bool spellInto(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from = nullptr,
+                   size_t* badAt = nullptr) const;
 
 private:
+    bool spellLines(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
+                    size_t* badAt) const;
+
     const Table& table_;
-    std::map<std::string, std::string, std::less<>> keyOfText_;  // text without line breaks -> key
-    std::vector<size_t> lengths_;  // the texts' lengths, longest first
-    size_t longestText_ = 0;
+    // The texts as keys of a table of their own, each entry's text being the key it
+    // spells (empty for an end tag): longest match over it spells a script's text.
+    Table keyOfText_;
 };
 
 }  // namespace tarpon

@@ -74,11 +74,17 @@ TEST(LetterReader, BytesToLetters) {
 TEST(LetterReader, IndexKeepsUpWithEdits) {
     EditorState s;
     s.table = kindsTable();
+    s.table.set({"\x40\x41", "<w>", EntryKind::Linked, 2});  // a two-byte key with parameters
     s.showTable();
     std::mt19937 random(7);
-    const uint8_t alphabet[] = {'A', 'B', 0x81, 0x40, 0xC9, 0x00, 0xE0, 0xE1, 0xE2, 0xE3};
-    std::vector<uint8_t> bytes(3 * LetterIndex::kBlock + 100);
-    for (uint8_t& b : bytes) b = alphabet[random() % std::size(alphabet)];
+    // Whole keys, halves of keys and single bytes, so that every kind of letter occurs.
+    const std::string pieces[] = {"A", "B", "AB", "\x81\x40", "\x81", "\x40", "\xC9", std::string(1, '\0'),
+                                  "\xE0\xE1\xE2\xE3", "\xE0\xE1", "\xE2", "\xFE"};
+    std::vector<uint8_t> bytes;
+    while (bytes.size() < 3 * LetterIndex::kBlock + 100) {
+        const std::string& piece = pieces[random() % std::size(pieces)];
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+    }
     const size_t edge = 2 * LetterIndex::kBlock;  // "B B 81 | A": the edit below makes a kanji across the edge
     bytes[edge - 3] = bytes[edge - 2] = 'B', bytes[edge - 1] = 0x81, bytes[edge] = 'A';
     s.fileData.assign(bytes.begin(), bytes.end());
@@ -88,10 +94,7 @@ TEST(LetterReader, IndexKeepsUpWithEdits) {
         std::vector<bool> starts(static_cast<size_t>(s.fileSize) + 1);
         for (int64_t at = 0; at < s.fileSize; at += readLetterAt(s.reading(), s.document(), at).length)
             starts[static_cast<size_t>(at)] = true;
-        std::vector<int64_t> probes;  // every 29th byte, and each block's first
-        for (int64_t at = 0; at < s.fileSize; at += 29) probes.push_back(at);
-        for (int64_t at = 0; at < s.fileSize; at += LetterIndex::kBlock) probes.push_back(at);
-        for (const int64_t at : probes) {
+        for (int64_t at = 0; at < s.fileSize; ++at) {
             int64_t want = at;
             while (want < s.fileSize && !starts[static_cast<size_t>(want)]) ++want;
             ASSERT_EQ(s.letters.startAtOrAfter(s.reading(), s.document(), at, s.history.stateId()), want) << at;
@@ -112,6 +115,8 @@ TEST(LetterReader, IndexKeepsUpWithEdits) {
     check("two undos");
     s.letters.toggleStart(LetterIndex::kBlock + 1);
     check("a chosen start");
+    for (int64_t at = 7; at < s.fileSize; at += 5) s.letters.toggleStart(at);
+    check("many chosen starts");
     s.table.set({"BA", "x", EntryKind::Letter, 0});
     check("a new key");
 }
