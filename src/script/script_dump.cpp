@@ -28,9 +28,11 @@ bool unsafeInLine(char last, std::string_view piece) {
 }
 
 // Reads the string from `start` up to its end token or `limit` onto `out`, the
-// pieces at `raw` as raw bytes; gives the byte after it.
+// pieces at `raw` as raw bytes; gives the byte after it. `sure`: every piece is
+// sure to spell back as it was read.
 int64_t readPieces(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
-                   const std::vector<int64_t>& raw, std::string& out) {
+                   const std::vector<int64_t>& raw, std::string& out, bool& sure) {
+    sure = true;
     char last = 0;  // the last character of the script line being filled
     int64_t at = start;
     while (at < limit) {
@@ -43,6 +45,7 @@ int64_t readPieces(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
             token = st.read(rest, true, out);
         }
         if (out.size() > before) last = out.back() == '\n' ? 0 : out.back();
+        sure = sure && token.sure;
         at += static_cast<int64_t>(token.length);
         if (token.ends) break;
     }
@@ -73,7 +76,9 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
     const size_t textAt = out.size();
     for (;;) {
         out.resize(textAt);
-        const int64_t end = readPieces(st, doc, start, limit, raw, out);
+        bool sure = false;
+        const int64_t end = readPieces(st, doc, start, limit, raw, out, sure);
+        if (sure) return end;
         const std::string_view text = std::string_view(out).substr(textAt);
         const std::span<const uint8_t> bytes = doc.subspan(static_cast<size_t>(start), static_cast<size_t>(end - start));
         // Spelled back, the text must give the same bytes; else the piece where they first differ goes raw.

@@ -55,6 +55,24 @@ ScriptTable::ScriptTable(const Table& table) : table_(table) {
     keyOfText_.reserve(table.entries().size() + table.endTags().size());
     for (const TableEntry& e : table.entries()) add(e.text, e.key);
     for (const TableEntry& tag : table.endTags()) add(tag.text, std::string());  // spells to nothing
+    markSureEntries();
+}
+
+void ScriptTable::markSureEntries() {
+    // A text that begins a longer one begins the text that follows it in sorted order.
+    std::vector<std::string_view> texts;
+    for (const TableEntry& t : keyOfText_.entries()) texts.push_back(t.key);
+    std::sort(texts.begin(), texts.end());
+    const auto beginsLonger = [&](std::string_view text) {
+        const auto it = std::upper_bound(texts.begin(), texts.end(), text);
+        return it != texts.end() && it->starts_with(text);
+    };
+    sure_.clear();
+    for (const TableEntry& e : table_.entries()) {
+        const TableEntry* back = keyOfText_.find(e.text);
+        sure_.push_back(back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
+                        !beginsLonger(e.text));
+    }
 }
 
 ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::string& out) const {
@@ -63,7 +81,7 @@ ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::str
         appendRawByte(bytes[0], out);
         return {1, false};
     }
-    ScriptToken token{e->key.size(), e->kind == EntryKind::EndToken};
+    ScriptToken token{e->key.size(), e->kind == EntryKind::EndToken, sure_[static_cast<size_t>(e - table_.entries().data())]};
     out += e->text;
     if (e->kind == EntryKind::LineBreak) out += '\n';
     if (e->kind == EntryKind::Linked) {

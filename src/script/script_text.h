@@ -18,6 +18,7 @@ namespace tarpon {
 struct ScriptToken {
     size_t length = 0;   // the bytes it reads
     bool ends = false;   // an end token: the string ends after it
+    bool sure = true;    // its text spells back to its bytes whatever text follows it
 };
 
 // `<$XX>` for every byte.
@@ -45,10 +46,15 @@ public:
                    size_t* badAt = nullptr) const;
 
 private:
+    void markSureEntries();
     bool spellLines(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
                     size_t* badAt) const;
 
     const Table& table_;
+    // For each entry of the table: no text that may follow its text can make them
+    // spell otherwise (its text is the only one for its key, begins no longer text
+    // and holds nothing that reads as a raw byte or a line break).
+    std::vector<bool> sure_;
     // The texts as keys of a table of their own, each entry's text being the key it
     // spells (empty for an end tag): longest match over it spells a script's text.
     Table keyOfText_;

@@ -90,10 +90,11 @@ TEST(Script, Insert) {
 // Any bytes dumped as a range and inserted back, unchanged, give the same bytes, and one Undo takes it all back.
 // The second table ends strings at "a", which must not be spelled together with a "b" that starts the next.
 TEST(Script, DumpThenInsertGivesTheSameBytes) {
+    // Also: a second key for "b", and two letters that together read as a raw byte.
     Table endsAtA = scriptTable();
-    readTbl("/61=a\n", endsAtA);
+    readTbl("/61=a\n99=b\n9B=<$\n9A=41>\n", endsAtA);
     std::mt19937 rng(7);
-    const uint8_t common[] = {0, 0xFE, 0x61, 0x62, 0xC0, 0x05, 0x23, 0x2F, 0x99};
+    const uint8_t common[] = {0, 0xFE, 0x61, 0x62, 0xC0, 0x05, 0x23, 0x2F, 0x99, 0x9A, 0x9B};
     for (int round = 0; round < 600; ++round) {
         const Table table = round % 2 ? endsAtA : scriptTable();
         Bytes doc(1 + rng() % 40);
