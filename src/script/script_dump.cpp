@@ -40,7 +40,7 @@ int64_t readPieces(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
         const bool forced = !raw.empty() && std::binary_search(raw.begin(), raw.end(), at);
         const size_t before = out.size();
         ScriptToken token = st.read(rest, forced, out);
-        if (!forced && unsafeInLine(last, std::string_view(out).substr(before))) {
+        if (token.risky && unsafeInLine(last, std::string_view(out).substr(before))) {
             out.resize(before);
             token = st.read(rest, true, out);
         }

@@ -67,21 +67,32 @@ void ScriptTable::markSureEntries() {
         const auto it = std::upper_bound(texts.begin(), texts.end(), text);
         return it != texts.end() && it->starts_with(text);
     };
-    sure_.clear();
+    flags_.clear();
+    firstByte_.fill(-1);
     for (const TableEntry& e : table_.entries()) {
         const TableEntry* back = keyOfText_.find(e.text);
-        sure_.push_back(back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
-                        !beginsLonger(e.text));
+        const bool sure = back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
+                          !beginsLonger(e.text);
+        const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#');
+        flags_.push_back(static_cast<uint8_t>((sure ? kSure : 0) | (risky ? kRisky : 0)));
+        int32_t& first = firstByte_[static_cast<uint8_t>(e.key[0])];
+        if (e.key.size() > 1) first = kWalk;
+        else if (first != kWalk) first = static_cast<int32_t>(flags_.size() - 1);
     }
 }
 
 ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::string& out) const {
-    const TableEntry* e = raw ? nullptr : table_.longestMatch(bytes);
+    const TableEntry* e = nullptr;
+    if (!raw) {
+        const int32_t first = firstByte_[bytes[0]];
+        e = first == kWalk ? table_.longestMatch(bytes) : first >= 0 ? &table_.entries()[static_cast<size_t>(first)] : nullptr;
+    }
     if (!e) {
         appendRawByte(bytes[0], out);
         return {1, false};
     }
-    ScriptToken token{e->key.size(), e->kind == EntryKind::EndToken, sure_[static_cast<size_t>(e - table_.entries().data())]};
+    const uint8_t flags = flags_[static_cast<size_t>(e - table_.entries().data())];
+    ScriptToken token{e->key.size(), e->kind == EntryKind::EndToken, (flags & kSure) != 0, (flags & kRisky) != 0};
     out += e->text;
     if (e->kind == EntryKind::LineBreak) out += '\n';
     if (e->kind == EntryKind::Linked) {

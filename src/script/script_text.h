@@ -3,6 +3,7 @@
 // line breaks are not data (a line-break entry's text is followed by one, for the
 // eye), `<$XX>` stands for the raw byte XX, and each other piece is the text of a
 // table entry, matched longest first when the text is turned back into bytes.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -19,6 +20,7 @@ struct ScriptToken {
     size_t length = 0;   // the bytes it reads
     bool ends = false;   // an end token: the string ends after it
     bool sure = true;    // its text spells back to its bytes whatever text follows it
+    bool risky = false;  // its text holds a "/" or begins with "#": it may form a comment or a command
 };
 
 // `<$XX>` for every byte.
@@ -51,10 +53,16 @@ private:
                     size_t* badAt) const;
 
     const Table& table_;
-    // For each entry of the table: no text that may follow its text can make them
-    // spell otherwise (its text is the only one for its key, begins no longer text
-    // and holds nothing that reads as a raw byte or a line break).
-    std::vector<bool> sure_;
+    // For each entry of the table, kSure: no text that may follow its text can make
+    // them spell otherwise (its text is the only one for its key, begins no longer
+    // text and holds nothing that reads as a raw byte or a line break); kRisky: as
+    // ScriptToken::risky.
+    static constexpr uint8_t kSure = 1, kRisky = 2;
+    std::vector<uint8_t> flags_;
+    // The entry of each one-byte key that begins no longer key (-1: none), or kWalk:
+    // longer keys begin with that byte.
+    static constexpr int32_t kWalk = -2;
+    std::array<int32_t, 256> firstByte_{};
     // The texts as keys of a table of their own, each entry's text being the key it
     // spells (empty for an end tag): longest match over it spells a script's text.
     Table keyOfText_;
