@@ -10,11 +10,19 @@
 namespace tarpon {
 namespace {
 
+// "$" and upper-case hex digits, "-" first when negative.
 std::string hex(int64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%s$%llX", value < 0 ? "-" : "",
-                  static_cast<unsigned long long>(value < 0 ? -value : value));
-    return text;
+    char text[20];
+    char* end = text + sizeof text;
+    char* at = end;
+    auto magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    do {
+        *--at = "0123456789ABCDEF"[magnitude & 15];
+        magnitude >>= 4;
+    } while (magnitude);
+    *--at = '$';
+    if (value < 0) *--at = '-';
+    return std::string(at, end);
 }
 
 // A piece that would change meaning in a script line: a "#" that starts the line

@@ -67,36 +67,70 @@ void ScriptTable::markSureEntries() {
         const auto it = std::upper_bound(texts.begin(), texts.end(), text);
         return it != texts.end() && it->starts_with(text);
     };
-    flags_.clear();
+    pieces_.clear();
+    texts_.clear();
     firstByte_.fill(-1);
     for (const TableEntry& e : table_.entries()) {
         const TableEntry* back = keyOfText_.find(e.text);
         const bool sure = back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
                           !beginsLonger(e.text);
         const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#');
-        flags_.push_back(static_cast<uint8_t>((sure ? kSure : 0) | (risky ? kRisky : 0)));
-        int32_t& first = firstByte_[static_cast<uint8_t>(e.key[0])];
-        if (e.key.size() > 1) first = kWalk;
-        else if (first != kWalk) first = static_cast<int32_t>(flags_.size() - 1);
+        Piece p{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(e.key.size()),
+                e.kind == EntryKind::Linked ? std::max(e.params, 0) : 0,
+                static_cast<uint8_t>((sure ? kSure : 0) | (risky ? kRisky : 0) |
+                                     (e.kind == EntryKind::EndToken ? kEnds : 0))};
+        texts_ += e.text;
+        if (e.kind == EntryKind::LineBreak) texts_ += '\n';
+        p.textLength = static_cast<uint32_t>(texts_.size() - p.text);
+        pieces_.push_back(p);
+    }
+    markFirstBytes();
+}
+
+void ScriptTable::markFirstBytes() {
+    // Pass 1: one-byte keys, and the first bytes that begin longer keys.
+    std::array<int32_t, 256> alone;
+    alone.fill(-1);
+    std::array<bool, 256> longer{};
+    const std::vector<TableEntry>& entries = table_.entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const auto b0 = static_cast<uint8_t>(entries[i].key[0]);
+        if (entries[i].key.size() == 1) alone[b0] = static_cast<int32_t>(i);
+        else longer[b0] = true;
+    }
+    // Pass 2: a block of 256 for each first byte that begins longer keys, filled
+    // with what its one-byte key gives, then the two-byte keys, then kWalk for longer.
+    secondByte_.clear();
+    for (int b = 0; b < 256; ++b) {
+        firstByte_[b] = longer[b] ? -2 - static_cast<int32_t>(secondByte_.size() / 256) : alone[b];
+        if (longer[b]) secondByte_.insert(secondByte_.end(), 256, alone[b]);
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string& key = entries[i].key;
+        if (key.size() < 2) continue;
+        int32_t& slot = secondByte_[static_cast<size_t>(-2 - firstByte_[static_cast<uint8_t>(key[0])]) * 256 +
+                                    static_cast<uint8_t>(key[1])];
+        if (key.size() > 2) slot = kWalk;
+        else if (slot != kWalk) slot = static_cast<int32_t>(i);
     }
 }
 
 ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::string& out) const {
-    const TableEntry* e = nullptr;
-    if (!raw) {
-        const int32_t first = firstByte_[bytes[0]];
-        e = first == kWalk ? table_.longestMatch(bytes) : first >= 0 ? &table_.entries()[static_cast<size_t>(first)] : nullptr;
+    int32_t at = raw ? -1 : firstByte_[bytes[0]];
+    if (at <= -2) at = bytes.size() < 2 ? kWalk : secondByte_[static_cast<size_t>(-2 - at) * 256 + bytes[1]];
+    if (at == kWalk) {
+        const TableEntry* e = table_.longestMatch(bytes);
+        at = e ? static_cast<int32_t>(e - table_.entries().data()) : -1;
     }
-    if (!e) {
+    if (at < 0) {
         appendRawByte(bytes[0], out);
         return {1, false};
     }
-    const uint8_t flags = flags_[static_cast<size_t>(e - table_.entries().data())];
-    ScriptToken token{e->key.size(), e->kind == EntryKind::EndToken, (flags & kSure) != 0, (flags & kRisky) != 0};
-    out += e->text;
-    if (e->kind == EntryKind::LineBreak) out += '\n';
-    if (e->kind == EntryKind::Linked) {
-        const size_t params = std::min(static_cast<size_t>(e->params), bytes.size() - token.length);
+    const Piece& p = pieces_[static_cast<size_t>(at)];
+    out.append(texts_, p.text, p.textLength);
+    ScriptToken token{p.keyLength, (p.flags & kEnds) != 0, (p.flags & kSure) != 0, (p.flags & kRisky) != 0};
+    if (p.params > 0) {
+        const size_t params = std::min(static_cast<size_t>(p.params), bytes.size() - token.length);
         for (size_t i = 0; i < params; ++i) appendRawByte(bytes[token.length + i], out);
         token.length += params;
     }

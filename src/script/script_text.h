@@ -4,6 +4,7 @@
 // eye), `<$XX>` stands for the raw byte XX, and each other piece is the text of a
 // table entry, matched longest first when the text is turned back into bytes.
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -49,19 +50,30 @@ public:
 
 private:
     void markSureEntries();
+    void markFirstBytes();
     bool spellLines(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
                     size_t* badAt) const;
 
     const Table& table_;
-    // For each entry of the table, kSure: no text that may follow its text can make
-    // them spell otherwise (its text is the only one for its key, begins no longer
-    // text and holds nothing that reads as a raw byte or a line break); kRisky: as
-    // ScriptToken::risky.
-    static constexpr uint8_t kSure = 1, kRisky = 2;
-    std::vector<uint8_t> flags_;
-    // The entry of each one-byte key that begins no longer key (-1: none), or kWalk:
-    // longer keys begin with that byte.
-    static constexpr int32_t kWalk = -2;
+    // What reading gives for each entry of the table: its text (and a line break's
+    // line break) in texts_, its key's length, its parameter bytes, and flags:
+    // kSure: no text that may follow its text can make them spell otherwise (its
+    // text is the only one for its key, begins no longer text and holds nothing that
+    // reads as a raw byte or a line break); kRisky: as ScriptToken::risky; kEnds: an
+    // end token.
+    static constexpr uint8_t kSure = 1, kRisky = 2, kEnds = 4;
+    struct Piece {
+        uint32_t text = 0, textLength = 0, keyLength = 0;
+        int32_t params = 0;
+        uint8_t flags = 0;
+    };
+    std::vector<Piece> pieces_;
+    std::string texts_;
+    // The entry read at a first byte that begins no longer key (-1: none), or for
+    // one that does, -2 - its block in secondByte_: 256 slots, the entry read at each
+    // second byte, or kWalk when a key of three or more bytes may match.
+    static constexpr int32_t kWalk = INT32_MIN;
+    std::vector<int32_t> secondByte_;
     std::array<int32_t, 256> firstByte_{};
     // The texts as keys of a table of their own, each entry's text being the key it
     // spells (empty for an end tag): longest match over it spells a script's text.

@@ -17,10 +17,10 @@ using Bytes = std::vector<uint8_t>;
 
 // An end token, a line break, letters, a letter pair that "a" and "b" also spell, a
 // linked entry with one parameter byte, and two letters that mean something in a
-// script line ("#" at its start, "//"), and a key of two bytes.
+// script line ("#" at its start, "//"), and keys of two and three bytes.
 Table scriptTable() {
     Table t;
-    readTbl("/00=<end>\n*FE=<line>\n61=a\n62=b\nC0=ab\n$05=<col>,1\n23=#\n2F=/\nC1C2=q\n", t);
+    readTbl("/00=<end>\n*FE=<line>\n61=a\n62=b\nC0=ab\n$05=<col>,1\n23=#\n2F=/\nC1C2=q\nC0C5=y\nC1C3C4=r\n", t);
     return t;
 }
 
@@ -45,6 +45,10 @@ TEST(Script, Dump) {
          "//POINTER #0 @ $0 - STRING #0 @ $6\n#W16($0)\n//POINTER #1 @ $2 - STRING #0 @ $6\n#W16($2)\na<end>\n\n"},
         {"a key of two bytes, and its first byte alone", {0xC1, 0xC2, 0xC1, 0x61, 0}, range,
          "#JMP($0, $4)\n//STRING #0 @ $0\nq<$C1>a<end>\n\n"},
+        {"a one-byte key that begins a longer one", {0xC0, 0xC6, 0xC0, 0xC5, 0}, range,
+         "#JMP($0, $4)\n//STRING #0 @ $0\nab<$C6>y<end>\n\n"},
+        {"a key of three bytes, and two of them alone", {0xC1, 0xC3, 0xC4, 0xC1, 0xC3}, range,
+         "#JMP($0, $4)\n//STRING #0 @ $0\nr<$C1><$C3>\n\n"},
         {"a range past the end", {0x61}, range, "The range must lie in the file, its first byte not after its last."},
         {"a pointer table past the end", {0x06, 0}, ptrs,
          "The pointer table must hold at least one pointer and lie in the file."},
