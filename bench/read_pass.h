@@ -7,7 +7,8 @@
 
 namespace tarpon {
 
-inline uint64_t readPass(const std::vector<uint8_t>& doc) {
+template <class Bytes>
+uint64_t readPass(const Bytes& doc) {
     uint64_t acc = 0;
     size_t i = 0;
     for (; i + 8 <= doc.size(); i += 8) {

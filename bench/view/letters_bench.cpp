@@ -3,7 +3,11 @@
 // the repaint, and reading a whole 9 MiB document through that table.
 #include <benchmark/benchmark.h>
 
+#include <array>
+#include <random>
+
 #include "bench_editor.h"
+#include "read_pass.h"
 #include "core/edits.h"
 #include "core/letter_reader.h"
 #include "view/painting.h"
@@ -60,18 +64,57 @@ void BM_TypedByteThenRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_TypedByteThenRepaint)->Arg(0)->Arg(1);
 
-// The whole document read through the kanji-shaped table, from nothing known.
+// The whole document read through the kanji-shaped table, from nothing known:
+// range(0) 0, random bytes; 1, the table's keys back to back (a Japanese script);
+// 2, one key's first byte over and over, so that no byte ends every letter that may
+// cover the one before it and each block is read through.
 void BM_ReadDocumentThroughKanjiTable(benchmark::State& state) {
     BenchEditor b(kLargest);
     b.ed.s.table = kanjiShapedTable();
     b.ed.s.showTable();
+    auto& bytes = b.ed.s.fileData;
+    if (state.range(0) == 1) {
+        const std::vector<TableEntry>& entries = b.ed.s.table.entries();
+        std::mt19937 rng(3);
+        for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
+            const std::string& key = entries[rng() % 7000].key;
+            bytes[at] = static_cast<uint8_t>(key[0]), bytes[at + 1] = static_cast<uint8_t>(key[1]);
+        }
+    } else if (state.range(0) == 2) {
+        std::fill(bytes.begin(), bytes.end(), 0x89);
+    }
     for (auto _ : state) {
         LetterIndex index;
         benchmark::DoNotOptimize(index.startAtOrAfter(b.ed.s.reading(), b.ed.s.document(), kLargest - 1, 0));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kLargest);
 }
-BENCHMARK(BM_ReadDocumentThroughKanjiTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadDocumentThroughKanjiTable)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// One read pass over the same document: the yardstick.
+void BM_ReadDocumentReadPass(benchmark::State& state) {
+    BenchEditor b(kLargest);
+    for (auto _ : state) benchmark::DoNotOptimize(readPass(b.ed.s.fileData));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kLargest);
+}
+BENCHMARK(BM_ReadDocumentReadPass)->Unit(benchmark::kMillisecond);
+
+// The floor of any reader that finds letters one after another: each step looks up
+// the letter's length by its first byte (2 for the kanji table's first bytes).
+void BM_ReadDocumentLengthsOnly(benchmark::State& state) {
+    BenchEditor b(kLargest);
+    std::array<uint8_t, 256> length;
+    length.fill(1);
+    for (const TableEntry& e : kanjiShapedTable().entries()) length[static_cast<uint8_t>(e.key[0])] = static_cast<uint8_t>(e.key.size());
+    const std::span<const uint8_t> doc = b.ed.s.document();
+    for (auto _ : state) {
+        int64_t letters = 0;
+        for (size_t at = 0; at < doc.size(); ++letters) at += length[doc[at]];
+        benchmark::DoNotOptimize(letters);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kLargest);
+}
+BENCHMARK(BM_ReadDocumentLengthsOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tarpon::bench

@@ -64,8 +64,12 @@ void LetterSteps::build(const Table& table) {
     std::array<int32_t, 256> block;
     block.fill(-1);
     int32_t blocks = 0;
+    reach_.fill(0);
     for (const TableEntry& e : table.entries()) {
         const auto b0 = static_cast<uint8_t>(e.key[0]);
+        const int64_t params = e.kind == EntryKind::Linked ? std::max(e.params, 0) : 0;
+        const int64_t reach = static_cast<int64_t>(e.key.size()) + params - 1;
+        reach_[b0] = static_cast<uint16_t>(std::clamp<int64_t>(reach, reach_[b0], 0xFFFF));
         if (e.key.size() == 1) alone[b0] = lengthOf(e);
         else if (block[b0] < 0) block[b0] = blocks++;
     }
@@ -151,9 +155,20 @@ int64_t LetterIndex::startAtOrAfter(const TableReading& r, std::span<const uint8
     if (at <= 0) return 0;
     if (at >= size) return size;
     const int64_t block = at / kBlock;
+    // Letters that can be this long are read through rather than looked behind.
+    constexpr int64_t kLongestLookBehind = 64;
     while (static_cast<int64_t>(blockStart_.size()) <= block) {
         const int64_t next = static_cast<int64_t>(blockStart_.size()) * kBlock;
-        blockStart_.push_back(static_cast<int32_t>(skipLetters(r, doc, blockStart_.back(), next)));
+        int64_t from = blockStart_.back();
+        // Rather than read the whole block before, start at a byte just before its
+        // end that every reading passes through, when there is one.
+        if (margin_ <= kLongestLookBehind)
+            for (int64_t p = next; p > std::max(from, next - kLongestLookBehind); --p)
+                if (steps_.endsEveryLetterAt(doc.data(), p, margin_)) {
+                    from = p;
+                    break;
+                }
+        blockStart_.push_back(static_cast<int32_t>(skipLetters(r, doc, from, next)));
     }
     return skipLetters(r, doc, blockStart_[static_cast<size_t>(block)], at);
 }

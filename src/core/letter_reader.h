@@ -57,11 +57,19 @@ public:
         const uint16_t v = first_[first];
         return v & kPair ? second_[static_cast<size_t>(v & ~kPair) << 8 | second] : v;
     }
+    // Whether every letter that covers the byte before `at` ends at `at`, so that
+    // reading from anywhere before passes through it; `longest`: the longest letter.
+    bool endsEveryLetterAt(const uint8_t* doc, int64_t at, int64_t longest) const {
+        for (int64_t k = 1; k < longest && k <= at; ++k)
+            if (reach_[doc[at - k]] >= k) return false;
+        return true;
+    }
 
 private:
     static constexpr uint16_t kPair = 0x8000;  // the length depends on the second byte: its block
     std::array<uint16_t, 256> first_{};
     std::vector<uint16_t> second_;  // 256 slots for each first byte that begins longer keys
+    std::array<uint16_t, 256> reach_{};  // how many bytes after it a letter that begins with it may cover
 };
 
 class LetterIndex {

@@ -87,6 +87,8 @@ TEST(LetterReader, IndexKeepsUpWithEdits) {
     }
     const size_t edge = 2 * LetterIndex::kBlock;  // "B B 81 | A": the edit below makes a kanji across the edge
     bytes[edge - 3] = bytes[edge - 2] = 'B', bytes[edge - 1] = 0x81, bytes[edge] = 'A';
+    const size_t third = 3 * LetterIndex::kBlock;  // "B | E0 E1 E2 E3" across the next edge: a long key's reach
+    bytes[third - 4] = 'B', bytes[third - 3] = 0xE0, bytes[third - 2] = 0xE1, bytes[third - 1] = 0xE2, bytes[third] = 0xE3;
     s.fileData.assign(bytes.begin(), bytes.end());
     s.fileSize = static_cast<int32_t>(bytes.size());
     const auto check = [&](const char* step) {
