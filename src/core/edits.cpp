@@ -24,6 +24,7 @@ void splice(EditorState& s, int64_t at, int64_t removed, std::span<const uint8_t
     const int64_t oldSize = s.fileSize, added = static_cast<int64_t>(inserted.size());
     const int64_t newSize = oldSize - removed + added;
     s.letters.touched(at);
+    s.letters.moved(at, removed, added);
     if (newSize > oldSize) resizeStorage(s.fileData, newSize);
     uint8_t* data = s.fileData.data();
     if (added != removed)
@@ -125,6 +126,7 @@ void deleteRecorded(EditorState& s, int64_t at) {
 
 void removeBytes(EditorState& s, int64_t at, int64_t count) {
     s.letters.touched(at);
+    s.letters.moved(at, count, 0);
     uint8_t* data = s.fileData.data();
     std::memmove(data + at, data + at + count, static_cast<size_t>(s.fileSize - at - count));
     s.fileSize = static_cast<int32_t>(s.fileSize - count);
@@ -135,6 +137,7 @@ void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
     const int64_t oldSize = s.fileSize;
     const int64_t newSize = oldSize + amount;
     s.letters.touched(std::min(p, oldSize));
+    s.letters.moved(std::min(p, oldSize), 0, amount);
     resizeStorage(s.fileData, newSize);
     uint8_t* data = s.fileData.data();
     std::memset(data + oldSize, 0, static_cast<size_t>(amount));

@@ -113,6 +113,14 @@ void LetterIndex::touched(int64_t offset) {
     touchedFrom_ = touchedFrom_ < 0 ? offset : std::min(touchedFrom_, offset);
 }
 
+void LetterIndex::moved(int64_t at, int64_t removed, int64_t added) {
+    if (removed == added) return;
+    const int64_t gone = at + std::min(removed, added);  // bytes from here to at + removed are gone
+    std::erase_if(starts_, [&](int32_t start) { return start >= gone && start < at + removed; });
+    for (int32_t& start : starts_)
+        if (start >= at + removed) start = static_cast<int32_t>(start + added - removed);
+}
+
 void LetterIndex::reset() {
     starts_.clear();
     blockStart_.clear();

@@ -78,6 +78,9 @@ public:
 
     // The bytes from `offset` on changed (or moved).
     void touched(int64_t offset);
+    // `removed` bytes at `at` were replaced by `added`: chosen starts move with their
+    // bytes, and go with the bytes taken away.
+    void moved(int64_t at, int64_t removed, int64_t added);
     // A new document: nothing known, no chosen starts.
     void reset();
     // "Read from here": `offset` starts a letter, or no longer does when it did.

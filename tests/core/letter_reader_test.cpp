@@ -123,5 +123,38 @@ TEST(LetterReader, IndexKeepsUpWithEdits) {
     check("a new key");
 }
 
+// Chosen starts 4, 8 and 12, then one edit -> where the chosen starts are.
+TEST(LetterReader, ChosenStartsMoveWithTheirBytes) {
+    struct Row {
+        const char* name;
+        void (*edit)(EditorState&);
+        std::vector<int32_t> starts;
+    };
+    const std::vector<uint8_t> same(3, 0x41), shorter(1, 0x41), longer(5, 0x41);
+    static const std::vector<uint8_t>* pieces[] = {&same, &shorter, &longer};
+    const Row rows[] = {
+        {"an overwrite moves nothing", [](EditorState& s) { overwriteByte(s, 8, 0x42); }, {4, 8, 12}},
+        {"an insert before moves them up", [](EditorState& s) { insertRecorded(s, 8, 2, 0); }, {4, 10, 14}},
+        {"an insert past the end moves nothing", [](EditorState& s) { insertRecorded(s, 20, 2, 0); }, {4, 8, 12}},
+        {"a deleted byte takes its start", [](EditorState& s) { deleteRecorded(s, 8); }, {4, 11}},
+        {"a delete before moves them down", [](EditorState& s) { deleteRecorded(s, 5); }, {4, 7, 11}},
+        {"a splice of the same length", [](EditorState& s) { spliceRecorded(s, 7, 3, *pieces[0]); }, {4, 8, 12}},
+        {"a shorter splice drops what it took", [](EditorState& s) { spliceRecorded(s, 7, 3, *pieces[1]); }, {4, 10}},
+        {"a longer splice keeps what it wrote over", [](EditorState& s) { spliceRecorded(s, 7, 3, *pieces[2]); },
+         {4, 8, 14}},
+        {"undo of an insert moves them back", [](EditorState& s) { insertRecorded(s, 0, 3, 0), undoStep(s); },
+         {4, 8, 12}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EditorState s;
+        s.fileData.assign(16, 0);
+        s.fileSize = 16;
+        for (const int32_t at : {4, 8, 12}) s.letters.toggleStart(at);
+        row.edit(s);
+        EXPECT_EQ(s.letters.starts(), row.starts);
+    }
+}
+
 }  // namespace
 }  // namespace tarpon
