@@ -105,7 +105,8 @@ void BM_ReadDocumentLengthsOnly(benchmark::State& state) {
     BenchEditor b(kLargest);
     std::array<uint8_t, 256> length;
     length.fill(1);
-    for (const TableEntry& e : kanjiShapedTable().entries()) length[static_cast<uint8_t>(e.key[0])] = static_cast<uint8_t>(e.key.size());
+    const Table table = kanjiShapedTable();
+    for (const TableEntry& e : table.entries()) length[static_cast<uint8_t>(e.key[0])] = static_cast<uint8_t>(e.key.size());
     const std::span<const uint8_t> doc = b.ed.s.document();
     for (auto _ : state) {
         int64_t letters = 0;

@@ -8,6 +8,7 @@
 
 #include "core/edits.h"
 #include "core/editor_state.h"
+#include "test_editor.h"
 
 namespace tarpon {
 namespace {
@@ -147,9 +148,9 @@ TEST(LetterReader, ChosenStartsMoveWithTheirBytes) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EditorState s;
-        s.fileData.assign(16, 0);
-        s.fileSize = 16;
+        test::TestEditor t;
+        t.setDocument(std::vector<uint8_t>(16, 0));
+        EditorState& s = t.ed.s;
         for (const int32_t at : {4, 8, 12}) s.letters.toggleStart(at);
         row.edit(s);
         EXPECT_EQ(s.letters.starts(), row.starts);
