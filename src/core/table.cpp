@@ -40,12 +40,12 @@ std::string oneByteLetters(const TableEntry& entry) {
 }
 
 int32_t Table::child(int32_t node, uint8_t b) const {
-    const int32_t k = nodes_[static_cast<size_t>(node)].kids;
-    if (k < 0) return -1;
-    const Kids& kids = kids_[static_cast<size_t>(k)];
-    if (!kids.dense.empty()) return kids.dense[b];
-    const auto it = std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore);
-    return it != kids.sorted.end() && it->first == b ? it->second : -1;
+    const Node& n = nodes_[static_cast<size_t>(node)];
+    if (n.dense >= 0) return dense_[static_cast<size_t>(n.dense) + b];
+    if (n.sorted < 0) return -1;
+    const auto& kids = sorted_[static_cast<size_t>(n.sorted)];
+    const auto it = std::lower_bound(kids.begin(), kids.end(), b, byteBefore);
+    return it != kids.end() && it->first == b ? it->second : -1;
 }
 
 int32_t Table::addChild(int32_t node, uint8_t b) {
@@ -53,20 +53,22 @@ int32_t Table::addChild(int32_t node, uint8_t b) {
     if (found >= 0) return found;
     const auto made = static_cast<int32_t>(nodes_.size());
     nodes_.emplace_back();
-    if (nodes_[static_cast<size_t>(node)].kids < 0) {
-        nodes_[static_cast<size_t>(node)].kids = static_cast<int32_t>(kids_.size());
-        kids_.emplace_back();
-    }
-    Kids& kids = kids_[static_cast<size_t>(nodes_[static_cast<size_t>(node)].kids)];
-    if (!kids.dense.empty()) {
-        kids.dense[b] = made;
+    Node& n = nodes_[static_cast<size_t>(node)];
+    if (n.dense >= 0) {
+        dense_[static_cast<size_t>(n.dense) + b] = made;
         return made;
     }
-    kids.sorted.insert(std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore), {b, made});
-    if (kids.sorted.size() > kDenseFrom) {
-        kids.dense.assign(256, -1);
-        for (const auto& [byte, kid] : kids.sorted) kids.dense[byte] = kid;
-        kids.sorted = {};
+    if (n.sorted < 0) {
+        n.sorted = static_cast<int32_t>(sorted_.size());
+        sorted_.emplace_back();
+    }
+    auto& kids = sorted_[static_cast<size_t>(n.sorted)];
+    kids.insert(std::lower_bound(kids.begin(), kids.end(), b, byteBefore), {b, made});
+    if (kids.size() > kDenseFrom) {
+        n.dense = static_cast<int32_t>(dense_.size());
+        dense_.resize(dense_.size() + 256, -1);
+        for (const auto& [byte, kid] : kids) dense_[static_cast<size_t>(n.dense) + byte] = kid;
+        kids = {};
     }
     return made;
 }
@@ -94,7 +96,7 @@ int32_t Table::nodeOf(std::string_view key) const {
     return node;
 }
 
-int32_t Table::set(TableEntry entry) {
+int32_t Table::set(TableEntry&& entry) {
     if (entry.key.empty()) {
         const auto same = std::find_if(endTags_.begin(), endTags_.end(),
                                        [&](const TableEntry& tag) { return tag.text == entry.text; });
@@ -142,7 +144,8 @@ void Table::clear() {
     entries_.clear();
     endTags_.clear();
     nodes_.clear();
-    kids_.clear();
+    sorted_.clear();
+    dense_.clear();
     byFirstLetter_.clear();
     textIndexStale_ = false;
     maxKeyLength_ = 0;
@@ -152,6 +155,12 @@ void Table::clear() {
 const TableEntry* Table::find(std::string_view key) const {
     const int32_t node = nodeOf(key);
     const int32_t at = node < 0 ? -1 : nodes_[static_cast<size_t>(node)].entry;
+    return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
+}
+
+const TableEntry* Table::entryOf(int32_t keyId) const {
+    if (keyId < 0 || static_cast<size_t>(keyId) >= nodes_.size()) return nullptr;
+    const int32_t at = nodes_[static_cast<size_t>(keyId)].entry;
     return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
 }
 

@@ -21,9 +21,11 @@ constexpr size_t kReservedEntries = 65536;
 // array slot each rather than a hash.
 class KeyLines {
 public:
+    explicit KeyLines(size_t expected) { keys_.reserve(expected); }
+
     // `keyId`: the table's id of the key; `index`: the line's place in the kept
     // lines; `number`: its line number.
-    void note(const Table& table, int32_t keyId, const std::string& key, int index, int number) {
+    void note(const Table& table, int32_t keyId, std::string_view key, int index, int number) {
         const auto id = static_cast<size_t>(keyId);
         if (id >= slots_.size()) slots_.resize(std::max(table.keyIds(), 2 * slots_.size()), -1);
         if (slots_[id] < 0) {
@@ -38,7 +40,7 @@ public:
             k.repeated = true;
             if (repeated_.size() < kListedSkips) {
                 k.listed = static_cast<int>(repeated_.size());
-                repeated_.push_back({key, {k.lastNumber, number}});
+                repeated_.push_back({std::string(key), {k.lastNumber, number}});
             } else {
                 ++repeatedCount_;
             }
@@ -91,10 +93,9 @@ struct OneByteLines {
 // Applies one parsed line to the table, counting what it did.
 void applyLine(ParsedLine& parsed, int index, int number, Table& table, TblReadResult& result, KeyLines& keys) {
     if (parsed.role == Role::Entry) {
-        const std::string key = parsed.entry.key;
         const int32_t id = table.set(std::move(parsed.entry));
         if (id < 0) ++result.entries;
-        else keys.note(table, id, key, index, number);
+        else keys.note(table, id, table.entryOf(id)->key, index, number);
     } else if (parsed.role == Role::Emptying) {
         keys.note(table, table.keyId(parsed.entry.key), parsed.entry.key, index, number);
         table.remove(parsed.entry.key);
@@ -181,13 +182,15 @@ TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
     const bool utf8 = coding == TextEncoding::Utf8;
     const std::string_view text = utf8 ? bytes : std::string_view(converted);
     LineCursor byteLines(bytes, coding), textLines(text, TextEncoding::Utf8);
-    const bool inStep = (utf8 ? isValidUtf8(bytes) : !converted.empty()) && textLines.count() == byteLines.count();
+    const size_t lineCount = byteLines.count();
+    const bool inStep = utf8 ? isValidUtf8(bytes) : !converted.empty() && textLines.count() == lineCount;
     std::vector<TableSourceLine> lines;
     // Room for the lines that may hold an entry, up to a bound that no junk file can push further.
     const size_t equals = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '='));
-    table.reserve(std::min({equals, byteLines.count(), kReservedEntries}));
-    lines.reserve(std::min(equals, kReservedEntries));
-    KeyLines keys;
+    const size_t expected = std::min({equals, lineCount, kReservedEntries});
+    table.reserve(expected);
+    lines.reserve(expected);
+    KeyLines keys(expected);
     OneByteLines oneByte;
     std::string lineEnd;
     LineSpan span, textSpan;
