@@ -39,18 +39,14 @@ std::string oneByteLetters(const TableEntry& entry) {
     return entry.kind == EntryKind::LineBreak ? entry.text + "\n" : entry.text;
 }
 
-int32_t Table::child(int32_t node, uint8_t b) const {
-    const Node& n = nodes_[static_cast<size_t>(node)];
-    if (n.dense >= 0) return dense_[static_cast<size_t>(n.dense) + b];
-    if (n.sorted < 0) return -1;
-    const auto& kids = sorted_[static_cast<size_t>(n.sorted)];
+int32_t Table::sortedChild(int32_t list, uint8_t b) const {
+    const auto& kids = sorted_[static_cast<size_t>(list)];
     const auto it = std::lower_bound(kids.begin(), kids.end(), b, byteBefore);
     return it != kids.end() && it->first == b ? it->second : -1;
 }
 
+// A new child of `node` for the byte `b`, which it has none for.
 int32_t Table::addChild(int32_t node, uint8_t b) {
-    const int32_t found = child(node, b);
-    if (found >= 0) return found;
     const auto made = static_cast<int32_t>(nodes_.size());
     nodes_.emplace_back();
     Node& n = nodes_[static_cast<size_t>(node)];
@@ -79,9 +75,15 @@ void Table::reserve(size_t more) {
 }
 
 int32_t Table::keyId(std::string_view key) {
-    if (nodes_.empty()) nodes_.emplace_back();
+    if (nodes_.empty()) {  // every key starts at the root: it has its 256 slots from the first
+        nodes_.push_back({.entry = -1, .sorted = -1, .dense = 0});
+        dense_.assign(256, -1);
+    }
     int32_t node = 0;
-    for (const char c : key) node = addChild(node, static_cast<uint8_t>(c));
+    for (const char c : key) {
+        const int32_t found = child(node, static_cast<uint8_t>(c));
+        node = found >= 0 ? found : addChild(node, static_cast<uint8_t>(c));
+    }
     return node;
 }
 
@@ -155,12 +157,6 @@ void Table::clear() {
 const TableEntry* Table::find(std::string_view key) const {
     const int32_t node = nodeOf(key);
     const int32_t at = node < 0 ? -1 : nodes_[static_cast<size_t>(node)].entry;
-    return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
-}
-
-const TableEntry* Table::entryOf(int32_t keyId) const {
-    if (keyId < 0 || static_cast<size_t>(keyId) >= nodes_.size()) return nullptr;
-    const int32_t at = nodes_[static_cast<size_t>(keyId)].entry;
     return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
 }
 

@@ -57,7 +57,11 @@ public:
 
     const TableEntry* find(std::string_view key) const;
     // The entry whose key has this id (keyId), or nullptr.
-    const TableEntry* entryOf(int32_t keyId) const;
+    const TableEntry* entryOf(int32_t keyId) const {
+        if (keyId < 0 || static_cast<size_t>(keyId) >= nodes_.size()) return nullptr;
+        const int32_t at = nodes_[static_cast<size_t>(keyId)].entry;
+        return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
+    }
     // The entry with the longest key that `bytes` begins with, or nullptr.
     const TableEntry* longestMatch(std::span<const uint8_t> bytes) const;
     // The entries with a key whose non-empty text begins `text`, longest text first
@@ -88,7 +92,12 @@ private:
         int32_t sorted = -1;  // its list in sorted_, or -1
         int32_t dense = -1;   // where its 256 slots start in dense_, or -1
     };
-    int32_t child(int32_t node, uint8_t b) const;
+    int32_t child(int32_t node, uint8_t b) const {
+        const Node& n = nodes_[static_cast<size_t>(node)];
+        if (n.dense >= 0) return dense_[static_cast<size_t>(n.dense) + b];
+        return n.sorted < 0 ? -1 : sortedChild(n.sorted, b);
+    }
+    int32_t sortedChild(int32_t list, uint8_t b) const;
     int32_t addChild(int32_t node, uint8_t b);
     int32_t nodeOf(std::string_view key) const;
 

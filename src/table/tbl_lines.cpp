@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <optional>
@@ -153,7 +154,7 @@ size_t countByteLines(std::string_view bytes, bool crlfOnly) {
 }
 
 // Where the first CR LF at or after `from` starts, or the text's size when there is
-// none. Lines are a few bytes long, so eight bytes are checked for a CR at once
+// none. Lines are a few bytes long, so eight bytes at a time are looked at for CRs
 // rather than calling memchr for each line.
 size_t findCrLf(std::string_view text, size_t from) {
     constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
@@ -161,10 +162,14 @@ size_t findCrLf(std::string_view text, size_t from) {
     for (; from + 8 < text.size(); from += 8) {  // the byte after the eight is there for the LF
         uint64_t word;
         std::memcpy(&word, data + from, 8);
+        if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
         const uint64_t x = word ^ (kOnes * kCr);  // a zero byte where there is a CR
-        if (((x - kOnes) & ~x & kHighs) == 0) continue;
-        for (size_t at = from; at < from + 8; ++at)
+        // The top bit of each zero byte, lowest first (a higher one may be marked by
+        // mistake after a zero byte, hence the check of each).
+        for (uint64_t crs = (x - kOnes) & ~x & kHighs; crs != 0; crs &= crs - 1) {
+            const size_t at = from + static_cast<size_t>(std::countr_zero(crs)) / 8;
             if (data[at] == '\r' && data[at + 1] == '\n') return at;
+        }
     }
     for (; from + 1 < text.size(); ++from)
         if (data[from] == '\r' && data[from + 1] == '\n') return from;
@@ -189,8 +194,9 @@ void readLine(std::string_view s, bool lastLine, ParsedLine& out) {
     if (lead == '%') return skip(out, TblSkip::BitKey);
     const EntryKind kind = kindOf(lead);
     if (kind != EntryKind::Letter) ++start;
-    const size_t equals = s.find('=', start);
-    if (equals == std::string_view::npos) return withoutEquals(s, start, kind, out);
+    size_t equals = start;  // a key is a few bytes: a loop finds the "=" sooner than memchr
+    while (equals < s.size() && s[equals] != '=') ++equals;
+    if (equals == s.size()) return withoutEquals(s, start, kind, out);
     TblSkip reason;
     if (!keyBytes(trimBlanks(s.substr(start, equals - start)), out.entry.key, &reason)) return skip(out, reason);
     out.entry.kind = kind;
