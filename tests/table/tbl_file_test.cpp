@@ -98,6 +98,8 @@ const std::vector<ReadRow>& readRows() {
         {"no text removes the key, except on the last line", "41=A\r\n43=C\r\n41=\r\n42=B\r\n43=\r\n",
          {"42=B", "43=C"}, E::Utf8, {}, {{"41", {1, 3}}}},
         {"lone LF and CR are text in a CR LF file", "41=a\nb\rc\r\n42=x\r", {"41=a\nb\rc", "42=x\r"}},
+        {"CR LF past eight bytes; a CR before another byte is text", "41=abcd\r\n42=xy\r\x0C\nz\r\n43=0123456789\r\n",
+         {"41=abcd", "42=xy\r\x0C\nz", "43=0123456789"}},
         {"LF and CR lines", "A\n42=B\r43=C\n", {"42=B", "43=C"}, E::Utf8, {{1, S::NoEquals}}},
         {"comments, blank lines and blanks around a key", "# 41=x\n; 42=y\n  \t\n\n 41 = A\n", {"41= A"}},
         {"keys of 32 bytes and more",
