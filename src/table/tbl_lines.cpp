@@ -55,14 +55,15 @@ bool isBlankLine(std::string_view line) {
 }
 
 // The bytes a key's hexadecimal digits give, in `key`; false and why when they give none.
+// Bytes are added one at a time, as texts are below: for short strings that is done
+// in place, where a call into the library to size the string costs more.
 bool keyBytes(std::string_view digits, std::string& key, TblSkip* reason) {
     *reason = TblSkip::BadKey;
     if (digits.empty() || digits.size() % 2 != 0) return false;
-    key.resize(digits.size() / 2);
-    for (size_t i = 0; i < key.size(); ++i) {
-        const int high = hexValue(digits[2 * i]), low = hexValue(digits[2 * i + 1]);
+    for (size_t i = 0; i < digits.size(); i += 2) {
+        const int high = hexValue(digits[i]), low = hexValue(digits[i + 1]);
         if (high < 0 || low < 0) return false;
-        key[i] = static_cast<char>(high * 16 + low);
+        key += static_cast<char>(high * 16 + low);
     }
     if (key.size() > kMaxKeyBytes) {
         *reason = TblSkip::LongKey;
@@ -73,15 +74,11 @@ bool keyBytes(std::string_view digits, std::string& key, TblSkip* reason) {
 
 // Appends `text` to `out` with each "\\n" turned into a line break.
 void unescapeLineBreaks(std::string_view text, std::string& out) {
-    size_t from = 0;
-    for (size_t at = 0; at + 1 < text.size(); ++at) {
-        if (text[at] != '\\' || text[at + 1] != 'n') continue;
-        out.append(text.substr(from, at - from));
-        out += '\n';
-        from = at + 2;
-        ++at;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool lineBreak = text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n';
+        out += lineBreak ? '\n' : text[i];
+        i += lineBreak ? 1 : 0;
     }
-    out.append(text.substr(from));
 }
 
 // Makes `out` a skipped line that gives nothing.
