@@ -39,34 +39,32 @@ std::string oneByteLetters(const TableEntry& entry) {
     return entry.kind == EntryKind::LineBreak ? entry.text + "\n" : entry.text;
 }
 
-int32_t Table::child(int32_t node, uint8_t b) const {
-    const int32_t k = nodes_[static_cast<size_t>(node)].kids;
-    if (k < 0) return -1;
-    const Kids& kids = kids_[static_cast<size_t>(k)];
-    if (!kids.dense.empty()) return kids.dense[b];
-    const auto it = std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore);
-    return it != kids.sorted.end() && it->first == b ? it->second : -1;
+int32_t Table::sortedChild(int32_t list, uint8_t b) const {
+    const auto& kids = sorted_[static_cast<size_t>(list)];
+    const auto it = std::lower_bound(kids.begin(), kids.end(), b, byteBefore);
+    return it != kids.end() && it->first == b ? it->second : -1;
 }
 
+// A new child of `node` for the byte `b`, which it has none for.
 int32_t Table::addChild(int32_t node, uint8_t b) {
-    const int32_t found = child(node, b);
-    if (found >= 0) return found;
     const auto made = static_cast<int32_t>(nodes_.size());
     nodes_.emplace_back();
-    if (nodes_[static_cast<size_t>(node)].kids < 0) {
-        nodes_[static_cast<size_t>(node)].kids = static_cast<int32_t>(kids_.size());
-        kids_.emplace_back();
-    }
-    Kids& kids = kids_[static_cast<size_t>(nodes_[static_cast<size_t>(node)].kids)];
-    if (!kids.dense.empty()) {
-        kids.dense[b] = made;
+    Node& n = nodes_[static_cast<size_t>(node)];
+    if (n.dense >= 0) {
+        dense_[static_cast<size_t>(n.dense) + b] = made;
         return made;
     }
-    kids.sorted.insert(std::lower_bound(kids.sorted.begin(), kids.sorted.end(), b, byteBefore), {b, made});
-    if (kids.sorted.size() > kDenseFrom) {
-        kids.dense.assign(256, -1);
-        for (const auto& [byte, kid] : kids.sorted) kids.dense[byte] = kid;
-        kids.sorted = {};
+    if (n.sorted < 0) {
+        n.sorted = static_cast<int32_t>(sorted_.size());
+        sorted_.emplace_back();
+    }
+    auto& kids = sorted_[static_cast<size_t>(n.sorted)];
+    kids.insert(std::lower_bound(kids.begin(), kids.end(), b, byteBefore), {b, made});
+    if (kids.size() > kDenseFrom) {
+        n.dense = static_cast<int32_t>(dense_.size());
+        dense_.resize(dense_.size() + 256, -1);
+        for (const auto& [byte, kid] : kids) dense_[static_cast<size_t>(n.dense) + byte] = kid;
+        kids = {};
     }
     return made;
 }
@@ -77,9 +75,15 @@ void Table::reserve(size_t more) {
 }
 
 int32_t Table::keyId(std::string_view key) {
-    if (nodes_.empty()) nodes_.emplace_back();
+    if (nodes_.empty()) {  // every key starts at the root: it has its 256 slots from the first
+        nodes_.push_back({.entry = -1, .sorted = -1, .dense = 0});
+        dense_.assign(256, -1);
+    }
     int32_t node = 0;
-    for (const char c : key) node = addChild(node, static_cast<uint8_t>(c));
+    for (const char c : key) {
+        const int32_t found = child(node, static_cast<uint8_t>(c));
+        node = found >= 0 ? found : addChild(node, static_cast<uint8_t>(c));
+    }
     return node;
 }
 
@@ -94,7 +98,7 @@ int32_t Table::nodeOf(std::string_view key) const {
     return node;
 }
 
-int32_t Table::set(TableEntry entry) {
+int32_t Table::set(TableEntry&& entry) {
     if (entry.key.empty()) {
         const auto same = std::find_if(endTags_.begin(), endTags_.end(),
                                        [&](const TableEntry& tag) { return tag.text == entry.text; });
@@ -142,7 +146,8 @@ void Table::clear() {
     entries_.clear();
     endTags_.clear();
     nodes_.clear();
-    kids_.clear();
+    sorted_.clear();
+    dense_.clear();
     byFirstLetter_.clear();
     textIndexStale_ = false;
     maxKeyLength_ = 0;

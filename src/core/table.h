@@ -40,7 +40,8 @@ public:
     // Adds the entry, or replaces the one with the same key. An entry with no key
     // is an end tag with no bytes: kept (by its text) but never matched. Returns
     // the key's id (below), or -1 for an end tag.
-    int32_t set(TableEntry entry);
+    int32_t set(TableEntry&& entry);
+    int32_t set(const TableEntry& entry) { return set(TableEntry(entry)); }
     // A number of the key's own, from 0 and below keyIds(), that stays the same
     // while the table lives, whether the key has an entry or not: for tables of
     // facts about keys kept beside the table. Not for an empty key.
@@ -55,6 +56,12 @@ public:
     void reserve(size_t more);
 
     const TableEntry* find(std::string_view key) const;
+    // The entry whose key has this id (keyId), or nullptr.
+    const TableEntry* entryOf(int32_t keyId) const {
+        if (keyId < 0 || static_cast<size_t>(keyId) >= nodes_.size()) return nullptr;
+        const int32_t at = nodes_[static_cast<size_t>(keyId)].entry;
+        return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)];
+    }
     // The entry with the longest key that `bytes` begins with, or nullptr.
     const TableEntry* longestMatch(std::span<const uint8_t> bytes) const;
     // The entries with a key whose non-empty text begins `text`, longest text first
@@ -78,22 +85,27 @@ public:
     void takeOneByteView(const CharTable& view, bool utf8);
 
 private:
+    // A node's children are a list sorted by byte while they are few, then 256 slots
+    // (most nodes are leaves and have neither).
     struct Node {
         int32_t entry = -1;
-        int32_t kids = -1;  // its children in kids_, or -1 for none (most nodes are leaves)
+        int32_t sorted = -1;  // its list in sorted_, or -1
+        int32_t dense = -1;   // where its 256 slots start in dense_, or -1
     };
-    struct Kids {
-        std::vector<std::pair<uint8_t, int32_t>> sorted;  // by byte, while few
-        std::vector<int32_t> dense;                       // 256 slots, once many
-    };
-    int32_t child(int32_t node, uint8_t b) const;
+    int32_t child(int32_t node, uint8_t b) const {
+        const Node& n = nodes_[static_cast<size_t>(node)];
+        if (n.dense >= 0) return dense_[static_cast<size_t>(n.dense) + b];
+        return n.sorted < 0 ? -1 : sortedChild(n.sorted, b);
+    }
+    int32_t sortedChild(int32_t list, uint8_t b) const;
     int32_t addChild(int32_t node, uint8_t b);
     int32_t nodeOf(std::string_view key) const;
 
     std::vector<TableEntry> entries_;
     std::vector<TableEntry> endTags_;
     std::vector<Node> nodes_;  // the key trie; nodes_[0] is the root
-    std::vector<Kids> kids_;
+    std::vector<std::vector<std::pair<uint8_t, int32_t>>> sorted_;
+    std::vector<int32_t> dense_;
     // The text index, (first letter, entry) in order, made when first asked for after a change.
     mutable std::vector<std::pair<uint32_t, int32_t>> byFirstLetter_;
     mutable bool textIndexStale_ = false;

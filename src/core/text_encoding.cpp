@@ -24,7 +24,7 @@ const char* iconvName(TextEncoding encoding) {
 }
 
 // One open converter per direction and encoding, kept for the thread's life: a
-// table of thousands of lines converts line by line.
+// table whose file does not convert whole converts line by line, and so does saving.
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -35,18 +35,24 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     // Appends the converted text to `out`; false and the offset of the first byte that
-    // could not be converted when one could not.
+    // could not be converted when one could not. The text goes straight into `out`,
+    // with room first for one and a half bytes a byte (ASCII and two-byte characters
+    // to UTF-8, UTF-16 to UTF-8), then for the most any of our encodings takes, so
+    // that a file takes one or two calls: iconv converts again whatever did not fit
+    // the room it was given, which with a small buffer doubled the work.
     bool convert(std::string_view in, std::string& out, size_t* failedAt) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         char* src = const_cast<char*>(in.data());
         size_t srcLeft = in.size();
-        std::array<char, 4096> buffer;
-        for (;;) {
-            char* dst = buffer.data();
-            size_t dstLeft = buffer.size();
+        size_t used = out.size();
+        for (bool again = false;; again = true) {
+            out.resize(used + (again ? 3 * srcLeft : srcLeft + srcLeft / 2) + 16);
+            char* dst = out.data() + used;
+            size_t dstLeft = out.size() - used;
             const size_t done = iconv(cd_, srcLeft ? &src : nullptr, &srcLeft, &dst, &dstLeft);
-            out.append(buffer.data(), static_cast<size_t>(dst - buffer.data()));
+            used = static_cast<size_t>(dst - out.data());
+            out.resize(used);
             if (done != static_cast<size_t>(-1) && srcLeft == 0) return true;
             if (done == static_cast<size_t>(-1) && errno != E2BIG) {
                 *failedAt = static_cast<size_t>(src - in.data());
@@ -112,7 +118,6 @@ std::optional<std::string> decodeText(std::string_view bytes, TextEncoding encod
         }
     }
     std::string out;
-    out.reserve(bytes.size() * 2);
     size_t failedAt = 0;
     if (!converter(encoding, true).convert(bytes, out, &failedAt)) return std::nullopt;
     return out;

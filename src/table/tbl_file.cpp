@@ -21,9 +21,11 @@ constexpr size_t kReservedEntries = 65536;
 // array slot each rather than a hash.
 class KeyLines {
 public:
+    void reserve(size_t keys) { keys_.reserve(keys); }
+
     // `keyId`: the table's id of the key; `index`: the line's place in the kept
     // lines; `number`: its line number.
-    void note(const Table& table, int32_t keyId, const std::string& key, int index, int number) {
+    void note(const Table& table, int32_t keyId, std::string_view key, int index, int number) {
         const auto id = static_cast<size_t>(keyId);
         if (id >= slots_.size()) slots_.resize(std::max(table.keyIds(), 2 * slots_.size()), -1);
         if (slots_[id] < 0) {
@@ -38,7 +40,7 @@ public:
             k.repeated = true;
             if (repeated_.size() < kListedSkips) {
                 k.listed = static_cast<int>(repeated_.size());
-                repeated_.push_back({key, {k.lastNumber, number}});
+                repeated_.push_back({std::string(key), {k.lastNumber, number}});
             } else {
                 ++repeatedCount_;
             }
@@ -88,21 +90,6 @@ struct OneByteLines {
     }
 };
 
-// Applies one parsed line to the table, counting what it did.
-void applyLine(ParsedLine& parsed, int index, int number, Table& table, TblReadResult& result, KeyLines& keys) {
-    if (parsed.role == Role::Entry) {
-        const std::string key = parsed.entry.key;
-        const int32_t id = table.set(std::move(parsed.entry));
-        if (id < 0) ++result.entries;
-        else keys.note(table, id, key, index, number);
-    } else if (parsed.role == Role::Emptying) {
-        keys.note(table, table.keyId(parsed.entry.key), parsed.entry.key, index, number);
-        table.remove(parsed.entry.key);
-    } else if (parsed.skipped) {
-        noteSkip(result, number, parsed.reason);
-    }
-}
-
 // Keeps where a line is; a run of lines that give no entry is kept as one.
 void keepLine(std::vector<TableSourceLine>& lines, const LineSpan& span, Role role) {
     if (role == Role::Other && !lines.empty() && lines.back().role == Role::Other) {
@@ -114,33 +101,137 @@ void keepLine(std::vector<TableSourceLine>& lines, const LineSpan& span, Role ro
     lines.push_back({span.start, span.length, span.endBytes, role, false});
 }
 
-void keepSource(TableSource& source, std::vector<TableSourceLine> lines, std::string_view bytes,
-                const DetectedEncoding& found, std::string lineEnd, bool oneByteLines) {
-    source = TableSource{};
-    source.present = true;
-    source.encoding = found.encoding;
-    source.fixedEncoding = !found.ascii;
-    source.byteOrderMark = found.byteOrderMark;
-    source.lineEnd = lineEnd.empty() ? "\r\n" : std::move(lineEnd);
-    source.bytes = std::string(bytes);
-    source.lines = std::move(lines);
-    source.oneByteLines = oneByteLines && !found.byteOrderMark && codeUnitSize(found.encoding) == 1;
+// A file's encoding, its bytes after the byte-order mark, and its text as UTF-8.
+struct FileText {
+    DetectedEncoding encoding;
+    std::string_view bytes;
+    std::string_view text;  // the bytes themselves in a UTF-8 file
+    bool whole = false;     // every byte is text in the encoding: the lines are read from the text
+};
+
+// Finds the encoding unless it is given, and converts the file whole into
+// `converted` (finding the encoding may have done that, or checked the UTF-8).
+FileText fileText(std::string_view bytes, std::optional<TextEncoding> encoding, std::string& converted) {
+    FileText file;
+    if (encoding) {
+        file.encoding.encoding = *encoding;
+        const std::string_view mark = byteOrderMark(*encoding);
+        file.encoding.byteOrderMark = !mark.empty() && bytes.starts_with(mark);
+    } else {
+        file.encoding = detectEncoding(bytes, &converted);
+    }
+    const TextEncoding coding = file.encoding.encoding;
+    if (file.encoding.byteOrderMark) bytes.remove_prefix(byteOrderMark(coding).size());
+    file.bytes = bytes;
+    if (coding == TextEncoding::Utf8) {
+        file.whole = (!encoding && !file.encoding.byteOrderMark) || isValidUtf8(bytes);
+        file.text = bytes;
+        return file;
+    }
+    if (converted.empty()) converted = decodeText(bytes, coding).value_or("");
+    file.whole = !converted.empty();
+    file.text = converted;
+    return file;
 }
 
-// The file's encoding, and its text as UTF-8 when it converts whole (finding the
-// encoding may have done that already).
-DetectedEncoding chooseEncoding(std::string_view bytes, std::optional<TextEncoding> encoding, std::string* text) {
-    DetectedEncoding chosen;
-    if (encoding) {
-        chosen.encoding = *encoding;
-        const std::string_view mark = byteOrderMark(*encoding);
-        chosen.byteOrderMark = !mark.empty() && bytes.starts_with(mark);
-    } else {
-        chosen = detectEncoding(bytes, text);
+// Reads a file's lines into a table, one after another, and keeps where they are.
+class TblReader {
+public:
+    TblReader(const FileText& file, Table& table);
+    void readLines();
+    TblReadResult finish(TableSource* source);
+
+private:
+    std::string_view textOfLine(const LineSpan& span);
+    void apply(ParsedLine& parsed, int number);
+
+    const FileText& file_;
+    Table& table_;
+    LineCursor byteLines_, textLines_;
+    bool inStep_ = false;  // line n of the text is line n of the bytes
+    TblReadResult result_;
+    std::vector<TableSourceLine> lines_;
+    KeyLines keys_;
+    OneByteLines oneByte_;
+    std::string lineEnd_;
+};
+
+// Room for the lines that may hold an entry, up to a bound that no junk file can push further.
+size_t expectedEntries(std::string_view bytes, size_t lines) {
+    const auto equals = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '='));
+    return std::min({equals, lines, kReservedEntries});
+}
+
+TblReader::TblReader(const FileText& file, Table& table)
+    : file_(file), table_(table), byteLines_(file.bytes, file.encoding.encoding),
+      textLines_(file.text, TextEncoding::Utf8) {
+    const size_t lineCount = byteLines_.count();
+    // A UTF-8 file's text is its bytes; a converted one has the same lines, as no
+    // character of our encodings holds a CR or LF byte, but that is checked.
+    const bool utf8 = file.encoding.encoding == TextEncoding::Utf8;
+    inStep_ = file.whole && (utf8 || textLines_.count() == lineCount);
+    const size_t expected = expectedEntries(file.bytes, lineCount);
+    table_.reserve(expected);
+    lines_.reserve(expected);
+    keys_.reserve(expected);
+    result_.encoding = file.encoding;
+}
+
+// The line's text as UTF-8 when it was converted whole.
+std::string_view TblReader::textOfLine(const LineSpan& span) {
+    if (file_.encoding.encoding == TextEncoding::Utf8) return file_.text.substr(span.start, span.length);
+    LineSpan textSpan;
+    textLines_.next(textSpan);
+    return file_.text.substr(textSpan.start, textSpan.length);
+}
+
+void TblReader::readLines() {
+    const std::string_view bytes = file_.bytes;
+    LineSpan span;
+    for (int number = 1; byteLines_.next(span); ++number) {
+        const bool lastLine = span.start + span.length + span.endBytes >= bytes.size();
+        const std::string_view content = bytes.substr(span.start, span.length);
+        const std::string_view end = bytes.substr(span.start + span.length, span.endBytes);
+        ParsedLine parsed = inStep_ ? parseTblText(textOfLine(span), lastLine)
+                                    : parseTblLine(content, file_.encoding.encoding, lastLine);
+        if (lineEnd_.empty() && !end.empty()) lineEnd_ = decodeText(end, file_.encoding.encoding).value_or("\r\n");
+        keepLine(lines_, span, parsed.role);
+        oneByte_.note(parsed, content, end);
+        apply(parsed, number);
     }
-    if (chosen.byteOrderMark) bytes.remove_prefix(byteOrderMark(chosen.encoding).size());
-    if (text->empty() && chosen.encoding != TextEncoding::Utf8) *text = decodeText(bytes, chosen.encoding).value_or("");
-    return chosen;
+}
+
+// Applies one parsed line to the table, counting what it did.
+void TblReader::apply(ParsedLine& parsed, int number) {
+    const int index = static_cast<int>(lines_.size() - 1);
+    if (parsed.role == Role::Entry) {
+        const int32_t id = table_.set(std::move(parsed.entry));
+        if (id < 0) ++result_.entries;
+        else keys_.note(table_, id, table_.entryOf(id)->key, index, number);
+    } else if (parsed.role == Role::Emptying) {
+        keys_.note(table_, table_.keyId(parsed.entry.key), parsed.entry.key, index, number);
+        table_.remove(parsed.entry.key);
+    } else if (parsed.skipped) {
+        noteSkip(result_, number, parsed.reason);
+    }
+}
+
+TblReadResult TblReader::finish(TableSource* source) {
+    result_.entries += keys_.markLastLines(lines_);
+    result_.firstDuplicates = std::move(keys_.repeated());
+    result_.duplicates = static_cast<int>(result_.firstDuplicates.size()) + keys_.repeatedCount();
+    if (!source) return std::move(result_);
+    const DetectedEncoding& found = file_.encoding;
+    *source = TableSource{};
+    source->present = true;
+    source->encoding = found.encoding;
+    source->fixedEncoding = !found.ascii;
+    source->byteOrderMark = found.byteOrderMark;
+    source->lineEnd = lineEnd_.empty() ? "\r\n" : std::move(lineEnd_);
+    source->bytes = std::string(file_.bytes);
+    source->lines = std::move(lines_);
+    source->oneByteLines = oneByte_.only && !found.byteOrderMark && codeUnitSize(found.encoding) == 1;
+    return std::move(result_);
 }
 
 }  // namespace
@@ -171,43 +262,11 @@ std::string_view skipReason(TblSkip reason) {
 
 TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
                       std::optional<TextEncoding> encoding) {
-    TblReadResult result;
     std::string converted;
-    result.encoding = chooseEncoding(bytes, encoding, &converted);
-    const TextEncoding coding = result.encoding.encoding;
-    if (result.encoding.byteOrderMark) bytes.remove_prefix(byteOrderMark(coding).size());
-    // A UTF-8 file is its own text once it is valid; any other is converted once,
-    // whole, and read in step with its bytes when its lines are the same.
-    const bool utf8 = coding == TextEncoding::Utf8;
-    const std::string_view text = utf8 ? bytes : std::string_view(converted);
-    LineCursor byteLines(bytes, coding), textLines(text, TextEncoding::Utf8);
-    const bool inStep = (utf8 ? isValidUtf8(bytes) : !converted.empty()) && textLines.count() == byteLines.count();
-    std::vector<TableSourceLine> lines;
-    // Room for the lines that may hold an entry, up to a bound that no junk file can push further.
-    const size_t equals = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '='));
-    table.reserve(std::min({equals, byteLines.count(), kReservedEntries}));
-    lines.reserve(std::min(equals, kReservedEntries));
-    KeyLines keys;
-    OneByteLines oneByte;
-    std::string lineEnd;
-    LineSpan span, textSpan;
-    for (int number = 1; byteLines.next(span); ++number) {
-        const bool lastLine = span.start + span.length + span.endBytes >= bytes.size();
-        const std::string_view content = bytes.substr(span.start, span.length);
-        const std::string_view end = bytes.substr(span.start + span.length, span.endBytes);
-        ParsedLine parsed = inStep && textLines.next(textSpan)
-                                ? parseTblText(text.substr(textSpan.start, textSpan.length), lastLine)
-                                : parseTblLine(content, coding, lastLine);
-        if (lineEnd.empty() && !end.empty()) lineEnd = decodeText(end, coding).value_or("\r\n");
-        keepLine(lines, span, parsed.role);
-        oneByte.note(parsed, content, end);
-        applyLine(parsed, static_cast<int>(lines.size() - 1), number, table, result, keys);
-    }
-    result.entries += keys.markLastLines(lines);
-    result.firstDuplicates = std::move(keys.repeated());
-    result.duplicates = static_cast<int>(result.firstDuplicates.size()) + keys.repeatedCount();
-    if (source) keepSource(*source, std::move(lines), bytes, result.encoding, std::move(lineEnd), oneByte.only);
-    return result;
+    const FileText file = fileText(bytes, encoding, converted);
+    TblReader reader(file, table);
+    reader.readLines();
+    return reader.finish(source);
 }
 
 TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& source,

@@ -56,7 +56,7 @@ struct ParsedLine {
     bool skipped = false;  // Other, and it held data that could not be read
     TblSkip reason = TblSkip::BadKey;
     TableEntry entry;      // Entry: the entry; Emptying: its key
-    std::string lead;      // UTF-8: what comes before the text, "=" included when there is one
+    size_t leadLength = 0;  // the UTF-8 bytes before the text, "=" included when there is one
 };
 
 // One line's content (without its line end) in `encoding`. `lastLine`: nothing
@@ -64,6 +64,8 @@ struct ParsedLine {
 ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine);
 // The same, for content already converted to UTF-8.
 ParsedLine parseTblText(std::string_view utf8, bool lastLine);
+// What comes before the text in a line's content, "=" included when there is one, as UTF-8.
+std::string tblLineLead(std::string_view content, TextEncoding encoding);
 
 // "a\nb" (a real line break) as a table file writes it: "a\\nb".
 std::string escapeLineBreaks(std::string_view text);

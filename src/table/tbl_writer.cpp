@@ -108,7 +108,7 @@ std::optional<std::string> TblWriter::freshLine(const TableEntry& entry) {
 // whose kind changed is written afresh.
 std::optional<std::string> TblWriter::rewrittenLine(size_t at, const TableEntry& entry) {
     const TableSourceLine& line = source_.lines[at];
-    const std::string lead = parseTblLine(source_.content(line), source_.encoding, false).lead;
+    const std::string lead = tblLineLead(source_.content(line), source_.encoding);
     std::optional<std::string> bytes;
     if (entry.kind != reads_[at].kind) {
         bytes = freshLine(entry);

@@ -50,6 +50,12 @@ constexpr std::string_view kEveryKindText =
 constexpr std::u16string_view kEveryKindUtf16 =
     u"41=A\r\n/FF=<END>\r\n/00\r\n/<E>\r\n*FE\r\n*FD=<L>\r\n$C9=<p>,1\r\n42=a\\nb\r\n# c\r\n@id\r\n8140=\u3042";
 
+std::string repeated(std::string_view text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 struct ReadRow {
     const char* name;
     std::string bytes;
@@ -81,6 +87,8 @@ const std::vector<ReadRow>& readRows() {
          withKanji("\xC2\x81 \xC3\xA9"), E::Latin1, {{10, S::TableId}}},
         {"Shift-JIS chosen for a file of one-byte kana", "B1=\xB1\r\n", {"B1=\xEF\xBD\xB1"}, E::ShiftJis, {}, {},
          E::ShiftJis},
+        {"a file that takes three times its bytes in UTF-8", "41=" + std::string(40, '\x80') + "\r\n",
+         {"41=" + repeated("\xE2\x82\xAC", 40)}, E::Windows1252},
         {"one-byte kana alone are read as 8-bit", "B1=\xB1\r\n", {"B1=\xC2\xB1"}, E::Windows1252},
         {"UTF-8 chosen for a Latin-1 file: the line is not read", "41=\xE9\r\n42=B\r\n", {"42=B"}, E::Utf8,
          {{1, S::NotEncoded}}, {}, E::Utf8},
@@ -90,6 +98,8 @@ const std::vector<ReadRow>& readRows() {
         {"no text removes the key, except on the last line", "41=A\r\n43=C\r\n41=\r\n42=B\r\n43=\r\n",
          {"42=B", "43=C"}, E::Utf8, {}, {{"41", {1, 3}}}},
         {"lone LF and CR are text in a CR LF file", "41=a\nb\rc\r\n42=x\r", {"41=a\nb\rc", "42=x\r"}},
+        {"CR LF past eight bytes; a CR before another byte is text", "41=abcd\r\n42=xy\r\x0C\nz\r\n43=0123456789\r\n",
+         {"41=abcd", "42=xy\r\x0C\nz", "43=0123456789"}},
         {"LF and CR lines", "A\n42=B\r43=C\n", {"42=B", "43=C"}, E::Utf8, {{1, S::NoEquals}}},
         {"comments, blank lines and blanks around a key", "# 41=x\n; 42=y\n  \t\n\n 41 = A\n", {"41= A"}},
         {"keys of 32 bytes and more",
