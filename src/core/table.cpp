@@ -164,26 +164,10 @@ const TableEntry* Table::longestMatch(std::span<const uint8_t> bytes) const {
     if (nodes_.empty()) return nullptr;
     int32_t best = -1;
     int32_t node = 0;
-    // child() written out, so that the loop keeps its pointers in registers: this is
-    // the inner loop of reading a document through the table.
-    const Node* nodes = nodes_.data();
-    const Kids* kids = kids_.data();
     for (const uint8_t b : bytes) {
-        const int32_t k = nodes[node].kids;
-        if (k < 0) break;
-        const Kids& next = kids[k];
-        if (!next.dense.empty()) {
-            node = next.dense[b];
-        } else {
-            node = -1;
-            for (const auto& [byte, kid] : next.sorted)
-                if (byte >= b) {
-                    if (byte == b) node = kid;
-                    break;
-                }
-        }
+        node = child(node, b);
         if (node < 0) break;
-        if (nodes[node].entry >= 0) best = nodes[node].entry;
+        if (nodes_[static_cast<size_t>(node)].entry >= 0) best = nodes_[static_cast<size_t>(node)].entry;
     }
     return best < 0 ? nullptr : &entries_[static_cast<size_t>(best)];
 }
