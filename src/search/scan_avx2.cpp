@@ -85,6 +85,53 @@ TARPON_AVX2 int64_t scanAvx2(const Filter& f) {
     return scanGeneric(f, i);
 }
 
+namespace {
+
+// One bit for each of the 32 starts from s where some prefix lies.
+template <int W>
+TARPON_AVX2 inline uint32_t prefixMask(const PrefixSet& f, const __m256i (*values)[kMaxPrefixWidth], int64_t s) {
+    __m256i d[W];
+    for (int k = 0; k < W; ++k) d[k] = load(f.data + s + k);
+    __m256i any = _mm256_setzero_si256();
+    for (int i = 0; i < f.prefixes; ++i) {
+        __m256i all = _mm256_cmpeq_epi8(d[0], values[i][0]);
+        for (int k = 1; k < W; ++k) all = _mm256_and_si256(all, _mm256_cmpeq_epi8(d[k], values[i][k]));
+        any = _mm256_or_si256(any, all);
+    }
+    return static_cast<uint32_t>(_mm256_movemask_epi8(any));
+}
+
+// 32 starts a block, from the bottom or from the top; the rest to the generic loop.
+template <int W>
+TARPON_AVX2 int64_t prefixScan(const PrefixSet& f) {
+    __m256i values[kMaxPrefixes][kMaxPrefixWidth];
+    for (int i = 0; i < kMaxPrefixes; ++i)
+        for (int k = 0; k < kMaxPrefixWidth; ++k) values[i][k] = _mm256_set1_epi8(static_cast<char>(f.value[i][k]));
+    PrefixSet rest = f;
+    for (; !f.down && rest.from + 32 <= f.to; rest.from += 32)
+        for (uint32_t m = prefixMask<W>(f, values, rest.from); m != 0; m &= m - 1) {
+            const int64_t at = rest.from + __builtin_ctz(m);
+            if (f.confirm(f.context, at)) return at;
+        }
+    for (; f.down && rest.to - 32 >= f.from; rest.to -= 32)
+        for (uint32_t m = prefixMask<W>(f, values, rest.to - 32); m != 0; m &= ~(0x80000000u >> __builtin_clz(m))) {
+            const int64_t at = rest.to - 1 - __builtin_clz(m);
+            if (f.confirm(f.context, at)) return at;
+        }
+    return scanPrefixesGeneric(rest);
+}
+
+}  // namespace
+
+TARPON_AVX2 int64_t scanPrefixesAvx2(const PrefixSet& f) {
+    switch (f.width) {
+    case 1: return prefixScan<1>(f);
+    case 2: return prefixScan<2>(f);
+    case 3: return prefixScan<3>(f);
+    default: return scanPrefixesGeneric(f);
+    }
+}
+
 #undef TARPON_AVX2
 
 }  // namespace tarpon::scan
