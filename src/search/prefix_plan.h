@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "search/ring_search.h"
 #include "search/scan_kernels.h"
 
 namespace tarpon {
@@ -18,5 +19,12 @@ using Sequences = std::vector<std::span<const uint8_t>>;
 // most kMaxPrefixes. Nothing when no width does: a sequence that starts with the wild
 // card, or too many different first bytes.
 std::optional<scan::PrefixSet> planPrefixes(const Sequences& sequences, int32_t wildcard);
+
+// The filter's kernel for `isa` (one the processor has).
+int64_t scanPrefixes(const scan::PrefixSet& f, SearchIsa isa);
+
+// The share of the starts of `data` that `filter` passes, counted in up to 64 blocks
+// of 256 starts spread over it (all of them when it is small).
+double sampledPassingShare(const scan::PrefixSet& filter, const uint8_t* data, int64_t size, SearchIsa isa);
 
 }  // namespace tarpon
