@@ -48,19 +48,22 @@ TEST(MultiSearch, AgreesWithTheStraightScan) {
     std::mt19937_64 rng(2);
     const auto pick = [&rng](uint64_t n) { return n == 0 ? uint64_t{0} : rng() % n; };
     for (int round = 0; round < 3000; ++round) {
-        // Mostly bytes 0..2, so that matches and passing prefixes are common; now and then 140 sequences
-        // of 0..15, too many different first bytes for the prefix filter.
+        // Mostly three byte values, so that matches and passing prefixes are common; now and then 140
+        // sequences of 16 values, too many different first bytes for the prefix filter. The values are
+        // random bytes, which share a low or a high half now and then.
         const bool many = pick(20) == 0;
-        const uint64_t values = many ? 16 : 3;
+        std::vector<uint8_t> values(many ? 16 : 3);
+        for (auto& v : values) v = static_cast<uint8_t>(pick(2) ? rng() : (pick(2) ? 0x40 : 0x04) * pick(3));
+        const auto value = [&] { return values[pick(values.size())]; };
         Bytes doc(pick(many ? 600 : 300));
-        for (auto& b : doc) b = static_cast<uint8_t>(pick(values));
+        for (auto& b : doc) b = value();
         std::vector<Bytes> patterns(many ? 140 : 1 + pick(pick(2) ? 5 : 12));
         for (Bytes& p : patterns) {
             p.resize(pick(8) == 0 ? doc.size() + 1 + pick(2) : 1 + pick(5));  // now and then longer than the document
-            for (auto& b : p) b = static_cast<uint8_t>(pick(values));
+            for (auto& b : p) b = value();
         }
         const auto cursor = static_cast<int64_t>(pick(doc.size() + 20));
-        const int32_t w = pick(3) == 0 ? static_cast<int32_t>(pick(values)) : -1;
+        const int32_t w = pick(3) == 0 ? value() : -1;
         for (const bool backward : {false, true}) {
             SCOPED_TRACE(testing::Message() << "round " << round << (backward ? " backward" : ""));
             const int64_t expected = nearestByStraightScan(doc, patterns, w, cursor, backward);
