@@ -67,7 +67,10 @@ double sampledPassingShare(const scan::PrefixSet& filter, const uint8_t* data, i
     scan::PrefixSet f = filter;
     f.data = data;
     f.down = false;
-    f.confirm = [](const void* context, int64_t) { return ++*static_cast<int64_t*>(const_cast<void*>(context)), false; };
+    f.confirm = [](const void* context, int64_t) {
+        ++*static_cast<int64_t*>(const_cast<void*>(context));
+        return false;  // counted, and the scan goes on
+    };
     f.context = &passed;
     const bool whole = starts <= kBlock * kBlocks;
     for (int64_t b = 0; b < (whole ? 1 : kBlocks); ++b) {

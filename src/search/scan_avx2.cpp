@@ -134,6 +134,7 @@ TARPON_AVX2 inline uint64_t prefixMask(const PrefixSet& f, const NibbleTables& t
 // 64 starts a block, from the bottom or from the top; the rest to the generic loop.
 template <int W>
 TARPON_AVX2 int64_t prefixScan(const PrefixSet& f) {
+    constexpr uint64_t kTop = uint64_t{1} << 63;
     const NibbleTables tables = nibbleTables(f);
     PrefixSet rest = f;
     for (; !f.down && rest.from + 64 <= f.to; rest.from += 64)
@@ -142,7 +143,7 @@ TARPON_AVX2 int64_t prefixScan(const PrefixSet& f) {
             if (f.confirm(f.context, at)) return at;
         }
     for (; f.down && rest.to - 64 >= f.from; rest.to -= 64)
-        for (uint64_t m = prefixMask<W>(f, tables, rest.to - 64); m != 0; m &= ~(uint64_t{1} << 63 >> __builtin_clzll(m))) {
+        for (uint64_t m = prefixMask<W>(f, tables, rest.to - 64); m != 0; m &= ~(kTop >> __builtin_clzll(m))) {
             const int64_t at = rest.to - 1 - __builtin_clzll(m);
             if (f.confirm(f.context, at)) return at;
         }
