@@ -193,9 +193,9 @@ constexpr size_t kOneByOne = 128;
 
 // Whether one pass behind `filter` beats `n` searches one by one (as measured on
 // text): the filter reads the document about as fast as one of them, and each start
-// it passes costs a walk down the tree, about as much as 400 bytes of a search for one.
+// it passes costs a walk down the tree, about as much as 500 bytes of a search for one.
 bool onePassPays(const scan::PrefixSet& filter, const RingQuery& q, size_t n) {
-    return 1.0 + 400.0 * sampledPassingShare(filter, q.data, q.size, bestIsa()) < static_cast<double>(n);
+    return 1.0 + 500.0 * sampledPassingShare(filter, q.data, q.size, bestIsa()) < static_cast<double>(n);
 }
 
 // How far `at` lies from the first start the search tries, in the order it tries them.
