@@ -1,7 +1,8 @@
 #pragma once
-// The inner loops of the searchers. A kernel of one pattern visits the starts 0..count-1 of a
-// linear stretch, keeps those where two chosen bytes pass the filter, and asks
-// `confirm` about each in order. The stretch holds count + length - 1 bytes.
+// The inner loops of the searchers. A kernel of one pattern visits the starts
+// 0..count-1 of a linear stretch, keeps those where two chosen bytes pass the filter,
+// and asks `confirm` about each in order. The stretch holds count + length - 1 bytes.
+// A kernel of several patterns keeps the starts where the first bytes of one lie.
 #include <cstdint>
 
 namespace tarpon::scan {
@@ -26,7 +27,7 @@ int64_t scanAvx2(const Filter& f);
 #endif
 
 // Several short byte strings at once (the first bytes of the sequences of a multi
-// search, wild cards apart): a start passes where one of the prefixes lies.
+// search, up to the first wild card): a start passes where one of the prefixes lies.
 inline constexpr int kMaxPrefixes = 8, kMaxPrefixWidth = 3;
 
 struct PrefixSet {
