@@ -1,7 +1,8 @@
 #pragma once
 // Searching the document as a ring for any of several byte sequences at once (the
-// spellings of one text), in one pass: at each start a walk down a tree of the
-// sequences, so that the time hardly grows with their number.
+// spellings of one text), in one pass: vector compares pick the starts where the first
+// bytes of some sequence lie, and a walk down a tree of the sequences tries those, so
+// that the time hardly grows with their number.
 #include <cstdint>
 #include <vector>
 
@@ -12,9 +13,10 @@ namespace tarpon {
 // The first start, in the order findInRing (or, `backward`, findInRingBackward) tries
 // them, at which one of `patterns` lies (a plain search; a pattern byte equal to
 // `wildcard`, unless -1, matches any byte); -1 when none does. A match may run
-// round the end. Empty patterns are passed over.
+// round the end. Empty patterns are passed over. `isa`: the vector kernels that pick
+// the starts where some pattern's first bytes lie.
 int64_t findAnyInRing(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
-                      int32_t wildcard, int64_t cursor, bool backward = false);
+                      int32_t wildcard, int64_t cursor, bool backward = false, SearchIsa isa = bestIsa());
 
 // The match of q's pattern or of one of `others` that the search q (plain or
 // relative, with its wild card) comes to first, forward or `backward`; -1 when

@@ -85,6 +85,82 @@ TARPON_AVX2 int64_t scanAvx2(const Filter& f) {
     return scanGeneric(f, i);
 }
 
+namespace {
+
+// For each offset, two tables of 16 bytes (in both lanes): bit i of low[n] is set when
+// prefix i's byte there has the low nibble n, of high[n] when it has the high nibble n.
+// A data byte then passes for the prefixes in low[its low nibble] & high[its high nibble],
+// exactly those whose byte it is, with one shuffle for each half.
+struct NibbleTables {
+    __m256i low[kMaxPrefixWidth], high[kMaxPrefixWidth];
+};
+
+TARPON_AVX2 NibbleTables nibbleTables(const PrefixSet& f) {
+    alignas(32) uint8_t low[kMaxPrefixWidth][32] = {}, high[kMaxPrefixWidth][32] = {};
+    for (int i = 0; i < f.prefixes; ++i)
+        for (int k = 0; k < f.width; ++k)
+            for (int lane = 0; lane < 32; lane += 16) {
+                low[k][lane + (f.value[i][k] & 15)] |= static_cast<uint8_t>(1u << i);
+                high[k][lane + (f.value[i][k] >> 4)] |= static_cast<uint8_t>(1u << i);
+            }
+    NibbleTables t;
+    for (int k = 0; k < kMaxPrefixWidth; ++k) t.low[k] = load(low[k]), t.high[k] = load(high[k]);
+    return t;
+}
+
+// One byte for each of the 32 starts from `at`: the prefixes that lie there, one bit each.
+template <int W>
+TARPON_AVX2 inline __m256i prefixBits(const NibbleTables& t, const uint8_t* at) {
+    const __m256i nibble = _mm256_set1_epi8(15);
+    __m256i all = _mm256_set1_epi8(-1);
+    for (int k = 0; k < W; ++k) {
+        const __m256i d = load(at + k);
+        const __m256i low = _mm256_shuffle_epi8(t.low[k], _mm256_and_si256(d, nibble));
+        const __m256i high = _mm256_shuffle_epi8(t.high[k], _mm256_and_si256(_mm256_srli_epi16(d, 4), nibble));
+        all = _mm256_and_si256(all, _mm256_and_si256(low, high));
+    }
+    return all;
+}
+
+// One bit for each of the 64 starts from s where some prefix lies.
+template <int W>
+TARPON_AVX2 inline uint64_t prefixMask(const PrefixSet& f, const NibbleTables& t, int64_t s) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i lo = _mm256_cmpeq_epi8(prefixBits<W>(t, f.data + s), zero);
+    const __m256i hi = _mm256_cmpeq_epi8(prefixBits<W>(t, f.data + s + 32), zero);
+    return ~blockMask(lo, hi);
+}
+
+// 64 starts a block, from the bottom or from the top; the rest to the generic loop.
+template <int W>
+TARPON_AVX2 int64_t prefixScan(const PrefixSet& f) {
+    constexpr uint64_t kTop = uint64_t{1} << 63;
+    const NibbleTables tables = nibbleTables(f);
+    PrefixSet rest = f;
+    for (; !f.down && rest.from + 64 <= f.to; rest.from += 64)
+        for (uint64_t m = prefixMask<W>(f, tables, rest.from); m != 0; m &= m - 1) {
+            const int64_t at = rest.from + __builtin_ctzll(m);
+            if (f.confirm(f.context, at)) return at;
+        }
+    for (; f.down && rest.to - 64 >= f.from; rest.to -= 64)
+        for (uint64_t m = prefixMask<W>(f, tables, rest.to - 64); m != 0; m &= ~(kTop >> __builtin_clzll(m))) {
+            const int64_t at = rest.to - 1 - __builtin_clzll(m);
+            if (f.confirm(f.context, at)) return at;
+        }
+    return scanPrefixesGeneric(rest);
+}
+
+}  // namespace
+
+TARPON_AVX2 int64_t scanPrefixesAvx2(const PrefixSet& f) {
+    switch (f.width) {
+    case 1: return prefixScan<1>(f);
+    case 2: return prefixScan<2>(f);
+    case 3: return prefixScan<3>(f);
+    default: return scanPrefixesGeneric(f);
+    }
+}
+
 #undef TARPON_AVX2
 
 }  // namespace tarpon::scan

@@ -12,6 +12,12 @@ bool passes(const Filter& f, int64_t s) {
            static_cast<uint8_t>(at[f.pos2] - at[0]) == f.value2;
 }
 
+bool prefixAt(const PrefixSet& f, int64_t s) {
+    for (int i = 0; i < f.prefixes; ++i)
+        if (std::memcmp(f.data + s, f.value[i], static_cast<size_t>(f.width)) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 int64_t scanGeneric(const Filter& f, int64_t from) {
@@ -25,6 +31,17 @@ int64_t scanGeneric(const Filter& f, int64_t from) {
         }
         if (passes(f, s) && f.confirm(f.context, f.data + s)) return s;
     }
+    return -1;
+}
+
+int64_t scanPrefixesGeneric(const PrefixSet& f) {
+    if (f.down) {
+        for (int64_t s = f.to - 1; s >= f.from; --s)
+            if (prefixAt(f, s) && f.confirm(f.context, s)) return s;
+        return -1;
+    }
+    for (int64_t s = f.from; s < f.to; ++s)
+        if (prefixAt(f, s) && f.confirm(f.context, s)) return s;
     return -1;
 }
 

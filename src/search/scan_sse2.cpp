@@ -56,5 +56,52 @@ int64_t scanSse2(const Filter& f) {
     return scanGeneric(f, i);
 }
 
+namespace {
+
+// One bit for each of the 16 starts from s where some prefix lies.
+template <int W>
+inline uint32_t prefixMask(const PrefixSet& f, const __m128i (*values)[kMaxPrefixWidth], int64_t s) {
+    __m128i d[W];
+    for (int k = 0; k < W; ++k) d[k] = load(f.data + s + k);
+    __m128i any = _mm_setzero_si128();
+    for (int i = 0; i < f.prefixes; ++i) {
+        __m128i all = _mm_cmpeq_epi8(d[0], values[i][0]);
+        for (int k = 1; k < W; ++k) all = _mm_and_si128(all, _mm_cmpeq_epi8(d[k], values[i][k]));
+        any = _mm_or_si128(any, all);
+    }
+    return static_cast<uint32_t>(_mm_movemask_epi8(any));
+}
+
+// 16 starts a block, from the bottom or from the top; the rest to the generic loop.
+template <int W>
+int64_t prefixScan(const PrefixSet& f) {
+    __m128i values[kMaxPrefixes][kMaxPrefixWidth];
+    for (int i = 0; i < kMaxPrefixes; ++i)
+        for (int k = 0; k < kMaxPrefixWidth; ++k) values[i][k] = _mm_set1_epi8(static_cast<char>(f.value[i][k]));
+    PrefixSet rest = f;
+    for (; !f.down && rest.from + 16 <= f.to; rest.from += 16)
+        for (uint32_t m = prefixMask<W>(f, values, rest.from); m != 0; m &= m - 1) {
+            const int64_t at = rest.from + __builtin_ctz(m);
+            if (f.confirm(f.context, at)) return at;
+        }
+    for (; f.down && rest.to - 16 >= f.from; rest.to -= 16)
+        for (uint32_t m = prefixMask<W>(f, values, rest.to - 16); m != 0; m &= ~(0x80000000u >> __builtin_clz(m))) {
+            const int64_t at = rest.to - 16 + 31 - __builtin_clz(m);
+            if (f.confirm(f.context, at)) return at;
+        }
+    return scanPrefixesGeneric(rest);
+}
+
+}  // namespace
+
+int64_t scanPrefixesSse2(const PrefixSet& f) {
+    switch (f.width) {
+    case 1: return prefixScan<1>(f);
+    case 2: return prefixScan<2>(f);
+    case 3: return prefixScan<3>(f);
+    default: return scanPrefixesGeneric(f);
+    }
+}
+
 }  // namespace tarpon::scan
 #endif

@@ -11,7 +11,6 @@
 #include "edit/undo.h"
 #include "search/pointers.h"
 #include "search/replace.h"
-#include "search/multi_search.h"
 #include "search/reference_scan.h"
 #include "search/ring_search.h"
 #include "test_editor.h"
@@ -398,38 +397,6 @@ TEST(RingSearch, AgreesWithTheStraightScanOnSeededDocuments) {
         ASSERT_EQ(findInRingBackward(q), test::referenceFind(q.data, q.size, q.pattern, q.length, w, cursor, relative,
                                                              true)) << "backward";
         ASSERT_FALSE(HasFailure());  // one report, not one a round
-    }
-}
-
-// Several sequences at once, forward and backward, with a wild card now and then: the start the straight scan
-// comes to first for any of them.
-TEST(RingSearch, AnyOfSeveralAgreesWithTheStraightScan) {
-    std::mt19937_64 rng(2);
-    const auto pick = [&rng](uint64_t n) { return n == 0 ? uint64_t{0} : rng() % n; };
-    for (int round = 0; round < 2000; ++round) {
-        Bytes doc(pick(200));
-        for (auto& b : doc) b = static_cast<uint8_t>(pick(3));
-        std::vector<Bytes> patterns(1 + pick(5));
-        for (Bytes& p : patterns) {
-            p.resize(pick(6) == 0 ? doc.size() + 1 + pick(2) : 1 + pick(5));  // now and then longer than the document
-            for (auto& b : p) b = static_cast<uint8_t>(pick(3));
-        }
-        const auto cursor = static_cast<int64_t>(pick(doc.size() + 20));
-        const auto size = static_cast<int64_t>(doc.size());
-        const int32_t w = pick(3) == 0 ? static_cast<int32_t>(pick(3)) : -1;
-        for (const bool backward : {false, true}) {
-            // The straight scan's order: the nth start tried is (cursor + n) or (cursor - n) round the ring.
-            int64_t expected = -1, nearest = INT64_MAX;
-            for (const Bytes& p : patterns) {
-                const int64_t at = test::referenceFind(doc.data(), size, p.data(), static_cast<int64_t>(p.size()), w,
-                                                       cursor, false, backward);
-                if (at < 0) continue;
-                const int64_t n = ((backward ? cursor - at : at - cursor) % size + size - 1) % size;
-                if (n < nearest) nearest = n, expected = at;
-            }
-            SCOPED_TRACE(testing::Message() << "round " << round << (backward ? " backward" : ""));
-            ASSERT_EQ(findAnyInRing(doc.data(), size, patterns, w, cursor, backward), expected);
-        }
     }
 }
 
