@@ -98,6 +98,14 @@ int32_t Table::nodeOf(std::string_view key) const {
     return node;
 }
 
+uint64_t Table::revision() const {
+    if (revisionStale_) {
+        revision_ = nextRevision();
+        revisionStale_ = false;
+    }
+    return revision_;
+}
+
 int32_t Table::set(TableEntry&& entry) {
     if (entry.key.empty()) {
         const auto same = std::find_if(endTags_.begin(), endTags_.end(),
@@ -107,7 +115,7 @@ int32_t Table::set(TableEntry&& entry) {
     }
     const int32_t node = keyId(entry.key);
     textIndexStale_ = true;
-    revision_ = nextRevision();
+    revisionStale_ = true;
     if (const int32_t at = nodes_[static_cast<size_t>(node)].entry; at >= 0) {
         entries_[static_cast<size_t>(at)] = std::move(entry);
         return node;
@@ -131,7 +139,7 @@ bool Table::remove(std::string_view key) {
     }
     entries_.pop_back();
     textIndexStale_ = true;
-    revision_ = nextRevision();
+    revisionStale_ = true;
     return true;
 }
 
@@ -151,7 +159,7 @@ void Table::clear() {
     byFirstLetter_.clear();
     textIndexStale_ = false;
     maxKeyLength_ = 0;
-    revision_ = nextRevision();
+    revisionStale_ = true;
 }
 
 const TableEntry* Table::find(std::string_view key) const {

@@ -74,7 +74,7 @@ public:
     const std::vector<TableEntry>& endTags() const { return endTags_; }
     size_t maxKeyLength() const { return maxKeyLength_; }
     // Changes with every change of the entries; no two tables' changes share a number.
-    uint64_t revision() const { return revision_; }
+    uint64_t revision() const;
 
     // The one-byte view: entry b holds the letters of the key {b} (UTF-8), or nothing.
     CharTable oneByteView() const;
@@ -110,7 +110,10 @@ private:
     mutable std::vector<std::pair<uint32_t, int32_t>> byFirstLetter_;
     mutable bool textIndexStale_ = false;
     size_t maxKeyLength_ = 0;
-    uint64_t revision_ = 0;
+    // A change only marks the revision stale; the next number is drawn when it is
+    // asked for, so that reading a file of thousands of entries draws one.
+    mutable uint64_t revision_ = 0;
+    mutable bool revisionStale_ = true;
 };
 
 }  // namespace tarpon
