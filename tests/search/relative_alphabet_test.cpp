@@ -141,8 +141,7 @@ TEST(AlphabetSearch, FindAndFindAgainAgreeWithTheStraightScan) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(row.doc);
+        test::TestEditor t(row.doc);
         MoveCursor(t.ed, row.cursor);
         cmdFind_Click(t.ed, row.form);
         const Bytes& p = t.ed.s.searchPattern;
@@ -159,16 +158,6 @@ TEST(AlphabetSearch, FindAndFindAgainAgreeWithTheStraightScan) {
     }
 }
 
-// Does the pattern match at start s, as the straight scan decides it (bytes round the end of the ring)?
-bool matchesAt(const Bytes& doc, const Bytes& pat, int32_t w, int64_t s) {
-    const auto n = static_cast<int64_t>(doc.size());
-    const int d = int{doc[static_cast<size_t>(s)]} - int{pat[0]};
-    for (size_t k = 0; k < pat.size(); ++k)
-        if (pat[k] != w && int{doc[static_cast<size_t>((s + static_cast<int64_t>(k)) % n)]} - int{pat[k]} != d)
-            return false;
-    return true;
-}
-
 TEST(AlphabetSearch, FindAllAgreesWithTheStraightScanOnSeededDocuments) {
     std::mt19937_64 rng(7);
     const auto pick = [&rng](uint64_t n) { return n == 0 ? uint64_t{0} : rng() % n; };
@@ -180,8 +169,8 @@ TEST(AlphabetSearch, FindAllAgreesWithTheStraightScanOnSeededDocuments) {
         const int32_t w = pick(3) == 0 ? pat[pick(pat.size())] : -1;
         const size_t limit = pick(4) == 0 ? pick(5) : kMaxHits;
         std::vector<int64_t> expected;
-        for (int64_t s = 0; s < static_cast<int64_t>(doc.size()) && expected.size() < limit; ++s)
-            if (matchesAt(doc, pat, w, s)) expected.push_back(s);
+        for (size_t s = 0; s < doc.size() && expected.size() < limit; ++s)
+            if (test::relativeMatchAt(doc, pat, w, s)) expected.push_back(static_cast<int64_t>(s));
         const RingQuery q{doc.data(), static_cast<int64_t>(doc.size()), pat.data(), static_cast<int64_t>(pat.size()),
                           w, 0, true};
         SCOPED_TRACE(testing::Message() << "round " << round);
@@ -191,12 +180,6 @@ TEST(AlphabetSearch, FindAllAgreesWithTheStraightScanOnSeededDocuments) {
             }
     }
 }
-
-}  // namespace
-}  // namespace tarpon
-
-namespace tarpon {
-namespace {
 
 struct HitRow {
     int64_t offset;
@@ -243,8 +226,7 @@ TEST(FindAll, HitsTheirBasesAndPreviews) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(row.doc);
+        test::TestEditor t(row.doc);
         const std::optional<HitList> list = cmdFindAll_Click(t.ed, row.form);
         ASSERT_TRUE(list.has_value());
         std::vector<HitRow> got;
@@ -276,15 +258,13 @@ TEST(FindAll, BoundsMessagesAndFindAgain) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(row.doc);
+        test::TestEditor t(row.doc);
         const std::optional<HitList> list = cmdFindAll_Click(t.ed, row.form);
         EXPECT_EQ(list ? std::optional(list->hits.size()) : std::nullopt, row.listed);
         EXPECT_EQ(t.services.messages, row.messages);
     }
     // The hits' search goes on with Find Again from the cursor, relative and through the alphabet.
-    test::TestEditor t;
-    t.setDocument(concat({{0}, encode(hiraganaAlphabet(), "まおう", 9), encode(hiraganaAlphabet(), "まおう", 0x70)}));
+    test::TestEditor t(concat({{0}, encode(hiraganaAlphabet(), "まおう", 9), encode(hiraganaAlphabet(), "まおう", 0x70)}));
     ASSERT_TRUE(cmdFindAll_Click(t.ed, relativeForm(hiraganaAlphabet(), "まおう")).has_value());
     EXPECT_EQ(t.ed.s.cursor(), 0);
     mnuOption_Click(t.ed, kOptionFindAgain);
