@@ -99,7 +99,9 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline void writeText(const std::string& path, const std::string& text) { writeBytes(path, {text.begin(), text.end()}); }
+inline void writeText(const std::string& path, const std::string& text) {
+    writeBytes(path, {text.begin(), text.end()});
+}
 
 // A regular file's bytes; nothing for anything else (reading a FIFO would block).
 inline std::vector<uint8_t> readBytes(const std::string& path) {
@@ -107,6 +109,9 @@ inline std::vector<uint8_t> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-inline std::string readText(const std::string& path) { const auto bytes = readBytes(path); return {bytes.begin(), bytes.end()}; }
+inline std::string readText(const std::string& path) {
+    const std::vector<uint8_t> bytes = readBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
 
 }  // namespace tarpon::test

@@ -287,17 +287,16 @@ TEST(ToolCommands, DumpAndInsertTheExample) {
                               script, file}, out, err), 0) << err;
     ASSERT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 0) << err;
     EXPECT_EQ(readBytes(file), original);
-    const Bytes dumped = readBytes(script);
-    std::string text(dumped.begin(), dumped.end());
+    std::string text = test::readText(script);
     const std::string sword = "A sword costs thirty coins.";
     ASSERT_NE(text.find(sword), std::string::npos) << text;
     text.replace(text.find(sword), sword.size(), "A fine sword costs thirty gold coins.");
-    writeBytes(script, Bytes(text.begin(), text.end()));
+    test::writeText(script, text);
     EXPECT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 1);
     EXPECT_NE(err.find("Line 20: the text is 9 bytes too long"), std::string::npos) << err;
     EXPECT_EQ(readBytes(file), original);
     text.replace(text.find("#JMP($18, $81)"), 14, "#JMP($18, $B1)");  // the free room after the strings
-    writeBytes(script, Bytes(text.begin(), text.end()));
+    test::writeText(script, text);
     EXPECT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 0) << err;
     out.clear();
     EXPECT_EQ(runToolCommand({"find", "--table", table, "gold", file}, out, err), 0);
