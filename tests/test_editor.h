@@ -67,6 +67,7 @@ struct TestEditor {
         Form_Load(ed, commandLine);
         Form_Resize(ed, kStartWidth, kStartHeight, false);  // the window's first display
     }
+    explicit TestEditor(const std::vector<uint8_t>& bytes) : TestEditor() { setDocument(bytes); }
     // Replaces the document with `bytes` without touching cursor or page.
     void setDocument(const std::vector<uint8_t>& bytes) {
         ed.s.fileData.assign(bytes.begin(), bytes.end());
@@ -98,11 +99,19 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+inline void writeText(const std::string& path, const std::string& text) {
+    writeBytes(path, {text.begin(), text.end()});
+}
+
 // A regular file's bytes; nothing for anything else (reading a FIFO would block).
 inline std::vector<uint8_t> readBytes(const std::string& path) {
     if (!std::filesystem::is_regular_file(path)) return {};
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+inline std::string readText(const std::string& path) {
+    const std::vector<uint8_t> bytes = readBytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 }  // namespace tarpon::test

@@ -14,17 +14,7 @@
 #include "search/alphabet.h"
 #include "search/find.h"
 #include "search/find_all.h"
-
-namespace {
-
-bool matchesAt(const std::vector<uint8_t>& doc, const std::vector<uint8_t>& pat, int32_t w, size_t s) {
-    const int d = int{doc[s]} - int{pat[0]};
-    for (size_t k = 0; k < pat.size(); ++k)
-        if (pat[k] != w && int{doc[(s + k) % doc.size()]} - int{pat[k]} != d) return false;
-    return true;
-}
-
-}  // namespace
+#include "search/reference_scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tarpon;
@@ -47,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const HitList list = collectHits(form, *request, doc.data(), static_cast<int64_t>(doc.size()));
     std::vector<int64_t> expected;
     for (size_t s = 0; s < doc.size() && expected.size() <= kMaxHits; ++s)
-        if (matchesAt(doc, request->pattern, request->wildcard, s)) expected.push_back(static_cast<int64_t>(s));
+        if (test::relativeMatchAt(doc, request->pattern, request->wildcard, s)) expected.push_back(static_cast<int64_t>(s));
     if (list.more != (expected.size() > kMaxHits)) std::abort();
     expected.resize(std::min(expected.size(), kMaxHits));
     if (list.hits.size() != expected.size()) std::abort();

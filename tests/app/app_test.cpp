@@ -198,11 +198,10 @@ TEST(PaneClipboard, CopyAndPaste) {
         {"Table paste through a two-byte key", Table, "a\u00E9", "", {0x41, 0x41, 0x44, 0x45, 0x45}},
         {"Table paste of a letter that begins no entry: nothing", Table, "tax", "The clipboard cannot be pasted: \"t\" (U+0074) begins no entry of the table.", {}},
     };
+    const Bytes doc = {0x41, 0x42, 0x43, 0x44, 0x45};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        TestEditor t;
-        const Bytes doc = {0x41, 0x42, 0x43, 0x44, 0x45};
-        t.setDocument(doc);
+        TestEditor t(doc);
         t.ed.s.charTable[0x41] = "a", t.ed.s.charTable[0x42] = "b", t.ed.s.charTable[0x43] = "th";
         t.ed.s.table.set({"\x44\x45", "\u00E9"});
         t.ed.s.viewMode = row.pane == Table;
@@ -248,8 +247,7 @@ TEST(FileCommands, OpeningKeepsTheCursorOnTheFile) {
 TEST(ToolCommands, Find) {
     TempDir dir;
     writeBytes(dir.file("doc"), {'a', 'b', 'a', 'b', 'a', 0x81, 0x82, 0xE9});
-    const std::string tbl = "81=x\n82=y\nE9=xy\n";
-    writeBytes(dir.file("t.tbl"), Bytes(tbl.begin(), tbl.end()));
+    test::writeText(dir.file("t.tbl"), "81=x\n82=y\nE9=xy\n");
     const std::string doc = dir.file("doc"), table = dir.file("t.tbl");
     const std::tuple<const char*, std::vector<std::string>, int, std::string> rows[] = {
         {"overlapping hits in order", {"find", "aba", doc}, 0, "0x0\n0x2\n"},
@@ -289,17 +287,16 @@ TEST(ToolCommands, DumpAndInsertTheExample) {
                               script, file}, out, err), 0) << err;
     ASSERT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 0) << err;
     EXPECT_EQ(readBytes(file), original);
-    const Bytes dumped = readBytes(script);
-    std::string text(dumped.begin(), dumped.end());
+    std::string text = test::readText(script);
     const std::string sword = "A sword costs thirty coins.";
     ASSERT_NE(text.find(sword), std::string::npos) << text;
     text.replace(text.find(sword), sword.size(), "A fine sword costs thirty gold coins.");
-    writeBytes(script, Bytes(text.begin(), text.end()));
+    test::writeText(script, text);
     EXPECT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 1);
     EXPECT_NE(err.find("Line 20: the text is 9 bytes too long"), std::string::npos) << err;
     EXPECT_EQ(readBytes(file), original);
     text.replace(text.find("#JMP($18, $81)"), 14, "#JMP($18, $B1)");  // the free room after the strings
-    writeBytes(script, Bytes(text.begin(), text.end()));
+    test::writeText(script, text);
     EXPECT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 0) << err;
     out.clear();
     EXPECT_EQ(runToolCommand({"find", "--table", table, "gold", file}, out, err), 0);

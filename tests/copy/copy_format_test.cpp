@@ -48,8 +48,7 @@ TEST(Copy, FieldsToClipboardOrMessage) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(test::countingBytes(row.size));
+        test::TestEditor t(test::countingBytes(row.size));
         t.ed.s.charTable[0x41] = "A", t.ed.s.charTable[0x42] = "bc";
         if (row.longKeys) {
             t.ed.s.syncedTable().set({"CD", "DE", EntryKind::Letter, 0});

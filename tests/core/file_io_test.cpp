@@ -450,8 +450,7 @@ TEST(SaveFile, AnAttributeTheNewFileMayNotHaveMeansSavingInPlace) {
     if (::lsetxattr(path.c_str(), "user.comment", "keep", 4, 0) != 0) GTEST_SKIP() << "no extended attributes here";
     struct stat before {}, after {};
     ::stat(path.c_str(), &before);
-    test::TestEditor t;
-    t.setDocument(kNew);
+    test::TestEditor t(kNew);
     EXPECT_TRUE(SaveFile(t.ed, path, io)) << t.services.messages.at(0);
     ::stat(path.c_str(), &after);
     EXPECT_TRUE(readBytes(path) == kNew && after.st_ino == before.st_ino);
@@ -480,8 +479,7 @@ TEST(SaveFile, ARestoreReadsTheBackupItWroteNotWhatIsNowUnderItsName) {
     const std::string path = dir.file("doc");
     writeBytes(path, kOld);
     must(::link(path.c_str(), dir.file("other").c_str()), "link");  // saved in place, the backup beside it
-    test::TestEditor t;
-    t.setDocument(kNew);
+    test::TestEditor t(kNew);
     EXPECT_FALSE(SaveFile(t.ed, path, io));
     EXPECT_TRUE(readBytes(path) == kOld) << "the old bytes did not come back";
 }

@@ -116,9 +116,8 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
         Bytes expected(static_cast<size_t>(row.size), 0xEE);
-        t.setDocument(expected);
+        test::TestEditor t(expected);
         for (const auto& [b, letters] : row.table) t.ed.s.charTable[static_cast<size_t>(b)] = letters;
         for (const auto& [key, letters] : row.longKeys) t.ed.s.table.set({key, letters});
         apply(t, row.edit);

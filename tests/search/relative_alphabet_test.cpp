@@ -141,8 +141,7 @@ TEST(AlphabetSearch, FindAndFindAgainAgreeWithTheStraightScan) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(row.doc);
+        test::TestEditor t(row.doc);
         MoveCursor(t.ed, row.cursor);
         cmdFind_Click(t.ed, row.form);
         const Bytes& p = t.ed.s.searchPattern;
@@ -159,16 +158,6 @@ TEST(AlphabetSearch, FindAndFindAgainAgreeWithTheStraightScan) {
     }
 }
 
-// Does the pattern match at start s, as the straight scan decides it (bytes round the end of the ring)?
-bool matchesAt(const Bytes& doc, const Bytes& pat, int32_t w, int64_t s) {
-    const auto n = static_cast<int64_t>(doc.size());
-    const int d = int{doc[static_cast<size_t>(s)]} - int{pat[0]};
-    for (size_t k = 0; k < pat.size(); ++k)
-        if (pat[k] != w && int{doc[static_cast<size_t>((s + static_cast<int64_t>(k)) % n)]} - int{pat[k]} != d)
-            return false;
-    return true;
-}
-
 TEST(AlphabetSearch, FindAllAgreesWithTheStraightScanOnSeededDocuments) {
     std::mt19937_64 rng(7);
     const auto pick = [&rng](uint64_t n) { return n == 0 ? uint64_t{0} : rng() % n; };
@@ -180,8 +169,8 @@ TEST(AlphabetSearch, FindAllAgreesWithTheStraightScanOnSeededDocuments) {
         const int32_t w = pick(3) == 0 ? pat[pick(pat.size())] : -1;
         const size_t limit = pick(4) == 0 ? pick(5) : kMaxHits;
         std::vector<int64_t> expected;
-        for (int64_t s = 0; s < static_cast<int64_t>(doc.size()) && expected.size() < limit; ++s)
-            if (matchesAt(doc, pat, w, s)) expected.push_back(s);
+        for (size_t s = 0; s < doc.size() && expected.size() < limit; ++s)
+            if (test::relativeMatchAt(doc, pat, w, s)) expected.push_back(static_cast<int64_t>(s));
         const RingQuery q{doc.data(), static_cast<int64_t>(doc.size()), pat.data(), static_cast<int64_t>(pat.size()),
                           w, 0, true};
         SCOPED_TRACE(testing::Message() << "round " << round);
@@ -191,12 +180,6 @@ TEST(AlphabetSearch, FindAllAgreesWithTheStraightScanOnSeededDocuments) {
             }
     }
 }
-
-}  // namespace
-}  // namespace tarpon
-
-namespace tarpon {
-namespace {
 
 struct HitRow {
     int64_t offset;
@@ -213,14 +196,18 @@ Bytes shifted(std::string_view text, int by) {
     return out;
 }
 
-// Document and relative search -> every hit's offset, implied base and preview.
-TEST(FindAll, HitsTheirBasesAndPreviews) {
+// Document and relative search -> every hit's offset, implied base and preview, or how many are listed (at most
+// 1,000), and what is said; the search is kept for Find Again.
+TEST(FindAll, HitsBoundsAndMessages) {
     const Alphabet hira = hiraganaAlphabet();
+    const std::string more = "More than 1,000 hits: the list shows the first 1,000.", none = "No Results Found";
     struct Row {
         const char* name;
         FindForm form;
         Bytes doc;
-        std::vector<HitRow> hits;
+        std::vector<HitRow> hits = {};  // empty: only `listed` is checked
+        std::optional<size_t> listed = std::nullopt;
+        std::vector<std::string> messages = {};
     };
     const Row rows[] = {
         {"kana sentence: letters inside the alphabet, dots for the rest", relativeForm(hira, "まおう"),
@@ -240,51 +227,29 @@ TEST(FindAll, HitsTheirBasesAndPreviews) {
          {{0, "-05=あ", "かこく"}}},
         {"two hits at two bases", relativeForm(custom("xyz"), "xz"), Bytes{1, 3, 9, 0x50, 0x52},
          {{0, "01=x", "xz···"}, {3, "50=x", "···xz"}}},
+        {"1,099 hits: the first 1,000 and a message", relativeForm(Alphabet{}, "ab"), test::countingBytes(1100), {},
+         1000, {more}},
+        {"exactly 1,000: no message", relativeForm(Alphabet{}, "ab"), test::countingBytes(1004), {}, 1000},
+        {"no hit", relativeForm(hira, "まお"), Bytes{1, 2, 3}, {}, std::nullopt, {none}},
+        {"a letter outside the alphabet", relativeForm(hira, "まん"), Bytes{1, 2}, {}, std::nullopt,
+         {"\"ん\" (U+3093) is not in the Hiragana alphabet."}},
+        {"not a relative search: nothing", {PatternKind::Ascii, "ab", "", false}, Bytes{1, 2}},
+        {"empty document", relativeForm(Alphabet{}, "ab"), Bytes{}, {}, std::nullopt, {none}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(row.doc);
+        test::TestEditor t(row.doc);
         const std::optional<HitList> list = cmdFindAll_Click(t.ed, row.form);
-        ASSERT_TRUE(list.has_value());
+        const std::optional<size_t> listed = row.hits.empty() ? row.listed : row.hits.size();
+        EXPECT_EQ(list ? std::optional(list->hits.size()) : std::nullopt, listed);
+        EXPECT_EQ(t.services.messages, row.messages);
+        if (!list || row.hits.empty()) continue;
         std::vector<HitRow> got;
         for (const RelativeHit& hit : list->hits) got.push_back({hit.offset, baseText(*list, hit), hit.preview});
         EXPECT_EQ(got, row.hits);
-        EXPECT_TRUE(t.services.messages.empty());
-    }
-}
-
-// Find All's bounds and refusals -> how many hits are listed and what is said; the search is kept for Find Again.
-TEST(FindAll, BoundsMessagesAndFindAgain) {
-    const std::string more = "More than 1,000 hits: the list shows the first 1,000.", none = "No Results Found";
-    struct Row {
-        const char* name;
-        FindForm form;
-        Bytes doc;
-        std::optional<size_t> listed;
-        std::vector<std::string> messages;
-    };
-    const Row rows[] = {
-        {"1,099 hits: the first 1,000 and a message", relativeForm(Alphabet{}, "ab"), test::countingBytes(1100),
-         1000, {more}},
-        {"exactly 1,000: no message", relativeForm(Alphabet{}, "ab"), test::countingBytes(1004), 1000, {}},
-        {"no hit", relativeForm(hiraganaAlphabet(), "まお"), Bytes{1, 2, 3}, std::nullopt, {none}},
-        {"a letter outside the alphabet", relativeForm(hiraganaAlphabet(), "まん"), Bytes{1, 2}, std::nullopt,
-         {"\"ん\" (U+3093) is not in the Hiragana alphabet."}},
-        {"not a relative search: nothing", {PatternKind::Ascii, "ab", "", false}, Bytes{1, 2}, std::nullopt, {}},
-        {"empty document", relativeForm(Alphabet{}, "ab"), Bytes{}, std::nullopt, {none}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(row.doc);
-        const std::optional<HitList> list = cmdFindAll_Click(t.ed, row.form);
-        EXPECT_EQ(list ? std::optional(list->hits.size()) : std::nullopt, row.listed);
-        EXPECT_EQ(t.services.messages, row.messages);
     }
     // The hits' search goes on with Find Again from the cursor, relative and through the alphabet.
-    test::TestEditor t;
-    t.setDocument(concat({{0}, encode(hiraganaAlphabet(), "まおう", 9), encode(hiraganaAlphabet(), "まおう", 0x70)}));
+    test::TestEditor t(concat({{0}, encode(hiraganaAlphabet(), "まおう", 9), encode(hiraganaAlphabet(), "まおう", 0x70)}));
     ASSERT_TRUE(cmdFindAll_Click(t.ed, relativeForm(hiraganaAlphabet(), "まおう")).has_value());
     EXPECT_EQ(t.ed.s.cursor(), 0);
     mnuOption_Click(t.ed, kOptionFindAgain);

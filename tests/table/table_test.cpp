@@ -11,17 +11,13 @@
 namespace tarpon {
 namespace {
 
-std::vector<uint8_t> bytesOf(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
-
-std::string textOf(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
 // A load names what it skipped and the keys given twice, or says nothing; a table saved unchanged is its file
 // again, skipped lines and all, without a question; grid edits reach the file; failed saves say why and leave it.
 TEST(TableMenu, LoadAndSaveThroughTheMenu) {
     test::TempDir dir;
     test::TestEditor t;
     const std::string path = dir.file("names.tbl"), text = "41=\xC3\xA9\r\nnot a table\r\n8140=x\r\n";
-    test::writeBytes(path, bytesOf(text));
+    test::writeText(path, text);
     t.setDocument({0x41});
     t.ed.s.viewMode = true;
     t.ed.s.fileName = dir.file("game.bin");
@@ -31,10 +27,10 @@ TEST(TableMenu, LoadAndSaveThroughTheMenu) {
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "\xC3\xA9");  // shown at once
     mnuTable_Click(t.ed, kTableSave);
     EXPECT_EQ(t.services.dialogs.back().startPath, path);   // the table's own file, not the document
-    EXPECT_EQ(textOf(test::readBytes(path)), text);
+    EXPECT_EQ(test::readText(path), text);
     t.ed.s.charTable[0x42] = "b";                           // an edit in the grid
     mnuTable_Click(t.ed, kTableSave);
-    EXPECT_EQ(textOf(test::readBytes(path)), text + "42=b\r\n");
+    EXPECT_EQ(test::readText(path), text + "42=b\r\n");
     t.ed.s.charTable[0x30] = "a\r\nb";                     // would split into two lines
     mnuTable_Click(t.ed, kTableSave);
     struct FailingIo : FileIo {
@@ -42,7 +38,7 @@ TEST(TableMenu, LoadAndSaveThroughTheMenu) {
     } failing;
     t.ed.s.charTable[0x30] = "0";
     EXPECT_FALSE(saveTblFile(path, t.ed.s.syncedTable(), t.ed.s.tableSource, failing, nullptr));
-    EXPECT_EQ(textOf(test::readBytes(path)), text + "42=b\r\n");
+    EXPECT_EQ(test::readText(path), text + "42=b\r\n");
     EXPECT_TRUE(t.services.questions.empty());
     EXPECT_EQ(t.services.messages, (std::vector<std::string>{
         "Read 2 entries from \"" + path + "\" (UTF-8).\n1 line was skipped (kept as they are when the table is "
@@ -56,8 +52,8 @@ TEST(TableMenu, LoadAsAndMessages) {
     test::TempDir dir;
     test::TestEditor t;
     const std::string kana = dir.file("kana.tbl"), twice = dir.file("twice.tbl");
-    test::writeBytes(kana, bytesOf("B1=\xB1\r\n"));
-    test::writeBytes(twice, bytesOf("41=A\n42=B\n41=C\n"));
+    test::writeText(kana, "B1=\xB1\r\n");
+    test::writeText(twice, "41=A\n42=B\n41=C\n");
     t.ed.s.fileName = dir.file("game.bin");
     mnuTable_Click(t.ed, kTableSave);
     EXPECT_EQ(t.services.dialogs.back().startPath, dir.dir + "/");

@@ -62,8 +62,7 @@ TEST(CursorMoves, PagingRules) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(std::vector<uint8_t>(static_cast<size_t>(row.size), 0x5A));
+        test::TestEditor t(std::vector<uint8_t>(static_cast<size_t>(row.size), 0x5A));
         t.ed.services.resizeMainWindow(kStartWidth, static_cast<int>(row.windowHeight));
         t.ed.s.pageTop = row.top;
         t.ed.s.cursorRel = row.rel;
@@ -149,8 +148,7 @@ TEST(Painting, WhatThePanesShow) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(test::countingBytes(static_cast<size_t>(row.size)));
+        test::TestEditor t(test::countingBytes(static_cast<size_t>(row.size)));
         MainView& v = t.ed.v;
         if (row.height > 0) v.picOffset.geom.height = v.picHex.geom.height = v.PicText.geom.height = row.height;
         t.ed.s.pageTop = row.top;
@@ -203,8 +201,7 @@ TEST(Painting, LettersOfLongerKeys) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TestEditor t;
-        t.setDocument(std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
+        test::TestEditor t(std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
         for (const auto& [key, text] : {std::pair{"A", "a"}, {"B", "b"}, {"C", "c"}, {"AB", "th"}, {"ABC", "<ctl>"}})
             t.ed.s.table.set({key, text, EntryKind::Letter, 0});
         t.ed.s.showTable();
