@@ -129,7 +129,8 @@ private:
         return bytes;
     }
 
-    // Letters a to z for bytes 0x61.. shifted by the seed, and a two-letter entry.
+    // Letters a to z for bytes 0x61.. shifted by the seed, a two-letter entry, and
+    // keys of two and three bytes, an end token and a linked entry with a parameter byte.
     std::vector<uint8_t> tableText() {
         std::string text;
         static constexpr char kHex[] = "0123456789ABCDEF";
@@ -138,7 +139,7 @@ private:
             const int byte = first + i;
             text += std::string{kHex[byte >> 4], kHex[byte & 15]} + "=" + static_cast<char>('a' + i) + "\r\n";
         }
-        text += "20=th\r\n";
+        text += "20=th\r\n8140=<k>\r\n6162=<ab>\r\nE0E1E2=<ctl>\r\n/00=<end>\r\n$C9=<p>,1\r\n";
         return {text.begin(), text.end()};
     }
 
