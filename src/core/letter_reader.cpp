@@ -59,31 +59,14 @@ bool readsByteByByte(const Table& table) {
 }
 
 void LetterSteps::build(const Table& table) {
-    std::array<uint16_t, 256> alone;  // the letter when the second byte begins no longer key
-    alone.fill(1);
-    std::array<int32_t, 256> block;
-    block.fill(-1);
-    int32_t blocks = 0;
+    lengths_.build(table, uint16_t{1}, uint16_t{0}, lengthOf);
     reach_.fill(0);
     for (const TableEntry& e : table.entries()) {
         const auto b0 = static_cast<uint8_t>(e.key[0]);
         const int64_t params = e.kind == EntryKind::Linked ? std::max(e.params, 0) : 0;
         const int64_t reach = static_cast<int64_t>(e.key.size()) + params - 1;
         reach_[b0] = static_cast<uint16_t>(std::clamp<int64_t>(reach, reach_[b0], 0xFFFF));
-        if (e.key.size() == 1) alone[b0] = lengthOf(e);
-        else if (block[b0] < 0) block[b0] = blocks++;
     }
-    second_.assign(static_cast<size_t>(blocks) * 256, 0);
-    for (int b = 0; b < 256; ++b)
-        if (block[b] >= 0) std::fill_n(second_.begin() + block[b] * 256, 256, alone[b]);
-    const auto slot = [&](const TableEntry& e) -> uint16_t& {
-        return second_[static_cast<size_t>(block[static_cast<uint8_t>(e.key[0])]) * 256 + static_cast<uint8_t>(e.key[1])];
-    };
-    for (const TableEntry& e : table.entries())
-        if (e.key.size() == 2) slot(e) = lengthOf(e);
-    for (const TableEntry& e : table.entries())
-        if (e.key.size() > 2) slot(e) = 0;  // a longer key may match: walk
-    for (int b = 0; b < 256; ++b) first_[b] = block[b] >= 0 ? static_cast<uint16_t>(kPair | block[b]) : alone[b];
 }
 
 int64_t LetterIndex::skipLetters(const TableReading& r, std::span<const uint8_t> doc, int64_t pos, int64_t until) const {

@@ -13,6 +13,7 @@
 
 #include "core/char_table.h"
 #include "core/table.h"
+#include "core/two_byte_index.h"
 
 namespace tarpon {
 
@@ -53,10 +54,7 @@ class LetterSteps {
 public:
     void build(const Table& table);
     // The length of the letter that begins `first`, `second`; 0: walk the tree.
-    uint16_t step(uint8_t first, uint8_t second) const {
-        const uint16_t v = first_[first];
-        return v & kPair ? second_[static_cast<size_t>(v & ~kPair) << 8 | second] : v;
-    }
+    uint16_t step(uint8_t first, uint8_t second) const { return lengths_.at(first, second); }
     // Whether every letter that covers the byte before `at` ends at `at`, so that
     // reading from anywhere before passes through it; `longest`: the longest letter.
     bool endsEveryLetterAt(const uint8_t* doc, int64_t at, int64_t longest) const {
@@ -66,9 +64,7 @@ public:
     }
 
 private:
-    static constexpr uint16_t kPair = 0x8000;  // the length depends on the second byte: its block
-    std::array<uint16_t, 256> first_{};
-    std::vector<uint16_t> second_;  // 256 slots for each first byte that begins longer keys
+    TwoByteIndex<uint16_t> lengths_;     // a byte without an entry is a letter of 1
     std::array<uint16_t, 256> reach_{};  // how many bytes after it a letter that begins with it may cover
 };
 

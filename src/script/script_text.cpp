@@ -69,7 +69,6 @@ void ScriptTable::markSureEntries() {
     };
     pieces_.clear();
     texts_.clear();
-    firstByte_.fill(-1);
     for (const TableEntry& e : table_.entries()) {
         const TableEntry* back = keyOfText_.find(e.text);
         const bool sure = back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
@@ -88,36 +87,15 @@ void ScriptTable::markSureEntries() {
 }
 
 void ScriptTable::markFirstBytes() {
-    // Pass 1: one-byte keys, and the first bytes that begin longer keys.
-    std::array<int32_t, 256> alone;
-    alone.fill(-1);
-    std::array<bool, 256> longer{};
-    const std::vector<TableEntry>& entries = table_.entries();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const auto b0 = static_cast<uint8_t>(entries[i].key[0]);
-        if (entries[i].key.size() == 1) alone[b0] = static_cast<int32_t>(i);
-        else longer[b0] = true;
-    }
-    // Pass 2: a block of 256 for each first byte that begins longer keys, filled
-    // with what its one-byte key gives, then the two-byte keys, then kWalk for longer.
-    secondByte_.clear();
-    for (int b = 0; b < 256; ++b) {
-        firstByte_[b] = longer[b] ? -2 - static_cast<int32_t>(secondByte_.size() / 256) : alone[b];
-        if (longer[b]) secondByte_.insert(secondByte_.end(), 256, alone[b]);
-    }
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const std::string& key = entries[i].key;
-        if (key.size() < 2) continue;
-        int32_t& slot = secondByte_[static_cast<size_t>(-2 - firstByte_[static_cast<uint8_t>(key[0])]) * 256 +
-                                    static_cast<uint8_t>(key[1])];
-        if (key.size() > 2) slot = kWalk;
-        else if (slot != kWalk) slot = static_cast<int32_t>(i);
-    }
+    const TableEntry* first = table_.entries().data();
+    entryOf_.build(table_, -1, kWalk, [first](const TableEntry& e) { return static_cast<int32_t>(&e - first); });
 }
 
 ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::string& out) const {
-    int32_t at = raw ? -1 : firstByte_[bytes[0]];
-    if (at <= -2) at = bytes.size() < 2 ? kWalk : secondByte_[static_cast<size_t>(-2 - at) * 256 + bytes[1]];
+    int32_t at = -1;
+    if (!raw) at = entryOf_.firstDecides(bytes[0]) ? entryOf_.at(bytes[0], 0)
+                   : bytes.size() < 2              ? kWalk
+                                                   : entryOf_.at(bytes[0], bytes[1]);
     if (at == kWalk) {
         const TableEntry* e = table_.longestMatch(bytes);
         at = e ? static_cast<int32_t>(e - table_.entries().data()) : -1;

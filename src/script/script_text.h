@@ -3,7 +3,6 @@
 // line breaks are not data (a line-break entry's text is followed by one, for the
 // eye), `<$XX>` stands for the raw byte XX, and each other piece is the text of a
 // table entry, matched longest first when the text is turned back into bytes.
-#include <array>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "core/table.h"
+#include "core/two_byte_index.h"
 
 namespace tarpon {
 
@@ -69,12 +69,10 @@ private:
     };
     std::vector<Piece> pieces_;
     std::string texts_;
-    // The entry read at a first byte that begins no longer key (-1: none), or for
-    // one that does, -2 - its block in secondByte_: 256 slots, the entry read at each
-    // second byte, or kWalk when a key of three or more bytes may match.
+    // The entry read at each pair of first bytes (its place in the table's entries),
+    // -1 for none, or kWalk where a key of three or more bytes may match.
     static constexpr int32_t kWalk = INT32_MIN;
-    std::vector<int32_t> secondByte_;
-    std::array<int32_t, 256> firstByte_{};
+    TwoByteIndex<int32_t> entryOf_;
     // The texts as keys of a table of their own, each entry's text being the key it
     // spells (empty for an end tag): longest match over it spells a script's text.
     Table keyOfText_;
