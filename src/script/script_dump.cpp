@@ -1,7 +1,6 @@
 #include "script/script_dump.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -9,21 +8,6 @@
 
 namespace tarpon {
 namespace {
-
-// "$" and upper-case hex digits, "-" first when negative.
-std::string hex(int64_t value) {
-    char text[20];
-    char* end = text + sizeof text;
-    char* at = end;
-    auto magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    do {
-        *--at = "0123456789ABCDEF"[magnitude & 15];
-        magnitude >>= 4;
-    } while (magnitude);
-    *--at = '$';
-    if (value < 0) *--at = '-';
-    return std::string(at, end);
-}
 
 // A piece that would change meaning in a script line: a "#" that starts the line
 // (a command), or "//" (a comment), also formed with the text before it (`last`,
@@ -107,12 +91,12 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
 }
 
 void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
-    out.script += "#JMP(" + hex(r.from) + ", " + hex(r.to) + ")\n";
+    out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
         out.script += "//STRING #";
         out.script += std::to_string(out.strings);
         out.script += " @ ";
-        out.script += hex(at);
+        out.script += scriptNumber(at);
         out.script += '\n';
         at = readString(st, doc, at, r.to + 1, out.script);
         out.script += "\n\n";
@@ -130,11 +114,11 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
             target = target << 8 | doc[static_cast<size_t>(place + (r.p.bigEndian ? k : r.p.size - 1 - k))];
         target += r.p.add;
         if (target < 0 || target >= size)
-            outside += "//POINTER #" + std::to_string(i) + " @ " + hex(place) + " points outside the file (" +
-                       hex(target) + ")\n";
+            outside += "//POINTER #" + std::to_string(i) + " @ " + scriptNumber(place) + " points outside the file (" +
+                       scriptNumber(target) + ")\n";
         else pointersTo[target].push_back({i, place});
     }
-    out.script += "#SMA(\"LINEAR\")\n#HDR(" + hex(r.p.add) + ")\n";
+    out.script += "#SMA(\"LINEAR\")\n#HDR(" + scriptNumber(r.p.add) + ")\n";
     if (r.p.bigEndian) out.script += "#ENDIAN(\"BIG\")\n";
     out.script += outside;
     if (pointersTo.empty()) return;
@@ -150,15 +134,15 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
         s.end = readString(st, doc, target, limit, s.text);
         last = std::max(last, s.end - 1);
     }
-    const std::string area = ", " + hex(last) + ")\n";
+    const std::string area = ", " + scriptNumber(last) + ")\n";
     int64_t at = -1;
     size_t k = 0;
     for (const auto& [target, pointers] : pointersTo) {
-        if (target != at) out.script += "#JMP(" + hex(target) + area;
+        if (target != at) out.script += "#JMP(" + scriptNumber(target) + area;
         for (const auto& [number, place] : pointers)
-            out.script += "//POINTER #" + std::to_string(number) + " @ " + hex(place) + " - STRING #" +
-                          std::to_string(k) + " @ " + hex(target) + "\n#W" + std::to_string(8 * r.p.size) + "(" +
-                          hex(place) + ")\n";
+            out.script += "//POINTER #" + std::to_string(number) + " @ " + scriptNumber(place) + " - STRING #" +
+                          std::to_string(k) + " @ " + scriptNumber(target) + "\n#W" + std::to_string(8 * r.p.size) + "(" +
+                          scriptNumber(place) + ")\n";
         out.script += strings[k].text + "\n\n";
         at = strings[k++].end;
     }

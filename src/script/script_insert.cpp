@@ -13,12 +13,6 @@
 namespace tarpon {
 namespace {
 
-std::string hex(int64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "$%llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
@@ -109,7 +103,7 @@ bool Inserter::flush() {
     const int64_t limit = jmpEnds ? end_ + 1 : docSize;
     if (at_ + size > limit) {
         const size_t first = static_cast<size_t>(std::max<int64_t>(limit - at_, 0));  // the first byte that does not fit
-        const std::string room = jmpEnds ? "the last byte of its #JMP, " + hex(end_) : "the end of the file";
+        const std::string room = jmpEnds ? "the last byte of its #JMP, " + scriptNumber(end_) : "the end of the file";
         return fail(lineOf(starts, from[first]),
                     "the text is " + std::to_string(at_ + size - limit) + " bytes too long: it runs past " + room + ".");
     }
@@ -128,7 +122,7 @@ bool Inserter::command(std::string_view text, int number) {
     const bool numbers = n.size() == c->args.size();
     const auto docSize = static_cast<int64_t>(doc_.size());
     if (c->name == "JMP" && numbers && (n.size() == 1 || n.size() == 2)) {
-        if (n[0] < 0 || n[0] >= docSize) return fail(number, "#JMP to " + hex(n[0]) + ", outside the file.");
+        if (n[0] < 0 || n[0] >= docSize) return fail(number, "#JMP to " + scriptNumber(n[0]) + ", outside the file.");
         if (n.size() == 2 && n[1] < n[0]) return fail(number, "#JMP's last byte lies before its first.");
         at_ = n[0];
         end_ = n.size() == 2 ? n[1] : -1;
@@ -137,7 +131,7 @@ bool Inserter::command(std::string_view text, int number) {
     if ((c->name == "W16" || c->name == "W24" || c->name == "W32") && numbers && n.size() == 1) {
         const int size = std::stoi(c->name.substr(1)) / 8;
         if (at_ < 0) return fail(number, c->name + " before the first #JMP: there is nothing to point at yet.");
-        if (n[0] < 0 || n[0] + size > docSize) return fail(number, "the pointer at " + hex(n[0]) + " lies outside the file.");
+        if (n[0] < 0 || n[0] + size > docSize) return fail(number, "the pointer at " + scriptNumber(n[0]) + " lies outside the file.");
         const int64_t value = at_ - header_;
         if (value < 0 || value >= (int64_t{1} << (8 * size)))
             return fail(number, "the pointer value " + std::to_string(value) + " does not fit in " + std::to_string(size) + " bytes.");

@@ -35,6 +35,20 @@ void appendRawByte(uint8_t b, std::string& out) {
 
 }  // namespace
 
+std::string scriptNumber(int64_t value) {
+    char text[20];
+    char* end = text + sizeof text;
+    char* at = end;
+    auto magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    do {
+        *--at = "0123456789ABCDEF"[magnitude & 15];
+        magnitude >>= 4;
+    } while (magnitude);
+    *--at = '$';
+    if (value < 0) *--at = '-';
+    return std::string(at, end);
+}
+
 std::string rawBytesText(std::span<const uint8_t> bytes) {
     std::string text;
     for (const uint8_t b : bytes) appendRawByte(b, text);

@@ -24,6 +24,9 @@ struct ScriptToken {
     bool risky = false;  // its text holds a "/" or begins with "#": it may form a comment or a command
 };
 
+// A number as scripts write offsets: "$" and upper-case hex digits, "-" first when negative.
+std::string scriptNumber(int64_t value);
+
 // `<$XX>` for every byte.
 std::string rawBytesText(std::span<const uint8_t> bytes);
 
