@@ -81,8 +81,19 @@ int32_t Table::keyId(std::string_view key) {
     }
     int32_t node = 0;
     for (const char c : key) {
-        const int32_t found = child(node, static_cast<uint8_t>(c));
-        node = found >= 0 ? found : addChild(node, static_cast<uint8_t>(c));
+        const auto b = static_cast<uint8_t>(c);
+        const int32_t dense = nodes_[static_cast<size_t>(node)].dense;
+        if (dense < 0) {
+            const int32_t found = child(node, b);
+            node = found >= 0 ? found : addChild(node, b);
+            continue;
+        }
+        int32_t& slot = dense_[static_cast<size_t>(dense) + b];  // new nodes do not move dense_
+        if (slot < 0) {
+            slot = static_cast<int32_t>(nodes_.size());
+            nodes_.emplace_back();
+        }
+        node = slot;
     }
     return node;
 }
@@ -123,6 +134,28 @@ int32_t Table::set(TableEntry&& entry) {
     maxKeyLength_ = std::max(maxKeyLength_, entry.key.size());
     nodes_[static_cast<size_t>(node)].entry = static_cast<int32_t>(entries_.size());
     entries_.push_back(std::move(entry));
+    return node;
+}
+
+int32_t Table::set(std::string_view key, std::string_view text, EntryKind kind, int params) {
+    if (key.empty()) return set(TableEntry{std::string(key), std::string(text), kind, params});
+    const int32_t node = keyId(key);
+    textIndexStale_ = true;
+    revisionStale_ = true;
+    int32_t& at = nodes_[static_cast<size_t>(node)].entry;
+    TableEntry* entry = nullptr;
+    if (at >= 0) {
+        entry = &entries_[static_cast<size_t>(at)];
+        entry->text.assign(text);
+    } else {
+        maxKeyLength_ = std::max(maxKeyLength_, key.size());
+        at = static_cast<int32_t>(entries_.size());
+        entry = &entries_.emplace_back();
+        entry->key.append(key);
+        entry->text.append(text);
+    }
+    entry->kind = kind;
+    entry->params = params;
     return node;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <unordered_map>
 
 #include "core/text_coding.h"
 #include "table/tbl_lines.h"
@@ -21,54 +22,46 @@ constexpr size_t kReservedEntries = 65536;
 // array slot each rather than a hash.
 class KeyLines {
 public:
-    void reserve(size_t keys) { keys_.reserve(keys); }
-
-    // `keyId`: the table's id of the key; `index`: the line's place in the kept
-    // lines; `number`: its line number.
-    void note(const Table& table, int32_t keyId, std::string_view key, int index, int number) {
+    // Notes that the line at `index` in the kept lines gives the key with this id;
+    // returns the place of the key's line before it, or -1 when it is its first.
+    int32_t note(const Table& table, int32_t keyId, int index) {
         const auto id = static_cast<size_t>(keyId);
-        if (id >= slots_.size()) slots_.resize(std::max(table.keyIds(), 2 * slots_.size()), -1);
-        if (slots_[id] < 0) {
-            slots_[id] = static_cast<int32_t>(keys_.size());
-            keys_.push_back({index, number});
-            return;
+        if (id >= last_.size()) last_.resize(std::max(table.keyIds(), 2 * last_.size()), -1);
+        const int32_t before = last_[id];
+        if (before < 0) ++count_;
+        last_[id] = index;
+        return before;
+    }
+
+    // A key met again, with the numbers of the line before and of this one: the
+    // lines of the first kListedSkips such keys are listed.
+    void noteAgain(int32_t keyId, std::string_view key, int before, int number) {
+        const auto [it, first] = listed_.try_emplace(keyId, -1);
+        if (!first) {
+            if (it->second >= 0) repeated_[static_cast<size_t>(it->second)].lines.push_back(number);
+        } else if (repeated_.size() < kListedSkips) {
+            it->second = static_cast<int32_t>(repeated_.size());
+            repeated_.push_back({std::string(key), {before, number}});
+        } else {
+            ++repeatedCount_;
         }
-        Key& k = keys_[static_cast<size_t>(slots_[id])];
-        if (k.listed >= 0) {
-            repeated_[static_cast<size_t>(k.listed)].lines.push_back(number);
-        } else if (!k.repeated) {  // the lines of the first kListedSkips keys met again are listed
-            k.repeated = true;
-            if (repeated_.size() < kListedSkips) {
-                k.listed = static_cast<int>(repeated_.size());
-                repeated_.push_back({std::string(key), {k.lastNumber, number}});
-            } else {
-                ++repeatedCount_;
-            }
-        }
-        k.last = index;
-        k.lastNumber = number;
     }
 
     // Marks the line that counts for each key; returns how many keys there were.
     int markLastLines(std::vector<TableSourceLine>& lines) const {
-        for (const Key& k : keys_) lines[static_cast<size_t>(k.last)].last = true;
-        return static_cast<int>(keys_.size());
+        for (const int32_t last : last_)
+            if (last >= 0) lines[static_cast<size_t>(last)].last = true;
+        return count_;
     }
     std::vector<TblDuplicate>& repeated() { return repeated_; }
     int repeatedCount() const { return repeatedCount_; }
 
 private:
-    struct Key {
-        int last = 0;             // the place of the last line that gives it
-        int lastNumber = 0;       // that line's number
-        int listed = -1;          // its place in repeated_
-        bool repeated = false;    // met on more than one line
-    };
-
-    std::vector<int32_t> slots_;  // key id -> index into keys_, or -1
-    std::vector<Key> keys_;
-    std::vector<TblDuplicate> repeated_;  // the first keys met again, with their lines
-    int repeatedCount_ = 0;               // keys met again beyond those
+    std::vector<int32_t> last_;                   // by key id: the place of its last line, or -1
+    int count_ = 0;                               // keys met
+    std::unordered_map<int32_t, int32_t> listed_;  // keys met again: their place in repeated_, or -1
+    std::vector<TblDuplicate> repeated_;          // the first keys met again, with their lines
+    int repeatedCount_ = 0;                       // keys met again beyond those
 };
 
 void noteSkip(TblReadResult& result, int line, TblSkip reason) {
@@ -81,12 +74,11 @@ void noteSkip(TblReadResult& result, int line, TblSkip reason) {
 struct OneByteLines {
     bool only = true;
     int previous = -1;
-    void note(const ParsedLine& parsed, std::string_view content, std::string_view end) {
-        const TableEntry& e = parsed.entry;
-        only = only && parsed.role == Role::Entry && e.kind == EntryKind::Letter && e.key.size() == 1 &&
-               static_cast<uint8_t>(e.key[0]) > previous && end == "\r\n" &&
-               content.starts_with(hexKey(e.key) + "=");
-        if (only) previous = static_cast<uint8_t>(e.key[0]);
+    void note(const LineFields& line, std::string_view content, std::string_view end) {
+        only = only && line.role == Role::Entry && line.kind == EntryKind::Letter && line.keyLength == 1 &&
+               static_cast<uint8_t>(line.keyBytes[0]) > previous && end == "\r\n" &&
+               content.starts_with(hexKey(line.key()) + "=");
+        if (only) previous = static_cast<uint8_t>(line.keyBytes[0]);
     }
 };
 
@@ -143,7 +135,7 @@ public:
 
 private:
     std::string_view textOfLine(const LineSpan& span);
-    void apply(ParsedLine& parsed, int number);
+    void apply(int number);
 
     const FileText& file_;
     Table& table_;
@@ -154,11 +146,21 @@ private:
     KeyLines keys_;
     OneByteLines oneByte_;
     std::string lineEnd_;
+    LineFields line_;               // the line being read
+    std::string decoded_, scratch_;  // its text, when it is not a view of the file's text
 };
 
-// Room for the lines that may hold an entry, up to a bound that no junk file can push further.
+// Room for the lines that may hold an entry, up to a bound that no junk file can push
+// further. The "=" are counted in blocks of 255 bytes, each into a byte, which the
+// compiler widens to vector instructions.
 size_t expectedEntries(std::string_view bytes, size_t lines) {
-    const auto equals = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '='));
+    size_t equals = 0;
+    for (size_t from = 0; from < bytes.size(); from += 255) {
+        const size_t to = std::min(bytes.size(), from + 255);
+        uint8_t inBlock = 0;
+        for (size_t i = from; i < to; ++i) inBlock += bytes[i] == '=';
+        equals += inBlock;
+    }
     return std::min({equals, lines, kReservedEntries});
 }
 
@@ -173,7 +175,6 @@ TblReader::TblReader(const FileText& file, Table& table)
     const size_t expected = expectedEntries(file.bytes, lineCount);
     table_.reserve(expected);
     lines_.reserve(expected);
-    keys_.reserve(expected);
     result_.encoding = file.encoding;
 }
 
@@ -192,27 +193,45 @@ void TblReader::readLines() {
         const bool lastLine = span.start + span.length + span.endBytes >= bytes.size();
         const std::string_view content = bytes.substr(span.start, span.length);
         const std::string_view end = bytes.substr(span.start + span.length, span.endBytes);
-        ParsedLine parsed = inStep_ ? parseTblText(textOfLine(span), lastLine)
-                                    : parseTblLine(content, file_.encoding.encoding, lastLine);
+        if (inStep_) {
+            readTblFields(textOfLine(span), lastLine, line_, scratch_);
+        } else if (std::optional<std::string> text = decodeText(content, file_.encoding.encoding)) {
+            decoded_ = std::move(*text);
+            readTblFields(decoded_, lastLine, line_, scratch_);
+        } else {
+            line_.reset();
+            line_.skipped = true;
+            line_.reason = TblSkip::NotEncoded;
+        }
         if (lineEnd_.empty() && !end.empty()) lineEnd_ = decodeText(end, file_.encoding.encoding).value_or("\r\n");
-        keepLine(lines_, span, parsed.role);
-        oneByte_.note(parsed, content, end);
-        apply(parsed, number);
+        keepLine(lines_, span, line_.role);
+        oneByte_.note(line_, content, end);
+        apply(number);
     }
 }
 
-// Applies one parsed line to the table, counting what it did.
-void TblReader::apply(ParsedLine& parsed, int number) {
+// Applies the line read to the table, counting what it did.
+void TblReader::apply(int number) {
     const int index = static_cast<int>(lines_.size() - 1);
-    if (parsed.role == Role::Entry) {
-        const int32_t id = table_.set(std::move(parsed.entry));
-        if (id < 0) ++result_.entries;
-        else keys_.note(table_, id, table_.entryOf(id)->key, index, number);
-    } else if (parsed.role == Role::Emptying) {
-        keys_.note(table_, table_.keyId(parsed.entry.key), parsed.entry.key, index, number);
-        table_.remove(parsed.entry.key);
-    } else if (parsed.skipped) {
-        noteSkip(result_, number, parsed.reason);
+    const LineFields& line = line_;
+    if (line.role == Role::Entry || line.role == Role::Emptying) {
+        int32_t id = -1;
+        if (line.role == Role::Entry) {
+            id = table_.set(line.key(), line.text, line.kind, line.params);
+        } else {
+            id = table_.keyId(line.key());
+            table_.remove(line.key());
+        }
+        if (id < 0) {
+            ++result_.entries;
+            return;
+        }
+        if (const int32_t before = keys_.note(table_, id, index); before >= 0) [[unlikely]] {
+            const size_t start = lines_[static_cast<size_t>(before)].start;
+            keys_.noteAgain(id, line.key(), static_cast<int>(byteLines_.lineStartingAt(start)) + 1, number);
+        }
+    } else if (line.skipped) {
+        noteSkip(result_, number, line.reason);
     }
 }
 

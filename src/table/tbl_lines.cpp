@@ -7,6 +7,10 @@
 #include <cstring>
 #include <optional>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace tarpon {
 namespace {
 
@@ -54,36 +58,55 @@ bool isBlankLine(std::string_view line) {
     return true;
 }
 
-// The bytes a key's hexadecimal digits give, in `key`; false and why when they give none.
-// Bytes are added one at a time, as texts are below: for short strings that is done
-// in place, where a call into the library to size the string costs more.
-bool keyBytes(std::string_view digits, std::string& key, TblSkip* reason) {
+// The bytes a key's hexadecimal digits give, into `out`; false and why when they give none.
+bool readKey(std::string_view digits, LineFields& out, TblSkip* reason) {
     *reason = TblSkip::BadKey;
     if (digits.empty() || digits.size() % 2 != 0) return false;
-    for (size_t i = 0; i < digits.size(); i += 2) {
+    size_t length = 0;
+    for (size_t i = 0; i < digits.size(); i += 2, ++length) {
         const int high = hexValue(digits[i]), low = hexValue(digits[i + 1]);
         if (high < 0 || low < 0) return false;
-        key += static_cast<char>(high * 16 + low);
+        if (length < kMaxKeyBytes) out.keyBytes[length] = static_cast<char>(high * 16 + low);
     }
-    if (key.size() > kMaxKeyBytes) {
+    if (length > kMaxKeyBytes) {
         *reason = TblSkip::LongKey;
         return false;
     }
+    out.keyLength = static_cast<uint8_t>(length);
     return true;
 }
 
-// Appends `text` to `out` with each "\\n" turned into a line break.
-void unescapeLineBreaks(std::string_view text, std::string& out) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool lineBreak = text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n';
-        out += lineBreak ? '\n' : text[i];
-        i += lineBreak ? 1 : 0;
+// The usual key, hexadecimal digits from `start` straight up to what follows them,
+// into `out`; returns where they end. No key (keyLength 0) when they are not that.
+size_t readPlainKey(std::string_view s, size_t start, LineFields& out) {
+    size_t at = start, length = 0;
+    for (; at + 1 < s.size() && length < kMaxKeyBytes; at += 2, ++length) {
+        const int high = hexValue(s[at]), low = hexValue(s[at + 1]);
+        if (high < 0 || low < 0) break;
+        out.keyBytes[length] = static_cast<char>(high * 16 + low);
+    }
+    out.keyLength = static_cast<uint8_t>(length);
+    return at;
+}
+
+// `text` with each "\\n" turned into a line break: the text itself when it holds
+// none, else its copy in `scratch`.
+std::string_view unescapeLineBreaks(std::string_view text, std::string& scratch) {
+    size_t at = 0;  // texts are a few bytes: a loop finds the "\\" sooner than memchr
+    while (at + 1 < text.size() && !(text[at] == '\\' && text[at + 1] == 'n')) ++at;
+    if (at + 1 >= text.size()) return text;
+    scratch.clear();
+    for (size_t from = 0;; at = text.find("\\n", from)) {
+        scratch.append(text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+        if (at == std::string_view::npos) return scratch;
+        scratch += '\n';
+        from = at + 2;
     }
 }
 
 // Makes `out` a skipped line that gives nothing.
-void skip(ParsedLine& out, TblSkip reason) {
-    out = ParsedLine{};
+void skip(LineFields& out, TblSkip reason) {
+    out.reset();
     out.skipped = true;
     out.reason = reason;
 }
@@ -98,44 +121,42 @@ EntryKind kindOf(char marker) {
 }
 
 // A line without "=": "/00", "*FE", or "/<END>" (an end tag with no bytes).
-void withoutEquals(std::string_view s, size_t start, EntryKind kind, ParsedLine& out) {
+void withoutEquals(std::string_view s, size_t start, EntryKind kind, LineFields& out, std::string& scratch) {
     if (kind == EntryKind::Letter) return skip(out, TblSkip::NoEquals);
     if (kind == EntryKind::Linked) return skip(out, TblSkip::BadLinked);
     TblSkip reason;
     const std::string_view rest = trimBlanks(s.substr(start));
     out.role = Role::Entry;
-    out.entry.kind = kind;
-    if (keyBytes(rest, out.entry.key, &reason)) {
+    out.kind = kind;
+    if (readKey(rest, out, &reason)) {
         out.leadLength = s.size();
         return;
     }
     if (kind != EntryKind::EndToken || rest.empty()) return skip(out, reason);
-    out.entry.key.clear();
-    unescapeLineBreaks(s.substr(start), out.entry.text);
+    out.text = unescapeLineBreaks(s.substr(start), scratch);
     out.leadLength = start;
 }
 
-// "text,N" of a linked entry: N parameter bytes, 0 to 255.
-bool splitLinked(std::string& text, int* params) {
+// "text,N" of a linked entry: N parameter bytes, 0 to 255; `text` keeps what is before the comma.
+bool splitLinked(std::string_view& text, int* params) {
     const size_t comma = text.rfind(',');
-    if (comma == std::string::npos) return false;
-    const std::string_view digits = trimBlanks(std::string_view(text).substr(comma + 1));
+    if (comma == std::string_view::npos) return false;
+    const std::string_view digits = trimBlanks(text.substr(comma + 1));
     int value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || value < 0 || value > 255)
         return false;
     *params = value;
-    text.erase(comma);
+    text = text.substr(0, comma);
     return true;
 }
 
-// The lines of one-byte text (as LineCursor reads them). The line ends are counted
-// in blocks of 240 bytes, each into a byte, which the compiler widens to vector
-// instructions that count 16 bytes or more at once.
-size_t countByteLines(std::string_view bytes, bool crlfOnly) {
+// How many line ends one-byte text holds. They are counted in blocks of 240 bytes,
+// each into a byte, which the compiler widens to vector instructions that count 16
+// bytes or more at once.
+size_t countByteEnds(std::string_view bytes, bool crlfOnly) {
     const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
     const size_t size = bytes.size();
-    if (size == 0) return 0;
     size_t ends = 0;
     for (size_t from = crlfOnly ? 1 : 0; from < size; from += 240) {
         const size_t to = std::min(size, from + 240);
@@ -146,125 +167,129 @@ size_t countByteLines(std::string_view bytes, bool crlfOnly) {
             for (size_t i = from; i < to; ++i) inBlock += (b[i] == kCr) | (b[i] == kLf);
         ends += inBlock;
     }
-    const bool endedLast = crlfOnly ? bytes.ends_with("\r\n") : b[size - 1] == kCr || b[size - 1] == kLf;
-    return ends + (endedLast ? 0 : 1);
+    return ends;
 }
 
-// Where the first CR LF at or after `from` starts, or the text's size when there is
-// none. Lines are a few bytes long, so eight bytes at a time are looked at for CRs
-// rather than calling memchr for each line.
-size_t findCrLf(std::string_view text, size_t from) {
-    constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
-    const char* data = text.data();
-    for (; from + 8 < text.size(); from += 8) {  // the byte after the eight is there for the LF
-        uint64_t word;
-        std::memcpy(&word, data + from, 8);
-        if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-        const uint64_t x = word ^ (kOnes * kCr);  // a zero byte where there is a CR
-        // The top bit of each zero byte, lowest first (a higher one may be marked by
-        // mistake after a zero byte, hence the check of each).
-        for (uint64_t crs = (x - kOnes) & ~x & kHighs; crs != 0; crs &= crs - 1) {
-            const size_t at = from + static_cast<size_t>(std::countr_zero(crs)) / 8;
-            if (data[at] == '\r' && data[at + 1] == '\n') return at;
+// Writes where each line end of one-byte text starts into `ends`; returns how many
+// there are. Sixteen bytes are looked at a time (and the byte after them, for the
+// LF of a CR LF).
+template <bool kCrLfOnly>
+size_t findByteEnds(std::string_view bytes, uint32_t* ends) {
+    const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t size = bytes.size();
+    size_t count = 0, i = 0;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; i + 17 <= size; i += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        const __m128i isCr = _mm_cmpeq_epi8(here, cr);
+        __m128i isEnd;
+        if constexpr (kCrLfOnly)
+            isEnd = _mm_and_si128(isCr, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 1)), lf));
+        else
+            isEnd = _mm_or_si128(isCr, _mm_cmpeq_epi8(here, lf));
+        for (auto m = static_cast<unsigned>(_mm_movemask_epi8(isEnd)); m != 0; m &= m - 1)
+            ends[count++] = static_cast<uint32_t>(i + static_cast<size_t>(std::countr_zero(m)));
+    }
+#endif
+    for (; i < size; ++i) {
+        const bool end = kCrLfOnly ? b[i] == kCr && i + 1 < size && b[i + 1] == kLf : b[i] == kCr || b[i] == kLf;
+        if (end) ends[count++] = static_cast<uint32_t>(i);
+    }
+    return count;
+}
+
+// The same for text of two-byte code units.
+size_t findUnitEnds(std::string_view bytes, TextEncoding encoding, bool crlfOnly, uint32_t* ends) {
+    const size_t whole = bytes.size() - bytes.size() % 2;
+    size_t count = 0;
+    for (size_t at = 0; at < whole; at += 2) {
+        const uint32_t u = codeUnitAt(bytes, at, encoding);
+        if (crlfOnly ? u == kCr && at + 2 < whole && codeUnitAt(bytes, at + 2, encoding) == kLf : u == kCr || u == kLf) {
+            if (ends) ends[count] = static_cast<uint32_t>(at);
+            ++count;
+            at += crlfOnly ? 2 : 0;
         }
     }
-    for (; from + 1 < text.size(); ++from)
-        if (data[from] == '\r' && data[from + 1] == '\n') return from;
-    return text.size();
+    return count;
 }
 
-// Table files are far below 4 GiB (kMaxTblFileSize).
-LineSpan makeSpan(size_t start, size_t length, size_t endBytes) {
-    return {static_cast<uint32_t>(start), static_cast<uint32_t>(length), static_cast<uint32_t>(endBytes)};
+// Where each line end starts, into `ends`, or only how many there are when it is null.
+size_t findEnds(std::string_view bytes, TextEncoding encoding, bool crlfOnly, uint32_t* ends) {
+    if (codeUnitSize(encoding) == 2) return findUnitEnds(bytes, encoding, crlfOnly, ends);
+    if (!ends) return countByteEnds(bytes, crlfOnly);
+    return crlfOnly ? findByteEnds<true>(bytes, ends) : findByteEnds<false>(bytes, ends);
 }
 
-// Reads the line `s` into `out`, which holds nothing yet. The key and the text go
-// straight into the entry, with no string made on the way.
-void readLine(std::string_view s, bool lastLine, ParsedLine& out) {
-    if (isBlankLine(s)) return;
+}  // namespace
+
+void readTblFields(std::string_view s, bool lastLine, LineFields& out, std::string& scratch) {
+    out.reset();
     size_t start = 0;
-    while (isBlank(s[start])) ++start;
+    while (start < s.size() && isBlank(s[start])) ++start;
+    if (start == s.size()) return;
     const char lead = s[start];
+    if ((lead == '\r' || lead == '\n' || lead == '\f' || lead == '\v') && isBlankLine(s)) return;
     if (lead == '#' || lead == ';') return;
     if (lead == '@') return skip(out, TblSkip::TableId);
     if (lead == '!') return skip(out, TblSkip::TableSwitch);
     if (lead == '%') return skip(out, TblSkip::BitKey);
     const EntryKind kind = kindOf(lead);
     if (kind != EntryKind::Letter) ++start;
-    size_t equals = start;  // a key is a few bytes: a loop finds the "=" sooner than memchr
-    while (equals < s.size() && s[equals] != '=') ++equals;
-    if (equals == s.size()) return withoutEquals(s, start, kind, out);
-    TblSkip reason;
-    if (!keyBytes(trimBlanks(s.substr(start, equals - start)), out.entry.key, &reason)) return skip(out, reason);
-    out.entry.kind = kind;
-    unescapeLineBreaks(s.substr(equals + 1), out.entry.text);
+    size_t equals = readPlainKey(s, start, out);
+    if (equals == s.size() || s[equals] != '=' || out.keyLength == 0) {  // blanks, an odd digit, a long key...
+        out.keyLength = 0;
+        equals = start;  // a key is a few bytes: a loop finds the "=" sooner than memchr
+        while (equals < s.size() && s[equals] != '=') ++equals;
+        if (equals == s.size()) return withoutEquals(s, start, kind, out, scratch);
+        TblSkip reason;
+        if (!readKey(trimBlanks(s.substr(start, equals - start)), out, &reason)) return skip(out, reason);
+    }
+    out.kind = kind;
+    std::string_view text = s.substr(equals + 1);
     out.leadLength = equals + 1;
-    if (kind == EntryKind::Linked && !splitLinked(out.entry.text, &out.entry.params))
-        return skip(out, TblSkip::BadLinked);
+    if (kind == EntryKind::Linked && !splitLinked(text, &out.params)) return skip(out, TblSkip::BadLinked);
+    out.text = std::find(text.begin(), text.end(), '\\') == text.end() ? text : unescapeLineBreaks(text, scratch);
     // The last line is read only with a text, as a line too short to hold one always was.
-    if (kind == EntryKind::Letter && out.entry.text.empty()) {
-        if (lastLine) out = ParsedLine{};
+    if (kind == EntryKind::Letter && out.text.empty()) {
+        if (lastLine) out.reset();
         else out.role = Role::Emptying;
         return;
     }
     out.role = Role::Entry;
 }
 
-}  // namespace
-
 ParsedLine parseTblText(std::string_view s, bool lastLine) {
+    LineFields fields;
+    std::string scratch;
+    readTblFields(s, lastLine, fields, scratch);
     ParsedLine out;
-    readLine(s, lastLine, out);
+    out.role = fields.role;
+    out.skipped = fields.skipped;
+    out.reason = fields.reason;
+    out.entry = {std::string(fields.key()), std::string(fields.text), fields.kind, fields.params};
+    out.leadLength = fields.leadLength;
     return out;
 }
 
-LineCursor::LineCursor(std::string_view bytes, TextEncoding encoding)
-    : bytes_(bytes), encoding_(encoding), unit_(codeUnitSize(encoding)), whole_(bytes.size() - bytes.size() % unit_),
-      crlfOnly_(holdsCrLf(bytes, encoding, unit_, whole_)) {}
-
-uint32_t LineCursor::unitAt(size_t at) const {
-    return unit_ == 1 ? static_cast<uint8_t>(bytes_[at]) : codeUnitAt(bytes_, at, encoding_);
-}
-
-bool LineCursor::next(LineSpan& span) {
-    if (at_ >= bytes_.size()) return false;
-    const size_t start = at_;
-    if (unit_ == 1 && crlfOnly_) {  // the usual table file
-        const size_t end = findCrLf(bytes_, start);
-        const size_t endBytes = end < bytes_.size() ? 2 : 0;
-        span = makeSpan(start, end - start, endBytes);
-        at_ = end + endBytes;
-        return true;
-    }
-    for (size_t at = start; at < whole_; at += unit_) {
-        const uint32_t u = unitAt(at);
-        if (u != kCr && u != kLf) continue;
-        size_t endUnits = 1;
-        if (crlfOnly_) endUnits = u == kCr && at + unit_ < whole_ && unitAt(at + unit_) == kLf ? 2 : 0;
-        if (endUnits == 0) continue;
-        span = makeSpan(start, at - start, endUnits * unit_);
-        at_ = at + endUnits * unit_;
-        return true;
-    }
-    span = makeSpan(start, bytes_.size() - start, 0);
-    at_ = bytes_.size();
-    return true;
-}
-
-size_t LineCursor::count() const {
-    if (unit_ == 1) return countByteLines(bytes_, crlfOnly_);
-    LineCursor again(*this);
-    again.at_ = 0;
-    size_t lines = 0;
-    for (LineSpan span; again.next(span);) ++lines;
-    return lines;
+// The ends are counted first, so that the array takes no more memory than they need.
+LineCursor::LineCursor(std::string_view bytes, TextEncoding encoding) : bytes_(bytes) {
+    const size_t unit = codeUnitSize(encoding);
+    const bool crlfOnly = holdsCrLf(bytes, encoding, unit, bytes.size() - bytes.size() % unit);
+    endBytes_ = static_cast<uint32_t>((crlfOnly ? 2 : 1) * unit);
+    endCount_ = findEnds(bytes, encoding, crlfOnly, nullptr);
+    ends_ = std::make_unique_for_overwrite<uint32_t[]>(endCount_);
+    findEnds(bytes, encoding, crlfOnly, ends_.get());
+    const size_t ended = endCount_ == 0 ? 0 : ends_[endCount_ - 1] + endBytes_;
+    lines_ = endCount_ + (ended < bytes.size() ? 1 : 0);
 }
 
 ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine) {
-    ParsedLine out;
     const std::optional<std::string> text = decodeText(content, encoding);
-    if (text) readLine(*text, lastLine, out);
-    else skip(out, TblSkip::NotEncoded);
+    if (text) return parseTblText(*text, lastLine);
+    ParsedLine out;
+    out.skipped = true;
+    out.reason = TblSkip::NotEncoded;
     return out;
 }
 

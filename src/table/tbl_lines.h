@@ -1,6 +1,9 @@
 #pragma once
 // The lines of a table file: where each one ends, and what each one says.
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,26 +32,42 @@ struct LineSpan {
     uint32_t endBytes = 0;  // the line end's bytes (0 on a last line without one)
 };
 
-// The lines of a text one after another, without keeping them. Text that holds
-// CR LF anywhere has CR LF as its only line end; other text ends a line at each LF
-// and each CR. Code units are those of `encoding` (two bytes in UTF-16); a stray
-// last byte stays in the last line.
+// The lines of a text one after another. Text that holds CR LF anywhere has CR LF
+// as its only line end; other text ends a line at each LF and each CR. Code units
+// are those of `encoding` (two bytes in UTF-16); a stray last byte stays in the
+// last line. The line ends are all found when the cursor is made, in one pass.
 class LineCursor {
 public:
     LineCursor(std::string_view bytes, TextEncoding encoding);
     // The next line; false when there is none.
-    bool next(LineSpan& span);
-    // How many lines there are (from the start, whatever next() has read).
-    size_t count() const;
+    bool next(LineSpan& span) {
+        if (line_ == lines_) return false;
+        const size_t start = at_;
+        if (line_ < endCount_) {
+            const uint32_t end = ends_[line_];
+            span = {static_cast<uint32_t>(start), static_cast<uint32_t>(end - start), endBytes_};
+            at_ = end + endBytes_;
+        } else {
+            span = {static_cast<uint32_t>(start), static_cast<uint32_t>(bytes_.size() - start), 0};
+            at_ = bytes_.size();
+        }
+        ++line_;
+        return true;
+    }
+    // How many lines there are.
+    size_t count() const { return lines_; }
+    // The line (from 0) that starts at `offset`, a line's start.
+    size_t lineStartingAt(size_t offset) const {
+        return static_cast<size_t>(std::lower_bound(ends_.get(), ends_.get() + endCount_, offset) - ends_.get());
+    }
 
 private:
-    uint32_t unitAt(size_t at) const;
-
     std::string_view bytes_;
-    TextEncoding encoding_;
-    size_t unit_, whole_;
-    bool crlfOnly_;
-    size_t at_ = 0;
+    std::unique_ptr<uint32_t[]> ends_;  // where each line end starts
+    size_t endCount_ = 0;
+    uint32_t endBytes_ = 0;             // the bytes of each line end
+    size_t lines_ = 0;                  // the line ends, and one more when text follows the last
+    size_t line_ = 0, at_ = 0;          // the next line, and where it starts
 };
 
 struct ParsedLine {
@@ -58,6 +77,37 @@ struct ParsedLine {
     TableEntry entry;      // Entry: the entry; Emptying: its key
     size_t leadLength = 0;  // the UTF-8 bytes before the text, "=" included when there is one
 };
+
+// One line's fields, read without making a string: the key's bytes are kept here,
+// the text is a view of the line (or of the caller's scratch string when "\n" in it
+// had to become line breaks).
+struct LineFields {
+    TableSourceLine::Role role = TableSourceLine::Role::Other;
+    bool skipped = false;  // Other, and it held data that could not be read
+    TblSkip reason = TblSkip::BadKey;
+    EntryKind kind = EntryKind::Letter;
+    uint8_t keyLength = 0;
+    int params = 0;
+    std::array<char, kMaxKeyBytes> keyBytes;
+    std::string_view text;
+    size_t leadLength = 0;  // the bytes before the text, "=" included when there is one
+    std::string_view key() const { return {keyBytes.data(), keyLength}; }
+    // A line that gives nothing (the key's bytes are left as they are: keyLength says none count).
+    void reset() {
+        role = TableSourceLine::Role::Other;
+        skipped = false;
+        reason = TblSkip::BadKey;
+        kind = EntryKind::Letter;
+        keyLength = 0;
+        params = 0;
+        text = {};
+        leadLength = 0;
+    }
+};
+
+// Reads one line of UTF-8 content (without its line end) into `out`. `lastLine`:
+// nothing follows it, so "XX=" there is passed over. The text may be left in `scratch`.
+void readTblFields(std::string_view utf8, bool lastLine, LineFields& out, std::string& scratch);
 
 // One line's content (without its line end) in `encoding`. `lastLine`: nothing
 // follows it, so "XX=" there is passed over.
