@@ -69,9 +69,11 @@ int32_t Table::addChild(int32_t node, uint8_t b) {
     return made;
 }
 
+// A key of several bytes needs a node for each byte before its last as well, shared
+// by the keys that begin with them: an eighth more is room for those of a usual table.
 void Table::reserve(size_t more) {
     entries_.reserve(entries_.size() + more);
-    nodes_.reserve(nodes_.size() + more + 1);
+    nodes_.reserve(nodes_.size() + more + more / 8 + 1);
 }
 
 int32_t Table::keyId(std::string_view key) {
@@ -82,7 +84,7 @@ int32_t Table::keyId(std::string_view key) {
     int32_t node = 0;
     for (const char c : key) {
         const auto b = static_cast<uint8_t>(c);
-        const int32_t dense = nodes_[static_cast<size_t>(node)].dense;
+        const int32_t dense = node == 0 ? 0 : nodes_[static_cast<size_t>(node)].dense;  // the root's slots come first
         if (dense < 0) {
             const int32_t found = child(node, b);
             node = found >= 0 ? found : addChild(node, b);

@@ -30,12 +30,8 @@ struct TableSource {
     TextEncoding encoding = TextEncoding::Utf8;
     bool fixedEncoding = false;  // false: the file was plain ASCII, any 8-bit encoding reads it
     bool byteOrderMark = false;
-    // Only one-byte "XX=text" lines, upper-case, ascending, each ending in CR LF:
-    // new entries go in their place in that order, not at the end.
-    bool oneByteLines = false;
     std::string lineEnd = "\r\n";  // UTF-8: what new lines end with
-    std::string bytes;               // the file as read, after its byte-order mark
-    std::vector<TableSourceLine> lines;
+    std::string bytes;               // the file as read, after its byte-order mark (its lines are read again to save it)
 
     // A line's bytes, its line end included or not.
     std::string_view raw(const TableSourceLine& line) const {

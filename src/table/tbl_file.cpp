@@ -17,19 +17,19 @@ using Role = TableSourceLine::Role;
 
 constexpr size_t kReservedEntries = 65536;
 
-// Where each key's lines are: the last one counts, and a key on several lines is
-// reported. Indexed by the table's key ids, so that thousands of keys cost an
-// array slot each rather than a hash.
+// The keys' lines: the last one counts, and a key on several lines is reported.
+// Indexed by the table's key ids, so that thousands of keys cost an array slot
+// each rather than a hash.
 class KeyLines {
 public:
-    // Notes that the line at `index` in the kept lines gives the key with this id;
-    // returns the place of the key's line before it, or -1 when it is its first.
-    int32_t note(const Table& table, int32_t keyId, int index) {
+    // Notes that line `number` gives the key with this id; returns the number of the
+    // key's line before it, or 0 when it is its first.
+    int note(const Table& table, int32_t keyId, int number) {
         const auto id = static_cast<size_t>(keyId);
-        if (id >= last_.size()) last_.resize(std::max(table.keyIds(), 2 * last_.size()), -1);
-        const int32_t before = last_[id];
-        if (before < 0) ++count_;
-        last_[id] = index;
+        if (id >= last_.size()) last_.resize(std::max(table.keyIds(), 2 * last_.size()), 0);
+        const int before = last_[id];
+        if (before == 0) ++count_;
+        last_[id] = number;
         return before;
     }
 
@@ -47,21 +47,16 @@ public:
         }
     }
 
-    // Marks the line that counts for each key; returns how many keys there were.
-    int markLastLines(std::vector<TableSourceLine>& lines) const {
-        for (const int32_t last : last_)
-            if (last >= 0) lines[static_cast<size_t>(last)].last = true;
-        return count_;
-    }
+    int count() const { return count_; }
     std::vector<TblDuplicate>& repeated() { return repeated_; }
     int repeatedCount() const { return repeatedCount_; }
 
 private:
-    std::vector<int32_t> last_;                   // by key id: the place of its last line, or -1
-    int count_ = 0;                               // keys met
+    std::vector<int> last_;                        // by key id: the number of its last line, or 0
+    int count_ = 0;                                // keys met
     std::unordered_map<int32_t, int32_t> listed_;  // keys met again: their place in repeated_, or -1
-    std::vector<TblDuplicate> repeated_;          // the first keys met again, with their lines
-    int repeatedCount_ = 0;                       // keys met again beyond those
+    std::vector<TblDuplicate> repeated_;           // the first keys met again, with their lines
+    int repeatedCount_ = 0;                        // keys met again beyond those
 };
 
 void noteSkip(TblReadResult& result, int line, TblSkip reason) {
@@ -82,17 +77,6 @@ struct OneByteLines {
     }
 };
 
-// Keeps where a line is; a run of lines that give no entry is kept as one.
-void keepLine(std::vector<TableSourceLine>& lines, const LineSpan& span, Role role) {
-    if (role == Role::Other && !lines.empty() && lines.back().role == Role::Other) {
-        TableSourceLine& run = lines.back();
-        run.length = span.start + span.length - run.start;
-        run.endBytes = span.endBytes;
-        return;
-    }
-    lines.push_back({span.start, span.length, span.endBytes, role, false});
-}
-
 // A file's encoding, its bytes after the byte-order mark, and its text as UTF-8.
 struct FileText {
     DetectedEncoding encoding;
@@ -101,22 +85,14 @@ struct FileText {
     bool whole = false;     // every byte is text in the encoding: the lines are read from the text
 };
 
-// Finds the encoding unless it is given, and converts the file whole into
-// `converted` (finding the encoding may have done that, or checked the UTF-8).
-FileText fileText(std::string_view bytes, std::optional<TextEncoding> encoding, std::string& converted) {
-    FileText file;
-    if (encoding) {
-        file.encoding.encoding = *encoding;
-        const std::string_view mark = byteOrderMark(*encoding);
-        file.encoding.byteOrderMark = !mark.empty() && bytes.starts_with(mark);
-    } else {
-        file.encoding = detectEncoding(bytes, &converted);
-    }
-    const TextEncoding coding = file.encoding.encoding;
-    if (file.encoding.byteOrderMark) bytes.remove_prefix(byteOrderMark(coding).size());
-    file.bytes = bytes;
+// The text of bytes (after any byte-order mark) in `encoding`, converted whole into
+// `converted` unless that was done (or the UTF-8 checked) already. `checked`: UTF-8
+// that needs no check.
+FileText textOf(std::string_view bytes, DetectedEncoding encoding, bool checked, std::string& converted) {
+    FileText file{encoding, bytes, {}, false};
+    const TextEncoding coding = encoding.encoding;
     if (coding == TextEncoding::Utf8) {
-        file.whole = (!encoding && !file.encoding.byteOrderMark) || isValidUtf8(bytes);
+        file.whole = checked || isValidUtf8(bytes);
         file.text = bytes;
         return file;
     }
@@ -126,28 +102,51 @@ FileText fileText(std::string_view bytes, std::optional<TextEncoding> encoding, 
     return file;
 }
 
-// Reads a file's lines into a table, one after another, and keeps where they are.
+// Finds the encoding unless it is given, passes over a byte-order mark, and
+// converts the file whole into `converted` (finding the encoding may have done
+// that, or checked the UTF-8).
+FileText fileText(std::string_view bytes, std::optional<TextEncoding> encoding, std::string& converted) {
+    DetectedEncoding found;
+    if (encoding) {
+        found.encoding = *encoding;
+        const std::string_view mark = byteOrderMark(*encoding);
+        found.byteOrderMark = !mark.empty() && bytes.starts_with(mark);
+    } else {
+        found = detectEncoding(bytes, &converted);
+    }
+    if (found.byteOrderMark) bytes.remove_prefix(byteOrderMark(found.encoding).size());
+    return textOf(bytes, found, !encoding && !found.byteOrderMark, converted);
+}
+
+// Reads a file's lines into a table, one after another. With `keepLines`, it also
+// keeps where each line is and what it gave, for writing the file back.
 class TblReader {
 public:
-    TblReader(const FileText& file, Table& table);
+    TblReader(const FileText& file, Table& table, bool keepLines);
     void readLines();
     TblReadResult finish(TableSource* source);
+    SourceLines takeLines(bool byteOrderMark);
 
 private:
-    std::string_view textOfLine(const LineSpan& span);
     void apply(int number);
+    void keep(const LineSpan& span);
 
     const FileText& file_;
     Table& table_;
-    LineCursor byteLines_, textLines_;
-    bool inStep_ = false;  // line n of the text is line n of the bytes
+    bool keepLines_;
+    // The lines are read from the converted text when line n of the text is line n
+    // of the bytes (no character of our encodings holds a CR or LF byte, but that is
+    // checked), else from the bytes, line by line.
+    bool inStep_ = false;
+    std::optional<LineCursor> textLines_, byteLines_;
     TblReadResult result_;
-    std::vector<TableSourceLine> lines_;
     KeyLines keys_;
-    OneByteLines oneByte_;
-    std::string lineEnd_;
-    LineFields line_;               // the line being read
+    LineFields line_;                // the line being read
     std::string decoded_, scratch_;  // its text, when it is not a view of the file's text
+    int32_t lineKey_ = -1;           // the id of the key it gave, or -1
+    std::vector<TableSourceLine> lines_;  // with keepLines: the lines, a run of lines that give no entry as one
+    std::vector<int32_t> lineKeys_;      // the id of the key each of them gave, or -1
+    OneByteLines oneByte_;
 };
 
 // Room for the lines that may hold an entry, up to a bound that no junk file can push
@@ -164,79 +163,86 @@ size_t expectedEntries(std::string_view bytes, size_t lines) {
     return std::min({equals, lines, kReservedEntries});
 }
 
-TblReader::TblReader(const FileText& file, Table& table)
-    : file_(file), table_(table), byteLines_(file.bytes, file.encoding.encoding),
-      textLines_(file.text, TextEncoding::Utf8) {
-    const size_t lineCount = byteLines_.count();
-    // A UTF-8 file's text is its bytes; a converted one has the same lines, as no
-    // character of our encodings holds a CR or LF byte, but that is checked.
-    const bool utf8 = file.encoding.encoding == TextEncoding::Utf8;
-    inStep_ = file.whole && (utf8 || textLines_.count() == lineCount);
+TblReader::TblReader(const FileText& file, Table& table, bool keepLines)
+    : file_(file), table_(table), keepLines_(keepLines) {
+    const TextEncoding coding = file.encoding.encoding;
+    if (file.whole) textLines_.emplace(file.text, TextEncoding::Utf8);
+    inStep_ = file.whole && (coding == TextEncoding::Utf8 || textLines_->count() == countLines(file.bytes, coding));
+    if (keepLines || !inStep_) byteLines_.emplace(file.bytes, coding);
+    const size_t lineCount = inStep_ ? textLines_->count() : byteLines_->count();
     const size_t expected = expectedEntries(file.bytes, lineCount);
     table_.reserve(expected);
-    lines_.reserve(expected);
+    if (keepLines) {
+        lines_.reserve(lineCount);
+        lineKeys_.reserve(lineCount);
+    }
     result_.encoding = file.encoding;
 }
 
-// The line's text as UTF-8 when it was converted whole.
-std::string_view TblReader::textOfLine(const LineSpan& span) {
-    if (file_.encoding.encoding == TextEncoding::Utf8) return file_.text.substr(span.start, span.length);
-    LineSpan textSpan;
-    textLines_.next(textSpan);
-    return file_.text.substr(textSpan.start, textSpan.length);
-}
-
 void TblReader::readLines() {
-    const std::string_view bytes = file_.bytes;
-    LineSpan span;
-    for (int number = 1; byteLines_.next(span); ++number) {
-        const bool lastLine = span.start + span.length + span.endBytes >= bytes.size();
-        const std::string_view content = bytes.substr(span.start, span.length);
-        const std::string_view end = bytes.substr(span.start + span.length, span.endBytes);
+    const std::string_view bytes = file_.bytes, text = file_.text;
+    LineSpan span, textSpan;
+    for (int number = 1;; ++number) {
+        if (byteLines_ && !byteLines_->next(span)) break;
         if (inStep_) {
-            readTblFields(textOfLine(span), lastLine, line_, scratch_);
-        } else if (std::optional<std::string> text = decodeText(content, file_.encoding.encoding)) {
-            decoded_ = std::move(*text);
-            readTblFields(decoded_, lastLine, line_, scratch_);
+            if (!textLines_->next(textSpan)) break;
+            const bool lastLine = textSpan.start + textSpan.length + textSpan.endBytes >= text.size();
+            readTblFields(text.substr(textSpan.start, textSpan.length), lastLine, line_, scratch_);
+        } else if (std::optional<std::string> decoded =
+                       decodeText(bytes.substr(span.start, span.length), file_.encoding.encoding)) {
+            decoded_ = std::move(*decoded);
+            readTblFields(decoded_, span.start + span.length + span.endBytes >= bytes.size(), line_, scratch_);
         } else {
             line_.reset();
             line_.skipped = true;
             line_.reason = TblSkip::NotEncoded;
         }
-        if (lineEnd_.empty() && !end.empty()) lineEnd_ = decodeText(end, file_.encoding.encoding).value_or("\r\n");
-        keepLine(lines_, span, line_.role);
-        oneByte_.note(line_, content, end);
         apply(number);
+        if (keepLines_) keep(span);
     }
 }
 
 // Applies the line read to the table, counting what it did.
 void TblReader::apply(int number) {
-    const int index = static_cast<int>(lines_.size() - 1);
     const LineFields& line = line_;
-    if (line.role == Role::Entry || line.role == Role::Emptying) {
-        int32_t id = -1;
-        if (line.role == Role::Entry) {
-            id = table_.set(line.key(), line.text, line.kind, line.params);
-        } else {
-            id = table_.keyId(line.key());
-            table_.remove(line.key());
-        }
-        if (id < 0) {
-            ++result_.entries;
-            return;
-        }
-        if (const int32_t before = keys_.note(table_, id, index); before >= 0) [[unlikely]] {
-            const size_t start = lines_[static_cast<size_t>(before)].start;
-            keys_.noteAgain(id, line.key(), static_cast<int>(byteLines_.lineStartingAt(start)) + 1, number);
-        }
-    } else if (line.skipped) {
-        noteSkip(result_, number, line.reason);
+    lineKey_ = -1;
+    if (line.role == Role::Other) {
+        if (line.skipped) noteSkip(result_, number, line.reason);
+        return;
     }
+    int32_t id = -1;
+    if (line.role == Role::Entry) {
+        id = table_.set(line.key(), line.text, line.kind, line.params);
+    } else {
+        id = table_.keyId(line.key());
+        table_.remove(line.key());
+    }
+    if (id < 0) {  // an end tag with no bytes
+        ++result_.entries;
+        return;
+    }
+    lineKey_ = id;
+    if (const int before = keys_.note(table_, id, number); before > 0) [[unlikely]]
+        keys_.noteAgain(id, line.key(), before, number);
+}
+
+// Keeps where the line is.
+void TblReader::keep(const LineSpan& span) {
+    const std::string_view content = file_.bytes.substr(span.start, span.length);
+    oneByte_.note(line_, content, file_.bytes.substr(span.start + span.length, span.endBytes));
+    const Role role = line_.role;
+    if (role == Role::Other && !lines_.empty() && lines_.back().role == Role::Other) {
+        TableSourceLine& run = lines_.back();
+        run.length = span.start + span.length - run.start;
+        run.endBytes = span.endBytes;
+        return;
+    }
+    lines_.push_back({span.start, span.length, span.endBytes, role, false});
+    lineKeys_.push_back(lineKey_);
 }
 
 TblReadResult TblReader::finish(TableSource* source) {
-    result_.entries += keys_.markLastLines(lines_);
+    result_.entries += keys_.count();
     result_.firstDuplicates = std::move(keys_.repeated());
     result_.duplicates = static_cast<int>(result_.firstDuplicates.size()) + keys_.repeatedCount();
     if (!source) return std::move(result_);
@@ -246,11 +252,23 @@ TblReadResult TblReader::finish(TableSource* source) {
     source->encoding = found.encoding;
     source->fixedEncoding = !found.ascii;
     source->byteOrderMark = found.byteOrderMark;
-    source->lineEnd = lineEnd_.empty() ? "\r\n" : std::move(lineEnd_);
+    const std::string_view end = inStep_ ? textLines_->firstEnd() : byteLines_->firstEnd();
+    if (!end.empty()) source->lineEnd = inStep_ ? std::string(end) : decodeText(end, found.encoding).value_or("\r\n");
     source->bytes = std::string(file_.bytes);
-    source->lines = std::move(lines_);
-    source->oneByteLines = oneByte_.only && !found.byteOrderMark && codeUnitSize(found.encoding) == 1;
     return std::move(result_);
+}
+
+// The kept lines, each marked when it is the last for its key (the one that counted).
+SourceLines TblReader::takeLines(bool byteOrderMark) {
+    std::vector<bool> seen(table_.keyIds());
+    for (size_t i = lines_.size(); i-- > 0;) {
+        const int32_t id = lineKeys_[i];
+        if (id < 0 || seen[static_cast<size_t>(id)]) continue;
+        seen[static_cast<size_t>(id)] = true;
+        lines_[i].last = true;
+    }
+    const bool oneByte = oneByte_.only && !byteOrderMark && codeUnitSize(file_.encoding.encoding) == 1;
+    return {std::move(lines_), oneByte};
 }
 
 }  // namespace
@@ -283,9 +301,20 @@ TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
                       std::optional<TextEncoding> encoding) {
     std::string converted;
     const FileText file = fileText(bytes, encoding, converted);
-    TblReader reader(file, table);
+    TblReader reader(file, table, false);
     reader.readLines();
     return reader.finish(source);
+}
+
+SourceLines readSourceLines(const TableSource& source) {
+    std::string converted;
+    DetectedEncoding encoding{source.encoding};
+    encoding.byteOrderMark = source.byteOrderMark;
+    const FileText file = textOf(source.bytes, encoding, false, converted);
+    Table table;
+    TblReader reader(file, table, true);
+    reader.readLines();
+    return reader.takeLines(source.byteOrderMark);
 }
 
 TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& source,

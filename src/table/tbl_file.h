@@ -49,10 +49,20 @@ inline constexpr size_t kListedSkips = 5;
 // Text that holds CR LF anywhere has CR LF as its only line end (so a text may hold
 // a lone CR or LF); other text ends a line at each LF and each CR. "\n" in a text is
 // a line break. "XX=" with no text removes the key's entry, except on the last line,
-// where it is passed over. Blanks around a key are dropped. With `source`, the file's
-// lines are kept there for writeTbl. Never reads outside `bytes`.
+// where it is passed over. Blanks around a key are dropped. With `source`, the file
+// is kept there for writeTbl. Never reads outside `bytes`.
 TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source = nullptr,
                       std::optional<TextEncoding> encoding = std::nullopt);
+
+// Where each line of a table's file is and what it gave, read again from the
+// source's bytes when the table is written back. `oneByteLines`: only one-byte
+// "XX=text" lines, upper-case, ascending, each ending in CR LF, so that new entries
+// go in their place in that order rather than at the end.
+struct SourceLines {
+    std::vector<TableSourceLine> lines;  // a run of lines that give no entry is one
+    bool oneByteLines = false;
+};
+SourceLines readSourceLines(const TableSource& source);
 
 // The file's bytes. With no source: one "XX=text" CR LF line per entry in ascending
 // order (one-byte keys first), Latin-1 when every text has a Latin-1 byte, else

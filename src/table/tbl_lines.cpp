@@ -284,6 +284,22 @@ LineCursor::LineCursor(std::string_view bytes, TextEncoding encoding) : bytes_(b
     lines_ = endCount_ + (ended < bytes.size() ? 1 : 0);
 }
 
+// Text after the last line end is a line of its own; a text that ends with one has no
+// empty line after it.
+size_t countLines(std::string_view bytes, TextEncoding encoding) {
+    const size_t unit = codeUnitSize(encoding);
+    const size_t whole = bytes.size() - bytes.size() % unit;
+    const bool crlfOnly = holdsCrLf(bytes, encoding, unit, whole);
+    const size_t ends = findEnds(bytes, encoding, crlfOnly, nullptr);
+    bool endsWithEnd = false;
+    if (whole == bytes.size() && whole >= unit) {
+        const uint32_t last = codeUnitAt(bytes, whole - unit, encoding);
+        endsWithEnd = crlfOnly ? last == kLf && whole >= 2 * unit && codeUnitAt(bytes, whole - 2 * unit, encoding) == kCr
+                               : last == kCr || last == kLf;
+    }
+    return ends + (bytes.empty() || endsWithEnd ? 0 : 1);
+}
+
 ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine) {
     const std::optional<std::string> text = decodeText(content, encoding);
     if (text) return parseTblText(*text, lastLine);

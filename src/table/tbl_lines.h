@@ -1,6 +1,5 @@
 #pragma once
 // The lines of a table file: where each one ends, and what each one says.
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -56,10 +55,8 @@ public:
     }
     // How many lines there are.
     size_t count() const { return lines_; }
-    // The line (from 0) that starts at `offset`, a line's start.
-    size_t lineStartingAt(size_t offset) const {
-        return static_cast<size_t>(std::lower_bound(ends_.get(), ends_.get() + endCount_, offset) - ends_.get());
-    }
+    // The first line end's bytes, or nothing when there is none.
+    std::string_view firstEnd() const { return endCount_ == 0 ? std::string_view() : bytes_.substr(ends_[0], endBytes_); }
 
 private:
     std::string_view bytes_;
@@ -69,6 +66,9 @@ private:
     size_t lines_ = 0;                  // the line ends, and one more when text follows the last
     size_t line_ = 0, at_ = 0;          // the next line, and where it starts
 };
+
+// How many lines a text has, as LineCursor reads them.
+size_t countLines(std::string_view bytes, TextEncoding encoding);
 
 struct ParsedLine {
     TableSourceLine::Role role = TableSourceLine::Role::Other;

@@ -24,13 +24,15 @@ struct Chunk {
 class TblWriter {
 public:
     TblWriter(const Table& table, const TableSource& source) : table_(table), source_(source) {
-        oneByteLines_ = !source.present || source.oneByteLines;
         encoding_ = source.present && source.fixedEncoding ? source.encoding : flexibleEncoding();
         if (!source.present) return;
-        // What each line gave is read again: the source keeps only where its lines are.
-        reads_.resize(source.lines.size());
-        for (size_t i = 0; i < source.lines.size(); ++i) {
-            const TableSourceLine& line = source.lines[i];
+        // Where the lines are and what each gave is read again: the source keeps only the file.
+        SourceLines read = readSourceLines(source);
+        lines_ = std::move(read.lines);
+        oneByteLines_ = read.oneByteLines;
+        reads_.resize(lines_.size());
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            const TableSourceLine& line = lines_[i];
             if (line.role == Role::Other) continue;
             reads_[i] = parseTblLine(source.content(line), source.encoding, false).entry;
             if (reads_[i].key.empty()) tagsInFile_.push_back(&reads_[i]);
@@ -63,7 +65,8 @@ private:
     const Table& table_;
     const TableSource& source_;
     TextEncoding encoding_;
-    bool oneByteLines_ = true;
+    bool oneByteLines_ = true;  // a table made from nothing is written as one-byte lines are
+    std::vector<TableSourceLine> lines_;
     std::vector<Chunk> chunks_;
     std::deque<std::string> written_;  // the bytes of lines written anew, which chunks_ points into
     std::unordered_set<std::string> keysInFile_;
@@ -107,7 +110,7 @@ std::optional<std::string> TblWriter::freshLine(const TableEntry& entry) {
 // The line with its new text after the key as the file wrote it; a line for a key
 // whose kind changed is written afresh.
 std::optional<std::string> TblWriter::rewrittenLine(size_t at, const TableEntry& entry) {
-    const TableSourceLine& line = source_.lines[at];
+    const TableSourceLine& line = lines_[at];
     const std::string lead = tblLineLead(source_.content(line), source_.encoding);
     std::optional<std::string> bytes;
     if (entry.kind != reads_[at].kind) {
@@ -131,12 +134,12 @@ bool TblWriter::unchanged(const std::string& key) const {
     const auto last = lastLine_.find(key);
     if (last == lastLine_.end()) return false;
     const size_t at = last->second;
-    return source_.lines[at].role == Role::Emptying ? now == nullptr : now && *now == reads_[at];
+    return lines_[at].role == Role::Emptying ? now == nullptr : now && *now == reads_[at];
 }
 
 bool TblWriter::keepLines() {
-    for (size_t i = 0; i < source_.lines.size(); ++i) {
-        const TableSourceLine& line = source_.lines[i];
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const TableSourceLine& line = lines_[i];
         const bool ended = line.endBytes > 0;
         if (line.role == Role::Other) {
             chunks_.push_back({{}, source_.raw(line), ended});
