@@ -80,7 +80,7 @@ bool readKey(std::string_view digits, LineFields& out, TblSkip* reason) {
 // into `out`; returns where they end. No key (keyLength 0) when they are not that.
 size_t readPlainKey(std::string_view s, size_t start, LineFields& out) {
     size_t at = start, length = 0;
-    for (; at + 1 < s.size() && length < kMaxKeyBytes; at += 2, ++length) {
+    for (; at + 1 < s.size() && s[at] != '=' && length < kMaxKeyBytes; at += 2, ++length) {
         const int high = hexValue(s[at]), low = hexValue(s[at + 1]);
         if (high < 0 || low < 0) break;
         out.keyBytes[length] = static_cast<char>(high * 16 + low);
