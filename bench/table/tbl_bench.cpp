@@ -83,6 +83,20 @@ void BM_ReadAndIconvKanjiTable(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAndIconvKanjiTable)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// Writing that table back unchanged, as Save Table does: the file's lines are found
+// and read again, then every line is kept as it was.
+void BM_WriteKanjiTableUnchanged(benchmark::State& state) {
+    Table table;
+    TableSource source;
+    if (loadTblFile(kanjiTableFile(), table, source).status != TblLoadStatus::Loaded) std::abort();
+    for (auto _ : state) {
+        const std::optional<std::string> bytes = writeTbl(table, source);
+        if (!bytes || bytes->size() != source.bytes.size()) std::abort();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_WriteKanjiTableUnchanged)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 // The same load with memory the process already holds: the C library keeps what it
 // was given instead of handing it back after each load. On this machine the first
 // touch of each new page costs a fault of several microseconds, and a load takes

@@ -2,9 +2,15 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
-#include <memory>
 #include <cerrno>
+#include <memory>
+#include <optional>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "core/text_coding.h"
 
@@ -23,8 +29,59 @@ const char* iconvName(TextEncoding encoding) {
     return "UTF-8";
 }
 
+// Writes the UTF-8 of `count` code points to `out` (room for four bytes each is
+// there); returns the bytes written, or nothing for a value that is no Unicode
+// scalar value (the C library never gives one). Runs of eight ASCII letters, the
+// bulk of a table file, are narrowed eight at a time.
+std::optional<size_t> utf8FromCodePoints(const wchar_t* codes, size_t count, char* out) {
+    static_assert(sizeof(wchar_t) == 4, "wide characters are UTF-32");
+    char* const start = out;
+    for (size_t i = 0; i < count;) {
+#ifdef __SSE2__
+        if (i + 8 <= count) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i + 4));
+            // Signed compares: a value of 2^31 or more is negative, and not ASCII either.
+            const __m128i ascii = _mm_and_si128(_mm_cmplt_epi32(a, _mm_set1_epi32(0x80)),
+                                                _mm_cmplt_epi32(b, _mm_set1_epi32(0x80)));
+            const __m128i signs = _mm_or_si128(a, b);
+            if (_mm_movemask_epi8(ascii) == 0xFFFF && _mm_movemask_ps(_mm_castsi128_ps(signs)) == 0) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                                 _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_setzero_si128()));
+                out += 8;
+                i += 8;
+                continue;
+            }
+        }
+#endif
+        for (const size_t stop = std::min(count, i + 8); i < stop; ++i) {
+            const auto c = static_cast<uint32_t>(codes[i]);
+            if (c < 0x80) {
+                *out++ = static_cast<char>(c);
+            } else if (c < 0x800) {
+                *out++ = static_cast<char>(0xC0 | c >> 6);
+                *out++ = static_cast<char>(0x80 | (c & 0x3F));
+            } else if (c < 0x10000) {
+                if (c >= 0xD800 && c <= 0xDFFF) return std::nullopt;
+                *out++ = static_cast<char>(0xE0 | c >> 12);
+                *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+                *out++ = static_cast<char>(0x80 | (c & 0x3F));
+            } else if (c <= 0x10FFFF) {
+                *out++ = static_cast<char>(0xF0 | c >> 18);
+                *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+                *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+                *out++ = static_cast<char>(0x80 | (c & 0x3F));
+            } else {
+                return std::nullopt;
+            }
+        }
+    }
+    return static_cast<size_t>(out - start);
+}
+
 // One open converter per direction and encoding, kept for the thread's life: a
 // table whose file does not convert whole converts line by line, and so does saving.
+// This one converts UTF-8 into an encoding.
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -36,10 +93,10 @@ public:
 
     // Appends the converted text to `out`; false and the offset of the first byte that
     // could not be converted when one could not. The text goes straight into `out`,
-    // with room first for one and a half bytes a byte (ASCII and two-byte characters
-    // to UTF-8, UTF-16 to UTF-8), then for the most any of our encodings takes, so
-    // that a file takes one or two calls: iconv converts again whatever did not fit
-    // the room it was given, which with a small buffer doubled the work.
+    // with room first for one and a half bytes a byte, then for the most any of our
+    // encodings takes, so that a text takes one or two calls: iconv converts again
+    // whatever did not fit the room it was given, which with a small buffer doubled
+    // the work.
     bool convert(std::string_view in, std::string& out, size_t* failedAt) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -65,12 +122,64 @@ private:
     iconv_t cd_;
 };
 
-Converter& converter(TextEncoding encoding, bool toUtf8) {
-    thread_local std::array<std::unique_ptr<Converter>, 2 * kTextEncodings> cache;
-    auto& slot = cache[static_cast<size_t>(encoding) * 2 + (toUtf8 ? 1 : 0)];
-    if (!slot)
-        slot = toUtf8 ? std::make_unique<Converter>("UTF-8", iconvName(encoding))
-                      : std::make_unique<Converter>(iconvName(encoding), "UTF-8");
+// Converts into UTF-8 through the C library's wide characters, a block at a time:
+// iconv makes its own UTF-8 from them in a second step of its own, which takes
+// longer than the first, and converting into wide characters stops cleanly where a
+// block is full.
+class WideDecoder {
+public:
+    explicit WideDecoder(const char* from) : cd_(iconv_open("WCHAR_T", from)) {}
+    ~WideDecoder() {
+        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+    }
+    WideDecoder(const WideDecoder&) = delete;
+    WideDecoder& operator=(const WideDecoder&) = delete;
+
+    // As Converter::convert.
+    bool convert(std::string_view in, std::string& out, size_t* failedAt) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        out.reserve(out.size() + in.size() + in.size() / 2 + 16);
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size();
+        for (;;) {
+            const size_t blockAt = static_cast<size_t>(src - in.data());
+            char* dst = reinterpret_cast<char*>(wide_.data());
+            size_t dstLeft = sizeof(wide_);
+            const size_t done = iconv(cd_, srcLeft ? &src : nullptr, &srcLeft, &dst, &dstLeft);
+            const size_t count = (sizeof(wide_) - dstLeft) / sizeof(wchar_t);
+            const std::optional<size_t> bytes = utf8FromCodePoints(wide_.data(), count, utf8_.data());
+            if (!bytes) {
+                *failedAt = blockAt;
+                return false;
+            }
+            out.append(utf8_.data(), *bytes);
+            if (done != static_cast<size_t>(-1) && srcLeft == 0) return true;
+            if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+                *failedAt = static_cast<size_t>(src - in.data());
+                return false;
+            }
+        }
+    }
+
+private:
+    static constexpr size_t kBlock = 4096;
+    iconv_t cd_;
+    std::array<wchar_t, kBlock> wide_;
+    std::array<char, 4 * kBlock> utf8_;
+};
+
+Converter& encoder(TextEncoding encoding) {
+    thread_local std::array<std::unique_ptr<Converter>, kTextEncodings> cache;
+    auto& slot = cache[static_cast<size_t>(encoding)];
+    if (!slot) slot = std::make_unique<Converter>(iconvName(encoding), "UTF-8");
+    return *slot;
+}
+
+WideDecoder& decoder(TextEncoding encoding) {
+    thread_local std::array<std::unique_ptr<WideDecoder>, kTextEncodings> cache;
+    auto& slot = cache[static_cast<size_t>(encoding)];
+    if (!slot) slot = std::make_unique<WideDecoder>(iconvName(encoding));
     return *slot;
 }
 
@@ -119,7 +228,7 @@ std::optional<std::string> decodeText(std::string_view bytes, TextEncoding encod
     }
     std::string out;
     size_t failedAt = 0;
-    if (!converter(encoding, true).convert(bytes, out, &failedAt)) return std::nullopt;
+    if (!decoder(encoding).convert(bytes, out, &failedAt)) return std::nullopt;
     return out;
 }
 
@@ -129,7 +238,7 @@ std::optional<std::string> encodeText(std::string_view utf8, TextEncoding encodi
         return std::string(utf8);
     std::string out;
     size_t failedAt = 0;
-    if (converter(encoding, false).convert(utf8, out, &failedAt)) return out;
+    if (encoder(encoding).convert(utf8, out, &failedAt)) return out;
     if (refused) {
         const size_t length = utf8SequenceLength(utf8, failedAt);
         *refused = length ? utf8CodePoint(utf8, failedAt, length) : 0xFFFD;

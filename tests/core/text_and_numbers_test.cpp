@@ -10,6 +10,7 @@
 #include "core/plain_number.h"
 #include "core/rounding.h"
 #include "core/text_coding.h"
+#include "core/text_encoding.h"
 
 namespace tarpon {
 namespace {
@@ -91,6 +92,42 @@ TEST(TextCoding, Utf8SequencesAndLatin1) {
         EXPECT_EQ(std::tuple(isValidUtf8(text), latin1FromUtf8(text, &refused), refused),
                   std::tuple(valid, latin1, firstRefused)) << name;
     }
+}
+
+std::string times(std::string_view text, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += text;
+    return out;
+}
+
+// Bytes in an encoding -> their UTF-8, or nothing: long texts cross the converter's
+// blocks, and ASCII runs of eight meet the letters around them at every offset.
+TEST(TextEncoding, DecodesWholeTexts) {
+    using E = TextEncoding;
+    const std::tuple<const char*, std::string, E, std::optional<std::string>> rows[] = {
+        {"Shift-JIS lines past a block", times("41=\x82\xA0\r\n", 1500), E::ShiftJis,
+         times("41=\xE3\x81\x82\r\n", 1500)},
+        {"ASCII runs of every length between kana", [] {
+             std::string bytes;
+             for (int run = 0; run < 20; ++run) bytes += std::string(static_cast<size_t>(run), 'a') + "\xB1";
+             return bytes;
+         }(),
+         E::ShiftJis, [] {
+             std::string text;
+             for (int run = 0; run < 20; ++run) text += std::string(static_cast<size_t>(run), 'a') + "\xEF\xBD\xB1";
+             return text;
+         }()},
+        {"a letter just past a block of ASCII", std::string(4100, 'a') + "\xE9", E::Latin1,
+         std::string(4100, 'a') + "\xC3\xA9"},
+        {"Windows-1252 euro sign", "\x80", E::Windows1252, "\xE2\x82\xAC"},
+        {"UTF-16 outside the first plane", std::string("\x42\xD8\x9F\xDF", 4), E::Utf16Le, "\xF0\xA0\xAE\x9F"},
+        {"UTF-16 BE two-byte and ASCII", std::string("\x00\xE9\x00\x41", 4), E::Utf16Be, "\xC3\xA9" "A"},
+        {"UTF-16 lone surrogate", std::string("\x42\xD8\x41\x00", 4), E::Utf16Le, std::nullopt},
+        {"UTF-16 odd byte at the end", std::string("\x41\x00\x42", 3), E::Utf16Le, std::nullopt},
+        {"Shift-JIS lead byte cut short", "ab\x82", E::ShiftJis, std::nullopt},
+        {"nothing", "", E::ShiftJis, ""},
+    };
+    for (const auto& [name, bytes, encoding, text] : rows) EXPECT_EQ(decodeText(bytes, encoding), text) << name;
 }
 
 // A character named in a message: quoted as itself only when drawing it shows it
