@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -29,53 +30,62 @@ const char* iconvName(TextEncoding encoding) {
     return "UTF-8";
 }
 
+// Writes the UTF-8 of one code point at `out`; false for a value that is no Unicode
+// scalar value.
+bool putUtf8(uint32_t c, char*& out) {
+    if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out++ = static_cast<char>(0xC0 | c >> 6);
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        if (c >= 0xD800 && c <= 0xDFFF) return false;
+        *out++ = static_cast<char>(0xE0 | c >> 12);
+        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c <= 0x10FFFF) {
+        *out++ = static_cast<char>(0xF0 | c >> 18);
+        *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Writes the UTF-8 of `count` code points to `out` (room for four bytes each is
 // there); returns the bytes written, or nothing for a value that is no Unicode
-// scalar value (the C library never gives one). Runs of eight ASCII letters, the
-// bulk of a table file, are narrowed eight at a time.
+// scalar value (the C library never gives one). ASCII letters, the bulk of a table
+// file, are narrowed eight at a time up to the next letter that is not ASCII.
 std::optional<size_t> utf8FromCodePoints(const wchar_t* codes, size_t count, char* out) {
     static_assert(sizeof(wchar_t) == 4, "wide characters are UTF-32");
     char* const start = out;
-    for (size_t i = 0; i < count;) {
+    size_t i = 0;
 #ifdef __SSE2__
-        if (i + 8 <= count) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i + 4));
-            // Signed compares: a value of 2^31 or more is negative, and not ASCII either.
-            const __m128i ascii = _mm_and_si128(_mm_cmplt_epi32(a, _mm_set1_epi32(0x80)),
-                                                _mm_cmplt_epi32(b, _mm_set1_epi32(0x80)));
-            const __m128i signs = _mm_or_si128(a, b);
-            if (_mm_movemask_epi8(ascii) == 0xFFFF && _mm_movemask_ps(_mm_castsi128_ps(signs)) == 0) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
-                                 _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_setzero_si128()));
-                out += 8;
-                i += 8;
-                continue;
-            }
+    const __m128i limit = _mm_set1_epi32(0x80), none = _mm_set1_epi32(-1);
+    while (i + 8 <= count) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i + 4));
+        const __m128i asciiA = _mm_and_si128(_mm_cmplt_epi32(a, limit), _mm_cmpgt_epi32(a, none));
+        const __m128i asciiB = _mm_and_si128(_mm_cmplt_epi32(b, limit), _mm_cmpgt_epi32(b, none));
+        const int ascii = _mm_movemask_ps(_mm_castsi128_ps(asciiA)) | _mm_movemask_ps(_mm_castsi128_ps(asciiB)) << 4;
+        // All eight narrowed; only those before the first other letter are kept.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_setzero_si128()));
+        if (ascii == 0xFF) {
+            out += 8;
+            i += 8;
+            continue;
         }
-#endif
-        for (const size_t stop = std::min(count, i + 8); i < stop; ++i) {
-            const auto c = static_cast<uint32_t>(codes[i]);
-            if (c < 0x80) {
-                *out++ = static_cast<char>(c);
-            } else if (c < 0x800) {
-                *out++ = static_cast<char>(0xC0 | c >> 6);
-                *out++ = static_cast<char>(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                if (c >= 0xD800 && c <= 0xDFFF) return std::nullopt;
-                *out++ = static_cast<char>(0xE0 | c >> 12);
-                *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-                *out++ = static_cast<char>(0x80 | (c & 0x3F));
-            } else if (c <= 0x10FFFF) {
-                *out++ = static_cast<char>(0xF0 | c >> 18);
-                *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
-                *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-                *out++ = static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                return std::nullopt;
-            }
-        }
+        const auto kept = static_cast<size_t>(std::countr_zero(static_cast<unsigned>(~ascii)));
+        out += kept;
+        i += kept;
+        if (!putUtf8(static_cast<uint32_t>(codes[i]), out)) return std::nullopt;
+        ++i;
     }
+#endif
+    for (; i < count; ++i)
+        if (!putUtf8(static_cast<uint32_t>(codes[i]), out)) return std::nullopt;
     return static_cast<size_t>(out - start);
 }
 
