@@ -146,6 +146,7 @@ private:
     int32_t lineKey_ = -1;           // the id of the key it gave, or -1
     std::vector<TableSourceLine> lines_;  // with keepLines: the lines, a run of lines that give no entry as one
     std::vector<int32_t> lineKeys_;      // the id of the key each of them gave, or -1
+    std::vector<TableEntry> reads_;      // and the entry
     OneByteLines oneByte_;
 };
 
@@ -175,6 +176,7 @@ TblReader::TblReader(const FileText& file, Table& table, bool keepLines)
     if (keepLines) {
         lines_.reserve(lineCount);
         lineKeys_.reserve(lineCount);
+        reads_.reserve(lineCount);
     }
     result_.encoding = file.encoding;
 }
@@ -239,6 +241,9 @@ void TblReader::keep(const LineSpan& span) {
     }
     lines_.push_back({span.start, span.length, span.endBytes, role, false});
     lineKeys_.push_back(lineKey_);
+    TableEntry& read = reads_.emplace_back();
+    if (role == Role::Other) return;
+    read = {std::string(line_.key()), std::string(line_.text), line_.kind, line_.params};
 }
 
 TblReadResult TblReader::finish(TableSource* source) {
@@ -268,7 +273,7 @@ SourceLines TblReader::takeLines(bool byteOrderMark) {
         lines_[i].last = true;
     }
     const bool oneByte = oneByte_.only && !byteOrderMark && codeUnitSize(file_.encoding.encoding) == 1;
-    return {std::move(lines_), oneByte};
+    return {std::move(lines_), std::move(reads_), oneByte};
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source 
 // go in their place in that order rather than at the end.
 struct SourceLines {
     std::vector<TableSourceLine> lines;  // a run of lines that give no entry is one
+    std::vector<TableEntry> reads;       // by line: the entry it gave (its key only for "XX=")
     bool oneByteLines = false;
 };
 SourceLines readSourceLines(const TableSource& source);

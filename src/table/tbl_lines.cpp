@@ -300,15 +300,6 @@ size_t countLines(std::string_view bytes, TextEncoding encoding) {
     return ends + (bytes.empty() || endsWithEnd ? 0 : 1);
 }
 
-ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine) {
-    const std::optional<std::string> text = decodeText(content, encoding);
-    if (text) return parseTblText(*text, lastLine);
-    ParsedLine out;
-    out.skipped = true;
-    out.reason = TblSkip::NotEncoded;
-    return out;
-}
-
 std::string tblLineLead(std::string_view content, TextEncoding encoding) {
     const std::string text = decodeText(content, encoding).value_or("");
     return text.substr(0, parseTblText(text, false).leadLength);

@@ -109,10 +109,8 @@ struct LineFields {
 // nothing follows it, so "XX=" there is passed over. The text may be left in `scratch`.
 void readTblFields(std::string_view utf8, bool lastLine, LineFields& out, std::string& scratch);
 
-// One line's content (without its line end) in `encoding`. `lastLine`: nothing
-// follows it, so "XX=" there is passed over.
-ParsedLine parseTblLine(std::string_view content, TextEncoding encoding, bool lastLine);
-// The same, for content already converted to UTF-8.
+// One line of UTF-8 content (without its line end). `lastLine`: nothing follows
+// it, so "XX=" there is passed over.
 ParsedLine parseTblText(std::string_view utf8, bool lastLine);
 // What comes before the text in a line's content, "=" included when there is one, as UTF-8.
 std::string tblLineLead(std::string_view content, TextEncoding encoding);

@@ -29,12 +29,11 @@ public:
         // Where the lines are and what each gave is read again: the source keeps only the file.
         SourceLines read = readSourceLines(source);
         lines_ = std::move(read.lines);
+        reads_ = std::move(read.reads);
         oneByteLines_ = read.oneByteLines;
-        reads_.resize(lines_.size());
         for (size_t i = 0; i < lines_.size(); ++i) {
             const TableSourceLine& line = lines_[i];
             if (line.role == Role::Other) continue;
-            reads_[i] = parseTblLine(source.content(line), source.encoding, false).entry;
             if (reads_[i].key.empty()) tagsInFile_.push_back(&reads_[i]);
             else keysInFile_.insert(reads_[i].key);
             if (line.last) lastLine_[reads_[i].key] = i;
