@@ -88,7 +88,7 @@ struct LineFields {
     EntryKind kind = EntryKind::Letter;
     uint8_t keyLength = 0;
     int params = 0;
-    std::array<char, kMaxKeyBytes> keyBytes;
+    std::array<char, kMaxKeyBytes> keyBytes{};
     std::string_view text;
     size_t leadLength = 0;  // the bytes before the text, "=" included when there is one
     std::string_view key() const { return {keyBytes.data(), keyLength}; }
