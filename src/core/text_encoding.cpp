@@ -89,17 +89,32 @@ std::optional<size_t> utf8FromCodePoints(const wchar_t* codes, size_t count, cha
     return static_cast<size_t>(out - start);
 }
 
-// One open converter per direction and encoding, kept for the thread's life: a
-// table whose file does not convert whole converts line by line, and so does saving.
-// This one converts UTF-8 into an encoding.
-class Converter {
+// An iconv conversion, open for its owner's life.
+class IconvHandle {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+    IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~IconvHandle() {
+        if (isOpen()) iconv_close(cd_);
     }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+
+    bool isOpen() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    // Starts a new text.
+    void restart() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+    // As iconv: a null source ends the text.
+    size_t operator()(char** src, size_t* srcLeft, char** dst, size_t* dstLeft) {
+        return iconv(cd_, src, srcLeft, dst, dstLeft);
+    }
+
+private:
+    iconv_t cd_;
+};
+
+// Converts UTF-8 into an encoding.
+class Encoder {
+public:
+    explicit Encoder(const char* encoding) : iconv_(encoding, "UTF-8") {}
 
     // Appends the converted text to `out`; false and the offset of the first byte that
     // could not be converted when one could not. The text goes straight into `out`,
@@ -108,8 +123,8 @@ public:
     // whatever did not fit the room it was given, which with a small buffer doubled
     // the work.
     bool convert(std::string_view in, std::string& out, size_t* failedAt) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        if (!iconv_.isOpen()) return false;
+        iconv_.restart();
         char* src = const_cast<char*>(in.data());
         size_t srcLeft = in.size();
         size_t used = out.size();
@@ -117,7 +132,7 @@ public:
             out.resize(used + (again ? 3 * srcLeft : srcLeft + srcLeft / 2) + 16);
             char* dst = out.data() + used;
             size_t dstLeft = out.size() - used;
-            const size_t done = iconv(cd_, srcLeft ? &src : nullptr, &srcLeft, &dst, &dstLeft);
+            const size_t done = iconv_(srcLeft ? &src : nullptr, &srcLeft, &dst, &dstLeft);
             used = static_cast<size_t>(dst - out.data());
             out.resize(used);
             if (done != static_cast<size_t>(-1) && srcLeft == 0) return true;
@@ -129,26 +144,21 @@ public:
     }
 
 private:
-    iconv_t cd_;
+    IconvHandle iconv_;
 };
 
-// Converts into UTF-8 through the C library's wide characters, a block at a time:
-// iconv makes its own UTF-8 from them in a second step of its own, which takes
-// longer than the first, and converting into wide characters stops cleanly where a
-// block is full.
-class WideDecoder {
+// Converts an encoding into UTF-8 through the C library's wide characters, a block
+// at a time: iconv makes its own UTF-8 from them in a second step of its own, which
+// takes longer than the first, and converting into wide characters stops cleanly
+// where a block is full.
+class Decoder {
 public:
-    explicit WideDecoder(const char* from) : cd_(iconv_open("WCHAR_T", from)) {}
-    ~WideDecoder() {
-        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-    }
-    WideDecoder(const WideDecoder&) = delete;
-    WideDecoder& operator=(const WideDecoder&) = delete;
+    explicit Decoder(const char* encoding) : iconv_("WCHAR_T", encoding) {}
 
-    // As Converter::convert.
+    // As Encoder::convert.
     bool convert(std::string_view in, std::string& out, size_t* failedAt) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        if (!iconv_.isOpen()) return false;
+        iconv_.restart();
         out.reserve(out.size() + in.size() + in.size() / 2 + 16);
         char* src = const_cast<char*>(in.data());
         size_t srcLeft = in.size();
@@ -156,7 +166,7 @@ public:
             const size_t blockAt = static_cast<size_t>(src - in.data());
             char* dst = reinterpret_cast<char*>(wide_.data());
             size_t dstLeft = sizeof(wide_);
-            const size_t done = iconv(cd_, srcLeft ? &src : nullptr, &srcLeft, &dst, &dstLeft);
+            const size_t done = iconv_(srcLeft ? &src : nullptr, &srcLeft, &dst, &dstLeft);
             const size_t count = (sizeof(wide_) - dstLeft) / sizeof(wchar_t);
             const std::optional<size_t> bytes = utf8FromCodePoints(wide_.data(), count, utf8_.data());
             if (!bytes) {
@@ -174,22 +184,18 @@ public:
 
 private:
     static constexpr size_t kBlock = 4096;
-    iconv_t cd_;
+    IconvHandle iconv_;
     std::array<wchar_t, kBlock> wide_;
     std::array<char, 4 * kBlock> utf8_;
 };
 
-Converter& encoder(TextEncoding encoding) {
-    thread_local std::array<std::unique_ptr<Converter>, kTextEncodings> cache;
+// One open conversion per direction and encoding, kept for the thread's life: a
+// table whose file does not convert whole converts line by line, and so does saving.
+template <typename Conversion>
+Conversion& conversion(TextEncoding encoding) {
+    thread_local std::array<std::unique_ptr<Conversion>, kTextEncodings> cache;
     auto& slot = cache[static_cast<size_t>(encoding)];
-    if (!slot) slot = std::make_unique<Converter>(iconvName(encoding), "UTF-8");
-    return *slot;
-}
-
-WideDecoder& decoder(TextEncoding encoding) {
-    thread_local std::array<std::unique_ptr<WideDecoder>, kTextEncodings> cache;
-    auto& slot = cache[static_cast<size_t>(encoding)];
-    if (!slot) slot = std::make_unique<WideDecoder>(iconvName(encoding));
+    if (!slot) slot = std::make_unique<Conversion>(iconvName(encoding));
     return *slot;
 }
 
@@ -238,7 +244,7 @@ std::optional<std::string> decodeText(std::string_view bytes, TextEncoding encod
     }
     std::string out;
     size_t failedAt = 0;
-    if (!decoder(encoding).convert(bytes, out, &failedAt)) return std::nullopt;
+    if (!conversion<Decoder>(encoding).convert(bytes, out, &failedAt)) return std::nullopt;
     return out;
 }
 
@@ -248,7 +254,7 @@ std::optional<std::string> encodeText(std::string_view utf8, TextEncoding encodi
         return std::string(utf8);
     std::string out;
     size_t failedAt = 0;
-    if (encoder(encoding).convert(utf8, out, &failedAt)) return out;
+    if (conversion<Encoder>(encoding).convert(utf8, out, &failedAt)) return out;
     if (refused) {
         const size_t length = utf8SequenceLength(utf8, failedAt);
         *refused = length ? utf8CodePoint(utf8, failedAt, length) : 0xFFFD;
