@@ -120,23 +120,11 @@ uint64_t Table::revision() const {
 }
 
 int32_t Table::set(TableEntry&& entry) {
-    if (entry.key.empty()) {
-        const auto same = std::find_if(endTags_.begin(), endTags_.end(),
-                                       [&](const TableEntry& tag) { return tag.text == entry.text; });
-        if (same == endTags_.end()) endTags_.push_back(std::move(entry));
-        return -1;
-    }
-    const int32_t node = keyId(entry.key);
-    textIndexStale_ = true;
-    revisionStale_ = true;
-    if (const int32_t at = nodes_[static_cast<size_t>(node)].entry; at >= 0) {
-        entries_[static_cast<size_t>(at)] = std::move(entry);
-        return node;
-    }
-    maxKeyLength_ = std::max(maxKeyLength_, entry.key.size());
-    nodes_[static_cast<size_t>(node)].entry = static_cast<int32_t>(entries_.size());
-    entries_.push_back(std::move(entry));
-    return node;
+    if (!entry.key.empty()) return set(entry.key, entry.text, entry.kind, entry.params);
+    const auto same = std::find_if(endTags_.begin(), endTags_.end(),
+                                   [&](const TableEntry& tag) { return tag.text == entry.text; });
+    if (same == endTags_.end()) endTags_.push_back(std::move(entry));
+    return -1;
 }
 
 int32_t Table::set(std::string_view key, std::string_view text, EntryKind kind, int params) {

@@ -42,7 +42,8 @@ public:
     // the key's id (below), or -1 for an end tag.
     int32_t set(TableEntry&& entry);
     int32_t set(const TableEntry& entry) { return set(TableEntry(entry)); }
-    // The same, with the entry's parts copied straight into its place.
+    // The same, with the entry's parts copied straight into its place (the one way
+    // an entry with a key is stored).
     int32_t set(std::string_view key, std::string_view text, EntryKind kind, int params);
     // A number of the key's own, from 0 and below keyIds(), that stays the same
     // while the table lives, whether the key has an entry or not: for tables of
