@@ -150,17 +150,9 @@ private:
     OneByteLines oneByte_;
 };
 
-// Room for the lines that may hold an entry, up to a bound that no junk file can push
-// further. The "=" are counted in blocks of 255 bytes, each into a byte, which the
-// compiler widens to vector instructions.
+// Room for the lines that may hold an entry, up to a bound that no junk file can push further.
 size_t expectedEntries(std::string_view bytes, size_t lines) {
-    size_t equals = 0;
-    for (size_t from = 0; from < bytes.size(); from += 255) {
-        const size_t to = std::min(bytes.size(), from + 255);
-        uint8_t inBlock = 0;
-        for (size_t i = from; i < to; ++i) inBlock += bytes[i] == '=';
-        equals += inBlock;
-    }
+    const size_t equals = countWhere(0, bytes.size(), [bytes](size_t i) { return bytes[i] == '='; });
     return std::min({equals, lines, kReservedEntries});
 }
 

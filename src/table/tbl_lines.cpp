@@ -151,23 +151,11 @@ bool splitLinked(std::string_view& text, int* params) {
     return true;
 }
 
-// How many line ends one-byte text holds. They are counted in blocks of 240 bytes,
-// each into a byte, which the compiler widens to vector instructions that count 16
-// bytes or more at once.
+// How many line ends one-byte text holds.
 size_t countByteEnds(std::string_view bytes, bool crlfOnly) {
     const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
-    const size_t size = bytes.size();
-    size_t ends = 0;
-    for (size_t from = crlfOnly ? 1 : 0; from < size; from += 240) {
-        const size_t to = std::min(size, from + 240);
-        uint8_t inBlock = 0;
-        if (crlfOnly)
-            for (size_t i = from; i < to; ++i) inBlock += (b[i - 1] == kCr) & (b[i] == kLf);
-        else
-            for (size_t i = from; i < to; ++i) inBlock += (b[i] == kCr) | (b[i] == kLf);
-        ends += inBlock;
-    }
-    return ends;
+    if (crlfOnly) return countWhere(1, bytes.size(), [b](size_t i) { return (b[i - 1] == kCr) & (b[i] == kLf); });
+    return countWhere(0, bytes.size(), [b](size_t i) { return (b[i] == kCr) | (b[i] == kLf); });
 }
 
 // Writes where each line end of one-byte text starts into `ends`; returns how many
