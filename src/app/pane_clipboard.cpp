@@ -5,6 +5,7 @@
 #include "copy/copy_format.h"
 #include "core/edits.h"
 #include "core/editor.h"
+#include "core/hex_text.h"
 #include "core/spelling.h"
 #include "core/text_coding.h"
 #include "edit/text_input.h"
@@ -13,20 +14,10 @@
 namespace tarpon {
 namespace {
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The character at text[at], named for a message.
-std::string characterAt(std::string_view text, size_t at) {
-    const size_t length = utf8SequenceLength(text, at);
-    return describeCharacter(length > 0 ? utf8CodePoint(text, at, length) : static_cast<uint8_t>(text[at]));
-}
+std::string characterNamed(std::string_view text, size_t at) { return describeCharacter(characterAt(text, at)); }
 
 PasteBytes refusal(std::string problem) { return {{}, "The clipboard cannot be pasted: " + std::move(problem)}; }
 
@@ -43,18 +34,6 @@ bool canUseClipboard(const EditorState& s) {
     return s.fileSize > 0 && (s.focusPane == InputPane::Hex || s.focusPane == InputPane::Text);
 }
 
-std::string hexPairs(std::span<const uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (const uint8_t b : bytes) {
-        if (!text.empty()) text += ' ';
-        text += kDigits[b >> 4];
-        text += kDigits[b & 15];
-    }
-    return text;
-}
-
 PasteBytes hexFromClipboard(std::string_view utf8) {
     PasteBytes out;
     for (size_t at = 0; at < utf8.size();) {
@@ -64,12 +43,12 @@ PasteBytes hexFromClipboard(std::string_view utf8) {
         }
         if (utf8[at] == '0' && at + 1 < utf8.size() && (utf8[at + 1] == 'x' || utf8[at + 1] == 'X')) at += 2;
         if (at >= utf8.size()) return refusal("\"0x\" is not followed by a value.");
-        const int high = hexDigit(utf8[at]);
-        if (high < 0) return refusal(characterAt(utf8, at) + " is not a hexadecimal digit.");
+        const int high = hexDigitValue(utf8[at]);
+        if (high < 0) return refusal(characterNamed(utf8, at) + " is not a hexadecimal digit.");
         if (at + 1 >= utf8.size() || isBlank(utf8[at + 1]))
-            return refusal("the digit " + characterAt(utf8, at) + " has no second digit (a byte is two digits).");
-        if (hexDigit(utf8[at + 1]) < 0) return refusal(characterAt(utf8, at + 1) + " is not a hexadecimal digit.");
-        out.bytes.push_back(static_cast<uint8_t>(high * 16 + hexDigit(utf8[at + 1])));
+            return refusal("the digit " + characterNamed(utf8, at) + " has no second digit (a byte is two digits).");
+        if (hexDigitValue(utf8[at + 1]) < 0) return refusal(characterNamed(utf8, at + 1) + " is not a hexadecimal digit.");
+        out.bytes.push_back(static_cast<uint8_t>(high * 16 + hexDigitValue(utf8[at + 1])));
         at += 2;
     }
     if (out.bytes.empty()) return refusal("it holds no hexadecimal values.");
@@ -80,8 +59,11 @@ PasteBytes textFromClipboard(const EditorState& s, std::string_view utf8) {
     if (utf8.empty()) return refusal("it holds no text.");
     char32_t refused = 0;
     if (s.viewMode) {
-        std::optional<std::vector<uint8_t>> spelled = spellLongest(utf8, s.table, &refused);
-        if (!spelled) return refusal(describeCharacter(refused) + " begins no entry of the table.");
+        // What Copy writes (line breaks after line-break entries, `<$XX>` raw bytes)
+        // is spelled back by typing's rule.
+        size_t bad = 0;
+        std::optional<std::vector<uint8_t>> spelled = Speller(s.table, SpellRule::Window).spell(utf8, &bad);
+        if (!spelled) return refusal(describeCharacter(characterAt(utf8, bad)) + " begins no entry of the table.");
         return {std::move(*spelled), {}};
     }
     const std::optional<std::string> latin1 = latin1FromUtf8(utf8, &refused);
@@ -99,7 +81,9 @@ void CopyFromPane(Editor& ed) {
         return;
     }
     const CopyType type = s.viewMode ? CopyType::Table : CopyType::Ascii;
-    const std::string text = formatCopy(document, from, to, type, "", "", documentCopyTable(s));
+    CopyTable table = documentCopyTable(s);
+    table.rawForMissing = true;
+    const std::string text = formatCopy(document, from, to, type, "", "", table);
     if (copyTextIsUtf8(s, type)) ed.services.setClipboardUtf8Text(text);
     else ed.services.setClipboardText(text);
 }

@@ -19,9 +19,6 @@ bool canUseClipboard(const EditorState& s);
 void CopyFromPane(Editor& ed);
 void PasteIntoPane(Editor& ed);
 
-// "41 42 43": upper-case digit pairs, one blank between them.
-std::string hexPairs(std::span<const uint8_t> bytes);
-
 // The bytes a clipboard text stands for, or why it cannot be pasted.
 struct PasteBytes {
     std::vector<uint8_t> bytes;
@@ -30,7 +27,8 @@ struct PasteBytes {
 // Hex digit pairs; blanks, tabs, line breaks and a "0x" before a value are passed over.
 PasteBytes hexFromClipboard(std::string_view utf8);
 // Through the text pane's view: "Ascii" each character's Latin-1 code, "Table" spelled with the entries of
-// s.table (keys of any length, longest entries first), which the caller has brought in step with the grid.
+// s.table by typing's rule (longest text first, of equal texts the higher key; what Copy writes for line
+// breaks and raw bytes reads back), which the caller has brought in step with the grid.
 PasteBytes textFromClipboard(const EditorState& s, std::string_view utf8);
 
 }  // namespace tarpon

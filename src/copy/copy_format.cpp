@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/editor.h"
+#include "core/hex_text.h"
 #include "core/number_reading.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
@@ -160,8 +161,11 @@ std::array<uint64_t, 256> histogram(std::span<const uint8_t> bytes, int64_t lo, 
 
 // A letter's text in the copy's own encoding: UTF-8 when the table's letters are,
 // else Latin-1 ("?" for a character Latin-1 does not have).
-std::string copiedLetter(const TableReading& r, std::span<const uint8_t> bytes, const ReadLetter& letter) {
+std::string copiedLetter(const CopyTable& table, std::span<const uint8_t> bytes, const ReadLetter& letter) {
+    const TableReading& r = table.reading;
     std::string text = letterText(r, bytes, letter);
+    if (text.empty() && table.rawForMissing)
+        return rawBytesText(bytes.subspan(static_cast<size_t>(letter.start), static_cast<size_t>(letter.length)));
     if (r.utf8 || !letterTextIsUtf8(r, letter)) return text;
     std::string latin1;
     for (size_t i = 0; i < text.size();) {
@@ -183,14 +187,14 @@ void forEachCopiedLetter(std::span<const uint8_t> bytes, int64_t lo, int64_t hi,
 
 // Whether a Table copy reads letters through the table rather than byte by byte.
 bool readsLetters(CopyType type, const CopyTable& table) {
-    return type == CopyType::Table && !readsByteByByte(table.reading.table);
+    return type == CopyType::Table && (table.rawForMissing || !readsByteByByte(table.reading.table));
 }
 
 uint64_t letterCopyLength(std::span<const uint8_t> bytes, int64_t lo, int64_t hi, std::string_view before,
                           std::string_view after, const CopyTable& table) {
     uint64_t total = 0;
     forEachCopiedLetter(bytes, lo, hi, table, [&](const ReadLetter& letter) {
-        total += before.size() + after.size() + copiedLetter(table.reading, bytes, letter).size();
+        total += before.size() + after.size() + copiedLetter(table, bytes, letter).size();
     });
     return total;
 }
@@ -200,7 +204,7 @@ std::string letterCopy(std::span<const uint8_t> bytes, const CopyRange& range, s
     const int64_t lo = std::min(range.from, range.to), hi = std::max(range.from, range.to);
     std::string text;
     const auto append = [&](const ReadLetter& letter) {
-        text.append(before).append(copiedLetter(table.reading, bytes, letter)).append(after);
+        text.append(before).append(copiedLetter(table, bytes, letter)).append(after);
     };
     if (range.from <= range.to) {
         forEachCopiedLetter(bytes, lo, hi, table, append);

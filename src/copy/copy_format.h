@@ -73,6 +73,9 @@ struct CopyTable {
     TableReading reading;
     LetterIndex* index = nullptr;
     uint64_t stamp = 0;  // the document's state, for the index
+    // A byte with no letter is written `<$XX>` rather than left out, so that the
+    // text pastes back to the same bytes (the panes' Copy).
+    bool rawForMissing = false;
 };
 
 // Exact length of the text formatCopy builds for the clipped range.

@@ -1,3 +1,4 @@
+#include "core/hex_text.h"
 #include "core/letter_reader.h"
 
 #include <algorithm>
@@ -17,13 +18,6 @@ uint16_t lengthOf(const TableEntry& e) {
     return n < 0x8000 ? static_cast<uint16_t>(n) : 0;
 }
 
-void appendParam(std::string& text, uint8_t b) {
-    const char* digits = "0123456789ABCDEF";
-    text += "<$";
-    text += digits[b >> 4];
-    text += digits[b & 15];
-    text += '>';
-}
 
 }  // namespace
 
@@ -48,7 +42,7 @@ std::string letterText(const TableReading& r, std::span<const uint8_t> doc, cons
     if (letter.keyLength > 1) text = oneByteLetters(*letter.entry);
     else text = r.view[doc[static_cast<size_t>(letter.start)]];
     for (int32_t i = letter.keyLength; i < letter.length; ++i)
-        appendParam(text, doc[static_cast<size_t>(letter.start + i)]);
+        appendRawByte(text, doc[static_cast<size_t>(letter.start + i)]);
     return text;
 }
 

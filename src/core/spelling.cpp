@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "core/hex_text.h"
 #include "core/text_coding.h"
 
 namespace tarpon {
@@ -143,13 +144,117 @@ Spellings spellingsOf(const Table& table, std::string_view text, size_t most, co
     return result;
 }
 
-std::optional<std::vector<uint8_t>> spellLongest(std::string_view text, const Table& table, char32_t* refused) {
-    Spellings s = spellingsOf(table, text, 1);
-    if (s.bytes.empty()) {
-        if (refused) *refused = s.refused;
-        return std::nullopt;
+char32_t characterAt(std::string_view text, size_t at) {
+    const size_t length = utf8SequenceLength(text, at);
+    return length > 0 ? utf8CodePoint(text, at, length) : static_cast<uint8_t>(text[at]);
+}
+
+namespace {
+
+// Texts longer than this are not looked for: such bytes are written raw.
+constexpr size_t kLongestSpelledText = 1024;
+
+std::string withoutLineBreaks(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        if (c != '\n' && c != '\r') out += c;
+    return out;
+}
+
+bool higherKey(const std::string& a, const std::string& b) { return a > b; }
+
+}  // namespace
+
+Speller::Speller(const Table& table, SpellRule rule) : rule_(rule) {
+    for (int b = 0; b < 256; ++b) bytes_[static_cast<size_t>(b)] = static_cast<uint8_t>(b);
+    keyOfText_.reserve(table.entries().size() + table.endTags().size());
+    const bool window = rule == SpellRule::Window;
+    for (const TableEntry& e : table.entries()) {
+        const bool marks = e.kind == EntryKind::EndToken || e.kind == EntryKind::LineBreak;
+        if (!window) {
+            add(withoutLineBreaks(e.text), e.key, marks);
+            continue;
+        }
+        add(e.text, e.key, false);
+        if (e.kind == EntryKind::LineBreak) add(e.text + "\n", e.key, false);
     }
-    return std::move(s.bytes.front());
+    for (const TableEntry& tag : table.endTags()) add(withoutLineBreaks(tag.text), std::string(), !window);
+}
+
+void Speller::add(const std::string& text, const std::string& key, bool replaces) {
+    // Nothing to spell it with, or too long to look for.
+    if (text.empty() || text.size() > kLongestSpelledText) return;
+    if (const TableEntry* held = keyOfText_.find(text)) {
+        const bool wins = rule_ == SpellRule::Window ? higherKey(key, held->text) : replaces;
+        if (!wins) return;
+    }
+    keyOfText_.set(text, key, EntryKind::Letter, 0);
+    longest_ = std::max(longest_, text.size());
+}
+
+Speller::Step Speller::step(std::string_view text, size_t at, size_t end) const {
+    const std::string_view rest = text.substr(at, end - at);
+    // `<$XX>` is always the byte XX, so that raw bytes spell back whatever the table holds.
+    if (const int raw = rawByteAt(rest); raw >= 0)
+        return {5, {reinterpret_cast<const char*>(&bytes_[static_cast<size_t>(raw)]), 1}};
+    const TableEntry* e = keyOfText_.longestMatch({reinterpret_cast<const uint8_t*>(rest.data()), rest.size()});
+    if (!e) return {};
+    return {e->key.size(), e->text};
+}
+
+bool Speller::spellInto(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
+                        size_t* badAt) const {
+    bytes.clear();
+    if (from) from->clear();
+    if (text.find('\r') == std::string_view::npos) return spellPlain(text, bytes, from, badAt);
+    // Carriage returns are not data and never part of an entry's text: spell the text
+    // without them, then give the places back as places in `text`.
+    std::string plain;
+    std::vector<size_t> place;  // place[i]: where plain[i] stands in `text`
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] != '\r') {
+            plain += text[i];
+            place.push_back(i);
+        }
+    place.push_back(text.size());
+    const bool spelled = spellPlain(plain, bytes, from, badAt);
+    if (from)
+        for (size_t& at : *from) at = place[at];
+    if (!spelled && badAt) *badAt = place[*badAt];
+    return spelled;
+}
+
+bool Speller::spellPlain(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
+                         size_t* badAt) const {
+    // To Atlas a line break is never data, so an entry's text never reaches past one.
+    const bool linesAreData = rule_ == SpellRule::Window;
+    size_t at = 0, lineEnd = text.size();
+    bool lineKnown = linesAreData;
+    while (at < text.size()) {
+        if (!linesAreData && text[at] == '\n') {
+            ++at;
+            continue;
+        }
+        if (!lineKnown || lineEnd < at) {
+            lineEnd = std::min(text.find('\n', at), text.size());
+            lineKnown = true;
+        }
+        const Step s = step(text, at, lineEnd);
+        if (s.textLength == 0) {
+            if (badAt) *badAt = at;
+            return false;
+        }
+        bytes.insert(bytes.end(), s.bytes.begin(), s.bytes.end());
+        if (from) from->insert(from->end(), s.bytes.size(), at);
+        at += s.textLength;
+    }
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> Speller::spell(std::string_view text, size_t* badAt) const {
+    std::vector<uint8_t> bytes;
+    if (!spellInto(text, bytes, nullptr, badAt)) return std::nullopt;
+    return bytes;
 }
 
 }  // namespace tarpon

@@ -1,7 +1,9 @@
 #pragma once
-// Text turned into bytes through the character table: at each place the longest
-// entry the text goes on with (the shortest, then lowest key of equally long ones).
+// Text turned into bytes through the character table. One speller serves every
+// path that writes text (paste, Replace, the script insert); where the rules differ
+// they are named rules of it. spellingsOf gives Find every spelling of a text.
 #include <cstdint>
+#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -30,9 +32,61 @@ struct Spellings {
 // there is no spelling and `refused` names the character.
 Spellings spellingsOf(const Table& table, std::string_view text, size_t most, const CharTable* fallback = nullptr);
 
-// The first spelling through the whole table; nothing when some character begins no
-// entry, and `refused` then names it.
-std::optional<std::vector<uint8_t>> spellLongest(std::string_view text, const Table& table,
-                                                 char32_t* refused = nullptr);
+// Which entry stands for a text that several entries share, and what a line break is.
+enum class SpellRule {
+    // Typing's rule, which paste and Replace follow: of equal texts the higher key; a
+    // line-break entry is its text followed by a line break (as Copy writes it) or
+    // its text alone; any other line break is refused.
+    Window,
+    // Atlas's: of equal texts the first letter entry, but an end token or line-break
+    // entry with that text replaces it (the last of those); line breaks are not data.
+    Atlas,
+};
+
+// Greedy longest-text spelling: at each place `<$XX>` is the byte XX, else the
+// longest entry text that the rest begins with; carriage returns are not data.
+class Speller {
+public:
+    Speller(const Table& table, SpellRule rule);
+
+    // One piece at `at`: how much text it takes and the bytes it gives.
+    struct Step {
+        size_t textLength = 0;  // 0: no entry begins here
+        std::string_view bytes;
+    };
+    // The piece that begins at text[at], looking no further than `end`.
+    Step step(std::string_view text, size_t at, size_t end) const;
+
+    // The bytes `text` stands for, into `bytes` (cleared first). `from` (optional): for
+    // each byte the index in `text` where the piece that gave it starts. False where a
+    // place begins no entry; `badAt` then holds that index.
+    bool spellInto(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from = nullptr,
+                   size_t* badAt = nullptr) const;
+    std::optional<std::vector<uint8_t>> spell(std::string_view text, size_t* badAt = nullptr) const;
+
+    // The key that spells exactly `text`, or nothing.
+    const std::string* keyOf(std::string_view text) const {
+        const TableEntry* e = keyOfText_.find(text);
+        return e ? &e->text : nullptr;
+    }
+    SpellRule rule() const { return rule_; }
+    // The longest text of an entry, in bytes: no piece reaches further.
+    size_t longestText() const { return longest_; }
+
+private:
+    void add(const std::string& text, const std::string& key, bool replaces);
+    bool spellPlain(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
+                    size_t* badAt) const;
+
+    SpellRule rule_;
+    // The texts as keys of a table of their own, each entry's text being the key it
+    // spells (empty for an end tag without bytes): longest match over it spells a text.
+    Table keyOfText_;
+    std::array<uint8_t, 256> bytes_{};  // every byte value, for a `<$XX>` piece
+    size_t longest_ = 5;                // `<$XX>`
+};
+
+// The character at text[at], as the speller's refusals name it.
+char32_t characterAt(std::string_view text, size_t at);
 
 }  // namespace tarpon

@@ -45,7 +45,7 @@ std::optional<Command> readCommand(std::string_view line) {
 
 class Inserter {
 public:
-    Inserter(const Table& table, std::span<const uint8_t> doc) : st_(table), doc_(doc) {}
+    Inserter(const Table& table, std::span<const uint8_t> doc) : speller_(table, SpellRule::Atlas), doc_(doc) {}
 
     bool line(std::string_view text, int number) {
         if (text.starts_with("#")) return flush() && command(text, number);
@@ -75,7 +75,7 @@ private:
     bool flush();
     bool command(std::string_view text, int number);
 
-    ScriptTable st_;
+    Speller speller_;
     std::span<const uint8_t> doc_;
     std::string pending_;                              // text lines since the last command
     std::vector<std::pair<size_t, int>> lineStarts_;  // where each line starts in pending_, its number
@@ -90,12 +90,9 @@ bool Inserter::flush() {
     if (text.empty()) return true;
     std::vector<size_t> from;
     size_t bad = 0;
-    const std::optional<std::vector<uint8_t>> bytes = st_.spell(text, &from, &bad);
-    if (!bytes) {
-        const size_t length = utf8SequenceLength(text, bad);
-        const char32_t c = length ? utf8CodePoint(text, bad, length) : static_cast<uint8_t>(text[bad]);
-        return fail(lineOf(starts, bad), describeCharacter(c) + " begins no entry of the table.");
-    }
+    std::optional<std::vector<uint8_t>> bytes{std::in_place};
+    if (!speller_.spellInto(text, *bytes, &from, &bad))
+        return fail(lineOf(starts, bad), describeCharacter(characterAt(text, bad)) + " begins no entry of the table.");
     if (bytes->empty()) return true;
     if (at_ < 0) return fail(lineOf(starts, 0), "text before the first #JMP: where should it go?");
     const auto size = static_cast<int64_t>(bytes->size()), docSize = static_cast<int64_t>(doc_.size());

@@ -1,39 +1,8 @@
 #include "script/script_text.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace tarpon {
-namespace {
-
-std::string withoutLineBreaks(std::string_view text) {
-    std::string out;
-    for (const char c : text)
-        if (c != '\n' && c != '\r') out += c;
-    return out;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// The byte of a `<$XX>` at the start of `text`, or -1.
-int rawByteAt(std::string_view text) {
-    if (text.size() < 5 || !text.starts_with("<$") || text[4] != '>') return -1;
-    const int high = hexValue(text[2]), low = hexValue(text[3]);
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
-}
-
-void appendRawByte(uint8_t b, std::string& out) {
-    const char* digits = "0123456789ABCDEF";
-    const char piece[5] = {'<', '$', digits[b >> 4], digits[b & 15], '>'};
-    out.append(piece, sizeof piece);
-}
-
-}  // namespace
 
 std::string scriptNumber(int64_t value) {
     char text[20];
@@ -41,7 +10,7 @@ std::string scriptNumber(int64_t value) {
     char* at = end;
     auto magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     do {
-        *--at = "0123456789ABCDEF"[magnitude & 15];
+        *--at = kHexDigits[magnitude & 15];
         magnitude >>= 4;
     } while (magnitude);
     *--at = '$';
@@ -49,33 +18,12 @@ std::string scriptNumber(int64_t value) {
     return std::string(at, end);
 }
 
-std::string rawBytesText(std::span<const uint8_t> bytes) {
-    std::string text;
-    for (const uint8_t b : bytes) appendRawByte(b, text);
-    return text;
-}
-
-// Texts longer than this are not spelled: the dump writes their bytes raw instead.
-constexpr size_t kLongestSpelledText = 1024;
-
-ScriptTable::ScriptTable(const Table& table) : table_(table) {
-    const auto add = [this](std::string_view raw, const std::string& key) {
-        const std::string text = withoutLineBreaks(raw);
-        // Nothing to spell it with, or too long to look for: such bytes are written raw.
-        if (text.empty() || text.size() > kLongestSpelledText) return;
-        if (keyOfText_.find(text)) return;  // of equal texts, the first entry
-        keyOfText_.set({text, key});
-    };
-    keyOfText_.reserve(table.entries().size() + table.endTags().size());
-    for (const TableEntry& e : table.entries()) add(e.text, e.key);
-    for (const TableEntry& tag : table.endTags()) add(tag.text, std::string());  // spells to nothing
-    markSureEntries();
-}
+ScriptTable::ScriptTable(const Table& table) : table_(table), speller_(table, SpellRule::Atlas) { markSureEntries(); }
 
 void ScriptTable::markSureEntries() {
     // A text that begins a longer one begins the text that follows it in sorted order.
     std::vector<std::string_view> texts;
-    for (const TableEntry& t : keyOfText_.entries()) texts.push_back(t.key);
+    for (const TableEntry& e : table_.entries()) texts.push_back(e.text);
     std::sort(texts.begin(), texts.end());
     const auto beginsLonger = [&](std::string_view text) {
         const auto it = std::upper_bound(texts.begin(), texts.end(), text);
@@ -84,8 +32,8 @@ void ScriptTable::markSureEntries() {
     pieces_.clear();
     texts_.clear();
     for (const TableEntry& e : table_.entries()) {
-        const TableEntry* back = keyOfText_.find(e.text);
-        const bool sure = back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
+        const std::string* back = speller_.keyOf(e.text);
+        const bool sure = back && *back == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
                           !beginsLonger(e.text);
         const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#');
         Piece p{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(e.key.size()),
@@ -115,7 +63,7 @@ ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::str
         at = e ? static_cast<int32_t>(e - table_.entries().data()) : -1;
     }
     if (at < 0) {
-        appendRawByte(bytes[0], out);
+        appendRawByte(out, bytes[0]);
         return {1, false};
     }
     const Piece& p = pieces_[static_cast<size_t>(at)];
@@ -123,70 +71,10 @@ ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::str
     ScriptToken token{p.keyLength, (p.flags & kEnds) != 0, (p.flags & kSure) != 0, (p.flags & kRisky) != 0};
     if (p.params > 0) {
         const size_t params = std::min(static_cast<size_t>(p.params), bytes.size() - token.length);
-        for (size_t i = 0; i < params; ++i) appendRawByte(bytes[token.length + i], out);
+        for (size_t i = 0; i < params; ++i) appendRawByte(out, bytes[token.length + i]);
         token.length += params;
     }
     return token;
-}
-
-std::optional<std::vector<uint8_t>> ScriptTable::spell(std::string_view text, std::vector<size_t>* from,
-                                                       size_t* badAt) const {
-    std::vector<uint8_t> bytes;
-    if (!spellInto(text, bytes, from, badAt)) return std::nullopt;
-    return bytes;
-}
-
-bool ScriptTable::spellInto(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
-                            size_t* badAt) const {
-    bytes.clear();
-    if (text.find('\r') == std::string_view::npos) return spellLines(text, bytes, from, badAt);
-    // Carriage returns are not data and never part of an entry's text: spell the text
-    // without them, then give the places back as places in `text`.
-    std::string plain;
-    std::vector<size_t> place;  // place[i]: where plain[i] stands in `text`
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] != '\r') {
-            plain += text[i];
-            place.push_back(i);
-        }
-    place.push_back(text.size());
-    const bool spelled = spellLines(plain, bytes, from, badAt);
-    if (from)
-        for (size_t& at : *from) at = place[at];
-    if (!spelled && badAt) *badAt = place[*badAt];
-    return spelled;
-}
-
-bool ScriptTable::spellLines(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
-                             size_t* badAt) const {
-    const auto put = [&](std::string_view piece, size_t start) {
-        bytes.insert(bytes.end(), piece.begin(), piece.end());
-        if (from) from->insert(from->end(), piece.size(), start);
-    };
-    size_t at = 0, lineEnd = 0;
-    while (at < text.size()) {
-        if (text[at] == '\n') {
-            ++at;
-            continue;
-        }
-        if (const int raw = rawByteAt(text.substr(at)); raw >= 0) {
-            const char byte = static_cast<char>(raw);
-            put(std::string_view(&byte, 1), at);
-            at += 5;
-            continue;
-        }
-        if (lineEnd <= at) lineEnd = std::min(text.find('\n', at), text.size());
-        // The longest entry text that goes on from here, on this line.
-        const auto* line = reinterpret_cast<const uint8_t*>(text.data()) + at;
-        const TableEntry* e = keyOfText_.longestMatch({line, lineEnd - at});
-        if (!e) {
-            if (badAt) *badAt = at;
-            return false;
-        }
-        put(e->text, at);
-        at += e->key.size();
-    }
-    return true;
 }
 
 }  // namespace tarpon

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/hex_text.h"
+#include "core/spelling.h"
 #include "core/table.h"
 #include "core/two_byte_index.h"
 
@@ -27,8 +29,6 @@ struct ScriptToken {
 // A number as scripts write offsets: "$" and upper-case hex digits, "-" first when negative.
 std::string scriptNumber(int64_t value);
 
-// `<$XX>` for every byte.
-std::string rawBytesText(std::span<const uint8_t> bytes);
 
 class ScriptTable {
 public:
@@ -40,22 +40,13 @@ public:
     // the first byte as `<$XX>`.
     ScriptToken read(std::span<const uint8_t> bytes, bool raw, std::string& out) const;
 
-    // The bytes `text` stands for, each line spelled by itself (an entry's text is
-    // never matched across a line break, which is not data). `from` (optional): for
-    // each byte, the index in `text` where the piece that gave it starts. Nothing
-    // when a place begins no entry; `badAt` then holds that index.
-    std::optional<std::vector<uint8_t>> spell(std::string_view text, std::vector<size_t>* from = nullptr,
-                                              size_t* badAt = nullptr) const;
-    // The same into `bytes` (cleared first), for a caller that spells many texts;
-    // false where spell gives nothing.
-    bool spellInto(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from = nullptr,
-                   size_t* badAt = nullptr) const;
+    // How an insert spells the script's text back (Atlas's rule), which the dump
+    // writes for.
+    const Speller& speller() const { return speller_; }
 
 private:
     void markSureEntries();
     void markFirstBytes();
-    bool spellLines(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
-                    size_t* badAt) const;
 
     const Table& table_;
     // What reading gives for each entry of the table: its text (and a line break's
@@ -76,9 +67,7 @@ private:
     // -1 for none, or kWalk where a key of three or more bytes may match.
     static constexpr int32_t kWalk = INT32_MIN;
     TwoByteIndex<int32_t> entryOf_;
-    // The texts as keys of a table of their own, each entry's text being the key it
-    // spells (empty for an end tag): longest match over it spells a script's text.
-    Table keyOfText_;
+    Speller speller_;
 };
 
 }  // namespace tarpon

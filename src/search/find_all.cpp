@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/hex_text.h"
 #include "core/editor.h"
 #include "search/find.h"
 #include "search/ring_search.h"
@@ -43,8 +44,9 @@ int impliedBase(const HitList& list, const RelativeHit& hit) {
 
 std::string baseText(const HitList& list, const RelativeHit& hit) {
     const int base = impliedBase(list, hit);
-    char digits[16];
-    std::snprintf(digits, sizeof digits, base < 0 ? "-%02X=" : "%02X=", static_cast<unsigned>(std::abs(base)));
+    std::string digits = base < 0 ? "-" : "";
+    appendHexByte(digits, static_cast<uint8_t>(std::abs(base)));
+    digits += '=';
     const std::string first = isAscii(list)                 ? std::string(1, asciiFirst(list))
                               : list.alphabet.letters.empty() ? std::string()
                                                               : list.alphabet.letters.front();

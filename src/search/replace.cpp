@@ -90,11 +90,12 @@ std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form,
     }
     ReplacePlan plan;
     plan.pattern = found->pattern;
-    char32_t refused = 0;
-    auto with = spellLongest(formText(ed, form.replacement), table, &refused);
+    const std::string replacement = formText(ed, form.replacement);
+    size_t bad = 0;
+    auto with = Speller(table, SpellRule::Window).spell(replacement, &bad);
     if (!with && !form.replacement.empty()) {
-        *problem =
-            "The replacement cannot be written: " + describeCharacter(refused) + " begins no entry of the table.";
+        *problem = "The replacement cannot be written: " + describeCharacter(characterAt(replacement, bad)) +
+                   " begins no entry of the table.";
         return std::nullopt;
     }
     if (with) plan.replacement = std::move(*with);

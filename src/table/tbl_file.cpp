@@ -7,6 +7,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "core/hex_text.h"
 #include "core/text_coding.h"
 #include "table/tbl_lines.h"
 
@@ -271,12 +272,8 @@ SourceLines TblReader::takeLines(bool byteOrderMark) {
 }  // namespace
 
 std::string hexKey(std::string_view key) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    for (const char c : key) {
-        out += kDigits[static_cast<uint8_t>(c) >> 4];
-        out += kDigits[static_cast<uint8_t>(c) & 15];
-    }
+    for (const char c : key) appendHexByte(out, static_cast<uint8_t>(c));
     return out;
 }
 

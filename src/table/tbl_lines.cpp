@@ -1,3 +1,4 @@
+#include "core/hex_text.h"
 #include "table/tbl_lines.h"
 
 #include <algorithm>
@@ -32,12 +33,10 @@ bool holdsCrLf(std::string_view bytes, TextEncoding encoding, size_t unit, size_
     return false;
 }
 
-// Each byte's value as a hexadecimal digit, or -1.
+// Each byte's value as a hexadecimal digit, or -1: a table, as table files are read a key digit at a time.
 constexpr std::array<int8_t, 256> kHexValues = [] {
     std::array<int8_t, 256> values{};
-    values.fill(-1);
-    for (int d = 0; d < 10; ++d) values['0' + d] = static_cast<int8_t>(d);
-    for (int d = 0; d < 6; ++d) values['A' + d] = values['a' + d] = static_cast<int8_t>(10 + d);
+    for (int c = 0; c < 256; ++c) values[static_cast<size_t>(c)] = static_cast<int8_t>(hexDigitValue(static_cast<char>(c)));
     return values;
 }();
 
@@ -304,12 +303,8 @@ std::string escapeLineBreaks(std::string_view text) {
 
 std::string entryRow(const TableEntry& entry) {
     static constexpr const char* kMarkers[] = {"", "/", "*", "$"};
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string row = kMarkers[static_cast<int>(entry.kind)];
-    for (const char c : entry.key) {
-        row += kDigits[static_cast<uint8_t>(c) >> 4];
-        row += kDigits[static_cast<uint8_t>(c) & 15];
-    }
+    for (const char c : entry.key) appendHexByte(row, static_cast<uint8_t>(c));
     if (entry.key.empty()) return row + escapeLineBreaks(entry.text);
     const bool bare = entry.text.empty() && (entry.kind == EntryKind::EndToken || entry.kind == EntryKind::LineBreak);
     if (bare) return row;

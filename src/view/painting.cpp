@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/hex_text.h"
 #include "core/editor.h"
 #include "core/letter_reader.h"
 #include "core/number_text.h"
@@ -22,8 +23,7 @@ constexpr Rgb kHeldLetters{200, 0, 0};
 const std::array<std::array<char, 2>, 256>& hexDigitPairs() {
     static const auto table = [] {
         std::array<std::array<char, 2>, 256> t{};
-        const char* digits = "0123456789ABCDEF";
-        for (int i = 0; i < 256; ++i) t[i] = {digits[i >> 4], digits[i & 15]};
+        for (int i = 0; i < 256; ++i) t[i] = {kHexDigits[i >> 4], kHexDigits[i & 15]};
         return t;
     }();
     return table;
