@@ -81,8 +81,9 @@ void CopyFromPane(Editor& ed) {
         return;
     }
     const CopyType type = s.viewMode ? CopyType::Table : CopyType::Ascii;
+    s.syncedTable();  // the grid's edits are in the table the text must spell back through
     CopyTable table = documentCopyTable(s);
-    table.rawForMissing = true;
+    table.readsBack = s.tableUtf8;
     const std::string text = formatCopy(document, from, to, type, "", "", table);
     if (copyTextIsUtf8(s, type)) ed.services.setClipboardUtf8Text(text);
     else ed.services.setClipboardText(text);

@@ -8,6 +8,7 @@
 
 #include "core/editor.h"
 #include "core/hex_text.h"
+#include "core/text_writer.h"
 #include "core/number_reading.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
@@ -164,7 +165,7 @@ std::array<uint64_t, 256> histogram(std::span<const uint8_t> bytes, int64_t lo, 
 std::string copiedLetter(const CopyTable& table, std::span<const uint8_t> bytes, const ReadLetter& letter) {
     const TableReading& r = table.reading;
     std::string text = letterText(r, bytes, letter);
-    if (text.empty() && table.rawForMissing)
+    if (text.empty() && table.readsBack)
         return rawBytesText(bytes.subspan(static_cast<size_t>(letter.start), static_cast<size_t>(letter.length)));
     if (r.utf8 || !letterTextIsUtf8(r, letter)) return text;
     std::string latin1;
@@ -187,7 +188,7 @@ void forEachCopiedLetter(std::span<const uint8_t> bytes, int64_t lo, int64_t hi,
 
 // Whether a Table copy reads letters through the table rather than byte by byte.
 bool readsLetters(CopyType type, const CopyTable& table) {
-    return type == CopyType::Table && (table.rawForMissing || !readsByteByByte(table.reading.table));
+    return type == CopyType::Table && (table.readsBack || !readsByteByByte(table.reading.table));
 }
 
 uint64_t letterCopyLength(std::span<const uint8_t> bytes, int64_t lo, int64_t hi, std::string_view before,
@@ -199,9 +200,31 @@ uint64_t letterCopyLength(std::span<const uint8_t> bytes, int64_t lo, int64_t hi
     return total;
 }
 
+// The letters from `lo` to `hi` as text that typing's rule spells back to their bytes.
+std::string lettersThatReadBack(std::span<const uint8_t> bytes, int64_t lo, int64_t hi, const CopyTable& table) {
+    const Speller speller(table.reading.table, SpellRule::Window);
+    LetterIndex own;
+    LetterIndex& index = table.index ? *table.index : own;
+    const int64_t start = index.startAtOrAfter(table.reading, bytes, lo, table.stamp);
+    std::string text;
+    const auto read = [&](int64_t at, bool raw) {
+        if (raw) {
+            appendRawByte(text, bytes[static_cast<size_t>(at)]);
+            return TextPiece{1, at >= hi};
+        }
+        const ReadLetter letter = readLetterAt(table.reading, bytes, at);
+        text += copiedLetter(table, bytes, letter);
+        return TextPiece{letter.length, at + letter.length > hi};
+    };
+    if (start <= hi) writeCheckedText(speller, bytes, start, static_cast<int64_t>(bytes.size()), text, read);
+    return text;
+}
+
 std::string letterCopy(std::span<const uint8_t> bytes, const CopyRange& range, std::string_view before,
                        std::string_view after, const CopyTable& table) {
     const int64_t lo = std::min(range.from, range.to), hi = std::max(range.from, range.to);
+    if (table.readsBack && range.from <= range.to && before.empty() && after.empty())
+        return lettersThatReadBack(bytes, lo, hi, table);
     std::string text;
     const auto append = [&](const ReadLetter& letter) {
         text.append(before).append(copiedLetter(table, bytes, letter)).append(after);

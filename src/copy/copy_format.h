@@ -73,9 +73,9 @@ struct CopyTable {
     TableReading reading;
     LetterIndex* index = nullptr;
     uint64_t stamp = 0;  // the document's state, for the index
-    // A byte with no letter is written `<$XX>` rather than left out, so that the
-    // text pastes back to the same bytes (the panes' Copy).
-    bool rawForMissing = false;
+    // The text pastes back to the same bytes (the text pane's Copy): a byte with no
+    // letter is written `<$XX>`, and so is a letter that would paste back otherwise.
+    bool readsBack = false;
 };
 
 // Exact length of the text formatCopy builds for the clipped range.

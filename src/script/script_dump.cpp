@@ -1,11 +1,10 @@
 #include "script/script_dump.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
-#include <set>
 #include <vector>
 
+#include "core/text_writer.h"
 #include "script/script_text.h"
 
 namespace tarpon {
@@ -21,154 +20,23 @@ bool unsafeInLine(char last, std::string_view piece) {
     return last == '/' && piece[0] == '/';
 }
 
-// The script text of one string, written so that an insert spells it back to
-// exactly its bytes: pieces are read through the table, and a piece whose text
-// would spell otherwise is written raw. The check spells the text as it is read,
-// one piece of lookahead ahead; a piece made raw is read again from its byte, and
-// the check goes back only as far as a spelled piece can reach, so a string costs
-// time in proportion to its length.
-class StringWriter {
-public:
-    StringWriter(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit, std::string& out)
-        : st_(st), sp_(st.speller()), doc_(doc), start_(start), limit_(limit), out_(out), textAt_(out.size()),
-          readAt_(start) {}
-
-    // Writes the string; gives the byte after it.
-    int64_t write() {
-        bool sure = true;
-        readAll(sure);
-        if (sure) return end_;
-        out_.resize(textAt_);
-        pieces_.clear();
-        readAt_ = start_;
-        ended_ = false;
-        check();
-        return end_;
-    }
-
-private:
-    struct Piece {
-        int64_t at;     // its first byte
-        size_t textAt;  // where its text starts in out_
-    };
-
-    bool isRaw(int64_t at) const { return raw_.count(at) != 0; }
-
-    // Reads one piece at readAt_ onto out_.
-    bool readPiece() {
-        if (ended_ || readAt_ >= limit_) {
-            ended_ = true;
-            end_ = readAt_;
-            return false;
-        }
-        const std::span<const uint8_t> rest = doc_.subspan(static_cast<size_t>(readAt_), static_cast<size_t>(limit_ - readAt_));
-        const size_t before = out_.size();
-        const char last = before > textAt_ && out_.back() != '\n' ? out_.back() : 0;
-        ScriptToken token = st_.read(rest, isRaw(readAt_), out_);
-        if (token.risky && unsafeInLine(last, std::string_view(out_).substr(before))) {
-            out_.resize(before);
-            token = st_.read(rest, true, out_);
-        }
-        pieces_.push_back({readAt_, before});
-        sure_ = sure_ && token.sure;
-        readAt_ += static_cast<int64_t>(token.length);
-        if (token.ends || readAt_ >= limit_) {
-            ended_ = true;
-            end_ = readAt_;
-        }
-        return true;
-    }
-
-    void readAll(bool& sure) {
-        sure_ = true;
-        while (readPiece()) {
-        }
-        sure = sure_;
-    }
-
-    // The index of the piece that holds byte `k`.
-    size_t pieceHolding(int64_t k) const {
-        const auto it = std::upper_bound(pieces_.begin(), pieces_.end(), k,
-                                         [](int64_t byte, const Piece& p) { return byte < p.at; });
-        return it == pieces_.begin() ? 0 : static_cast<size_t>(it - pieces_.begin() - 1);
-    }
-
-    // Piece `i` and the pieces after it are read again, piece `i` raw (and, when it
-    // already was, every piece back to `from`'s byte).
-    void makeRaw(size_t i, int64_t from) {
-        const Piece p = pieces_[i];
-        if (!isRaw(p.at)) raw_.insert(p.at);
-        else
-            for (int64_t b = from; b <= p.at; ++b) raw_.insert(b);
-        out_.resize(p.textAt);
-        pieces_.resize(i);
-        readAt_ = p.at;
-        ended_ = false;
-    }
-
-    // Spells the text back step by step against the bytes, reading ahead as needed.
-    void check() {
-        std::vector<std::pair<size_t, int64_t>> steps;  // each spelled piece's text and first byte
-        size_t text = textAt_;
-        int64_t byte = start_;
-        for (;;) {
-            while (!ended_ && out_.size() < text + sp_.longestText() + 1) readPiece();
-            while (text < out_.size() && (out_[text] == '\n' || out_[text] == '\r')) ++text;
-            int64_t bad = -1;  // the first byte the spelling gets wrong
-            size_t length = 0, produced = 0;
-            if (text >= out_.size()) {
-                if (byte == end_) return;
-                bad = byte;
-            } else {
-                const size_t reach = std::min(out_.size(), text + sp_.longestText());
-                const void* nl = std::memchr(out_.data() + text, '\n', reach - text);
-                const size_t lineEnd = nl ? static_cast<size_t>(static_cast<const char*>(nl) - out_.data()) : reach;
-                const Speller::Step s = sp_.step(out_, text, lineEnd);
-                length = s.textLength;
-                produced = s.bytes.size();
-                bad = length == 0 ? byte : firstWrong(s.bytes, byte);
-            }
-            if (bad < 0) {
-                steps.push_back({text, byte});
-                text += length;
-                byte += static_cast<int64_t>(produced);
-                continue;
-            }
-            const size_t i = pieceHolding(ended_ ? std::min(bad, end_ - 1) : bad);
-            // Back to a spelled piece that cannot reach the piece made raw.
-            while (!steps.empty() && steps.back().first + sp_.longestText() > pieces_[i].textAt) steps.pop_back();
-            text = steps.empty() ? textAt_ : steps.back().first;
-            byte = steps.empty() ? start_ : steps.back().second;
-            if (!steps.empty()) steps.pop_back();
-            makeRaw(i, byte);
-        }
-    }
-
-    // The first byte from `byte` on that `bytes` get wrong, or -1.
-    int64_t firstWrong(std::string_view bytes, int64_t byte) const {
-        for (size_t k = 0; k < bytes.size(); ++k) {
-            const int64_t at = byte + static_cast<int64_t>(k);
-            if (at >= end_ && ended_) return at;
-            if (at >= limit_ || static_cast<char>(doc_[static_cast<size_t>(at)]) != bytes[k]) return at;
-        }
-        return -1;
-    }
-
-    const ScriptTable& st_;
-    const Speller& sp_;
-    std::span<const uint8_t> doc_;
-    int64_t start_, limit_;
-    std::string& out_;
-    size_t textAt_;
-    std::vector<Piece> pieces_;
-    std::set<int64_t> raw_;
-    int64_t readAt_ = 0, end_ = 0;
-    bool ended_ = false, sure_ = true;
-};
-
+// The string from `start` up to its end token or `limit`, appended to `out` as
+// script text that spells back to exactly its bytes; gives the byte after it.
 int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
                    std::string& out) {
-    return StringWriter(st, doc, start, limit, out).write();
+    const size_t textAt = out.size();
+    const auto read = [&](int64_t at, bool raw) {
+        const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
+        const size_t before = out.size();
+        const char last = before > textAt && out.back() != '\n' ? out.back() : 0;
+        ScriptToken token = st.read(rest, raw, out);
+        if (token.risky && unsafeInLine(last, std::string_view(out).substr(before))) {
+            out.resize(before);
+            token = st.read(rest, true, out);
+        }
+        return TextPiece{static_cast<int64_t>(token.length), token.ends, token.sure};
+    };
+    return writeCheckedText(st.speller(), doc, start, limit, out, read);
 }
 
 void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
