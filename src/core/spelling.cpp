@@ -190,6 +190,7 @@ void Speller::add(const std::string& text, const std::string& key, bool replaces
     }
     keyOfText_.set(text, key, EntryKind::Letter, 0);
     longest_ = std::max(longest_, text.size());
+    reachesIntoRaw_ = reachesIntoRaw_ || text.find('<', 1) != std::string::npos;
 }
 
 Speller::Step Speller::step(std::string_view text, size_t at, size_t end) const {

@@ -70,6 +70,9 @@ public:
         return e ? &e->text : nullptr;
     }
     SpellRule rule() const { return rule_; }
+    // Some entry's text holds "<" after its first letter, so that a text spelled
+    // before a `<$XX>` may reach into it.
+    bool textsReachIntoRawBytes() const { return reachesIntoRaw_; }
     // The longest text of an entry, in bytes: no piece reaches further.
     size_t longestText() const { return longest_; }
 
@@ -84,6 +87,7 @@ private:
     Table keyOfText_;
     std::array<uint8_t, 256> bytes_{};  // every byte value, for a `<$XX>` piece
     size_t longest_ = 5;                // `<$XX>`
+    bool reachesIntoRaw_ = false;
 };
 
 // The character at text[at], as the speller's refusals name it.

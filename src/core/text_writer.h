@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/hex_text.h"
 #include "core/spelling.h"
 
 namespace tarpon {
@@ -37,6 +38,10 @@ public:
 
     // Writes the text; gives the byte after it.
     int64_t write() {
+        if (!sp_.textsReachIntoRawBytes()) {
+            writeAtPieceEdges();
+            return end_;
+        }
         while (readPiece()) {
         }
         if (sure_) return end_;
@@ -52,7 +57,77 @@ private:
     struct Piece {
         int64_t at;     // its first byte
         size_t textAt;  // where its text starts in out_
+        bool sure = false;
     };
+
+    // Where no entry's text reaches into a `<$XX>` after its first letter, a piece
+    // made raw cannot change how the text before it spells. Then each piece is checked
+    // once, at its own edge: the speller, from the piece's text, must give its bytes
+    // and come to rest on a later piece's edge; else the piece is written raw, which
+    // always spells back. The pieces read ahead for that stay read.
+    void writeAtPieceEdges() {
+        size_t next = 0;  // the first piece not yet checked
+        for (;;) {
+            if (next == pieces_.size()) {
+                pieces_.clear();
+                next = 0;
+                if (!readPiece()) return;
+            }
+            if (pieces_[next].sure) {
+                ++next;
+                continue;
+            }
+            const size_t upTo = checkedFrom(next);
+            if (upTo > next) {
+                next = upTo;
+                continue;
+            }
+            writeRaw(next++);
+        }
+    }
+
+    // Piece `i` written raw. A piece of one byte keeps the pieces read after it, their
+    // text moved; a longer one has them read again from the byte after its first.
+    void writeRaw(size_t i) {
+        const Piece p = pieces_[i];
+        const int64_t after = i + 1 < pieces_.size() ? pieces_[i + 1].at : readAt_;
+        const size_t textEnd = i + 1 < pieces_.size() ? pieces_[i + 1].textAt : out_.size();
+        if (after == p.at + 1) {
+            std::string raw;
+            appendRawByte(raw, doc_[static_cast<size_t>(p.at)]);
+            out_.replace(p.textAt, textEnd - p.textAt, raw);
+            const auto moved = static_cast<ptrdiff_t>(raw.size()) - static_cast<ptrdiff_t>(textEnd - p.textAt);
+            for (size_t k = i + 1; k < pieces_.size(); ++k) pieces_[k].textAt += static_cast<size_t>(moved);
+            return;
+        }
+        out_.resize(p.textAt);
+        pieces_.resize(i);
+        readAt_ = p.at;
+        ended_ = false;
+        raw_.insert(p.at);
+        readPiece();
+        raw_.erase(p.at);
+    }
+
+    // The speller from piece `i`'s text on: the index of the piece whose edge it comes
+    // to rest on with every byte right (the pieces before it are checked), or `i`.
+    size_t checkedFrom(size_t i) {
+        size_t text = pieces_[i].textAt;
+        int64_t byte = pieces_[i].at;
+        size_t edge = i + 1;
+        for (;;) {
+            while (!ended_ && out_.size() < text + sp_.longestText() + 1) readPiece();
+            while (text < out_.size() && skipped(out_[text])) ++text;
+            while (edge < pieces_.size() && pieces_[edge].textAt < text) ++edge;
+            if (edge < pieces_.size() && pieces_[edge].textAt == text && pieces_[edge].at == byte && text > pieces_[i].textAt)
+                return edge;
+            if (text >= out_.size()) return ended_ && byte == end_ && edge == pieces_.size() ? edge : i;
+            const Speller::Step s = stepAt(text);
+            if (s.textLength == 0 || firstWrong(s.bytes, byte) >= 0) return i;
+            text += s.textLength;
+            byte += static_cast<int64_t>(s.bytes.size());
+        }
+    }
 
     bool readPiece() {
         if (ended_ || readAt_ >= limit_) {
@@ -61,8 +136,8 @@ private:
             return false;
         }
         const size_t before = out_.size();
-        const TextPiece piece = read_(readAt_, raw_.count(readAt_) != 0);
-        pieces_.push_back({readAt_, before});
+        const TextPiece piece = read_(readAt_, !raw_.empty() && raw_.count(readAt_) != 0);
+        pieces_.push_back({readAt_, before, piece.sure});
         sure_ = sure_ && piece.sure;
         readAt_ = std::min(limit_, readAt_ + std::max<int64_t>(piece.length, 1));
         if (piece.ends || readAt_ >= limit_) {

@@ -28,8 +28,8 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
     const auto read = [&](int64_t at, bool raw) {
         const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
         const size_t before = out.size();
-        const char last = before > textAt && out.back() != '\n' ? out.back() : 0;
         ScriptToken token = st.read(rest, raw, out);
+        const char last = before > textAt && out[before - 1] != '\n' ? out[before - 1] : 0;
         if (token.risky && unsafeInLine(last, std::string_view(out).substr(before))) {
             out.resize(before);
             token = st.read(rest, true, out);

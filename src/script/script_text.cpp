@@ -67,7 +67,7 @@ ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::str
         return {1, false};
     }
     const Piece& p = pieces_[static_cast<size_t>(at)];
-    out.append(texts_, p.text, p.textLength);
+    out.append(texts_.data() + p.text, p.textLength);
     ScriptToken token{p.keyLength, (p.flags & kEnds) != 0, (p.flags & kSure) != 0, (p.flags & kRisky) != 0};
     if (p.params > 0) {
         const size_t params = std::min(static_cast<size_t>(p.params), bytes.size() - token.length);
