@@ -112,6 +112,10 @@ TEST(TextEngine, WhatIsCopiedOrDumpedReadsBack) {
         {"three keys with one text: the one typing would not write goes raw", "81=a\n82=a\n83=a\n", {0x81, 0x83},
          "<$81>a"},
         {"a text that also begins a longer one", "61=a\n62=b\nE0=ab\n", {0x61, 0x62, 0xE0}, "<$61>bab"},
+        {"a text with \"<\" after its first letter, which can reach into a raw byte written after it",
+         "61=a\n62=b\nE0=ab\nE1=b<\n", {0x61, 0x62, 0xE0, 0x62, 0x99}, "<$61>bab<$62><$99>"},
+        {"a raw byte that would join the text before it", "61=a\n62=b\n63=c\nE0=ca\nE1=b<\n", {0x62, 0x63, 0x61},
+         "<$62><$63>a"},
         {"a letter cut by the end of the range is whole", "61=a\n8140=X\n", {0x61, 0x81, 0x40}, "aX"},
     };
     for (const auto& row : rows) {
