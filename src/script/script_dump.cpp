@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 #include <vector>
 
 #include "core/text_writer.h"
@@ -39,6 +40,15 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
     return writeCheckedText(st.speller(), doc, start, limit, out, read);
 }
 
+// A script past kMaxScriptSize is refused: nothing is kept of it.
+bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
+    if (size <= r.maxScript) return false;
+    out.script = std::string();
+    out.problem = "The script would be larger than " + std::to_string(r.maxScript) +
+                  " bytes: dump a smaller range, or fewer pointers.";
+    return true;
+}
+
 void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
@@ -49,6 +59,7 @@ void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRe
         out.script += '\n';
         at = readString(st, doc, at, r.to + 1, out.script);
         out.script += "\n\n";
+        if (tooLarge(out.script.size(), r, out)) return;
     }
 }
 
@@ -58,10 +69,7 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
     std::string outside;
     for (int64_t i = 0; i < r.count; ++i) {
         const int64_t place = r.tableAt + i * r.p.size;
-        int64_t target = 0;
-        for (int k = 0; k < r.p.size; ++k)
-            target = target << 8 | doc[static_cast<size_t>(place + (r.p.bigEndian ? k : r.p.size - 1 - k))];
-        target += r.p.add;
+        const int64_t target = decodePointer(doc.subspan(static_cast<size_t>(place)), r.p);
         if (target < 0 || target >= size)
             outside += "//POINTER #" + std::to_string(i) + " @ " + scriptNumber(place) + " points outside the file (" +
                        scriptNumber(target) + ")\n";
@@ -77,11 +85,14 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
     };
     std::vector<StringText> strings;
     int64_t last = 0;
+    uint64_t written = out.script.size();
     for (const auto& [target, pointers] : pointersTo) {
         const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
         StringText& s = strings.emplace_back();
         s.end = readString(st, doc, target, limit, s.text);
         last = std::max(last, s.end - 1);
+        written += s.text.size();
+        if (tooLarge(written, r, out)) return;
     }
     const std::string area = ", " + scriptNumber(last) + ")\n";
     int64_t at = -1;
@@ -112,10 +123,14 @@ DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const Du
     else if (r.maxLength < 0)
         out.problem = "A string's longest length cannot be negative.";
     if (!out.problem.empty()) return out;
-    const ScriptTable st(table);
-    out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
-    if (r.pointers) dumpPointers(st, doc, r, out);
-    else dumpRange(st, doc, r, out);
+    try {
+        const ScriptTable st(table);
+        out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
+        if (r.pointers) dumpPointers(st, doc, r, out);
+        else dumpRange(st, doc, r, out);
+    } catch (const std::bad_alloc&) {
+        out = {{}, "There is not enough memory for the script: dump a smaller range.", 0};
+    }
     return out;
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/pointer_settings.h"
 #include "core/table.h"
+#include "script/script_text.h"
 
 namespace tarpon {
 
@@ -21,6 +22,7 @@ struct DumpRequest {
     PointerSettings p;           // their size, byte order and added number
     int64_t maxLength = 0;       // a pointed-at string's longest length; 0: to its end token
     std::string source;          // named in the first comment: the file and the table
+    uint64_t maxScript = kMaxScriptSize;  // a longer script is refused
 };
 
 struct DumpResult {

@@ -7,6 +7,7 @@
 #include "core/edits.h"
 #include "core/editor_state.h"
 #include "core/plain_number.h"
+#include "core/pointer_settings.h"
 #include "core/text_coding.h"
 #include "script/script_text.h"
 
@@ -133,7 +134,7 @@ bool Inserter::command(std::string_view text, int number) {
         if (value < 0 || value >= (int64_t{1} << (8 * size)))
             return fail(number, "the pointer value " + std::to_string(value) + " does not fit in " + std::to_string(size) + " bytes.");
         std::vector<uint8_t> bytes(static_cast<size_t>(size));
-        for (int k = 0; k < size; ++k) bytes[static_cast<size_t>(bigEndian_ ? size - 1 - k : k)] = static_cast<uint8_t>(value >> (8 * k));
+        putPointerValue(static_cast<uint64_t>(value), size, bigEndian_, bytes.data());
         plan.writes.push_back({n[0], std::move(bytes)});
         ++plan.pointers;
         return true;

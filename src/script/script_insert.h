@@ -19,14 +19,12 @@
 #include <vector>
 
 #include "core/table.h"
+#include "script/script_text.h"
 
 namespace tarpon {
 
 struct EditorState;
 
-// Scripts of this many bytes or more are refused: a dump of the largest document
-// through a table of long texts stays well below it.
-inline constexpr int64_t kMaxScriptSize = int64_t{256} << 20;
 
 struct ScriptWrite {
     int64_t at = 0;

@@ -18,6 +18,10 @@
 
 namespace tarpon {
 
+// Scripts larger than this are neither read nor written: a dump of the largest
+// document through an ordinary table stays well below it.
+inline constexpr int64_t kMaxScriptSize = int64_t{256} << 20;
+
 // One piece of a string read through the table; its text is appended to a script.
 struct ScriptToken {
     size_t length = 0;   // the bytes it reads

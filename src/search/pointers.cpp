@@ -9,24 +9,6 @@
 
 namespace tarpon {
 
-std::optional<std::vector<uint8_t>> encodePointer(int64_t offset, const PointerSettings& p) {
-    const int64_t value = offset - p.add;
-    if (value < 0 || value >= (int64_t{1} << (8 * p.size))) return std::nullopt;
-    std::vector<uint8_t> bytes(static_cast<size_t>(p.size));
-    for (int k = 0; k < p.size; ++k) bytes[static_cast<size_t>(k)] = static_cast<uint8_t>(value >> (8 * k));
-    if (p.bigEndian) std::reverse(bytes.begin(), bytes.end());
-    return bytes;
-}
-
-int64_t decodePointer(std::span<const uint8_t> bytes, const PointerSettings& p) {
-    int64_t value = 0;
-    for (int k = 0; k < p.size; ++k) {
-        const uint8_t b = bytes[static_cast<size_t>(p.bigEndian ? k : p.size - 1 - k)];
-        value = value << 8 | b;
-    }
-    return value + p.add;
-}
-
 PointerHits findPointersTo(const EditorState& s, int64_t offset, const PointerSettings& p, size_t most) {
     PointerHits hits;
     const std::optional<std::vector<uint8_t>> pattern = encodePointer(offset, p);

@@ -15,12 +15,6 @@ struct Editor;
 struct EditorState;
 
 
-// The bytes that point at `offset`, or nothing when the value (offset - add) does
-// not fit in `size` bytes.
-std::optional<std::vector<uint8_t>> encodePointer(int64_t offset, const PointerSettings& p);
-// The offset the pointer at bytes[0, size) points at; `bytes` holds at least size bytes.
-int64_t decodePointer(std::span<const uint8_t> bytes, const PointerSettings& p);
-
 // Every place in the document (in order, overlapping ones too) that holds a pointer
 // to `offset`, at most `most`; `more` tells whether there were more.
 struct PointerHits {

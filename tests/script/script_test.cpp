@@ -33,6 +33,10 @@ TEST(Script, Dump) {
     range.to = 4;
     DumpRequest ptrs;
     ptrs.pointers = true, ptrs.count = 3, ptrs.p = {2, false, 0};
+    DumpRequest small = range, exact = range, smallPtrs = ptrs;
+    exact.maxScript = 93;  // the first row's script, first line included
+    small.maxScript = 92;
+    smallPtrs.maxScript = 101;  // the fourth row's, less one byte and the script's end
     const std::tuple<const char*, Bytes, DumpRequest, std::string> rows[] = {
         {"strings cut at end tokens; a and b written so that they do not spell the pair", {0x61, 0x62, 0, 0xC0, 0},
          range, "#JMP($0, $4)\n//STRING #0 @ $0\n<$61>b<end>\n\n//STRING #1 @ $3\nab<end>\n\n"},
@@ -50,6 +54,12 @@ TEST(Script, Dump) {
         {"a key of three bytes, and two of them alone", {0xC1, 0xC3, 0xC4, 0xC1, 0xC3}, range,
          "#JMP($0, $4)\n//STRING #0 @ $0\nr<$C1><$C3>\n\n"},
         {"a range past the end", {0x61}, range, "The range must lie in the file, its first byte not after its last."},
+        {"a script one byte over its limit", {0x61, 0x62, 0, 0xC0, 0}, small,
+         "The script would be larger than 92 bytes: dump a smaller range, or fewer pointers."},
+        {"a script as large as its limit", {0x61, 0x62, 0, 0xC0, 0}, exact,
+         "#JMP($0, $4)\n//STRING #0 @ $0\n<$61>b<end>\n\n//STRING #1 @ $3\nab<end>\n\n"},
+        {"pointed-at strings over the limit", {0x06, 0, 0x06, 0, 0xFF, 0, 0x61, 0, 0x62}, smallPtrs,
+         "The script would be larger than 101 bytes: dump a smaller range, or fewer pointers."},
         {"a pointer table past the end", {0x06, 0}, ptrs,
          "The pointer table must hold at least one pointer and lie in the file."},
     };
