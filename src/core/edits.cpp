@@ -18,6 +18,35 @@ void resizeStorage(ByteStore& data, int64_t size) {
     data.resize(wanted);
 }
 
+// Takes `count` bytes out from `at` on, which must lie in the document.
+void removeBytes(EditorState& s, int64_t at, int64_t count) {
+    s.letters.touched(at);
+    s.letters.moved(at, count, 0);
+    uint8_t* data = s.fileData.data();
+    std::memmove(data + at, data + at + count, static_cast<size_t>(s.fileSize - at - count));
+    s.fileSize = static_cast<int32_t>(s.fileSize - count);
+    resizeStorage(s.fileData, s.fileSize);
+}
+
+// The bytes an insert at cursor p adds: `amount` bytes from min(p, size) on. They
+// are `fill` from p on, and zero where p lies past the old end.
+void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
+    const int64_t oldSize = s.fileSize;
+    const int64_t newSize = oldSize + amount;
+    s.letters.touched(std::min(p, oldSize));
+    s.letters.moved(std::min(p, oldSize), 0, amount);
+    resizeStorage(s.fileData, newSize);
+    uint8_t* data = s.fileData.data();
+    std::memset(data + oldSize, 0, static_cast<size_t>(amount));
+    s.fileSize = static_cast<int32_t>(newSize);
+    // At or past the new last byte the added bytes stay zero at the end.
+    if (p >= newSize - 1) return;
+    // The tail from the cursor to the old end moves up; a cursor beyond the old end
+    // has no tail, and the gap then ends at the new end.
+    if (p < oldSize) std::memmove(data + p + amount, data + p, static_cast<size_t>(oldSize - p));
+    std::memset(data + p, fill, static_cast<size_t>(std::min(amount, newSize - p)));
+}
+
 // Puts `inserted` in place of the `removed` bytes from `at` on (all inside the
 // document); the bytes after them move when the lengths differ.
 void splice(EditorState& s, int64_t at, int64_t removed, std::span<const uint8_t> inserted) {
@@ -122,32 +151,6 @@ void deleteRecorded(EditorState& s, int64_t at) {
     c.count = 1;
     removeBytes(s, at, 1);
     s.history.record(c);
-}
-
-void removeBytes(EditorState& s, int64_t at, int64_t count) {
-    s.letters.touched(at);
-    s.letters.moved(at, count, 0);
-    uint8_t* data = s.fileData.data();
-    std::memmove(data + at, data + at + count, static_cast<size_t>(s.fileSize - at - count));
-    s.fileSize = static_cast<int32_t>(s.fileSize - count);
-    resizeStorage(s.fileData, s.fileSize);
-}
-
-void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
-    const int64_t oldSize = s.fileSize;
-    const int64_t newSize = oldSize + amount;
-    s.letters.touched(std::min(p, oldSize));
-    s.letters.moved(std::min(p, oldSize), 0, amount);
-    resizeStorage(s.fileData, newSize);
-    uint8_t* data = s.fileData.data();
-    std::memset(data + oldSize, 0, static_cast<size_t>(amount));
-    s.fileSize = static_cast<int32_t>(newSize);
-    // At or past the new last byte the added bytes stay zero at the end.
-    if (p >= newSize - 1) return;
-    // The tail from the cursor to the old end moves up; a cursor beyond the old end
-    // has no tail, and the gap then ends at the new end.
-    if (p < oldSize) std::memmove(data + p + amount, data + p, static_cast<size_t>(oldSize - p));
-    std::memset(data + p, fill, static_cast<size_t>(std::min(amount, newSize - p)));
 }
 
 int64_t undoStep(EditorState& s) {

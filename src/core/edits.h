@@ -18,16 +18,11 @@ void overwriteBytes(EditorState& s, int64_t offset, std::span<const uint8_t> byt
 // caller keeps the document below the size limit.
 void spliceRecorded(EditorState& s, int64_t offset, int64_t removed, std::span<const uint8_t> inserted,
                     bool joined = false);
-// Opens a gap of `amount` bytes at cursor p and records it: see insertBytes.
+// Opens a gap of `amount` bytes at cursor p and records it: `amount` bytes from
+// min(p, size) on, `fill` from p on, and zero where p lies past the old end.
 void insertRecorded(EditorState& s, int64_t p, int64_t amount, uint8_t fill);
 // Takes the byte at `at` out and records it; `at` must lie in the document.
 void deleteRecorded(EditorState& s, int64_t at);
-
-// The bytes an insert at cursor p adds: `amount` bytes from min(p, size) on. They
-// are `fill` from p on, and zero where p lies past the old end. Nothing is recorded.
-void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill);
-// Takes `count` bytes out from `at` on, which must lie in the document. Nothing is recorded.
-void removeBytes(EditorState& s, int64_t at, int64_t count);
 
 // Undo and Redo on the bytes alone: the first byte the step touched, or -1 when
 // there was nothing to undo or redo.
