@@ -1,6 +1,7 @@
 #pragma once
 // The state every window of the editor reads and writes.
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -13,6 +14,7 @@
 #include "core/file_stamp.h"
 #include "core/letter_reader.h"
 #include "core/pointer_settings.h"
+#include "core/spelling.h"
 #include "core/table.h"
 #include "core/table_source.h"
 #include "core/undo_history.h"
@@ -71,6 +73,16 @@ struct EditorState {
         table.takeOneByteView(charTable, tableUtf8);
         return table;
     }
+    // The table with the grid's edits, as typing, paste and Replace spell through it;
+    // made again only when the table changed.
+    const Speller& windowSpeller() {
+        const Table& t = syncedTable();
+        if (!windowSpeller_ || windowSpellerRevision_ != t.revision()) {
+            windowSpeller_ = std::make_shared<const Speller>(t, SpellRule::Window);
+            windowSpellerRevision_ = t.revision();
+        }
+        return *windowSpeller_;
+    }
     // charTable made anew from the table (after a load): UTF-8 letters.
     void showTable() {
         charTable = table.oneByteView();
@@ -86,6 +98,10 @@ struct EditorState {
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
     // The document differs from what was last loaded or saved.
     bool modified() const { return history.stateId() != savedState; }
+
+private:
+    std::shared_ptr<const Speller> windowSpeller_;
+    uint64_t windowSpellerRevision_ = 0;
 };
 
 }  // namespace tarpon

@@ -53,39 +53,44 @@ void forEachEntry(const EditorState& s, Visit visit) {
     }
 }
 
-// Of two entries with the same letters, the one with the higher key (read from its first byte) is typed.
-bool higherKey(std::string_view a, std::string_view b) { return a > b; }
+// Typed letters as the speller reads them: UTF-8 (a Latin-1 grid's letters converted).
+std::string spelledForm(const EditorState& s, std::string_view letters) {
+    return s.tableUtf8 ? std::string(letters) : utf8FromLatin1Text(letters);
+}
 
-// How many entries begin with `letters`, and the highest key whose entry equals them.
+// How many typed letters (in the grid's coding) the first `length` bytes of their UTF-8 form hold.
+size_t typedLength(const EditorState& s, std::string_view utf8, size_t length) {
+    if (s.tableUtf8) return length;
+    size_t letters = 0;
+    for (size_t at = 0; at < length; at += std::max<size_t>(utf8SequenceLength(utf8, at), 1)) ++letters;
+    return letters;
+}
+
+// How many entries begin with `letters`, and the key that spells them exactly.
 struct Matches {
     int count = 0;
     std::string exact;  // empty: none
 };
 
-Matches matchesOf(const EditorState& s, std::string_view letters) {
+Matches matchesOf(EditorState& s, std::string_view letters) {
     Matches m;
-    forEachEntry(s, [&](std::string_view key, std::string_view entry) {
-        if (!entry.starts_with(letters)) return;
-        ++m.count;
-        if (entry.size() == letters.size() && (m.exact.empty() || higherKey(key, m.exact))) m.exact = key;
-    });
+    forEachEntry(s, [&](std::string_view, std::string_view entry) { m.count += entry.starts_with(letters); });
+    if (const std::string* key = s.windowSpeller().keyOf(spelledForm(s, letters))) m.exact = *key;
     return m;
 }
 
-// The longest entry that `letters` begin with (of equal entries the highest key), or none.
+// The longest entry that `letters` begin with, by typing's rule (of equal entries
+// the higher key), or none.
 struct Entry {
     std::string key;
     size_t length = 0;
 };
 
-Entry longestEntryAtStart(const EditorState& s, std::string_view letters) {
-    Entry best;
-    forEachEntry(s, [&](std::string_view key, std::string_view entry) {
-        if (!letters.starts_with(entry)) return;
-        if (entry.size() > best.length || (entry.size() == best.length && higherKey(key, best.key)))
-            best = {std::string(key), entry.size()};
-    });
-    return best;
+Entry longestEntryAtStart(EditorState& s, std::string_view letters) {
+    const std::string utf8 = spelledForm(s, letters);
+    const Speller::Step step = s.windowSpeller().step(utf8, 0, utf8.size());
+    if (step.textLength == 0) return {};
+    return {std::string(step.bytes), typedLength(s, utf8, step.textLength)};
 }
 
 // Through a UTF-8 table a letter is a whole character.
