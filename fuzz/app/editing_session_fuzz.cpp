@@ -23,6 +23,7 @@
 #include "search/pointers.h"
 #include "search/replace.h"
 #include "table/table_editor.h"
+#include "table/tbl_file.h"
 #include "test_editor.h"
 #include "view/cursor.h"
 #include "view/geometry.h"
@@ -150,6 +151,30 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
         break;
     }
     case 24: mnuOption_Click(ed, kOptionFindPrevious); break;
+    case 25: {  // a table of a few lines of the input's own
+        ed.s.table = Table();
+        readTbl(text(48), ed.s.table);
+        ed.s.showTable();
+        break;
+    }
+    case 26: {  // Copy in the text pane through the table, pasted back where it came from: no change
+        if (ed.s.fileSize == 0 || !ed.s.tableUtf8) break;
+        ed.s.viewMode = true;
+        ed.s.focusPane = InputPane::Text;
+        const int64_t from = in.ConsumeIntegralInRange<int64_t>(0, ed.s.fileSize - 1);
+        ed.s.selAnchor = static_cast<int32_t>(from);
+        MoveCursor(ed, in.ConsumeIntegralInRange<int64_t>(from, ed.s.fileSize - 1));
+        const auto document = [&] { return std::vector<uint8_t>(ed.s.document().begin(), ed.s.document().end()); };
+        const std::vector<uint8_t> before = document();
+        const size_t messages = te(ed).messages.size();
+        RunMenuCommand(ed, kMenuEdit, kEditCopy);
+        ed.s.selAnchor = static_cast<int32_t>(from);
+        MoveCursor(ed, from);
+        RunMenuCommand(ed, kMenuEdit, kEditPaste);
+        check(te(ed).messages.size() == messages);
+        check(document() == before);
+        break;
+    }
     default:
         FollowPointer(ed, {2 + upTo(2), in.ConsumeBool(), in.ConsumeIntegralInRange<int64_t>(-70000, 70000)});
         break;
@@ -170,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     repaintAndCheck(ed);
     for (int steps = 0; steps < 200 && in.remaining_bytes() > 0; ++steps) {
         ed.s.fileData = ByteStore(ed.s.fileData.begin(), ed.s.fileData.end());  // one byte for an empty document
-        const int command = in.ConsumeIntegralInRange(0, 25);
+        const int command = in.ConsumeIntegralInRange(0, 27);
         // Only inserting, undoing and redoing (which may insert) may write an empty document's spare byte.
         const bool guardSpare = ed.s.fileSize == 0 && command != 18 && command != 20 && command != 21;
         if (guardSpare) ASAN_POISON_MEMORY_REGION(ed.s.fileData.data(), 1);
