@@ -378,6 +378,10 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (services_.runningLongWork()) {  // the work reads the document: it ends, or is cancelled, first
+        event->ignore();
+        return;
+    }
     if (!Form_QueryUnload(editor_)) {
         event->ignore();
         refresh();

@@ -90,9 +90,11 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
     }
 }
 
-void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
+void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+               const Progress& progress) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
+        if (!progress.keepGoing(at - r.from, r.to + 1 - r.from, 1 << 16)) return;
         out.script += "//STRING #";
         out.script += std::to_string(out.strings);
         out.script += " @ ";
@@ -103,7 +105,8 @@ void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRe
     }
 }
 
-void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
+void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+                  const Progress& progress) {
     const auto size = static_cast<int64_t>(doc.size());
     std::map<int64_t, std::vector<std::pair<int64_t, int64_t>>> pointersTo;  // target -> (number, place)
     std::string outside;
@@ -128,7 +131,9 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
     };
     std::vector<StringText> strings;
     int64_t last = 0;
+    int64_t done = 0;
     for (const auto& [target, pointers] : pointersTo) {
+        if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
         const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
         StringText& s = strings.emplace_back();
         s.end = readString(st, doc, target, limit, s.text);
@@ -151,7 +156,8 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
 
 }  // namespace
 
-DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r) {
+DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r,
+                      const Progress& progress) {
     DumpResult out;
     const auto size = static_cast<int64_t>(doc.size());
     if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
@@ -165,8 +171,9 @@ DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const Du
     if (!out.problem.empty()) return out;
     const ScriptTable st(table);
     out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
-    if (r.pointers) dumpPointers(st, doc, r, out);
-    else dumpRange(st, doc, r, out);
+    if (r.pointers) dumpPointers(st, doc, r, out, progress);
+    else dumpRange(st, doc, r, out, progress);
+    if (progress.stopped()) out = {.script = {}, .problem = "The dump was cancelled.", .strings = 0, .cancelled = true};
     return out;
 }
 
