@@ -20,6 +20,7 @@
 #include "app/menu_commands.h"
 #include "app/startup.h"
 #include "copy/copy_dialog.h"
+#include "core/progress.h"
 #include "core/rounding.h"
 #include "edit/hex_input.h"
 #include "edit/insert_window.h"
@@ -188,7 +189,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::runMenu(int menu, int item) {
-    RunMenuCommand(editor_, menu, item);
+    runCatchingOutOfMemory(services_, [&] { RunMenuCommand(editor_, menu, item); });
     refresh();
 }
 
@@ -196,7 +197,8 @@ void MainWindow::wirePanes() {
     Editor& ed = editor_;
     hex_->onFocusIn = [this, &ed] { PicHex_GotFocus(ed); refresh(); };
     hex_->onKeyDown = [this, &ed](int key, int shift) {
-        const bool command = PicHex_KeyDown(ed, key, shift);
+        bool command = true;
+        runCatchingOutOfMemory(services_, [&] { command = PicHex_KeyDown(ed, key, shift); });
         refresh();
         return command;
     };
@@ -216,7 +218,8 @@ void MainWindow::wirePanes() {
         };
     text_->onFocusIn = [this, &ed] { PicText_GotFocus(ed); refresh(); };
     text_->onKeyDown = [this, &ed](int key, int shift) {
-        const bool command = PicText_KeyDown(ed, key, shift);
+        bool command = true;
+        runCatchingOutOfMemory(services_, [&] { command = PicText_KeyDown(ed, key, shift); });
         refresh();
         return command;
     };

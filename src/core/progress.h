@@ -49,4 +49,21 @@ inline bool runLongWork(Services& services, const std::string& caption, const st
     return end == WorkEnd::Done;
 }
 
+// Runs a window command. A failed allocation in it (a request too large for the
+// memory there is) ends it with a message instead of ending the program: the document
+// and its unsaved changes stay. True when the command ran to its end.
+inline bool runCatchingOutOfMemory(Services& services, const std::function<void()>& command) {
+    const char* failed = nullptr;
+    try {
+        command();
+        return true;
+    } catch (const std::bad_alloc&) {
+        failed = "Not enough memory to finish the command.";
+    } catch (const std::length_error&) {
+        failed = "Not enough memory to finish the command: it asked for more than can be held.";
+    }
+    services.messageBox(std::string(failed) + " The document and its unsaved changes are kept.");
+    return false;
+}
+
 }  // namespace tarpon
