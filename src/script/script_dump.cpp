@@ -94,7 +94,7 @@ void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRe
                const Progress& progress) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
-        if (!progress.keepGoing(at - r.from, r.to + 1 - r.from, 1 << 16)) return;
+        if (!progress.keepGoing(at - r.from, r.to + 1 - r.from, 1 << 12)) return;
         out.script += "//STRING #";
         out.script += std::to_string(out.strings);
         out.script += " @ ";
