@@ -40,7 +40,10 @@ public:
         int asked = 0;
         bool cancelled = false;
         const WorkEnd end = Services::runLongWork(caption, [&](const KeepGoing&) {
-            work([&](int64_t, int64_t) { return !(cancelled = cancelled || (cancelAfter >= 0 && asked++ >= cancelAfter)); });
+            work([&](int64_t, int64_t) {
+                cancelled = cancelled || (cancelAfter >= 0 && asked++ >= cancelAfter);
+                return !cancelled;
+            });
         });
         return end == WorkEnd::Done && cancelled ? WorkEnd::Cancelled : end;
     }

@@ -248,7 +248,7 @@ void MainWindow::wireEvents() {
             refresh();
         };
     text_->onKeyText = [this](const std::string& utf8) {
-        PicText_TypeCharacter(editor_, utf8);
+        runCatchingOutOfMemory(services_, [&] { PicText_TypeCharacter(editor_, utf8); });
         refresh();
     };
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {

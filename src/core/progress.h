@@ -43,7 +43,8 @@ private:
 // ("Not enough memory to `task`.") and false, as is a Cancel.
 inline bool runLongWork(Services& services, const std::string& caption, const std::string& task,
                         const std::function<void(const Progress&)>& work) {
-    const WorkEnd end = services.runLongWork(caption, [&work](const KeepGoing& keepGoing) { work(Progress(keepGoing)); });
+    const WorkEnd end =
+        services.runLongWork(caption, [&work](const KeepGoing& keepGoing) { work(Progress(keepGoing)); });
     if (end == WorkEnd::OutOfMemory)
         services.messageBox("Not enough memory to " + task + ". Nothing was changed.");
     return end == WorkEnd::Done;

@@ -173,7 +173,11 @@ DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const Du
     out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
     if (r.pointers) dumpPointers(st, doc, r, out, progress);
     else dumpRange(st, doc, r, out, progress);
-    if (progress.stopped()) out = {.script = {}, .problem = "The dump was cancelled.", .strings = 0, .cancelled = true};
+    if (progress.stopped()) {
+        out = DumpResult();
+        out.problem = "The dump was cancelled.";
+        out.cancelled = true;
+    }
     return out;
 }
 

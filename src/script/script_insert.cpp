@@ -163,8 +163,12 @@ InsertPlan planInsert(const Table& table, std::span<const uint8_t> doc, std::str
     bool ok = isValidUtf8(script) || (in.plan.problem = "The script is not UTF-8 text.", false);
     const auto total = std::ssize(script);
     while (ok && !script.empty()) {
-        if (!progress.keepGoing(total - std::ssize(script), total, 1 << 16))
-            return {.writes = {}, .problem = "The insert was cancelled.", .textBytes = 0, .pointers = 0, .cancelled = true};
+        if (!progress.keepGoing(total - std::ssize(script), total, 1 << 16)) {
+            InsertPlan stopped;
+            stopped.problem = "The insert was cancelled.";
+            stopped.cancelled = true;
+            return stopped;
+        }
         const size_t end = script.find('\n');
         ok = in.line(script.substr(0, end), ++number);
         script.remove_prefix(end == std::string_view::npos ? script.size() : end + 1);

@@ -143,7 +143,8 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
     test::writeText(scriptFile, insertScript(30000));
     const Bytes doc = letters(1 << 20);
     const CommandRow rows[] = {
-        {"Replace All", [](test::TestEditor& t) { ReplaceAll(t.ed, {PatternKind::Ascii, "ad", "xyz", LengthRule::Resize}); },
+        {"Replace All",
+         [](test::TestEditor& t) { ReplaceAll(t.ed, {PatternKind::Ascii, "ad", "xyz", LengthRule::Resize}); },
          [&](test::TestEditor& t) { return t.document() == doc; }},
         {"Load Table", [&](test::TestEditor& t) { LoadTableFile(t.ed, tbl); },
          [](test::TestEditor& t) { return t.ed.s.table.entries().empty() && !t.ed.s.tableSource.present; }},
@@ -191,7 +192,8 @@ TEST(LongWork, AFailedAllocationIsAMessage) {
     EXPECT_FALSE(ran);
     ASSERT_EQ(t.services.messages.size(), 1u);
     EXPECT_TRUE(t.services.messages[0].starts_with("Not enough memory to "));
-    const bool longRan = runLongWork(t.services, "Working...", "do it", [](const Progress&) { throw std::bad_alloc(); });
+    const bool longRan =
+        runLongWork(t.services, "Working...", "do it", [](const Progress&) { throw std::bad_alloc(); });
     EXPECT_FALSE(longRan);
     ASSERT_EQ(t.services.messages.size(), 2u);
     EXPECT_EQ(t.services.messages[1], "Not enough memory to do it. Nothing was changed.");
