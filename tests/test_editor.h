@@ -34,6 +34,19 @@ public:
     void setClipboardText(const std::string& text) override { clipboard = text, clipboardUtf8 = false; }
     void setClipboardUtf8Text(const std::string& text) override { clipboard = text, clipboardUtf8 = true; }
     std::string clipboardUtf8Text() override { return clipboard; }
+    // Long work runs here; with cancelAfter, the user cancels at that many of its questions.
+    WorkEnd runLongWork(const std::string& caption, const std::function<void(const KeepGoing&)>& work) override {
+        works.push_back(caption);
+        int asked = 0;
+        bool cancelled = false;
+        const WorkEnd end = Services::runLongWork(caption, [&](const KeepGoing&) {
+            work([&](int64_t, int64_t) {
+                cancelled = cancelled || (cancelAfter >= 0 && asked++ >= cancelAfter);
+                return !cancelled;
+            });
+        });
+        return end == WorkEnd::Done && cancelled ? WorkEnd::Cancelled : end;
+    }
 
     Editor* editor = nullptr;
     std::vector<std::string> messages, questions;
@@ -43,6 +56,8 @@ public:
     std::vector<std::string> fileDialogAnswers;  // answered in order; none left: cancel
     std::string clipboard;
     bool clipboardUtf8 = false;
+    std::vector<std::string> works;  // the captions of the long work run
+    int cancelAfter = -1;            // -1: never cancelled
 
 private:
     template <typename T>

@@ -20,6 +20,7 @@
 #include "app/menu_commands.h"
 #include "app/startup.h"
 #include "copy/copy_dialog.h"
+#include "core/progress.h"
 #include "core/rounding.h"
 #include "edit/hex_input.h"
 #include "edit/insert_window.h"
@@ -188,7 +189,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::runMenu(int menu, int item) {
-    RunMenuCommand(editor_, menu, item);
+    runCatchingOutOfMemory(services_, [&] { RunMenuCommand(editor_, menu, item); });
     refresh();
 }
 
@@ -196,7 +197,8 @@ void MainWindow::wirePanes() {
     Editor& ed = editor_;
     hex_->onFocusIn = [this, &ed] { PicHex_GotFocus(ed); refresh(); };
     hex_->onKeyDown = [this, &ed](int key, int shift) {
-        const bool command = PicHex_KeyDown(ed, key, shift);
+        bool command = true;
+        runCatchingOutOfMemory(services_, [&] { command = PicHex_KeyDown(ed, key, shift); });
         refresh();
         return command;
     };
@@ -216,7 +218,8 @@ void MainWindow::wirePanes() {
         };
     text_->onFocusIn = [this, &ed] { PicText_GotFocus(ed); refresh(); };
     text_->onKeyDown = [this, &ed](int key, int shift) {
-        const bool command = PicText_KeyDown(ed, key, shift);
+        bool command = true;
+        runCatchingOutOfMemory(services_, [&] { command = PicText_KeyDown(ed, key, shift); });
         refresh();
         return command;
     };
@@ -245,7 +248,7 @@ void MainWindow::wireEvents() {
             refresh();
         };
     text_->onKeyText = [this](const std::string& utf8) {
-        PicText_TypeCharacter(editor_, utf8);
+        runCatchingOutOfMemory(services_, [&] { PicText_TypeCharacter(editor_, utf8); });
         refresh();
     };
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
@@ -378,6 +381,10 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (services_.runningLongWork()) {  // the work reads the document: it ends, or is cancelled, first
+        event->ignore();
+        return;
+    }
     if (!Form_QueryUnload(editor_)) {
         event->ignore();
         refresh();

@@ -109,10 +109,10 @@ void CopyDialog::wireEvents() {
     }
     connect(txtBefore_, &QLineEdit::textChanged, this, [this] { updateExample(); });
     connect(txtAfter_, &QLineEdit::textChanged, this, [this] { updateExample(); });
-    connect(cmdCopy_, &QPushButton::clicked, this, [this] {
-        const std::optional<CopyForm> f = formToCopy();
-        if (f && cmdCopy_Click(editor_, *f)) close();
-    });
+    connect(cmdCopy_, &QPushButton::clicked, this, guarded([this] {
+                const std::optional<CopyForm> f = formToCopy();
+                if (f && cmdCopy_Click(editor_, *f)) close();
+            }));
 }
 
 CopyForm CopyDialog::form() const {

@@ -46,7 +46,7 @@ InsertWindow::InsertWindow(Editor& editor, std::function<void()> refreshMain)
         cmd[i] = new QPushButton(captions[i], this);
         cmd[i]->setGeometry(places[i]);
         cmd[i]->setAutoDefault(false);  // Enter is handled by the boxes themselves
-        connect(cmd[i], &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
+        connect(cmd[i], &QPushButton::clicked, this, guarded([this, i] { cmd_Click(i); }));
     }
     QWidget* order[] = {txtAmount_, txtFill_, optHex1_, optDec1_, optHex2_, optDec2_, cmd[kOkay], cmd[kCancel],
                         cmd[kClear]};

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <functional>
 
+#include "core/progress.h"
 #include "screen/services.h"
 
 namespace tarpon {
@@ -26,11 +27,17 @@ public:
     }
 
 protected:
+    // A command of the window, for connect(): a failed allocation in it is a message,
+    // and the document stays.
+    template <typename F>
+    auto guarded(F command) {
+        return [this, command] { runCatchingOutOfMemory(services_, command); };
+    }
     // The text boxes' keys: Enter runs `onEnter`, Escape closes the window.
     bool handleEnterEscape(QEvent* event, const std::function<void()>& onEnter) {
         if (event->type() != QEvent::KeyPress) return false;
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) onEnter();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) runCatchingOutOfMemory(services_, onEnter);
         else if (key == Qt::Key_Escape) close();
         else return false;
         return true;

@@ -14,6 +14,7 @@
 
 #include "core/dialog_service.h"
 #include "qt/designed_font.h"
+#include "qt/long_work.h"
 
 namespace tarpon {
 namespace {
@@ -32,6 +33,18 @@ int execReturningFocus(QDialog& dialog, QWidget& mainWindow) {
 }
 
 }  // namespace
+
+QtServices::QtServices(QMainWindow& window) : window_(window), progressDelayMs_(kProgressDelayMs) {}
+
+WorkEnd QtServices::runLongWork(const std::string& caption, const std::function<void(const KeepGoing&)>& work) {
+    ++longWork_;
+    struct Done {
+        int& count;
+        ~Done() { --count; }
+    } done{longWork_};
+    return runWithProgress(window_.isVisible() ? &window_ : nullptr, QString::fromUtf8(caption), work,
+                           progressDelayMs_);
+}
 
 void QtServices::messageBox(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromLocal8Bit(text),

@@ -19,7 +19,7 @@ void leaveMenuBarWhenMenusClose(QMenuBar& bar);
 
 class QtServices : public Services {
 public:
-    explicit QtServices(QMainWindow& window) : window_(window) {}
+    explicit QtServices(QMainWindow& window);
     // Makes the secondary window of a kind; the main window, which knows them all, hands it in.
     using WindowFactory = std::function<QWidget*(WindowKind)>;
     void setWindowFactory(WindowFactory factory) { createWindow_ = std::move(factory); }
@@ -36,6 +36,12 @@ public:
     void setClipboardText(const std::string& text) override;
     void setClipboardUtf8Text(const std::string& text) override;
     std::string clipboardUtf8Text() override;
+    WorkEnd runLongWork(const std::string& caption, const std::function<void(const KeepGoing&)>& work) override;
+
+    // True while long work runs: the main window then refuses to close.
+    bool runningLongWork() const { return longWork_ > 0; }
+    // How long work runs before its progress window shows (kProgressDelayMs).
+    void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
     // Closes every secondary window, as the main window closes.
     void closeWindows();
@@ -45,6 +51,8 @@ private:
     QMainWindow& window_;
     WindowFactory createWindow_;
     std::array<QPointer<QWidget>, kWindowKinds> windows_;
+    int longWork_ = 0;
+    int progressDelayMs_;
 };
 
 }  // namespace tarpon

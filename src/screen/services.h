@@ -1,6 +1,10 @@
 #pragma once
 // What the editor's logic asks of the windowing system beyond its panes.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +28,12 @@ struct FileDialogRequest {
     bool fileMustExist = false;
     bool confirmOverwrite = false;
 };
+
+// Long work's question, asked every so often: how far it has come (`done` of `total`);
+// the answer false means stop.
+using KeepGoing = std::function<bool(int64_t done, int64_t total)>;
+// How long work ended: to its end, by the user's Cancel, or by a failed allocation.
+enum class WorkEnd { Done, Cancelled, OutOfMemory };
 
 class Services {
 public:
@@ -51,6 +61,21 @@ public:
     virtual void setClipboardUtf8Text(const std::string& text) = 0;
     // The clipboard's plain text as UTF-8; empty when it holds none.
     virtual std::string clipboardUtf8Text() = 0;
+    // Runs `work` and returns when it has ended. The window runs it off its own thread
+    // behind a progress window (`caption`, with Cancel) shown after a short delay; the
+    // main window repaints meanwhile but takes no input. `work` reads only what it is
+    // given and changes nothing the window shows. Here: run at once, never cancelled.
+    virtual WorkEnd runLongWork(const std::string& caption, const std::function<void(const KeepGoing&)>& work) {
+        (void)caption;
+        try {
+            work([](int64_t, int64_t) { return true; });
+        } catch (const std::bad_alloc&) {
+            return WorkEnd::OutOfMemory;
+        } catch (const std::length_error&) {
+            return WorkEnd::OutOfMemory;
+        }
+        return WorkEnd::Done;
+    }
 };
 
 }  // namespace tarpon

@@ -47,10 +47,10 @@ DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.servi
     cmdDump->setGeometry(200, 164, 80, 23);
     cmdDump->setAutoDefault(false);
     fill(dumpRequestOpening(editor_));
-    connect(cmdDump, &QPushButton::clicked, this, [this] {
-        DumpRequest r;
-        if (read(r) && DumpScriptToFile(editor_, r)) close();
-    });
+    connect(cmdDump, &QPushButton::clicked, this, guarded([this] {
+                DumpRequest r;
+                if (read(r) && DumpScriptToFile(editor_, r)) close();
+            }));
 }
 
 QLineEdit* DumpScriptDialog::field(const char* caption, int left, int top, int labelWidth) {

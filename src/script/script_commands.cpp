@@ -34,7 +34,12 @@ bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
     DumpRequest r = request;
     r.source = (ed.s.fileName.empty() ? std::string("the document") : fileNameOf(ed.s.fileName)) +
                (ed.s.tableSource.present ? " through " + fileNameOf(ed.s.tableSource.path) : std::string());
-    const DumpResult result = dumpScript(ed.s.syncedTable(), document(ed.s), r);
+    const Table& table = ed.s.syncedTable();
+    const std::span<const uint8_t> doc = document(ed.s);
+    DumpResult result;
+    if (!runLongWork(ed.services, "Dumping the script...", "dump the script",
+                     [&](const Progress& progress) { result = dumpScript(table, doc, r, progress); }))
+        return false;
     if (!result.problem.empty()) {
         ed.services.messageBox(result.problem);
         return false;
@@ -62,9 +67,13 @@ void InsertScriptFile(Editor& ed) {
         ed.services.messageBox(script.status == ReadStatus::TooLarge ? "The script is too large." : script.error);
         return;
     }
-    const InsertPlan plan =
-        planInsert(ed.s.syncedTable(), document(ed.s),
-                   std::string_view(reinterpret_cast<const char*>(script.bytes.data()), script.bytes.size()));
+    const Table& table = ed.s.syncedTable();
+    const std::span<const uint8_t> doc = document(ed.s);
+    const std::string_view text(reinterpret_cast<const char*>(script.bytes.data()), script.bytes.size());
+    InsertPlan plan;
+    if (!runLongWork(ed.services, "Reading the script...", "insert the script",
+                     [&](const Progress& progress) { plan = planInsert(table, doc, text, progress); }))
+        return;
     if (!plan.problem.empty()) {
         ed.services.messageBox(fileNameOf(path) + ": " + plan.problem + " Nothing was written.");
         return;

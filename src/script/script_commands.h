@@ -10,11 +10,12 @@ struct Editor;
 // The Dump Script window's opening values: the selection as the range, the pointer
 // settings as last used.
 DumpRequest dumpRequestOpening(const Editor& ed);
-// Dumps and asks where to save the script; true when it was saved (the window then
-// closes), false after a message or a cancel.
+// Dumps (as long work) and asks where to save the script; true when it was saved (the
+// window then closes), false after a message or a cancel.
 bool DumpScriptToFile(Editor& ed, const DumpRequest& request);
 // Asks for a script and inserts it into the document as one undo step; a message
-// says what was written, or why nothing was.
+// says what was written, or why nothing was. Reading the script is long work:
+// cancelled, the document is unchanged.
 void InsertScriptFile(Editor& ed);
 
 }  // namespace tarpon

@@ -24,9 +24,11 @@ bool unsafeInLine(char last, std::string_view piece) {
 // The string from `start` up to its end token or `limit`, appended to `out` as
 // script text that spells back to exactly its bytes; gives the byte after it.
 int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
-                   std::string& out) {
+                   std::string& out, const Progress& progress) {
     const size_t textAt = out.size();
     const auto read = [&](int64_t at, bool raw) {
+        // A long string asks too; once stopped it ends here (the dump is thrown away).
+        if (!progress.keepGoing(at, static_cast<int64_t>(doc.size()), 1 << 16)) return TextPiece{1, true, true};
         const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
         const size_t before = out.size();
         ScriptToken token = st.read(rest, raw, out);
@@ -49,21 +51,24 @@ bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
     return true;
 }
 
-void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
+void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+               const Progress& progress) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
+        if (!progress.keepGoing(at - r.from, r.to + 1 - r.from, 1 << 12)) return;
         out.script += "//STRING #";
         out.script += std::to_string(out.strings);
         out.script += " @ ";
         out.script += scriptNumber(at);
         out.script += '\n';
-        at = readString(st, doc, at, r.to + 1, out.script);
+        at = readString(st, doc, at, r.to + 1, out.script, progress);
         out.script += "\n\n";
         if (tooLarge(out.script.size(), r, out)) return;
     }
 }
 
-void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out) {
+void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+                  const Progress& progress) {
     const auto size = static_cast<int64_t>(doc.size());
     std::map<int64_t, std::vector<std::pair<int64_t, int64_t>>> pointersTo;  // target -> (number, place)
     std::string outside;
@@ -86,10 +91,12 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
     std::vector<StringText> strings;
     int64_t last = 0;
     uint64_t written = out.script.size();
+    int64_t done = 0;
     for (const auto& [target, pointers] : pointersTo) {
+        if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
         const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
         StringText& s = strings.emplace_back();
-        s.end = readString(st, doc, target, limit, s.text);
+        s.end = readString(st, doc, target, limit, s.text, progress);
         last = std::max(last, s.end - 1);
         written += s.text.size();
         if (tooLarge(written, r, out)) return;
@@ -111,7 +118,8 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
 
 }  // namespace
 
-DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r) {
+DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r,
+                      const Progress& progress) {
     DumpResult out;
     const auto size = static_cast<int64_t>(doc.size());
     if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
@@ -126,10 +134,16 @@ DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const Du
     try {
         const ScriptTable st(table);
         out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
-        if (r.pointers) dumpPointers(st, doc, r, out);
-        else dumpRange(st, doc, r, out);
+        if (r.pointers) dumpPointers(st, doc, r, out, progress);
+        else dumpRange(st, doc, r, out, progress);
     } catch (const std::bad_alloc&) {
-        out = {{}, "There is not enough memory for the script: dump a smaller range.", 0};
+        out = DumpResult();
+        out.problem = "There is not enough memory for the script: dump a smaller range.";
+    }
+    if (progress.stopped()) {
+        out = DumpResult();
+        out.problem = "The dump was cancelled.";
+        out.cancelled = true;
     }
     return out;
 }

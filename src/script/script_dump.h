@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/pointer_settings.h"
+#include "core/progress.h"
 #include "core/table.h"
 #include "script/script_text.h"
 
@@ -29,8 +30,10 @@ struct DumpResult {
     std::string script;   // empty when `problem` says why nothing was dumped
     std::string problem;
     int64_t strings = 0;
+    bool cancelled = false;  // stopped by the progress: no script, `problem` says so
 };
 
-DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& request);
+DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& request,
+                      const Progress& progress = {});
 
 }  // namespace tarpon

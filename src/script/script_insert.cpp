@@ -153,12 +153,20 @@ bool Inserter::command(std::string_view text, int number) {
 
 }  // namespace
 
-InsertPlan planInsert(const Table& table, std::span<const uint8_t> doc, std::string_view script) {
+InsertPlan planInsert(const Table& table, std::span<const uint8_t> doc, std::string_view script,
+                      const Progress& progress) {
     Inserter in(table, doc);
     if (script.starts_with("\xEF\xBB\xBF")) script.remove_prefix(3);
     int number = 0;
     bool ok = isValidUtf8(script) || (in.plan.problem = "The script is not UTF-8 text.", false);
+    const auto total = std::ssize(script);
     while (ok && !script.empty()) {
+        if (!progress.keepGoing(total - std::ssize(script), total, 1 << 16)) {
+            InsertPlan stopped;
+            stopped.problem = "The insert was cancelled.";
+            stopped.cancelled = true;
+            return stopped;
+        }
         const size_t end = script.find('\n');
         ok = in.line(script.substr(0, end), ++number);
         script.remove_prefix(end == std::string_view::npos ? script.size() : end + 1);

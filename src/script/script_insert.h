@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/progress.h"
 #include "core/table.h"
 #include "script/script_text.h"
 
@@ -35,9 +36,11 @@ struct InsertPlan {
     std::vector<ScriptWrite> writes;  // in script order; empty when `problem` says why
     std::string problem;
     int64_t textBytes = 0, pointers = 0;
+    bool cancelled = false;  // stopped by the progress: no writes, `problem` says so
 };
 
-InsertPlan planInsert(const Table& table, std::span<const uint8_t> doc, std::string_view script);
+InsertPlan planInsert(const Table& table, std::span<const uint8_t> doc, std::string_view script,
+                      const Progress& progress = {});
 
 // Writes the plan into the document as one undo step; the document's length never changes.
 void applyInsert(EditorState& s, const InsertPlan& plan);

@@ -80,7 +80,8 @@ TableFill tableFromHit(const HitList& list, const RelativeHit& hit, bool bothCas
     return fill;
 }
 
-HitList collectHits(const FindForm& form, const SearchRequest& request, const uint8_t* data, int64_t size) {
+HitList collectHits(const FindForm& form, const SearchRequest& request, const uint8_t* data, int64_t size,
+                    const Progress& progress) {
     HitList list;
     list.alphabet = form.alphabet;
     if (isAscii(list))
@@ -90,7 +91,11 @@ HitList collectHits(const FindForm& form, const SearchRequest& request, const ui
         }
     const auto length = static_cast<int64_t>(request.pattern.size());
     const RingQuery q{data, size, request.pattern.data(), length, request.wildcard, 0, true};
-    std::vector<int64_t> starts = findAllInRing(q, kMaxHits + 1);
+    std::vector<int64_t> starts = findAllInRing(q, kMaxHits + 1, bestIsa(), progress);
+    if (progress.stopped()) {
+        list.cancelled = true;
+        return list;
+    }
     list.more = starts.size() > kMaxHits;
     starts.resize(std::min(starts.size(), kMaxHits));
     for (const int64_t s : starts) {
@@ -109,7 +114,11 @@ std::optional<HitList> cmdFindAll_Click(Editor& ed, const FindForm& form) {
         return std::nullopt;
     }
     const int64_t size = std::clamp<int64_t>(ed.s.fileSize, 0, static_cast<int64_t>(ed.s.fileData.size()));
-    HitList list = collectHits(form, *request, ed.s.fileData.data(), size);
+    const uint8_t* data = ed.s.fileData.data();
+    HitList list;
+    if (!runLongWork(ed.services, "Finding every hit...", "find every hit",
+                     [&](const Progress& progress) { list = collectHits(form, *request, data, size, progress); }))
+        return std::nullopt;
     keepSearch(ed, std::move(*request), true);
     if (list.hits.empty()) {
         ShowNoResults(ed);

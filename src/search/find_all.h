@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/progress.h"
 #include "core/table_fill.h"
 #include "search/alphabet.h"
 #include "search/pattern.h"
@@ -29,6 +30,7 @@ struct HitList {
     bool upper = false, lower = false;  // ASCII: the search text had capitals, small letters
     std::vector<RelativeHit> hits;
     bool more = false;  // the document holds more hits than the list
+    bool cancelled = false;  // stopped before the end: no hits
 };
 
 // The byte the alphabet's first letter stands for at the hit's shift: あ, ア or the
@@ -52,12 +54,14 @@ std::string hitPreview(const HitList& list, int shift, const uint8_t* data, int6
 TableFill tableFromHit(const HitList& list, const RelativeHit& hit, bool bothCases);
 
 // Every relative hit of the request in the document (at most kMaxHits), with its shift and preview.
-HitList collectHits(const FindForm& form, const SearchRequest& request, const uint8_t* data, int64_t size);
+HitList collectHits(const FindForm& form, const SearchRequest& request, const uint8_t* data, int64_t size,
+                    const Progress& progress = {});
 
 // "Find All": builds the pattern as Find does and keeps it for Find Again, then
 // lists the hits. Nothing, after a message, when the form is no relative text
 // search, cannot be searched for or finds nothing; a message also says when the
-// document holds more hits than the list.
+// document holds more hits than the list. The search runs as long work: cancelled,
+// nothing is kept.
 std::optional<HitList> cmdFindAll_Click(Editor& ed, const FindForm& form);
 
 // A row of the list chosen: the cursor goes to the hit (to the last byte when the

@@ -33,9 +33,9 @@ FindDialog::FindDialog(Editor& editor, std::function<void()> refreshMain)
     buildAlphabetControls();
     txtVal->setFocus();
     // Enter in the search text searches; Esc closes the dialog (QDialog's own handling).
-    connect(txtVal, &QLineEdit::returnPressed, this, [this] { find(); });
-    connect(cmdFind, &QPushButton::clicked, this, [this] { find(); });
-    connect(cmdFindAll, &QPushButton::clicked, this, [this] { findAll(); });
+    connect(txtVal, &QLineEdit::returnPressed, this, guarded([this] { find(); }));
+    connect(cmdFind, &QPushButton::clicked, this, guarded([this] { find(); }));
+    connect(cmdFindAll, &QPushButton::clicked, this, guarded([this] { findAll(); }));
     connect(Check1, &QCheckBox::toggled, this, [this] { enableAlphabet(); });
     connect(Opt[0], &QRadioButton::toggled, this, [this] { enableAlphabet(); });
     connect(cboAlphabet, &QComboBox::currentIndexChanged, this, [this] { enableAlphabet(); });

@@ -30,8 +30,8 @@ PointersDialog::PointersDialog(Editor& editor, std::function<void()> refreshMain
     sizes[static_cast<size_t>(std::clamp(p.size, 2, 4) - 2)]->setChecked(true);
     orders[p.bigEndian ? 1 : 0]->setChecked(true);
     txtAdd->setText(addText(p.add));
-    connect(cmdFind, &QPushButton::clicked, this, [this] { findPointers(); });
-    connect(txtAdd, &QLineEdit::returnPressed, this, [this] { findPointers(); });
+    connect(cmdFind, &QPushButton::clicked, this, guarded([this] { findPointers(); }));
+    connect(txtAdd, &QLineEdit::returnPressed, this, guarded([this] { findPointers(); }));
     connect(cmdFollow, &QPushButton::clicked, this, [this] {
         if (!readSettings()) return;
         FollowPointer(editor_, editor_.s.pointers);

@@ -103,22 +103,64 @@ std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form,
     return plan;
 }
 
+ReplaceAllSplice cancelledSplice() {
+    ReplaceAllSplice out;
+    out.cancelled = true;
+    return out;
+}
+
 }  // namespace
+
+std::vector<int64_t> matchStarts(std::span<const uint8_t> doc, const std::vector<uint8_t>& pattern, int64_t from,
+                                 size_t most, const Progress& progress) {
+    constexpr int64_t kSlab = int64_t{1} << 18;
+    std::vector<int64_t> starts;
+    if (pattern.empty() || from < 0) return starts;
+    const auto m = std::ssize(pattern), n = std::ssize(doc);
+    const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
+    // A slab at a time: the matches that start in it lie whole before its end.
+    for (int64_t at = std::min(from, n); starts.size() < most && at + m <= n;) {
+        if (!progress.keepGoing(at, n, kSlab)) return {};
+        const auto end = doc.begin() + std::min(n, at + kSlab + m - 1);
+        const auto hit = std::search(doc.begin() + at, end, searcher);
+        if (hit == end) {
+            at = (end - doc.begin()) - m + 1;
+            continue;
+        }
+        starts.push_back(hit - doc.begin());
+        at = starts.back() + m;
+    }
+    return starts;
+}
 
 std::vector<int64_t> matchStarts(const EditorState& s, const std::vector<uint8_t>& pattern, int64_t from,
                                  size_t most) {
-    std::vector<int64_t> starts;
-    if (pattern.empty() || from < 0) return starts;
-    const auto begin = s.fileData.begin(), end = s.fileData.begin() + s.fileSize;
-    const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
-    auto at = begin + std::min<int64_t>(from, s.fileSize);
-    while (starts.size() < most) {
-        at = std::search(at, end, searcher);
-        if (at == end) break;
-        starts.push_back(at - begin);
-        at += static_cast<int64_t>(pattern.size());
+    return matchStarts(std::span<const uint8_t>(s.fileData.data(), static_cast<size_t>(s.fileSize)), pattern, from,
+                       most);
+}
+
+ReplaceAllSplice replaceAllSplice(std::span<const uint8_t> doc, const ReplacePlan& plan, int64_t maxSize,
+                                  const Progress& progress) {
+    ReplaceAllSplice out;
+    const std::vector<int64_t> starts = matchStarts(doc, plan.pattern, 0, SIZE_MAX, progress);
+    if (progress.stopped()) return cancelledSplice();
+    out.matches = std::ssize(starts);
+    if (starts.empty()) return out;
+    const auto m = std::ssize(plan.pattern), n = out.matches;
+    const int64_t grows = n * (std::ssize(plan.replacement) - m);
+    out.fits = std::ssize(doc) + grows < maxSize;
+    if (!out.fits) return out;
+    // The bytes between matches as they are.
+    out.from = starts.front();
+    out.length = starts.back() + m - out.from;
+    out.bytes.reserve(static_cast<size_t>(out.length + grows));
+    for (size_t i = 0; i < starts.size(); ++i) {
+        if (!progress.keepGoing(out.bytes.size(), out.length + grows, 1 << 18)) return cancelledSplice();
+        out.bytes.insert(out.bytes.end(), plan.replacement.begin(), plan.replacement.end());
+        const int64_t gapEnd = i + 1 < starts.size() ? starts[i + 1] : out.from + out.length;
+        out.bytes.insert(out.bytes.end(), doc.begin() + starts[i] + m, doc.begin() + gapEnd);
     }
-    return starts;
+    return out;
 }
 
 std::optional<ReplacePlan> planReplace(Editor& ed, const ReplaceForm& form, std::string* problem) {
@@ -173,31 +215,25 @@ int64_t ReplaceAll(Editor& ed, const ReplaceForm& form) {
         return 0;
     }
     EditorState& s = ed.s;
-    const std::vector<int64_t> starts = matchStarts(s, plan->pattern, 0);
-    if (starts.empty()) {
+    const std::span<const uint8_t> doc(s.fileData.data(), static_cast<size_t>(s.fileSize));
+    ReplaceAllSplice splice;
+    if (!runLongWork(ed.services, "Replacing every match...", "replace every match",
+                     [&](const Progress& progress) { splice = replaceAllSplice(doc, *plan, kMaxFileSize, progress); }))
+        return 0;
+    const int64_t n = splice.matches;
+    if (n == 0) {
         ShowNoResults(ed);
         return 0;
     }
-    const auto m = static_cast<int64_t>(plan->pattern.size()), n = static_cast<int64_t>(starts.size());
-    const int64_t grows = n * (static_cast<int64_t>(plan->replacement.size()) - m);
-    if (int64_t{s.fileSize} + grows >= kMaxFileSize) {
+    if (!splice.fits) {
         ed.services.messageBox("Replacing all " + std::to_string(n) +
                                " would make the document reach the size limit; nothing was replaced.");
         return 0;
     }
-    // One splice from the first match to the end of the last: the bytes between them as they are.
-    const int64_t first = starts.front(), last = starts.back() + m;
-    std::vector<uint8_t> bytes;
-    bytes.reserve(static_cast<size_t>(last - first + grows));
-    for (size_t i = 0; i < starts.size(); ++i) {
-        bytes.insert(bytes.end(), plan->replacement.begin(), plan->replacement.end());
-        const int64_t gapEnd = i + 1 < starts.size() ? starts[i + 1] : last;
-        bytes.insert(bytes.end(), s.fileData.begin() + starts[i] + m, s.fileData.begin() + gapEnd);
-    }
-    spliceRecorded(s, first, last - first, bytes);
+    spliceRecorded(s, splice.from, splice.length, splice.bytes);
     keepSearch(ed, searchFor(plan->pattern), false);
-    s.selAnchor = static_cast<int32_t>(first);
-    MoveCursor(ed, first);
+    s.selAnchor = static_cast<int32_t>(splice.from);
+    MoveCursor(ed, splice.from);
     ed.services.messageBox("Replaced " + std::to_string(n) + (n == 1 ? " match." : " matches."));
     return n;
 }

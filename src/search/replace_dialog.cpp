@@ -101,7 +101,7 @@ std::optional<ReplaceForm> ReplaceDialog::form() {
 void ReplaceDialog::run(const std::function<void(const ReplaceForm&)>& command) {
     const std::optional<ReplaceForm> f = form();
     if (!f) return;
-    command(*f);
+    runCatchingOutOfMemory(editor_.services, [&] { command(*f); });
     if (refreshMain_) refreshMain_();
 }
 

@@ -167,13 +167,16 @@ public:
 
     // Every matching start from 0 to the last, in order, at most `limit`: each
     // scan goes on from the start after the previous hit, so all of them make one pass.
-    std::vector<int64_t> all(size_t limit) {
+    // Scans go a slab at a time, so that `progress` is asked as they go.
+    std::vector<int64_t> all(size_t limit, const Progress& progress) {
+        constexpr int64_t kSlab = int64_t{1} << 18;
         std::vector<int64_t> hits;
         for (int64_t from = 0; from < q_.size && hits.size() < limit;) {
-            const int64_t hit = firstIn(from, q_.size - 1);
-            if (hit < 0) break;
-            hits.push_back(hit);
-            from = hit + 1;
+            if (!progress.keepGoing(from, q_.size, kSlab)) return {};
+            const int64_t to = std::min(q_.size - 1, from + kSlab - 1);
+            const int64_t hit = firstIn(from, to);
+            if (hit >= 0) hits.push_back(hit);
+            from = hit >= 0 ? hit + 1 : to + 1;
         }
         return hits;
     }
@@ -282,10 +285,10 @@ int64_t findInRing(const RingQuery& q, SearchIsa isa) {
     return RingSearcher(q, isa).run();
 }
 
-std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa) {
+std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa, const Progress& progress) {
     if (q.size <= 0 || q.length <= 0 || q.data == nullptr || q.pattern == nullptr) return {};
     if (!isaSupported(isa)) isa = SearchIsa::Generic;
-    return RingSearcher(q, isa).all(limit);
+    return RingSearcher(q, isa).all(limit, progress);
 }
 
 }  // namespace tarpon

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/progress.h"
+
 namespace tarpon {
 
 struct RingQuery {
@@ -31,7 +33,9 @@ int64_t findInRing(const RingQuery& q, SearchIsa isa);
 // going down and round the start to the end, or -1 when there is none.
 int64_t findInRingBackward(const RingQuery& q);
 // Every matching start, 0 to size - 1 (those running round the end last, as the
-// ring has them), at most `limit`; the cursor plays no part.
-std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa = bestIsa());
+// ring has them), at most `limit`; the cursor plays no part. Stopped by `progress`
+// (asked every 256 KiB): none.
+std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa = bestIsa(),
+                                   const Progress& progress = {});
 
 }  // namespace tarpon

@@ -61,12 +61,21 @@ void LoadTableAs(Editor& ed) {
 
 int LoadTableFile(Editor& ed, const std::string& path, std::optional<TextEncoding> encoding) {
     EditorState& s = ed.s;
-    Table& table = s.syncedTable();  // the grid's edits first: the file merges into them
-    const TblLoadResult result = loadTblFile(path, table, s.tableSource, encoding);
-    if (result.status == TblLoadStatus::Failed) {
-        ed.services.messageBox("Problems Loading Table\n" + result.error);
+    // The load reads into copies (the grid's edits first: the file merges into them),
+    // which take the table's place only when it has read the whole file.
+    Table table = s.syncedTable();
+    TableSource source = s.tableSource;
+    TblLoadResult result;
+    if (!runLongWork(ed.services, "Loading the table...", "load the table", [&](const Progress& progress) {
+            result = loadTblFile(path, table, source, encoding, progress);
+        }))
+        return 0;
+    if (result.status != TblLoadStatus::Loaded) {
+        if (result.status == TblLoadStatus::Failed) ed.services.messageBox("Problems Loading Table\n" + result.error);
         return 0;
     }
+    s.table = std::move(table);
+    s.tableSource = std::move(source);
     s.showTable();
     PaintTextPane(ed);
     const std::string message = describeTblLoad(path, result.read);

@@ -17,7 +17,8 @@ void LoadTableAs(Editor& ed);
 // Merges the table file at `path` into the table, repaints the text pane, and
 // reports a file that could not be loaded, or whose lines were not all read or gave
 // a key twice. `encoding`: the file's encoding, found when not given. Returns how
-// many entries the file gave (0 when it failed).
+// many entries the file gave (0 when it failed). The load runs as long work: cancelled,
+// the table is as it was.
 int LoadTableFile(Editor& ed, const std::string& path, std::optional<TextEncoding> encoding = std::nullopt);
 
 }  // namespace tarpon

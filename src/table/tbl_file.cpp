@@ -124,7 +124,7 @@ FileText fileText(std::string_view bytes, std::optional<TextEncoding> encoding, 
 class TblReader {
 public:
     TblReader(const FileText& file, Table& table, bool keepLines);
-    void readLines();
+    void readLines(const Progress& progress);
     TblReadResult finish(TableSource* source);
     SourceLines takeLines(bool byteOrderMark);
 
@@ -149,6 +149,7 @@ private:
     std::vector<int32_t> lineKeys_;      // the id of the key each of them gave, or -1
     std::vector<TableEntry> reads_;      // and the entry
     OneByteLines oneByte_;
+    int64_t lineCount_ = 0;
 };
 
 // Room for the lines that may hold an entry, up to a bound that no junk file can push further.
@@ -164,6 +165,7 @@ TblReader::TblReader(const FileText& file, Table& table, bool keepLines)
     inStep_ = file.whole && (coding == TextEncoding::Utf8 || textLines_->count() == countLines(file.bytes, coding));
     if (keepLines || !inStep_) byteLines_.emplace(file.bytes, coding);
     const size_t lineCount = inStep_ ? textLines_->count() : byteLines_->count();
+    lineCount_ = static_cast<int64_t>(lineCount);
     const size_t expected = expectedEntries(file.bytes, lineCount);
     table_.reserve(expected);
     if (keepLines) {
@@ -174,10 +176,11 @@ TblReader::TblReader(const FileText& file, Table& table, bool keepLines)
     result_.encoding = file.encoding;
 }
 
-void TblReader::readLines() {
+void TblReader::readLines(const Progress& progress) {
     const std::string_view bytes = file_.bytes, text = file_.text;
     LineSpan span, textSpan;
     for (int number = 1;; ++number) {
+        if (number % 1024 == 1 && !progress.keepGoing(number - 1, lineCount_)) break;
         if (byteLines_ && !byteLines_->next(span)) break;
         if (inStep_) {
             if (!textLines_->next(textSpan)) break;
@@ -292,12 +295,12 @@ std::string_view skipReason(TblSkip reason) {
 }
 
 TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
-                      std::optional<TextEncoding> encoding) {
+                      std::optional<TextEncoding> encoding, const Progress& progress) {
     std::string converted;
     const FileText file = fileText(bytes, encoding, converted);
     TblReader reader(file, table, false);
-    reader.readLines();
-    return reader.finish(source);
+    reader.readLines(progress);
+    return reader.finish(progress.stopped() ? nullptr : source);
 }
 
 SourceLines readSourceLines(const TableSource& source) {
@@ -307,12 +310,12 @@ SourceLines readSourceLines(const TableSource& source) {
     const FileText file = textOf(source.bytes, encoding, false, converted);
     Table table;
     TblReader reader(file, table, true);
-    reader.readLines();
+    reader.readLines({});
     return reader.takeLines(source.byteOrderMark);
 }
 
 TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& source,
-                          std::optional<TextEncoding> encoding) {
+                          std::optional<TextEncoding> encoding, const Progress& progress) {
     TblLoadResult result;
     // Reading creates a missing file; a table that is not there is an error instead.
     struct stat st {};
@@ -330,7 +333,15 @@ TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& so
         return result;
     }
     const std::string_view bytes(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
-    result.read = readTbl(bytes, table, &source, encoding);
+    Table merged = table;  // a stopped load leaves the table as it was
+    TableSource kept;
+    result.read = readTbl(bytes, merged, &kept, encoding, progress);
+    if (progress.stopped()) {
+        result.status = TblLoadStatus::Cancelled;
+        return result;
+    }
+    table = std::move(merged);
+    source = std::move(kept);
     source.path = path;
     result.status = TblLoadStatus::Loaded;
     return result;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/file_io.h"
+#include "core/progress.h"
 #include "core/table.h"
 #include "core/table_source.h"
 #include "core/text_encoding.h"
@@ -50,9 +51,11 @@ inline constexpr size_t kListedSkips = 5;
 // a lone CR or LF); other text ends a line at each LF and each CR. "\n" in a text is
 // a line break. "XX=" with no text removes the key's entry, except on the last line,
 // where it is passed over. Blanks around a key are dropped. With `source`, the file
-// is kept there for writeTbl. Never reads outside `bytes`.
+// is kept there for writeTbl. Never reads outside `bytes`. Stopped by `progress`
+// (asked every 1,024 lines), the table holds the lines read so far and `source` is
+// left as it was.
 TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source = nullptr,
-                      std::optional<TextEncoding> encoding = std::nullopt);
+                      std::optional<TextEncoding> encoding = std::nullopt, const Progress& progress = {});
 
 // Where each line of a table's file is and what it gave, read again from the
 // source's bytes when the table is written back. `oneByteLines`: only one-byte
@@ -75,7 +78,7 @@ SourceLines readSourceLines(const TableSource& source);
 std::optional<std::string> writeTbl(const Table& table, const TableSource& source, std::string* problem = nullptr,
                                     TextEncoding* used = nullptr);
 
-enum class TblLoadStatus { Loaded, Failed };
+enum class TblLoadStatus { Loaded, Failed, Cancelled };
 
 struct TblLoadResult {
     TblLoadStatus status = TblLoadStatus::Failed;
@@ -84,9 +87,10 @@ struct TblLoadResult {
 };
 
 // Reads the file at `path` whole and merges it into `table`, keeping its lines in
-// `source`. A file that is missing, unreadable or too large changes nothing.
+// `source`. A file that is missing, unreadable or too large changes nothing, nor
+// does a load stopped by `progress` (Cancelled).
 TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& source,
-                          std::optional<TextEncoding> encoding = std::nullopt);
+                          std::optional<TextEncoding> encoding = std::nullopt, const Progress& progress = {});
 
 // Nothing when every line was read and no key was given twice; else the encoding,
 // the entries read, the keys given twice and the lines skipped.
