@@ -38,13 +38,24 @@ void PaneWidget::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), toQColor(pane_.background));
     painter.setFont(font());
     const int ascent = QFontMetrics(font()).ascent();
+    const QFontMetricsF metrics(font());
     for (const TextRun& run : pane_.runs()) {
         painter.setPen(toQColor(run.color));
         const auto size = static_cast<qsizetype>(run.text.size());
-        if (run.clipWidth > 0) painter.setClipRect(QRectF(run.x, 0, run.clipWidth, height()));
-        painter.drawText(QPointF(run.x, run.y + ascent), run.utf8 ? QString::fromUtf8(run.text.data(), size)
-                                                                   : QString::fromLatin1(run.text.data(), size));
-        if (run.clipWidth > 0) painter.setClipping(false);
+        const QString text = run.utf8 ? QString::fromUtf8(run.text.data(), size)
+                                      : QString::fromLatin1(run.text.data(), size);
+        if (run.clipWidth <= 0) {
+            painter.drawText(QPointF(run.x, run.y + ascent), text);
+            continue;
+        }
+        painter.save();
+        painter.setClipRect(QRectF(run.x, 0, run.clipWidth, height()));
+        const double wide = metrics.horizontalAdvance(text);
+        painter.translate(run.x, 0);
+        // Narrowed letters are squeezed into their cells rather than cut.
+        if (run.narrowed && wide > run.clipWidth) painter.scale(run.clipWidth / wide, 1.0);
+        painter.drawText(QPointF(0, run.y + ascent), text);
+        painter.restore();
     }
     paintedRevision_ = pane_.revision();
     if (!marks_) return;
