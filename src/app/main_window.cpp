@@ -271,6 +271,9 @@ void MainWindow::wireValuePanes() {
     PaneWidget* oct = widgetOf(v.picOct);
     PaneWidget* offset = widgetOf(v.picOffsetval);
     for (PaneWidget* w : {dec, oct, offset}) w->setFocusPolicy(Qt::StrongFocus);
+    dec->setAccessibleName("Decimal value");
+    oct->setAccessibleName("Octal value");
+    offset->setAccessibleName("Offset");
     setTabOrder(text_, dec);
     setTabOrder(dec, oct);
     setTabOrder(oct, offset);
