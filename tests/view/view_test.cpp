@@ -14,6 +14,7 @@
 #include "view/jump.h"
 #include "view/geometry.h"
 #include "view/painting.h"
+#include "view/pane_speech.h"
 
 namespace tarpon {
 namespace {
@@ -235,6 +236,37 @@ TEST(Painting, LettersOfLongerKeys) {
             }
         }
         EXPECT_EQ(seen, row.runs);
+    }
+}
+
+// What the panes say about the cursor: through a table with a two-byte key ("AB" th) and an end token (E <end>),
+// the whole letter the cursor's byte belongs to, also from its second byte; in the "Ascii" view the byte itself.
+TEST(PaneSpeech, SaysTheCursorsPlaceAndItsWholeLetter) {
+    struct Row {
+        const char* name;
+        bool table, hexOffsets;
+        int cursor;
+        std::string hex, text;
+    };
+    const Row rows[] = {
+        {"a pair from its first byte", true, true, 1, "Hex pane, offset 0x1, byte 41", "Table pane, offset 0x1, letter th"},
+        {"a pair from its second byte", true, false, 2, "Hex pane, offset 2, byte 42", "Table pane, offset 2, letter th"},
+        {"an end token, whole", true, true, 3, "Hex pane, offset 0x3, byte 45", "Table pane, offset 0x3, letter <end>"},
+        {"a byte without an entry", true, true, 0, "Hex pane, offset 0x0, byte 5A", "Table pane, offset 0x0, no letter"},
+        {"Ascii: the byte's character", false, true, 2, "Hex pane, offset 0x2, byte 42", "Ascii pane, offset 0x2, letter B"},
+        {"past the end", true, true, 4, "Hex pane, offset 0x4, past the end", "Table pane, offset 0x4, past the end"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t(std::vector<uint8_t>{'Z', 'A', 'B', 'E'});
+        t.ed.s.table.set({"AB", "th", EntryKind::Letter, 0});
+        t.ed.s.table.set({"E", "<end>", EntryKind::EndToken, 0});
+        t.ed.s.showTable();
+        t.ed.s.viewMode = row.table;
+        t.ed.s.offsetMode = row.hexOffsets;
+        t.ed.s.cursorRel = row.cursor;
+        EXPECT_EQ(hexPaneSpeech(t.ed.s), row.hex);
+        EXPECT_EQ(textPaneSpeech(t.ed.s), row.text);
     }
 }
 
