@@ -8,7 +8,7 @@ script=$1
 x_lost='X connection to .* broken|cannot open display|could not connect to display|xvfb-run: error|Xvfb failed to start|Could not connect to any X display'
 for attempt in 1 2; do
   log=$(mktemp)
-  xvfb-run -a -s "-screen 0 1024x768x24" timeout 140 bash "$script" >"$log" 2>&1
+  xvfb-run -a -s "-screen 0 1024x768x24" timeout 200 bash "$script" >"$log" 2>&1
   status=$?
   cat "$log"
   first_x=$(grep -nE "$x_lost" "$log" | head -n1 | cut -d: -f1)
