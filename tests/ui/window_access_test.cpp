@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -34,6 +35,26 @@ QString captionOf(QWidget* w) {
     return {};
 }
 
+// A widget laid out by hand in a window: the window's own, or in a plain frame or container of it.
+bool laidOutByHand(const QWidget* w, const QWidget* window) {
+    const QWidget* parent = w->parentWidget();
+    const QMetaObject* kind = parent->metaObject();
+    return !w->isWindow() && (parent == window || kind == &QFrame::staticMetaObject || kind == &QWidget::staticMetaObject);
+}
+
+// More than a shared edge: the designed layout lets neighbours share their border pixel.
+bool overlap(const QRect& a, const QRect& b) {
+    const QRect both = a & b;
+    return both.width() > 1 && both.height() > 1;
+}
+
+std::string describe(QWidget* w) {
+    const QRect g = w->geometry();
+    return std::string(w->metaObject()->className()) + " \"" + captionOf(w).toStdString() + "\" at " +
+           std::to_string(g.x()) + "," + std::to_string(g.y()) + " " + std::to_string(g.width()) + "x" +
+           std::to_string(g.height());
+}
+
 // What is wrong with a window, one line a fault, or "" when nothing is.
 std::string faultsOf(QWidget* window) {
     std::string faults;
@@ -50,17 +71,13 @@ std::string faultsOf(QWidget* window) {
         }
         if (takesKeyboard(w) && w->accessibleName().isEmpty() && !w->parentWidget()->inherits("QComboBox"))
             faults += std::string("no name: ") + w->metaObject()->className() + "\n";
-        if (w->isWindow() || w->parentWidget() != window) continue;
-        const QRect g = w->geometry();
-        const std::string where = " " + std::to_string(g.x()) + "," + std::to_string(g.y()) + " " +
-                                  std::to_string(g.width()) + "x" + std::to_string(g.height());
-        if (!window->rect().contains(w->geometry()))
-            faults += "outside the window: " + std::string(w->metaObject()->className()) + where + "\n";
-        for (QWidget* other : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (other < w && isControl(w) && isControl(other) && other->isVisibleTo(window) && !other->isWindow() && other->geometry().intersects(w->geometry()))
-                faults += "overlap: " + std::string(w->metaObject()->className()) + where + " " +
-                          captionOf(w).toStdString() + " / " + other->metaObject()->className() + " " +
-                          captionOf(other).toStdString() + "\n";
+        if (!laidOutByHand(w, window)) continue;
+        if (!w->parentWidget()->rect().contains(w->geometry())) faults += "outside its window: " + describe(w) + "\n";
+        if (!isControl(w)) continue;
+        for (QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other < w && isControl(other) && other->isVisibleTo(window) && !other->isWindow() &&
+                overlap(other->geometry(), w->geometry()))
+                faults += "overlap: " + describe(w) + " / " + describe(other) + "\n";
     }
     return faults;
 }
