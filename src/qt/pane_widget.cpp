@@ -1,5 +1,7 @@
 #include "qt/pane_widget.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,10 +23,25 @@ QFont toQFont(const FontSpec& spec) {
 
 QColor toQColor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
+namespace {
+
+// A screen reader meets a pane that takes the keyboard as text it can edit, and
+// the others (headers, the offset column) as text it reads.
+QAccessibleInterface* paneAccessible(const QString&, QObject* object) {
+    auto* pane = dynamic_cast<PaneWidget*>(object);
+    if (!pane) return nullptr;
+    const bool typed = (pane->focusPolicy() & Qt::TabFocus) != 0;
+    return new QAccessibleWidget(pane, typed ? QAccessible::EditableText : QAccessible::StaticText);
+}
+
+}  // namespace
+
 PaneWidget::PaneWidget(const Pane& pane, const std::array<Mark, 2>* marks, QWidget* parent)
     : QWidget(parent), pane_(pane), marks_(marks) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(toQFont(pane.font));
+    static const bool roles = (QAccessible::installFactory(paneAccessible), true);
+    (void)roles;
 }
 
 void PaneWidget::refresh() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QFrame>
@@ -69,8 +70,13 @@ std::string faultsOf(QWidget* window) {
         } else if (!caption.isEmpty() && !qobject_cast<QLabel*>(w) && takesKeyboard(w)) {
             faults += "no mnemonic: " + caption.toStdString() + "\n";
         }
-        if (takesKeyboard(w) && w->accessibleName().isEmpty() && !w->parentWidget()->inherits("QComboBox"))
-            faults += std::string("no name: ") + w->metaObject()->className() + "\n";
+        if (takesKeyboard(w) && !w->parentWidget()->inherits("QComboBox")) {
+            QAccessibleInterface* said = QAccessible::queryAccessibleInterface(w);
+            if (w->accessibleName().isEmpty() || !said || said->text(QAccessible::Name).isEmpty())
+                faults += std::string("no name: ") + w->metaObject()->className() + "\n";
+            if (!said || said->role() == QAccessible::Client)
+                faults += std::string("no role: ") + w->metaObject()->className() + "\n";
+        }
         if (!laidOutByHand(w, window)) continue;
         if (!w->parentWidget()->rect().contains(w->geometry())) faults += "outside its window: " + describe(w) + "\n";
         if (!isControl(w)) continue;
