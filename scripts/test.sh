@@ -18,13 +18,13 @@ run() {
   fi
 }
 bash scripts/install-deps.sh
-bash scripts/build.sh
+run "the Release build" bash scripts/build.sh
 jobs=$(nproc)
 run "the Release tests" ctest --test-dir build --output-on-failure --timeout 300 -j "$jobs"
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake --preset asan -DTARPON_WERROR="$werror" >/dev/null
+run "the sanitizer configuration" cmake --preset asan -DTARPON_WERROR="$werror" >/dev/null
 run "the sanitizer build" cmake --build build-asan --parallel "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -36,7 +36,7 @@ run "the sanitizer tests" ctest --test-dir build-asan --output-on-failure --time
 # Fuzz smoke runs: clang builds only the logic library and the targets. Each target
 # starts from its committed seeds and runs a fixed number of inputs with a fixed
 # seed; new inputs go to a scratch folder, never into the committed corpus.
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+run "the fuzz configuration" cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
   -DTARPON_FUZZ=ON -DTARPON_TESTS=OFF -DTARPON_BENCHMARKS=OFF -DTARPON_WERROR="$werror" >/dev/null
 run "the fuzz build" cmake --build build-fuzz --parallel "$jobs" --target tarpon_fuzz
 fuzz_runs() {
