@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-liberation fonts-wqy-microhei
   xvfb xauth xdotool xclip imagemagick python3 desktop-file-utils
-  lintian devscripts appstream librsvg2-bin qt6ct
+  lintian devscripts appstream librsvg2-bin qt6ct mandoc
   clang libclang-rt-14-dev
 )
 missing=()

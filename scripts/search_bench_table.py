@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Turns the JSON of `tarpon_bench --benchmark_filter=^search/` into the README's
+"""Turns the JSON of `tarpon_bench --benchmark_filter=^search/` into docs/benchmarks.md's
 table: median times, and their ratios to one read pass, memmem and the straight scan."""
 import json
 import sys

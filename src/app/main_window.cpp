@@ -40,6 +40,7 @@
 #include "view/cursor.h"
 #include "view/jump_dialog.h"
 #include "view/modes.h"
+#include "view/pane_speech.h"
 
 namespace tarpon {
 namespace {
@@ -273,6 +274,9 @@ void MainWindow::wireValuePanes() {
     PaneWidget* oct = widgetOf(v.picOct);
     PaneWidget* offset = widgetOf(v.picOffsetval);
     for (PaneWidget* w : {dec, oct, offset}) w->setFocusPolicy(Qt::StrongFocus);
+    dec->setAccessibleName("Decimal value");
+    oct->setAccessibleName("Octal value");
+    offset->setAccessibleName("Offset");
     setTabOrder(text_, dec);
     setTabOrder(dec, oct);
     setTabOrder(oct, offset);
@@ -425,12 +429,24 @@ void MainWindow::refresh() {
     syncGeometry();
     syncScrollBar();
     for (auto& [widget, pane] : panes_) widget->refresh();
+    sayWhereTheCursorIs();
     for (size_t m = 0; m < menuActions_.size(); ++m)
         for (size_t i = 0; i < menuActions_[m].size(); ++i) {
             const MenuItem& item = editor_.v.menus[m].items[i];
             menuActions_[m][i]->setEnabled(item.enabled);
             menuActions_[m][i]->setChecked(item.checked);
         }
+}
+
+// The panes' names follow the cursor, for a screen reader; the text pane's tooltip
+// holds the whole letter under the cursor, which its cell may show only in part.
+void MainWindow::sayWhereTheCursorIs() {
+    const QString hexSays = QString::fromStdString(hexPaneSpeech(editor_.s));
+    if (hex_->accessibleName() != hexSays) hex_->setAccessibleName(hexSays);
+    const QString textSays = QString::fromStdString(textPaneSpeech(editor_.s));
+    if (text_->accessibleName() != textSays) text_->setAccessibleName(textSays);
+    const QString letter = QString::fromStdString(letterUnderCursor(editor_.s));
+    if (text_->toolTip() != letter) text_->setToolTip(letter);
 }
 
 }  // namespace tarpon

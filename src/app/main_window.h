@@ -44,6 +44,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void sayWhereTheCursorIs();
     PaneWidget* addPane(const Pane& pane, const std::array<Mark, 2>* marks);
     QLabel* addLabel(const Label& label);
     void buildWidgets();

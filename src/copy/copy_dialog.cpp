@@ -93,6 +93,7 @@ void CopyDialog::buildWidgets() {
     lblExample_->setTextFormat(Qt::PlainText);
     cmdCopy_ = new QPushButton("Copy To Clip", this);
     cmdCopy_->setGeometry(184, 128, 73, 25);
+    cmdCopy_->setDefault(true);
     setTabOrder(txtOffset_[0], txtOffset_[1]);
 }
 

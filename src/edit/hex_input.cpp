@@ -54,6 +54,9 @@ void PicHex_GotFocus(Editor& ed) {
 bool keyNeverTypes(int keyCode, int shift) {
     if ((shift & kAlt) != 0) return true;
     if ((shift & kCtrl) == 0) return false;
+    // Ctrl+Shift with a letter or digit is a command chord in every editor, never a control code to type.
+    const bool letterOrDigit = (keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9');
+    if ((shift & kShift) != 0 && letterOrDigit) return true;
     return keyCode == 'Z' || keyCode == 'Y' || keyCode == 'C' || keyCode == 'V' || keyCode == 'X';
 }
 

@@ -30,9 +30,9 @@ InsertWindow::InsertWindow(Editor& editor, std::function<void()> refreshMain)
     txtAmount_ = addBox(8);
     txtFill_ = addBox(32);
     optHex1_ = addOption("Hex", 160, 8);
-    optDec1_ = addOption("Dec", 200, 8);
+    optDec1_ = addOption("Dec", 201, 8);
     optHex2_ = addOption("Hex", 160, 32);
-    optDec2_ = addOption("Dec", 200, 32);
+    optDec2_ = addOption("Dec", 201, 32);
     for (auto [hex, dec] : {std::pair{optHex1_, optDec1_}, std::pair{optHex2_, optDec2_}}) {
         auto* group = new QButtonGroup(this);
         group->addButton(hex);
@@ -47,6 +47,7 @@ InsertWindow::InsertWindow(Editor& editor, std::function<void()> refreshMain)
         cmd[i]->setGeometry(places[i]);
         cmd[i]->setAutoDefault(false);  // Enter is handled by the boxes themselves
         connect(cmd[i], &QPushButton::clicked, this, guarded([this, i] { cmd_Click(i); }));
+        cmd[i]->setDefault(i == kOkay);
     }
     QWidget* order[] = {txtAmount_, txtFill_, optHex1_, optDec1_, optHex2_, optDec2_, cmd[kOkay], cmd[kCancel],
                         cmd[kClear]};

@@ -4,11 +4,14 @@
 // it gives the keyboard back to the main window's pane that had it when the window
 // opened. Closing it in any way (Escape, close box, a button) destroys it, so the
 // next opening starts from the designed values.
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
 #include <functional>
 
 #include "core/progress.h"
+#include "qt/window_access.h"
 #include "screen/services.h"
 
 namespace tarpon {
@@ -42,7 +45,15 @@ protected:
         else return false;
         return true;
     }
+    // Enter runs the window's default button (QDialog's own rule), except in a list,
+    // where it has already chosen the list's item.
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && qobject_cast<QAbstractItemView*>(QApplication::focusWidget())) return event->accept();
+        QDialog::keyPressEvent(event);
+    }
     void showEvent(QShowEvent* event) override {
+        if (!named_) nameWidgetsAndMnemonics(*this), named_ = true;
         QDialog::showEvent(event);
         if (disablesMain_) services_.setMainWindowEnabled(false);
     }
@@ -55,6 +66,7 @@ protected:
 private:
     Services& services_;
     bool disablesMain_;
+    bool named_ = false;
 };
 
 }  // namespace tarpon

@@ -1,5 +1,7 @@
 #include "qt/pane_widget.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,10 +23,25 @@ QFont toQFont(const FontSpec& spec) {
 
 QColor toQColor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
+namespace {
+
+// A screen reader meets a pane that takes the keyboard as text it can edit, and
+// the others (headers, the offset column) as text it reads.
+QAccessibleInterface* paneAccessible(const QString&, QObject* object) {
+    auto* pane = dynamic_cast<PaneWidget*>(object);
+    if (!pane) return nullptr;
+    const bool typed = (pane->focusPolicy() & Qt::TabFocus) != 0;
+    return new QAccessibleWidget(pane, typed ? QAccessible::EditableText : QAccessible::StaticText);
+}
+
+}  // namespace
+
 PaneWidget::PaneWidget(const Pane& pane, const std::array<Mark, 2>* marks, QWidget* parent)
     : QWidget(parent), pane_(pane), marks_(marks) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(toQFont(pane.font));
+    static const bool roles = (QAccessible::installFactory(paneAccessible), true);
+    (void)roles;
 }
 
 void PaneWidget::refresh() {
@@ -38,13 +55,24 @@ void PaneWidget::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), toQColor(pane_.background));
     painter.setFont(font());
     const int ascent = QFontMetrics(font()).ascent();
+    const QFontMetricsF metrics(font());
     for (const TextRun& run : pane_.runs()) {
         painter.setPen(toQColor(run.color));
         const auto size = static_cast<qsizetype>(run.text.size());
-        if (run.clipWidth > 0) painter.setClipRect(QRectF(run.x, 0, run.clipWidth, height()));
-        painter.drawText(QPointF(run.x, run.y + ascent), run.utf8 ? QString::fromUtf8(run.text.data(), size)
-                                                                   : QString::fromLatin1(run.text.data(), size));
-        if (run.clipWidth > 0) painter.setClipping(false);
+        const QString text = run.utf8 ? QString::fromUtf8(run.text.data(), size)
+                                      : QString::fromLatin1(run.text.data(), size);
+        if (run.clipWidth <= 0) {
+            painter.drawText(QPointF(run.x, run.y + ascent), text);
+            continue;
+        }
+        painter.save();
+        painter.setClipRect(QRectF(run.x, 0, run.clipWidth, height()));
+        const double wide = metrics.horizontalAdvance(text);
+        painter.translate(run.x, 0);
+        // Narrowed letters are squeezed into their cells rather than cut.
+        if (run.narrowed && wide > run.clipWidth) painter.scale(run.clipWidth / wide, 1.0);
+        painter.drawText(QPointF(0, run.y + ascent), text);
+        painter.restore();
     }
     paintedRevision_ = pane_.revision();
     if (!marks_) return;

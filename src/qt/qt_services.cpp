@@ -15,6 +15,7 @@
 #include "core/dialog_service.h"
 #include "qt/designed_font.h"
 #include "qt/long_work.h"
+#include "qt/window_access.h"
 
 namespace tarpon {
 namespace {
@@ -62,6 +63,7 @@ int QtServices::ask(const std::string& text, const std::vector<std::string>& but
     const auto at = [&](int i) { return i >= 0 && i < static_cast<int>(added.size()) ? added[i] : nullptr; };
     box.setDefaultButton(at(defaultButton));
     box.setEscapeButton(at(escapeButton));
+    nameWidgetsAndMnemonics(box);  // Alt+S, Alt+D, Alt+C at "Save changes?"
     execReturningFocus(box, window_);
     for (size_t i = 0; i < added.size(); ++i)
         if (box.clickedButton() == added[i]) return static_cast<int>(i);

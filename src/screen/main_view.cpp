@@ -39,7 +39,7 @@ std::array<Menu, 4> designedMenus() {
           {"&Open...", "Ctrl+O", true},
           {"-", ""},
           {"&Save", "Ctrl+S", true},
-          {"Save &As...", "Ctrl+A", true},
+          {"Save &As...", "Ctrl+A; Ctrl+Shift+S", true},
           {"-", ""},
           {"&Exit", "Ctrl+E", true}}},
         {"&Edit",

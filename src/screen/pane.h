@@ -16,6 +16,7 @@ struct TextRun {
     std::string text;  // one byte per character (Latin-1), or UTF-8 when `utf8`
     bool utf8 = false;
     double clipWidth = 0;  // drawn only within this width from x; 0: not cut
+    bool narrowed = false; // drawn narrower, when wider than clipWidth, so that all of it shows
 };
 
 class Pane {
@@ -45,8 +46,9 @@ public:
         ++revision_;
     }
     // UTF-8 text cut at `clipWidth` pixels from x, so that it covers nothing beyond.
-    void drawUtf8TextWithin(double x, double y, std::string_view text, double clipWidth) {
-        runs_.push_back(TextRun{x, y, textColor, std::string(text), true, clipWidth});
+    // `narrowed`: drawn narrower instead, when wider than that.
+    void drawUtf8TextWithin(double x, double y, std::string_view text, double clipWidth, bool narrowed = false) {
+        runs_.push_back(TextRun{x, y, textColor, std::string(text), true, clipWidth, narrowed});
         ++revision_;
     }
     const std::vector<TextRun>& runs() const { return runs_; }

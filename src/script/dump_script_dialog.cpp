@@ -28,10 +28,10 @@ DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.servi
         kind[i]->setGeometry(8, i == 0 ? 8 : 52, 272, 15);
         kinds->addButton(kind[i]);
     }
-    txtFrom = field("From:", 24, 26, 36);
-    txtTo = field("To:", 156, 26, 24);
-    txtTable = field("Table at:", 24, 70, 56);
-    txtCount = field("Pointers:", 156, 70, 52);
+    txtFrom = field("From:", 24, 26, 36, 80);
+    txtTo = field("To:", 156, 26, 24, 80);
+    txtTable = field("Table at:", 24, 70, 56, 64);
+    txtCount = field("Pointers:", 156, 70, 52, 68);
     auto* sizeGroup = new QButtonGroup(this);
     const char* sizeCaptions[] = {"2 bytes", "3 bytes", "4 bytes"};
     for (size_t i = 0; i < sizes.size(); ++i) {
@@ -41,11 +41,12 @@ DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.servi
     }
     bigEndian = new QCheckBox("Big-endian", this);
     bigEndian->setGeometry(24, 114, 100, 15);
-    txtAdd = field("Added:", 156, 112, 40);
-    txtLength = field("Longest string (0: to its end token):", 24, 136, 196);
+    txtAdd = field("Added:", 156, 112, 40, 80);
+    txtLength = field("Longest string (0: to its end token):", 24, 136, 196, 56);
     cmdDump = new QPushButton("Dump...", this);
     cmdDump->setGeometry(200, 164, 80, 23);
     cmdDump->setAutoDefault(false);
+    cmdDump->setDefault(true);
     fill(dumpRequestOpening(editor_));
     connect(cmdDump, &QPushButton::clicked, this, guarded([this] {
                 DumpRequest r;
@@ -53,11 +54,11 @@ DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.servi
             }));
 }
 
-QLineEdit* DumpScriptDialog::field(const char* caption, int left, int top, int labelWidth) {
+QLineEdit* DumpScriptDialog::field(const char* caption, int left, int top, int labelWidth, int width) {
     auto* label = new QLabel(caption, this);
     label->setGeometry(left, top, labelWidth, 19);
     auto* edit = new QLineEdit(this);
-    edit->setGeometry(left + labelWidth + 4, top, 280 - left - labelWidth - 4 < 60 ? 60 : 80, 19);
+    edit->setGeometry(left + labelWidth + 4, top, width, 19);
     return edit;
 }
 

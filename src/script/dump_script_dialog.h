@@ -28,7 +28,8 @@ public:
     QPushButton* cmdDump = nullptr;
 
 private:
-    QLineEdit* field(const char* caption, int left, int top, int labelWidth);
+    // A caption and its field beside it, `width` pixels wide.
+    QLineEdit* field(const char* caption, int left, int top, int labelWidth, int width);
     void fill(const DumpRequest& r);
     bool read(DumpRequest& r);  // false after a message naming the field
 

@@ -33,7 +33,6 @@ FindDialog::FindDialog(Editor& editor, std::function<void()> refreshMain)
     buildAlphabetControls();
     txtVal->setFocus();
     // Enter in the search text searches; Esc closes the dialog (QDialog's own handling).
-    connect(txtVal, &QLineEdit::returnPressed, this, guarded([this] { find(); }));
     connect(cmdFind, &QPushButton::clicked, this, guarded([this] { find(); }));
     connect(cmdFindAll, &QPushButton::clicked, this, guarded([this] { findAll(); }));
     connect(Check1, &QCheckBox::toggled, this, [this] { enableAlphabet(); });
@@ -57,6 +56,7 @@ void FindDialog::buildControls() {
     cmdFind = new QPushButton("Find", this);
     cmdFind->setGeometry(176, 40, 49, 17);
     cmdFind->setAutoDefault(false);
+    cmdFind->setDefault(true);  // Enter anywhere in the window finds
     auto* label = new QLabel("Wild Card:", this);
     label->setFont(bold());
     label->setGeometry(120, 64, 65, 17);
@@ -70,7 +70,7 @@ void FindDialog::buildControls() {
 void FindDialog::buildAlphabetControls() {
     auto* label = new QLabel("Alphabet:", this);
     label->setFont(bold());
-    label->setGeometry(8, 112, 65, 17);
+    label->setGeometry(8, 112, 62, 17);
     cboAlphabet = new QComboBox(this);
     cboAlphabet->addItems({"ASCII", "Hiragana", "Katakana", QString::fromUtf8("Custom\u2026")});
     cboAlphabet->setGeometry(72, 110, 89, 21);

@@ -31,7 +31,6 @@ PointersDialog::PointersDialog(Editor& editor, std::function<void()> refreshMain
     orders[p.bigEndian ? 1 : 0]->setChecked(true);
     txtAdd->setText(addText(p.add));
     connect(cmdFind, &QPushButton::clicked, this, guarded([this] { findPointers(); }));
-    connect(txtAdd, &QLineEdit::returnPressed, this, guarded([this] { findPointers(); }));
     connect(cmdFollow, &QPushButton::clicked, this, [this] {
         if (!readSettings()) return;
         FollowPointer(editor_, editor_.s.pointers);
@@ -68,6 +67,7 @@ void PointersDialog::buildControls() {
     cmdFind = new QPushButton("Find Pointers To Here", this);
     cmdFind->setGeometry(8, 76, 140, 21);
     cmdFind->setAutoDefault(false);
+    cmdFind->setDefault(true);
     cmdFollow = new QPushButton("Follow Pointer", this);
     cmdFollow->setGeometry(156, 76, 100, 21);
     cmdFollow->setAutoDefault(false);

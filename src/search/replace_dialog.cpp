@@ -36,8 +36,6 @@ ReplaceDialog::ReplaceDialog(Editor& editor, std::function<void()> refreshMain)
     txtFind->setFocus();
     const auto next = [this](const ReplaceForm& f) { ReplaceNext(editor_, f); };
     connect(cmdReplace, &QPushButton::clicked, this, [this, next] { run(next); });
-    connect(txtFind, &QLineEdit::returnPressed, this, [this, next] { run(next); });
-    connect(txtReplace, &QLineEdit::returnPressed, this, [this, next] { run(next); });
     connect(cmdAll, &QPushButton::clicked, this, [this] { run([this](const ReplaceForm& f) { ReplaceAll(editor_, f); }); });
     connect(cmdNext, &QPushButton::clicked, this, [this] {
         run([this](const ReplaceForm& f) {
@@ -76,6 +74,7 @@ void ReplaceDialog::buildControls() {
     cmdNext = button(this, "Find Next", 8);
     cmdReplace = button(this, "Replace", 106);
     cmdAll = button(this, "Replace All", 204);
+    cmdReplace->setDefault(true);  // Enter anywhere in the window replaces
 }
 
 std::optional<ReplaceForm> ReplaceDialog::form() {

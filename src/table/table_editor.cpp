@@ -10,6 +10,7 @@
 #include "screen/keys.h"
 #include "screen/style.h"
 #include "table/table_list.h"
+#include "view/letter_fit.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -25,18 +26,20 @@ double cellWidth(const TableEditor& t) { return t.PicHex.width() / 17.0; }
 
 int clampEntry(int64_t index) { return static_cast<int>(std::clamp<int64_t>(index, 0, 255)); }
 
-// What a grid cell shows, as UTF-8: the letters (as much as fits), "." when there
+// What a grid cell shows, as UTF-8: the letters fitted to one cell, "." when there
 // are none, and "." for each letter that cannot be drawn.
-std::string cellText(const std::string& entry, bool utf8) {
-    if (entry.empty()) return ".";
-    return cellLetters(entry, utf8).text;
+FittedLetter cellText(const std::string& entry, bool utf8, const Table* kinds, int b) {
+    if (entry.empty()) return {".", false, false, false, false};
+    const char key = static_cast<char>(b);
+    const TableEntry* known = kinds ? kinds->find(std::string_view(&key, 1)) : nullptr;
+    return fitLetter(entry, utf8, known ? known->kind : EntryKind::Letter, 1);
 }
 
 void setCaption(TableEditor& t) { t.caption = t.dualLetters ? std::string(kCaption) + kDualCaption : kCaption; }
 
 void tableChanged(Editor& ed, TableEditor& t) {
     PaintTextPane(ed);
-    frmTable::paintTableHex(t, ed.s.charTable, ed.s.tableUtf8);
+    frmTable::paintTableHex(t, ed.s.charTable, ed.s.tableUtf8, &ed.s.table);
 }
 
 void setEntry(CharTable& table, int index, std::string value, TableStep& step) {
@@ -148,13 +151,16 @@ void paintTableSide(TableEditor& t, bool offsetMode) {
     for (int r = 0; r < 16; ++r) t.PicOffset.drawText(7, 18 * r + 5, PadNumber(r, offsetMode, 1));
 }
 
-void paintTableHex(TableEditor& t, const CharTable& table, bool utf8) {
+void paintTableHex(TableEditor& t, const CharTable& table, bool utf8, const Table* kinds) {
     t.PicHex.clear();
     const double cw = cellWidth(t);
     for (int r = 0; r < 16; ++r)
-        for (int c = 0; c < 16; ++c)
-            t.PicHex.drawUtf8Text(roundHalfEven(c * cw + cw / 2), 18 * r + 5,
-                                  cellText(table[static_cast<size_t>(16 * r + c)], utf8));
+        for (int c = 0; c < 16; ++c) {
+            const FittedLetter cell = cellText(table[static_cast<size_t>(16 * r + c)], utf8, kinds, 16 * r + c);
+            const double x = roundHalfEven(c * cw + cw / 2);
+            t.PicHex.drawUtf8TextWithin(x, 18 * r + 5, cell.text, roundHalfEven((c + 1) * cw + cw / 2) - x,
+                                        cell.narrowed);
+        }
 }
 
 void SetTblCur(TableEditor& t) {
@@ -170,7 +176,7 @@ void Form_Load(Editor& ed, TableEditor& t) {
     SetTblCur(t);
     paintTableHead(t, ed.s.offsetMode);
     paintTableSide(t, ed.s.offsetMode);
-    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8);
+    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8, &ed.s.table);
     ed.services.setMainWindowEnabled(false);
 }
 
@@ -178,7 +184,7 @@ void Form_Resize(Editor& ed, TableEditor& t, double outerWidth) {
     t.PicHex.geom.width = std::max(kMinGridWidth, outerWidth - t.PicOffset.width() - 10);
     t.PicTop.geom.width = std::max(1.0, outerWidth - 11);
     paintTableHead(t, ed.s.offsetMode);
-    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8);
+    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8, &ed.s.table);
     SetTblCur(t);
 }
 

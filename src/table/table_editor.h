@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/char_table.h"
+#include "core/table.h"
 #include "core/table_fill.h"
 #include "screen/main_view.h"
 
@@ -48,7 +49,8 @@ void clearRepeats(CharTable& table, const std::string& szRepeats, TableStep& ste
 void paintTableHead(TableEditor& t, bool offsetMode);
 void paintTableSide(TableEditor& t, bool offsetMode);
 // `utf8`: the letters are UTF-8 text (else Latin-1).
-void paintTableHex(TableEditor& t, const CharTable& table, bool utf8);
+// `kinds`: the table whose one-byte entries say which letters are end tokens and line breaks.
+void paintTableHex(TableEditor& t, const CharTable& table, bool utf8, const Table* kinds = nullptr);
 void SetTblCur(TableEditor& t);
 
 void Form_Load(Editor& ed, TableEditor& t);

@@ -70,6 +70,9 @@ void TableEditorWindow::makeList() {
     setButton_ = new QPushButton("Set", this);
     removeButton_ = new QPushButton("Remove", this);
     for (QPushButton* button : {setButton_, removeButton_}) button->setAutoDefault(false);
+    list_->setAccessibleName("Entries with longer keys");
+    grid_->setAccessibleName("Letters of the one-byte keys");
+    rowEdit_->setAccessibleName("Entry to set");
     list_->installEventFilter(this);
     rowEdit_->installEventFilter(this);
     setTabOrder(grid_, list_);
@@ -165,6 +168,7 @@ void TableEditorWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (loaded_) return;
     loaded_ = true;
+    nameWidgetsAndMnemonics(*this);
     frmTable::Form_Load(ed_, model_);
     // Disabling the main window disables the windows it owns as well; this one stays usable.
     setEnabled(true);

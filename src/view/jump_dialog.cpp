@@ -27,6 +27,7 @@ JumpDialog::JumpDialog(Editor& editor, std::function<void()> refreshMain, QWidge
     auto* jump = new QPushButton("Jump", this);
     jump->setGeometry(152, 32, 65, 17);
     jump->setAutoDefault(false);
+    jump->setDefault(true);
     connect(jump, &QPushButton::clicked, this, [this] { cmdJump_Click(); });
     check1_ = new QCheckBox("Relative Jump", this);
     // 8 px wider than designed: Qt's check box and its gap are that much wider than

@@ -10,6 +10,7 @@
 #include "core/text_coding.h"
 #include "screen/style.h"
 #include "view/geometry.h"
+#include "view/letter_fit.h"
 #include "view/value_panes.h"
 
 namespace tarpon {
@@ -19,6 +20,7 @@ constexpr Rgb kCursorLabel{160, 0, 0};
 constexpr Rgb kManyLetters{143, 50, 186};
 constexpr Rgb kUnprintable{111, 66, 42};
 constexpr Rgb kHeldLetters{200, 0, 0};
+constexpr Rgb kSigns{0, 128, 128};
 
 const std::array<std::array<char, 2>, 256>& hexDigitPairs() {
     static const auto table = [] {
@@ -37,27 +39,46 @@ void drawInColor(Pane& pane, double x, double y, std::string_view text, Rgb colo
     pane.textColor = saved;
 }
 
-// The letters a text cell shows, as UTF-8, and their colour.
+// The letters a text cell shows, as UTF-8, their colour, and whether they are drawn narrowed.
 struct Cell {
     std::string text;
     Rgb color;
+    bool narrowed = false;
 };
+
+Cell fittedCell(std::string_view letters, bool utf8, EntryKind kind, int cells) {
+    if (letters.empty()) return {".", kUnprintable};
+    // Only what fits in the cell is looked at, so a huge entry costs no more than a short one.
+    FittedLetter fit = fitLetter(letters, utf8, kind, cells);
+    const Rgb color = fit.sign ? kSigns : !fit.lastDrawable ? kUnprintable : fit.many ? kManyLetters : kOneLetterText;
+    return {std::move(fit.text), color, fit.narrowed};
+}
+
+EntryKind kindOfByte(const Table& table, uint8_t b) {
+    const char key = static_cast<char>(b);
+    const TableEntry* entry = table.find(std::string_view(&key, 1));
+    return entry ? entry->kind : EntryKind::Letter;
+}
 
 Cell textCell(const EditorState& s, uint8_t b) {
     if (!s.viewMode) {
         const bool printable = b >= 32 && b <= 126;
         return {std::string(1, printable ? static_cast<char>(b) : '.'), printable ? kOneLetterText : kUnprintable};
     }
-    const std::string& entry = s.charTable[b];
-    if (entry.empty()) return {".", kUnprintable};
-    // Only what fits in the cell is looked at, so a huge entry costs no more than a short one.
-    CellLetters letters = cellLetters(entry, s.tableUtf8);
-    const Rgb color = !letters.lastDrawable ? kUnprintable : letters.many ? kManyLetters : kOneLetterText;
-    return {std::move(letters.text), color};
+    return fittedCell(s.charTable[b], s.tableUtf8, kindOfByte(s.table, b), 1);
+}
+
+// Draws a cell's letters within `cells` columns from column c, so that they never reach the next cell.
+void drawCell(Pane& pane, const Cell& cell, int c, int64_t row, int cells, double p) {
+    pane.textColor = cell.color;
+    const double x = columnX(c, p);
+    pane.drawUtf8TextWithin(x, rowTextY(row), cell.text, columnX(c + cells, p) - x, cell.narrowed);
 }
 
 // Table letters typed but not yet written stand in the cursor's cell, in their own colour.
-Cell heldLettersCell(const EditorState& s) { return {cellLetters(s.typedLetters, s.tableUtf8).text, kHeldLetters}; }
+Cell heldLettersCell(const EditorState& s) {
+    return {cellLetters(s.typedLetters, s.tableUtf8).text, kHeldLetters, true};
+}
 
 void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& s) {
     const double p = columnPitch(pane.width());
@@ -81,14 +102,10 @@ void drawLetter(Pane& pane, const EditorState& s, const ReadLetter& letter, int6
         const bool plain = letter.length == letter.keyLength && letter.entry->kind != EntryKind::LineBreak;
         const std::string made = plain ? std::string() : letterText(reading, doc, letter);
         const std::string_view text = plain ? std::string_view(letter.entry->text) : made;
-        CellLetters letters = cellLetters(text, letterTextIsUtf8(reading, letter));
-        if (text.empty()) cell = {".", kUnprintable};
-        else cell = {std::move(letters.text), !letters.lastDrawable ? kUnprintable : letters.many ? kManyLetters
-                                                                                                 : kOneLetterText};
+        const EntryKind kind = letter.entry ? letter.entry->kind : EntryKind::Letter;
+        cell = fittedCell(text, letterTextIsUtf8(reading, letter), kind, cells);
     }
-    pane.textColor = cell.color;
-    const double x = columnX(c, p);
-    pane.drawUtf8TextWithin(x, rowTextY(rowOf(rel)), cell.text, columnX(c + cells, p) - x);
+    drawCell(pane, cell, c, rowOf(rel), cells, p);
 }
 
 // Table view through a table with keys of several bytes (or parameter bytes): each
@@ -106,9 +123,7 @@ void paintLetters(Editor& ed) {
                       drawLetter(pane, s, letter, letter.start - s.pageTop, p);
                   });
     if (held && s.cursor() >= s.pageTop && s.cursor() < end) {
-        const Cell cell = heldLettersCell(s);
-        pane.textColor = cell.color;
-        pane.drawUtf8Text(columnX(colOf(s.cursorRel), p), rowTextY(rowOf(s.cursorRel)), cell.text);
+        drawCell(pane, heldLettersCell(s), colOf(s.cursorRel), rowOf(s.cursorRel), 1, p);
     }
 }
 
@@ -184,8 +199,7 @@ void PaintTextPane(Editor& ed) {
             if (offset >= s.fileSize || offset < 0) return;
             Cell cell = textCell(s, s.fileData[static_cast<size_t>(offset)]);
             if (offset == s.cursor() && s.viewMode && !s.typedLetters.empty()) cell = heldLettersCell(s);
-            pane.textColor = cell.color;
-            pane.drawUtf8Text(columnX(c, p), rowTextY(r), cell.text);
+            drawCell(pane, cell, c, r, 1, p);
         }
     }
 }

@@ -1,4 +1,4 @@
-# The README's script round trip on the example, through the windows and from the
+# The script round trip of docs/formats.md on the example, through the windows and from the
 # command line: the pointer table of shop.bin dumped (Table > Dump Script...),
 # inserted back unchanged (the same bytes), a string made longer than its room
 # (refused with its line number, nothing written), then given room (written, the

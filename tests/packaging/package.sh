@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a Release build folder and checks it as a
 # packager would: lintian (no error or warning), the desktop entry, the AppStream
-# metainfo (pedantic), and the hardening of the binary the package ships.
+# metainfo (pedantic), the manual page (mandoc's lint), and the hardening of the
+# binary the package ships.
 #   package.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=${1:?build folder}
 source=${2:?source folder}
-for tool in cpack lintian desktop-file-validate appstreamcli hardening-check dpkg-deb; do
+for tool in cpack lintian desktop-file-validate appstreamcli hardening-check dpkg-deb mandoc; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/install-deps.sh installs it)"; exit 1; }
 done
 work=$(mktemp -d)
@@ -43,6 +44,8 @@ appstream() {
   if [ "$status" -ne 0 ] || grep -qE '^[EWIP]:' "$work/appstream.log"; then cat "$work/appstream.log"; fi
 }
 check "AppStream metainfo" appstream "$work/root/usr/share/metainfo/org.tarpon_hex.tarpon_hex.metainfo.xml"
+# The manual page: no remark from mandoc's lint, style ones included.
+check "manual page" mandoc -T lint "$source/data/tarpon-hex.1"
 # Control-flow protection is not asked for: Debian 12's C start-up files carry no
 # IBT/SHSTK note, so no program linked on it has one.
 check "hardening" bash -c 'hardening-check --quiet --nocfprotection "$1"' _ "$work/root/usr/bin/tarpon-hex"

@@ -68,10 +68,10 @@ TEST(MainWindow, MarksKeyboardAndMenus) {
     EXPECT_TRUE(s.fileData[1] == 1 && !edit[0]->isEnabled() && edit[1]->isEnabled());
     QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(s.fileData[1], 'A');
-    // With nothing left to redo or undo, and for the clipboard and Alt keys, nothing is typed.
-    for (const auto& [key, mods] : {std::pair{Qt::Key_Y, Qt::ControlModifier}, {Qt::Key_X, Qt::ControlModifier},
-                                    {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier},
-                                    {Qt::Key_Q, Qt::AltModifier}})
+    // With nothing left to redo or undo, and for the clipboard, Alt and Ctrl+Shift chords, nothing is typed.
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
+    for (const auto& [key, mods] : {std::pair{Qt::Key_Y, ctrl}, {Qt::Key_X, ctrl}, {Qt::Key_Z, ctrl}, {Qt::Key_Z, ctrl},
+                                    {Qt::Key_Q, alt}, {Qt::Key_K, ctrl | Qt::ShiftModifier}})
         QTest::keyClick(window.textPane(), key, mods);
     EXPECT_EQ(std::vector<uint8_t>(s.fileData.begin(), s.fileData.begin() + 3), (std::vector<uint8_t>{0, 1, 2}));
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "edit/hex_input.h"
 #include "edit/text_pane.h"
@@ -13,6 +14,7 @@
 #include "view/jump.h"
 #include "view/geometry.h"
 #include "view/painting.h"
+#include "view/pane_speech.h"
 
 namespace tarpon {
 namespace {
@@ -136,8 +138,8 @@ TEST(Painting, WhatThePanesShow) {
         {"two table letters, ~ the last printable", 256, 0, 0, 0x41, Text, 256, "A~", Ink::Own, "A~"},
         {"an undrawable last letter", 256, 0, 0, 0x41, Text, 256, "x.", Ink::Dim, std::string("x\x01", 2)},
         {"held letters: red, in the cursor's cell", 256, 0, 0, 0x41, Text, 256, "th", Ink::Red, "c", "th"},
-        {"a long entry: its first 16 bytes", 256, 0, 0, 0x41, Text, 256, a16, Ink::Own, a16 + "a"},
-        {"a long UTF-8 entry: no character cut in two", 256, 0, 0, 0x41, Text, 256, a15, Ink::Own, a15 + a3},
+        {"a long entry: its first letter, cut", 256, 0, 0, 0x41, Text, 256, "a\u2026", Ink::Own, a16 + "a"},
+        {"a long UTF-8 entry: no character cut in two", 256, 0, 0, 0x41, Text, 256, a3 + "\u2026", Ink::Own, a15 + a3},
         {"byte 7 in decimal", 256, 0, 0, 7, Dec, 1, "007"},
         {"byte A5 in bits", 256, 0, 0, 0xA5, Bits, 1, "1010 0101"},
         {"past the end: no byte value", 3, 0, 0, 3, Dec, 0, ""},
@@ -179,8 +181,9 @@ TEST(Painting, WhatThePanesShow) {
 }
 
 // Table view through a table with a key of two bytes ("AB" th, "ABC" <ctl>) and one-byte letters (A a, B b,
-// C c; Z has no entry): page at `top`, `starts` chosen, `held` letters at the cursor (offset 1) -> the text pane's
-// runs but the "." of Z as "column/row:text", each cut where the cells of its key end (never over the next letter).
+// C c, D word, E <end> ending strings, F <line> breaking lines; Z has no entry): page at `top`, `starts` chosen,
+// `held` letters at the cursor (offset 1) -> the text pane's runs but the "." of Z as "column/row:text" ("~" after
+// a narrowed one), each cut where the cells of its key end (never over the next letter).
 TEST(Painting, LettersOfLongerKeys) {
     struct Row {
         const char* name;
@@ -193,17 +196,22 @@ TEST(Painting, LettersOfLongerKeys) {
     const std::string fifteen(15, 'Z');
     const Row rows[] = {
         {"a pair over two cells, then a letter", "ABA", 0, {}, {}, "0/0:th 2/0:a"},
-        {"the longest key: three cells", "ABCB", 0, {}, {}, "0/0:<ctl> 3/0:b"},
-        {"a key split by the row end stays on its row", fifteen + "ABA", 0, {}, {}, "15/0:th 1/1:a"},
+        {"a code wider than its three cells: its sign", "ABCB", 0, {}, {}, "0/0:\u25C6 3/0:b"},
+        {"a long one-byte letter: cut and narrowed", "DA", 0, {}, {}, "0/0:w\u2026~ 1/0:a"},
+        {"end token and line break: their signs", "EFA", 0, {}, {}, "0/0:\u25A0 1/0:\u21B5 2/0:a"},
+        {"a key split by the row end stays on its row", fifteen + "ABA", 0, {}, {}, "15/0:th~ 1/1:a"},
         {"the letter begun above the page is not drawn", fifteen + "ABA", 16, {}, {}, "1/0:a"},
         {"read from here splits the pair", "AB", 0, {1}, {}, "0/0:a 1/0:b"},
-        {"held letters take the cursor's cell", "CABA", 0, {}, "xy", "0/0:c 3/0:a 1/0:xy"},
+        {"held letters take the cursor's cell", "CABA", 0, {}, "xy", "0/0:c 3/0:a 1/0:xy~"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t(std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
-        for (const auto& [key, text] : {std::pair{"A", "a"}, {"B", "b"}, {"C", "c"}, {"AB", "th"}, {"ABC", "<ctl>"}})
-            t.ed.s.table.set({key, text, EntryKind::Letter, 0});
+        const std::tuple<const char*, const char*, EntryKind> entries[] = {
+            {"A", "a", EntryKind::Letter},        {"B", "b", EntryKind::Letter},         {"C", "c", EntryKind::Letter},
+            {"D", "word", EntryKind::Letter},     {"E", "<end>", EntryKind::EndToken},  {"F", "<line>", EntryKind::LineBreak},
+            {"AB", "th", EntryKind::Letter},      {"ABC", "<ctl>", EntryKind::Letter}};
+        for (const auto& [key, text, kind] : entries) t.ed.s.table.set({key, text, kind, 0});
         t.ed.s.showTable();
         for (const int start : row.starts) t.ed.s.letters.toggleStart(start);
         t.ed.s.viewMode = true;
@@ -220,12 +228,45 @@ TEST(Painting, LettersOfLongerKeys) {
             int col = 0;
             while (col < 16 && columnX(col, p) != run.x) ++col;
             const int rowOnPage = (static_cast<int>(run.y) - 5) / 18;
-            seen += (seen.empty() ? "" : " ") + std::to_string(col) + "/" + std::to_string(rowOnPage) + ":" + run.text;
+            seen += (seen.empty() ? "" : " ") + std::to_string(col) + "/" + std::to_string(rowOnPage) + ":" + run.text +
+                    (run.narrowed ? "~" : "");
+            EXPECT_GT(run.clipWidth, 0) << run.text;  // every letter is held within its cells
             if (i + 1 < runs.size() && runs[i + 1].y == run.y && runs[i + 1].x > run.x) {
                 EXPECT_LE(run.x + run.clipWidth, runs[i + 1].x) << run.text;  // never over the next letter
             }
         }
         EXPECT_EQ(seen, row.runs);
+    }
+}
+
+// What the panes say about the cursor: through a table with a two-byte key ("AB" th) and an end token (E <end>),
+// the whole letter the cursor's byte belongs to, also from its second byte; in the "Ascii" view the byte itself.
+TEST(PaneSpeech, SaysTheCursorsPlaceAndItsWholeLetter) {
+    struct Row {
+        const char* name;
+        bool table, hexOffsets;
+        int cursor;
+        std::string hex, text;
+    };
+    const Row rows[] = {
+        {"a pair from its first byte", true, true, 1, "Hex pane, offset 0x1, byte 41", "Table pane, offset 0x1, letter th"},
+        {"a pair from its second byte", true, false, 2, "Hex pane, offset 2, byte 42", "Table pane, offset 2, letter th"},
+        {"an end token, whole", true, true, 3, "Hex pane, offset 0x3, byte 45", "Table pane, offset 0x3, letter <end>"},
+        {"a byte without an entry", true, true, 0, "Hex pane, offset 0x0, byte 5A", "Table pane, offset 0x0, no letter"},
+        {"Ascii: the byte's character", false, true, 2, "Hex pane, offset 0x2, byte 42", "Ascii pane, offset 0x2, letter B"},
+        {"past the end", true, true, 4, "Hex pane, offset 0x4, past the end", "Table pane, offset 0x4, past the end"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TestEditor t(std::vector<uint8_t>{'Z', 'A', 'B', 'E'});
+        t.ed.s.table.set({"AB", "th", EntryKind::Letter, 0});
+        t.ed.s.table.set({"E", "<end>", EntryKind::EndToken, 0});
+        t.ed.s.showTable();
+        t.ed.s.viewMode = row.table;
+        t.ed.s.offsetMode = row.hexOffsets;
+        t.ed.s.cursorRel = row.cursor;
+        EXPECT_EQ(hexPaneSpeech(t.ed.s), row.hex);
+        EXPECT_EQ(textPaneSpeech(t.ed.s), row.text);
     }
 }
 
