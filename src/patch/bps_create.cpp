@@ -84,13 +84,14 @@ public:
     ByteStore write() {
         size_t newFrom = 0;  // the new bytes not yet sent start here
         for (size_t at = 0; at < t_.size();) {
-            const Choice c = best(at);
+            Choice c = best(at);
             // Breaking a run of new bytes costs a command of its own.
             if (c.length == 0 || gainOf(c) <= (newFrom < at ? 1 : 0)) {
                 remember(at, 1);
                 ++at;
                 continue;
             }
+            extendBack(c, at, newFrom);
             sendNew(newFrom, at);
             send(c);
             remember(at, c.length);
@@ -111,8 +112,9 @@ private:
     Choice best(size_t at) {
         const size_t left = t_.size() - at;
         Choice c;
-        if (at < s_.size()) c = {SourceRead, matchLength(s_.data() + at, t_.data() + at, std::min(left, s_.size() - at))};
-        if (c.length >= 32) return c;  // long enough: the usual unchanged stretch
+        if (at < s_.size())
+            c = {SourceRead, matchLength(s_.data() + at, t_.data() + at, std::min(left, s_.size() - at)),
+                 static_cast<int64_t>(at)};
         const auto consider = [&](Command command, int64_t from, size_t length) {
             const Choice other{command, length, from};
             if (length > 0 && (c.length == 0 || gainOf(other) > gainOf(c))) c = other;
@@ -131,6 +133,12 @@ private:
         if (fromTarget != kNone && fromTarget < at)
             consider(TargetCopy, fromTarget, matchLength(t_.data() + fromTarget, t_.data() + at, left));
         return c;
+    }
+
+    // A match found at `at` often began a little before it, among the new bytes not yet sent.
+    void extendBack(Choice& c, size_t& at, size_t newFrom) const {
+        const uint8_t* from = c.command == TargetCopy ? t_.data() : s_.data();
+        while (at > newFrom && c.from > 0 && from[c.from - 1] == t_[at - 1]) --at, --c.from, ++c.length;
     }
 
     // Bytes [at, at + n) of the modified file become places a later TargetCopy can read.
