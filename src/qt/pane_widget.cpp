@@ -36,6 +36,7 @@ void PaneWidget::refresh() {
 void PaneWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), toQColor(pane_.background));
+    for (const FillBox& box : pane_.fills()) painter.fillRect(QRectF(box.x, box.y, box.width, box.height), toQColor(box.color));
     painter.setFont(font());
     const int ascent = QFontMetrics(font()).ascent();
     for (const TextRun& run : pane_.runs()) {
