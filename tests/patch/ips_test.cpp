@@ -138,7 +138,7 @@ TEST(Ips, ReaderAppliesSoundPatchesAndRefusesDamagedOnes) {
         {.name = "record past the patch's end", .patch = Bytes{'P', 'A', 'T', 'C', 'H', 0, 0, 1, 0, 9, 1, 2}, .error = "runs past the end"},
         {.name = "RLE record cut", .patch = Bytes{'P', 'A', 'T', 'C', 'H', 0, 0, 1, 0, 0, 0, 3}, .error = "ends inside the record"},
         {.name = "stray bytes after EOF", .patch = ips("", "0001"), .error = "stray bytes"},
-        {.name = "truncation past the end", .patch = ips("", "000009"), .error = "truncation size"},
+        {.name = "truncation past the end", .patch = ips("", "000005"), .error = "truncation size"},
     };
     for (const auto& row : rows) {
         const PatchResult r = applyIps(row.patch, four);
