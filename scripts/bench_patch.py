@@ -60,11 +60,15 @@ def measure(argv, runs):
 
 
 def main():
+    if sys.argv[1] == "--make":  # in a process of its own, so that the measured ones inherit none of its memory
+        rom_pair(sys.argv[2])
+        return
     args = [a for a in sys.argv[1:] if not a.startswith("--runs")]
     runs = int(next((a.split("=")[1] for a in sys.argv[1:] if a.startswith("--runs=")), "5"))
     ours, flips = args[0], (args[1] if len(args) > 1 else None)
     with tempfile.TemporaryDirectory() as folder:
-        a, b = rom_pair(folder)
+        subprocess.run([sys.executable, __file__, "--make", folder], check=True)
+        a, b = os.path.join(folder, "original.gba"), os.path.join(folder, "modified.gba")
         out = os.path.join(folder, "out.gba")
         rows = [("read both files (cat)", "", measure(["cat", a, b], runs), None)]
         tools = [("tarpon-hex", lambda kind, p: [ours, "patch", "create", a, b, p],

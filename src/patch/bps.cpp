@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <future>
 
 namespace tarpon {
 namespace {
@@ -119,6 +120,17 @@ std::string runCommand(BpsReader& r, Builder& b) {
     return "";
 }
 
+// The modified file, built by the commands; an error when one is damaged.
+PatchResult build(BpsReader& r, std::span<const uint8_t> original, uint64_t targetSize) {
+    PatchResult result;
+    if (targetSize > (uint64_t{1} << 31)) return refused(damaged("the modified file would be over 2 GiB"));
+    result.bytes.resize(static_cast<size_t>(targetSize));
+    Builder b{original, result.bytes};
+    while (!r.atEnd() && result.error.empty()) result.error = runCommand(r, b);
+    if (result.ok() && b.written != targetSize) result.error = damaged("its commands end before the modified file does");
+    return result;
+}
+
 }  // namespace
 
 uint32_t crc32Of(std::span<const uint8_t> bytes) {
@@ -144,20 +156,17 @@ PatchResult applyBps(std::span<const uint8_t> patch, std::span<const uint8_t> or
     uint64_t sourceSize = 0, targetSize = 0, metadata = 0;
     if (!r.number(sourceSize) || !r.number(targetSize) || !r.number(metadata) || !r.take(metadata, skipped))
         return refused(damaged("its header is cut short"));
-    const uint32_t expected = readLe32(footer), found = crc32Of(original);
+    // The original's checksum is worked out beside the building, which reads only inside the original.
+    std::future<uint32_t> originalCrc = std::async(std::launch::async, [original] { return crc32Of(original); });
+    PatchResult result = build(r, original, targetSize);
+    const uint32_t expected = readLe32(footer), found = originalCrc.get();
     if (sourceSize != original.size() || expected != found)
         return refused("This patch was made for another file: the original it expects has CRC32 " + hex32(expected) +
                        " (" + std::to_string(sourceSize) + " bytes), this file has CRC32 " + hex32(found) + " (" +
                        std::to_string(original.size()) + " bytes). Nothing was written.");
-    if (targetSize > (uint64_t{1} << 31)) return refused(damaged("the modified file would be over 2 GiB"));
-    PatchResult result;
-    result.bytes.resize(static_cast<size_t>(targetSize));
-    Builder b{original, result.bytes};
-    while (!r.atEnd() && result.error.empty()) result.error = runCommand(r, b);
-    if (result.error.empty() && b.written != targetSize) result.error = damaged("its commands end before the modified file does");
-    if (result.error.empty() && crc32Of(result.bytes) != readLe32(footer + 4))
+    if (result.ok() && crc32Of(result.bytes) != readLe32(footer + 4))
         result.error = damaged("the file it made does not have the checksum it names");
-    if (!result.error.empty()) result.bytes = ByteStore();
+    if (!result.ok()) result.bytes = ByteStore();
     return result;
 }
 
