@@ -73,6 +73,8 @@ TEST(PatchCommands, DiffListsRunsAndAnswersAsCmp) {
     writeBytes(dir.file("a"), {1, 2, 3, 4});
     writeBytes(dir.file("same"), {1, 2, 3, 4});
     writeBytes(dir.file("b"), {1, 9, 9, 4, 5, 6});
+    writeBytes(dir.file("huge"), {});
+    std::filesystem::resize_file(dir.file("huge"), (uint64_t{2} << 30) + 1);  // sparse: no disk used
     const struct {
         const char* name;
         std::vector<std::string> args;
@@ -87,6 +89,7 @@ TEST(PatchCommands, DiffListsRunsAndAnswersAsCmp) {
          .err = "differ in size"},
         {.name = "missing file", .args = {"diff", dir.file("a"), dir.file("none")}, .status = 2, .out = "", .err = "No such file"},
         {.name = "a folder", .args = {"diff", dir.dir, dir.file("a")}, .status = 2, .out = "", .err = "not a regular file"},
+        {.name = "over 2 GiB", .args = {"diff", dir.file("huge"), dir.file("a")}, .status = 2, .out = "", .err = "too large"},
         {.name = "one file", .args = {"diff", dir.file("a")}, .status = 2, .out = "", .err = "Usage"},
     };
     for (const auto& row : rows) {
