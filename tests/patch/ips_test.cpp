@@ -97,6 +97,9 @@ TEST(Ips, WriterKeepsOffsetsAndSizesTheFormatCanHold) {
          .records = {{0x454F45, 2, false}, {0x454F47, 19, true}}},
         {.name = "a run of the byte before 0x454F46 takes it in", .original = with(Bytes(0x454F60, 0x22), 0x454F46, Bytes(20, 0x11)),
          .modified = Bytes(0x454F60, 0x22), .records = {{0x454F45, 21, true}}},
+        {.name = "a record's end at 0x454F46: the next starts a byte earlier", .original = Bytes(0x454F46 + 5000, 0),
+         .modified = with(Bytes(0x454F46 + 5000, 0), 0x454F46 - 65535, varied),
+         .records = {{0x454F46 - 65535, 65535, false}, {0x454F45, 4466, false}}},
         {.name = "over 65,535 changed bytes: two records", .original = Bytes(varied.size(), 0), .modified = varied,
          .records = {{0, 65535, false}, {65535, 4465, false}}},
     };
