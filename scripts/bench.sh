@@ -6,6 +6,7 @@
 #   BENCH_PEERS=0     leave out the peer editors
 #   BENCH_RUNS=N      start-up runs per program (default 5)
 #   JOBS=N            build jobs (default 1)
+#   FLIPS=PATH        a Floating IPS binary built by hand, measured beside the patch commands
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -87,6 +88,13 @@ QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 build/bench/tarpon_ui_bench "$data/d
 
 echo "start-up and memory under Xvfb" >&2
 BENCH_PEERS=$peers BENCH_RUNS=$runs xvfb-run -a -s "-screen 0 1280x1024x24 -br" bash "$0" --startup-under-x
+
+echo "patch benchmarks (16 MiB pair)" >&2
+build/tarpon_bench --benchmark_filter='^BM_(CreateBps|ApplyBps|CreateIps|ReadBoth)16MiB' \
+    --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/patch.json" --benchmark_out_format=json >&2
+python3 scripts/bench_patch.py build/tarpon-hex ${FLIPS:+"$FLIPS"} > "$out/patch.md"
+cat "$out/patch.md" >&2
 
 lscpu | grep -E '^(Model name|CPU\(s\)):' > "$out/machine.txt"
 python3 scripts/bench_table.py "$out"

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libxkbcommon-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev zlib1g-dev
   fonts-liberation fonts-wqy-microhei
   xvfb xauth xdotool xclip imagemagick python3 desktop-file-utils
   lintian devscripts appstream librsvg2-bin qt6ct mandoc

@@ -24,7 +24,7 @@ Layer layerOf(const std::string& path) {
     static const std::map<std::string, Layer> folders = {
         {"", App},         {"app", App},         {"screen", Screen},  {"core", Core},  {"qt", QtKit},
         {"view", View},    {"edit", Feature},    {"search", Feature}, {"table", Feature}, {"copy", Feature},
-        {"script", Feature}};
+        {"script", Feature}, {"patch", Feature}};
     const auto it = folders.find(folderOf(path));
     if (it == folders.end()) return Unknown;
     return isWindowName(path) && (it->second == View || it->second == Feature) ? Window : it->second;

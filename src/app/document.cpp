@@ -4,6 +4,7 @@
 
 #include "core/editor.h"
 #include "core/file_io.h"
+#include "patch/compare_commands.h"
 #include "view/cursor.h"
 #include "view/value_panes.h"
 
@@ -48,6 +49,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
         ed.services.messageBox(read.error);
         return;
     case ReadStatus::TooLarge:
+        EndComparison(ed);
         // The document becomes empty; its name is dropped so that a later Save
         // can neither replace the refused file nor overwrite the previous one.
         ed.services.messageBox(tooLargeMessage());
@@ -62,6 +64,7 @@ void LoadFile(Editor& ed, const std::string& path, FileIo& io) {
     case ReadStatus::Ok:
         break;
     }
+    EndComparison(ed);
     s.fileName = path;
     s.fileStamp = read.stamp;
     s.fileSize = static_cast<int32_t>(read.bytes.size());

@@ -4,6 +4,7 @@
 #include "core/edits.h"
 #include "core/editor.h"
 #include "edit/text_input.h"
+#include "patch/compare_commands.h"
 #include "view/painting.h"
 
 namespace tarpon {
@@ -16,7 +17,9 @@ constexpr const char* kAllFiles = "All Files (*.*)|*.*|";
 void mnuFile_Click(Editor& ed, int index) {
     // Table letters still held in the text pane belong to the document being saved; leaving
     // it (Open, Exit) asks first, and a Cancel there keeps them held.
-    if (index == kFileSave || index == kFileSaveAs) CommitTypedLetters(ed);
+    // The comparison and patch commands read the document as it stands, held letters written.
+    if (index == kFileSave || index == kFileSaveAs || (index >= kFileCompare && index <= kFileApplyPatch))
+        CommitTypedLetters(ed);
     switch (index) {
     case kFileOpen:
         OpenDocument(ed);
@@ -30,9 +33,19 @@ void mnuFile_Click(Editor& ed, int index) {
     case kFileExit:
         ed.services.closeMainWindow();
         break;
+    case kFileCompare: CompareWith(ed); break;
+    case kFileNextDifference: NextDifference(ed); break;
+    case kFilePreviousDifference: PreviousDifference(ed); break;
+    case kFileCreatePatch: CreatePatchFromDocument(ed); break;
+    case kFileApplyPatch: ApplyPatchToDocument(ed); break;
     default:
         break;
     }
+}
+
+void RefreshFileMenu(Editor& ed) {
+    auto& items = ed.v.menus[kMenuFile].items;
+    items[kFileNextDifference].enabled = items[kFilePreviousDifference].enabled = ed.s.comparison.active;
 }
 
 bool SaveDocument(Editor& ed) {

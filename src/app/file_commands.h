@@ -6,9 +6,22 @@ namespace tarpon {
 
 struct Editor;
 
-enum FileMenuIndex { kFileNew = 0, kFileOpen = 1, kFileSave = 3, kFileSaveAs = 4, kFileExit = 6 };
+enum FileMenuIndex {
+    kFileNew = 0,
+    kFileOpen = 1,
+    kFileSave = 3,
+    kFileSaveAs = 4,
+    kFileCompare = 6,
+    kFileNextDifference = 7,
+    kFilePreviousDifference = 8,
+    kFileCreatePatch = 10,
+    kFileApplyPatch = 11,
+    kFileExit = 13
+};
 
 void mnuFile_Click(Editor& ed, int index);
+// Next and Previous Difference are enabled while a comparison is shown.
+void RefreshFileMenu(Editor& ed);
 
 // Asks for an existing file and loads it; a cancelled dialog changes nothing.
 void OpenDocument(Editor& ed);

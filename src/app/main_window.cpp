@@ -27,6 +27,7 @@
 #include "edit/text_input.h"
 #include "edit/text_pane.h"
 #include "edit/value_input.h"
+#include "patch/compare_commands.h"
 #include "qt/designed_font.h"
 #include "qt/key_map.h"
 #include "qt/pane_widget.h"
@@ -425,7 +426,12 @@ void MainWindow::syncScrollBar() {
 }
 
 void MainWindow::refresh() {
+    RefreshComparison(editor_);
     RefreshEditMenu(editor_);
+    RefreshFileMenu(editor_);
+    const std::string& status = editor_.v.titleStatus;
+    const QString title = QString::fromLatin1(editor_.v.title) + (status.empty() ? QString() : " - " + QString::fromUtf8(status));
+    if (windowTitle() != title) setWindowTitle(title);
     syncGeometry();
     syncScrollBar();
     for (auto& [widget, pane] : panes_) widget->refresh();

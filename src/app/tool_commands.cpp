@@ -12,6 +12,7 @@
 #include "core/file_io.h"
 #include "core/plain_number.h"
 #include "core/text_coding.h"
+#include "patch/patch_commands.h"
 #include "script/script_dump.h"
 #include "script/script_insert.h"
 #include "search/alphabet.h"
@@ -275,13 +276,16 @@ int insert(const std::vector<std::string>& args, std::string& err) {
 }  // namespace
 
 bool isToolCommand(const std::vector<std::string>& args) {
-    return !args.empty() && (args[0] == "find" || args[0] == "dump" || args[0] == "insert");
+    return !args.empty() && (args[0] == "find" || args[0] == "dump" || args[0] == "insert" || args[0] == "diff" ||
+                             args[0] == "patch");
 }
 
 int runToolCommand(const std::vector<std::string>& args, std::string& out, std::string& err) {
     if (args.empty()) return usage(err, "no command", kFindUsage);
     if (args[0] == "dump") return dump(args, out, err);
     if (args[0] == "insert") return insert(args, err);
+    if (args[0] == "diff") return runDiff(args, out, err);
+    if (args[0] == "patch") return runPatch(args, out, err);
     return find(args, out, err);
 }
 

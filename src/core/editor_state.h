@@ -10,6 +10,7 @@
 
 #include "core/byte_store.h"
 #include "core/char_table.h"
+#include "core/comparison.h"
 #include "core/dialog_service.h"
 #include "core/file_stamp.h"
 #include "core/letter_reader.h"
@@ -67,6 +68,7 @@ struct EditorState {
     std::string customAlphabet;          // the relative search's custom letter order (UTF-8), kept for the run
     PointerSettings pointers;            // the pointer commands' last settings
     LetterIndex letters;                 // where the table's letters start; reset when a document is loaded
+    ComparisonState comparison;          // Compare With...: the other file and the runs that differ from it
 
     // The table with the edits made in charTable taken in.
     Table& syncedTable() {

@@ -53,6 +53,7 @@ void PaneWidget::refresh() {
 void PaneWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), toQColor(pane_.background));
+    for (const FillBox& box : pane_.fills()) painter.fillRect(QRectF(box.x, box.y, box.width, box.height), toQColor(box.color));
     painter.setFont(font());
     const int ascent = QFontMetrics(font()).ascent();
     const QFontMetricsF metrics(font());

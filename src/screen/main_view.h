@@ -47,6 +47,7 @@ struct MainView {
     MainView();
 
     std::string title;
+    std::string titleStatus;       // shown after the title, as " - " and the text (a comparison's result)
     Pane picHead, picOffset, picHex, PicText;
     Pane picDec, picOct, picBinary, picOffsetval, picFilesize, picPercent;
     std::array<Mark, 2> ShpHex, ShpText;  // 0: cursor, 1: selection anchor

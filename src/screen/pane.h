@@ -19,6 +19,12 @@ struct TextRun {
     bool narrowed = false; // drawn narrower, when wider than clipWidth, so that all of it shows
 };
 
+// A filled box laid under the text runs (the difference marks of a comparison).
+struct FillBox {
+    double x = 0, y = 0, width = 0, height = 0;
+    Rgb color;
+};
+
 class Pane {
 public:
     Pane() = default;
@@ -35,6 +41,7 @@ public:
 
     void clear() {
         runs_.clear();
+        fills_.clear();
         ++revision_;
     }
     void drawText(double x, double y, std::string_view text) {
@@ -51,12 +58,18 @@ public:
         runs_.push_back(TextRun{x, y, textColor, std::string(text), true, clipWidth, narrowed});
         ++revision_;
     }
+    void fillBox(double x, double y, double width, double height, Rgb color) {
+        fills_.push_back(FillBox{x, y, width, height, color});
+        ++revision_;
+    }
     const std::vector<TextRun>& runs() const { return runs_; }
+    const std::vector<FillBox>& fills() const { return fills_; }
     // Changes with every clear or draw, so a renderer knows when to repaint.
     uint64_t revision() const { return revision_; }
 
 private:
     std::vector<TextRun> runs_;
+    std::vector<FillBox> fills_;
     uint64_t revision_ = 0;
 };
 

@@ -11,6 +11,11 @@ inline constexpr Rgb kOneLetterText{63, 50, 218};
 // The table editor's grid letters, and the fill of the marks.
 inline constexpr Rgb kMarkBlue{0, 0, 192};
 
+// Bytes that differ from the compared file: dark red on pale yellow, legible under both
+// marks and whatever the desktop theme (the panes keep their own white).
+inline constexpr Rgb kDifferenceBack{255, 236, 179};
+inline constexpr Rgb kDifferenceText{160, 0, 0};
+
 inline const FontSpec kCourier{"Courier", 13, false};
 inline const FontSpec kWindowDefault{"Arial", 11, false};
 

@@ -75,6 +75,36 @@ void drawCell(Pane& pane, const Cell& cell, int c, int64_t row, int cells, doubl
     pane.drawUtf8TextWithin(x, rowTextY(row), cell.text, columnX(c + cells, p) - x, cell.narrowed);
 }
 
+// Whether the byte at `offset` differs from the compared file; `next` is the first run
+// that may hold it, moved on as the offsets, asked in order, pass runs.
+bool differs(const std::vector<ByteRun>& runs, size_t& next, int64_t offset) {
+    while (next < runs.size() && runs[next].end() <= static_cast<uint64_t>(offset)) ++next;
+    return next < runs.size() && runs[next].start <= static_cast<uint64_t>(offset);
+}
+
+// The first run that ends after `offset`.
+size_t firstRunAfter(const std::vector<ByteRun>& runs, int64_t offset) {
+    const auto it = std::upper_bound(runs.begin(), runs.end(), static_cast<uint64_t>(std::max<int64_t>(offset, 0)),
+                                     [](uint64_t at, const ByteRun& r) { return at < r.end(); });
+    return static_cast<size_t>(it - runs.begin());
+}
+
+// A box under each shown byte that differs from the compared file.
+void markDifferences(Pane& pane, const EditorState& s, double paneHeight) {
+    const std::vector<ByteRun>& runs = s.comparison.runs;
+    if (!s.comparison.active || runs.empty()) return;
+    const double p = columnPitch(pane.width());
+    size_t next = firstRunAfter(runs, s.pageTop);
+    for (int64_t r = 0; rowFits(r, paneHeight); ++r)
+        for (int c = 0; c < kRowBytes; ++c) {
+            const int64_t offset = s.pageTop + kRowBytes * r + c;
+            if (offset >= s.fileSize) return;
+            if (differs(runs, next, offset))
+                pane.fillBox(roundHalfEven(c * p + p / 3), static_cast<double>(kRowPitch * r + 2), p + p / 17, kRowPitch,
+                             kDifferenceBack);
+        }
+}
+
 // Table letters typed but not yet written stand in the cursor's cell, in their own colour.
 Cell heldLettersCell(const EditorState& s) {
     return {cellLetters(s.typedLetters, s.tableUtf8).text, kHeldLetters, true};
@@ -173,12 +203,17 @@ void PaintHexPane(Editor& ed) {
     const double p = columnPitch(pane.width());
     const double h = ed.v.picOffset.height();
     const auto& pairs = hexDigitPairs();
+    markDifferences(pane, s, h);
+    const std::vector<ByteRun>& runs = s.comparison.runs;
+    size_t next = s.comparison.active ? firstRunAfter(runs, s.pageTop) : runs.size();
     for (int64_t r = 0; rowFits(r, h); ++r) {
         for (int c = 0; c < 16; ++c) {
             const int64_t offset = s.pageTop + 16 * r + c;
             if (offset >= s.fileSize || offset < 0) return;
             const auto& pair = pairs[s.fileData[static_cast<size_t>(offset)]];
-            pane.drawText(columnX(c, p), rowTextY(r), std::string_view(pair.data(), 2));
+            const std::string_view text(pair.data(), 2);
+            if (differs(runs, next, offset)) drawInColor(pane, columnX(c, p), rowTextY(r), text, kDifferenceText);
+            else pane.drawText(columnX(c, p), rowTextY(r), text);
         }
     }
 }
@@ -187,6 +222,7 @@ void PaintTextPane(Editor& ed) {
     const EditorState& s = ed.s;
     Pane& pane = ed.v.PicText;
     pane.clear();
+    markDifferences(pane, s, pane.height());
     if (s.viewMode && !readsByteByByte(s.table)) {
         paintLetters(ed);
         return;
