@@ -3,6 +3,7 @@
 // end, the cursor's own start last (plain) or not at all (relative).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace tarpon {
@@ -33,5 +34,9 @@ int64_t findInRingBackward(const RingQuery& q);
 // Every matching start, 0 to size - 1 (those running round the end last, as the
 // ring has them), at most `limit`; the cursor plays no part.
 std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa = bestIsa());
+// Every matching start whose bytes lie whole in the document (none runs round the
+// end), in order, each given to `hit` until it returns false; one pass, with the
+// scanners Find uses.
+void forEachWholeMatch(const RingQuery& q, const std::function<bool(int64_t)>& hit, SearchIsa isa = bestIsa());
 
 }  // namespace tarpon

@@ -1,0 +1,34 @@
+#pragma once
+// The table of the commands that run without a window, and what every command
+// shares: its --help, its usage errors, the checked ending of its output.
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/failure.h"
+#include "core/output.h"
+
+namespace tarpon {
+
+struct ToolCommand {
+    std::string_view name;
+    // "Usage: tarpon-hex NAME ..." lines, then what the command does and its options.
+    const char* usage;
+    // Runs the command (args[0] is its name): nothing when it was done, else why not.
+    Outcome (*run)(const std::vector<std::string>& args, Output& out, Output& err);
+    // Only reads the options, as run does first: their usage failure, or nothing.
+    Outcome (*check)(const std::vector<std::string>& args);
+};
+
+// Defined beside the commands, in tool_commands.cpp.
+const std::vector<ToolCommand>& toolCommands();
+
+// The message for a first argument that looks like a command but names none (see
+// the rule in the definition); nothing when it is a command or may be a file.
+// `exists`: whether a file (or link) of that name is there.
+std::optional<std::string> noSuchCommand(const std::vector<std::string>& args,
+                                         const std::function<bool(const std::string&)>& exists);
+
+}  // namespace tarpon
