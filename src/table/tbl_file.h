@@ -30,8 +30,11 @@ struct TblSkippedLine {
 
 struct TblDuplicate {
     std::string key;         // the key's bytes
-    std::vector<int> lines;  // every line that gives it; the last wins
+    std::vector<int> lines;  // the first kListedLines lines that give it
+    int count = 0;           // every line that gives it
+    int last = 0;            // the last of them, which wins
 };
+inline constexpr size_t kListedLines = 4;
 
 struct TblReadResult {
     int entries = 0;                          // keys the file set (emptied by "41=" included)
