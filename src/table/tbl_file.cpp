@@ -340,6 +340,7 @@ TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& so
     const std::string_view bytes(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
     result.read = readTbl(bytes, table, &source, encoding);
     source.path = path;
+    source.stamp = read.stamp;
     result.status = TblLoadStatus::Loaded;
     return result;
 }
@@ -382,20 +383,27 @@ std::string describeTblLoad(const std::string& path, const TblReadResult& read) 
     return text;
 }
 
-bool saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io, std::string* error) {
+SaveStatus saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io,
+                       std::string* error, const FileStamp* expected) {
     TextEncoding used = TextEncoding::Utf8;
     const std::optional<std::string> bytes = writeTbl(table, source, error, &used);
-    if (!bytes) return false;
-    const SaveResult saved = replaceFile(path, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), io);
+    if (!bytes) return SaveStatus::Failed;
+    const SaveResult saved =
+        replaceFile(path, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), io, expected);
     if (error) *error = saved.error;
-    if (!saved.saved()) return false;
+    if (!saved.saved()) {
+        // Put back after a failed save in place: the same file, at a new time.
+        if (saved.stamp.known && path == source.path) source.stamp = saved.stamp;
+        return saved.status;
+    }
     // An encoding chosen only because every text fitted it stays open to change.
     const bool fixed = (source.present && source.fixedEncoding) || hasByteAbove7F(*bytes);
     Table written;
     readTbl(*bytes, written, &source, used);
     source.fixedEncoding = fixed;
     source.path = path;
-    return true;
+    source.stamp = saved.stamp;
+    return saved.status;
 }
 
 }  // namespace tarpon
