@@ -325,9 +325,7 @@ int64_t writeHits(const SearchRequest& request, bool relative, std::span<const u
         forEachWholeMatch(q, print);
         return hits;
     }
-    std::vector<std::vector<uint8_t>> spellings = request.otherSpellings;
-    spellings.insert(spellings.begin(), request.pattern);
-    forEachWholeMatchOfAny(doc.data(), size, spellings, request.wildcard, print);
+    forEachWholeMatchOfAny(doc.data(), size, request.pattern, request.otherSpellings, request.wildcard, print);
     return hits;
 }
 

@@ -255,20 +255,23 @@ int64_t findNearestSpelling(RingQuery q, const std::vector<std::vector<uint8_t>>
     return best;
 }
 
-void forEachWholeMatchOfAny(const uint8_t* data, int64_t size, const std::vector<std::vector<uint8_t>>& patterns,
-                            int32_t wildcard, const std::function<bool(int64_t)>& hit, SearchIsa isa) {
+void forEachWholeMatchOfAny(const uint8_t* data, int64_t size, std::span<const uint8_t> pattern,
+                            const std::vector<std::vector<uint8_t>>& others, int32_t wildcard,
+                            const std::function<bool(int64_t)>& hit, SearchIsa isa) {
     if (size <= 0 || data == nullptr) return;
     if (!isaSupported(isa)) isa = SearchIsa::Generic;
-    std::vector<const std::vector<uint8_t>*> given;
-    for (const std::vector<uint8_t>& p : patterns)
-        if (!p.empty()) given.push_back(&p);
-    if (given.size() == 1) {  // the one-pattern scanners
-        const RingQuery q{data, size, given[0]->data(), static_cast<int64_t>(given[0]->size()), wildcard, 0, false};
+    // In the order Find gives them to its tree, empty ones passed over.
+    Sequences all;
+    all.reserve(others.size() + 1);
+    for (const std::vector<uint8_t>& p : others)
+        if (!p.empty()) all.emplace_back(p);
+    if (!pattern.empty()) all.push_back(pattern);
+    if (all.size() == 1) {  // the one-pattern scanners
+        const RingQuery q{data, size, all[0].data(), static_cast<int64_t>(all[0].size()), wildcard, 0, false};
         return forEachWholeMatch(q, hit, isa);
     }
-    if (given.empty()) return;
-    const Sequences sequences(patterns.begin(), patterns.end());
-    MultiSearcher(sequences, wildcard, planPrefixes(sequences, wildcard), data, size, isa, true).each(hit);
+    if (all.empty()) return;
+    MultiSearcher(all, wildcard, planPrefixes(all, wildcard), data, size, isa, true).each(hit);
 }
 
 }  // namespace tarpon
