@@ -2,9 +2,7 @@
 // command line and start-up.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -307,7 +305,8 @@ TEST(ToolCommands, Find) {
 }
 
 // Every command answers --help with its usage on standard output, and every output of the command line
-// is checked: written to a full device or a closed pipe, it is a message and status 1, never success.
+// is checked: written to a full device, it is a message and status 1, never success (the binary's own
+// rows in tests/CMakeLists.txt add a closed output and a closed pipe).
 TEST(ToolCommands, HelpAndEveryWriteChecked) {
     for (const std::string_view name : toolCommandNames()) {
         std::string out, err;
@@ -332,7 +331,6 @@ TEST(ToolCommands, HelpAndEveryWriteChecked) {
         {"--help", A::Help, {"--help"}},
         {"--version", A::Version, {"--version"}},
     };
-    std::signal(SIGPIPE, SIG_IGN);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CommandLine cl;
@@ -344,15 +342,7 @@ TEST(ToolCommands, HelpAndEveryWriteChecked) {
         FdOutput full(::open("/dev/full", O_WRONLY | O_CLOEXEC), "standard output", true);
         EXPECT_EQ(runWithoutWindow(cl, row.args, full, errors), 1);
         EXPECT_EQ(err, "tarpon-hex: cannot write standard output: No space left on device\n");
-        err.clear();
-        int ends[2];
-        ASSERT_EQ(::pipe(ends), 0);
-        ::close(ends[0]);
-        FdOutput closed(ends[1], "standard output", true);
-        EXPECT_EQ(runWithoutWindow(cl, row.args, closed, errors), 1);
-        EXPECT_EQ(err, "tarpon-hex: cannot write standard output: Broken pipe\n");
     }
-    std::signal(SIGPIPE, SIG_DFL);
 }
 
 // The commands work on files larger than the window takes (a sparse 32 MiB file: find, dump and insert
@@ -361,11 +351,8 @@ TEST(ToolCommands, FilesLargerThanTheWindowTakes) {
     TempDir dir;
     const std::string file = dir.file("rom.bin"), script = dir.file("script.txt"), table = dir.file("t.tbl");
     test::writeText(table, "61=a\n62=b\n63=c\n");
-    constexpr int64_t size = int64_t{32} << 20, at = size - 3;
-    std::filesystem::resize_file([&] { writeBytes(file, {}); return file; }(), static_cast<uintmax_t>(at));
-    {
-        std::ofstream(file, std::ios::binary | std::ios::app) << "abc";
-    }
+    constexpr uintmax_t size = uintmax_t{32} << 20;
+    std::ofstream(file, std::ios::binary).seekp(size - 3) << "abc";  // a sparse file: 32 MiB of zeros, then abc
     std::string out, err;
     EXPECT_EQ(runToolCommand({"find", "bc", file}, out, err), 0) << err;
     EXPECT_EQ(out, "0x1FFFFFE\n");
@@ -376,7 +363,7 @@ TEST(ToolCommands, FilesLargerThanTheWindowTakes) {
     text.replace(text.find("abc"), 3, "cab");
     test::writeText(script, text);
     EXPECT_EQ(runToolCommand({"insert", "--table", table, "--script", script, file}, out, err), 0) << err;
-    EXPECT_EQ(std::filesystem::file_size(file), static_cast<uintmax_t>(size));
+    EXPECT_EQ(std::filesystem::file_size(file), size);
     out.clear();
     EXPECT_EQ(runToolCommand({"find", "cab", file}, out, err), 0) << err;
     EXPECT_EQ(out, "0x1FFFFFD\n");
