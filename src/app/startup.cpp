@@ -5,7 +5,6 @@
 #include "app/document.h"
 #include "app/file_commands.h"
 #include "app/layout.h"
-#include "app/tool_commands.h"
 #include "app/tool_runner.h"
 #include "core/editor.h"
 #include "table/table_commands.h"
@@ -114,6 +113,17 @@ std::string helpText() {
            "Exit status: 0 done, 1 the work could not be done (no hit, a string too long,\n"
            "a file that cannot be read, output that cannot be written; the reason on\n"
            "standard error), 2 a usage error.\n";
+}
+
+int runWithoutWindow(const CommandLine& cl, const std::vector<std::string>& args, Output& out, Output& err) {
+    switch (cl.action) {
+    case CommandLine::Action::Tool: return runToolCommand(args, out, err);
+    case CommandLine::Action::Help: out.write(helpText()); break;
+    case CommandLine::Action::Version: out.write(versionText()); break;
+    case CommandLine::Action::Error: err.write(cl.message + "\n"); return finishOutput(kExitUsage, out, err);
+    case CommandLine::Action::Run: break;
+    }
+    return finishOutput(kExitDone, out, err);
 }
 
 void LoadStartupTable(Editor& ed, const std::string& path) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/output.h"
+
 namespace tarpon {
 
 struct Editor;
@@ -32,6 +34,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 CommandLine parseCommandLine(const std::vector<std::string>& args,
                              const std::function<bool(const std::string&)>& exists);
 std::string helpText();
+
+// Everything the program does without opening its window: --help, --version, a
+// command line in error, and the commands. Every write is checked; the exit status.
+int runWithoutWindow(const CommandLine& cl, const std::vector<std::string>& args, Output& out, Output& err);
 
 // The --table file, loaded once the main window shows, with Load Table's messages.
 // A table that gave letters switches the text pane to the "Table" view: whoever

@@ -16,34 +16,15 @@
 #include <string_view>
 #include <vector>
 
-#include "core/failure.h"
+#include "app/tool_runner.h"
 #include "core/output.h"
 #include "search/pattern.h"
 
 namespace tarpon {
 
-struct CommandLine;
-
 // Files of this many bytes or more are refused by the commands (the window's
 // limit is kMaxFileSize).
 inline constexpr int64_t kMaxToolFileSize = int64_t{1} << 31;
-
-// The first argument names a command.
-bool isToolCommand(const std::vector<std::string>& args);
-// The commands' names, in the order of the help text.
-std::vector<std::string_view> toolCommandNames();
-
-int runToolCommand(const std::vector<std::string>& args, Output& out, Output& err);
-// The same, its output and complaints kept in strings.
-int runToolCommand(const std::vector<std::string>& args, std::string& out, std::string& err);
-
-// Reads a command's options as running it would, and runs nothing: the usage
-// failure (status 2), or nothing when they are right or ask for --help.
-std::optional<Failure> checkToolOptions(const std::vector<std::string>& args);
-
-// Everything the program does without opening its window: --help, --version, a
-// command line in error, and the commands. Every write is checked; the exit status.
-int runWithoutWindow(const CommandLine& cl, const std::vector<std::string>& args, Output& out, Output& err);
 
 // find's search: every start in `doc` that holds one of the request's spellings
 // whole (relative: its pattern's steps), one a line as 0x and hex digits; how many.

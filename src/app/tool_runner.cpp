@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/startup.h"
-#include "app/tool_commands.h"
 
 namespace tarpon {
 namespace {
@@ -39,17 +37,6 @@ size_t editDistance(std::string_view a, std::string_view b) {
 
 void writeFailure(Output& err, const Failure& f) { err.write("tarpon-hex: " + f.message + "\n"); }
 
-// Delivers what was written: a write that failed turns success into status 1, and
-// says why on standard error (which, if it fails too, has nowhere to say it).
-int finish(int status, Output& out, Output& err) {
-    if (const Outcome failed = out.finish()) {
-        writeFailure(err, *failed);
-        if (status == kExitDone) status = kExitFailed;
-    }
-    if (err.finish() && status == kExitDone) status = kExitFailed;
-    return status;
-}
-
 int runCommand(const std::vector<std::string>& args, Output& out, Output& err) {
     const ToolCommand* command = args.empty() ? nullptr : commandNamed(args[0]);
     if (!command) {
@@ -69,6 +56,15 @@ int runCommand(const std::vector<std::string>& args, Output& out, Output& err) {
 
 }  // namespace
 
+int finishOutput(int status, Output& out, Output& err) {
+    if (const Outcome failed = out.finish()) {
+        writeFailure(err, *failed);
+        if (status == kExitDone) status = kExitFailed;
+    }
+    if (err.finish() && status == kExitDone) status = kExitFailed;
+    return status;
+}
+
 bool isToolCommand(const std::vector<std::string>& args) { return !args.empty() && commandNamed(args[0]); }
 
 std::vector<std::string_view> toolCommandNames() {
@@ -78,7 +74,7 @@ std::vector<std::string_view> toolCommandNames() {
 }
 
 int runToolCommand(const std::vector<std::string>& args, Output& out, Output& err) {
-    return finish(runCommand(args, out, err), out, err);
+    return finishOutput(runCommand(args, out, err), out, err);
 }
 
 int runToolCommand(const std::vector<std::string>& args, std::string& out, std::string& err) {
@@ -91,17 +87,6 @@ Outcome checkToolOptions(const std::vector<std::string>& args) {
     if (!command) return usageFailure("no command");
     if (asksForHelp(args)) return std::nullopt;
     return command->check(args);
-}
-
-int runWithoutWindow(const CommandLine& cl, const std::vector<std::string>& args, Output& out, Output& err) {
-    switch (cl.action) {
-    case CommandLine::Action::Tool: return runToolCommand(args, out, err);
-    case CommandLine::Action::Help: out.write(helpText()); break;
-    case CommandLine::Action::Version: out.write(versionText()); break;
-    case CommandLine::Action::Error: err.write(cl.message + "\n"); return finish(kExitUsage, out, err);
-    case CommandLine::Action::Run: break;
-    }
-    return finish(kExitDone, out, err);
 }
 
 // A first argument of lower-case letters only, that names no file, is taken for a
