@@ -97,6 +97,17 @@ def search_rows(t, isa, rows):
                          ("met" if r <= 1 else "missed") if kind == "plain" else "for comparison"))
 
 
+def find_command_rows(t, rows):
+    """tarpon-hex find beside the window's Find ▸ Table: 4,096 spellings over the same 1 MiB."""
+    window = t.get("BM_FindTableSpellings1MiB/12/repeats:7")
+    row(rows, "`tarpon-hex find --table`, 4,096 spellings over 1 MiB: the search", t.get("BM_CommandLineFindSearch/12/repeats:7"),
+        window, "Find ▸ Table in the window, same bytes", 2)
+    whole = t.get("BM_CommandLineFindCommand/12/repeats:7")
+    rows.append(("the whole command: table and file read, text spelt, searched", fmt_us(whole),
+                 "Find ▸ Table in the window, same bytes", fmt_us(window),
+                 f"{whole / window:.2f}×" if whole and window else "—", "for comparison", ""))
+
+
 def key_rows(keys, rows):
     base = keys.get("repaint_widgets_only", {}).get("median_us")
     for name, what in (("arrow", "arrow key"), ("hex_digit", "hex digit"), ("page_down", "Page Down")):
@@ -150,6 +161,8 @@ def main(folder):
     if (folder / "search.json").exists():
         isa = (folder / "search_isa.txt").read_text().strip()
         search_rows(gbench_medians(folder / "search.json"), isa, rows)
+    if (folder / "spelling.json").exists():
+        find_command_rows(gbench_medians(folder / "spelling.json"), rows)
     if (folder / "keys.json").exists():
         key_rows(json.loads((folder / "keys.json").read_text()), rows)
     if (folder / "startup.jsonl").exists():

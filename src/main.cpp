@@ -1,12 +1,14 @@
 #include <QApplication>
+#include <unistd.h>
+
 #include <csignal>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "app/tool_commands.h"
+#include "core/output.h"
 #include "qt/no_settings.h"
 #include "qt/startup_icons.h"
 
@@ -15,21 +17,14 @@ int main(int argc, char** argv) {
     // save reports and recovers from, instead of killing the editor with the edits.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    // The build-script commands need no display, and Qt is never started for them.
-    if (tarpon::isToolCommand(args)) {
-        std::string out, err;
-        const int status = tarpon::runToolCommand(args, out, err);
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        std::fwrite(err.data(), 1, err.size(), stderr);
-        return status;
-    }
-    // Options are read before Qt starts, so --help works without a display.
+    // Options are read before Qt starts, so that --help and the build-script
+    // commands work without a display; Qt is never started for them.
     const tarpon::CommandLine cl = tarpon::parseCommandLine(args);
-    switch (cl.action) {
-    case tarpon::CommandLine::Action::Help: std::fputs(tarpon::helpText().c_str(), stdout); return 0;
-    case tarpon::CommandLine::Action::Version: std::fputs(tarpon::versionText().c_str(), stdout); return 0;
-    case tarpon::CommandLine::Action::Error: std::fprintf(stderr, "%s\n", cl.message.c_str()); return 2;
-    case tarpon::CommandLine::Action::Run: break;
+    if (cl.action != tarpon::CommandLine::Action::Run) {
+        // A closed pipe must fail the write with EPIPE, which is reported, rather than end the program unheard.
+        std::signal(SIGPIPE, SIG_IGN);
+        tarpon::FdOutput out(STDOUT_FILENO, "standard output", true), err(STDERR_FILENO, "standard error");
+        return tarpon::runWithoutWindow(cl, args, out, err);
     }
     // Qt sees no arguments: a file named like one of its options must not be taken by it.
     int qtArgc = 1;

@@ -4,12 +4,17 @@
 // over the same buffer. The texts are absent, so each search goes once round the ring.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "read_pass.h"
+#include "app/tool_commands.h"
+#include "core/output.h"
 #include "core/table.h"
 #include "search/multi_search.h"
 #include "search/pattern.h"
@@ -91,8 +96,62 @@ void BM_FindTableCommonPrefixes(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * kSize);
 }
 
+// tarpon-hex find beside the window's Find ▸ Table, on the first MiB of the same document and the same
+// 4,096 spellings (range 12): the window's search, the command's search of every hit, and the whole command
+// (reading the table and the file, spelling the text, searching, writing the lines).
+constexpr int64_t kMiB = 1 << 20;
+
+class DiscardedOutput : public Output {
+public:
+    void write(std::string_view) override {}
+    std::optional<Failure> finish() override { return std::nullopt; }
+};
+
+void BM_FindTableSpellings1MiB(benchmark::State& state) {
+    const std::string text = std::string("qzxjvkqzxjvk").substr(0, static_cast<size_t>(state.range(0)));
+    const auto request = buildTablePattern(text, "", letterTable());
+    const RingQuery q{document().data(), kMiB, request->pattern.data(), static_cast<int64_t>(request->pattern.size()),
+                      -1, 0, false};
+    if (findNearestSpelling(q, request->otherSpellings, false) >= 0) return state.SkipWithError("the text is there");
+    for (auto _ : state) benchmark::DoNotOptimize(findNearestSpelling(q, request->otherSpellings, false));
+    state.SetBytesProcessed(state.iterations() * kMiB);
+}
+
+void BM_CommandLineFindSearch(benchmark::State& state) {
+    const std::string text = std::string("qzxjvkqzxjvk").substr(0, static_cast<size_t>(state.range(0)));
+    const auto request = buildTablePattern(text, "", letterTable());
+    DiscardedOutput out;
+    const std::span<const uint8_t> doc(document().data(), static_cast<size_t>(kMiB));
+    if (writeHits(*request, false, doc, out) != 0) return state.SkipWithError("the text is there");
+    for (auto _ : state) benchmark::DoNotOptimize(writeHits(*request, false, doc, out));
+    state.SetBytesProcessed(state.iterations() * kMiB);
+}
+
+void BM_CommandLineFindCommand(benchmark::State& state) {
+    const char* dir = std::getenv("TARPON_BENCH_DIR");
+    const std::string base = (dir && *dir ? std::string(dir) : std::filesystem::temp_directory_path().string()) +
+                             "/tarpon-find-bench-";
+    const std::string file = base + "doc.bin", table = base + "letters.tbl";
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(document().data()), kMiB);
+    {
+        std::ofstream t(table, std::ios::binary);
+        for (char c = 'a'; c <= 'z'; ++c) t << std::hex << int{c} << "=" << c << "\n89" << int{c} << "=" << c << "\n";
+    }
+    const std::vector<std::string> args = {"find", "--table", table,
+                                           std::string("qzxjvkqzxjvk").substr(0, static_cast<size_t>(state.range(0))), file};
+    DiscardedOutput out, err;
+    if (runToolCommand(args, out, err) != 1) state.SkipWithError("the text is there, or the command failed");
+    for (auto _ : state) benchmark::DoNotOptimize(runToolCommand(args, out, err));
+    state.SetBytesProcessed(state.iterations() * kMiB);
+    std::filesystem::remove(file);
+    std::filesystem::remove(table);
+}
+
 }  // namespace
 
+BENCHMARK(BM_FindTableSpellings1MiB)->Arg(12)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CommandLineFindSearch)->Arg(12)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CommandLineFindCommand)->Arg(12)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SpellingReadPass)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_FindTableOneSpelling)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_FindTableSpellings)->Arg(6)->Arg(12)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);

@@ -88,10 +88,12 @@ bool SaveFile(Editor& ed, const std::string& path, FileIo& io) {
     const bool own = !path.empty() && path == s.fileName;
     SaveResult saved = write(own ? &s.fileStamp : nullptr);
     if (saved.status == SaveStatus::ChangedOnDisk) {
-        const std::string question = documentName(path) + " has changed on disk since it was opened. Overwrite it?";
-        if (ed.services.ask(question, {"Overwrite", "Cancel"}, 1, 1) != 0) return false;
+        if (ed.services.ask(changedOnDiskQuestion(path), {"Overwrite", "Cancel"}, 1, 1) != 0) return false;
         saved = write(nullptr);
     }
+    // A save in place that failed put the old bytes back, which changed the file's time only.
+    const bool ownFile = own || saved.replaced.sameFile(s.fileStamp);
+    if (!saved.saved() && saved.stamp.known && ownFile) s.fileStamp = saved.stamp;
     if (!saved.saved()) {
         // The start-up document has no file to name; any other failure says why.
         ed.services.messageBox(path.empty() ? "Problems Saving" : "Problems Saving\n" + saved.error);
@@ -99,7 +101,7 @@ bool SaveFile(Editor& ed, const std::string& path, FileIo& io) {
     }
     if (saved.status == SaveStatus::SavedBut) ed.services.messageBox(saved.error);
     // Also Save As over the document's own file, under another name, leaves it as saved here.
-    if (own || saved.replaced.sameFile(s.fileStamp)) s.fileStamp = saved.stamp;
+    if (ownFile) s.fileStamp = saved.stamp;
     return true;
 }
 

@@ -1,8 +1,11 @@
 #include "app/startup.h"
 
+#include <sys/stat.h>
+
 #include "app/document.h"
 #include "app/file_commands.h"
 #include "app/layout.h"
+#include "app/tool_runner.h"
 #include "core/editor.h"
 #include "table/table_commands.h"
 #include "view/cursor.h"
@@ -34,12 +37,25 @@ void Form_Unload(Editor& ed) {
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    return parseCommandLine(args, [](const std::string& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0;
+    });
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& args,
+                             const std::function<bool(const std::string&)>& exists) {
     CommandLine cl;
     auto error = [&cl](const std::string& message) {
         cl.action = CommandLine::Action::Error;
         cl.message = "tarpon-hex: " + message + "\nTry 'tarpon-hex --help'.";
         return cl;
     };
+    if (isToolCommand(args)) {
+        cl.action = CommandLine::Action::Tool;
+        return cl;
+    }
+    if (const std::optional<std::string> mistyped = noSuchCommand(args, exists)) return error(*mistyped);
     size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         const std::string& arg = args[i];
@@ -57,6 +73,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     }
     if (i < args.size()) cl.path = args[i++];
     if (i < args.size()) return error("one file at a time; quote a path that holds blanks.");
+    if (cl.path == "-") return error("'-' (standard input) cannot be opened; write ./- for a file named -.");
     return cl;
 }
 
@@ -67,11 +84,13 @@ std::string helpText() {
            "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4\n"
            "                       [--big-endian] [--add NUMBER] [--length N] [--out SCRIPT] FILE\n"
            "       tarpon-hex insert --table T.tbl --script SCRIPT FILE\n"
+           "       tarpon-hex COMMAND --help\n"
            "A hex editor for files that store text in a private character encoding.\n"
            "\n"
            "FILE is opened at start-up; a path that names no file is created empty.\n"
            "Without FILE the editor shows the 256 bytes 00 to FF.\n"
-           "Files of 9 MiB (9437184 bytes) or more are refused.\n"
+           "The window refuses files of 9 MiB (9437184 bytes) or more; the commands\n"
+           "take files up to 2 GiB, memory permitting. '-' is no file: write ./- for one.\n"
            "\n"
            "  --table FILE.tbl  load the character table FILE.tbl and show the text\n"
            "                    through it (the \"Table\" view)\n"
@@ -89,8 +108,22 @@ std::string helpText() {
            "output unless --out names a file); insert writes a script's strings and\n"
            "pointers into FILE, or nothing at all when one does not fit. Numbers are\n"
            "hexadecimal after 0x or $, decimal otherwise; --add may be negative.\n"
+           "A first argument of small letters that names no file and is followed by more,\n"
+           "or is within two letters of a command's name, is refused as no such command.\n"
            "Exit status: 0 done, 1 the work could not be done (no hit, a string too long,\n"
-           "a file that cannot be read; the reason on standard error), 2 a usage error.\n";
+           "a file that cannot be read, output that cannot be written; the reason on\n"
+           "standard error), 2 a usage error.\n";
+}
+
+int runWithoutWindow(const CommandLine& cl, const std::vector<std::string>& args, Output& out, Output& err) {
+    switch (cl.action) {
+    case CommandLine::Action::Tool: return runToolCommand(args, out, err);
+    case CommandLine::Action::Help: out.write(helpText()); break;
+    case CommandLine::Action::Version: out.write(versionText()); break;
+    case CommandLine::Action::Error: err.write(cl.message + "\n"); return finishOutput(kExitUsage, out, err);
+    case CommandLine::Action::Run: break;
+    }
+    return finishOutput(kExitDone, out, err);
 }
 
 void LoadStartupTable(Editor& ed, const std::string& path) {

@@ -1,14 +1,17 @@
 #include "app/tool_commands.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <map>
-#include <optional>
-#include <set>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <variant>
+
+#include "app/tool_runner.h"
 #include "core/char_table.h"
-#include "core/editor_state.h"
 #include "core/file_io.h"
 #include "core/plain_number.h"
 #include "core/text_coding.h"
@@ -16,145 +19,117 @@
 #include "script/script_dump.h"
 #include "script/script_insert.h"
 #include "search/alphabet.h"
-#include "search/pattern.h"
+#include "search/multi_search.h"
 #include "table/tbl_file.h"
 
 namespace tarpon {
 namespace {
 
-constexpr const char* kFindUsage =
-    "Usage: tarpon-hex find [--table T.tbl] [--relative [--alphabet ascii|hiragana|katakana|SEQUENCE]] TEXT FILE";
-constexpr const char* kDumpUsage =
-    "Usage: tarpon-hex dump --table T.tbl --from OFFSET --to OFFSET [--out SCRIPT] FILE\n"
-    "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4 [--big-endian]\n"
-    "                       [--add NUMBER] [--length N] [--out SCRIPT] FILE";
-constexpr const char* kInsertUsage = "Usage: tarpon-hex insert --table T.tbl --script SCRIPT FILE";
+template <class T>
+using Read = std::variant<T, Failure>;
 
-int usage(std::string& err, const std::string& problem, const char* usageLine) {
-    err += "tarpon-hex: " + problem + "\n" + usageLine + "\n";
-    return 2;
+// "-" is not read as standard input: FILE is also written (insert), and one rule for all is easier to keep.
+Outcome refuseDash(const std::string& path) {
+    if (path != "-") return std::nullopt;
+    return usageFailure("'-' names no file here (standard input is not read); write ./- for a file named -");
 }
 
-int failure(std::string& err, const std::string& problem) {
-    err += "tarpon-hex: " + problem + "\n";
-    return 1;
-}
-
-// The document at `path` (a script: `limit` kMaxScriptSize), or nothing after a message; a
-// missing file is an error, never created.
-std::optional<ByteStore> readDocument(const std::string& path, std::string& err, int64_t limit = kMaxFileSize) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        failure(err, path + ": No such file or directory");
-        return std::nullopt;
-    }
+// The document at `path` (a script: `limit` kMaxScriptSize). A missing file is an error, never
+// created; the reason a file cannot be examined is the system's (a loop of links, an I/O error...).
+Read<ByteStore> readDocument(const std::string& path, int64_t limit = kMaxToolFileSize) {
+    if (Outcome dash = refuseDash(path)) return *dash;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return Failure{path + ": " + std::strerror(errno)};
     ReadResult read = readWholeFile(path, limit);
     if (read.status == ReadStatus::TooLarge)
-        failure(err, path + (limit == kMaxFileSize ? ": files of 9 MiB or more are refused" : ": too large"));
-    else if (read.status == ReadStatus::Failed) failure(err, read.error);
-    else return std::move(read.bytes);
-    return std::nullopt;
+        return Failure{path + (limit == kMaxToolFileSize ? ": files of 2 GiB or more are refused" : ": too large")};
+    if (read.status == ReadStatus::Failed) return Failure{read.error};
+    return std::move(read.bytes);
 }
 
 struct LoadedTable {
     Table model;
     CharTable table;  // its one-byte view
-    bool utf8 = false;
 };
 
-std::optional<LoadedTable> readTable(const std::string& path, std::string& err) {
+Read<LoadedTable> readTable(const std::string& path) {
+    if (Outcome dash = refuseDash(path)) return *dash;
     LoadedTable t;
     TableSource source;
     const TblLoadResult result = loadTblFile(path, t.model, source);
-    if (result.status != TblLoadStatus::Loaded) {
-        failure(err, result.error);
-        return std::nullopt;
-    }
+    if (result.status != TblLoadStatus::Loaded) return Failure{result.error};
     t.table = t.model.oneByteView();
-    t.utf8 = true;  // the model's letters are UTF-8, whatever the file's encoding
     return t;
 }
 
-// The pattern at every start that holds it whole, in order.
-bool matchesAt(const ByteStore& doc, size_t at, const std::vector<uint8_t>& pattern, bool relative, int32_t wildcard) {
-    const int d = int{doc[at]} - int{pattern[0]};
-    for (size_t k = 0; k < pattern.size(); ++k) {
-        if (pattern[k] == wildcard) continue;
-        if (relative ? int{doc[at + k]} - int{pattern[k]} != d : doc[at + k] != pattern[k]) return false;
-    }
-    return true;
-}
-
-// Prints every start of any of the spellings in the document at `path`; 1 and a message when there is none.
-int printHits(const std::vector<std::vector<uint8_t>>& spellings, bool relative, int32_t wildcard,
-              const std::string& path, std::string& out, std::string& err) {
-    const std::optional<ByteStore> doc = readDocument(path, err);
-    if (!doc) return 1;
-    bool found = false;
-    for (size_t at = 0; at < doc->size(); ++at) {
-        const auto hit = [&](const std::vector<uint8_t>& p) {
-            return at + p.size() <= doc->size() && matchesAt(*doc, at, p, relative, wildcard);
-        };
-        if (!std::any_of(spellings.begin(), spellings.end(), hit)) continue;
-        char line[32];
-        std::snprintf(line, sizeof line, "0x%zX\n", at);
-        out += line;
-        found = true;
-    }
-    return found ? 0 : failure(err, "find: no hit in " + path);
-}
-
 // A relative search through the Hiragana or Katakana order, or a sequence given on the command line.
-int findInAlphabet(const std::string& name, const std::string& text, const std::string& path, std::string& out,
-                   std::string& err) {
+Read<SearchRequest> alphabetRequest(const std::string& name, const std::string& text) {
     std::string problem;
     std::optional<Alphabet> alphabet = name == "hiragana"   ? hiraganaAlphabet()
                                        : name == "katakana" ? katakanaAlphabet()
                                                             : customAlphabet(name, &problem);
-    if (!alphabet) return usage(err, "find: --alphabet: " + problem, kFindUsage);
-    const std::optional<SearchRequest> request = buildAlphabetPattern(*alphabet, text, "", &problem);
-    if (!request) return failure(err, "find: " + (problem.empty() ? std::string("nothing to look for") : problem));
-    return printHits({request->pattern}, true, request->wildcard, path, out, err);
+    if (!alphabet) return usageFailure("find: --alphabet: " + problem);
+    std::optional<SearchRequest> request = buildAlphabetPattern(*alphabet, text, "", &problem);
+    if (!request) return Failure{"find: " + (problem.empty() ? std::string("nothing to look for") : problem)};
+    return std::move(*request);
 }
 
-int find(const std::vector<std::string>& args, std::string& out, std::string& err) {
-    std::string tablePath, alphabetName;
+struct FindOptions {
+    std::string tablePath, alphabetName, text, path;
     bool relative = false;
+};
+
+Read<FindOptions> readFindOptions(const std::vector<std::string>& args) {
+    FindOptions o;
     size_t i = 1;
     for (; i < args.size() && args[i].starts_with("--"); ++i) {
         if (args[i] == "--") {
             ++i;
             break;
         }
-        if (args[i] == "--relative") relative = true;
-        else if (args[i] == "--table" && i + 1 < args.size()) tablePath = args[++i];
-        else if (args[i] == "--alphabet" && i + 1 < args.size()) alphabetName = args[++i];
-        else return usage(err, "find: unknown option or missing value '" + args[i] + "'", kFindUsage);
+        if (args[i] == "--relative") o.relative = true;
+        else if (args[i] == "--table" && i + 1 < args.size()) o.tablePath = args[++i];
+        else if (args[i] == "--alphabet" && i + 1 < args.size()) o.alphabetName = args[++i];
+        else return usageFailure("find: unknown option or missing value '" + args[i] + "'");
     }
-    if (args.size() - i != 2) return usage(err, "find needs TEXT and FILE", kFindUsage);
-    const std::string& text = args[i];
-    const std::string& path = args[i + 1];
-    if (!alphabetName.empty() && alphabetName != "ascii") {
-        if (!relative || !tablePath.empty())
-            return usage(err, "find: --alphabet goes with --relative, without --table", kFindUsage);
-        return findInAlphabet(alphabetName, text, path, out, err);
-    }
-    std::optional<LoadedTable> table = tablePath.empty() ? LoadedTable{} : readTable(tablePath, err);
-    if (!table) return 1;
-    // The text comes as UTF-8: spelled through the table in every way it can be, else looked for as Latin-1.
+    if (args.size() - i != 2) return usageFailure("find needs TEXT and FILE");
+    o.text = args[i];
+    o.path = args[i + 1];
+    if (!o.alphabetName.empty() && o.alphabetName != "ascii" && (!o.relative || !o.tablePath.empty()))
+        return usageFailure("find: --alphabet goes with --relative, without --table");
+    return o;
+}
+
+// The text comes as UTF-8: spelled through the table in every way it can be, else looked for as Latin-1.
+Read<SearchRequest> findRequest(const FindOptions& o) {
+    if (!o.alphabetName.empty() && o.alphabetName != "ascii") return alphabetRequest(o.alphabetName, o.text);
     std::optional<SearchRequest> request;
-    if (!tablePath.empty()) {
-        request = buildTablePattern(text, "", table->model);
+    if (!o.tablePath.empty()) {
+        Read<LoadedTable> table = readTable(o.tablePath);
+        if (auto* failed = std::get_if<Failure>(&table)) return *failed;
+        request = buildTablePattern(o.text, "", std::get<LoadedTable>(table).model);
     } else {
         char32_t refused = 0;
-        const std::optional<std::string> latin1 = isValidUtf8(text) ? latin1FromUtf8(text, &refused) : text;
-        if (!latin1) return failure(err, "find: " + describeCharacter(refused) + " has no one-byte code");
-        request = buildPattern(PatternKind::Ascii, *latin1, "", table->table);
+        const std::optional<std::string> latin1 = isValidUtf8(o.text) ? latin1FromUtf8(o.text, &refused) : o.text;
+        if (!latin1) return Failure{"find: " + describeCharacter(refused) + " has no one-byte code"};
+        request = buildPattern(PatternKind::Ascii, *latin1, "", CharTable{});
     }
-    if (!request) return usage(err, "find: nothing to look for", kFindUsage);
-    std::vector<std::vector<uint8_t>> spellings = std::move(request->otherSpellings);
-    spellings.insert(spellings.begin(), std::move(request->pattern));
-    return printHits(spellings, relative, -1, path, out, err);
+    if (!request) return usageFailure("find: nothing to look for");
+    return std::move(*request);
+}
+
+Outcome find(const std::vector<std::string>& args, Output& out, Output&) {
+    const Read<FindOptions> o = readFindOptions(args);
+    if (auto* failed = std::get_if<Failure>(&o)) return *failed;
+    const FindOptions& options = std::get<FindOptions>(o);
+    const Read<SearchRequest> request = findRequest(options);
+    if (auto* failed = std::get_if<Failure>(&request)) return *failed;
+    const Read<ByteStore> doc = readDocument(options.path);
+    if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
+    const ByteStore& bytes = std::get<ByteStore>(doc);
+    if (writeHits(std::get<SearchRequest>(request), options.relative, std::span(bytes.data(), bytes.size()), out) == 0)
+        return Failure{"find: no hit in " + options.path};
+    return std::nullopt;
 }
 
 // "--name value" options (and flags) before FILE, which comes last.
@@ -226,67 +201,159 @@ std::optional<DumpRequest> dumpRequest(const Options& o, std::string& problem) {
     return r;
 }
 
-int dump(const std::vector<std::string>& args, std::string& out, std::string& err) {
+struct DumpOptions {
+    Options o;
+    DumpRequest r;
+};
+
+Read<DumpOptions> readDumpOptions(const std::vector<std::string>& args) {
     std::string problem;
     const auto o = readOptions(args, {"table", "from", "to", "pointers", "count", "size", "add", "length", "out"},
                                {"big-endian"}, problem);
     std::optional<DumpRequest> r = o ? dumpRequest(*o, problem) : std::nullopt;
     if (r && !o->values.contains("table")) problem = "--table is needed";
-    if (!r || !problem.empty()) return usage(err, "dump: " + problem, kDumpUsage);
-    std::optional<LoadedTable> table = readTable(o->values.at("table"), err);
-    if (!table) return 1;
-    const std::optional<ByteStore> doc = readDocument(o->file, err);
-    if (!doc) return 1;
-    r->source = o->file + " through " + o->values.at("table");
-    const DumpResult result = dumpScript(table->model, std::span(doc->data(), doc->size()), *r);
-    if (!result.problem.empty()) return failure(err, "dump: " + result.problem);
-    if (!o->values.contains("out")) {
-        out += result.script;
-        return 0;
-    }
-    const std::string& path = o->values.at("out");
-    const SaveResult saved =
-        replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(), systemFileIo());
-    if (!saved.saved()) return failure(err, path + ": " + saved.error);
-    if (!saved.error.empty()) err += "tarpon-hex: " + saved.error + "\n";  // saved, but a later step failed
-    return 0;
+    if (!r || !problem.empty()) return usageFailure("dump: " + problem);
+    return DumpOptions{*o, *r};
 }
 
-int insert(const std::vector<std::string>& args, std::string& err) {
+// Saves `bytes` over the file at `path`; a note on `err` when it was saved but a later step failed.
+Outcome save(const std::string& path, const uint8_t* bytes, size_t size, Output& err) {
+    const SaveResult saved = replaceFile(path, bytes, size, systemFileIo());
+    if (!saved.saved()) return Failure{path + ": " + saved.error};
+    if (!saved.error.empty()) err.write("tarpon-hex: " + saved.error + "\n");
+    return std::nullopt;
+}
+
+Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
+    Read<DumpOptions> read = readDumpOptions(args);
+    if (auto* failed = std::get_if<Failure>(&read)) return *failed;
+    auto& [o, r] = std::get<DumpOptions>(read);
+    const Read<LoadedTable> table = readTable(o.values.at("table"));
+    if (auto* failed = std::get_if<Failure>(&table)) return *failed;
+    const Read<ByteStore> doc = readDocument(o.file);
+    if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
+    const ByteStore& bytes = std::get<ByteStore>(doc);
+    r.source = o.file + " through " + o.values.at("table");
+    const DumpResult result = dumpScript(std::get<LoadedTable>(table).model, std::span(bytes.data(), bytes.size()), r);
+    if (!result.problem.empty()) return Failure{"dump: " + result.problem};
+    // "--out -" is standard output, as no --out.
+    if (!o.values.contains("out") || o.values.at("out") == "-") {
+        out.write(result.script);
+        return std::nullopt;
+    }
+    return save(o.values.at("out"), reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(), err);
+}
+
+Read<Options> readInsertOptions(const std::vector<std::string>& args) {
     std::string problem;
     const auto o = readOptions(args, {"table", "script"}, {}, problem);
     if (o && (!o->values.contains("table") || !o->values.contains("script"))) problem = "--table and --script are needed";
-    if (!o || !problem.empty()) return usage(err, "insert: " + problem, kInsertUsage);
-    std::optional<LoadedTable> table = readTable(o->values.at("table"), err);
-    if (!table) return 1;
-    const std::optional<ByteStore> script = readDocument(o->values.at("script"), err, kMaxScriptSize);
-    if (!script) return 1;
-    std::optional<ByteStore> doc = readDocument(o->file, err);
-    if (!doc) return 1;
-    const InsertPlan plan = planInsert(table->model, std::span(doc->data(), doc->size()),
-                                       std::string_view(reinterpret_cast<const char*>(script->data()), script->size()));
-    if (!plan.problem.empty()) return failure(err, "insert: " + o->values.at("script") + ": " + plan.problem + " Nothing was written.");
-    for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), doc->begin() + w.at);
-    const SaveResult saved = replaceFile(o->file, doc->data(), doc->size(), systemFileIo());
-    if (!saved.saved()) return failure(err, o->file + ": " + saved.error);
-    if (!saved.error.empty()) err += "tarpon-hex: " + saved.error + "\n";  // saved, but a later step failed
-    return 0;
+    if (!o || !problem.empty()) return usageFailure("insert: " + problem);
+    return *o;
 }
+
+Outcome insert(const std::vector<std::string>& args, Output&, Output& err) {
+    const Read<Options> read = readInsertOptions(args);
+    if (auto* failed = std::get_if<Failure>(&read)) return *failed;
+    const Options& o = std::get<Options>(read);
+    const Read<LoadedTable> table = readTable(o.values.at("table"));
+    if (auto* failed = std::get_if<Failure>(&table)) return *failed;
+    const Read<ByteStore> script = readDocument(o.values.at("script"), kMaxScriptSize);
+    if (auto* failed = std::get_if<Failure>(&script)) return *failed;
+    Read<ByteStore> doc = readDocument(o.file);
+    if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
+    ByteStore& bytes = std::get<ByteStore>(doc);
+    const ByteStore& text = std::get<ByteStore>(script);
+    const InsertPlan plan = planInsert(std::get<LoadedTable>(table).model, std::span(bytes.data(), bytes.size()),
+                                       std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    if (!plan.problem.empty())
+        return Failure{"insert: " + o.values.at("script") + ": " + plan.problem + " Nothing was written."};
+    for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), bytes.begin() + w.at);
+    return save(o.file, bytes.data(), bytes.size(), err);
+}
+
+// Only the reading of a command's options, for checkToolOptions.
+template <class T, Read<T> (*reader)(const std::vector<std::string>&)>
+Outcome checkOnly(const std::vector<std::string>& args) {
+    Read<T> read = reader(args);
+    if (auto* failed = std::get_if<Failure>(&read)) return *failed;
+    return std::nullopt;
+}
+
+// diff and patch write their own complaints and keep their own statuses (diff: 1
+// when the files differ, with nothing to complain of).
+template <int (*run)(const std::vector<std::string>&, std::string&, std::string&)>
+Outcome ownStatus(const std::vector<std::string>& args, Output& out, Output& err) {
+    std::string o, e;
+    const int status = run(args, o, e);
+    out.write(o);
+    err.write(e);
+    if (status == kExitDone) return std::nullopt;
+    return Failure{{}, status};
+}
+
+// Their options are read as they run.
+Outcome readWhenRun(const std::vector<std::string>&) { return std::nullopt; }
 
 }  // namespace
 
-bool isToolCommand(const std::vector<std::string>& args) {
-    return !args.empty() && (args[0] == "find" || args[0] == "dump" || args[0] == "insert" || args[0] == "diff" ||
-                             args[0] == "patch");
+// The commands, in the order of the help text.
+const std::vector<ToolCommand>& toolCommands() {
+    static const std::vector<ToolCommand> commands = {
+        {"find",
+         "Usage: tarpon-hex find [--table T.tbl] [--relative [--alphabet ascii|hiragana|katakana|SEQUENCE]] TEXT FILE\n"
+         "Prints the offset of every place in FILE that holds TEXT, one a line (0x and hex digits).\n"
+         "  --table T.tbl   TEXT is spelled through the table, in every way it can be\n"
+         "                  (without it, TEXT is read as Latin-1 characters)\n"
+         "  --relative      looks for the same steps between the letters instead\n"
+         "  --alphabet A    the letters' order for --relative: ascii (the default), hiragana,\n"
+         "                  katakana, or a SEQUENCE of characters\n",
+         find, checkOnly<FindOptions, readFindOptions>},
+        {"dump",
+         "Usage: tarpon-hex dump --table T.tbl --from OFFSET --to OFFSET [--out SCRIPT] FILE\n"
+         "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4 [--big-endian]\n"
+         "                       [--add NUMBER] [--length N] [--out SCRIPT] FILE\n"
+         "Writes the strings of a range of FILE, or those a pointer table points at, as a script:\n"
+         "to standard output, or to the file --out names (--out - is standard output).\n",
+         dump, checkOnly<DumpOptions, readDumpOptions>},
+        {"insert",
+         "Usage: tarpon-hex insert --table T.tbl --script SCRIPT FILE\n"
+         "Writes the script's strings and pointers into FILE, or nothing at all when one does not fit.\n",
+         insert, checkOnly<Options, readInsertOptions>},
+        {"diff",
+         "Usage: tarpon-hex diff A B\n"
+         "Prints one line per run of bytes that differ, 0xSTART-0xEND (inclusive) and its length; the bytes\n"
+         "past the end of the shorter file are one run. Status 0: the same; 1: they differ; 2: an error.\n",
+         ownStatus<runDiff>, readWhenRun},
+        {"patch",
+         "Usage: tarpon-hex patch create ORIGINAL MODIFIED PATCH.ips|PATCH.bps\n"
+         "       tarpon-hex patch apply PATCH.ips|PATCH.bps FILE --out OUTPUT\n"
+         "Makes the IPS or BPS patch (by PATCH's extension) that turns ORIGINAL into MODIFIED, or writes\n"
+         "FILE with the patch applied to OUTPUT; a damaged patch or another original writes nothing.\n",
+         ownStatus<runPatch>, readWhenRun},
+    };
+    return commands;
 }
 
-int runToolCommand(const std::vector<std::string>& args, std::string& out, std::string& err) {
-    if (args.empty()) return usage(err, "no command", kFindUsage);
-    if (args[0] == "dump") return dump(args, out, err);
-    if (args[0] == "insert") return insert(args, err);
-    if (args[0] == "diff") return runDiff(args, out, err);
-    if (args[0] == "patch") return runPatch(args, out, err);
-    return find(args, out, err);
+int64_t writeHits(const SearchRequest& request, bool relative, std::span<const uint8_t> doc, Output& out) {
+    int64_t hits = 0;
+    const auto print = [&](int64_t at) {
+        char line[32];
+        const int n = std::snprintf(line, sizeof line, "0x%llX\n", static_cast<unsigned long long>(at));
+        out.write(std::string_view(line, static_cast<size_t>(n)));
+        ++hits;
+        return true;
+    };
+    const auto size = static_cast<int64_t>(doc.size());
+    if (relative) {
+        // As the window's relative Find: the steps of the pattern alone.
+        const RingQuery q{doc.data(), size, request.pattern.data(), static_cast<int64_t>(request.pattern.size()),
+                          request.wildcard, 0, true};
+        forEachWholeMatch(q, print);
+        return hits;
+    }
+    forEachWholeMatchOfAny(doc.data(), size, request.pattern, request.otherSpellings, request.wildcard, print);
+    return hits;
 }
 
 }  // namespace tarpon

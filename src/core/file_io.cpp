@@ -6,8 +6,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-
 namespace tarpon {
+
+std::string changedOnDiskQuestion(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1) + " has changed on disk since it was opened. Overwrite it?";
+}
 
 int FileIo::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 int FileIo::close(int fd) { return ::close(fd); }

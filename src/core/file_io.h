@@ -76,7 +76,9 @@ struct SaveResult {
     SaveStatus status = SaveStatus::Failed;
     std::string error;   // for the user: why it failed, or what failed after the save
     FileStamp replaced;  // the file found at the path before writing (not known: none)
-    FileStamp stamp;     // the file as saved
+    // The file as saved; after a failed save in place that put the old bytes back,
+    // the file as put back (its time has changed); else not known.
+    FileStamp stamp;
     bool saved() const { return status == SaveStatus::Saved || status == SaveStatus::SavedBut; }
 };
 
@@ -103,5 +105,10 @@ SaveResult replaceFile(const std::string& path, const uint8_t* data, size_t size
 // when neither variable is set. It is made with mode 0700, and used only while it
 // belongs to the user and no one else may write it.
 std::string backupFolder();
+
+// The question a save asks before it overwrites a file that another program has
+// changed since it was loaded or saved: "NAME has changed on disk since it was
+// opened. Overwrite it?"
+std::string changedOnDiskQuestion(const std::string& path);
 
 }  // namespace tarpon

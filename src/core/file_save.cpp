@@ -124,6 +124,8 @@ public:
         : io_(io), target_(std::move(target)), data_(data), size_(size) {}
     const std::string& error() const { return error_; }
     const FileStamp& stamp() const { return stamp_; }
+    // A save in place failed and the old bytes were put back: stamp() is the file as it is now.
+    bool restored() const { return restored_; }
 
     // A new file beside the target, renamed over it. NotKept: that file could not
     // be made or could not get the old file's owner or attributes, and nothing was changed.
@@ -354,7 +356,11 @@ private:
                   io_.ftruncate(out.get(), copied) == 0 && io_.fsync(out.get()) == 0;
         // The permission bits go back even when the bytes cannot.
         ok = keepMode(out.get(), old) && ok;
-        return out.close() && ok;
+        // Writing them back changed the file's time: the next save compares with the file as it is now.
+        struct stat st {};
+        if (ok && io_.fstat(out.get(), &st) == 0) stamp_ = FileStamp::of(st);
+        restored_ = out.close() && ok;
+        return restored_;
     }
 
     FileIo& io_;
@@ -363,6 +369,7 @@ private:
     const size_t size_;
     std::string error_;
     FileStamp stamp_;
+    bool restored_ = false;
 };
 
 // Why a save may not write the file found at the path; empty when it may.
@@ -422,7 +429,7 @@ SaveResult replaceFile(const std::string& path, const uint8_t* data, size_t size
     default: result.status = SaveStatus::Failed; break;
     }
     result.error = saver.error();
-    result.stamp = saver.stamp();
+    if (result.saved() || saver.restored()) result.stamp = saver.stamp();
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_stamp.h"
 #include "core/table.h"
 #include "core/text_encoding.h"
 
@@ -27,6 +28,7 @@ struct TableSourceLine {
 struct TableSource {
     bool present = false;     // the table came from a file
     std::string path;         // that file
+    FileStamp stamp;          // that file as last loaded or saved
     TextEncoding encoding = TextEncoding::Utf8;
     bool fixedEncoding = false;  // false: the file was plain ASCII, any 8-bit encoding reads it
     bool byteOrderMark = false;

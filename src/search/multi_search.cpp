@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <functional>
 #include <optional>
 #include <span>
 #include <utility>
@@ -32,14 +34,16 @@ public:
 
     bool mayStartWith(uint8_t b) const { return first_[b] >= 0 || (wildcard_ >= 0 && first_[wildcard_] >= 0); }
 
-    // Whether a sequence begins at s (the bytes taken round the end). A wild card in
-    // a sequence matches any byte, so the walk may follow two branches; `open` holds
-    // the branches not yet followed.
-    bool matchesAt(const uint8_t* data, int64_t size, int64_t s, std::vector<std::pair<int32_t, int64_t>>& open) const {
+    // Whether a sequence begins at s (the bytes taken round the end, up to `limit`:
+    // past it a walk stops). A wild card in a sequence matches any byte, so the walk
+    // may follow two branches; `open` holds the branches not yet followed.
+    bool matchesAt(const uint8_t* data, int64_t size, int64_t s, std::vector<std::pair<int32_t, int64_t>>& open,
+                   int64_t limit) const {
         if (wildcard_ < 0) {  // one path only
             int32_t node = first_[data[s]];
             for (int64_t k = 1; node >= 0; ++k) {
                 if (end_[static_cast<size_t>(node)]) return true;
+                if (s + k >= limit) return false;
                 node = child(node, byteAt(data, size, s + k));
             }
             return false;
@@ -50,6 +54,7 @@ public:
             open.pop_back();
             while (node >= 0) {
                 if (end_[static_cast<size_t>(node)]) return true;
+                if (s + k >= limit) break;
                 const uint8_t b = byteAt(data, size, s + k);
                 if (wildcard_ >= 0 && b != wildcard_) {
                     const int32_t any = child(node, static_cast<uint8_t>(wildcard_));
@@ -122,15 +127,16 @@ private:
 };
 
 // The first match in [low, high), going up or down, start by start.
-int64_t scan(const PatternTree& tree, const uint8_t* data, int64_t size, int64_t low, int64_t high, bool down) {
+int64_t scan(const PatternTree& tree, const uint8_t* data, int64_t size, int64_t low, int64_t high, bool down,
+             int64_t limit) {
     std::vector<std::pair<int32_t, int64_t>> open;
     if (down) {
         for (int64_t s = high - 1; s >= low; --s)
-            if (tree.mayStartWith(data[s]) && tree.matchesAt(data, size, s, open)) return s;
+            if (tree.mayStartWith(data[s]) && tree.matchesAt(data, size, s, open, limit)) return s;
         return -1;
     }
     for (int64_t s = low; s < high; ++s)
-        if (tree.mayStartWith(data[s]) && tree.matchesAt(data, size, s, open)) return s;
+        if (tree.mayStartWith(data[s]) && tree.matchesAt(data, size, s, open, limit)) return s;
     return -1;
 }
 
@@ -138,9 +144,11 @@ int64_t scan(const PatternTree& tree, const uint8_t* data, int64_t size, int64_t
 // pick the starts where some sequence's first bytes lie, and the tree tries those.
 class MultiSearcher {
 public:
+    // `whole`: a match must lie whole in the data, never run round its end.
     MultiSearcher(const Sequences& sequences, int32_t wildcard, std::optional<scan::PrefixSet> filter,
-                  const uint8_t* data, int64_t size, SearchIsa isa)
-        : tree_(sequences, wildcard), filter_(filter), data_(data), size_(size), isa_(isa) {}
+                  const uint8_t* data, int64_t size, SearchIsa isa, bool whole = false)
+        : tree_(sequences, wildcard), filter_(filter), data_(data), size_(size), isa_(isa),
+          limit_(whole ? size : INT64_MAX) {}
 
     // Forward: (c, size), then [0, c]; backward: [0, c) down, then [c, size) down.
     int64_t run(int64_t cursor, bool backward) {
@@ -150,18 +158,27 @@ public:
         return backward ? firstIn(c, size_, true) : firstIn(0, c + 1, false);
     }
 
+    // Every match from 0 on, in order, until `hit` returns false.
+    void each(const std::function<bool(int64_t)>& hit) {
+        for (int64_t from = 0; from < size_;) {
+            const int64_t at = firstIn(from, size_, false);
+            if (at < 0 || !hit(at)) return;
+            from = at + 1;
+        }
+    }
+
 private:
     // The starts whose prefix lies before the end go to the filter, the last few,
     // whose prefix runs round it, to the tree alone.
     int64_t firstIn(int64_t low, int64_t high, bool down) {
-        if (!filter_) return scan(tree_, data_, size_, low, high, down);
+        if (!filter_) return scan(tree_, data_, size_, low, high, down, limit_);
         const int64_t split = std::clamp(size_ - filter_->width + 1, low, high);
         if (down) {
-            const int64_t hit = scan(tree_, data_, size_, split, high, true);
+            const int64_t hit = scan(tree_, data_, size_, split, high, true, limit_);
             return hit >= 0 ? hit : filtered(low, split, true);
         }
         const int64_t hit = filtered(low, split, false);
-        return hit >= 0 ? hit : scan(tree_, data_, size_, split, high, false);
+        return hit >= 0 ? hit : scan(tree_, data_, size_, split, high, false, limit_);
     }
 
     int64_t filtered(int64_t low, int64_t high, bool down) {
@@ -173,7 +190,7 @@ private:
         f.down = down;
         f.confirm = [](const void* context, int64_t s) {
             auto* self = static_cast<MultiSearcher*>(const_cast<void*>(context));
-            return self->tree_.matchesAt(self->data_, self->size_, s, self->open_);
+            return self->tree_.matchesAt(self->data_, self->size_, s, self->open_, self->limit_);
         };
         f.context = this;
         return scanPrefixes(f, isa_);
@@ -184,6 +201,7 @@ private:
     const uint8_t* data_;
     int64_t size_;
     SearchIsa isa_;
+    int64_t limit_;
     std::vector<std::pair<int32_t, int64_t>> open_;
 };
 
@@ -235,6 +253,25 @@ int64_t findNearestSpelling(RingQuery q, const std::vector<std::vector<uint8_t>>
         if (distance < bestDistance) best = at, bestDistance = distance;
     }
     return best;
+}
+
+void forEachWholeMatchOfAny(const uint8_t* data, int64_t size, std::span<const uint8_t> pattern,
+                            const std::vector<std::vector<uint8_t>>& others, int32_t wildcard,
+                            const std::function<bool(int64_t)>& hit, SearchIsa isa) {
+    if (size <= 0 || data == nullptr) return;
+    if (!isaSupported(isa)) isa = SearchIsa::Generic;
+    // In the order Find gives them to its tree, empty ones passed over.
+    Sequences all;
+    all.reserve(others.size() + 1);
+    for (const std::vector<uint8_t>& p : others)
+        if (!p.empty()) all.emplace_back(p);
+    if (!pattern.empty()) all.push_back(pattern);
+    if (all.size() == 1) {  // the one-pattern scanners
+        const RingQuery q{data, size, all[0].data(), static_cast<int64_t>(all[0].size()), wildcard, 0, false};
+        return forEachWholeMatch(q, hit, isa);
+    }
+    if (all.empty()) return;
+    MultiSearcher(all, wildcard, planPrefixes(all, wildcard), data, size, isa, true).each(hit);
 }
 
 }  // namespace tarpon

@@ -181,6 +181,15 @@ public:
         return hits;
     }
 
+    void whole(const std::function<bool(int64_t)>& hit) {
+        const int64_t last = q_.size - q_.length;
+        for (int64_t from = 0; from <= last;) {
+            const int64_t at = firstIn(from, last);
+            if (at < 0 || !hit(at)) return;
+            from = at + 1;
+        }
+    }
+
 private:
     static bool hasWildcard(const RingQuery& q) {
         if (q.wildcard < 0 || q.wildcard > 255) return false;
@@ -289,6 +298,12 @@ std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa i
     if (q.size <= 0 || q.length <= 0 || q.data == nullptr || q.pattern == nullptr) return {};
     if (!isaSupported(isa)) isa = SearchIsa::Generic;
     return RingSearcher(q, isa).all(limit, progress);
+}
+
+void forEachWholeMatch(const RingQuery& q, const std::function<bool(int64_t)>& hit, SearchIsa isa) {
+    if (q.size <= 0 || q.length <= 0 || q.length > q.size || q.data == nullptr || q.pattern == nullptr) return;
+    if (!isaSupported(isa)) isa = SearchIsa::Generic;
+    RingSearcher(q, isa).whole(hit);
 }
 
 }  // namespace tarpon

@@ -3,6 +3,7 @@
 // end, the cursor's own start last (plain) or not at all (relative).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/progress.h"
@@ -37,5 +38,9 @@ int64_t findInRingBackward(const RingQuery& q);
 // (asked every 256 KiB): none.
 std::vector<int64_t> findAllInRing(const RingQuery& q, size_t limit, SearchIsa isa = bestIsa(),
                                    const Progress& progress = {});
+// Every matching start whose bytes lie whole in the document (none runs round the
+// end), in order, each given to `hit` until it returns false; one pass, with the
+// scanners Find uses.
+void forEachWholeMatch(const RingQuery& q, const std::function<bool(int64_t)>& hit, SearchIsa isa = bestIsa());
 
 }  // namespace tarpon

@@ -33,8 +33,18 @@ void SaveTable(Editor& ed) {
     const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save Table as", saveStart(ed.s),
                                                       "Table Files|*.tbl|", "tbl", OFN_OVERWRITEPROMPT);
     if (path.empty()) return;
+    TableSource& source = ed.s.tableSource;
+    // The table's own file is compared with what was loaded or last saved, as a document's is.
+    const std::optional<FileStamp> expected =
+        source.present && path == source.path && source.stamp.known ? std::optional(source.stamp) : std::nullopt;
     std::string error;
-    if (!saveTblFile(path, ed.s.syncedTable(), ed.s.tableSource, systemFileIo(), &error))
+    SaveStatus status = saveTblFile(path, ed.s.syncedTable(), source, systemFileIo(), &error,
+                                    expected ? &*expected : nullptr);
+    if (status == SaveStatus::ChangedOnDisk) {
+        if (ed.services.ask(changedOnDiskQuestion(path), {"Overwrite", "Cancel"}, 1, 1) != 0) return;
+        status = saveTblFile(path, ed.s.syncedTable(), source, systemFileIo(), &error);
+    }
+    if (status == SaveStatus::Failed)
         ed.services.messageBox("Problems Saving Table\n" + error);
     else if (!error.empty())
         ed.services.messageBox(error);  // saved, but a later step failed

@@ -35,14 +35,19 @@ public:
     }
 
     // A key met again, with the numbers of the line before and of this one: the
-    // lines of the first kListedSkips such keys are listed.
+    // first kListedLines lines of the first kListedSkips such keys are listed.
     void noteAgain(int32_t keyId, std::string_view key, int before, int number) {
         const auto [it, first] = listed_.try_emplace(keyId, -1);
         if (!first) {
-            if (it->second >= 0) repeated_[static_cast<size_t>(it->second)].lines.push_back(number);
+            if (it->second >= 0) {
+                TblDuplicate& d = repeated_[static_cast<size_t>(it->second)];
+                if (d.lines.size() < kListedLines) d.lines.push_back(number);
+                ++d.count;
+                d.last = number;
+            }
         } else if (repeated_.size() < kListedSkips) {
             it->second = static_cast<int32_t>(repeated_.size());
-            repeated_.push_back({std::string(key), {before, number}});
+            repeated_.push_back({std::string(key), {before, number}, 2, number});
         } else {
             ++repeatedCount_;
         }
@@ -343,9 +348,26 @@ TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& so
     table = std::move(merged);
     source = std::move(kept);
     source.path = path;
+    source.stamp = read.stamp;
     result.status = TblLoadStatus::Loaded;
     return result;
 }
+
+namespace {
+
+// "41 on lines 1, 5 and 9"; a key on more lines than are listed: "41 on lines 1, 2, 3, 4
+// and 996 more (the last, line 1000, counts)".
+std::string describeDuplicate(const TblDuplicate& d) {
+    std::string text = hexKey(d.key) + " on lines";
+    const int more = d.count - static_cast<int>(d.lines.size());
+    for (size_t i = 0; i < d.lines.size(); ++i)
+        text += (i == 0 ? " " : i + 1 == d.lines.size() && more == 0 ? " and " : ", ") + std::to_string(d.lines[i]);
+    if (more > 0)
+        text += " and " + std::to_string(more) + " more (the last, line " + std::to_string(d.last) + ", counts)";
+    return text;
+}
+
+}  // namespace
 
 std::string describeTblLoad(const std::string& path, const TblReadResult& read) {
     if (read.skipped == 0 && read.duplicates == 0) return {};
@@ -355,12 +377,7 @@ std::string describeTblLoad(const std::string& path, const TblReadResult& read) 
     if (read.duplicates > 0) {
         text += "\n" + std::to_string(read.duplicates) + (read.duplicates == 1 ? " key was" : " keys were") +
                 " given more than once (the last line counts):";
-        for (const TblDuplicate& duplicate : read.firstDuplicates) {
-            text += "\n" + hexKey(duplicate.key) + " on lines";
-            for (size_t i = 0; i < duplicate.lines.size(); ++i)
-                text += (i == 0 ? " " : i + 1 == duplicate.lines.size() ? " and " : ", ") +
-                        std::to_string(duplicate.lines[i]);
-        }
+        for (const TblDuplicate& duplicate : read.firstDuplicates) text += "\n" + describeDuplicate(duplicate);
         const int more = read.duplicates - static_cast<int>(read.firstDuplicates.size());
         if (more > 0) text += "\nand " + std::to_string(more) + " more.";
     }
@@ -374,20 +391,27 @@ std::string describeTblLoad(const std::string& path, const TblReadResult& read) 
     return text;
 }
 
-bool saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io, std::string* error) {
+SaveStatus saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io,
+                       std::string* error, const FileStamp* expected) {
     TextEncoding used = TextEncoding::Utf8;
     const std::optional<std::string> bytes = writeTbl(table, source, error, &used);
-    if (!bytes) return false;
-    const SaveResult saved = replaceFile(path, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), io);
+    if (!bytes) return SaveStatus::Failed;
+    const SaveResult saved =
+        replaceFile(path, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(), io, expected);
     if (error) *error = saved.error;
-    if (!saved.saved()) return false;
+    if (!saved.saved()) {
+        // Put back after a failed save in place: the same file, at a new time.
+        if (saved.stamp.known && path == source.path) source.stamp = saved.stamp;
+        return saved.status;
+    }
     // An encoding chosen only because every text fitted it stays open to change.
     const bool fixed = (source.present && source.fixedEncoding) || hasByteAbove7F(*bytes);
     Table written;
     readTbl(*bytes, written, &source, used);
     source.fixedEncoding = fixed;
     source.path = path;
-    return true;
+    source.stamp = saved.stamp;
+    return saved.status;
 }
 
 }  // namespace tarpon

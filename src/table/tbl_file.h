@@ -31,8 +31,11 @@ struct TblSkippedLine {
 
 struct TblDuplicate {
     std::string key;         // the key's bytes
-    std::vector<int> lines;  // every line that gives it; the last wins
+    std::vector<int> lines;  // the first kListedLines lines that give it
+    int count = 0;           // every line that gives it
+    int last = 0;            // the last of them, which wins
 };
+inline constexpr size_t kListedLines = 4;
 
 struct TblReadResult {
     int entries = 0;                          // keys the file set (emptied by "41=" included)
@@ -97,10 +100,12 @@ TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& so
 std::string describeTblLoad(const std::string& path, const TblReadResult& read);
 
 // Replaces the file at `path` with the table's bytes; a failure leaves the old file
-// as it was. True when the bytes are in the file; `error` then says what failed
-// afterwards, if anything. Once saved, `source` is that file, so that the next save
-// starts from it.
-bool saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io, std::string* error);
+// as it was. Saved or SavedBut when the bytes are in the file; `error` then says what
+// failed afterwards, if anything. With `expected`, a file at the path that differs
+// from it is left alone (ChangedOnDisk). Once saved, `source` is that file, so that
+// the next save starts from it and compares with it.
+SaveStatus saveTblFile(const std::string& path, const Table& table, TableSource& source, FileIo& io,
+                       std::string* error, const FileStamp* expected = nullptr);
 
 // A key as upper-case hexadecimal digits: "8140".
 std::string hexKey(std::string_view key);

@@ -498,6 +498,62 @@ TEST(SaveFile, ARestoreReadsTheBackupItWroteNotWhatIsNowUnderItsName) {
 
 // A load either takes the whole file as it now is, and its name, or leaves the document,
 // its name and the folder as they were, with one message. The file never changes.
+// The first call of one kind on the file being saved in place fails (a write: the first one; any other: the
+// first after a write), as a full disk or a failing device would make it.
+struct FailingOnTarget : FileIo {
+    std::string target, call;
+    int fd = -1;
+    bool written = false, failed = false;
+    bool fails(int on, const char* name) {
+        if (failed || on != fd || call != name || (call != "write" && !written)) return false;
+        failed = true;
+        errno = EIO;
+        return true;
+    }
+    int open(const char* path, int flags, mode_t mode) override {
+        const int got = FileIo::open(path, flags, mode);
+        if (path == target && (flags & O_ACCMODE) == O_RDWR) fd = got;
+        return got;
+    }
+    ssize_t write(int f, const void* data, size_t size) override {
+        if (fails(f, "write")) return -1;
+        written = written || f == fd;
+        return FileIo::write(f, data, size);
+    }
+    ssize_t read(int f, void* buf, size_t size) override { return fails(f, "read") ? -1 : FileIo::read(f, buf, size); }
+    int ftruncate(int f, off_t size) override { return fails(f, "ftruncate") ? -1 : FileIo::ftruncate(f, size); }
+    int fsync(int f) override { return fails(f, "fsync") ? -1 : FileIo::fsync(f); }
+    int close(int f) override {
+        const bool fail = fails(f, "close");
+        const int closed = FileIo::close(f);
+        return fail ? (errno = EIO, -1) : closed;
+    }
+};
+
+// A save in place (the file has a second link) that fails after the backup was made puts the old bytes back,
+// which gives the file a new time: the next Ctrl+S must not take that for another program's change.
+TEST(SaveFile, AFailedSaveInPlacePutBackAsksNothingNext) {
+    for (const char* call : {"write", "ftruncate", "fsync", "read", "close"}) {
+        SCOPED_TRACE(std::string("failing ") + call);
+        test::TempDir dir;
+        const std::string path = dir.file("doc");
+        writeBytes(path, kOld);
+        ASSERT_EQ(::link(path.c_str(), dir.file("other").c_str()), 0);
+        test::TestEditor t(path);
+        t.setDocument(kNew);
+        ::usleep(20000);  // a restore within the same clock tick would hide the new time
+        FailingOnTarget io;
+        io.target = path;
+        io.call = call;
+        EXPECT_FALSE(SaveFile(t.ed, path, io));
+        EXPECT_TRUE(io.failed);
+        EXPECT_TRUE(readBytes(path) == kOld) << "the old bytes are back";
+        EXPECT_TRUE(SaveFile(t.ed, path, systemFileIo()));
+        EXPECT_EQ(t.services.questions, std::vector<std::string>{});
+        EXPECT_TRUE(readBytes(path) == kNew);
+    }
+}
+
 TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
     everyFault(false, false, [](const Row& row, const Scene& s, auto& t, const auto& io, const std::string& message) {
         EXPECT_GE(t.ed.s.fileData.size(), 1u);

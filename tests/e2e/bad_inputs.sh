@@ -189,8 +189,9 @@ copy_table() {
 }
 copy_table 41 43 "["
 wait_for "the LF table's letters on the clipboard" 10 clipboard_is "[A[B[ C"
-# Saved unchanged over its own file (replaced on disk meanwhile), the table gives
-# the file back byte for byte: comment, blank line, two-byte key, markers and all.
+# Saved unchanged over its own file (replaced on disk meanwhile, which Save Table asks
+# about before it overwrites: Overwrite), the table gives the file back byte for byte:
+# comment, blank line, two-byte key, markers and all.
 printf 'x' > "$WORK/lf.tbl"
 key alt+t s
 SAVE=$(await_window "Tarpon's Hex - Save Table as")
@@ -202,6 +203,9 @@ two_save_windows() { [ "$(xdotool search --onlyvisible --name "^Tarpon's Hex - S
 wait_for "the chooser's question about replacing" 10 two_save_windows
 key alt+y
 await_gone "Tarpon's Hex - Save Table as"
+await_message "the question: lf.tbl has changed on disk since it was opened"
+key shift+Tab                       # from Cancel, the default, to Overwrite
+answer_message space
 same_as_read() { cmp -s "$WORK/lf.tbl" "$WORK/lf.orig"; }
 wait_for "the LF table saved back as it was read" 10 same_as_read
 stop_app "the tables"

@@ -1,6 +1,9 @@
 #include "table/table_editor.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <utility>
 
 #include "app/menu_commands.h"
 #include "screen/keys.h"
@@ -37,13 +40,50 @@ TEST(TableMenu, LoadAndSaveThroughTheMenu) {
         ssize_t write(int, const void*, size_t) override { return -1; }
     } failing;
     t.ed.s.charTable[0x30] = "0";
-    EXPECT_FALSE(saveTblFile(path, t.ed.s.syncedTable(), t.ed.s.tableSource, failing, nullptr));
+    EXPECT_EQ(saveTblFile(path, t.ed.s.syncedTable(), t.ed.s.tableSource, failing, nullptr), SaveStatus::Failed);
     EXPECT_EQ(test::readText(path), text + "42=b\r\n");
     EXPECT_TRUE(t.services.questions.empty());
     EXPECT_EQ(t.services.messages, (std::vector<std::string>{
         "Read 2 entries from \"" + path + "\" (UTF-8).\n1 line was skipped (kept as they are when the table is "
         "saved):\nline 2: no \"=\" after the key",
         "Problems Saving Table\nEntry 30 holds a line end, which would end its line early in a table file."}));
+}
+
+// Save Table over the table's own file asks first when another program has changed it since it was loaded or
+// saved (Cancel keeps that program's bytes), and asks nothing after a failed save in place put the old bytes back.
+TEST(TableMenu, SaveTableAsksBeforeOverwritingAnotherProgramsChange) {
+    test::TempDir dir;
+    test::TestEditor t;
+    const std::string path = dir.file("names.tbl"), question = "names.tbl has changed on disk since it was opened. Overwrite it?";
+    test::writeText(path, "41=a\r\n");
+    t.services.fileDialogAnswers = {path, path, path, path, path};
+    mnuTable_Click(t.ed, kTableLoad);
+    test::writeText(path, "41=b\r\n42=c\r\n");  // another program's change
+    t.services.answers = {1};                       // Cancel
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(test::readText(path), "41=b\r\n42=c\r\n");
+    t.services.answers = {0};  // Overwrite
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(test::readText(path), "41=a\r\n");
+    EXPECT_EQ(t.services.questions, (std::vector<std::string>{question, question}));
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(t.services.questions.size(), 2u) << "asked again after its own save";
+    ASSERT_EQ(::link(path.c_str(), dir.file("other").c_str()), 0);  // a save in place from here on
+    struct FailingOnce : FileIo {
+        bool failed = false;
+        int ftruncate(int fd, off_t size) override {  // the writing over the file; the restore's works
+            return std::exchange(failed, true) ? FileIo::ftruncate(fd, size) : (errno = EIO, -1);
+        }
+    } failing;
+    ::usleep(20000);  // a restore within the same clock tick would hide the new time
+    t.ed.s.charTable[0x42] = "b";
+    EXPECT_EQ(saveTblFile(path, t.ed.s.syncedTable(), t.ed.s.tableSource, failing, nullptr, &t.ed.s.tableSource.stamp),
+              SaveStatus::Failed);
+    EXPECT_EQ(test::readText(path), "41=a\r\n");
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(t.services.questions.size(), 2u) << "asked after the old bytes were put back";
+    EXPECT_EQ(test::readText(path), "41=a\r\n42=b\r\n");
+    EXPECT_EQ(t.services.messages, std::vector<std::string>{});
 }
 
 // Load Table As reads the file in the encoding chosen; a load with keys given twice names them; a clean

@@ -138,6 +138,33 @@ TEST(TblFile, ReadsEveryKindInEveryEncoding) {
     }
 }
 
+// The load's message names at most a few keys given twice, each with a few of its lines and how many more:
+// a key on a million lines makes a message of a few lines, not one line number each.
+TEST(TblFile, DuplicatesMessageStaysShort) {
+    const auto lines = [](int n, const std::string& line) {
+        std::string text;
+        for (int i = 0; i < n; ++i) text += line;
+        return text;
+    };
+    const std::tuple<const char*, std::string, std::string> rows[] = {
+        {"twice", "41=a\n42=b\n41=c\n", "1 key was given more than once (the last line counts):\n41 on lines 1 and 3"},
+        {"as many lines as are listed", lines(4, "41=a\n"), "\n41 on lines 1, 2, 3 and 4"},
+        {"more lines than are listed", lines(1000000, "41=a\n"),
+         "\n41 on lines 1, 2, 3, 4 and 999996 more (the last, line 1000000, counts)"},
+        {"more keys than are listed", lines(3, "41=a\n42=b\n43=c\n44=d\n45=e\n46=f\n47=g\n"),
+         "7 keys were given more than once (the last line counts):\n41 on lines 1, 8 and 15\n"
+         "42 on lines 2, 9 and 16\n43 on lines 3, 10 and 17\n44 on lines 4, 11 and 18\n45 on lines 5, 12 and 19\n"
+         "and 2 more."},
+    };
+    for (const auto& [name, bytes, message] : rows) {
+        SCOPED_TRACE(name);
+        Table table;
+        const std::string text = describeTblLoad("t.tbl", readTbl(bytes, table));
+        EXPECT_NE(text.find(message), std::string::npos) << text;
+        EXPECT_LT(text.size(), 500u);
+    }
+}
+
 TableEntry entry(std::string key, std::string text, EntryKind kind = EntryKind::Letter) {
     return {.key = std::move(key), .text = std::move(text), .kind = kind, .params = 0};
 }
