@@ -26,6 +26,10 @@ bool unsafeInLine(char last, std::string_view piece) {
 int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
                    std::string& out, const Progress& progress) {
     const size_t textAt = out.size();
+    // Sure pieces first, straight on; the rest of the string, if any, is checked.
+    bool ended = false;
+    const int64_t from = st.readSure(doc, start, limit, out, ended);
+    if (ended || from >= limit) return from;
     const auto read = [&](int64_t at, bool raw) {
         // A long string asks too; once stopped it ends here (the dump is thrown away).
         if (!progress.keepGoing(at, static_cast<int64_t>(doc.size()), 1 << 16)) return TextPiece{1, true, true};
@@ -39,7 +43,7 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
         }
         return TextPiece{static_cast<int64_t>(token.length), token.ends, token.sure};
     };
-    return writeCheckedText(st.speller(), doc, start, limit, out, read);
+    return writeCheckedText(st.speller(), doc, from, limit, out, read);
 }
 
 // A script past kMaxScriptSize is refused: nothing is kept of it.
@@ -54,6 +58,9 @@ bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
 void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
                const Progress& progress) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
+    // Most tables give a script about twice the range's bytes: room for that at once
+    // rather than copying the script as it grows.
+    out.script.reserve(out.script.size() + static_cast<size_t>(std::min<int64_t>(2 * (r.to - r.from + 1), r.maxScript)));
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
         if (!progress.keepGoing(at - r.from, r.to + 1 - r.from, 1 << 12)) return;
         out.script += "//STRING #";
