@@ -150,16 +150,20 @@ void BM_DumpWorstCase(benchmark::State& state) {
     const Case& c = caseOf(static_cast<int>(state.range(0)));
     DumpRequest r;
     r.to = static_cast<int64_t>(c.doc.size()) - 1;
-    for (auto _ : state) benchmark::DoNotOptimize(dumpScript(c.table, {c.doc.data(), c.doc.size()}, r).script.size());
+    size_t bytes = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(bytes = dumpScript(c.table, {c.doc.data(), c.doc.size()}, r).script.size());
     setLabel(state, c);
+    state.counters["out_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_DumpWorstCase)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_PlainDecoder(benchmark::State& state) {
     const Case& c = caseOf(static_cast<int>(state.range(0)));
     const PlainDecoder decoder(c.table);
-    for (auto _ : state) benchmark::DoNotOptimize(decoder.decode(c.doc).size());
+    size_t bytes = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(bytes = decoder.decode(c.doc).size());
     setLabel(state, c);
+    state.counters["out_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_PlainDecoder)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
