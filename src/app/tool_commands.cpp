@@ -1,17 +1,20 @@
 #include "app/tool_commands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
 
+#include "app/script_sources.h"
 #include "core/char_table.h"
 #include "core/editor_state.h"
 #include "core/file_io.h"
 #include "core/plain_number.h"
 #include "core/text_coding.h"
+#include "core/text_encoding.h"
 #include "script/script_dump.h"
 #include "script/script_insert.h"
 #include "search/alphabet.h"
@@ -27,7 +30,9 @@ constexpr const char* kDumpUsage =
     "Usage: tarpon-hex dump --table T.tbl --from OFFSET --to OFFSET [--out SCRIPT] FILE\n"
     "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4 [--big-endian]\n"
     "                       [--add NUMBER] [--length N] [--out SCRIPT] FILE";
-constexpr const char* kInsertUsage = "Usage: tarpon-hex insert --table T.tbl --script SCRIPT FILE";
+constexpr const char* kInsertUsage =
+    "Usage: tarpon-hex insert --script SCRIPT [--table T.tbl] [--dialect atlas|abcde]\n"
+    "                         [--script-encoding ENCODING] [--quiet] FILE";
 
 int usage(std::string& err, const std::string& problem, const char* usageLine) {
     err += "tarpon-hex: " + problem + "\n" + usageLine + "\n";
@@ -251,24 +256,54 @@ int dump(const std::vector<std::string>& args, std::string& out, std::string& er
     return 0;
 }
 
+// Letters and digits only, lower case: "Shift-JIS" and "shift_jis" alike.
+std::string letters(std::string_view name) {
+    std::string out;
+    for (const char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c))) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// --dialect and --script-encoding into the options; false and `problem` for a value not known.
+bool insertChoices(const Options& o, InsertOptions& options, std::string& problem) {
+    if (const auto d = o.values.find("dialect"); d != o.values.end()) {
+        if (d->second != "atlas" && d->second != "abcde") problem = "--dialect is atlas or abcde";
+        options.dialect = d->second == "abcde" ? ScriptDialect::Abcde : ScriptDialect::Atlas;
+    }
+    if (const auto e = o.values.find("script-encoding"); e != o.values.end()) {
+        for (int i = 0; i < kTextEncodings; ++i)
+            if (letters(encodingName(static_cast<TextEncoding>(i))) == letters(e->second))
+                options.encoding = static_cast<TextEncoding>(i);
+        if (!options.encoding) problem = "--script-encoding is utf-8, utf-16le, utf-16be, shift-jis, windows-1252 or latin-1";
+    }
+    return problem.empty();
+}
+
 int insert(const std::vector<std::string>& args, std::string& err) {
     std::string problem;
-    const auto o = readOptions(args, {"table", "script"}, {}, problem);
-    if (o && (!o->values.contains("table") || !o->values.contains("script"))) problem = "--table and --script are needed";
+    const auto o = readOptions(args, {"table", "script", "dialect", "script-encoding"}, {"quiet"}, problem);
+    if (o && !o->values.contains("script")) problem = "--script is needed";
+    InsertOptions options;
+    if (o && problem.empty()) insertChoices(*o, options, problem);
     if (!o || !problem.empty()) return usage(err, "insert: " + problem, kInsertUsage);
-    std::optional<LoadedTable> table = readTable(o->values.at("table"), err);
-    if (!table) return 1;
-    const std::optional<ByteStore> script = readDocument(o->values.at("script"), err, kMaxScriptSize);
+    std::optional<LoadedTable> table;
+    if (o->values.contains("table") && !(table = readTable(o->values.at("table"), err))) return 1;
+    const std::string& scriptPath = o->values.at("script");
+    const std::optional<ByteStore> script = readDocument(scriptPath, err, kMaxScriptSize);
     if (!script) return 1;
     std::optional<ByteStore> doc = readDocument(o->file, err);
     if (!doc) return 1;
-    const InsertPlan plan = planInsert(table->model, std::span(doc->data(), doc->size()),
-                                       std::string_view(reinterpret_cast<const char*>(script->data()), script->size()));
-    if (!plan.problem.empty()) return failure(err, "insert: " + o->values.at("script") + ": " + plan.problem + " Nothing was written.");
+    options.table = table ? &table->model : nullptr;
+    options.sources = scriptSourcesOnDisk(scriptPath);
+    const InsertPlan plan = planInsert(std::span(doc->data(), doc->size()),
+                                       std::string_view(reinterpret_cast<const char*>(script->data()), script->size()), options);
+    if (!plan.problem.empty()) return failure(err, "insert: " + scriptPath + ": " + plan.problem + " Nothing was written.");
     for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), doc->begin() + w.at);
     const SaveResult saved = replaceFile(o->file, doc->data(), doc->size(), systemFileIo());
     if (!saved.saved()) return failure(err, o->file + ": " + saved.error);
     if (!saved.error.empty()) err += "tarpon-hex: " + saved.error + "\n";  // saved, but a later step failed
+    for (const std::string& w : plan.warnings) err += "tarpon-hex: insert: " + scriptPath + ": " + w + "\n";
+    if (!o->flags.contains("quiet")) err += "tarpon-hex: insert: " + describeInsert(plan) + "\n";
     return 0;
 }
 

@@ -53,7 +53,7 @@ bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
     return true;
 }
 
-void InsertScriptFile(Editor& ed) {
+void InsertScriptFile(Editor& ed, const std::function<ScriptSources(const std::string&)>& sourcesFor) {
     const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "Insert Script", "", kScriptFilter,
                                                       OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
     if (path.empty()) return;
@@ -62,16 +62,22 @@ void InsertScriptFile(Editor& ed) {
         ed.services.messageBox(script.status == ReadStatus::TooLarge ? "The script is too large." : script.error);
         return;
     }
+    InsertOptions options;
+    const Table& table = ed.s.syncedTable();
+    options.table = table.entries().empty() ? nullptr : &table;  // for a script that names none
+    options.sources = sourcesFor(path);
     const InsertPlan plan =
-        planInsert(ed.s.syncedTable(), document(ed.s),
-                   std::string_view(reinterpret_cast<const char*>(script.bytes.data()), script.bytes.size()));
+        planInsert(document(ed.s),
+                   std::string_view(reinterpret_cast<const char*>(script.bytes.data()), script.bytes.size()), options);
     if (!plan.problem.empty()) {
         ed.services.messageBox(fileNameOf(path) + ": " + plan.problem + " Nothing was written.");
         return;
     }
     applyInsert(ed.s, plan);
     RepaintAll(ed);
-    ed.services.messageBox(describeInsert(plan));
+    std::string report = describeInsert(plan);
+    for (const std::string& w : plan.warnings) report += "\n" + w;
+    ed.services.messageBox(report);
 }
 
 }  // namespace tarpon

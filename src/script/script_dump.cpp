@@ -10,11 +10,12 @@ namespace tarpon {
 namespace {
 
 // A piece that would change meaning in a script line: a "#" that starts the line
-// (a command), or "//" (a comment), also formed with the text before it (`last`,
-// the line's last character, or 0 on an empty line).
+// (a command), a blank that starts it (a line of blanks is passed over, and blanks
+// may lead to a "#" or "//"), or "//" (a comment), also formed with the text before
+// it (`last`, the line's last character, or 0 on an empty line).
 bool unsafeInLine(char last, std::string_view piece) {
     if (piece.empty()) return false;
-    if (last == 0 && piece[0] == '#') return true;
+    if (last == 0 && (piece[0] == '#' || piece[0] == ' ' || piece[0] == '\t')) return true;
     if (piece.find("//") != std::string_view::npos) return true;
     return last == '/' && piece[0] == '/';
 }
@@ -119,7 +120,7 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
         else pointersTo[target].push_back({i, place});
     }
     out.script += "#SMA(\"LINEAR\")\n#HDR(" + scriptNumber(r.p.add) + ")\n";
-    if (r.p.bigEndian) out.script += "#ENDIAN(\"BIG\")\n";
+    if (r.p.bigEndian) out.script += "#ENDIANSWAP(\"TRUE\")\n";
     out.script += outside;
     if (pointersTo.empty()) return;
     struct StringText {

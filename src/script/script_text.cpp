@@ -20,9 +20,10 @@ int hexValue(char c) {
     return -1;
 }
 
-// The byte of a `<$XX>` at the start of `text`, or -1.
+// The byte of a `<$XX>` (or Atlas's `($XX)`) at the start of `text`, or -1.
 int rawByteAt(std::string_view text) {
-    if (text.size() < 5 || !text.starts_with("<$") || text[4] != '>') return -1;
+    if (text.size() < 5 || text[1] != '$' || !((text[0] == '<' && text[4] == '>') || (text[0] == '(' && text[4] == ')')))
+        return -1;
     const int high = hexValue(text[2]), low = hexValue(text[3]);
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
@@ -44,8 +45,8 @@ std::string scriptNumber(int64_t value) {
         *--at = "0123456789ABCDEF"[magnitude & 15];
         magnitude >>= 4;
     } while (magnitude);
+    if (value < 0) *--at = '-';  // Atlas reads "$-100", not "-$100"
     *--at = '$';
-    if (value < 0) *--at = '-';
     return std::string(at, end);
 }
 
@@ -87,7 +88,8 @@ void ScriptTable::markSureEntries() {
         const TableEntry* back = keyOfText_.find(e.text);
         const bool sure = back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
                           !beginsLonger(e.text);
-        const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#');
+        const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#') ||
+                           e.text.starts_with(' ') || e.text.starts_with('\t');
         Piece p{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(e.key.size()),
                 e.kind == EntryKind::Linked ? std::max(e.params, 0) : 0,
                 static_cast<uint8_t>((sure ? kSure : 0) | (risky ? kRisky : 0) |

@@ -61,7 +61,14 @@ TEST(Script, Dump) {
     }
 }
 
-// A script on 8 zero bytes -> the bytes afterwards, or the message and nothing written.
+InsertPlan insertWith(const Table& table, const Bytes& doc, std::string_view script) {
+    InsertOptions o;
+    o.table = &table;
+    return planInsert(span(doc), script, o);
+}
+
+// A script on 8 zero bytes, through a table given beside it -> the bytes afterwards,
+// or the message and nothing written.
 TEST(Script, Insert) {
     const Table table = scriptTable();
     const std::tuple<const char*, std::string, Bytes, std::string> rows[] = {
@@ -71,22 +78,19 @@ TEST(Script, Insert) {
          {0, 0x41, 0x62, 0, 0, 0, 0, 1}, ""},
         {"an end tag's text and a linked entry", "#JMP($0, $7)\n<col><$09><line><end>", {5, 9, 0xFE, 0, 0, 0, 0, 0}, ""},
         {"text before the first #JMP", "// start\nab\n", {}, "Line 2: text before the first #JMP: where should it go?"},
-        {"one byte too many for the #JMP", "#JMP($0, $1)\nab\n<$61><$62>\n", {},
-         "Line 3: the text is 1 bytes too long: it runs past the last byte of its #JMP, $1."},
-        {"past the end of the file", "#JMP($6)\nab<$61><$61>", {}, "Line 2: the text is 1 bytes too long: it runs past the end of the file."},
+        {"past the end of the file", "#JMP($6)\nab<$61><$61>", {}, "Line 2: the text runs 1 bytes past the end of the file."},
         {"a letter no entry begins", "#JMP($0)\nab\nz", {}, "Line 3: \"z\" (U+007A) begins no entry of the table."},
-        {"a command outside the subset", "#JMP($0)\n#FIXEDLENGTH(4, 0)\n", {},
-         "Line 2: #FIXEDLENGTH with these arguments is not a command this editor reads."},
-        {"a pointer that does not fit", "#JMP($7)\n#HDR($8)\n#W16($0)\n", {}, "Line 3: the pointer value -1 does not fit in 2 bytes."},
-        {"a mapping other than linear", "#SMA(\"LOROM00\")", {},
-         "Line 1: #SMA with these arguments is not a command this editor reads."},
+        {"a pointer value is cut to its size", "#JMP($7)\n#HDR($8)\n#W16($0)\n", {0xFF, 0xFF, 0, 0, 0, 0, 0, 0}, ""},
+        {"no table at all", "#JMP($0)\nab", {}, "Line 2: no table: the script names none (#VAR, #ADDTBL, #ACTIVETBL) and none was given."},
     };
     for (const auto& [name, script, after, problem] : rows) {
         SCOPED_TRACE(name);
         test::TestEditor t;
         const Bytes zeros(8, 0);
         t.setDocument(zeros);
-        const InsertPlan plan = planInsert(table, span(zeros), script);
+        InsertOptions o;
+        o.table = std::string_view(name) == "no table at all" ? nullptr : &table;
+        const InsertPlan plan = planInsert(span(zeros), script, o);
         EXPECT_EQ(plan.problem, problem);
         applyInsert(t.ed.s, plan);
         EXPECT_EQ(t.document(), problem.empty() ? after : zeros);
@@ -112,7 +116,7 @@ TEST(Script, DumpThenInsertGivesTheSameBytes) {
         const Bytes blank(doc.size(), 0x55);
         test::TestEditor t;
         t.setDocument(blank);
-        const InsertPlan plan = planInsert(table, span(blank), dumped.script);
+        const InsertPlan plan = insertWith(table, blank, dumped.script);
         ASSERT_EQ(plan.problem, "") << dumped.script;
         applyInsert(t.ed.s, plan);
         ASSERT_EQ(t.document(), doc) << dumped.script;
