@@ -8,6 +8,7 @@
 #include "script/script_dump.h"
 #include "script/script_insert.h"
 #include "table/tbl_file.h"
+#include "script/script_files.h"
 #include "test_editor.h"
 
 namespace tarpon {
@@ -18,9 +19,10 @@ using Bytes = std::vector<uint8_t>;
 // An end token, a line break, letters, a letter pair that "a" and "b" also spell, a
 // linked entry with one parameter byte, and two letters that mean something in a
 // script line ("#" at its start, "//"), and keys of two and three bytes.
+constexpr const char* kScriptTable = "/00=<end>\n*FE=<line>\n61=a\n62=b\nC0=ab\n$05=<col>,1\n23=#\n2F=/\nC1C2=q\nC0C5=y\nC1C3C4=r\n";
 Table scriptTable() {
     Table t;
-    readTbl("/00=<end>\n*FE=<line>\n61=a\n62=b\nC0=ab\n$05=<col>,1\n23=#\n2F=/\nC1C2=q\nC0C5=y\nC1C3C4=r\n", t);
+    readTbl(kScriptTable, t);
     return t;
 }
 
@@ -33,6 +35,8 @@ TEST(Script, Dump) {
     range.to = 4;
     DumpRequest ptrs;
     ptrs.pointers = true, ptrs.count = 3, ptrs.p = {2, false, 0};
+    DumpRequest negative = ptrs;
+    negative.count = 1, negative.p.add = -6;
     const std::tuple<const char*, Bytes, DumpRequest, std::string> rows[] = {
         {"strings cut at end tokens; a and b written so that they do not spell the pair", {0x61, 0x62, 0, 0xC0, 0},
          range, "#JMP($0, $4)\n//STRING #0 @ $0\n<$61>b<end>\n\n//STRING #1 @ $3\nab<end>\n\n"},
@@ -43,6 +47,8 @@ TEST(Script, Dump) {
         {"two pointers to one string, one outside the file", {0x06, 0, 0x06, 0, 0xFF, 0, 0x61, 0, 0x62}, ptrs,
          "#SMA(\"LINEAR\")\n#HDR($0)\n//POINTER #2 @ $4 points outside the file ($FF)\n#JMP($6, $7)\n"
          "//POINTER #0 @ $0 - STRING #0 @ $6\n#W16($0)\n//POINTER #1 @ $2 - STRING #0 @ $6\n#W16($2)\na<end>\n\n"},
+        {"a negative header, as Atlas writes it", {0x08, 0, 0x61, 0}, negative,
+         "#SMA(\"LINEAR\")\n#HDR($-6)\n#JMP($2, $3)\n//POINTER #0 @ $0 - STRING #0 @ $2\n#W16($0)\na<end>\n\n"},
         {"a key of two bytes, and its first byte alone", {0xC1, 0xC2, 0xC1, 0x61, 0}, range,
          "#JMP($0, $4)\n//STRING #0 @ $0\nq<$C1>a<end>\n\n"},
         {"a one-byte key that begins a longer one", {0xC0, 0xC6, 0xC0, 0xC5, 0}, range,
@@ -97,18 +103,32 @@ TEST(Script, Insert) {
     }
 }
 
+// A second table ends strings at "a", which must not be spelled together with a "b"
+// that starts the next; it has a second key for "b", two letters that together read
+// as a raw byte, a blank (a line must not start with one) and the letters of "($41)".
+constexpr const char* kEndsAtA = "/61=a\n99=b\n9B=<$\n9A=41>\n20= \n28=(\n29=)\n24=$\n34=4\n31=1\n";
+
+// The dumped script inserted onto `onto`, through `table`, or through the same table
+// named by the script itself (#VAR, #ADDTBL, #ACTIVETBL) when `tableText` is given.
+InsertPlan insertBack(const Table& table, const std::string& tableText, const Bytes& onto, const std::string& script) {
+    if (tableText.empty()) return insertWith(table, onto, script);
+    InsertOptions o;
+    o.sources = test::sourcesIn({{"here/t.tbl", tableText}}, "here");
+    return planInsert(span(onto), "#VAR(Tbl, TABLE)\n#ADDTBL(\"t.tbl\", Tbl)\n#ACTIVETBL(Tbl)\n" + script, o);
+}
+
 // Any bytes dumped as a range and inserted back, unchanged, give the same bytes, and one Undo takes it all back.
-// The second table ends strings at "a", which must not be spelled together with a "b" that starts the next.
 TEST(Script, DumpThenInsertGivesTheSameBytes) {
-    // Also: a second key for "b", and two letters that together read as a raw byte.
     Table endsAtA = scriptTable();
-    readTbl("/61=a\n99=b\n9B=<$\n9A=41>\n", endsAtA);
+    readTbl(kEndsAtA, endsAtA);
     std::mt19937 rng(7);
-    const uint8_t common[] = {0, 0xFE, 0x61, 0x62, 0xC0, 0x05, 0x23, 0x2F, 0x99, 0x9A, 0x9B};
-    for (int round = 0; round < 600; ++round) {
+    const uint8_t common[] = {0, 0xFE, 0x61, 0x62, 0xC0, 0x05, 0x23, 0x2F, 0x99, 0x9A, 0x9B, 0x20, 0x28, 0x29, 0x24, 0x34, 0x31};
+    for (int round = 0; round < 900; ++round) {
         const Table table = round % 2 ? endsAtA : scriptTable();
+        const std::string named = round % 3 ? std::string() : kScriptTable + std::string(round % 2 ? kEndsAtA : "");
         Bytes doc(1 + rng() % 40);
         for (uint8_t& b : doc) b = rng() % 4 ? common[rng() % std::size(common)] : static_cast<uint8_t>(rng());
+        if (round == 1) doc = {0x28, 0x24, 0x34, 0x31, 0x29, 0x20, 0x23};  // "($41) #": a raw byte to Atlas, a blank, a command
         SCOPED_TRACE(testing::Message() << "round " << round);
         DumpRequest r;
         r.to = static_cast<int64_t>(doc.size()) - 1;
@@ -116,12 +136,37 @@ TEST(Script, DumpThenInsertGivesTheSameBytes) {
         const Bytes blank(doc.size(), 0x55);
         test::TestEditor t;
         t.setDocument(blank);
-        const InsertPlan plan = insertWith(table, blank, dumped.script);
+        const InsertPlan plan = insertBack(table, named, blank, dumped.script);
         ASSERT_EQ(plan.problem, "") << dumped.script;
         applyInsert(t.ed.s, plan);
         ASSERT_EQ(t.document(), doc) << dumped.script;
         undoStep(t.ed.s);
         ASSERT_EQ(t.document(), blank) << "one undo step";
+    }
+}
+
+// A pointer dumped with either byte order and a header of either sign, inserted back
+// unchanged, writes the bytes that were there.
+TEST(Script, PointerDumpThenInsertGivesTheSameBytes) {
+    const Table table = scriptTable();
+    std::mt19937 rng(11);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        Bytes doc(4 + rng() % 20);
+        for (uint8_t& b : doc) b = static_cast<uint8_t>(0x61 + rng() % 2);
+        DumpRequest r;
+        r.pointers = true, r.count = 1;
+        r.p = {2, round % 2 == 0, static_cast<int64_t>(rng() % 7) - 3};
+        const int64_t value = 3 + static_cast<int64_t>(rng() % (doc.size() - 3)) - r.p.add;  // a target past the pointer
+        doc[r.p.bigEndian ? 1 : 0] = static_cast<uint8_t>(value);
+        doc[r.p.bigEndian ? 0 : 1] = static_cast<uint8_t>(value >> 8);
+        const DumpResult dumped = dumpScript(table, span(doc), r);
+        const InsertPlan plan = insertWith(table, doc, dumped.script);
+        ASSERT_EQ(plan.problem, "") << dumped.script;
+        ASSERT_EQ(plan.pointers, 1) << dumped.script;
+        Bytes after = doc;
+        for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), after.begin() + w.at);
+        ASSERT_EQ(after, doc) << dumped.script;
     }
 }
 
