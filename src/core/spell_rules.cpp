@@ -121,7 +121,8 @@ void RuleSpeller::candidates(std::string_view text, size_t at, size_t end, std::
 
 bool RuleSpeller::spellFewest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const {
     // Fewest bytes from each place to the end, found from the end back; of equally
-    // short ways on, the one whose piece has the lowest bytes.
+    // short ways on, the one whose piece reads the most text, then has the lowest bytes
+    // (the way abcde's search, which looks first at what leaves the least text, finds).
     constexpr size_t kNone = std::numeric_limits<size_t>::max();
     const size_t n = text.size();
     std::vector<size_t> cost(n + 1, kNone);
@@ -138,7 +139,8 @@ bool RuleSpeller::spellFewest(std::string_view text, std::vector<SpellPiece>& ou
             const size_t next = cost[at + p.length];
             if (next == kNone) continue;
             const size_t total = next + bytes(p).size();
-            if (total < cost[at] || (total == cost[at] && bytes(p) < bytes(best[at]))) {
+            const bool longer = p.length > best[at].length || (p.length == best[at].length && bytes(p) < bytes(best[at]));
+            if (total < cost[at] || (total == cost[at] && longer)) {
                 cost[at] = total;
                 best[at] = p;
             }

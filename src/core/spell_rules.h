@@ -8,7 +8,8 @@
 //           text over from a letter (the last of those wins). `($XX)` is a raw byte
 //           too, and a table text's line break may also be written as `\n`.
 //   Abcde   the spelling of fewest bytes over the whole text (the caller joins the
-//           lines); of entries with the same text the lowest key. Line breaks in
+//           lines), of equally short ones the one whose pieces read the most text
+//           first; of entries with the same text the lowest key. Line breaks in
 //           table texts are not part of them.
 // In every rule a line break in a table text can be left out of the script.
 #include <cstdint>
