@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "core/text_coding.h"
+
 namespace tarpon {
 namespace {
 
@@ -73,18 +75,21 @@ std::string_view trimBlanks(std::string_view s) {
 
 DecodedScript decodeScript(std::string_view bytes, std::optional<TextEncoding> forced) {
     DecodedScript out;
-    std::string decoded;
-    const TextEncoding encoding = forced ? *forced : detectEncoding(bytes, &decoded).encoding;
+    const TextEncoding encoding = forced ? *forced : detectEncoding(bytes, &out.owned).encoding;
     out.encoding = encoding;
-    if (bytes.starts_with(byteOrderMark(encoding)) && !byteOrderMark(encoding).empty())
+    if (!byteOrderMark(encoding).empty() && bytes.starts_with(byteOrderMark(encoding)))
         bytes.remove_prefix(byteOrderMark(encoding).size());
-    if (!decoded.empty() && !forced) {
-        out.text = std::move(decoded);
+    if (!out.owned.empty() && !forced) {  // converted while its encoding was found
+        out.text = out.owned;
+        return out;
+    }
+    if (encoding == TextEncoding::Utf8 && isValidUtf8(bytes)) {
+        out.text = bytes;
         return out;
     }
     std::optional<std::string> text = decodeText(bytes, encoding);
     if (!text) out.problem = "The script is not " + std::string(encodingName(encoding)) + " text.";
-    else out.text = std::move(*text);
+    else out.owned = std::move(*text), out.text = out.owned;
     return out;
 }
 

@@ -12,7 +12,8 @@
 namespace tarpon {
 
 struct DecodedScript {
-    std::string text;     // UTF-8, without a byte-order mark
+    std::string owned;      // the text when it had to be converted
+    std::string_view text;  // UTF-8, without a byte-order mark: `owned`, or the bytes given
     std::string problem;  // why the bytes are no text in the chosen encoding
     TextEncoding encoding = TextEncoding::Utf8;
 };

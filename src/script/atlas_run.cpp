@@ -1,6 +1,8 @@
 #include "script/atlas_run.h"
 
 #include <algorithm>
+#include <climits>
+#include <iterator>
 #include <set>
 #include <utility>
 
@@ -93,46 +95,60 @@ bool AtlasRun::flush() {
     if (pending_.empty()) return true;
     const std::string text = std::exchange(pending_, {});
     const auto starts = std::exchange(lineStarts_, {});
-    const auto lineOf = [&](size_t at) {
-        int number = starts.front().second;
-        for (const auto& [start, n] : starts)
-            if (start <= at) number = n;
-        return number;
-    };
-    const RuleSpeller* speller = activeSpeller(lineOf(0));
+    const RuleSpeller* speller = activeSpeller(starts.front().second);
     if (!speller) return false;
-    std::vector<SpellPiece> pieces;
+    text_.body.clear();
+    text_.tokens = 0;
+    if (abcde()) {  // abcde spells the lines as one text
+        const auto lineOf = [&](size_t at) {
+            const auto after = std::upper_bound(starts.begin(), starts.end(), std::pair<size_t, int>(at, INT_MAX));
+            return after == starts.begin() ? starts.front().second : std::prev(after)->second;
+        };
+        if (!spellAndWrite(*speller, text, lineOf)) return false;
+    } else {  // Atlas line by line: a string goes on across lines, a table text never does
+        for (size_t k = 0; k < starts.size(); ++k) {
+            const size_t end = k + 1 < starts.size() ? starts[k + 1].first : text.size();
+            const int line = starts[k].second;
+            if (!spellAndWrite(*speller, std::string_view(text).substr(starts[k].first, end - starts[k].first),
+                               [line](size_t) { return line; }))
+                return false;
+        }
+    }
+    return text_.body.empty() || writeString(text_.body, text_.tokens, std::string_view(), text_.line);
+}
+
+bool AtlasRun::spellAndWrite(const RuleSpeller& speller, std::string_view text, const std::function<int(size_t)>& lineOf) {
+    std::vector<SpellPiece>& pieces = text_.pieces;
+    pieces.clear();
     size_t bad = 0;
-    if (!speller->spell(text, pieces, &bad)) {
+    if (!speller.spell(text, pieces, &bad)) {
         const size_t length = utf8SequenceLength(text, bad);
         const char32_t c = length ? utf8CodePoint(text, bad, length) : static_cast<uint8_t>(text[bad]);
         return fail(lineOf(bad), describeCharacter(c) + " begins no entry of the table.");
     }
     if (pieces.empty()) return true;
     if (pos_ < 0) return fail(lineOf(0), "text before the first #JMP: where should it go?");
-    std::vector<uint8_t> body;
-    int tokens = 0;
     for (const SpellPiece& p : pieces) {
-        const std::string_view bytes = speller->bytes(p);
-        body.insert(body.end(), bytes.begin(), bytes.end());
-        ++tokens;
-        if (!speller->ends(p)) continue;
-        const std::string endText(text.substr(p.at, p.length));
-        if (!writeString(body, tokens, &endText, lineOf(p.at))) return false;
-        body.clear();
-        tokens = 0;
+        const std::string_view bytes = speller.bytes(p);
+        text_.body.insert(text_.body.end(), bytes.begin(), bytes.end());
+        ++text_.tokens;
+        text_.line = lineOf(p.at);
+        if (!speller.ends(p)) continue;
+        if (!writeString(text_.body, text_.tokens, text.substr(p.at, p.length), text_.line)) return false;
+        text_.body.clear();
+        text_.tokens = 0;
     }
-    return body.empty() || writeString(body, tokens, nullptr, lineOf(pieces.back().at));
+    return true;
 }
 
-bool AtlasRun::writeString(std::vector<uint8_t>& body, int tokens, const std::string* endText, int line) {
+bool AtlasRun::writeString(std::vector<uint8_t>& body, int tokens, std::string_view endText, int line) {
     if (align_ > 0) {
         const int64_t over = ((pos_ - header_) % align_ + align_) % align_;
         const std::vector<uint8_t> zeros(static_cast<size_t>(over ? align_ - over : 0), 0);
         if (!writeText(zeros, line)) return false;
     }
-    if (endText)
-        if (const auto it = autoWrites_.find(*endText); it != autoWrites_.end())
+    if (!endText.empty())
+        if (const auto it = autoWrites_.find(endText); it != autoWrites_.end())
             for (const AutoWriteTarget& t : it->second)
                 if (!writeAutomatic(t, line)) return false;
     const auto prefixBytes = static_cast<size_t>(pascal_ ? pascalLength_ : 0);

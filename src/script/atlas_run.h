@@ -72,7 +72,9 @@ private:
     // atlas_run.cpp: text and strings
     void addText(const ScriptLine& line);
     bool flush();
-    bool writeString(std::vector<uint8_t>& body, int tokens, const std::string* endText, int line);
+    bool spellAndWrite(const RuleSpeller& speller, std::string_view text, const std::function<int(size_t)>& lineOf);
+    // The string being gathered (`endText` empty: ended by a command or the script's end).
+    bool writeString(std::vector<uint8_t>& body, int tokens, std::string_view endText, int line);
     bool writeText(std::span<const uint8_t> bytes, int line);
     bool runQueuedCommands(int64_t at);
     bool putBytes(int64_t at, std::span<const uint8_t> bytes, int line, bool text);
@@ -122,12 +124,17 @@ private:
     std::vector<PointerListVar> pointerLists_;
     std::vector<CounterVar> counters_;
     std::map<int64_t, EmbeddedPointer> embedded_;
-    std::map<std::string, std::vector<AutoWriteTarget>> autoWrites_;  // by end token's text
+    std::map<std::string, std::vector<AutoWriteTarget>, std::less<>> autoWrites_;  // by end token's text
     std::multimap<int64_t, std::pair<ScriptCommand, int>> queued_;    // #AUTOCMD: by file offset
     std::unique_ptr<RuleSpeller> fallbackSpeller_;
     const RuleSpeller* active_ = nullptr;
     bool namesTables_ = false;  // the script has #ADDTBL lines
 
+    struct GatheredText {
+        std::vector<uint8_t> body;       // the string so far
+        int tokens = 0, line = 0;        // its pieces; the line of the last
+        std::vector<SpellPiece> pieces;  // room for one line's pieces
+    } text_;
     std::string pending_;                              // text lines since the last command
     std::vector<std::pair<size_t, int>> lineStarts_;  // where each starts in pending_, its number
     int64_t pos_ = -1, bound_ = -1;
