@@ -82,6 +82,11 @@ echo "Find ▸ Table in one and many spellings" >&2
 build/tarpon_bench --benchmark_filter='^BM_(SpellingReadPass|FindTableOneSpelling|FindTableSpellings|FindTableCommonPrefixes)/' \
     --benchmark_out="$out/spelling.json" --benchmark_out_format=json >&2
 
+echo "script dump and insert" >&2
+build/tarpon_bench --benchmark_filter='^BM_(ScriptDump|ScriptInsert|AtlasScriptInsert)$' \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/script.json" --benchmark_out_format=json >&2
+
 echo "keystrokes in the real window (offscreen)" >&2
 QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 build/bench/tarpon_ui_bench "$data/document.bin" 500 > "$out/keys.json"
 

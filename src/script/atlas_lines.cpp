@@ -93,24 +93,20 @@ DecodedScript decodeScript(std::string_view bytes, std::optional<TextEncoding> f
     return out;
 }
 
-std::vector<ScriptLine> scriptLines(std::string_view text) {
-    std::vector<ScriptLine> lines;
-    int number = 0;
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t end = std::min(text.find_first_of("\r\n", at), text.size());
-        ScriptLine line{++number, LineKind::Text, text.substr(at, end - at)};
-        at = end + (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-        const size_t first = line.text.find_first_not_of(" \t");
-        if (first == std::string_view::npos) line.kind = LineKind::Blank;
-        else if (line.text.substr(first).starts_with("//")) line.kind = LineKind::Comment;
-        else if (line.text[first] == '#') {
-            line.kind = LineKind::Command;
-            line.text.remove_prefix(first);
-        }
-        lines.push_back(line);
+bool ScriptLineReader::next(ScriptLine& line) {
+    if (at_ >= text_.size()) return false;
+    const size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
+    line = {++number_, LineKind::Text, text_.substr(at_, end - at_)};
+    const bool crLf = end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n';
+    at_ = end + (crLf ? 2 : 1);
+    const size_t first = line.text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) line.kind = LineKind::Blank;
+    else if (line.text.substr(first).starts_with("//")) line.kind = LineKind::Comment;
+    else if (line.text[first] == '#') {
+        line.kind = LineKind::Command;
+        line.text.remove_prefix(first);
     }
-    return lines;
+    return true;
 }
 
 std::optional<ScriptCommand> parseCommand(std::string_view line, std::string& problem) {

@@ -27,10 +27,19 @@ struct ScriptLine {
     LineKind kind = LineKind::Text;
     std::string_view text;  // the whole line without its end; a command's from its "#"
 };
-// The lines of `text`, each ended by CR LF, LF or CR. Blanks are spaces and tabs; a
-// line of blanks only is Blank, one whose first non-blank is "//" a Comment, one
-// whose first non-blank is "#" a Command, anything else Text.
-std::vector<ScriptLine> scriptLines(std::string_view text);
+// The lines of a text one by one, each ended by CR LF, LF or CR. Blanks are spaces
+// and tabs; a line of blanks only is Blank, one whose first non-blank is "//" a
+// Comment, one whose first non-blank is "#" a Command, anything else Text.
+class ScriptLineReader {
+public:
+    explicit ScriptLineReader(std::string_view text) : text_(text) {}
+    bool next(ScriptLine& line);
+
+private:
+    std::string_view text_;
+    size_t at_ = 0;
+    int number_ = 0;
+};
 
 enum class ArgKind { Number, String, Name };
 struct ScriptArg {

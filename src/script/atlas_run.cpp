@@ -23,12 +23,19 @@ bool abcdeOnly(const ScriptCommand& c) {
     return c.name == "SMA" && addressMapNamed(arg(0)) == AddressMap::PointerRelative;
 }
 
-ScriptDialect dialectOf(const std::vector<ScriptLine>& lines) {
+// Whose rules the script follows, and whether it names tables of its own.
+std::pair<ScriptDialect, bool> surveyOf(std::string_view text) {
     std::string ignored;
-    for (const ScriptLine& l : lines)
-        if (l.kind == LineKind::Command)
-            if (const auto c = parseCommand(l.text, ignored); c && abcdeOnly(*c)) return ScriptDialect::Abcde;
-    return ScriptDialect::Atlas;
+    ScriptDialect dialect = ScriptDialect::Atlas;
+    bool namesTables = false;
+    ScriptLineReader lines(text);
+    for (ScriptLine l; lines.next(l);) {
+        if (l.kind != LineKind::Command) continue;
+        const auto c = parseCommand(l.text, ignored);
+        if (c && abcdeOnly(*c)) dialect = ScriptDialect::Abcde;
+        if (c && c->name == "ADDTBL") namesTables = true;
+    }
+    return {dialect, namesTables};
 }
 
 }  // namespace
@@ -42,26 +49,27 @@ void AtlasRun::warn(int line, const std::string& what) {
     plan_.warnings.push_back("Line " + std::to_string(line) + ": " + what);
 }
 
-bool AtlasRun::run(const std::vector<ScriptLine>& lines) {
-    plan_.dialect = options_.dialect == ScriptDialect::Auto ? dialectOf(lines) : options_.dialect;
+bool AtlasRun::run(std::string_view text) {
+    const auto [dialect, namesTables] = surveyOf(text);
+    plan_.dialect = options_.dialect == ScriptDialect::Auto ? dialect : options_.dialect;
+    namesTables_ = namesTables;
     std::string problem;
-    std::vector<bool> done(lines.size(), false);
-    for (const ScriptLine& l : lines)
-        if (l.kind == LineKind::Command)
-            if (const auto c = parseCommand(l.text, problem); c && c->name == "ADDTBL") namesTables_ = true;
     // abcde declares every variable and loads every table before anything runs.
-    for (size_t i = 0; abcde() && i < lines.size(); ++i) {
-        if (lines[i].kind != LineKind::Command) continue;
-        const auto c = parseCommand(lines[i].text, problem);
-        if (c && (c->name == "VAR" || c->name == "ADDTBL")) {
-            if (!command(*c, lines[i].number)) return false;
-            done[i] = true;
+    const auto declares = [&](const ScriptLine& l) {
+        if (!abcde() || l.kind != LineKind::Command) return false;
+        const auto c = parseCommand(l.text, problem);
+        return c && (c->name == "VAR" || c->name == "ADDTBL");
+    };
+    ScriptLineReader first(text);
+    for (ScriptLine l; first.next(l);)
+        if (declares(l) && !command(*parseCommand(l.text, problem), l.number)) return false;
+    ScriptLineReader lines(text);
+    for (ScriptLine l; !stopped_ && lines.next(l);) {
+        if (l.kind == LineKind::Text || (l.kind == LineKind::Blank && abcde() && !l.text.empty())) {
+            if (!addText(l)) return false;
+            continue;
         }
-    }
-    for (size_t i = 0; i < lines.size() && !stopped_; ++i) {
-        const ScriptLine& l = lines[i];
-        if (l.kind == LineKind::Text || (l.kind == LineKind::Blank && abcde() && !l.text.empty())) addText(l);
-        if (l.kind != LineKind::Command || done[i]) continue;
+        if (l.kind != LineKind::Command || declares(l)) continue;
         if (!flush()) return false;
         const auto c = parseCommand(l.text, problem);
         if (!c) return fail(l.number, problem);
@@ -74,10 +82,17 @@ bool AtlasRun::run(const std::vector<ScriptLine>& lines) {
     return true;
 }
 
-void AtlasRun::addText(const ScriptLine& line) {
-    lineStarts_.push_back({pending_.size(), line.number});
-    pending_ += line.text;
-    if (!abcde()) pending_ += '\n';  // Atlas never matches an entry across lines; abcde does
+// Atlas spells each line as it comes (a string goes on across lines, a table text
+// never does); abcde gathers the lines up to the next command and spells them as one.
+bool AtlasRun::addText(const ScriptLine& line) {
+    if (abcde()) {
+        lineStarts_.push_back({pending_.size(), line.number});
+        pending_ += line.text;
+        return true;
+    }
+    const RuleSpeller* speller = spellPending() ? activeSpeller(line.number) : nullptr;  // #PRINT's bytes first
+    const int number = line.number;
+    return speller && spellAndWrite(*speller, line.text, [number](size_t) { return number; });
 }
 
 const RuleSpeller* AtlasRun::activeSpeller(int line) {
@@ -91,30 +106,25 @@ const RuleSpeller* AtlasRun::activeSpeller(int line) {
     return active_ = fallbackSpeller_.get();
 }
 
-bool AtlasRun::flush() {
+bool AtlasRun::spellPending() {
     if (pending_.empty()) return true;
     const std::string text = std::exchange(pending_, {});
     const auto starts = std::exchange(lineStarts_, {});
+    const auto lineOf = [&](size_t at) {
+        const auto after = std::upper_bound(starts.begin(), starts.end(), std::pair<size_t, int>(at, INT_MAX));
+        return after == starts.begin() ? starts.front().second : std::prev(after)->second;
+    };
     const RuleSpeller* speller = activeSpeller(starts.front().second);
-    if (!speller) return false;
+    return speller && spellAndWrite(*speller, text, lineOf);
+}
+
+bool AtlasRun::flush() {
+    if (!spellPending()) return false;
+    if (text_.body.empty()) return true;
+    const bool written = writeString(text_.body, text_.tokens, std::string_view(), text_.line);
     text_.body.clear();
     text_.tokens = 0;
-    if (abcde()) {  // abcde spells the lines as one text
-        const auto lineOf = [&](size_t at) {
-            const auto after = std::upper_bound(starts.begin(), starts.end(), std::pair<size_t, int>(at, INT_MAX));
-            return after == starts.begin() ? starts.front().second : std::prev(after)->second;
-        };
-        if (!spellAndWrite(*speller, text, lineOf)) return false;
-    } else {  // Atlas line by line: a string goes on across lines, a table text never does
-        for (size_t k = 0; k < starts.size(); ++k) {
-            const size_t end = k + 1 < starts.size() ? starts[k + 1].first : text.size();
-            const int line = starts[k].second;
-            if (!spellAndWrite(*speller, std::string_view(text).substr(starts[k].first, end - starts[k].first),
-                               [line](size_t) { return line; }))
-                return false;
-        }
-    }
-    return text_.body.empty() || writeString(text_.body, text_.tokens, std::string_view(), text_.line);
+    return written;
 }
 
 bool AtlasRun::spellAndWrite(const RuleSpeller& speller, std::string_view text, const std::function<int(size_t)>& lineOf) {
@@ -200,7 +210,10 @@ bool AtlasRun::putBytes(int64_t at, std::span<const uint8_t> bytes, int line, bo
         return fail(line, text ? "the text runs " + std::to_string(at + size - docSize) + " bytes past the end of the file."
                                : "the write at " + scriptNumber(at) + " lies outside the file.");
     std::vector<ScriptWrite>& writes = plan_.writes;
-    if (text && !writes.empty() && writes.back().at + static_cast<int64_t>(writes.back().bytes.size()) == at)
+    // Text that goes on where the last went joins it, in pieces of at most 1 MiB so that
+    // no large piece is ever copied to grow.
+    if (text && !writes.empty() && writes.back().at + static_cast<int64_t>(writes.back().bytes.size()) == at &&
+        writes.back().bytes.size() < (size_t{1} << 20))
         writes.back().bytes.insert(writes.back().bytes.end(), bytes.begin(), bytes.begin() + size);
     else writes.push_back({at, std::vector<uint8_t>(bytes.begin(), bytes.begin() + size)});
     if (text) {

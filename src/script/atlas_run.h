@@ -59,7 +59,7 @@ class AtlasRun {
 public:
     AtlasRun(std::span<const uint8_t> doc, const InsertOptions& options, InsertPlan& plan)
         : doc_(doc), options_(options), plan_(plan) {}
-    bool run(const std::vector<ScriptLine>& lines);
+    bool run(std::string_view text);
 
     // atlas_commands.cpp
     bool command(const ScriptCommand& c, int line);
@@ -70,8 +70,9 @@ private:
     bool abcde() const { return plan_.dialect == ScriptDialect::Abcde; }
 
     // atlas_run.cpp: text and strings
-    void addText(const ScriptLine& line);
+    bool addText(const ScriptLine& line);
     bool flush();
+    bool spellPending();
     bool spellAndWrite(const RuleSpeller& speller, std::string_view text, const std::function<int(size_t)>& lineOf);
     // The string being gathered (`endText` empty: ended by a command or the script's end).
     bool writeString(std::vector<uint8_t>& body, int tokens, std::string_view endText, int line);
@@ -135,7 +136,7 @@ private:
         int tokens = 0, line = 0;        // its pieces; the line of the last
         std::vector<SpellPiece> pieces;  // room for one line's pieces
     } text_;
-    std::string pending_;                              // text lines since the last command
+    std::string pending_;                              // abcde: text lines since the last command
     std::vector<std::pair<size_t, int>> lineStarts_;  // where each starts in pending_, its number
     int64_t pos_ = -1, bound_ = -1;
     int64_t header_ = 0;

@@ -125,7 +125,8 @@ bool AtlasRun::pointerList(const ScriptCommand& c, int line) {
     const std::optional<std::string> text = readNamedFile(c.args[1].text, line, "pointer list");
     if (!text) return false;
     PointerListVar list{{}, 0, customPointers_[static_cast<size_t>(p->index)]};
-    for (const ScriptLine& l : scriptLines(*text)) {
+    ScriptLineReader lines(*text);
+    for (ScriptLine l; lines.next(l);) {
         const std::string_view entry = trimBlanks(l.text);
         if (entry.empty() || entry.starts_with('/')) continue;
         const std::optional<int64_t> place = readScriptNumber(entry);

@@ -15,7 +15,7 @@ InsertPlan planInsert(std::span<const uint8_t> doc, std::string_view script, con
         return plan;
     }
     AtlasRun run(doc, options, plan);
-    if (!run.run(scriptLines(decoded.text))) {
+    if (!run.run(decoded.text)) {
         plan.writes.clear();
         plan.warnings.clear();
     }
