@@ -8,6 +8,7 @@
 #include "script/script_dump.h"
 #include "script/script_insert.h"
 #include "table/tbl_file.h"
+#include "script/script_commands.h"
 #include "script/script_files.h"
 #include "test_editor.h"
 
@@ -168,6 +169,31 @@ TEST(Script, PointerDumpThenInsertGivesTheSameBytes) {
         for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), after.begin() + w.at);
         ASSERT_EQ(after, doc) << dumped.script;
     }
+}
+
+// Insert Script... with a script that names its own table: the bytes written, the
+// message, one undo step; and a refusal that writes nothing.
+TEST(Script, InsertScriptWindowCommand) {
+    test::TempDir dir;
+    const std::string good = dir.file("good.txt"), bad = dir.file("bad.txt");
+    test::writeText(good, "#VAR(T, TABLE)\n#ADDTBL(\"C:\\game\\T.TBL\", T)\n#ACTIVETBL(T)\n#JMP(1)\nab<end>\n");
+    test::writeText(bad, "#VAR(T, TABLE)\n#ADDTBL(\"t.tbl\", T)\n#ACTIVETBL(T)\n#JMP(1)\nab\n#EXTLOAD(X, \"a.dll\")\n");
+    const auto sources = [&](const std::string& path) {
+        EXPECT_TRUE(path == good || path == bad);
+        return test::sourcesIn({{dir.dir + "/t.tbl", kScriptTable}}, dir.dir);
+    };
+    test::TestEditor t(Bytes(4, 0x55));
+    t.services.fileDialogAnswers = {good, bad};
+    InsertScriptFile(t.ed, sources);
+    EXPECT_EQ(t.document(), (Bytes{0x55, 0xC0, 0, 0x55}));
+    ASSERT_EQ(t.services.messages.size(), 1u);
+    EXPECT_EQ(t.services.messages.back(), "Wrote 1 string, 2 bytes of text and 0 pointers.");
+    InsertScriptFile(t.ed, sources);
+    EXPECT_EQ(t.services.messages.back(),
+              "bad.txt: Line 6: #EXTLOAD runs a Windows plug-in of Atlas's; this editor does not run plug-ins. Nothing was written.");
+    EXPECT_EQ(t.document(), (Bytes{0x55, 0xC0, 0, 0x55}));
+    undoStep(t.ed.s);
+    EXPECT_EQ(t.document(), Bytes(4, 0x55)) << "one undo step";
 }
 
 }  // namespace
