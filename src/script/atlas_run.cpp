@@ -154,8 +154,10 @@ bool AtlasRun::spellAndWrite(const RuleSpeller& speller, std::string_view text, 
 bool AtlasRun::writeString(std::vector<uint8_t>& body, int tokens, std::string_view endText, int line) {
     if (align_ > 0) {
         const int64_t over = ((pos_ - header_) % align_ + align_) % align_;
-        const std::vector<uint8_t> zeros(static_cast<size_t>(over ? align_ - over : 0), 0);
-        if (!writeText(zeros, line)) return false;
+        const int64_t pad = over ? align_ - over : 0;
+        if (pos_ + pad > static_cast<int64_t>(doc_.size()))
+            return fail(line, "#STRINGALIGN's padding runs past the end of the file.");
+        if (!writeText(std::vector<uint8_t>(static_cast<size_t>(pad), 0), line)) return false;
     }
     if (!endText.empty())
         if (const auto it = autoWrites_.find(endText); it != autoWrites_.end())
@@ -247,7 +249,7 @@ bool AtlasRun::writeAutomatic(const AutoWriteTarget& t, int line) {
     }
     PointerTableVar& table = pointerTables_[static_cast<size_t>(t.index)];
     const int64_t at = table.next;
-    table.next += table.step;
+    table.next = static_cast<int64_t>(static_cast<uint64_t>(table.next) + static_cast<uint64_t>(table.step));
     return writePointer(at, currentKind(table.kind), pos_, line);
 }
 

@@ -48,8 +48,12 @@ std::optional<bool> AtlasRun::setting(const ScriptCommand& c, int line) {
         const int w = n == "ENDIAN" ? wordOf(c, {"LITTLE", "BIG"}) : wordOf(c, {"FALSE", "TRUE"});
         return w >= 0 ? (bigEndian_ = w == 1, true) : bad();
     }
-    if (n == "FIXEDLENGTH")
-        return twoNumbers() && a >= 0 && b >= 0 && b <= 65536 ? (fixedLength_ = a, fill_ = static_cast<uint8_t>(b), true) : bad();
+    if (n == "FIXEDLENGTH") {
+        if (!twoNumbers() || a < 0 || b < 0 || b > 65536) return bad();
+        if (a > static_cast<int64_t>(doc_.size())) return fail(line, "#FIXEDLENGTH(" + std::to_string(a) + "): longer than the file.");
+        fixedLength_ = a, fill_ = static_cast<uint8_t>(b);
+        return true;
+    }
     if (n == "STRINGALIGN") return oneNumber() && a >= 0 ? (align_ = a, true) : bad();
     if (n == "EMBTYPE") {
         const auto map = c.args.size() == 3 && isString(c, 0) ? addressMapNamed(c.args[0].text) : std::nullopt;
@@ -78,7 +82,9 @@ std::optional<bool> AtlasRun::positional(const ScriptCommand& c, int line) {
     if (n == "ALIGN") {
         if (c.args.size() != 1 || !number(c, 0, line, a) || a <= 0) return bad();
         if (!needJmp()) return false;
-        return writeText(std::vector<uint8_t>(static_cast<size_t>((a - pos_ % a) % a), 0), line);
+        const int64_t pad = (a - pos_ % a) % a;
+        if (pos_ + pad > static_cast<int64_t>(doc_.size())) return fail(line, "#ALIGN's padding runs past the end of the file.");
+        return writeText(std::vector<uint8_t>(static_cast<size_t>(pad), 0), line);
     }
     if (n == "READ" || n == "PRINT") {
         ScriptVar* v = c.args.size() == 2 ? variable(c, 0, line, {VarType::CalcVar}) : nullptr;

@@ -84,9 +84,10 @@ bool AtlasRun::write(const ScriptCommand& c, int line) {
     }
     default: {
         PointerTableVar& table = pointerTables_[index];
-        if (c.args.size() == 2) table.next = table.start + n * table.step;
+        if (c.args.size() == 2)  // wraps rather than overflows; a slot outside the file is refused when written
+            table.next = static_cast<int64_t>(static_cast<uint64_t>(table.start) + static_cast<uint64_t>(n) * static_cast<uint64_t>(table.step));
         if (table.end >= 0 && (table.next < table.start || table.next >= table.end))
-            return fail(line, "#WRITE: slot " + std::to_string((table.next - table.start) / table.step) + " is outside " + c.args[0].text + ".");
+            return fail(line, "#WRITE: that slot is outside the embedded pointer table " + c.args[0].text + ".");
         return writeAutomatic({false, v->index, c.args[0].text}, line);
     }
     }
@@ -107,6 +108,7 @@ bool AtlasRun::pointerTable(const ScriptCommand& c, int line) {
         t.step = t.kind.bits / 8;
         t.start = t.next = pos_;
         t.end = pos_ + start * t.step;
+        if (t.end > static_cast<int64_t>(doc_.size())) return fail(line, "#EMBPTRTBL: the table runs past the end of the file.");
         const std::vector<uint8_t> zeros(static_cast<size_t>(t.end - pos_), 0);
         if (!abcde() && !putBytes(pos_, zeros, line, false)) return false;
         pos_ = t.end;

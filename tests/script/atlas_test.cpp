@@ -142,6 +142,11 @@ TEST(Atlas, Pointers) {
         {.name = "ENDIANSWAP on pointers", .script = main("#ENDIANSWAP(\"TRUE\")\n#JMP($4)\n#W16($0)"), .bytes = "00 04"},
         {.name = "#WRITEOFS and #WRITEINDEX", .script = main(table8 + "#SETINDEX(7, 2)\n#JMP($4)\n#WRITEOFS(PT, 2)\n#WRITEINDEX($6, 1)\n#WRITEINDEX($8, 1)"),
          .bytes = "00 00 04 00 00 00 07 00 08 00"},
+        {.name = "an embedded pointer table: slots reserved, written by index",
+         .script = main("#VAR(E, EMBPOINTERTABLE)\n" + custom + "#CREATEPTR(P, \"LINEAR\", 0, 16)\n#JMP(0)\n#EMBPTRTBL(E, 2, P)\n#WRITE(E, 1)\nA\n#WRITE(E)"),
+         .problem = "Line 11: #WRITE: that slot is outside the embedded pointer table E."},
+        {.name = "an embedded pointer table's slots", .script = main("#VAR(E, EMBPOINTERTABLE)\n" + custom + "#CREATEPTR(P, \"LINEAR\", 0, 16)\n#JMP(0)\n#EMBPTRTBL(E, 2, P)\n#WRITE(E, 1)\nA\n#WRITE(E, 0)"),
+         .bytes = "05 00 04 00 41"},
         {.name = "a pointer outside the file", .script = main("#JMP(0)\n#W32($E)"), .problem = "Line 5: the write at $E lies outside the file."},
     };
     for (const Row& r : rows) check(r);
@@ -164,6 +169,9 @@ TEST(Atlas, AbcdeAndRefusals) {
          .problem = "Line 2: the table \"tables/none.tbl\" was not found (looked for game/tables/none.tbl, game/none.tbl, and for any case of none.tbl in the script's folder)."},
         {.name = "#WARN past its place", .script = main("#JMP(0)\nACA\n#WARN($1, \"name\")"), .bytes = "41 43 41",
          .warning = "Line 6: name: the text ends at $2, 1 bytes past $1."},
+        {.name = "a fixed length longer than the file", .script = "#FIXEDLENGTH($FFFFFFFF, 0)",
+         .problem = "Line 1: #FIXEDLENGTH(4294967295): longer than the file."},
+        {.name = "alignment past the file", .script = main("#JMP(1)\n#ALIGN($100000)"), .problem = "Line 5: #ALIGN's padding runs past the end of the file."},
         {.name = "the text runs past the file", .script = main("#JMP($E)\nACA"), .problem = "Line 5: the text runs 1 bytes past the end of the file."},
     };
     for (const Row& r : rows) check(r);
