@@ -48,11 +48,12 @@ int rawByteText(std::string_view text, SpellRule rule) {
 
 RuleSpeller::RuleSpeller(const Table& table, SpellRule rule) : rule_(rule) {
     byText_.reserve(table.entries().size() + table.endTags().size());
-    for (const TableEntry& e : table.entries()) {
-        add(withoutLineBreaks(e.text), e);
-        if (rule == SpellRule::Atlas && e.text.find('\n') != std::string::npos) add(withWrittenLineBreaks(e.text), e);
-    }
+    for (const TableEntry& e : table.entries()) add(withoutLineBreaks(e.text), e);
     for (const TableEntry& tag : table.endTags()) add(withoutLineBreaks(tag.text), tag);
+    // Texts as written in the table file come last, so that they never take a text from an entry.
+    if (rule == SpellRule::Atlas)
+        for (const TableEntry& e : table.entries())
+            if (e.text.find('\n') != std::string::npos && !byText_.find(withWrittenLineBreaks(e.text))) add(withWrittenLineBreaks(e.text), e);
 }
 
 void RuleSpeller::add(std::string_view text, const TableEntry& e) {

@@ -9,12 +9,16 @@
 namespace tarpon {
 namespace {
 
-// A piece that would change meaning in a script line: a "#" that starts the line
+// A piece that would change meaning in a script line: a line break inside its text
+// (other than a line-break entry's at its end), a "#" that starts the line
 // (a command), a blank that starts it (a line of blanks is passed over, and blanks
 // may lead to a "#" or "//"), or "//" (a comment), also formed with the text before
 // it (`last`, the line's last character, or 0 on an empty line).
 bool unsafeInLine(char last, std::string_view piece) {
     if (piece.empty()) return false;
+    // A line break inside the text splits the line where a reader would not join it again.
+    const size_t lineBreak = piece.find_first_of("\r\n");
+    if (lineBreak != std::string_view::npos && (piece[lineBreak] == '\r' || lineBreak + 1 < piece.size())) return true;
     if (last == 0 && (piece[0] == '#' || piece[0] == ' ' || piece[0] == '\t')) return true;
     if (piece.find("//") != std::string_view::npos) return true;
     return last == '/' && piece[0] == '/';
@@ -37,7 +41,7 @@ int64_t readPieces(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
             out.resize(before);
             token = st.read(rest, true, out);
         }
-        if (out.size() > before) last = out.back() == '\n' ? 0 : out.back();
+        if (out.size() > before) last = out.back() == '\n' || out.back() == '\r' ? 0 : out.back();
         sure = sure && token.sure;
         at += static_cast<int64_t>(token.length);
         if (token.ends) break;

@@ -60,16 +60,19 @@ std::string rawBytesText(std::span<const uint8_t> bytes) {
 constexpr size_t kLongestSpelledText = 1024;
 
 ScriptTable::ScriptTable(const Table& table) : table_(table) {
-    const auto add = [this](std::string_view raw, const std::string& key) {
+    // Of equal texts the first entry, but an end token or a line break takes the text
+    // over from a letter (the last of those wins), as scripts are read.
+    const auto add = [this](std::string_view raw, const std::string& key, bool strong) {
         const std::string text = withoutLineBreaks(raw);
         // Nothing to spell it with, or too long to look for: such bytes are written raw.
         if (text.empty() || text.size() > kLongestSpelledText) return;
-        if (keyOfText_.find(text)) return;  // of equal texts, the first entry
+        if (keyOfText_.find(text) && !strong) return;
         keyOfText_.set({text, key});
     };
     keyOfText_.reserve(table.entries().size() + table.endTags().size());
-    for (const TableEntry& e : table.entries()) add(e.text, e.key);
-    for (const TableEntry& tag : table.endTags()) add(tag.text, std::string());  // spells to nothing
+    for (const TableEntry& e : table.entries())
+        add(e.text, e.key, e.kind == EntryKind::EndToken || e.kind == EntryKind::LineBreak);
+    for (const TableEntry& tag : table.endTags()) add(tag.text, std::string(), true);  // spells to nothing
     markSureEntries();
 }
 
@@ -88,7 +91,7 @@ void ScriptTable::markSureEntries() {
         const TableEntry* back = keyOfText_.find(e.text);
         const bool sure = back && back->text == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
                           !beginsLonger(e.text);
-        const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#') ||
+        const bool risky = e.text.find_first_of("/\r\n") != std::string::npos || e.text.starts_with('#') ||
                            e.text.starts_with(' ') || e.text.starts_with('\t');
         Piece p{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(e.key.size()),
                 e.kind == EntryKind::Linked ? std::max(e.params, 0) : 0,

@@ -106,8 +106,9 @@ TEST(Script, Insert) {
 
 // A second table ends strings at "a", which must not be spelled together with a "b"
 // that starts the next; it has a second key for "b", two letters that together read
-// as a raw byte, a blank (a line must not start with one) and the letters of "($41)".
-constexpr const char* kEndsAtA = "/61=a\n99=b\n9B=<$\n9A=41>\n20= \n28=(\n29=)\n24=$\n34=4\n31=1\n";
+// as a raw byte, a blank (a line must not start with one), the letters of "($41)" and
+// a letter with an end token's text (which the end token takes over).
+constexpr const char* kEndsAtA = "/61=a\n99=b\n9B=<$\n9A=41>\n20= \n28=(\n29=)\n24=$\n34=4\n31=1\n63=<end>\n65=<stop>\n/66=<stop>\n";
 
 // The dumped script inserted onto `onto`, through `table`, or through the same table
 // named by the script itself (#VAR, #ADDTBL, #ACTIVETBL) when `tableText` is given.
@@ -123,7 +124,7 @@ TEST(Script, DumpThenInsertGivesTheSameBytes) {
     Table endsAtA = scriptTable();
     readTbl(kEndsAtA, endsAtA);
     std::mt19937 rng(7);
-    const uint8_t common[] = {0, 0xFE, 0x61, 0x62, 0xC0, 0x05, 0x23, 0x2F, 0x99, 0x9A, 0x9B, 0x20, 0x28, 0x29, 0x24, 0x34, 0x31};
+    const uint8_t common[] = {0, 0xFE, 0x61, 0x62, 0xC0, 0x05, 0x23, 0x2F, 0x99, 0x9A, 0x9B, 0x20, 0x28, 0x29, 0x24, 0x34, 0x31, 0x63, 0x65, 0x66};
     for (int round = 0; round < 900; ++round) {
         const Table table = round % 2 ? endsAtA : scriptTable();
         const std::string named = round % 3 ? std::string() : kScriptTable + std::string(round % 2 ? kEndsAtA : "");
