@@ -109,6 +109,7 @@ private:
     // atlas_settings.cpp: nothing when the command is not one of theirs
     std::optional<bool> setting(const ScriptCommand& c, int line);
     std::optional<bool> positional(const ScriptCommand& c, int line);
+    std::optional<bool> counter(const ScriptCommand& c, int line);  // counters and indexes
     bool readByte(int64_t at, int line, int64_t& value);
 
     // atlas_tables.cpp

@@ -75,7 +75,7 @@ std::optional<bool> AtlasRun::setting(const ScriptCommand& c, int line) {
 
 std::optional<bool> AtlasRun::positional(const ScriptCommand& c, int line) {
     const std::string& n = c.name;
-    int64_t a = 0, b = 0;
+    int64_t a = 0;
     const auto bad = [&] { return plan_.problem.empty() ? usage(c, line) : false; };
     const auto needJmp = [&] { return pos_ >= 0 || fail(line, "#" + n + " before the first #JMP."); };
     if (n == "SKIP") return c.args.size() == 1 && number(c, 0, line, a) ? needJmp() && (pos_ = std::max<int64_t>(pos_ + a, 0), true) : bad();
@@ -97,6 +97,13 @@ std::optional<bool> AtlasRun::positional(const ScriptCommand& c, int line) {
         }
         return true;
     }
+    return counter(c, line);
+}
+
+std::optional<bool> AtlasRun::counter(const ScriptCommand& c, int line) {
+    const std::string& n = c.name;
+    int64_t a = 0, b = 0;
+    const auto bad = [&] { return plan_.problem.empty() ? usage(c, line) : false; };
     if (n == "CREATECTR" || n == "INC") {
         ScriptVar* v = c.args.size() == (n == "INC" ? 2u : 3u) ? variable(c, 0, line, {VarType::Counter}) : nullptr;
         if (!v || !number(c, 1, line, a) || (n == "CREATECTR" && !number(c, 2, line, b))) return bad();
