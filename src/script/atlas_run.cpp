@@ -245,17 +245,23 @@ bool AtlasRun::writeAutomatic(const AutoWriteTarget& t, int line) {
             warn(line, "pointer list " + t.name + " has no place left: the #AUTOWRITE pointer was not written.");
             return true;
         }
-        return writePointer(list.places[list.next++], currentKind(list.kind), pos_, line);
+        return writePointer(list.places[list.next++], currentKind(list.kind, line), pos_, line);
     }
     PointerTableVar& table = pointerTables_[static_cast<size_t>(t.index)];
     const int64_t at = table.next;
     table.next = static_cast<int64_t>(static_cast<uint64_t>(table.next) + static_cast<uint64_t>(table.step));
-    return writePointer(at, currentKind(table.kind), pos_, line);
+    return writePointer(at, currentKind(table.kind, line), pos_, line);
 }
 
-PointerKind AtlasRun::currentKind(const PointerKind& captured) const {
+PointerKind AtlasRun::currentKind(const PointerKind& captured, int line) {
     PointerKind k = captured;
     if (abcde()) k.header = header_;  // abcde reads the header when it writes; Atlas when the pointer was made
+    else if (k.header != header_ && !headerNoted_) {
+        headerNoted_ = true;
+        warn(line, "this pointer is written with the #HDR of its making (" + scriptNumber(k.header) +
+                       "), as Atlas does; abcde would use the #HDR now in force (" + scriptNumber(header_) +
+                       "): --dialect abcde for that.");
+    }
     return k;
 }
 

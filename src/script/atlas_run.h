@@ -95,7 +95,9 @@ private:
     bool calc(const ScriptCommand& c, int line);
 
     // atlas_writes.cpp
-    PointerKind currentKind(const PointerKind& captured) const;
+    // A pointer's kind with the header the dialect reads (Atlas: the one it was made with; a
+    // warning, once, when that is no longer the one in force).
+    PointerKind currentKind(const PointerKind& captured, int line);
     PointerKind defaultKind(int bits) const { return {map_, 0, bits, header_}; }
     bool pointerPart(const ScriptCommand& c, int line);
     bool createPointer(const ScriptCommand& c, int line);
@@ -142,7 +144,7 @@ private:
     int64_t pos_ = -1, bound_ = -1;
     int64_t header_ = 0;
     AddressMap map_ = AddressMap::Linear;
-    bool bigEndian_ = false, pascal_ = false, pascalTokens_ = false, stopped_ = false;
+    bool bigEndian_ = false, pascal_ = false, pascalTokens_ = false, stopped_ = false, headerNoted_ = false;
     int pascalLength_ = 1;
     int64_t fixedLength_ = 0, align_ = 0;
     uint8_t fill_ = 0;

@@ -134,7 +134,7 @@ std::optional<bool> AtlasRun::counter(const ScriptCommand& c, int line) {
         if (!v || !number(c, 1, line, a)) return bad();
         if (v->index < 0 || pos_ < 0) return fail(line, "#WRITEOFS: no pointer table or no #JMP yet.");
         const PointerTableVar& t = pointerTables_[static_cast<size_t>(v->index)];
-        return writePointer(t.next + a, currentKind(t.kind), pos_, line);
+        return writePointer(t.next + a, currentKind(t.kind, line), pos_, line);
     }
     return std::nullopt;
 }

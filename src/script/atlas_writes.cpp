@@ -38,7 +38,7 @@ bool AtlasRun::pointerPart(const ScriptCommand& c, int line) {
         pointer = v->type == VarType::CustomPointer;
         if (v->index < 0 && v->type != VarType::CalcVar) return fail(line, "#" + c.name + ": " + c.args[0].text + " was never made.");
         if (pointer && pos_ < 0) return fail(line, "#" + c.name + " before the first #JMP: there is nothing to point at yet.");
-        if (v->type == VarType::CustomPointer) value = pointerValue(currentKind(customPointers_[static_cast<size_t>(v->index)]), pos_, at);
+        if (v->type == VarType::CustomPointer) value = pointerValue(currentKind(customPointers_[static_cast<size_t>(v->index)], line), pos_, at);
         else value = static_cast<uint32_t>(v->type == VarType::CalcVar ? v->value : counters_[static_cast<size_t>(v->index)].value);
     } else {
         if (pos_ < 0) return fail(line, "#" + c.name + " before the first #JMP: there is nothing to point at yet.");
@@ -74,13 +74,13 @@ bool AtlasRun::write(const ScriptCommand& c, int line) {
     if (c.args.size() > 2 || ((v->type == VarType::CustomPointer || v->type == VarType::Counter) && c.args.size() != 2))
         return usage(c, line);
     switch (v->type) {
-    case VarType::CustomPointer: return writePointer(n, currentKind(customPointers_[index]), pos_, line);
+    case VarType::CustomPointer: return writePointer(n, currentKind(customPointers_[index], line), pos_, line);
     case VarType::Counter: return writeValue(n, static_cast<uint32_t>(counters_[index].value), counters_[index].bits / 8, line);
     case VarType::PointerList: {
         PointerListVar& list = pointerLists_[index];
         if (c.args.size() != 1) return usage(c, line);
         if (list.next >= list.places.size()) return fail(line, "#WRITE: pointer list " + c.args[0].text + " has no place left.");
-        return writePointer(list.places[list.next++], currentKind(list.kind), pos_, line);
+        return writePointer(list.places[list.next++], currentKind(list.kind, line), pos_, line);
     }
     default: {
         PointerTableVar& table = pointerTables_[index];
@@ -176,7 +176,7 @@ bool AtlasRun::embedded(const ScriptCommand& c, int line, bool set) {
         e.set = true;
         e.at = pos_;
         if (e.written) {
-            if (!writePointer(e.at, currentKind(e.kind), e.target, line)) return false;
+            if (!writePointer(e.at, currentKind(e.kind, line), e.target, line)) return false;
         } else if (!abcde() && !putBytes(e.at, std::vector<uint8_t>(static_cast<size_t>(bytes), 0), line, false)) {
             return false;
         }
@@ -185,7 +185,7 @@ bool AtlasRun::embedded(const ScriptCommand& c, int line, bool set) {
     }
     e.written = true;
     e.target = pos_;
-    return !e.set || writePointer(e.at, currentKind(e.kind), e.target, line);
+    return !e.set || writePointer(e.at, currentKind(e.kind, line), e.target, line);
 }
 
 }  // namespace tarpon
