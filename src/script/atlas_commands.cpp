@@ -155,19 +155,27 @@ bool AtlasRun::addTable(const ScriptCommand& c, int line) {
     if (!v) return false;
     const std::optional<std::string> bytes = readNamedFile(c.args[0].text, line, "table");
     if (!bytes) return false;
-    ScriptTableVar t{std::make_unique<Table>(), nullptr};
-    std::string problem;
-    if (!options_.sources.readTable || !options_.sources.readTable(*bytes, *t.table, problem))
-        return fail(line, "the table \"" + c.args[0].text + "\": " + problem);
-    t.speller = std::make_unique<RuleSpeller>(*t.table, abcde() ? SpellRule::Abcde : SpellRule::Atlas);
-    v->index = static_cast<int>(tables_.size());
-    tables_.push_back(std::move(t));
+    v->index = static_cast<int>(tables_.size());  // a file of several tables: the first
+    for (auto& [id, part] : logicalTables(*bytes)) {
+        ScriptTableVar t{std::make_unique<Table>(), nullptr};
+        std::string problem;
+        if (!options_.sources.readTable || !options_.sources.readTable(part, *t.table, problem))
+            return fail(line, "the table \"" + c.args[0].text + "\"" + (id.empty() ? "" : " @" + id) + ": " + problem);
+        t.speller = std::make_unique<RuleSpeller>(*t.table, abcde() ? SpellRule::Abcde : SpellRule::Atlas);
+        if (!id.empty() && !tableIds_.emplace(id, static_cast<int>(tables_.size())).second)
+            return fail(line, "the table id @" + id + " is given twice.");
+        tables_.push_back(std::move(t));
+    }
     return true;
 }
 
 bool AtlasRun::activeTable(const ScriptCommand& c, int line) {
-    if (c.args.size() == 1 && c.args[0].text.starts_with('@'))
-        return fail(line, "#ACTIVETBL(" + c.args[0].text + "): tables chosen by their id are not read by this editor yet.");
+    if (c.args.size() == 1 && c.args[0].text.starts_with('@')) {  // abcde: a table by its id
+        const auto it = tableIds_.find(c.args[0].text.substr(1));
+        if (it == tableIds_.end()) return fail(line, "#ACTIVETBL: no table loaded has the id " + c.args[0].text + ".");
+        active_ = tables_[static_cast<size_t>(it->second)].speller.get();
+        return true;
+    }
     if (c.args.size() != 1) return usage(c, line);
     const ScriptVar* v = variable(c, 0, line, {VarType::Table});
     if (!v) return false;

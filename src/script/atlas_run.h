@@ -132,6 +132,7 @@ private:
     std::multimap<int64_t, std::pair<ScriptCommand, int>> queued_;    // #AUTOCMD: by file offset
     std::unique_ptr<RuleSpeller> fallbackSpeller_;
     const RuleSpeller* active_ = nullptr;
+    std::map<std::string, int> tableIds_;  // abcde's "@name" ids: the table's place in tables_
     bool namesTables_ = false;  // the script has #ADDTBL lines
 
     struct GatheredText {
@@ -151,6 +152,11 @@ private:
     PointerKind embKind_{AddressMap::Linear, 0, 16, 0};
     int64_t index_ = 0, indexSize_ = 1;  // #SETINDEX / #WRITEINDEX
 };
+
+// The logical tables in a table file's bytes, as abcde reads them: each "@name" line
+// names the table read so far, or, when that has its name, starts the next. Each
+// part: its id ("" for none) and its lines. A UTF-16 file is one table.
+std::vector<std::pair<std::string, std::string>> logicalTables(std::string_view bytes);
 
 // A #CALC expression's value, with CALCVAR values found through `value`; nothing
 // and `problem` when it is malformed.

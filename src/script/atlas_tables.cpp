@@ -26,6 +26,30 @@ std::string joined(const std::string& folder, std::string_view name) {
 
 }  // namespace
 
+std::vector<std::pair<std::string, std::string>> logicalTables(std::string_view bytes) {
+    std::vector<std::pair<std::string, std::string>> parts(1);
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {  // UTF-16: read whole
+        parts.front().second = bytes;
+        return parts;
+    }
+    bool named = false;  // the part being read has its id
+    for (size_t at = 0; at < bytes.size();) {
+        const size_t end = std::min(bytes.find('\n', at), bytes.size() - 1) + 1;
+        std::string_view line = bytes.substr(at, end - at);
+        at = end;
+        if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+        if (!line.starts_with('@') || line.find('=') != std::string_view::npos) {  // "@XX=…": an Atlas entry
+            parts.back().second += line;
+            continue;
+        }
+        const std::string id(trimBlanks(line.substr(1, line.find_first_of("\r\n") - 1)));
+        if (named) parts.emplace_back();
+        parts.back().first = id;
+        named = true;
+    }
+    return parts;
+}
+
 std::optional<std::string> AtlasRun::readNamedFile(const std::string& named, int line, const char* what) {
     const ScriptSources& s = options_.sources;
     if (!s.readFile) {

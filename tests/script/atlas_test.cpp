@@ -18,6 +18,7 @@ const std::map<std::string, std::string>& files() {
         {"game/few.tbl", "01=a\n02=ab\n03=bcd\n04=c\n05=d\n"},
         {"game/dup.tbl", "01=x\n/02=x\n03=x\n"},
         {"game/sjis.tbl", "01=\xE3\x81\x82\n"},
+        {"game/multi.tbl", "01=a\n@main\n/00=[e]\n@B3=x\n@Items\n01=[Potion]\n"},
         {"game/list.txt", "$8\n// the second\n\n  10  \n"},
     };
     return f;
@@ -158,6 +159,12 @@ TEST(Atlas, AbcdeAndRefusals) {
         {.name = "#AUTOCMD runs when the text reaches its place", .script = main("#AUTOCMD($2, #JMP($8))\n#JMP(0)\nACAC"), .bytes = "41 43 00 00 00 00 00 00 41 43"},
         {.name = "#CALC and a CALCVAR write", .script = "#VAR(V, CALCVAR)\n#CALC(V, \"($10 + 2) * 3 - (1 < 2 ? 1 : 9)\")\n#W16(V, $0)", .bytes = "35 00"},
         {.name = "#READ and #PRINT", .script = main("#VAR(V, CALCVAR)\n#JMP(0)\nB\n#READ(V, $0)\n#PRINT(V, 8)"), .bytes = "42 42"},
+        {.name = "abcde's tables by id, several in one file", .script = "#VAR(M, TABLE)\n#ADDTBL(\"multi.tbl\", M)\n#ACTIVETBL(M)\n#JMP(0)\na[e]\n#ACTIVETBL(@Items)\n[Potion]\n#ACTIVETBL(@main)\na",
+         .bytes = "01 00 01 01"},
+        {.name = "a table id no table has", .script = "#VAR(M, TABLE)\n#ADDTBL(\"multi.tbl\", M)\n#ACTIVETBL(@Weapons)",
+         .problem = "Line 3: #ACTIVETBL: no table loaded has the id @Weapons."},
+        {.name = "a table id given twice", .script = "#VAR(M, TABLE)\n#VAR(N, TABLE)\n#ADDTBL(\"multi.tbl\", M)\n#ADDTBL(\"multi.tbl\", N)",
+         .problem = "Line 4: the table id @main is given twice."},
         {.name = "a plug-in command", .script = "#VAR(E, EXTENSION)\n#EXTLOAD(E, \"x.dll\")",
          .problem = "Line 2: #EXTLOAD runs a Windows plug-in of Atlas's; this editor does not run plug-ins."},
         {.name = "an unknown command", .script = "#FROB(1)", .problem = "Line 1: #FROB is not a command this editor reads."},
