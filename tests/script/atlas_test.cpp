@@ -19,6 +19,7 @@ const std::map<std::string, std::string>& files() {
         {"game/dup.tbl", "01=x\n/02=x\n03=x\n"},
         {"game/sjis.tbl", "01=\xE3\x81\x82\n"},
         {"game/multi.tbl", "01=a\n@main\n/00=[e]\n@B3=x\n@Items\n01=[Potion]\n"},
+        {"game/nl.tbl", "41=A\nFE=[L]\\n\n"},
         {"game/list.txt", "$8\n// the second\n\n  10  \n"},
     };
     return f;
@@ -85,6 +86,8 @@ TEST(Atlas, TextAndStrings) {
         {.name = "blank lines: Atlas passes over them", .script = main("#JMP(0)\nA\n  \nB"), .bytes = "41 42"},
         {.name = "blank lines: abcde spells them", .script = main("#JMP(0)\nA\n  \nB"), .bytes = "41 20 20 42", .dialect = ScriptDialect::Abcde},
         {.name = "// in a text line is text", .script = "#VAR(K, TABLE)\n#ADDTBL(\"kana.tbl\", K)\n#ACTIVETBL(K)\n#JMP(0)\n  // a\na//", .problem = "Line 6: \"/\" (U+002F) begins no entry of the table."},
+        {.name = "a table text's line break left out", .script = "#VAR(N, TABLE)\n#ADDTBL(\"nl.tbl\", N)\n#ACTIVETBL(N)\n#JMP(0)\nA[L]A", .bytes = "41 FE 41"},
+        {.name = "Atlas: a table text's line break written \\n", .script = "#VAR(N, TABLE)\n#ADDTBL(\"nl.tbl\", N)\n#ACTIVETBL(N)\n#JMP(0)\nA[L]\\nA", .bytes = "41 FE 41"},
         {.name = "a table switch mid-string", .script = main("#VAR(K, TABLE)\n#ADDTBL(\"kana.tbl\", K)\n#JMP(0)\nA\n#ACTIVETBL(K)\na[e]"), .bytes = "41 31 00"},
         {.name = "#STRINGALIGN pads before each string", .script = main("#STRINGALIGN(4)\n#JMP($1)\nA<END>B<END>"), .bytes = "00 00 00 00 41 FF 00 00 42 FF"},
         {.name = "#FIXEDLENGTH pads", .script = main("#FIXEDLENGTH(4, $20)\n#JMP(0)\nA<END>B<END>"), .bytes = "41 FF 20 20 42 FF 20 20"},
