@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         {"s/a.tbl", in.ConsumeRandomLengthString(300)},
         {"s/b.tbl", "/00=<end>\n/<e>\n41=A\n4142=AB\n*FE=<line>\n"},
         {"s/l.txt", in.ConsumeRandomLengthString(60)},
+        {"s/c.tbl", "@m\n01=x\n!AB=,<@n>:2\n!AC=<[o]>,<@n>:$AC\n!AD=,<@n>:0\n@n\n01=[A]\n/00=[e]\n"},
     };
     const auto dialect = static_cast<tarpon::ScriptDialect>(in.ConsumeIntegralInRange(0, 2));
     const std::vector<uint8_t> doc(64, 0x55);

@@ -73,13 +73,19 @@ void RuleSpeller::add(std::string_view text, const TableEntry& e) {
     choices_.push_back(std::move(c));
 }
 
+SpellPiece RuleSpeller::piece(size_t at, const TableEntry& e) const {
+    const Choice& c = choices_[static_cast<size_t>(e.params)];
+    return {static_cast<uint32_t>(at), static_cast<uint32_t>(e.key.size()), &c.key, 0, c.ends};
+}
+
 bool RuleSpeller::isEndText(std::string_view text) const {
     const TableEntry* e = byText_.find(text);
     return e && choices_[static_cast<size_t>(e->params)].ends;
 }
 
 bool RuleSpeller::spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const {
-    return rule_ == SpellRule::Abcde ? spellFewest(text, out, badAt) : spellLongest(text, out, badAt);
+    if (rule_ != SpellRule::Abcde) return spellLongest(text, out, badAt);
+    return switches_.empty() ? spellFewest(text, out, badAt) : spellSwitching(text, out, badAt);
 }
 
 bool RuleSpeller::spellLongest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const {
@@ -91,7 +97,7 @@ bool RuleSpeller::spellLongest(std::string_view text, std::vector<SpellPiece>& o
         }
         const auto here = static_cast<uint32_t>(at);
         if (const int raw = rawByteText(text.substr(at, 5), rule_); raw >= 0) {
-            out.push_back({here, 5, -1, static_cast<uint8_t>(raw)});
+            out.push_back({here, 5, nullptr, static_cast<uint8_t>(raw), false});
             at += 5;
             continue;
         }
@@ -101,7 +107,7 @@ bool RuleSpeller::spellLongest(std::string_view text, std::vector<SpellPiece>& o
             if (badAt) *badAt = at;
             return false;
         }
-        out.push_back({here, static_cast<uint32_t>(e->key.size()), e->params, 0});
+        out.push_back(piece(at, *e));
         at += e->key.size();
     }
     return true;
@@ -111,10 +117,10 @@ void RuleSpeller::candidates(std::string_view text, size_t at, size_t end, std::
     out.clear();
     const auto here = static_cast<uint32_t>(at);
     if (const int raw = rawByteText(text.substr(at, 5), rule_); raw >= 0)
-        out.push_back({here, 5, -1, static_cast<uint8_t>(raw)});
+        out.push_back({here, 5, nullptr, static_cast<uint8_t>(raw), false});
     const TableEntry* e = byText_.longestMatch(bytesOf(text.substr(at, end - at)));
     while (e) {
-        out.push_back({here, static_cast<uint32_t>(e->key.size()), e->params, 0});
+        out.push_back(piece(at, *e));
         if (e->key.size() <= 1) break;
         e = byText_.longestMatch(bytesOf(text.substr(at, e->key.size() - 1)));
     }
@@ -132,7 +138,7 @@ bool RuleSpeller::spellFewest(std::string_view text, std::vector<SpellPiece>& ou
     for (size_t at = n; at-- > 0;) {
         if (text[at] == '\n') {  // not data
             cost[at] = cost[at + 1];
-            best[at] = {static_cast<uint32_t>(at), 1, -2, 0};
+            best[at] = {static_cast<uint32_t>(at), 1, nullptr, 0, false};
             continue;
         }
         candidates(text, at, n, here);
@@ -159,7 +165,7 @@ bool RuleSpeller::spellFewest(std::string_view text, std::vector<SpellPiece>& ou
         return false;
     }
     for (size_t at = 0; at < n; at += best[at].length)
-        if (best[at].choice != -2) out.push_back(best[at]);
+        if (text[at] != '\n') out.push_back(best[at]);
     return true;
 }
 

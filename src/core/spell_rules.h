@@ -13,6 +13,7 @@
 //           table texts are not part of them.
 // In every rule a line break in a table text can be left out of the script.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,11 +24,21 @@ namespace tarpon {
 
 enum class SpellRule { Window, Atlas, Abcde };
 
-// One piece of spelled text: an entry, or a raw byte.
+// One piece of spelled text: an entry, a raw byte, or a table switch's key.
 struct SpellPiece {
-    uint32_t at = 0, length = 0;  // the text it was read from
-    int32_t choice = -1;          // the entry's place in the speller, -1 for a raw byte
+    uint32_t at = 0, length = 0;        // the text it was read from (none for a switch written for the text)
+    const std::string* key = nullptr;   // its bytes; nullptr for the raw byte
     uint8_t raw = 0;
+    bool ends = false;                  // an end token: the string ends with it
+};
+
+// abcde's table switch: a key after which the text goes on in another table.
+struct TableSwitch {
+    std::string key;      // its bytes
+    std::string label;    // its text in the script; "" when written wherever the text needs the other table
+    std::string target;   // the other table's id
+    int count = 0;        // that many entries of the other table, then back; 0: the rest of the string
+    std::string closing;  // when not empty: back after this key, which is written when the text comes back
 };
 
 class RuleSpeller {
@@ -39,11 +50,12 @@ public:
     bool spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt = nullptr) const;
 
     // The bytes a piece stands for (none for an end token without bytes).
-    std::string_view bytes(const SpellPiece& p) const {
-        return p.choice < 0 ? std::string_view(reinterpret_cast<const char*>(&p.raw), 1)
-                            : std::string_view(choices_[static_cast<size_t>(p.choice)].key);
+    static std::string_view bytes(const SpellPiece& p) {
+        return p.key ? std::string_view(*p.key) : std::string_view(reinterpret_cast<const char*>(&p.raw), 1);
     }
-    bool ends(const SpellPiece& p) const { return p.choice >= 0 && choices_[static_cast<size_t>(p.choice)].ends; }
+    // abcde's switches of this table, and where the tables they name are found.
+    void addSwitch(TableSwitch s) { switches_.push_back(std::move(s)); }
+    void setSwitchTables(std::function<const RuleSpeller*(std::string_view id)> byId) { byId_ = std::move(byId); }
     // Whether some end token of the table is written `text`.
     bool isEndText(std::string_view text) const;
     SpellRule rule() const { return rule_; }
@@ -56,12 +68,17 @@ private:
     void add(std::string_view text, const TableEntry& e);
     bool spellLongest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
     bool spellFewest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
+    // spell_switches.cpp: the fewest bytes when switches may take the text to other tables.
+    bool spellSwitching(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
+    SpellPiece piece(size_t at, const TableEntry& e) const;
     // The pieces that may start at `at` (raw bytes first), longest text first.
     void candidates(std::string_view text, size_t at, size_t end, std::vector<SpellPiece>& out) const;
 
     SpellRule rule_;
     std::vector<Choice> choices_;
     Table byText_;  // keyed by text; an entry's params hold its place in choices_
+    std::vector<TableSwitch> switches_;
+    std::function<const RuleSpeller*(std::string_view)> byId_;
 };
 
 // The raw byte that `text` starts with in `rule` (`<$XX>`, and for Atlas `($XX)`), or -1.

@@ -162,11 +162,25 @@ bool AtlasRun::addTable(const ScriptCommand& c, int line) {
         if (!options_.sources.readTable || !options_.sources.readTable(part, *t.table, problem))
             return fail(line, "the table \"" + c.args[0].text + "\"" + (id.empty() ? "" : " @" + id) + ": " + problem);
         t.speller = std::make_unique<RuleSpeller>(*t.table, abcde() ? SpellRule::Abcde : SpellRule::Atlas);
+        if (abcde()) addSwitches(*t.speller, part, c.args[0].text, line);  // Atlas reads "!" lines as entries it skips
         if (!id.empty() && !tableIds_.emplace(id, static_cast<int>(tables_.size())).second)
             return fail(line, "the table id @" + id + " is given twice.");
         tables_.push_back(std::move(t));
     }
     return true;
+}
+
+void AtlasRun::addSwitches(RuleSpeller& speller, std::string_view lines, const std::string& file, int line) {
+    ScriptLineReader reader(lines);
+    for (ScriptLine l; reader.next(l);) {
+        if (!l.text.starts_with('!')) continue;
+        if (std::optional<TableSwitch> sw = readSwitch(l.text)) speller.addSwitch(std::move(*sw));
+        else warn(line, "the table \"" + file + "\": the switch " + std::string(l.text) + " is not read by this editor.");
+    }
+    speller.setSwitchTables([this](std::string_view id) -> const RuleSpeller* {
+        const auto it = tableIds_.find(std::string(id));
+        return it == tableIds_.end() ? nullptr : tables_[static_cast<size_t>(it->second)].speller.get();
+    });
 }
 
 bool AtlasRun::activeTable(const ScriptCommand& c, int line) {

@@ -139,11 +139,11 @@ bool AtlasRun::spellAndWrite(const RuleSpeller& speller, std::string_view text, 
     if (pieces.empty()) return true;
     if (pos_ < 0) return fail(lineOf(0), "text before the first #JMP: where should it go?");
     for (const SpellPiece& p : pieces) {
-        const std::string_view bytes = speller.bytes(p);
+        const std::string_view bytes = RuleSpeller::bytes(p);
         text_.body.insert(text_.body.end(), bytes.begin(), bytes.end());
         ++text_.tokens;
         text_.line = lineOf(p.at);
-        if (!speller.ends(p)) continue;
+        if (!p.ends) continue;
         if (!writeString(text_.body, text_.tokens, text.substr(p.at, p.length), text_.line)) return false;
         text_.body.clear();
         text_.tokens = 0;

@@ -90,6 +90,7 @@ private:
     bool jump(const ScriptCommand& c, int line);
     bool declare(const ScriptCommand& c, int line);
     bool addTable(const ScriptCommand& c, int line);
+    void addSwitches(RuleSpeller& speller, std::string_view lines, const std::string& file, int line);
     bool activeTable(const ScriptCommand& c, int line);
     bool queueCommand(const ScriptCommand& c, int line);
     bool calc(const ScriptCommand& c, int line);
@@ -157,6 +158,10 @@ private:
 // names the table read so far, or, when that has its name, starts the next. Each
 // part: its id ("" for none) and its lines. A UTF-16 file is one table.
 std::vector<std::pair<std::string, std::string>> logicalTables(std::string_view bytes);
+
+// abcde's table switch line "!KEY=<label>,<@id>:COUNT" (or ":$KEY" for a closing key);
+// nothing for one of another shape (raw tables, several parts), which is not read.
+std::optional<TableSwitch> readSwitch(std::string_view line);
 
 // A #CALC expression's value, with CALCVAR values found through `value`; nothing
 // and `problem` when it is malformed.

@@ -24,7 +24,60 @@ std::string joined(const std::string& folder, std::string_view name) {
     return folder.back() == '/' ? folder + std::string(name) : folder + "/" + std::string(name);
 }
 
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Whole bytes from hex digits, or nothing.
+std::optional<std::string> hexBytes(std::string_view hex) {
+    if (hex.empty() || hex.size() % 2) return std::nullopt;
+    std::string out;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]), low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+    }
+    return out;
+}
+
 }  // namespace
+
+std::optional<TableSwitch> readSwitch(std::string_view line) {
+    // !KEY[<N>]=[<label>],<@id>:COUNT or <@id>:$CLOSING
+    const size_t equals = line.find('=');
+    if (!line.starts_with('!') || equals == std::string_view::npos) return std::nullopt;
+    std::string_view key = line.substr(1, equals - 1), rest = line.substr(equals + 1);
+    key = key.substr(0, key.find('<'));
+    TableSwitch sw;
+    const std::optional<std::string> keyBytes = hexBytes(key);
+    if (!keyBytes) return std::nullopt;
+    sw.key = *keyBytes;
+    if (rest.starts_with('<')) {
+        const size_t close = rest.find('>');
+        if (close == std::string_view::npos) return std::nullopt;
+        sw.label = std::string(rest.substr(1, close - 1));
+        rest.remove_prefix(close + 1);
+    }
+    if (!rest.starts_with(",<@")) return std::nullopt;
+    const size_t idEnd = rest.find(">:");
+    if (idEnd == std::string_view::npos || rest.find(',', 1) != std::string_view::npos) return std::nullopt;
+    sw.target = std::string(rest.substr(3, idEnd - 3));
+    std::string_view count = rest.substr(idEnd + 2);
+    if (count.ends_with('+')) count.remove_suffix(1);
+    if (count.starts_with('$')) {
+        const std::optional<std::string> closing = hexBytes(count.substr(1, count.find('<') - 1));
+        if (!closing) return std::nullopt;
+        sw.closing = *closing;
+        return sw;
+    }
+    const std::optional<int64_t> n = readScriptNumber(count);
+    if (!n || *n < 0 || *n > 1000) return std::nullopt;
+    sw.count = static_cast<int>(*n);
+    return sw;
+}
 
 std::vector<std::pair<std::string, std::string>> logicalTables(std::string_view bytes) {
     std::vector<std::pair<std::string, std::string>> parts(1);
