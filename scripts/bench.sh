@@ -83,6 +83,10 @@ echo "Find ▸ Table in one and many spellings" >&2
 build/tarpon_bench --benchmark_filter='^BM_(SpellingReadPass|FindTableOneSpelling|FindTableSpellings|FindTableCommonPrefixes|FindTableSpellings1MiB|CommandLineFindSearch|CommandLineFindCommand)/' \
     --benchmark_out="$out/spelling.json" --benchmark_out_format=json >&2
 
+echo "script dump and insert" >&2
+build/tarpon_bench --benchmark_filter='^BM_(ScriptDump|ScriptInsert|AtlasScriptInsert)$' \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/script.json" --benchmark_out_format=json >&2
 echo "script dump: its worst cases beside a plain decoder of the same table" >&2
 build/tarpon_bench --benchmark_filter='^BM_(DumpWorstCase|PlainDecoder)/' \
     --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \

@@ -11,12 +11,17 @@
 namespace tarpon {
 namespace {
 
-// A piece that would change meaning in a script line: a "#" that starts the line
-// (a command), or "//" (a comment), also formed with the text before it (`last`,
-// the line's last character, or 0 on an empty line).
+// A piece that would change meaning in a script line: a line break inside its text
+// (other than a line-break entry's at its end), a "#" that starts the line
+// (a command), a blank that starts it (a line of blanks is passed over, and blanks
+// may lead to a "#" or "//"), or "//" (a comment), also formed with the text before
+// it (`last`, the line's last character, or 0 on an empty line).
 bool unsafeInLine(char last, std::string_view piece) {
     if (piece.empty()) return false;
-    if (last == 0 && piece[0] == '#') return true;
+    // A line break inside the text splits the line where a reader would not join it again.
+    const size_t lineBreak = piece.find_first_of("\r\n");
+    if (lineBreak != std::string_view::npos && (piece[lineBreak] == '\r' || lineBreak + 1 < piece.size())) return true;
+    if (last == 0 && (piece[0] == '#' || piece[0] == ' ' || piece[0] == '\t')) return true;
     if (piece.find("//") != std::string_view::npos) return true;
     return last == '/' && piece[0] == '/';
 }
@@ -36,7 +41,7 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
         const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
         const size_t before = out.size();
         ScriptToken token = st.read(rest, raw, out);
-        const char last = before > textAt && out[before - 1] != '\n' ? out[before - 1] : 0;
+        const char last = before > textAt && out[before - 1] != '\n' && out[before - 1] != '\r' ? out[before - 1] : 0;
         if (token.risky && unsafeInLine(last, std::string_view(out).substr(before))) {
             out.resize(before);
             token = st.read(rest, true, out);
@@ -88,7 +93,7 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
         else pointersTo[target].push_back({i, place});
     }
     out.script += "#SMA(\"LINEAR\")\n#HDR(" + scriptNumber(r.p.add) + ")\n";
-    if (r.p.bigEndian) out.script += "#ENDIAN(\"BIG\")\n";
+    if (r.p.bigEndian) out.script += "#ENDIANSWAP(\"TRUE\")\n";
     out.script += outside;
     if (pointersTo.empty()) return;
     struct StringText {

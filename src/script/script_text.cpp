@@ -13,8 +13,8 @@ std::string scriptNumber(int64_t value) {
         *--at = kHexDigits[magnitude & 15];
         magnitude >>= 4;
     } while (magnitude);
+    if (value < 0) *--at = '-';  // Atlas reads "$-100", not "-$100"
     *--at = '$';
-    if (value < 0) *--at = '-';
     return std::string(at, end);
 }
 
@@ -34,9 +34,11 @@ void ScriptTable::markSureEntries() {
     texts_.clear();
     for (const TableEntry& e : table_.entries()) {
         const std::string* back = speller_.keyOf(e.text);
+        // A text that ends in "<" or "(" may begin a raw byte with the text after it.
         const bool sure = back && *back == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
-                          !beginsLonger(e.text);
-        const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#');
+                          !e.text.ends_with('<') && !e.text.ends_with('(') && !beginsLonger(e.text);
+        const bool risky = e.text.find_first_of("/\r\n") != std::string::npos || e.text.starts_with('#') ||
+                           e.text.starts_with(' ') || e.text.starts_with('\t');
         Piece p{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(e.key.size()),
                 e.kind == EntryKind::Linked ? std::max(e.params, 0) : 0,
                 static_cast<uint8_t>((sure ? kSure : 0) | (risky ? kRisky : 0) |

@@ -27,10 +27,10 @@ struct ScriptToken {
     size_t length = 0;   // the bytes it reads
     bool ends = false;   // an end token: the string ends after it
     bool sure = true;    // its text spells back to its bytes whatever text follows it
-    bool risky = false;  // its text holds a "/" or begins with "#": it may form a comment or a command
+    bool risky = false;  // its text holds a "/" or a line break, or begins with "#" or a blank: it may change a script line
 };
 
-// A number as scripts write offsets: "$" and upper-case hex digits, "-" first when negative.
+// A number as scripts write offsets: "$" and upper-case hex digits, "$-" when negative.
 std::string scriptNumber(int64_t value);
 
 

@@ -63,7 +63,7 @@ Bytes replaced(std::string_view lines, const std::string& text) {
 
 Bytes inserted(std::string_view lines, const std::string& text) {
     const Table table = tableOf(lines);
-    const InsertPlan plan = planInsert(table, kBlank, "#JMP($0)\n" + text + "\n");
+    const InsertPlan plan = planInsert(kBlank, "#JMP($0)\n" + text + "\n", {.table = &table});
     EXPECT_EQ(plan.problem, "");
     return plan.writes.empty() ? Bytes{} : plan.writes.front().bytes;
 }
@@ -135,7 +135,7 @@ TEST(TextEngine, WhatIsCopiedOrDumpedReadsBack) {
         const Table table = tableOf(row.table);
         const DumpResult dumped =
             dumpScript(table, row.doc, {.from = 0, .to = static_cast<int64_t>(row.doc.size()) - 1});
-        const InsertPlan plan = planInsert(table, Bytes(row.doc.size(), 0x00), dumped.script);
+        const InsertPlan plan = planInsert(Bytes(row.doc.size(), 0x00), dumped.script, {.table = &table});
         ASSERT_EQ(plan.problem, "") << dumped.script;
         Bytes again(row.doc.size(), 0x00);
         for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), again.begin() + w.at);
