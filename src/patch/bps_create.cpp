@@ -72,7 +72,7 @@ public:
     BpsWriter(std::span<const uint8_t> source, std::span<const uint8_t> target)
         : s_(source), t_(target), sourceKeys_(source.size()), targetKeys_(target.size()) {
         out_.reserve(1024);
-        out_.insert(out_.end(), {'B', 'P', 'S', '1'});
+        for (const char c : {'B', 'P', 'S', '1'}) out_.push_back(static_cast<uint8_t>(c));
         number(s_.size());
         number(t_.size());
         number(0);  // no metadata
