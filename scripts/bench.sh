@@ -80,7 +80,7 @@ build/tarpon_bench --benchmark_filter="^search/(read/|(memmem|(plain|wildcard|re
     --benchmark_out="$out/search.json" --benchmark_out_format=json >&2
 
 echo "Find ▸ Table in one and many spellings" >&2
-build/tarpon_bench --benchmark_filter='^BM_(SpellingReadPass|FindTableOneSpelling|FindTableSpellings|FindTableCommonPrefixes|FindTableSpellings1MiB|CommandLineFindSearch|CommandLineFindCommand)/' \
+build/tarpon_bench --benchmark_filter='^BM_(SpellingReadPass|FindTableOneSpelling|FindTableSpellings|FindTableCommonPrefixes|FindTableSpellings1MiB|FindTableWindowWhole1MiB|CommandLineFindSearch|CommandLineFindCommand)/' \
     --benchmark_out="$out/spelling.json" --benchmark_out_format=json >&2
 
 echo "script dump and insert" >&2
