@@ -113,6 +113,15 @@ WorkEnd runWithProgress(QWidget* parent, const QString& caption, const std::func
         if (dialog.isVisible() && !shared.cancel) dialog.setValue(barValue(shared));
     }
     worker.join();
+    // The window that had the keyboard gets it back: without a window manager, closing
+    // the progress window would leave the keyboard with no window at all.
+    if (dialog.isVisible()) {
+        dialog.hide();
+        if (parent) {
+            parent->window()->activateWindow();
+            parent->window()->raise();
+        }
+    }
     return endOf(shared);
 }
 
