@@ -42,7 +42,7 @@ run "the fuzz build" cmake --build build-fuzz --parallel "$jobs" --target tarpon
 fuzz_runs() {
   case "$1" in
     editing_session_fuzz) echo 500 ;;
-    ring_search_fuzz | number_reading_fuzz) echo 10000 ;;
+    ring_search_fuzz | number_reading_fuzz | patch_fuzz) echo 10000 ;;
     *) echo 50000 ;;
   esac
 }
