@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "core/plain_number.h"
+#include "core/text_coding.h"
 #include "core/text_encoding.h"
 
 namespace tarpon {
@@ -161,14 +162,16 @@ size_t tableIndex(std::vector<TableName>& tables, const std::string& path, int l
     return tables.size() - 1;
 }
 
-// The bytes as UTF-8 text, without a byte-order mark.
-std::string commandText(std::string_view bytes) {
+// The bytes as UTF-8 text, without a byte-order mark; nothing when they do not read
+// in the encoding their mark names.
+std::optional<std::string> commandText(std::string_view bytes) {
     std::string decoded;
     const DetectedEncoding found = detectEncoding(bytes, &decoded);
     if (!decoded.empty()) return decoded;
     if (found.byteOrderMark) bytes.remove_prefix(byteOrderMark(found.encoding).size());
-    if (found.encoding == TextEncoding::Utf8) return std::string(bytes);
-    return decodeText(bytes, found.encoding).value_or(std::string());
+    if (found.encoding != TextEncoding::Utf8) return decodeText(bytes, found.encoding);
+    if (!isValidUtf8(bytes)) return std::nullopt;
+    return std::string(bytes);
 }
 
 struct FileReader {
@@ -240,8 +243,12 @@ CommandFile readCommandFile(std::string_view bytes) {
         reader.file.problem = "The command file is too large.";
         return reader.file;
     }
-    const std::string text = commandText(bytes);
-    std::string_view rest = text;
+    const std::optional<std::string> text = commandText(bytes);
+    if (!text) {
+        reader.file.problem = "The command file does not read as the encoding its byte-order mark names.";
+        return reader.file;
+    }
+    std::string_view rest = *text;
     int number = 0;
     bool ok = true;
     while (ok && !rest.empty()) {

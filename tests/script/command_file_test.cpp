@@ -33,6 +33,13 @@ std::string describe(const CartoBlock& b) {
     return out;
 }
 
+// ASCII text as UTF-16LE with its byte-order mark.
+std::string utf16le(std::string_view ascii) {
+    std::string out = "\xFF\xFE";
+    for (const char c : ascii) out += std::string{c, '\0'};
+    return out;
+}
+
 // Command file text -> each block described, tables (name@line), or the problem.
 TEST(CommandFile, Reads) {
     const std::string ptr = "#METHOD: POINTER\n#POINTER TABLE START: $10\n#POINTER TABLE STOP: $20\n#POINTER SIZE: 2\n";
@@ -103,6 +110,11 @@ TEST(CommandFile, Reads) {
          .problem = "Line 5: #ATLAS PTRS: the value is Yes or No."},
         {.name = "a line that is no key", .text = "// notes\nDialogue block\n", .problem = "Line 2: a command file's lines are written #KEY: value."},
         {.name = "only comments", .text = "// nothing here\r\n\r\n", .problem = "The command file holds no block (#BLOCK NAME: ... #END BLOCK)."},
+        {.name = "a UTF-8 byte-order mark before bytes that are no UTF-8", .text = "\xEF\xBB\xBF#GAME NAME: \xFF\xFE\n",
+         .problem = "The command file does not read as the encoding its byte-order mark names."},
+        {.name = "UTF-16 with its byte-order mark",
+         .text = utf16le("#TABLE: t\r\n#METHOD: RAW\r\n#SCRIPT START: 0\r\n#SCRIPT STOP: 1\r\n#END BLOCK"),
+         .blocks = {"'' '' table 0 RAW from=0 to=1"}, .tables = "t@1 "},
         {.name = "#END BLOCK alone", .text = "#END BLOCK\n", .problem = "Line 1: #END BLOCK without a block before it."},
     };
     for (const auto& row : rows) {
