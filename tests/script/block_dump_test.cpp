@@ -46,6 +46,7 @@ const Bytes kDoc = {0x08, 0, 0x0B, 0, 0x08, 0, 0xFF, 0xFF, 0x61, 0x62, 0, 0x63, 
 
 struct Row {
     const char* name = "";
+    int covers = -1;  // how many bytes the insert writes: every pointer's and every string's
     std::string commands = {};
     Bytes doc = kDoc;
     std::vector<std::string> holds = {};  // in this order
@@ -69,71 +70,71 @@ void expectInOrder(const std::string& script, const std::vector<std::string>& fr
 std::vector<Row> rows() {
     const std::string raw = "#METHOD: RAW\n#SCRIPT START: $8\n";
     return {
-        {.name = "POINTER: two pointers to one string written one after another before its one copy",
+        {.name = "POINTER: two pointers to one string written one after another before its one copy", .covers = 13,
          .commands = "#GAME NAME: G\n" + pointers("0", "6"),
          .holds = {"//GAME NAME:\t\tG\n", "#VAR(Table_0, TABLE)\n#ADDTBL(\"t.tbl\", Table_0)\n",
                    "//BLOCK #000 NAME:\t\tb\n#ACTIVETBL(Table_0)", "#JMP($8, $E) // Jump to insertion point\n#HDR($0)",
                    "//POINTER #0 @ $0 - STRING #0 @ $8\n//POINTER #2 @ $4 - STRING #0 @ $8\n#W16($0)\n#W16($4)\nab<end>\n",
                    "//POINTER #1 @ $2 - STRING #1 @ $B\n#W16($2)\nc<line>\na<end>\n"}},
-        {.name = "POINTER_RELATIVE: the base as #HDR",
+        {.name = "POINTER_RELATIVE: the base as #HDR", .covers = 9,
          .commands = pointers("0", "4", "#BASE POINTER: $-8\n", "POINTER_RELATIVE"),
          .doc = {0x10, 0, 0x13, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x61, 0x62, 0, 0x63, 0},
          .holds = {"#HDR(" + scriptNumber(-8) + ")", "STRING #0 @ $8\n#W16($0)\nab<end>", "#W16($2)\nc<end>"}},
-        {.name = "POINTER_RELATIVE_PC: each pointer's own #HDR",
+        {.name = "POINTER_RELATIVE_PC: each pointer's own #HDR", .covers = 8,
          .commands = block("#METHOD: POINTER_RELATIVE_PC\n#ATLAS PTRS: Yes\n#POINTER TABLE START: 0\n"
                            "#POINTER TABLE STOP: 4\n#POINTER SIZE: 2\n#BASE POINTER: 2\n"),
          .doc = {0x04, 0, 0x04, 0, 0xFF, 0xFF, 0x61, 0, 0x62, 0},
          .holds = {"#HDR($2)\n#W16($0)\na<end>", "#HDR($4)\n#W16($2)\nb<end>"}},
-        {.name = "big-endian 3-byte pointers with a byte of space between them",
+        {.name = "big-endian 3-byte pointers with a byte of space between them", .covers = 10,
          .commands = pointers("0", "8", "#POINTER ENDIAN: BIG\n#POINTER SPACE: 1\n", "POINTER", "3"),
          .doc = {0, 0, 0x08, 0xEE, 0, 0, 0x0A, 0xEE, 0x61, 0, 0x62, 0},
          .holds = {endianCommand(true), "#W24($0)\na<end>", "#W24($4)\nb<end>"}},
-        {.name = "RAW: the stop byte excluded; strings one after another",
+        {.name = "RAW: the stop byte excluded; strings one after another", .covers = 7,
          .commands = block(raw + "#SCRIPT STOP: $F\n"),
          .holds = {"#JMP($8, $E) // Jump to insertion point", "//Block Range: $8 - $F\nab<end>\n\nc<line>\na<end>\n"},
          .lacks = {"#VAR", "#ACTIVETBL", "#HDR"}},
-        {.name = "RAW: a stop inside a string", .commands = block(raw + "#SCRIPT STOP: $A\n"),
+        {.name = "RAW: a stop inside a string", .covers = 2, .commands = block(raw + "#SCRIPT STOP: $A\n"),
          .holds = {"#JMP($8, $9)", "\nab\n"}, .lacks = {"<end>"}},
-        {.name = "COMMENTS Yes: the text as // lines only, each pointer at its string",
+        {.name = "COMMENTS Yes: the text as // lines only, each pointer at its string", .covers = 4,
          .commands = pointers("0", "4", "#COMMENTS: Yes\n"),
          .holds = {"#W16($0)\n//ab<end>\n", "#JMP($B, $E)\n#W16($2)\n//c<line>\n//a<end>\n"},
          .lacks = {"\nab<end>", "\nc<line>"}},
-        {.name = "COMMENTS Both: a // copy, then the text",
+        {.name = "COMMENTS Both: a // copy, then the text", .covers = 6,
          .commands = pointers("2", "4", "#COMMENTS: Both\n"), .holds = {"#W16($2)\n//c<line>\n//a<end>\nc<line>\na<end>\n"}},
-        {.name = "ATLAS PTRS No: texts without pointer writes or tables",
+        {.name = "ATLAS PTRS No: texts without pointer writes or tables", .covers = 7,
          .commands = block("#METHOD: POINTER\n#POINTER TABLE START: 0\n#POINTER TABLE STOP: 4\n#POINTER SIZE: 2\n"),
          .holds = {"#JMP($8, $E) // Jump", "STRING #0 @ $8\nab<end>\n", "STRING #1 @ $B\nc<line>\na<end>"},
          .lacks = {"#W16", "#VAR", "#HDR"}},
-        {.name = "a fixed string of 2 bytes per pointer, with its end label",
+        {.name = "a fixed string of 2 bytes per pointer, with its end label", .covers = 8,
          .commands = pointers("0", "4", "#TYPE: FIXED_STRING\n#STRING LENGTH: 2\n#STRING END: Yes\n"),
          .holds = {"#W16($0)\nab\n//(END)\n", "#W16($2)\nc<line>\n//(END)\n"}},
-        {.name = "fixed strings and lines in a RAW range: end tokens end nothing",
+        {.name = "fixed strings and lines in a RAW range: end tokens end nothing", .covers = 7,
          .commands = block(raw + "#SCRIPT STOP: $F\n#TYPE: FIXED_STRING && FIXED_LINE\n#STRING LENGTH: 4\n"
                                  "#LINE LENGTH: 2\n#LINE END: Yes\n#LINE CTRL: [L]\n"),
          .holds = {"ab\n//[L]\n<end>\nc\n//[L]\n\n<line>\na\n//[L]\n<end>\n//[L]\n"}},
-        {.name = "two strings per pointer",
+        {.name = "two strings per pointer", .covers = 9,
          .commands = pointers("0", "2", "#STRINGS PER POINTER: 2\n"), .holds = {"#W16($0)\nab<end>\n\nc<line>\na<end>\n"}},
-        {.name = "strings end at the next pointer's string, not at end tokens",
+        {.name = "strings end at the next pointer's string, not at end tokens", .covers = 9,
          .commands = pointers("0", "4", "#STRINGS END AT NEXT POINTER: Yes\n"),
          .doc = {0x04, 0, 0x07, 0, 0x61, 0, 0x62, 0x63, 0},
          .holds = {"#W16($0)\na<end>\n\nb\n", "#W16($2)\nc<end>\n"}},
-        {.name = "an auto jump inside a string: the rest after a #JMP",
+        {.name = "an auto jump inside a string: the rest after a #JMP", .covers = 6,
          .commands = pointers("0", "2", "#AUTO JUMP START: $A\n#AUTO JUMP STOP: $C\n"),
          .doc = {0x08, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x61, 0x62, 0xEE, 0xEE, 0x63, 0},
          .holds = {"#JMP($8, $D)", "#W16($0)\nab\n#JMP($C, $D)\nc<end>\n"}},
-        {.name = "an end realigned to 4: the next string after a #JMP",
+        {.name = "an end realigned to 4: the next string after a #JMP", .covers = 6,
          .commands = pointers("0", "2", "#STRINGS PER POINTER: 2\n#STRING END REALIGN MULTIPLE: 4\n"),
          .doc = {0x08, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x61, 0, 0xEE, 0xEE, 0x62, 0},
          .holds = {"#W16($0)\na<end>\n\n#JMP($C, $D)\nb<end>\n"}},
-        {.name = "strings in pointer order", .commands = pointers("0", "4"),
+        {.name = "strings in pointer order", .covers = 8, .commands = pointers("0", "4"),
          .doc = {0x07, 0, 0x04, 0, 0x61, 0, 0xEE, 0x62, 0},
          .holds = {"STRING #0 @ $7\n#JMP($7, $8)\n#W16($0)\nb<end>\n", "STRING #1 @ $4\n#JMP($4, $8)\n#W16($2)\na<end>\n"}},
-        {.name = "strings sorted by address", .commands = pointers("0", "4", "#SORT OUTPUT BY STRING ADDRESS: Yes\n"),
+        {.name = "strings sorted by address", .covers = 8, .commands = pointers("0", "4", "#SORT OUTPUT BY STRING ADDRESS: Yes\n"),
          .doc = {0x07, 0, 0x04, 0, 0x61, 0, 0xEE, 0x62, 0},
          .holds = {"//POINTER #1 @ $2 - STRING #0 @ $4\n#W16($2)\na<end>\n", "STRING #1 @ $7\n#JMP($7, $8)\n#W16($0)\nb<end>\n"}},
-        {.name = "#SCRIPT STOP also stops pointed-at strings", .commands = pointers("2", "4", "#SCRIPT STOP: $E\n"),
+        {.name = "#SCRIPT STOP also stops pointed-at strings", .covers = 5, .commands = pointers("2", "4", "#SCRIPT STOP: $E\n"),
          .holds = {"#W16($2)\nc<line>\na\n"}, .lacks = {"a<end>"}},
-        {.name = "a pointer outside the file", .commands = pointers("0", "4"), .doc = {0x20, 0, 0x04, 0, 0x61, 0},
+        {.name = "a pointer outside the file", .covers = 4, .commands = pointers("0", "4"), .doc = {0x20, 0, 0x04, 0, 0x61, 0},
          .holds = {"//POINTER #0 @ $0 points outside the file ($20)\n", "#W16($2)\na<end>"}},
         {.name = "one-byte pointers: a custom pointer of 8 bits", .commands = pointers("0", "2", {}, "POINTER", "1"),
          .doc = {0x02, 0x04, 0x61, 0, 0x62, 0},
@@ -200,19 +201,7 @@ TEST(BlockDump, InsertedBackGivesTheSameBytes) {
             for (int64_t i = 0; i < std::ssize(w.bytes); ++i) touched.insert(w.at + i);
         }
         EXPECT_EQ(written, row.doc) << dumped.script;
-        const bool commentsOnly = row.commands.find("#COMMENTS: Yes") != std::string::npos;
-        const bool pointersWritten = row.commands.find("#ATLAS PTRS: Yes") != std::string::npos;
-        int64_t strings = 0;  // the bytes the dump read as text
-        for (const CartoBlock& b : file.blocks) strings += b.method == CartoMethod::Raw ? *b.scriptStop - *b.scriptStart : 0;
-        if (!commentsOnly && file.blocks[0].method == CartoMethod::Raw) {
-            EXPECT_EQ(std::ssize(touched), strings);
-        }
-        if (pointersWritten) {
-            EXPECT_GT(plan.pointers, 0);
-        }
-        if (!commentsOnly) {
-            EXPECT_GT(plan.textBytes, 0);
-        }
+        EXPECT_EQ(std::ssize(touched), row.covers) << dumped.script;
         ++ran;
     }
     EXPECT_GE(ran, 18);
