@@ -71,13 +71,16 @@ std::string pointerName(size_t block) {
 
 class BlockDumper {
 public:
-    BlockDumper(const CartoBlock& b, const ScriptTable& st, std::span<const uint8_t> doc, const Progress& progress)
-        : b_(b), st_(st), doc_(doc), size_(static_cast<int64_t>(doc.size())), progress_(progress) {}
+    // `room`: how many bytes of text it may read before the script is too large.
+    BlockDumper(const CartoBlock& b, const ScriptTable& st, std::span<const uint8_t> doc, const Progress& progress,
+                uint64_t room)
+        : b_(b), st_(st), doc_(doc), size_(static_cast<int64_t>(doc.size())), progress_(progress), room_(room) {}
 
     void read();
     // Appends the block's lines; `bigEndian` is the pointer byte order the insert is in.
     void write(size_t number, size_t tableId, std::string& out, bool& bigEndian) const;
     int64_t strings() const { return std::ssize(entries_); }
+    bool tooLarge() const { return read_ > room_; }
 
 private:
     void readPointers();
@@ -93,6 +96,7 @@ private:
     std::span<const uint8_t> doc_;
     int64_t size_;
     const Progress& progress_;
+    uint64_t room_, read_ = 0;  // text read so far
     std::vector<Entry> entries_;
     std::string outside_;  // pointers to no byte of the file
     int64_t first_ = 0, end_ = 0;  // the lowest string start, the byte after the highest string end
@@ -108,13 +112,14 @@ int64_t BlockDumper::realign(int64_t at) const {
 // Strings from `at` until `count` of them ended with an end token (with `through`,
 // only `limit` ends the reading); an #AUTO JUMP START reached continues at its STOP.
 void BlockDumper::readStrings(int64_t at, int64_t limit, int64_t count, bool through, std::vector<Run>& runs) {
-    for (int64_t strings = 0; at < limit && (through || strings < count) && !progress_.stopped();) {
+    for (int64_t strings = 0; at < limit && (through || strings < count) && !progress_.stopped() && !tooLarge();) {
         int64_t stop = limit;
         if (b_.jumpFrom && at < *b_.jumpFrom) stop = std::min(stop, *b_.jumpFrom);
         Run& r = runs.emplace_back();
         r.at = at;
         bool ended = false;
         r.end = readScriptString(st_, doc_, at, stop, r.text, progress_, &ended);
+        read_ += r.text.size();
         at = r.end;
         if (ended) {
             ++strings;
@@ -130,7 +135,7 @@ void BlockDumper::readStrings(int64_t at, int64_t limit, int64_t count, bool thr
 // a RAW range), each split into lines of LINE LENGTH bytes; end tokens end nothing.
 void BlockDumper::readFixed(int64_t at, int64_t limit, std::vector<Run>& runs) {
     const bool raw = !isPointerBlock(b_);
-    for (; at < limit && !progress_.stopped(); at += b_.stringLength) {
+    for (; at < limit && !progress_.stopped() && !tooLarge(); at += b_.stringLength) {
         const int64_t end = std::min(limit, at + b_.stringLength);
         const int64_t lineLength = b_.lineLength > 0 ? b_.lineLength : b_.stringLength;
         for (int64_t line = at; line < end; line += lineLength) {
@@ -139,6 +144,7 @@ void BlockDumper::readFixed(int64_t at, int64_t limit, std::vector<Run>& runs) {
                 Run& r = runs.emplace_back();
                 r.at = from;
                 from = r.end = readScriptString(st_, doc_, from, lineEnd, r.text, progress_);
+                read_ += r.text.size();
             }
             if (b_.lineLabel) runs.back().after += "//" + *b_.lineLabel + "\n";
         }
@@ -195,7 +201,7 @@ void BlockDumper::read() {
     readPointers();
     std::set<int64_t> starts;
     for (const Entry& e : entries_) starts.insert(e.target);
-    for (size_t k = 0; k < entries_.size() && !progress_.stopped(); ++k) {
+    for (size_t k = 0; k < entries_.size() && !progress_.stopped() && !tooLarge(); ++k) {
         Entry& e = entries_[k];
         int64_t stop = limit;
         if (b_.endAtNextPointer)
@@ -305,11 +311,11 @@ void dumpBlocks(const CommandFile& file, const CommandTables& tables, std::span<
         if (b.game != game && !b.game.empty()) out.script += "//GAME NAME:\t\t" + b.game + "\n\n";
         game = b.game;
         if (!readers[b.table]) readers[b.table] = std::make_unique<ScriptTable>(*tables.tables[b.table]);
-        BlockDumper block(b, *readers[b.table], doc, progress);
+        BlockDumper block(b, *readers[b.table], doc, progress, maxScript - std::min<uint64_t>(maxScript, out.script.size()));
         block.read();
-        block.write(i, ids[b.table], out.script, bigEndian);
+        if (!block.tooLarge()) block.write(i, ids[b.table], out.script, bigEndian);
         out.strings += block.strings();
-        if (out.script.size() > maxScript) {
+        if (block.tooLarge() || out.script.size() > maxScript) {
             out.script.clear();
             out.problem = "The script would be larger than " + std::to_string(maxScript) +
                           " bytes: dump fewer blocks, or smaller ones.";

@@ -167,6 +167,26 @@ TEST(BlockDump, WhatTheScriptHolds) {
     }
 }
 
+// A script larger than its limit is refused, whole; one as large as its limit is written.
+TEST(BlockDump, ScriptSizeLimit) {
+    const CommandFile file = readCommandFile(pointers("0", "6") + block("#METHOD: RAW\n#SCRIPT START: 8\n#SCRIPT STOP: $F\n"));
+    const Loaded tables = tablesFor(file);
+    const std::span<const uint8_t> doc(kDoc.data(), kDoc.size());
+    const uint64_t size = dumpCommandFile(file, tables.view, doc).script.size();
+    const std::string refused = "The script would be larger than " + std::to_string(size - 1) + " bytes: dump fewer blocks, or smaller ones.";
+    const std::tuple<const char*, uint64_t, std::string> rows[] = {
+        {"as large as its limit", size, ""},
+        {"one byte over", size - 1, refused},
+        {"over within the first block's text", 20, "The script would be larger than 20 bytes: dump fewer blocks, or smaller ones."},
+    };
+    for (const auto& [name, limit, problem] : rows) {
+        SCOPED_TRACE(name);
+        const DumpResult r = dumpCommandFile(file, tables.view, doc, {}, limit);
+        EXPECT_EQ(r.problem, problem);
+        EXPECT_EQ(r.script.size(), problem.empty() ? size : 0);
+    }
+}
+
 // The script without the table lines: today's insert is given the table itself.
 std::string withoutTableLines(const std::string& script) {
     std::string out;
