@@ -83,6 +83,26 @@ echo "Find ▸ Table in one and many spellings" >&2
 build/tarpon_bench --benchmark_filter='^BM_(SpellingReadPass|FindTableOneSpelling|FindTableSpellings|FindTableCommonPrefixes|FindTableSpellings1MiB|CommandLineFindSearch|CommandLineFindCommand)/' \
     --benchmark_out="$out/spelling.json" --benchmark_out_format=json >&2
 
+echo "script dump and insert" >&2
+build/tarpon_bench --benchmark_filter='^BM_(ScriptDump|ScriptInsert|AtlasScriptInsert)$' \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/script.json" --benchmark_out_format=json >&2
+echo "script dump: its worst cases beside a plain decoder of the same table" >&2
+build/tarpon_bench --benchmark_filter='^BM_(DumpWorstCase|PlainDecoder)/' \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/dump.json" --benchmark_out_format=json >&2
+python3 - "$out/dump.json" >&2 <<'PY'
+import json, sys
+rows = {}
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        name, case = b["run_name"].split("/")
+        rows.setdefault(b["label"], {})[name] = b["cpu_time"]
+for label, r in rows.items():
+    print(f"dump {label}: {r['BM_DumpWorstCase']:.2f} ms, plain decoder {r['BM_PlainDecoder']:.2f} ms, "
+          f"{r['BM_DumpWorstCase'] / r['BM_PlainDecoder']:.2f}x")
+PY
+
 echo "keystrokes in the real window (offscreen)" >&2
 QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 build/bench/tarpon_ui_bench "$data/document.bin" 500 > "$out/keys.json"
 

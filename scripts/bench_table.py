@@ -120,6 +120,18 @@ def key_rows(keys, rows):
                  "for comparison", ""))
 
 
+# abcde 0.0.9 (Perl) on the same shape of script (1,300 strings, three tables, a custom
+# pointer each, a 1 MiB file), timed by hand on the benchmark machine: perl abcde.pl -cm abcde::Atlas.
+ABCDE_INSERT_US = 1.18e6
+
+
+def script_rows(t, rows):
+    row(rows, "insert a script of 1,300 strings, three tables, custom pointers", t.get("BM_AtlasScriptInsert"),
+        ABCDE_INSERT_US, "abcde 0.0.9, the same script (timed by hand)", 0.1)
+    row(rows, "insert the whole-range script of a 9,437,183-byte document", t.get("BM_ScriptInsert"),
+        t.get("BM_ScriptDump"), "the dump that wrote it", 3)
+
+
 def startup_rows(path, rows):
     by = {}
     for line in Path(path).read_text().splitlines():
@@ -170,6 +182,8 @@ def main(folder):
         find_command_rows(gbench_medians(folder / "spelling.json"), rows)
     if (folder / "commands.json").exists():
         command_file_rows(gbench_medians(folder / "commands.json"), rows)
+    if (folder / "script.json").exists():
+        script_rows(gbench_medians(folder / "script.json"), rows)
     if (folder / "keys.json").exists():
         key_rows(json.loads((folder / "keys.json").read_text()), rows)
     if (folder / "startup.jsonl").exists():

@@ -93,7 +93,9 @@ BENCHMARK(BM_ScriptWriteOnly)->Unit(benchmark::kMillisecond);
 void BM_ScriptInsert(benchmark::State& state) {
     const std::vector<uint8_t>& doc = benchDocument();
     const std::string script = dumpScript(benchTable(), {doc.data(), doc.size()}, wholeRange()).script;
-    for (auto _ : state) benchmark::DoNotOptimize(planInsert(benchTable(), {doc.data(), doc.size()}, script));
+    InsertOptions options;
+    options.table = &benchTable();
+    for (auto _ : state) benchmark::DoNotOptimize(planInsert({doc.data(), doc.size()}, script, options));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
 }
 BENCHMARK(BM_ScriptInsert)->Unit(benchmark::kMillisecond);

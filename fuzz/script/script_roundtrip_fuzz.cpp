@@ -18,7 +18,9 @@ void check(bool ok) {
 void roundTrip(const tarpon::Table& table, const std::vector<uint8_t>& doc, const tarpon::DumpRequest& request) {
     const tarpon::DumpResult dumped = tarpon::dumpScript(table, {doc.data(), doc.size()}, request);
     if (!dumped.problem.empty()) return;
-    const tarpon::InsertPlan plan = tarpon::planInsert(table, {doc.data(), doc.size()}, dumped.script);
+    tarpon::InsertOptions options;
+    options.table = &table;
+    const tarpon::InsertPlan plan = tarpon::planInsert({doc.data(), doc.size()}, dumped.script, options);
     check(plan.problem.empty());
     std::vector<uint8_t> written(doc.size(), 0x55);
     for (const tarpon::ScriptWrite& w : plan.writes) {

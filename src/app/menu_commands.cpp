@@ -2,6 +2,7 @@
 
 #include "app/file_commands.h"
 #include "app/pane_clipboard.h"
+#include "app/script_sources.h"
 #include "core/edits.h"
 #include "core/editor.h"
 #include "edit/text_input.h"
@@ -96,7 +97,7 @@ void mnuTable_Click(Editor& ed, int index) {
     case kTableReadFromHere: ReadTableFromHere(ed); break;
     case kTableInsertScript:
         CommitTypedLetters(ed);  // the insert changes bytes
-        InsertScriptFile(ed);
+        InsertScriptFile(ed, scriptSourcesOnDisk);
         break;
     case kTableLoadAs:
         CommitTypedLetters(ed);

@@ -3,19 +3,23 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <variant>
 
 #include "app/command_tables.h"
+#include "app/script_sources.h"
 #include "app/tool_runner.h"
 #include "core/char_table.h"
 #include "core/file_io.h"
 #include "core/plain_number.h"
 #include "core/text_coding.h"
+#include "core/text_encoding.h"
 #include "patch/patch_commands.h"
 #include "script/block_dump.h"
 #include "script/command_file.h"
@@ -275,10 +279,35 @@ Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
     return writeScript(o, result.script, out, err);
 }
 
+// Letters and digits only, lower case: "Shift-JIS" and "shift_jis" alike.
+std::string letters(std::string_view name) {
+    std::string out;
+    for (const char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c))) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// --dialect and --script-encoding into the options; false and `problem` for a value not known.
+bool insertChoices(const Options& o, InsertOptions& options, std::string& problem) {
+    if (const auto d = o.values.find("dialect"); d != o.values.end()) {
+        if (d->second != "atlas" && d->second != "abcde") problem = "--dialect is atlas or abcde";
+        options.dialect = d->second == "abcde" ? ScriptDialect::Abcde : ScriptDialect::Atlas;
+    }
+    if (const auto e = o.values.find("script-encoding"); e != o.values.end()) {
+        for (int i = 0; i < kTextEncodings; ++i)
+            if (letters(encodingName(static_cast<TextEncoding>(i))) == letters(e->second))
+                options.encoding = static_cast<TextEncoding>(i);
+        if (!options.encoding) problem = "--script-encoding is utf-8, utf-16le, utf-16be, shift-jis, windows-1252 or latin-1";
+    }
+    return problem.empty();
+}
+
 Read<Options> readInsertOptions(const std::vector<std::string>& args) {
     std::string problem;
-    const auto o = readOptions(args, {"table", "script"}, {}, problem);
-    if (o && (!o->values.contains("table") || !o->values.contains("script"))) problem = "--table and --script are needed";
+    const auto o = readOptions(args, {"table", "script", "dialect", "script-encoding"}, {"quiet"}, problem);
+    if (o && !o->values.contains("script")) problem = "--script is needed";
+    InsertOptions options;
+    if (o && problem.empty()) insertChoices(*o, options, problem);
     if (!o || !problem.empty()) return usageFailure("insert: " + problem);
     return *o;
 }
@@ -287,20 +316,32 @@ Outcome insert(const std::vector<std::string>& args, Output&, Output& err) {
     const Read<Options> read = readInsertOptions(args);
     if (auto* failed = std::get_if<Failure>(&read)) return *failed;
     const Options& o = std::get<Options>(read);
-    const Read<LoadedTable> table = readTable(o.values.at("table"));
-    if (auto* failed = std::get_if<Failure>(&table)) return *failed;
-    const Read<ByteStore> script = readDocument(o.values.at("script"), kMaxScriptSize);
+    InsertOptions options;
+    std::string problem;
+    insertChoices(o, options, problem);
+    std::optional<LoadedTable> table;
+    if (o.values.contains("table")) {
+        Read<LoadedTable> t = readTable(o.values.at("table"));
+        if (auto* failed = std::get_if<Failure>(&t)) return *failed;
+        table = std::move(std::get<LoadedTable>(t));
+    }
+    const std::string& scriptPath = o.values.at("script");
+    const Read<ByteStore> script = readDocument(scriptPath, kMaxScriptSize);
     if (auto* failed = std::get_if<Failure>(&script)) return *failed;
     Read<ByteStore> doc = readDocument(o.file);
     if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
     ByteStore& bytes = std::get<ByteStore>(doc);
     const ByteStore& text = std::get<ByteStore>(script);
-    const InsertPlan plan = planInsert(std::get<LoadedTable>(table).model, std::span(bytes.data(), bytes.size()),
-                                       std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
-    if (!plan.problem.empty())
-        return Failure{"insert: " + o.values.at("script") + ": " + plan.problem + " Nothing was written."};
+    options.table = table ? &table->model : nullptr;
+    options.sources = scriptSourcesOnDisk(scriptPath);
+    const InsertPlan plan = planInsert(std::span(bytes.data(), bytes.size()),
+                                       std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), options);
+    if (!plan.problem.empty()) return Failure{"insert: " + scriptPath + ": " + plan.problem + " Nothing was written."};
     for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), bytes.begin() + w.at);
-    return save(o.file, bytes.data(), bytes.size(), err);
+    if (Outcome saved = save(o.file, bytes.data(), bytes.size(), err)) return saved;
+    for (const std::string& w : plan.warnings) err.write("tarpon-hex: insert: " + scriptPath + ": " + w + "\n");
+    if (!o.flags.contains("quiet")) err.write("tarpon-hex: insert: " + describeInsert(plan) + "\n");
+    return std::nullopt;
 }
 
 // Only the reading of a command's options, for checkToolOptions.
@@ -351,8 +392,11 @@ const std::vector<ToolCommand>& toolCommands() {
          "                  through the tables its #TABLE lines name (found from F's folder)\n",
          dump, checkOnly<DumpOptions, readDumpOptions>},
         {"insert",
-         "Usage: tarpon-hex insert --table T.tbl --script SCRIPT FILE\n"
-         "Writes the script's strings and pointers into FILE, or nothing at all when one does not fit.\n",
+         "Usage: tarpon-hex insert --script SCRIPT [--table T.tbl] [--dialect atlas|abcde]\n"
+         "                         [--script-encoding ENCODING] [--quiet] FILE\n"
+         "Runs an Atlas (or abcde) insertion script on FILE: its strings and pointers, through the tables\n"
+         "it names (#ADDTBL, found from the script's folder) or else --table; writes nothing at all when\n"
+         "a line is refused, and says on standard error what it wrote (--quiet: nothing).\n",
          insert, checkOnly<Options, readInsertOptions>},
         {"diff",
          "Usage: tarpon-hex diff A B\n"

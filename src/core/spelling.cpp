@@ -165,30 +165,58 @@ bool higherKey(const std::string& a, const std::string& b) { return a > b; }
 
 }  // namespace
 
+int rawByteText(std::string_view text, SpellRule rule) {
+    if (text.size() < 5 || text[1] != '$') return -1;
+    const bool angle = text[0] == '<' && text[4] == '>';
+    const bool round = rule == SpellRule::Atlas && text[0] == '(' && text[4] == ')';
+    if (!angle && !round) return -1;
+    const int high = hexDigitValue(text[2]), low = hexDigitValue(text[3]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+namespace {
+
+// A table text with its line breaks written as the two letters `\n`, as a table file holds them.
+std::string withWrittenLineBreaks(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        if (c != '\r') out += c == '\n' ? std::string_view("\\n") : std::string_view(&c, 1);
+    return out;
+}
+
+}  // namespace
+
 Speller::Speller(const Table& table, SpellRule rule) : rule_(rule) {
     for (int b = 0; b < 256; ++b) bytes_[static_cast<size_t>(b)] = static_cast<uint8_t>(b);
     keyOfText_.reserve(table.entries().size() + table.endTags().size());
-    const bool window = rule == SpellRule::Window;
     for (const TableEntry& e : table.entries()) {
         const bool marks = e.kind == EntryKind::EndToken || e.kind == EntryKind::LineBreak;
-        if (!window) {
-            add(withoutLineBreaks(e.text), e.key, marks);
+        if (rule != SpellRule::Window) {
+            add(withoutLineBreaks(e.text), e, marks);
             continue;
         }
-        add(e.text, e.key, false);
-        if (e.kind == EntryKind::LineBreak) add(e.text + "\n", e.key, false);
+        add(e.text, e, false);
+        if (e.kind == EntryKind::LineBreak) add(e.text + "\n", e, false);
     }
-    for (const TableEntry& tag : table.endTags()) add(withoutLineBreaks(tag.text), std::string(), !window);
+    for (const TableEntry& tag : table.endTags()) add(withoutLineBreaks(tag.text), tag, rule == SpellRule::Atlas);
+    // Texts as a table file writes them come last, so that they never take a text from an entry.
+    if (rule == SpellRule::Atlas)
+        for (const TableEntry& e : table.entries())
+            if (e.text.find('\n') != std::string::npos && !keyOf(withWrittenLineBreaks(e.text)))
+                add(withWrittenLineBreaks(e.text), e, false);
 }
 
-void Speller::add(const std::string& text, const std::string& key, bool replaces) {
+void Speller::add(const std::string& text, const TableEntry& entry, bool replaces) {
     // Nothing to spell it with, or too long to look for.
     if (text.empty() || text.size() > kLongestSpelledText) return;
     if (const TableEntry* held = keyOfText_.find(text)) {
-        const bool wins = rule_ == SpellRule::Window ? higherKey(key, held->text) : replaces;
+        const bool wins = rule_ == SpellRule::Window  ? higherKey(entry.key, held->text)
+                          : rule_ == SpellRule::Atlas ? replaces
+                                                      : entry.key < held->text;
         if (!wins) return;
     }
-    keyOfText_.set(text, key, EntryKind::Letter, 0);
+    const EntryKind kind = entry.kind == EntryKind::EndToken ? EntryKind::EndToken : EntryKind::Letter;
+    keyOfText_.set(text, entry.key, kind, 0);
     longest_ = std::max(longest_, text.size());
     reachesIntoRaw_ = reachesIntoRaw_ || text.find('<', 1) != std::string::npos;
 }
@@ -196,11 +224,11 @@ void Speller::add(const std::string& text, const std::string& key, bool replaces
 Speller::Step Speller::step(std::string_view text, size_t at, size_t end) const {
     const std::string_view rest = text.substr(at, end - at);
     // `<$XX>` is always the byte XX, so that raw bytes spell back whatever the table holds.
-    if (const int raw = rawByteAt(rest); raw >= 0)
+    if (const int raw = rawByteText(rest, rule_); raw >= 0)
         return {5, {reinterpret_cast<const char*>(&bytes_[static_cast<size_t>(raw)]), 1}};
-    const TableEntry* e = keyOfText_.longestMatch({reinterpret_cast<const uint8_t*>(rest.data()), rest.size()});
+    const TableEntry* e = longestText(rest);
     if (!e) return {};
-    return {e->key.size(), e->text};
+    return {e->key.size(), e->text, &e->text, e->kind == EntryKind::EndToken};
 }
 
 bool Speller::spellInto(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,

@@ -39,9 +39,17 @@ enum class SpellRule {
     // its text alone; any other line break is refused.
     Window,
     // Atlas's: of equal texts the first letter entry, but an end token or line-break
-    // entry with that text replaces it (the last of those); line breaks are not data.
+    // entry with that text replaces it (the last of those); line breaks are not data;
+    // `($XX)` is a raw byte too, and a table text's line break may be written `\n`.
     Atlas,
+    // abcde's: of equal texts the lowest key; line breaks are not data. Its spelling of
+    // fewest bytes over a whole text is RuleSpeller's (core/spell_rules.h), over the
+    // pieces this speller offers.
+    Abcde,
 };
+
+// The raw byte that `text` starts with by `rule` (`<$XX>`, and for Atlas `($XX)`), or -1.
+int rawByteText(std::string_view text, SpellRule rule);
 
 // Greedy longest-text spelling: at each place `<$XX>` is the byte XX, else the
 // longest entry text that the rest begins with; carriage returns are not data.
@@ -53,6 +61,8 @@ public:
     struct Step {
         size_t textLength = 0;  // 0: no entry begins here
         std::string_view bytes;
+        const std::string* key = nullptr;  // the entry's key; nullptr for a raw byte
+        bool ends = false;                 // an end token's text
     };
     // The piece that begins at text[at], looking no further than `end`.
     Step step(std::string_view text, size_t at, size_t end) const;
@@ -64,6 +74,16 @@ public:
                    size_t* badAt = nullptr) const;
     std::optional<std::vector<uint8_t>> spell(std::string_view text, size_t* badAt = nullptr) const;
 
+    // The entry with the longest text that `text` begins with, no raw byte looked for:
+    // its key is its text, its text the key it spells, its kind EndToken for an end token.
+    const TableEntry* longestText(std::string_view text) const {
+        return keyOfText_.longestMatch({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+    }
+    // Whether some end token is written `text`.
+    bool isEndText(std::string_view text) const {
+        const TableEntry* e = keyOfText_.find(text);
+        return e && e->kind == EntryKind::EndToken;
+    }
     // The key that spells exactly `text`, or nothing.
     const std::string* keyOf(std::string_view text) const {
         const TableEntry* e = keyOfText_.find(text);
@@ -77,7 +97,7 @@ public:
     size_t longestText() const { return longest_; }
 
 private:
-    void add(const std::string& text, const std::string& key, bool replaces);
+    void add(const std::string& text, const TableEntry& entry, bool replaces);
     bool spellPlain(std::string_view text, std::vector<uint8_t>& bytes, std::vector<size_t>* from,
                     size_t* badAt) const;
 

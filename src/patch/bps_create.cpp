@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "patch/bps.h"
+#include "patch/compare.h"
 
 namespace tarpon {
 namespace {
@@ -17,18 +18,6 @@ enum Command { SourceRead = 0, TargetRead = 1, SourceCopy = 2, TargetCopy = 3 };
 constexpr size_t kKey = 8;
 constexpr uint32_t kNone = ~uint32_t{0};
 
-// The length of the common prefix of a and b, at most n bytes.
-size_t matchLength(const uint8_t* a, const uint8_t* b, size_t n) {
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
-        if (x != y) return i + static_cast<size_t>(std::countr_zero(x ^ y) / 8);
-    }
-    while (i < n && a[i] == b[i]) ++i;
-    return i;
-}
 
 size_t numberSize(uint64_t v) {
     size_t n = 1;
@@ -72,7 +61,7 @@ public:
     BpsWriter(std::span<const uint8_t> source, std::span<const uint8_t> target)
         : s_(source), t_(target), sourceKeys_(source.size()), targetKeys_(target.size()) {
         out_.reserve(1024);
-        out_.insert(out_.end(), {'B', 'P', 'S', '1'});
+        for (const char c : {'B', 'P', 'S', '1'}) out_.push_back(static_cast<uint8_t>(c));
         number(s_.size());
         number(t_.size());
         number(0);  // no metadata
@@ -113,7 +102,7 @@ private:
         const size_t left = t_.size() - at;
         Choice c;
         if (at < s_.size())
-            c = {SourceRead, matchLength(s_.data() + at, t_.data() + at, std::min(left, s_.size() - at)),
+            c = {SourceRead, commonPrefix(s_.data() + at, t_.data() + at, std::min(left, s_.size() - at)),
                  static_cast<int64_t>(at)};
         const auto consider = [&](Command command, int64_t from, size_t length) {
             const Choice other{command, length, from};
@@ -122,16 +111,16 @@ private:
         // The last copy from the original going on past the bytes changed since it ended.
         const int64_t resume = sourceAt_ + static_cast<int64_t>(at - copyEnd_);
         if (resume >= 0 && static_cast<size_t>(resume) < s_.size())
-            consider(SourceCopy, resume, matchLength(s_.data() + resume, t_.data() + at,
+            consider(SourceCopy, resume, commonPrefix(s_.data() + resume, t_.data() + at,
                                                      std::min(left, s_.size() - static_cast<size_t>(resume))));
         if (left < kKey) return c;
         const uint32_t fromSource = sourceKeys_.slot(t_.data() + at);
         if (fromSource != kNone)
-            consider(SourceCopy, fromSource, matchLength(s_.data() + fromSource, t_.data() + at,
+            consider(SourceCopy, fromSource, commonPrefix(s_.data() + fromSource, t_.data() + at,
                                                          std::min(left, s_.size() - fromSource)));
         const uint32_t fromTarget = targetKeys_.slot(t_.data() + at);
         if (fromTarget != kNone && fromTarget < at)
-            consider(TargetCopy, fromTarget, matchLength(t_.data() + fromTarget, t_.data() + at, left));
+            consider(TargetCopy, fromTarget, commonPrefix(t_.data() + fromTarget, t_.data() + at, left));
         return c;
     }
 

@@ -1,24 +1,13 @@
 #include "patch/compare.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace tarpon {
 namespace {
 
-// The length of the common prefix of a and b, both n bytes long, compared eight bytes at a time.
-size_t equalPrefix(const uint8_t* a, const uint8_t* b, size_t n) {
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
-        if (x != y) break;
-    }
-    while (i < n && a[i] == b[i]) ++i;
-    return i;
-}
-
+// How many bytes from the start of a and b differ, at most n.
 size_t differingPrefix(const uint8_t* a, const uint8_t* b, size_t n) {
     size_t i = 0;
     while (i < n && a[i] != b[i]) ++i;
@@ -30,7 +19,7 @@ size_t differingPrefix(const uint8_t* a, const uint8_t* b, size_t n) {
 void DiffScanner::feed(std::span<const uint8_t> a, std::span<const uint8_t> b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n;) {
-        const size_t same = equalPrefix(a.data() + i, b.data() + i, n - i);
+        const size_t same = commonPrefix(a.data() + i, b.data() + i, n - i);
         if (same > 0) close();
         i += same;
         const size_t different = differingPrefix(a.data() + i, b.data() + i, n - i);
@@ -86,6 +75,18 @@ bool inDifference(const std::vector<ByteRun>& runs, uint64_t offset) {
     const auto it = std::upper_bound(runs.begin(), runs.end(), offset,
                                      [](uint64_t at, const ByteRun& r) { return at < r.start; });
     return it != runs.begin() && offset < std::prev(it)->end();
+}
+
+size_t commonPrefix(const uint8_t* a, const uint8_t* b, size_t n) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return i + static_cast<size_t>(std::countr_zero(x ^ y) / 8);
+    }
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
 }
 
 }  // namespace tarpon

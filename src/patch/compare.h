@@ -31,6 +31,9 @@ private:
 };
 
 // Every run where a and b differ, the part past the shorter one's end included.
+// How many bytes a and b have the same from their start, at most n, compared eight at a time.
+size_t commonPrefix(const uint8_t* a, const uint8_t* b, size_t n);
+
 std::vector<ByteRun> differingRuns(std::span<const uint8_t> a, std::span<const uint8_t> b);
 
 // The start of the first run that starts after `offset`, or of the last run that

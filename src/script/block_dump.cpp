@@ -259,6 +259,7 @@ void BlockDumper::write(size_t number, size_t tableId, std::string& out, bool& b
             out += endianCommand(b_.bigEndian) + "\n";
             bigEndian = b_.bigEndian;
         }
+        if (b_.pointerSize == 1) out += "#VAR(" + pointerName(number) + ", CUSTOMPOINTER)\n";
         if (b_.pointerSize == 1 && b_.method != CartoMethod::PointerRelativePc)
             out += "#CREATEPTR(" + pointerName(number) + ", \"LINEAR\", $0, 8)\n";
     }

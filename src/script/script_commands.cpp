@@ -91,7 +91,7 @@ bool DumpCommandFileToFile(Editor& ed, const CommandTableLoader& loadTables) {
     return saveScript(ed, result.script);
 }
 
-void InsertScriptFile(Editor& ed) {
+void InsertScriptFile(Editor& ed, const std::function<ScriptSources(const std::string&)>& sourcesFor) {
     const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "Insert Script", "", kScriptFilter,
                                                       OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
     if (path.empty()) return;
@@ -100,20 +100,29 @@ void InsertScriptFile(Editor& ed) {
         ed.services.messageBox(script.status == ReadStatus::TooLarge ? "The script is too large." : script.error);
         return;
     }
+    InsertOptions options;
     const Table& table = ed.s.syncedTable();
+    options.table = table.entries().empty() ? nullptr : &table;  // for a script that names none
+    options.sources = sourcesFor(path);
     const std::span<const uint8_t> doc = document(ed.s);
     const std::string_view text(reinterpret_cast<const char*>(script.bytes.data()), script.bytes.size());
     InsertPlan plan;
-    if (!runLongWork(ed.services, "Reading the script...", "insert the script",
-                     [&](const Progress& progress) { plan = planInsert(table, doc, text, progress); }))
+    if (!runLongWork(ed.services, "Reading the script...", "insert the script", [&](const Progress& progress) {
+            InsertOptions watched = options;
+            watched.progress = &progress;
+            plan = planInsert(doc, text, watched);
+        }))
         return;
+    if (plan.cancelled) return;
     if (!plan.problem.empty()) {
         ed.services.messageBox(fileNameOf(path) + ": " + plan.problem + " Nothing was written.");
         return;
     }
     applyInsert(ed.s, plan);
     RepaintAll(ed);
-    ed.services.messageBox(describeInsert(plan));
+    std::string report = describeInsert(plan);
+    for (const std::string& w : plan.warnings) report += "\n" + w;
+    ed.services.messageBox(report);
 }
 
 }  // namespace tarpon

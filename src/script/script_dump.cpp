@@ -11,12 +11,17 @@
 namespace tarpon {
 namespace {
 
-// A piece that would change meaning in a script line: a "#" that starts the line
-// (a command), or "//" (a comment), also formed with the text before it (`last`,
-// the line's last character, or 0 on an empty line).
+// A piece that would change meaning in a script line: a line break inside its text
+// (other than a line-break entry's at its end), a "#" that starts the line
+// (a command), a blank that starts it (a line of blanks is passed over, and blanks
+// may lead to a "#" or "//"), or "//" (a comment), also formed with the text before
+// it (`last`, the line's last character, or 0 on an empty line).
 bool unsafeInLine(char last, std::string_view piece) {
     if (piece.empty()) return false;
-    if (last == 0 && piece[0] == '#') return true;
+    // A line break inside the text splits the line where a reader would not join it again.
+    const size_t lineBreak = piece.find_first_of("\r\n");
+    if (lineBreak != std::string_view::npos && (piece[lineBreak] == '\r' || lineBreak + 1 < piece.size())) return true;
+    if (last == 0 && (piece[0] == '#' || piece[0] == ' ' || piece[0] == '\t')) return true;
     if (piece.find("//") != std::string_view::npos) return true;
     return last == '/' && piece[0] == '/';
 }
@@ -26,6 +31,13 @@ bool unsafeInLine(char last, std::string_view piece) {
 int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
                          std::string& out, const Progress& progress, bool* ended) {
     const size_t textAt = out.size();
+    // Sure pieces first, straight on; the rest of the string, if any, is checked.
+    bool sureEnded = false;
+    const int64_t from = st.readSure(doc, start, limit, out, sureEnded);
+    if (sureEnded || from >= limit) {
+        if (ended) *ended = sureEnded;
+        return from;
+    }
     int64_t endTokenEnd = -1;  // where the last end token read ends
     const auto read = [&](int64_t at, bool raw) {
         // A long string asks too; once stopped it ends here (the dump is thrown away).
@@ -33,7 +45,7 @@ int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, in
         const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
         const size_t before = out.size();
         ScriptToken token = st.read(rest, raw, out);
-        const char last = before > textAt && out[before - 1] != '\n' ? out[before - 1] : 0;
+        const char last = before > textAt && out[before - 1] != '\n' && out[before - 1] != '\r' ? out[before - 1] : 0;
         if (token.risky && unsafeInLine(last, std::string_view(out).substr(before))) {
             out.resize(before);
             token = st.read(rest, true, out);
@@ -41,12 +53,12 @@ int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, in
         if (token.ends) endTokenEnd = at + static_cast<int64_t>(token.length);
         return TextPiece{static_cast<int64_t>(token.length), token.ends, token.sure};
     };
-    const int64_t end = writeCheckedText(st.speller(), doc, start, limit, out, read);
+    const int64_t end = writeCheckedText(st.speller(), doc, from, limit, out, read);
     if (ended) *ended = end == endTokenEnd;
     return end;
 }
 
-std::string endianCommand(bool bigEndian) { return bigEndian ? "#ENDIAN(\"BIG\")" : "#ENDIAN(\"LITTLE\")"; }
+std::string endianCommand(bool bigEndian) { return bigEndian ? "#ENDIANSWAP(\"TRUE\")" : "#ENDIANSWAP(\"FALSE\")"; }
 
 namespace {
 
@@ -67,6 +79,9 @@ bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
 void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
                const Progress& progress) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
+    // Most tables give a script about twice the range's bytes: room for that at once
+    // rather than copying the script as it grows.
+    out.script.reserve(out.script.size() + static_cast<size_t>(std::min<int64_t>(2 * (r.to - r.from + 1), r.maxScript)));
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
         if (!progress.keepGoing(at - r.from, r.to + 1 - r.from, 1 << 12)) return;
         out.script += "//STRING #";

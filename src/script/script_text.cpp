@@ -13,8 +13,8 @@ std::string scriptNumber(int64_t value) {
         *--at = kHexDigits[magnitude & 15];
         magnitude >>= 4;
     } while (magnitude);
+    if (value < 0) *--at = '-';  // Atlas reads "$-100", not "-$100"
     *--at = '$';
-    if (value < 0) *--at = '-';
     return std::string(at, end);
 }
 
@@ -30,12 +30,15 @@ void ScriptTable::markSureEntries() {
         return it != texts.end() && it->starts_with(text);
     };
     pieces_.clear();
+    sure_.clear();
     texts_.clear();
     for (const TableEntry& e : table_.entries()) {
         const std::string* back = speller_.keyOf(e.text);
+        // A text that ends in "<" or "(" may begin a raw byte with the text after it.
         const bool sure = back && *back == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
-                          !beginsLonger(e.text);
-        const bool risky = e.text.find('/') != std::string::npos || e.text.starts_with('#');
+                          !e.text.ends_with('<') && !e.text.ends_with('(') && !beginsLonger(e.text);
+        const bool risky = e.text.find_first_of("/\r\n") != std::string::npos || e.text.starts_with('#') ||
+                           e.text.starts_with(' ') || e.text.starts_with('\t');
         Piece p{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(e.key.size()),
                 e.kind == EntryKind::Linked ? std::max(e.params, 0) : 0,
                 static_cast<uint8_t>((sure ? kSure : 0) | (risky ? kRisky : 0) |
@@ -44,6 +47,11 @@ void ScriptTable::markSureEntries() {
         if (e.kind == EntryKind::LineBreak) texts_ += '\n';
         p.textLength = static_cast<uint32_t>(texts_.size() - p.text);
         pieces_.push_back(p);
+        const bool usable = (p.flags & (kSure | kRisky)) == kSure && p.params == 0 && p.textLength <= UINT16_MAX &&
+                            p.keyLength <= UINT8_MAX;
+        sure_.push_back({p.text, static_cast<uint16_t>(usable ? p.textLength : 0),
+                         static_cast<uint8_t>(usable ? p.keyLength : 0),
+                         static_cast<uint8_t>((usable ? kUsable : 0) | (p.flags & kEnds))});
     }
     markFirstBytes();
 }
@@ -75,6 +83,29 @@ ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::str
         token.length += params;
     }
     return token;
+}
+
+int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t limit, std::string& out,
+                              bool& ended) const {
+    ended = false;
+    const uint8_t* d = doc.data();
+    while (at < limit) {
+        const uint8_t first = d[at];
+        int32_t e;
+        if (entryOf_.firstDecides(first)) e = entryOf_.at(first, 0);
+        else if (at + 1 < limit) e = entryOf_.at(first, d[at + 1]);
+        else return at;
+        if (e < 0) return at;  // no entry, or a longer key to walk for
+        const SurePiece p = sure_[static_cast<size_t>(e)];
+        if (!(p.flags & kUsable) || at + p.keyLength > limit) return at;
+        out.append(texts_.data() + p.text, p.textLength);
+        at += p.keyLength;
+        if (p.flags & kEnds) {
+            ended = true;
+            return at;
+        }
+    }
+    return at;
 }
 
 }  // namespace tarpon

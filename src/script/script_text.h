@@ -27,10 +27,10 @@ struct ScriptToken {
     size_t length = 0;   // the bytes it reads
     bool ends = false;   // an end token: the string ends after it
     bool sure = true;    // its text spells back to its bytes whatever text follows it
-    bool risky = false;  // its text holds a "/" or begins with "#": it may form a comment or a command
+    bool risky = false;  // its text holds a "/" or a line break, or begins with "#" or a blank: it may change a script line
 };
 
-// A number as scripts write offsets: "$" and upper-case hex digits, "-" first when negative.
+// A number as scripts write offsets: "$" and upper-case hex digits, "$-" when negative.
 std::string scriptNumber(int64_t value);
 
 
@@ -43,6 +43,12 @@ public:
     // entry's followed by its parameter bytes, raw), or with `raw`, or with no entry,
     // the first byte as `<$XX>`.
     ScriptToken read(std::span<const uint8_t> bytes, bool raw, std::string& out) const;
+
+    // Reads on from doc[at] while each piece is sure to spell back and safe in a
+    // script line (no parameter bytes, nothing that forms a comment or a command), its
+    // text appended to `out`; stops before any other piece, after an end token (then
+    // `ended`), or at `limit`. Gives where it stopped. Most strings are read whole here.
+    int64_t readSure(std::span<const uint8_t> doc, int64_t at, int64_t limit, std::string& out, bool& ended) const;
 
     // How an insert spells the script's text back (Atlas's rule), which the dump
     // writes for.
@@ -66,6 +72,15 @@ private:
         uint8_t flags = 0;
     };
     std::vector<Piece> pieces_;
+    // The same for readSure, packed: a piece it may read straight on (kUsable), or not.
+    static constexpr uint8_t kUsable = 1;
+    struct SurePiece {
+        uint32_t text = 0;
+        uint16_t textLength = 0;
+        uint8_t keyLength = 0;
+        uint8_t flags = 0;  // kUsable, kEnds
+    };
+    std::vector<SurePiece> sure_;
     std::string texts_;
     // The entry read at each pair of first bytes (its place in the table's entries),
     // -1 for none, or kWalk where a key of three or more bytes may match.

@@ -1,5 +1,5 @@
 // dump --commands: the command file's tables found from its folder, the example
-// command file dumped, and a refused command file that writes nothing.
+// command file dumped and inserted back, and a refused command file that writes nothing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +12,7 @@ namespace tarpon {
 namespace {
 
 using test::TempDir;
+using Bytes = std::vector<uint8_t>;
 
 // A table as the command file names it -> the file found in its folder, or where it was looked for.
 TEST(CommandTables, FoundFromTheCommandFilesFolder) {
@@ -50,6 +51,12 @@ TEST(ToolCommands, DumpTheExampleCommandFile) {
     for (const char* part : {"//GAME NAME:\t\tShop example\n", "shop.tbl\", Table_0)\n", "#W16($12)\n//A sword costs thirty coins.<end>\n"
                              "A sword costs thirty coins.<end>\n", "//BLOCK #001 NAME:\t\tGreeting\n", "#JMP($18, $3C)"})
         EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
+    // Inserted back unchanged, with the table its #ADDTBL line names: the same bytes.
+    const std::string file = dir.file("shop.bin");
+    const Bytes original = test::readBytes(examples + "shop.bin");
+    test::writeBytes(file, original);
+    ASSERT_EQ(runToolCommand({"insert", "--script", script, file}, out, err), 0) << err;
+    EXPECT_EQ(test::readBytes(file), original);
 
     const std::string commands = dir.file("bad.txt"), none = dir.file("none.txt");
     test::writeText(commands, "#BLOCK NAME: a\n#TABLE: nowhere.tbl\n#METHOD: RAW\n#SCRIPT START: 0\n#SCRIPT STOP: 4\n#END BLOCK\n");

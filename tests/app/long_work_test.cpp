@@ -3,6 +3,8 @@
 // commands then change nothing, and record nothing to undo.
 #include <gtest/gtest.h>
 
+#include "app/script_sources.h"
+
 #include <functional>
 
 #include "app/command_tables.h"
@@ -107,7 +109,10 @@ TEST(LongWork, StoppedAtAnyQuestionGivesNothingAndChangesNothing) {
              return Outcome{d.cancelled, d.script.empty() && !d.problem.empty()};
          }},
         {"script insert", [&](const Progress& p) {
-             const InsertPlan plan = planInsert(table, span(zeros), script, p);
+             InsertOptions options;
+             options.table = &table;
+             options.progress = &p;
+             const InsertPlan plan = planInsert(span(zeros), script, options);
              return Outcome{plan.cancelled, plan.writes.empty() && plan.textBytes == 0 && !plan.problem.empty()};
          }},
     };
@@ -155,7 +160,7 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
              t.ed.s.table = smallTable();
              t.ed.s.showTable();
              t.services.fileDialogAnswers = {scriptFile};
-             InsertScriptFile(t.ed);
+             InsertScriptFile(t.ed, scriptSourcesOnDisk);
          },
          [&](test::TestEditor& t) { return t.document() == doc; }},
         {"Find All", [](test::TestEditor& t) { cmdFindAll_Click(t.ed, {PatternKind::Ascii, "abc", "", true}); },

@@ -63,7 +63,9 @@ Bytes replaced(std::string_view lines, const std::string& text) {
 
 Bytes inserted(std::string_view lines, const std::string& text) {
     const Table table = tableOf(lines);
-    const InsertPlan plan = planInsert(table, kBlank, "#JMP($0)\n" + text + "\n");
+    InsertOptions options;
+    options.table = &table;
+    const InsertPlan plan = planInsert(kBlank, "#JMP($0)\n" + text + "\n", options);
     EXPECT_EQ(plan.problem, "");
     return plan.writes.empty() ? Bytes{} : plan.writes.front().bytes;
 }
@@ -90,7 +92,9 @@ TEST(TextEngine, TheSameTextGivesTheSameBytesOnEveryPath) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        if (row.typeable) EXPECT_EQ(typed(row.table, row.text), row.window) << "typing";
+        if (row.typeable) {
+            EXPECT_EQ(typed(row.table, row.text), row.window) << "typing";
+        }
         EXPECT_EQ(pasted(row.table, row.text), row.window) << "paste";
         EXPECT_EQ(replaced(row.table, row.text), row.window) << "Replace";
         EXPECT_EQ(inserted(row.table, row.text), row.atlas) << "insert";
@@ -133,9 +137,12 @@ TEST(TextEngine, WhatIsCopiedOrDumpedReadsBack) {
         EXPECT_EQ(back.services.messages, std::vector<std::string>{});
 
         const Table table = tableOf(row.table);
-        const DumpResult dumped =
-            dumpScript(table, row.doc, {.from = 0, .to = static_cast<int64_t>(row.doc.size()) - 1});
-        const InsertPlan plan = planInsert(table, Bytes(row.doc.size(), 0x00), dumped.script);
+        DumpRequest whole;
+        whole.to = static_cast<int64_t>(row.doc.size()) - 1;
+        const DumpResult dumped = dumpScript(table, row.doc, whole);
+        InsertOptions options;
+        options.table = &table;
+        const InsertPlan plan = planInsert(Bytes(row.doc.size(), 0x00), dumped.script, options);
         ASSERT_EQ(plan.problem, "") << dumped.script;
         Bytes again(row.doc.size(), 0x00);
         for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), again.begin() + w.at);
