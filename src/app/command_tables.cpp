@@ -1,5 +1,6 @@
 #include "app/command_tables.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 
@@ -60,7 +61,12 @@ LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string
         }
         std::error_code ec;
         const fs::path absolute = fs::absolute(*path, ec);
-        loaded.view.paths.push_back(ec ? *path : absolute.lexically_normal().string());
+        const std::string written = ec ? *path : absolute.lexically_normal().string();
+        if (std::any_of(written.begin(), written.end(), [](char c) { return c == '"' || static_cast<unsigned char>(c) < 0x20; })) {
+            loaded.problem = where + " is at " + written + ", a path an #ADDTBL line cannot hold (a quote or a control character).";
+            return loaded;
+        }
+        loaded.view.paths.push_back(written);
         loaded.view.tables.push_back(table.get());
         loaded.tables.push_back(std::move(table));
     }

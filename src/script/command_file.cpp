@@ -217,6 +217,12 @@ struct FileReader {
         if (std::find(kKeys.begin(), kKeys.end(), key) == kKeys.end())
             return fail(number, "#" + key + " is not a key this dump follows.");
         if (value.empty()) return fail(number, "#" + key + " has no value.");
+        // Values are written into script lines: a control character would split or end one.
+        if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; }))
+            return fail(number, "#" + key + ": the value holds a control character.");
+        // A table's path is written between the quotes of an #ADDTBL line.
+        if ((key == "TABLE" || key == "SUB TABLE") && value.find('"') != std::string::npos)
+            return fail(number, "#" + key + ": a table's path cannot hold a \" (it is written in quotes).");
         if (key == "SUB TABLE") {
             tableIndex(file.tables, value, number);
             return true;

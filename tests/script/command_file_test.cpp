@@ -115,6 +115,9 @@ TEST(CommandFile, Reads) {
         {.name = "UTF-16 with its byte-order mark",
          .text = utf16le("#TABLE: t\r\n#METHOD: RAW\r\n#SCRIPT START: 0\r\n#SCRIPT STOP: 1\r\n#END BLOCK"),
          .blocks = {"'' '' table 0 RAW from=0 to=1"}, .tables = "t@1 "},
+        {.name = "a lone CR inside a value", .text = "#GAME NAME: a\rb\n", .problem = "Line 1: #GAME NAME: the value holds a control character."},
+        {.name = "a quote in a table's path", .text = "#SUB TABLE: a\"b.tbl\n",
+         .problem = "Line 1: #SUB TABLE: a table's path cannot hold a \" (it is written in quotes)."},
         {.name = "#END BLOCK alone", .text = "#END BLOCK\n", .problem = "Line 1: #END BLOCK without a block before it."},
     };
     for (const auto& row : rows) {
