@@ -78,7 +78,8 @@ public:
 
     void read();
     // Appends the block's lines; `bigEndian` is the pointer byte order the insert is in.
-    void write(size_t number, size_t tableId, std::string& out, bool& bigEndian) const;
+    // `tableId`: the block's table variable, or -1 where the script declares none.
+    void write(size_t number, int64_t tableId, std::string& out, bool& bigEndian) const;
     int64_t strings() const { return std::ssize(entries_); }
     bool tooLarge() const { return read_ > room_; }
 
@@ -242,9 +243,10 @@ void BlockDumper::writeRuns(const Entry& e, std::string& out, int64_t& pos) cons
     }
 }
 
-void BlockDumper::write(size_t number, size_t tableId, std::string& out, bool& bigEndian) const {
+void BlockDumper::write(size_t number, int64_t tableId, std::string& out, bool& bigEndian) const {
     out += "//BLOCK #" + blockNumber(number) + " NAME:\t\t" + b_.name + "\n";
-    if (b_.atlasPtrs) out += "#ACTIVETBL(Table_" + std::to_string(tableId) + ") // Activate this block's starting TABLE\n";
+    // Once the script declares tables, each block's text needs its own made active.
+    if (tableId >= 0) out += "#ACTIVETBL(Table_" + std::to_string(tableId) + ") // Activate this block's starting TABLE\n";
     out += "\n";
     int64_t pos = -1;
     if (!entries_.empty()) {
@@ -287,9 +289,12 @@ std::vector<size_t> tableIds(const CommandTables& tables) {
     return ids;
 }
 
+bool declaresTables(const CommandFile& file) {
+    return std::any_of(file.blocks.begin(), file.blocks.end(), [](const CartoBlock& b) { return b.atlasPtrs; });
+}
+
 std::string tableLines(const CommandFile& file, const CommandTables& tables, const std::vector<size_t>& ids) {
-    const bool any = std::any_of(file.blocks.begin(), file.blocks.end(), [](const CartoBlock& b) { return b.atlasPtrs; });
-    if (!any) return {};
+    if (!declaresTables(file)) return {};
     std::string out = "// Define required TABLE variables and load the corresponding tables\n";
     for (size_t i = 0; i < tables.paths.size(); ++i)
         if (ids[i] == i)
@@ -314,7 +319,8 @@ void dumpBlocks(const CommandFile& file, const CommandTables& tables, std::span<
         if (!readers[b.table]) readers[b.table] = std::make_unique<ScriptTable>(*tables.tables[b.table]);
         BlockDumper block(b, *readers[b.table], doc, progress, maxScript - std::min<uint64_t>(maxScript, out.script.size()));
         block.read();
-        if (!block.tooLarge()) block.write(i, ids[b.table], out.script, bigEndian);
+        if (!block.tooLarge())
+            block.write(i, declaresTables(file) ? static_cast<int64_t>(ids[b.table]) : -1, out.script, bigEndian);
         out.strings += block.strings();
         if (block.tooLarge() || out.script.size() > maxScript) {
             out.script.clear();

@@ -141,9 +141,9 @@ std::vector<Row> rows() {
          .commands = pointers("0", "2", "#BASE POINTER: 1\n", "POINTER_RELATIVE_PC", "1"), .doc = {0x01, 0x02, 0x61, 0, 0x62, 0},
          .holds = {"#VAR(PtrByteA, CUSTOMPOINTER)\n", "#HDR($1)\n#CREATEPTR(PtrByteA, \"LINEAR\", $0, 8)\n#WRITE(PtrByteA, $0)\na<end>",
                    "#HDR($2)\n#CREATEPTR(PtrByteA, \"LINEAR\", $0, 8)\n#WRITE(PtrByteA, $1)\nb<end>"}},
-        {.name = "two blocks, two tables, a sub table: each loaded once, each block's made active", .covers = 7,
+        {.name = "two blocks, two tables, a sub table: each loaded once, each block's made active (also without ATLAS PTRS)", .covers = 7,
          .commands = pointers("0", "2") + "#SUB TABLE: u.tbl\n" +
-                     "#BLOCK NAME: c\n#TABLE: u.tbl\n#ATLAS PTRS: Yes\n#METHOD: RAW\n#SCRIPT START: $10\n#SCRIPT STOP: $13\n#END BLOCK\n",
+                     "#BLOCK NAME: c\n#TABLE: u.tbl\n#METHOD: RAW\n#SCRIPT START: $10\n#SCRIPT STOP: $13\n#END BLOCK\n",
          .doc = {0x08, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x61, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x41, 0x42, 0},
          .holds = {"#ADDTBL(\"t.tbl\", Table_0)\n#VAR(Table_1, TABLE)\n#ADDTBL(\"u.tbl\", Table_1)\n\n", "#ACTIVETBL(Table_0)",
                    "//BLOCK #001 NAME:\t\tc\n#ACTIVETBL(Table_1)", "#JMP($10, $12)", "AB<END>"}},
