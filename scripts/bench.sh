@@ -116,5 +116,10 @@ build/tarpon_bench --benchmark_filter='^BM_(CreateBps|ApplyBps|CreateIps|ReadBot
 python3 scripts/bench_patch.py build/tarpon-hex ${FLIPS:+"$FLIPS"} > "$out/patch.md"
 cat "$out/patch.md" >&2
 
+echo "command-file dump (10 blocks over 4 MiB) beside 10 single dumps" >&2
+build/tarpon_bench --benchmark_filter='^BM_(CommandFileTenBlocks|TenSingleBlockDumps)$' \
+    --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/commands.json" --benchmark_out_format=json >&2
+
 lscpu | grep -E '^(Model name|CPU\(s\)):' > "$out/machine.txt"
 python3 scripts/bench_table.py "$out"

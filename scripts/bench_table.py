@@ -162,6 +162,11 @@ def startup_rows(path, rows):
                      ("met" if extra <= 5 else "missed") if is_us and extra is not None else ""))
 
 
+def command_file_rows(t, rows):
+    row(rows, "dump a command file of 10 pointer-table blocks over 4 MiB", t.get("BM_CommandFileTenBlocks"),
+        t.get("BM_TenSingleBlockDumps"), "the same 10 tables dumped one after another", 1.5)
+
+
 def main(folder):
     folder = Path(folder)
     rows = []
@@ -174,6 +179,8 @@ def main(folder):
         search_rows(gbench_medians(folder / "search.json"), isa, rows)
     if (folder / "spelling.json").exists():
         find_command_rows(gbench_medians(folder / "spelling.json"), rows)
+    if (folder / "commands.json").exists():
+        command_file_rows(gbench_medians(folder / "commands.json"), rows)
     if (folder / "script.json").exists():
         script_rows(gbench_medians(folder / "script.json"), rows)
     if (folder / "keys.json").exists():

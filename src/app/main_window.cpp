@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "app/command_tables.h"
 #include "app/file_commands.h"
 #include "app/layout.h"
 #include "app/menu_commands.h"
@@ -325,7 +326,7 @@ QWidget* MainWindow::createWindow(WindowKind kind) {
     case WindowKind::Insert: window = new InsertWindow(editor_, refreshMain); break;
     case WindowKind::Replace: window = new ReplaceDialog(editor_, refreshMain); break;
     case WindowKind::Pointers: window = new PointersDialog(editor_, refreshMain); break;
-    case WindowKind::DumpScript: window = new DumpScriptDialog(editor_); break;
+    case WindowKind::DumpScript: window = new DumpScriptDialog(editor_, loadCommandTables); break;
     }
     // The keyboard goes back to the pane that had it now, whatever took it meanwhile.
     const InputPane pane = editor_.s.focusPane;

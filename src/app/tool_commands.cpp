@@ -12,6 +12,7 @@
 #include <set>
 #include <variant>
 
+#include "app/command_tables.h"
 #include "app/script_sources.h"
 #include "app/tool_runner.h"
 #include "core/char_table.h"
@@ -20,6 +21,8 @@
 #include "core/text_coding.h"
 #include "core/text_encoding.h"
 #include "patch/patch_commands.h"
+#include "script/block_dump.h"
+#include "script/command_file.h"
 #include "script/script_dump.h"
 #include "script/script_insert.h"
 #include "search/alphabet.h"
@@ -212,8 +215,14 @@ struct DumpOptions {
 
 Read<DumpOptions> readDumpOptions(const std::vector<std::string>& args) {
     std::string problem;
-    const auto o = readOptions(args, {"table", "from", "to", "pointers", "count", "size", "add", "length", "out"},
+    const auto o = readOptions(args, {"table", "from", "to", "pointers", "count", "size", "add", "length", "out", "commands"},
                                {"big-endian"}, problem);
+    if (o && o->values.contains("commands")) {
+        // The command file says what to dump and through which tables.
+        if (o->values.size() != 1 + o->values.count("out") || !o->flags.empty())
+            return usageFailure("dump: --commands goes only with --out");
+        return DumpOptions{*o, {}};
+    }
     std::optional<DumpRequest> r = o ? dumpRequest(*o, problem) : std::nullopt;
     if (r && !o->values.contains("table")) problem = "--table is needed";
     if (!r || !problem.empty()) return usageFailure("dump: " + problem);
@@ -228,10 +237,37 @@ Outcome save(const std::string& path, const uint8_t* bytes, size_t size, Output&
     return std::nullopt;
 }
 
+// The script to standard output, or to the file --out names ("--out -" is standard output, as no --out).
+Outcome writeScript(const Options& o, const std::string& script, Output& out, Output& err) {
+    if (!o.values.contains("out") || o.values.at("out") == "-") {
+        out.write(script);
+        return std::nullopt;
+    }
+    return save(o.values.at("out"), reinterpret_cast<const uint8_t*>(script.data()), script.size(), err);
+}
+
+Outcome dumpCommands(const Options& o, Output& out, Output& err) {
+    const std::string& path = o.values.at("commands");
+    const Read<ByteStore> commands = readDocument(path, kMaxCommandFileSize);
+    if (auto* failed = std::get_if<Failure>(&commands)) return *failed;
+    const ByteStore& text = std::get<ByteStore>(commands);
+    const CommandFile file = readCommandFile(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    if (!file.problem.empty()) return Failure{"dump: " + path + ": " + file.problem + " Nothing was written."};
+    const LoadedCommandTables tables = loadCommandTables(file, path);
+    if (!tables.problem.empty()) return Failure{"dump: " + path + ": " + tables.problem + " Nothing was written."};
+    const Read<ByteStore> doc = readDocument(o.file);
+    if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
+    const ByteStore& bytes = std::get<ByteStore>(doc);
+    const DumpResult result = dumpCommandFile(file, tables.view, std::span(bytes.data(), bytes.size()));
+    if (!result.problem.empty()) return Failure{"dump: " + path + ": " + result.problem + " Nothing was written."};
+    return writeScript(o, result.script, out, err);
+}
+
 Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
     Read<DumpOptions> read = readDumpOptions(args);
     if (auto* failed = std::get_if<Failure>(&read)) return *failed;
     auto& [o, r] = std::get<DumpOptions>(read);
+    if (o.values.contains("commands")) return dumpCommands(o, out, err);
     const Read<LoadedTable> table = readTable(o.values.at("table"));
     if (auto* failed = std::get_if<Failure>(&table)) return *failed;
     const Read<ByteStore> doc = readDocument(o.file);
@@ -240,12 +276,7 @@ Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
     r.source = o.file + " through " + o.values.at("table");
     const DumpResult result = dumpScript(std::get<LoadedTable>(table).model, std::span(bytes.data(), bytes.size()), r);
     if (!result.problem.empty()) return Failure{"dump: " + result.problem};
-    // "--out -" is standard output, as no --out.
-    if (!o.values.contains("out") || o.values.at("out") == "-") {
-        out.write(result.script);
-        return std::nullopt;
-    }
-    return save(o.values.at("out"), reinterpret_cast<const uint8_t*>(result.script.data()), result.script.size(), err);
+    return writeScript(o, result.script, out, err);
 }
 
 // Letters and digits only, lower case: "Shift-JIS" and "shift_jis" alike.
@@ -354,8 +385,11 @@ const std::vector<ToolCommand>& toolCommands() {
          "Usage: tarpon-hex dump --table T.tbl --from OFFSET --to OFFSET [--out SCRIPT] FILE\n"
          "       tarpon-hex dump --table T.tbl --pointers OFFSET --count N --size 2|3|4 [--big-endian]\n"
          "                       [--add NUMBER] [--length N] [--out SCRIPT] FILE\n"
+         "       tarpon-hex dump --commands COMMANDS.txt [--out SCRIPT] FILE\n"
          "Writes the strings of a range of FILE, or those a pointer table points at, as a script:\n"
-         "to standard output, or to the file --out names (--out - is standard output).\n",
+         "to standard output, or to the file --out names (--out - is standard output).\n"
+         "  --commands F    every block of a Cartographer command file, in order, into one script,\n"
+         "                  through the tables its #TABLE lines name (found from F's folder)\n",
          dump, checkOnly<DumpOptions, readDumpOptions>},
         {"insert",
          "Usage: tarpon-hex insert --script SCRIPT [--table T.tbl] [--dialect atlas|abcde]\n"

@@ -3,6 +3,7 @@
 //   tarpon-hex find [--table T.tbl] [--relative [--alphabet A]] TEXT FILE
 //   tarpon-hex dump --table T.tbl (--from A --to B | --pointers A --count N --size S
 //                   [--big-endian] [--add N] [--length N]) [--out SCRIPT] FILE
+//   tarpon-hex dump --commands COMMANDS.txt [--out SCRIPT] FILE
 //   tarpon-hex insert --table T.tbl --script SCRIPT FILE
 // Each is one entry of the command table in tool_commands.cpp: its name, its usage
 // text and the function that runs it. A command writes its result to `out` and its

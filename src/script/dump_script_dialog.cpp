@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <utility>
 
 #include "core/editor.h"
 #include "core/plain_number.h"
@@ -18,7 +19,8 @@ QString hexText(int64_t v) { return (v < 0 ? QStringLiteral("-0x") : QStringLite
 
 }  // namespace
 
-DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.services, false), editor_(editor) {
+DumpScriptDialog::DumpScriptDialog(Editor& editor, CommandTableLoader loadTables)
+    : ModelessDialog(editor.services, false), editor_(editor), loadTables_(std::move(loadTables)) {
     setWindowTitle("Dump Script");
     setFixedSize(288, 196);
     auto* kinds = new QButtonGroup(this);
@@ -47,6 +49,12 @@ DumpScriptDialog::DumpScriptDialog(Editor& editor) : ModelessDialog(editor.servi
     cmdDump->setGeometry(200, 164, 80, 23);
     cmdDump->setAutoDefault(false);
     cmdDump->setDefault(true);
+    cmdCommands = new QPushButton("From command file...", this);
+    cmdCommands->setGeometry(8, 164, 130, 23);
+    cmdCommands->setAutoDefault(false);
+    connect(cmdCommands, &QPushButton::clicked, this, guarded([this] {
+                if (DumpCommandFileToFile(editor_, loadTables_)) close();
+            }));
     fill(dumpRequestOpening(editor_));
     connect(cmdDump, &QPushButton::clicked, this, guarded([this] {
                 DumpRequest r;

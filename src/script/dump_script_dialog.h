@@ -1,10 +1,12 @@
 #pragma once
 // The "Dump Script" window: a range, or a pointer table with its settings, then
-// "Dump..." asks where to save the script. The main window stays usable (its file
+// "Dump..." asks where to save the script; "From command file..." dumps the blocks of a
+// Cartographer command file instead. The main window stays usable (its file
 // chooser is a child of the main window, which must then be enabled).
 #include <array>
 
 #include "qt/modeless_dialog.h"
+#include "script/block_dump.h"
 #include "script/script_dump.h"
 
 class QCheckBox;
@@ -18,7 +20,8 @@ struct Editor;
 
 class DumpScriptDialog : public ModelessDialog {
 public:
-    explicit DumpScriptDialog(Editor& editor);
+    // `loadTables` finds and loads a command file's tables for "From command file...".
+    DumpScriptDialog(Editor& editor, CommandTableLoader loadTables);
 
     std::array<QRadioButton*, 2> kind{};  // a range, a pointer table
     QLineEdit *txtFrom = nullptr, *txtTo = nullptr, *txtTable = nullptr, *txtCount = nullptr;
@@ -26,6 +29,7 @@ public:
     std::array<QRadioButton*, 3> sizes{};
     QCheckBox* bigEndian = nullptr;
     QPushButton* cmdDump = nullptr;
+    QPushButton* cmdCommands = nullptr;  // "From command file..."
 
 private:
     // A caption and its field beside it, `width` pixels wide.
@@ -34,6 +38,7 @@ private:
     bool read(DumpRequest& r);  // false after a message naming the field
 
     Editor& editor_;
+    CommandTableLoader loadTables_;
 };
 
 }  // namespace tarpon

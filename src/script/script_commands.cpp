@@ -16,6 +16,21 @@ std::span<const uint8_t> document(const EditorState& s) { return {s.fileData.dat
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
+// Asks where to save the script and saves it; true when it was saved.
+bool saveScript(Editor& ed, const std::string& script) {
+    const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Save Script As", "", kScriptFilter, "txt",
+                                                      OFN_OVERWRITEPROMPT);
+    if (path.empty()) return false;
+    const SaveResult saved =
+        replaceFile(path, reinterpret_cast<const uint8_t*>(script.data()), script.size(), systemFileIo());
+    if (!saved.saved()) {
+        ed.services.messageBox("Problems Saving\n" + saved.error);
+        return false;
+    }
+    if (!saved.error.empty()) ed.services.messageBox(saved.error);  // saved, but a later step failed
+    return true;
+}
+
 }  // namespace
 
 DumpRequest dumpRequestOpening(const Editor& ed) {
@@ -45,17 +60,35 @@ bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
         return false;
     }
     if (r.pointers) ed.s.pointers = r.p;  // Find Pointers and Follow Pointer go on with them
-    const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Save Script As", "", kScriptFilter, "txt",
-                                                      OFN_OVERWRITEPROMPT);
+    return saveScript(ed, result.script);
+}
+
+bool DumpCommandFileToFile(Editor& ed, const CommandTableLoader& loadTables) {
+    const std::string path = ed.s.fileDialog.ShowOpen(ed.services, "Dump from Command File", "", kScriptFilter,
+                                                      OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
     if (path.empty()) return false;
-    const SaveResult saved = replaceFile(path, reinterpret_cast<const uint8_t*>(result.script.data()),
-                                         result.script.size(), systemFileIo());
-    if (!saved.saved()) {
-        ed.services.messageBox("Problems Saving\n" + saved.error);
+    const ReadResult read = readWholeFile(path, kMaxCommandFileSize);
+    if (read.status != ReadStatus::Ok) {
+        ed.services.messageBox(read.status == ReadStatus::TooLarge ? "The command file is too large." : read.error);
         return false;
     }
-    if (!saved.error.empty()) ed.services.messageBox(saved.error);  // saved, but a later step failed
-    return true;
+    const CommandFile file = readCommandFile(std::string_view(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()));
+    const LoadedCommandTables tables = file.problem.empty() ? loadTables(file, path) : LoadedCommandTables();
+    const std::string& problem = file.problem.empty() ? tables.problem : file.problem;
+    if (!problem.empty()) {
+        ed.services.messageBox(fileNameOf(path) + ": " + problem + " Nothing was dumped.");
+        return false;
+    }
+    const std::span<const uint8_t> doc = document(ed.s);
+    DumpResult result;
+    if (!runLongWork(ed.services, "Dumping the script...", "dump the script",
+                     [&](const Progress& progress) { result = dumpCommandFile(file, tables.view, doc, progress); }))
+        return false;
+    if (!result.problem.empty()) {
+        ed.services.messageBox(fileNameOf(path) + ": " + result.problem);
+        return false;
+    }
+    return saveScript(ed, result.script);
 }
 
 void InsertScriptFile(Editor& ed, const std::function<ScriptSources(const std::string&)>& sourcesFor) {

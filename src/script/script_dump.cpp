@@ -26,15 +26,19 @@ bool unsafeInLine(char last, std::string_view piece) {
     return last == '/' && piece[0] == '/';
 }
 
-// The string from `start` up to its end token or `limit`, appended to `out` as
-// script text that spells back to exactly its bytes; gives the byte after it.
-int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
-                   std::string& out, const Progress& progress) {
+}  // namespace
+
+int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                         std::string& out, const Progress& progress, bool* ended) {
     const size_t textAt = out.size();
     // Sure pieces first, straight on; the rest of the string, if any, is checked.
-    bool ended = false;
-    const int64_t from = st.readSure(doc, start, limit, out, ended);
-    if (ended || from >= limit) return from;
+    bool sureEnded = false;
+    const int64_t from = st.readSure(doc, start, limit, out, sureEnded);
+    if (sureEnded || from >= limit) {
+        if (ended) *ended = sureEnded;
+        return from;
+    }
+    int64_t endTokenEnd = -1;  // where the last end token read ends
     const auto read = [&](int64_t at, bool raw) {
         // A long string asks too; once stopped it ends here (the dump is thrown away).
         if (!progress.keepGoing(at, static_cast<int64_t>(doc.size()), 1 << 16)) return TextPiece{1, true, true};
@@ -46,9 +50,21 @@ int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t 
             out.resize(before);
             token = st.read(rest, true, out);
         }
+        if (token.ends) endTokenEnd = at + static_cast<int64_t>(token.length);
         return TextPiece{static_cast<int64_t>(token.length), token.ends, token.sure};
     };
-    return writeCheckedText(st.speller(), doc, from, limit, out, read);
+    const int64_t end = writeCheckedText(st.speller(), doc, from, limit, out, read);
+    if (ended) *ended = end == endTokenEnd;
+    return end;
+}
+
+std::string endianCommand(bool bigEndian) { return bigEndian ? "#ENDIANSWAP(\"TRUE\")" : "#ENDIANSWAP(\"FALSE\")"; }
+
+namespace {
+
+int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                   std::string& out, const Progress& progress) {
+    return readScriptString(st, doc, start, limit, out, progress);
 }
 
 // A script past kMaxScriptSize is refused: nothing is kept of it.
@@ -93,7 +109,7 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
         else pointersTo[target].push_back({i, place});
     }
     out.script += "#SMA(\"LINEAR\")\n#HDR(" + scriptNumber(r.p.add) + ")\n";
-    if (r.p.bigEndian) out.script += "#ENDIANSWAP(\"TRUE\")\n";
+    if (r.p.bigEndian) out.script += endianCommand(true) + "\n";
     out.script += outside;
     if (pointersTo.empty()) return;
     struct StringText {

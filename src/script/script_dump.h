@@ -36,4 +36,13 @@ struct DumpResult {
 DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& request,
                       const Progress& progress = {});
 
+// The string from `start` up to its end token or `limit`, appended to `out` as
+// script text that spells back to exactly its bytes; gives the byte after it.
+// `ended`, when given, tells whether an end token ended it (else `limit` did).
+int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                         std::string& out, const Progress& progress = {}, bool* ended = nullptr);
+
+// The command that makes the insert write pointers in this byte order from there on.
+std::string endianCommand(bool bigEndian);
+
 }  // namespace tarpon

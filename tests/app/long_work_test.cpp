@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "app/command_tables.h"
 #include "core/progress.h"
 #include "script/script_commands.h"
 #include "script/script_dump.h"
@@ -147,6 +148,8 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
     test::writeText(tbl, tableLines(3000));
     test::writeText(scriptFile, insertScript(30000));
     const Bytes doc = letters(1 << 20);
+    const std::string commands = dir.file("commands.txt");
+    test::writeText(commands, "#BLOCK NAME: all\n#TABLE: big.tbl\n#METHOD: RAW\n#SCRIPT START: 0\n#SCRIPT STOP: $100000\n#END BLOCK\n");
     const CommandRow rows[] = {
         {"Replace All",
          [](test::TestEditor& t) { ReplaceAll(t.ed, {PatternKind::Ascii, "ad", "xyz", LengthRule::Resize}); },
@@ -170,6 +173,11 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
              DumpScriptToFile(t.ed, r);
          },
          [](test::TestEditor& t) { return t.services.dialogs.empty(); }},
+        {"Dump Script from a command file", [&](test::TestEditor& t) {
+             t.services.fileDialogAnswers = {commands};
+             DumpCommandFileToFile(t.ed, loadCommandTables);
+         },
+         [](test::TestEditor& t) { return t.services.dialogs.size() == 1; }},  // the command file's, not Save As
     };
     for (const CommandRow& row : rows) {
         SCOPED_TRACE(row.name);

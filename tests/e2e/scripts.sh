@@ -3,7 +3,8 @@
 # inserted back unchanged (the same bytes), a string made longer than its room
 # (refused with its line number, nothing written), then given room (written, the
 # strings after it moved up); the command line does the same, and `find` finds
-# the new word where the window put it.
+# the new word where the window put it; then a Cartographer command file dumped from
+# the window and from the command line.
 . "$(dirname "$0")/lib.sh"
 EX=$(cd "$(dirname "$0")/../../examples" && pwd)
 cp "$EX/shop.bin" "$WORK/shop.bin"
@@ -42,7 +43,19 @@ sed 's/^#JMP(\$18, \$81)$/#JMP($18, $B1)/' "$WORK/long.txt" > "$WORK/room.txt"
 insert_script room.txt "the message after inserting with room"
 key ctrl+s
 wait_for "the longer string saved" 10 bash -c "\"$BIN\" find --table \"$EX/shop.tbl\" gold \"$WORK/shop.bin\" | grep -qx 0x55"
+
+# Dump Script > "From command file...": the example's command file, the same script as the command line's.
+key alt+t d
+DUMP=$(await_window "Dump Script")
+await_focus "$DUMP" "the Dump Script window, again"
+click_in "$DUMP" 73 175               # "From command file..."
+choose_file "Dump from Command File" "$EX/shop-commands.txt"
+choose_file "Save Script As" "$WORK/carto.txt"
+await_gone "Dump Script"
 stop_app "the scripts"
+"$BIN" dump --commands "$EX/shop-commands.txt" --out "$WORK/carto-cli.txt" "$WORK/shop.bin" || fail "dump --commands"
+cmp -s "$WORK/carto.txt" "$WORK/carto-cli.txt" || fail "the window dumped the command file otherwise than the command line"
+grep -q '^//BLOCK #001 NAME:' "$WORK/carto.txt" || fail "the command file's second block is missing"
 
 # The command line, on a fresh copy: the same round trip.
 cp "$EX/shop.bin" "$WORK/cli.bin"

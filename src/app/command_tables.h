@@ -1,0 +1,17 @@
+#pragma once
+// The tables a command file names, found from the command file's folder: as written
+// (relative to that folder), else by the file name alone in that folder (a path from
+// another machine, a Windows path), else by that name in any case.
+#include <optional>
+#include <string>
+
+#include "script/block_dump.h"
+
+namespace tarpon {
+
+// The file's path, or nothing and `looked` saying where it was looked for.
+std::optional<std::string> findTableFile(const std::string& folder, const std::string& written, std::string& looked);
+
+LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string& commandPath);
+
+}  // namespace tarpon
