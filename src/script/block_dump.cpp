@@ -345,17 +345,7 @@ DumpResult dumpCommandFile(const CommandFile& file, const CommandTables& tables,
             out.problem = why;
             return out;
         }
-    try {
-        dumpBlocks(file, tables, doc, progress, maxScript, out);
-    } catch (const std::bad_alloc&) {
-        out = DumpResult();
-        out.problem = "There is not enough memory for the script: dump fewer blocks.";
-    }
-    if (progress.stopped()) {
-        out = DumpResult();
-        out.problem = "The dump was cancelled.";
-        out.cancelled = true;
-    }
+    guardDump(out, progress, "dump fewer blocks.", [&] { dumpBlocks(file, tables, doc, progress, maxScript, out); });
     return out;
 }
 

@@ -159,21 +159,27 @@ DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const Du
     else if (r.maxLength < 0)
         out.problem = "A string's longest length cannot be negative.";
     if (!out.problem.empty()) return out;
-    try {
+    guardDump(out, progress, "dump a smaller range.", [&] {
         const ScriptTable st(table);
         out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
         if (r.pointers) dumpPointers(st, doc, r, out, progress);
         else dumpRange(st, doc, r, out, progress);
+    });
+    return out;
+}
+
+void guardDump(DumpResult& out, const Progress& progress, const std::string& advice, const std::function<void()>& work) {
+    try {
+        work();
     } catch (const std::bad_alloc&) {
         out = DumpResult();
-        out.problem = "There is not enough memory for the script: dump a smaller range.";
+        out.problem = "There is not enough memory for the script: " + advice;
     }
     if (progress.stopped()) {
         out = DumpResult();
         out.problem = "The dump was cancelled.";
         out.cancelled = true;
     }
-    return out;
 }
 
 }  // namespace tarpon

@@ -5,6 +5,7 @@
 // and by the commands an insert needs, so that inserting the unchanged script gives
 // back the same bytes.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -32,6 +33,11 @@ struct DumpResult {
     int64_t strings = 0;
     bool cancelled = false;  // stopped by the progress: no script, `problem` says so
 };
+
+// Runs `work`, which fills `out`: a failed allocation becomes the message "There is
+// not enough memory for the script: " + `advice`, and a stop of `progress` a cancel;
+// nothing of a half-made script is kept.
+void guardDump(DumpResult& out, const Progress& progress, const std::string& advice, const std::function<void()>& work);
 
 DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& request,
                       const Progress& progress = {});
