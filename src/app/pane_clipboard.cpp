@@ -55,14 +55,14 @@ PasteBytes hexFromClipboard(std::string_view utf8) {
     return out;
 }
 
-PasteBytes textFromClipboard(const EditorState& s, std::string_view utf8) {
+PasteBytes textFromClipboard(EditorState& s, std::string_view utf8) {
     if (utf8.empty()) return refusal("it holds no text.");
     char32_t refused = 0;
     if (s.viewMode) {
         // What Copy writes (line breaks after line-break entries, `<$XX>` raw bytes)
         // is spelled back by typing's rule.
         size_t bad = 0;
-        std::optional<std::vector<uint8_t>> spelled = Speller(s.table, SpellRule::Window).spell(utf8, &bad);
+        std::optional<std::vector<uint8_t>> spelled = s.windowSpeller().spell(utf8, &bad);
         if (!spelled) return refusal(describeCharacter(characterAt(utf8, bad)) + " begins no entry of the table.");
         return {std::move(*spelled), {}};
     }
@@ -84,6 +84,7 @@ void CopyFromPane(Editor& ed) {
     s.syncedTable();  // the grid's edits are in the table the text must spell back through
     CopyTable table = documentCopyTable(s);
     table.readsBack = s.tableUtf8;
+    table.speller = &s.windowSpeller();
     const std::string text = formatCopy(document, from, to, type, "", "", table);
     if (copyTextIsUtf8(s, type)) ed.services.setClipboardUtf8Text(text);
     else ed.services.setClipboardText(text);

@@ -202,7 +202,7 @@ uint64_t letterCopyLength(std::span<const uint8_t> bytes, int64_t lo, int64_t hi
 
 // The letters from `lo` to `hi` as text that typing's rule spells back to their bytes.
 std::string lettersThatReadBack(std::span<const uint8_t> bytes, int64_t lo, int64_t hi, const CopyTable& table) {
-    const Speller speller(table.reading.table, SpellRule::Window);
+    const Speller& speller = *table.speller;
     LetterIndex own;
     LetterIndex& index = table.index ? *table.index : own;
     const int64_t start = index.startAtOrAfter(table.reading, bytes, lo, table.stamp);
@@ -223,7 +223,7 @@ std::string lettersThatReadBack(std::span<const uint8_t> bytes, int64_t lo, int6
 std::string letterCopy(std::span<const uint8_t> bytes, const CopyRange& range, std::string_view before,
                        std::string_view after, const CopyTable& table) {
     const int64_t lo = std::min(range.from, range.to), hi = std::max(range.from, range.to);
-    if (table.readsBack && range.from <= range.to && before.empty() && after.empty())
+    if (table.readsBack && table.speller && range.from <= range.to && before.empty() && after.empty())
         return lettersThatReadBack(bytes, lo, hi, table);
     std::string text;
     const auto append = [&](const ReadLetter& letter) {

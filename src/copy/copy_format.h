@@ -10,6 +10,7 @@
 
 #include "core/char_table.h"
 #include "core/letter_reader.h"
+#include "core/spelling.h"
 
 namespace tarpon {
 
@@ -76,6 +77,7 @@ struct CopyTable {
     // The text pastes back to the same bytes (the text pane's Copy): a byte with no
     // letter is written `<$XX>`, and so is a letter that would paste back otherwise.
     bool readsBack = false;
+    const Speller* speller = nullptr;  // typing's speller of the table, which readsBack needs
 };
 
 // Exact length of the text formatCopy builds for the clipped range.

@@ -92,7 +92,7 @@ std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form,
     plan.pattern = found->pattern;
     const std::string replacement = formText(ed, form.replacement);
     size_t bad = 0;
-    auto with = Speller(table, SpellRule::Window).spell(replacement, &bad);
+    auto with = ed.s.windowSpeller().spell(replacement, &bad);
     if (!with && !form.replacement.empty()) {
         *problem = "The replacement cannot be written: " + describeCharacter(characterAt(replacement, bad)) +
                    " begins no entry of the table.";
