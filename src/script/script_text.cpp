@@ -127,13 +127,8 @@ ScriptTable::Decision ScriptTable::decide(uint8_t a, uint8_t b, const SurePiece&
 void ScriptTable::markFirstBytes() {
     const TableEntry* first = table_.entries().data();
     entryOf_.build(table_, -1, kWalk, [first](const TableEntry& e) { return static_cast<int32_t>(&e - first); });
-    for (int b = 0; b < 256; ++b) {
-        const auto byte = static_cast<uint8_t>(b);
-        const int32_t e = entryOf_.firstDecides(byte) ? entryOf_.at(byte, 0) : kWalk;
-        firstPieces_[byte] = e == kWalk ? SurePiece{0, 0, 0, kIndexed}
-                             : e < 0    ? SurePiece{0, 0, 0, kNoEntry}
-                                        : sure_[static_cast<size_t>(e)];
-    }
+    surePieces_.build(table_, SurePiece{0, 0, 0, kNoEntry}, SurePiece{0, 0, 0, kIndexed},
+                      [this, first](const TableEntry& e) { return sure_[static_cast<size_t>(&e - first)]; });
 }
 
 ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::string& out) const {
@@ -185,7 +180,6 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
         return to + length;
     };
     const uint8_t* d = doc.data();
-    const SurePiece* const sure = sure_.data();
     const uint8_t* const decisions = decisions_.data();
     const char* const texts = texts_.data();
     const char* const raws = rawTexts_.data();
@@ -193,14 +187,10 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
         const uint8_t first = d[at];
         // Where the first byte decides, the key is that one byte: the next piece's place
         // is known before its entry is looked up.
-        SurePiece p = firstPieces_[first];
-        const bool one = !(p.flags & kIndexed);
-        if (!one) {
-            if (at + 1 >= limit) break;
-            const int32_t e = entryOf_.at(first, d[at + 1]);
-            if (e == kWalk) break;  // a longer key to walk for
-            p = e < 0 ? SurePiece{0, 0, 0, kNoEntry} : sure[e];
-        }
+        const bool one = surePieces_.firstDecides(first);
+        if (!one && at + 1 >= limit) break;
+        const SurePiece p = surePieces_.at(first, one ? 0 : d[at + 1]);
+        if (p.flags & kIndexed) break;  // a longer key to walk for
         if (p.flags & kNoEntry) {
             // A byte no entry reads is written raw, which spells back whatever is around it.
             w = put(w, raws + 8 * size_t{first}, 5);

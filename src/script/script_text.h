@@ -89,8 +89,8 @@ private:
         uint8_t flags = 0;  // kUsable, kBeginsLonger, kLeadRisk, kEnds
     };
     std::vector<SurePiece> sure_;
-    // The piece of each first byte that decides alone, kNoEntry, or kIndexed: look in entryOf_.
-    std::array<SurePiece, 256> firstPieces_{};
+    // The piece that the first two bytes read, kNoEntry, or kIndexed: a longer key may match.
+    TwoByteIndex<SurePiece> surePieces_;
     // For a kBeginsLonger piece of key A followed by byte b, at decisions_[A * 256 + b]:
     // kUnknown (look closer: the careful path), kAsText, kAsRaw, or kNotYet. Worked out
     // when first needed, so a ScriptTable is not for several threads at once.
