@@ -45,6 +45,7 @@ TEST(BitTable, ReadsDataIntoText) {
         {"past the end token: zero bits, and one left over as <%0>", kNotes, "48 70", false, "xyzx[e]z<%0>", 16},
         {"no key at a bit: eight raw bits as <$XX>, fewer as <%b>", "%1=a\n", "80 41", false,
          "a<$00>a<%0><%0><%0><%0><%0>a", 16},
+        {"exactly eight bits left and no key: one raw byte", "%1=a\n", "01", false, "<$01>", 8},
         {"a key of twelve bits", "ABC=long\n%1=b\n", "AB C8", false, "longb<%0><%0><%0>", 16},
         {"the longest key first", "%0=a\n%01=b\n", "40", false, "baaaaaa", 8},
         {"a line break written \\n in the table", "%1=a\\nb\n%0=c\n", "80", false, "a\nbccccccc", 8},
