@@ -69,9 +69,10 @@ Read<LoadedTable> readTable(const std::string& path) {
     const TblLoadResult result = loadTblFile(path, t.model, source);
     if (result.status != TblLoadStatus::Loaded) return Failure{result.error};
     t.table = t.model.oneByteView();
-    if (firstBitKeyLine(source.bytes) > 0) {
+    const std::string first = logicalTables(source.bytes).front().second;  // the table an insert's #ADDTBL reads
+    if (firstBitKeyLine(first) > 0) {
         std::string problem;
-        t.bits = BitTable::read(logicalTables(source.bytes).front().second, problem);
+        t.bits = BitTable::read(first, problem);
         if (!t.bits) return Failure{path + ": " + problem};
     }
     return t;

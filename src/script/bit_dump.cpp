@@ -105,12 +105,18 @@ void makeSpellable(const BitTable& table, std::span<const uint8_t> data, std::ve
     tokens = std::move(out);
 }
 
-BitString readBitString(const BitTable& table, std::span<const uint8_t> doc, int64_t start, int64_t limit) {
+BitString readBitStrings(const BitTable& table, std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                         int64_t count) {
     std::vector<BitToken> tokens;
-    const auto from = static_cast<uint64_t>(start) * 8;
+    std::vector<uint64_t> starts{static_cast<uint64_t>(start) * 8};
+    const auto end = static_cast<uint64_t>(limit) * 8;
     BitString s;
-    s.end = table.readString(doc, from, static_cast<uint64_t>(limit) * 8, true, tokens);
-    s.ended = !tokens.empty() && endsString(table, tokens.back());
+    s.end = starts.front();
+    for (int64_t strings = 0; s.end < end && (count <= 0 || strings < count); ++strings) {
+        if (strings > 0) starts.push_back(s.end);
+        s.end = table.readString(doc, s.end, end, true, tokens);
+        s.ended = endsString(table, tokens.back());
+    }
     if (s.end % 8 != 0) {  // the insert pads this byte with zero bits: other bits are written out
         const uint64_t byteEnd = (s.end + 7) / 8 * 8;
         bool any = false;
@@ -120,8 +126,12 @@ BitString readBitString(const BitTable& table, std::span<const uint8_t> doc, int
             s.end = byteEnd;
         }
     }
-    makeSpellable(table, doc, tokens, {from});
-    for (const BitToken& t : tokens) table.appendText(t, doc, s.text);
+    makeSpellable(table, doc, tokens, starts);
+    size_t next = 1;
+    for (const BitToken& t : tokens) {
+        if (next < starts.size() && starts[next] == t.at) s.text += '\n', ++next;
+        table.appendText(t, doc, s.text);
+    }
     return s;
 }
 
@@ -190,7 +200,7 @@ void dumpPointers(const BitTable& table, std::span<const uint8_t> doc, const Dum
     for (const auto& [target, pointers] : pointersTo) {
         if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
         const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
-        BitString s = readBitString(table, doc, target, limit);
+        BitString s = readBitStrings(table, doc, target, limit);
         const auto end = static_cast<int64_t>((s.end + 7) / 8);
         last = std::max(last, end - 1);
         written += s.text.size();

@@ -26,10 +26,12 @@ struct BitString {
     bool ended = false;  // an end token ended it
 };
 
-// The string at byte `start`, up to its end token or byte `limit`; an end token's
-// byte's remaining bits are added as raw bits when any of them is 1, so that the
-// padding of an insert gives them back.
-BitString readBitString(const BitTable& table, std::span<const uint8_t> doc, int64_t start, int64_t limit);
+// `count` strings from byte `start` (0: all up to byte `limit`), each up to its end
+// token or `limit`, one run of bits, each after the first on a line of its own. The
+// last byte's bits after them are added as raw bits when any of them is 1, so that
+// the padding of an insert gives them back.
+BitString readBitStrings(const BitTable& table, std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                         int64_t count = 1);
 
 // Makes raw every token the insert would not spell back to its own bits, when all of
 // `tokens` are spelled as one text. `lineStarts`: the first bits of the tokens that

@@ -4,7 +4,11 @@
 
 #include <random>
 
+#include <set>
+
 #include "script/bit_dump.h"
+#include "script/block_dump.h"
+#include "script/command_file.h"
 #include "script_files.h"
 
 namespace tarpon {
@@ -169,6 +173,53 @@ TEST(BitScript, Dump) {
         ASSERT_EQ(dumped.problem, "");
         const size_t afterHeader = dumped.script.find('\n', dumped.script.find('\n') + 1) + 1;
         EXPECT_EQ(dumped.script.substr(afterHeader), r.script);
+    }
+}
+
+// A command file's blocks through a table of bit keys, inserted back unchanged by the
+// script's own #ADDTBL lines: the same bytes, and every byte of the strings and pointers.
+TEST(BitScript, CommandFileDumpThenInsertGivesTheSameBytes) {
+    struct Row {
+        const char* name;
+        std::string keys;
+        int covers;           // bytes the insert writes
+        std::string holds;    // in the script
+        std::string problem;  // or why nothing was dumped
+    };
+    const std::string pointers = "#METHOD: POINTER\n#ATLAS PTRS: Yes\n#POINTER TABLE START: 0\n#POINTER TABLE STOP: 4\n#POINTER SIZE: 2\n";
+    const Row rows[] = {
+        {"two strings a pointer, the second from the first's end token's next bit", pointers + "#STRINGS PER POINTER: 2\n", 7,
+         "#W16($2)\nxyzx[e]\nzx[e]<%1><%1><%1><%1><%1>\n", ""},
+        {"a range", "#METHOD: RAW\n#ATLAS PTRS: Yes\n#SCRIPT START: 4\n#SCRIPT STOP: 7\n", 3, "xyzx[e]\nzx[e]\n[e]\n[e]\n<%1>\n", ""},
+        {"fixed lengths are refused", pointers + "#TYPE: FIXED_STRING\n#STRING LENGTH: 2\n", 0, "",
+         "Line 2: the table has keys of bits: its blocks are read as strings ended by end tokens, with no fixed length, auto jump or realigning."},
+    };
+    const Bytes doc = {0x04, 0x00, 0x04, 0x00, 0x48, 0x70, 0xFF, 0x00};
+    std::string problem;
+    const std::optional<BitTable> bits = BitTable::read(kNotes, problem);
+    ASSERT_TRUE(bits) << problem;
+    const Table empty;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const CommandFile file = readCommandFile("#BLOCK NAME: b\n#TABLE: b.tbl\n#SHOW END ADDRESS: No\n" + r.keys + "#END BLOCK\n");
+        ASSERT_EQ(file.problem, "");
+        const CommandTables tables{{&empty}, {"/p/b.tbl"}, {&*bits}};
+        const DumpResult dumped = dumpCommandFile(file, tables, {doc.data(), doc.size()});
+        EXPECT_EQ(dumped.problem, r.problem);
+        if (!r.problem.empty()) continue;
+        EXPECT_NE(dumped.script.find(r.holds), std::string::npos) << dumped.script;
+        InsertOptions options;
+        options.sources = test::sourcesIn({{"/p/b.tbl", kNotes}}, "/p");
+        const InsertPlan plan = planInsert({doc.data(), doc.size()}, dumped.script, options);
+        ASSERT_EQ(plan.problem, "") << dumped.script;
+        Bytes written = doc;
+        std::set<int64_t> touched;
+        for (const ScriptWrite& w : plan.writes) {
+            std::copy(w.bytes.begin(), w.bytes.end(), written.begin() + w.at);
+            for (int64_t i = 0; i < std::ssize(w.bytes); ++i) touched.insert(w.at + i);
+        }
+        EXPECT_EQ(hexOf(written), hexOf(doc)) << dumped.script;
+        EXPECT_EQ(std::ssize(touched), r.covers) << dumped.script;
     }
 }
 
