@@ -151,7 +151,7 @@ std::string BitTable::insertText(const BitEntry& e) const {
 }
 
 bool BitTable::isEndText(std::string_view text) const {
-    const auto it = byText_.find(std::string(text));
+    const auto it = byText_.find(text);
     if (it == byText_.end()) return false;
     return std::any_of(it->second.begin(), it->second.end(), [&](int32_t i) { return entries_[static_cast<size_t>(i)].ends; });
 }
@@ -221,7 +221,7 @@ void BitTable::candidates(std::string_view text, size_t at, size_t to, std::vect
         out.push_back({here, 4, -1, 1, static_cast<uint8_t>(rest[2] - '0')});
     for (const size_t length : textLengths_) {
         if (length > rest.size()) continue;
-        const auto it = byText_.find(std::string(rest.substr(0, length)));
+        const auto it = byText_.find(rest.substr(0, length));
         if (it == byText_.end()) continue;
         for (const int32_t e : it->second) out.push_back({here, static_cast<uint32_t>(length), e, 0, 0});
     }

@@ -6,6 +6,7 @@
 // through it takes the longest key at each bit; writing text takes the spelling of
 // fewest bits, packed most significant bit first with no alignment between pieces.
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -94,7 +95,11 @@ private:
     std::vector<Node> trie_{1};
     // Entries by the text a script writes for them (line breaks left out), and every
     // such text's length, longest first.
-    std::unordered_map<std::string, std::vector<int32_t>> byText_;
+    struct TextHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, std::vector<int32_t>, TextHash, std::equal_to<>> byText_;
     std::vector<size_t> textLengths_;
 };
 

@@ -109,7 +109,7 @@ BitString readBitStrings(const BitTable& table, std::span<const uint8_t> doc, in
                          int64_t count) {
     std::vector<BitToken> tokens;
     std::vector<uint64_t> starts{static_cast<uint64_t>(start) * 8};
-    const auto end = static_cast<uint64_t>(limit) * 8;
+    const auto end = static_cast<uint64_t>(std::min(limit, start + kMaxBitRun)) * 8;
     BitString s;
     s.end = starts.front();
     for (int64_t strings = 0; s.end < end && (count <= 0 || strings < count); ++strings) {
@@ -236,6 +236,8 @@ DumpResult dumpBitScript(const BitTable& table, std::span<const uint8_t> doc, co
         out.problem = "The pointer table must hold at least one pointer and lie in the file.";
     else if (r.maxLength < 0)
         out.problem = "A string's longest length cannot be negative.";
+    else if (!r.pointers && r.to - r.from >= kMaxBitRun)
+        out.problem = "A range read through a table of bit keys is at most 4 MiB: dump a smaller range.";
     if (!out.problem.empty()) return out;
     guardDump(out, progress, "dump a smaller range.", [&] {
         out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";

@@ -16,6 +16,10 @@
 
 namespace tarpon {
 
+// The most data one run of bits is read from: a longer range is refused, a longer
+// pointed-at string is cut there (its text then ends without its end token).
+inline constexpr int64_t kMaxBitRun = int64_t{4} << 20;
+
 DumpResult dumpBitScript(const BitTable& table, std::span<const uint8_t> doc, const DumpRequest& request,
                          const Progress& progress = {});
 

@@ -331,6 +331,11 @@ void dumpBlocks(const CommandFile& file, const CommandTables& tables, std::span<
                                                "tokens, with no fixed length, auto jump or realigning.";
             return;
         }
+        if (bits && !isPointerBlock(b) && *b.scriptStop - *b.scriptStart > kMaxBitRun) {
+            out.script.clear();
+            out.problem = atLine(b, "SCRIPT STOP") + "a range read through a table of bit keys is at most 4 MiB.";
+            return;
+        }
         BlockDumper block(b, *readers[b.table], doc, progress, maxScript - std::min<uint64_t>(maxScript, out.script.size()), bits);
         block.read();
         if (!block.tooLarge())

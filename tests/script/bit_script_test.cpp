@@ -174,6 +174,13 @@ TEST(BitScript, Dump) {
         const size_t afterHeader = dumped.script.find('\n', dumped.script.find('\n') + 1) + 1;
         EXPECT_EQ(dumped.script.substr(afterHeader), r.script);
     }
+    std::string problem;
+    const std::optional<BitTable> table = BitTable::read(kNotes, problem);
+    const Bytes large(static_cast<size_t>(kMaxBitRun) + 1, 0);
+    DumpRequest q;
+    q.to = kMaxBitRun;
+    EXPECT_EQ(dumpBitScript(*table, {large.data(), large.size()}, q).problem,
+              "A range read through a table of bit keys is at most 4 MiB: dump a smaller range.");
 }
 
 // A command file's blocks through a table of bit keys, inserted back unchanged by the
