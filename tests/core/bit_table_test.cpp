@@ -41,7 +41,7 @@ TEST(BitTable, ReadsDataIntoText) {
         uint64_t endBit;
     };
     const Row rows[] = {
-        {"the notes' example, to its end token mid-byte", kNotes, "48 70", true, "xyzx[e]", 12},
+        {"abcde's packing example, to its end token mid-byte", kNotes, "48 70", true, "xyzx[e]", 12},
         {"past the end token: zero bits, and one left over as <%0>", kNotes, "48 70", false, "xyzx[e]z<%0>", 16},
         {"no key at a bit: eight raw bits as <$XX>, fewer as <%b>", "%1=a\n", "80 41", false,
          "a<$00>a<%0><%0><%0><%0><%0>a", 16},
@@ -70,7 +70,7 @@ TEST(BitTable, SpellsTextIntoPackedBits) {
         std::string lines, text, bytes;
     };
     const Row rows[] = {
-        {"the notes' example", kNotes, "xyzx[e]", "48 70"},
+        {"abcde's packing example", kNotes, "xyzx[e]", "48 70"},
         {"a final partial byte padded with zeros", kNotes, "x", "40"},
         {"raw bits", kNotes, "<%1><%0><%1>", "A0"},
         {"a raw byte after one bit", "%1=a\n", "a<$41>", "A0 80"},

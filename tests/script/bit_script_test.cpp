@@ -61,7 +61,7 @@ TEST(BitScript, Insert) {
     };
     const std::string table4 = "#VAR(PT, POINTERTABLE)\n#VAR(P, CUSTOMPOINTER)\n#CREATEPTR(P, \"LINEAR\", 0, 8)\n#PTRTBL(PT, $0, 1, P)\n";
     const Row rows[] = {
-        {"the notes' example, read by abcde's rules for its table", with("bits.tbl", "#JMP(2)\nxyzx[e]"), ScriptDialect::Auto,
+        {"abcde's packing example, read by abcde's rules for its table", with("bits.tbl", "#JMP(2)\nxyzx[e]"), ScriptDialect::Auto,
          "00 00 48 70 00 00 00 00", ""},
         {"lines up to a command are one run of bits", with("bits.tbl", "#JMP(2)\nxy\nzx[e]\n#JMP(5)\nx"), ScriptDialect::Auto,
          "00 00 48 70 00 40 00 00", ""},
@@ -106,7 +106,7 @@ TEST(BitScript, GivenTableMakesTheScriptAbcdes) {
 
 // Tables whose texts the insert may spell otherwise than they were read.
 const char* const kTables[] = {
-    "%01=x\n%001=y\n%000=z\n/%11=[e]\n",                   // the notes' table: most data ends in raw bits
+    "%01=x\n%001=y\n%000=z\n/%11=[e]\n",                   // abcde's packing example: most data ends in raw bits
     "%0=a\n%10=a\n/%11=.\n",                               // one text, two keys
     "%0001=ab\n%1=a\n%01=b\n%00000=c\n/%001=[e]\n",        // fewer bits for a text than the key read
     "ABC=long\n%1=#\n%01= \n%001=/\n%0001=\\n\n/%0000=[e]\n",  // twelve bits; a command, blanks, comments, line breaks
