@@ -1,7 +1,7 @@
 #include "script/script_dump.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <map>
 #include <new>
 #include <vector>
@@ -111,9 +111,11 @@ void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRe
             const double room = static_cast<double>(out.script.size()) + perByte * static_cast<double>(r.to + 1 - at) * 1.05;
             out.script.reserve(static_cast<size_t>(std::min(room, static_cast<double>(r.maxScript)) + 4096));
         }
-        char header[48];
-        const auto n = std::snprintf(header, sizeof header, "//STRING #%lld @ ", static_cast<long long>(out.strings));
-        out.script.append(header, static_cast<size_t>(n));
+        char number[24];
+        const auto written = std::to_chars(number, number + sizeof number, out.strings);
+        out.script += "//STRING #";
+        out.script.append(number, written.ptr);
+        out.script += " @ ";
         appendScriptNumber(out.script, at);
         out.script += '\n';
         at = readString(st, doc, at, r.to + 1, out.script, progress);
