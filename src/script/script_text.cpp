@@ -31,7 +31,7 @@ void ScriptTable::markSureEntries() {
     sortedTexts_.clear();
     for (const TableEntry& e : table_.entries()) sortedTexts_.push_back(e.text);
     std::sort(sortedTexts_.begin(), sortedTexts_.end());
-    bool anyBeginsLonger = false;
+    std::vector<const TableEntry*> byNext;  // the letters written by the byte after them
     pieces_.clear();
     sure_.clear();
     texts_.clear();
@@ -59,10 +59,10 @@ void ScriptTable::markSureEntries() {
         // where no text reaches into a raw byte (so writing it raw changes nothing before it).
         // So is any other one-byte letter that is sure: one path for both, without a
         // branch on which it is, since that depends on the letters and is hard to guess.
-        const bool prefix = spellsBack && (longer || (usable && !risky)) && !speller_.textsReachIntoRawBytes() &&
-                            !(p.flags & kRisky) && e.kind == EntryKind::Letter && p.params == 0 &&
-                            e.key.size() == 1 && p.textLength <= UINT16_MAX;
-        anyBeginsLonger = anyBeginsLonger || prefix;
+        const bool prefix = spellsBack && (longer ? !risky : usable) && !speller_.textsReachIntoRawBytes() &&
+                            e.kind == EntryKind::Letter && p.params == 0 && e.key.size() == 1 &&
+                            p.textLength <= UINT16_MAX;
+        if (prefix) byNext.push_back(&e);
         sure_.push_back({p.text, static_cast<uint16_t>(usable || prefix ? p.textLength : 0),
                          static_cast<uint8_t>(usable || prefix ? p.keyLength : 0),
                          static_cast<uint8_t>((usable ? kUsable : 0) | (prefix ? kBeginsLonger : 0) |
@@ -75,7 +75,21 @@ void ScriptTable::markSureEntries() {
         appendRawByte(raw, static_cast<uint8_t>(b));
         rawTexts_.replace(8 * static_cast<size_t>(b), raw.size(), raw);
     }
-    decisions_.assign(anyBeginsLonger ? 256 * 256 : 0, kNotYet);
+    // A letter whose text begins no longer one is written as text whatever follows; for
+    // the others, the letters that may go on from their texts.
+    decisions_.assign(byNext.empty() ? 0 : 256 * 256, kNotYet);
+    goesOn_.assign(byNext.empty() ? 0 : 256, {});
+    for (const TableEntry* e : byNext) {
+        const auto byte = static_cast<uint8_t>(e->key[0]);
+        const std::string_view text = e->text;
+        if (!beginsLonger(text)) {
+            std::fill_n(decisions_.begin() + 256 * byte, 256, kAsText);
+            continue;
+        }
+        for (auto it = std::upper_bound(sortedTexts_.begin(), sortedTexts_.end(), text);
+             it != sortedTexts_.end() && it->starts_with(text); ++it)
+            goesOn_[byte].set(static_cast<uint8_t>((*it)[text.size()]));
+    }
     markFirstBytes();
 }
 
@@ -88,11 +102,6 @@ bool ScriptTable::beginsLonger(std::string_view text) const {
 ScriptTable::Decision ScriptTable::decide(uint8_t a, uint8_t b, const SurePiece& pa) const {
     uint8_t& d = decisions_[size_t{a} * 256 + b];
     if (d != kNotYet) return static_cast<Decision>(d);
-    std::string both(texts_.data() + pa.text, pa.textLength);
-    if (!beginsLonger(both)) {
-        d = kAsText;  // no text goes on from it: it spells back whatever follows
-        return kAsText;
-    }
     d = kUnknown;
     if (!entryOf_.firstDecides(b)) return kUnknown;  // the next piece depends on more bytes
     const int32_t next = entryOf_.at(b, 0);
@@ -104,6 +113,11 @@ ScriptTable::Decision ScriptTable::decide(uint8_t a, uint8_t b, const SurePiece&
     }
     const SurePiece& pb = sure_[static_cast<size_t>(next)];
     if (!(pb.flags & (kUsable | kBeginsLonger))) return kUnknown;  // its text may be written otherwise
+    if (pb.textLength > 0 && !goesOn_[a].test(static_cast<uint8_t>(texts_[pb.text]))) {
+        d = kAsText;  // no text goes on from this one with the next text's first letter
+        return kAsText;
+    }
+    std::string both(texts_.data() + pa.text, pa.textLength);
     both.append(texts_.data() + pb.text, pb.textLength);
     if (beginsLonger(both)) return kUnknown;  // what the speller reads depends on later text
     const TableEntry* x = speller_.longestText(both);
@@ -161,14 +175,19 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
     // The text is gathered in a buffer and appended in long runs; a short text is
     // copied 16 bytes at a time (texts_ and rawTexts_ have the room after each). The
     // tables are read through local pointers, which the writes cannot be taken to change.
+    // buffer[0] holds the character before the text in the buffer: w[-1] is always
+    // the last one written ("\n" where the line starts).
     constexpr size_t kChunk = 16;
     char buffer[4096];
-    char* w = buffer;
+    buffer[0] = out.size() > lineAt ? out.back() : '\n';
+    char* w = buffer + 1;
     char* const full = buffer + sizeof buffer - kChunk;
     const auto flush = [&out, &buffer](char* upTo) {
-        out.append(buffer, static_cast<size_t>(upTo - buffer));
-        return buffer;
+        out.append(buffer + 1, static_cast<size_t>(upTo - buffer - 1));
+        buffer[0] = upTo[-1];
+        return buffer + 1;
     };
+    const auto atLineStart = [](const char* to) { return to[-1] == '\n' || to[-1] == '\r'; };
     const auto put = [&](char* to, const char* text, size_t length) {
         if (length > kChunk) {
             to = flush(to);
@@ -201,21 +220,29 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
             if (at + 1 >= limit) break;
             const uint8_t known = decisions[size_t{first} * 256 + d[at + 1]];
             const Decision how = known != kNotYet ? static_cast<Decision>(known) : decide(first, d[at + 1], p);
-            if (how == kUnknown) break;
-            // Either text, without a branch: which one depends on the letters and is hard to guess.
-            const bool raw = how == kAsRaw;
-            w = put(w, raw ? raws + 8 * size_t{first} : texts + p.text, raw ? 5 : p.textLength);
+            if (how == kUnknown || ((p.flags & kLeadRisk) && atLineStart(w))) break;
+            // Either text, chosen by a mask rather than a branch: which one depends on the
+            // letters and is hard to guess.
+            const uintptr_t raw = uintptr_t{0} - static_cast<uintptr_t>(how == kAsRaw);
+            const auto textAt = reinterpret_cast<uintptr_t>(texts + p.text);
+            const auto rawAt = reinterpret_cast<uintptr_t>(raws + 8 * size_t{first});
+            w = put(w, reinterpret_cast<const char*>((rawAt & raw) | (textAt & ~raw)), (5 & raw) | (p.textLength & ~raw));
             ++at;
             continue;
         }
         if (!(p.flags & kUsable) || at + p.keyLength > limit) break;
-        if (p.flags & kLeadRisk) {
-            const char last = w > buffer ? w[-1] : out.size() > lineAt ? out.back() : '\n';
-            if (last == '\n' || last == '\r') break;
-        }
+        if ((p.flags & kLeadRisk) && atLineStart(w)) break;
         w = put(w, texts + p.text, p.textLength);
-        if (one) ++at;
-        else at += p.keyLength;
+        // A branch rather than adding the key's length: the next piece is then looked up
+        // before this one's entry has come from memory, which is what a guessed branch buys.
+        if (one) {
+            ++at;
+        } else if (p.keyLength == 2) [[likely]] {
+            at += 2;
+        } else {
+            asm volatile("");  // keeps the compiler from turning the branch back into an add
+            at += p.keyLength;
+        }
         if (p.flags & kEnds) {
             ended = true;
             break;

@@ -4,6 +4,7 @@
 // eye), `<$XX>` stands for the raw byte XX, and each other piece is the text of a
 // table entry, matched longest first when the text is turned back into bytes.
 #include <array>
+#include <bitset>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -96,6 +97,7 @@ private:
     // when first needed, so a ScriptTable is not for several threads at once.
     enum Decision : uint8_t { kNotYet, kUnknown, kAsText, kAsRaw };
     mutable std::vector<uint8_t> decisions_;
+    std::vector<std::bitset<256>> goesOn_;  // for such a letter A: the letters some text has after A's text
     Decision decide(uint8_t a, uint8_t b, const SurePiece& pa) const;
     std::vector<std::string_view> sortedTexts_;  // every entry's text, sorted: which begin longer ones
     bool beginsLonger(std::string_view text) const;
