@@ -121,7 +121,8 @@ void BlockDumper::readStrings(int64_t at, int64_t limit, int64_t count, bool thr
         Run& r = runs.emplace_back();
         r.at = at;
         bool ended = false;
-        r.end = readScriptString(st_, doc_, at, stop, r.text, progress_, &ended);
+        Measure measure{false, 0, room_ - std::min(room_, read_)};
+        r.end = readScriptString(st_, doc_, at, stop, r.text, progress_, &ended, &measure);
         read_ += r.text.size();
         at = r.end;
         if (ended) {
@@ -146,7 +147,8 @@ void BlockDumper::readFixed(int64_t at, int64_t limit, std::vector<Run>& runs) {
             for (int64_t from = line; from < lineEnd;) {
                 Run& r = runs.emplace_back();
                 r.at = from;
-                from = r.end = readScriptString(st_, doc_, from, lineEnd, r.text, progress_);
+                Measure measure{false, 0, room_ - std::min(room_, read_)};
+                from = r.end = readScriptString(st_, doc_, from, lineEnd, r.text, progress_, nullptr, &measure);
                 read_ += r.text.size();
             }
             if (b_.lineLabel) runs.back().after += "//" + *b_.lineLabel + "\n";
