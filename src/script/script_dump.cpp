@@ -233,6 +233,17 @@ bool mayBeTooLarge(const Table& table, std::span<const uint8_t> doc, const DumpR
     }
     const auto bytes = static_cast<uint64_t>(r.to - r.from + 1);
     if (bytes * perByte <= room) return false;
+    // Most tables have one or two bytes that begin end tokens: counting them (a fast
+    // pass each) bounds the headers, beside the longest text for every byte.
+    const auto range = doc.subspan(static_cast<size_t>(r.from), bytes);
+    if (std::count(ends.begin(), ends.end(), true) <= 4) {
+        uint64_t strings = 1, longest = 0;
+        for (int b = 0; b < 256; ++b) {
+            longest = std::max(longest, most[b]);
+            if (ends[b]) strings += static_cast<uint64_t>(std::count(range.begin(), range.end(), static_cast<uint8_t>(b)));
+        }
+        if (bytes * longest + strings * kHeader <= room) return false;
+    }
     uint64_t bound = 0;
     for (int64_t at = r.from; at <= r.to; ++at) {
         const uint8_t b = doc[static_cast<size_t>(at)];
