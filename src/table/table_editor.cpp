@@ -10,6 +10,7 @@
 #include "screen/keys.h"
 #include "screen/style.h"
 #include "table/table_list.h"
+#include "table/tbl_file.h"
 #include "view/letter_fit.h"
 #include "view/painting.h"
 
@@ -286,6 +287,23 @@ bool ListRow_Remove(Editor& ed, TableEditor& t, const std::string& row) {
     return listEdit(ed, t, row, "removed", [](Table& table, std::string_view r, RowChange* c) {
         return removeEntryRow(table, r, c);
     });
+}
+
+bool ChooseTable(Editor& ed, TableEditor& t, size_t part) {
+    EditorState& s = ed.s;
+    if (!s.tableSource.present || part == s.tableSource.part) return false;
+    const std::string problem = readLogicalTable(s.syncedTable(), s.tableSource, part);
+    if (!problem.empty()) {
+        const std::vector<std::string>& names = s.tableSource.tables;
+        const std::string name = part < names.size() ? "@" + names[part] : "That table";
+        ed.services.messageBox(name + " was not chosen:\n" + problem);
+        return false;
+    }
+    s.showTable();
+    t.undoSteps.clear();
+    t.redoSteps.clear();
+    tableChanged(ed, t);
+    return true;
 }
 
 }  // namespace frmTable

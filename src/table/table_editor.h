@@ -78,6 +78,11 @@ bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill);
 void UndoStep(Editor& ed, TableEditor& t, bool undo);
 bool ListRow_Set(Editor& ed, TableEditor& t, const std::string& row);
 bool ListRow_Remove(Editor& ed, TableEditor& t, const std::string& row);
+// Makes the table file's logical table `part` (from 0) the one everything reads the
+// document through, keeping the edits of the one left for saving. Not an edit of the
+// document; the editor's Ctrl+Z steps, which were the other table's, are dropped. A
+// table that cannot be chosen gets a message that says why. True when it changed.
+bool ChooseTable(Editor& ed, TableEditor& t, size_t part);
 
 }  // namespace frmTable
 }  // namespace tarpon

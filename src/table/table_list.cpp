@@ -14,6 +14,7 @@ namespace {
 std::string parseRow(std::string_view row, ParsedLine& parsed) {
     parsed = parseTblText(row, false);
     if (parsed.skipped) return std::string(skipReason(parsed.reason));
+    if (parsed.names) return "a table's name (@name) is not an entry: the file's tables are chosen above the list";
     if (parsed.role == TableSourceLine::Role::Other) return "not an entry: write it as in a table file (8140=text)";
     return {};
 }

@@ -31,9 +31,11 @@ TEST(TableList, TypedRowsEditTheLongerKeys) {
          {"/<STOP>"},
          {"", "", "", "", "", "the table has no entry with that key"}},
         {"rows that are not entries say why",
-         {"81=", "814=x", "@id", "# note", "$0500=<Color>"},
+         {"81=", "814=x", "@id", "@41=x", "# note", "$0500=<Color>"},
          {},
-         {"", "the key is not an even number of hexadecimal digits", "table names (@name) are not supported",
+         {"", "the key is not an even number of hexadecimal digits",
+          "a table's name (@name) is not an entry: the file's tables are chosen above the list",
+          "an \"@\" line other than a table's name (@name on a line of its own) is not read",
           "not an entry: write it as in a table file (8140=text)",
           "a linked entry ($XX=text,N) needs its number of parameter bytes"}},
     };

@@ -113,6 +113,39 @@ TEST(TableMenu, LoadAsAndMessages) {
         "\n41 on lines 1 and 3"}));
 }
 
+// A file of two logical tables: the first is read and the load says so; choosing the second shows its
+// letters at once, without an edit of the document, and drops the editor's steps of the first; saving keeps
+// both tables, the edit landing in the chosen one, which stays chosen after the save.
+TEST(TableMenu, ChoosingALogicalTable) {
+    test::TempDir dir;
+    test::TestEditor t;
+    const std::string path = dir.file("two.tbl"), text = "@main\r\n01=a\r\n@items\r\n01=x\r\n";
+    test::writeText(path, text);
+    t.setDocument({0x01, 0x02});
+    t.ed.s.viewMode = true;
+    t.services.fileDialogAnswers = {path, path, path};
+    mnuTable_Click(t.ed, kTableLoad);
+    EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "a");
+    TableEditor editor;
+    editor.tblCursor = 1;
+    frmTable::PicHex_KeyPress(t.ed, editor, 'q');  // a step of the first table
+    const uint64_t document = t.ed.s.history.stateId();
+    EXPECT_TRUE(frmTable::ChooseTable(t.ed, editor, 1));
+    EXPECT_FALSE(frmTable::ChooseTable(t.ed, editor, 1)) << "already chosen";
+    EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "x");
+    EXPECT_EQ(t.ed.s.history.stateId(), document);
+    EXPECT_TRUE(editor.undoSteps.empty());
+    t.ed.s.charTable[0x02] = "y";
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(test::readText(path), "@main\r\n01=q\r\n@items\r\n01=x\r\n02=y\r\n");
+    t.ed.s.charTable[0x03] = "z";
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(test::readText(path), "@main\r\n01=q\r\n@items\r\n01=x\r\n02=y\r\n03=z\r\n");
+    EXPECT_EQ(t.services.messages, (std::vector<std::string>{
+        "Read 1 entry from \"" + path + "\" (ASCII).\nThe file holds 2 tables, @main and @items: the entries are "
+        "those of @main (the table editor chooses another)."}));
+}
+
 using namespace frmTable;
 using Entries = std::vector<std::pair<int, std::string>>;
 constexpr int kFillAZ = -1000, kFill09 = -1002;  // the fill buttons
