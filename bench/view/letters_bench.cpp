@@ -35,9 +35,8 @@ Table kanjiShapedTable() {
 }
 
 void tableView(BenchEditor& b, bool kanji) {
-    if (kanji) b.ed.s.table = kanjiShapedTable();
-    else addAscii(b.ed.s.table);
-    b.ed.s.showTable();
+    if (kanji) b.ed.s.table.replace(kanjiShapedTable());
+    else b.ed.s.table.edit([](Table& m) { addAscii(m); });
     b.ed.s.viewMode = true;
     b.ed.s.pageTop = kLargest / 2 & ~15;
     RepaintAll(b.ed);  // the letters' index is made once, as after a load
@@ -70,11 +69,10 @@ BENCHMARK(BM_TypedByteThenRepaint)->Arg(0)->Arg(1);
 // cover the one before it and each block is read through.
 void BM_ReadDocumentThroughKanjiTable(benchmark::State& state) {
     BenchEditor b(kLargest);
-    b.ed.s.table = kanjiShapedTable();
-    b.ed.s.showTable();
+    b.ed.s.table.replace(kanjiShapedTable());
     auto& bytes = b.ed.s.fileData;
     if (state.range(0) == 1) {
-        const std::vector<TableEntry>& entries = b.ed.s.table.entries();
+        const std::vector<TableEntry>& entries = b.ed.s.table.model().entries();
         std::mt19937 rng(3);
         for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
             const std::string& key = entries[rng() % 7000].key;

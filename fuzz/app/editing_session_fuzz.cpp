@@ -152,13 +152,12 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
     }
     case 24: mnuOption_Click(ed, kOptionFindPrevious); break;
     case 25: {  // a table of a few lines of the input's own
-        ed.s.table = Table();
-        readTbl(text(48), ed.s.table);
-        ed.s.showTable();
+        ed.s.table.replace(Table());
+        ed.s.table.edit([&](Table& m) { readTbl(text(48), m); });
         break;
     }
     case 26: {  // Copy in the text pane through the table, pasted back where it came from: no change
-        if (ed.s.fileSize == 0 || !ed.s.tableUtf8) break;
+        if (ed.s.fileSize == 0 || !ed.s.table.utf8()) break;
         ed.s.viewMode = true;
         ed.s.focusPane = InputPane::Text;
         const int64_t from = in.ConsumeIntegralInRange<int64_t>(0, ed.s.fileSize - 1);

@@ -62,7 +62,7 @@ PasteBytes textFromClipboard(EditorState& s, std::string_view utf8) {
         // What Copy writes (line breaks after line-break entries, `<$XX>` raw bytes)
         // is spelled back by typing's rule.
         size_t bad = 0;
-        std::optional<std::vector<uint8_t>> spelled = s.windowSpeller().spell(utf8, &bad);
+        std::optional<std::vector<uint8_t>> spelled = s.table.speller().spell(utf8, &bad);
         if (!spelled) return refusal(describeCharacter(characterAt(utf8, bad)) + " begins no entry of the table.");
         return {std::move(*spelled), {}};
     }
@@ -81,10 +81,9 @@ void CopyFromPane(Editor& ed) {
         return;
     }
     const CopyType type = s.viewMode ? CopyType::Table : CopyType::Ascii;
-    s.syncedTable();  // the grid's edits are in the table the text must spell back through
     CopyTable table = documentCopyTable(s);
-    table.readsBack = s.tableUtf8;
-    table.speller = &s.windowSpeller();
+    table.readsBack = s.table.utf8();
+    table.speller = &s.table.speller();
     const std::string text = formatCopy(document, from, to, type, "", "", table);
     if (copyTextIsUtf8(s, type)) ed.services.setClipboardUtf8Text(text);
     else ed.services.setClipboardText(text);
@@ -95,7 +94,6 @@ void PasteIntoPane(Editor& ed) {
     if (!canUseClipboard(s)) return;
     CommitTypedLetters(ed);  // letters held before the paste are written first, as another key would
     const std::string clip = ed.services.clipboardUtf8Text();
-    s.syncedTable();  // the grid's edits are in the table the text is spelled through
     const PasteBytes paste = s.focusPane == InputPane::Hex ? hexFromClipboard(clip) : textFromClipboard(s, clip);
     if (!paste.problem.empty()) {
         ed.services.messageBox(paste.problem);

@@ -281,7 +281,7 @@ CopyTable documentCopyTable(EditorState& s) {
     return {s.reading(), &s.letters, s.history.stateId()};
 }
 
-bool copyTextIsUtf8(const EditorState& s, CopyType type) { return type == CopyType::Table && s.tableUtf8; }
+bool copyTextIsUtf8(const EditorState& s, CopyType type) { return type == CopyType::Table && s.table.utf8(); }
 
 bool cmdCopy_Click(Editor& ed, const CopyForm& form) {
     if (form.txtOffset[0].empty() || form.txtOffset[1].empty()) {

@@ -18,6 +18,7 @@
 #include "core/spelling.h"
 #include "core/table.h"
 #include "core/table_source.h"
+#include "core/table_state.h"
 #include "core/undo_history.h"
 
 namespace tarpon {
@@ -46,12 +47,7 @@ struct EditorState {
     std::string fileName;
     FileStamp fileStamp;      // fileName's file as last loaded or saved
     clsDialog fileDialog;     // shared by the document and table file commands
-    CharTable charTable;      // the one-byte view of `table`, which the grid edits in place
-    // The letters of charTable are UTF-8 text rather than Latin-1: true after every table load
-    // (the letters come from `table`); the table editor stores typed letters to match.
-    bool tableUtf8 = false;
-    Table table;              // every entry, keys of any length; read it through syncedTable()
-    TableSource tableSource;  // the file the table was loaded from, kept to save it back
+    TableState table;         // the character table, its one-byte letters and its file
     bool multiLetters = false;
     bool scrollBusy = false;
     bool nibblePending = false;
@@ -70,29 +66,8 @@ struct EditorState {
     LetterIndex letters;                 // where the table's letters start; reset when a document is loaded
     ComparisonState comparison;          // Compare With...: the other file and the runs that differ from it
 
-    // The table with the edits made in charTable taken in.
-    Table& syncedTable() {
-        table.takeOneByteView(charTable, tableUtf8);
-        return table;
-    }
-    // The table with the grid's edits, as typing, paste and Replace spell through it;
-    // made again only when the table changed.
-    const Speller& windowSpeller() {
-        const Table& t = syncedTable();
-        if (!windowSpeller_ || windowSpellerRevision_ != t.revision()) {
-            windowSpeller_ = std::make_shared<const Speller>(t, SpellRule::Window);
-            windowSpellerRevision_ = t.revision();
-        }
-        return *windowSpeller_;
-    }
-    // charTable made anew from the table (after a load): UTF-8 letters.
-    void showTable() {
-        charTable = table.oneByteView();
-        tableUtf8 = true;
-    }
-
-    // The document read through the table (and the grid's letters), with the chosen starts.
-    TableReading reading() const { return {table, charTable, tableUtf8, letters.starts()}; }
+    // The document read through the table, with the chosen starts.
+    TableReading reading() const { return {table.model(), table.charTable(), table.utf8(), letters.starts()}; }
     std::span<const uint8_t> document() const {
         return {fileData.data(), static_cast<size_t>(std::max(fileSize, 0))};
     }
@@ -100,10 +75,6 @@ struct EditorState {
     int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
     // The document differs from what was last loaded or saved.
     bool modified() const { return history.stateId() != savedState; }
-
-private:
-    std::shared_ptr<const Speller> windowSpeller_;
-    uint64_t windowSpellerRevision_ = 0;
 };
 
 }  // namespace tarpon

@@ -48,8 +48,8 @@ DumpRequest dumpRequestOpening(const Editor& ed) {
 bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
     DumpRequest r = request;
     r.source = (ed.s.fileName.empty() ? std::string("the document") : fileNameOf(ed.s.fileName)) +
-               (ed.s.tableSource.present ? " through " + fileNameOf(ed.s.tableSource.path) : std::string());
-    const Table& table = ed.s.syncedTable();
+               (ed.s.table.source.present ? " through " + fileNameOf(ed.s.table.source.path) : std::string());
+    const Table& table = ed.s.table.model();
     const std::span<const uint8_t> doc = document(ed.s);
     DumpResult result;
     if (!runLongWork(ed.services, "Dumping the script...", "dump the script",
@@ -101,7 +101,7 @@ void InsertScriptFile(Editor& ed, const std::function<ScriptSources(const std::s
         return;
     }
     InsertOptions options;
-    const Table& table = ed.s.syncedTable();
+    const Table& table = ed.s.table.model();
     options.table = table.entries().empty() ? nullptr : &table;  // for a script that names none
     options.sources = sourcesFor(path);
     const std::span<const uint8_t> doc = document(ed.s);

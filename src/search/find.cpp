@@ -40,7 +40,7 @@ bool usesAlphabet(const FindForm& form) {
     return form.relative && form.kind == PatternKind::Ascii && form.alphabet.kind != AlphabetKind::Ascii;
 }
 
-bool findTextIsUtf8(const Editor& ed, PatternKind kind) { return kind == PatternKind::Table && ed.s.tableUtf8; }
+bool findTextIsUtf8(const Editor& ed, PatternKind kind) { return kind == PatternKind::Table && ed.s.table.utf8(); }
 
 bool findTextIsUtf8(const Editor& ed, const FindForm& form) {
     return usesAlphabet(form) || findTextIsUtf8(ed, form.kind);
@@ -49,10 +49,10 @@ bool findTextIsUtf8(const Editor& ed, const FindForm& form) {
 std::optional<SearchRequest> requestFor(Editor& ed, const FindForm& form, std::string* problem) {
     if (usesAlphabet(form)) return buildAlphabetPattern(form.alphabet, form.text, form.wildcard, problem);
     if (form.kind != PatternKind::Table)
-        return buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable, false, problem);
+        return buildPattern(form.kind, form.text, form.wildcard, ed.s.table.charTable(), false, problem);
     const bool utf8 = findTextIsUtf8(ed, form.kind);
     return buildTablePattern(utf8 ? form.text : utf8FromLatin1Text(form.text),
-                             utf8 ? form.wildcard : utf8FromLatin1Text(form.wildcard), ed.s.syncedTable(), problem);
+                             utf8 ? form.wildcard : utf8FromLatin1Text(form.wildcard), ed.s.table.model(), problem);
 }
 
 void keepSearch(Editor& ed, SearchRequest request, bool relative) {

@@ -82,7 +82,7 @@ std::string formText(const Editor& ed, const std::string& text) {
 // Through the table, longest entries first: the text found as Find reads it, the
 // replacement only where every character is spelled by an entry.
 std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form, std::string* problem) {
-    const Table& table = ed.s.syncedTable();
+    const Table& table = ed.s.table.model();
     const auto found = buildTablePattern(formText(ed, form.find), "", table, problem);
     if (!found) {
         if (problem->empty()) *problem = "There is nothing to look for.";
@@ -92,7 +92,7 @@ std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form,
     plan.pattern = found->pattern;
     const std::string replacement = formText(ed, form.replacement);
     size_t bad = 0;
-    auto with = ed.s.windowSpeller().spell(replacement, &bad);
+    auto with = ed.s.table.speller().spell(replacement, &bad);
     if (!with && !form.replacement.empty()) {
         *problem = "The replacement cannot be written: " + describeCharacter(characterAt(replacement, bad)) +
                    " begins no entry of the table.";
@@ -165,7 +165,7 @@ ReplaceAllSplice replaceAllSplice(std::span<const uint8_t> doc, const ReplacePla
 
 std::optional<ReplacePlan> planReplace(Editor& ed, const ReplaceForm& form, std::string* problem) {
     if (form.kind == PatternKind::Table) return planTableReplace(ed, form, problem);
-    const auto found = buildPattern(form.kind, form.find, "", ed.s.charTable, false, problem);
+    const auto found = buildPattern(form.kind, form.find, "", ed.s.table.charTable(), false, problem);
     if (!found) {
         if (problem->empty()) *problem = "There is nothing to look for.";
         return std::nullopt;
@@ -173,7 +173,7 @@ std::optional<ReplacePlan> planReplace(Editor& ed, const ReplaceForm& form, std:
     ReplacePlan plan;
     plan.pattern = found->pattern;
     if (!form.replacement.empty()) {
-        const auto with = buildPattern(form.kind, form.replacement, "", ed.s.charTable, false, problem);
+        const auto with = buildPattern(form.kind, form.replacement, "", ed.s.table.charTable(), false, problem);
         if (!with) {
             if (problem->empty()) *problem = "The replacement gives no bytes.";
             return std::nullopt;

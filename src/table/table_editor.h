@@ -9,6 +9,7 @@
 #include "core/char_table.h"
 #include "core/table.h"
 #include "core/table_fill.h"
+#include "core/table_state.h"
 #include "screen/main_view.h"
 
 namespace tarpon {
@@ -44,7 +45,7 @@ inline constexpr int kTableEditorHeight = 348;
 namespace frmTable {
 
 // Empties every entry whose letters are exactly `szRepeats`, noting each in `step`.
-void clearRepeats(CharTable& table, const std::string& szRepeats, TableStep& step);
+void clearRepeats(TableState& table, const std::string& szRepeats, TableStep& step);
 
 void paintTableHead(TableEditor& t, bool offsetMode);
 void paintTableSide(TableEditor& t, bool offsetMode);

@@ -116,7 +116,7 @@ void TableEditorWindow::placeList() {
 }
 
 void TableEditorWindow::fillChooser() {
-    const TableSource& source = ed_.s.tableSource;
+    const TableSource& source = ed_.s.table.source;
     const bool shown = source.present && !source.tables.empty();
     QStringList names;
     if (shown)
@@ -168,7 +168,7 @@ void TableEditorWindow::removeRow() {
 }
 
 void TableEditorWindow::fillList(const QString& wanted) {
-    std::vector<std::string> rows = longEntryRows(ed_.s.syncedTable());
+    std::vector<std::string> rows = longEntryRows(ed_.s.table.model());
     if (rows != rows_) {
         const int place = list_->currentRow();
         rows_ = std::move(rows);

@@ -65,7 +65,7 @@ Cell textCell(const EditorState& s, uint8_t b) {
         const bool printable = b >= 32 && b <= 126;
         return {std::string(1, printable ? static_cast<char>(b) : '.'), printable ? kOneLetterText : kUnprintable};
     }
-    return fittedCell(s.charTable[b], s.tableUtf8, kindOfByte(s.table, b), 1);
+    return fittedCell(s.table.charTable()[b], s.table.utf8(), kindOfByte(s.table.model(), b), 1);
 }
 
 // Draws a cell's letters within `cells` columns from column c, so that they never reach the next cell.
@@ -107,7 +107,7 @@ void markDifferences(Pane& pane, const EditorState& s, double paneHeight) {
 
 // Table letters typed but not yet written stand in the cursor's cell, in their own colour.
 Cell heldLettersCell(const EditorState& s) {
-    return {cellLetters(s.typedLetters, s.tableUtf8).text, kHeldLetters, true};
+    return {cellLetters(s.typedLetters, s.table.utf8()).text, kHeldLetters, true};
 }
 
 void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& s) {
@@ -223,7 +223,7 @@ void PaintTextPane(Editor& ed) {
     Pane& pane = ed.v.PicText;
     pane.clear();
     markDifferences(pane, s, pane.height());
-    if (s.viewMode && !readsByteByByte(s.table)) {
+    if (s.viewMode && !readsByteByByte(s.table.model())) {
         paintLetters(ed);
         return;
     }

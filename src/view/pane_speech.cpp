@@ -38,7 +38,7 @@ std::string letterUnderCursor(EditorState& s) {
     }
     const TableReading reading = s.reading();
     std::string text;
-    bool utf8 = s.tableUtf8;
+    bool utf8 = s.table.utf8();
     forEachLetter(s.letters, reading, doc, s.history.stateId(), std::max<int64_t>(0, at - kLetterReach), at + 1,
                   [&](const ReadLetter& letter) {
                       if (letter.start > at || at >= letter.start + letter.length) return;

@@ -65,7 +65,7 @@ TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
         writeBytes(other, {9});
         std::filesystem::remove(copy);
         TestEditor t(doc);
-        t.ed.s.charTable['t'] = "t";
+        t.ed.s.table.setLetters('t', "t");
         t.ed.s.typedLetters = "t";
         t.services.answers = row.answers;
         t.services.fileDialogAnswers = {copy};
@@ -111,7 +111,7 @@ TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
         EXPECT_EQ(t.ed.s.fileName, opened);
         EXPECT_TRUE(t.services.messages.empty());
     }
-    EXPECT_EQ(t.ed.s.charTable[0x41], "Z");
+    EXPECT_EQ(t.ed.s.table.letters(0x41), "Z");
     overwriteByte(t.ed.s, 0, 9);
     mnuFile_Click(t.ed, kFileSave);
     EXPECT_EQ(readBytes(opened), (Bytes{9, 2, 3}));
@@ -219,8 +219,9 @@ TEST(PaneClipboard, CopyAndPaste) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TestEditor t(doc);
-        t.ed.s.charTable[0x41] = "a", t.ed.s.charTable[0x42] = "b", t.ed.s.charTable[0x43] = "th";
-        t.ed.s.table.set({"\x44\x45", "\u00E9"});
+        t.ed.s.table.setLetters(0x41, "a"), t.ed.s.table.setLetters(0x42, "b"), t.ed.s.table.setLetters(0x43, "th");
+        t.ed.s.table.edit([&](tarpon::Table& m) { m.set({"\x44\x45", "\u00E9"}); });
+        t.ed.s.table.spellUtf8(false);  // the grid's letters stay Latin-1
         t.ed.s.viewMode = row.pane == Table;
         t.ed.s.focusPane = row.pane == Hex ? InputPane::Hex : InputPane::Text;
         t.ed.s.selAnchor = 3;

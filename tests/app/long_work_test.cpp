@@ -155,10 +155,9 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
          [](test::TestEditor& t) { ReplaceAll(t.ed, {PatternKind::Ascii, "ad", "xyz", LengthRule::Resize}); },
          [&](test::TestEditor& t) { return t.document() == doc; }},
         {"Load Table", [&](test::TestEditor& t) { LoadTableFile(t.ed, tbl); },
-         [](test::TestEditor& t) { return t.ed.s.table.entries().empty() && !t.ed.s.tableSource.present; }},
+         [](test::TestEditor& t) { return t.ed.s.table.model().entries().empty() && !t.ed.s.table.source.present; }},
         {"Insert Script", [&](test::TestEditor& t) {
-             t.ed.s.table = smallTable();
-             t.ed.s.showTable();
+             t.ed.s.table.replace(smallTable());
              t.services.fileDialogAnswers = {scriptFile};
              InsertScriptFile(t.ed, scriptSourcesOnDisk);
          },
@@ -166,8 +165,7 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
         {"Find All", [](test::TestEditor& t) { cmdFindAll_Click(t.ed, {PatternKind::Ascii, "abc", "", true}); },
          [](test::TestEditor& t) { return t.ed.s.searchPattern.empty(); }},
         {"Dump Script", [](test::TestEditor& t) {
-             t.ed.s.table = smallTable();
-             t.ed.s.showTable();
+             t.ed.s.table.replace(smallTable());
              DumpRequest r;
              r.to = t.ed.s.fileSize - 1;
              DumpScriptToFile(t.ed, r);

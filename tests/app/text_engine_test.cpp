@@ -27,8 +27,7 @@ Table tableOf(std::string_view lines) {
 // An editor in Table view over `doc`, the cursor on its first byte.
 struct TableEditor : TestEditor {
     TableEditor(std::string_view lines, const Bytes& doc) : TestEditor(doc) {
-        ed.s.table = tableOf(lines);
-        ed.s.showTable();
+        ed.s.table.replace(tableOf(lines));
         ed.s.viewMode = true;
         ed.s.focusPane = InputPane::Text;
         ed.s.multiLetters = true;

@@ -74,9 +74,8 @@ TEST(LetterReader, BytesToLetters) {
 // (overwrite, splice, insert, delete, undo), is where reading from the start says.
 TEST(LetterReader, IndexKeepsUpWithEdits) {
     EditorState s;
-    s.table = kindsTable();
-    s.table.set({"\x40\x41", "<w>", EntryKind::Linked, 2});  // a two-byte key with parameters
-    s.showTable();
+    s.table.replace(kindsTable());
+    s.table.edit([](Table& m) { m.set({"\x40\x41", "<w>", EntryKind::Linked, 2}); });  // a two-byte key with parameters
     std::mt19937 random(7);
     // Whole keys, halves of keys and single bytes, so that every kind of letter occurs.
     const std::string pieces[] = {"A", "B", "AB", "\x81\x40", "\x81", "\x40", "\xC9", std::string(1, '\0'),
@@ -120,7 +119,7 @@ TEST(LetterReader, IndexKeepsUpWithEdits) {
     check("a chosen start");
     for (int64_t at = 7; at < s.fileSize; at += 5) s.letters.toggleStart(at);
     check("many chosen starts");
-    s.table.set({"BA", "x", EntryKind::Letter, 0});
+    s.table.edit([&](Table& m) { m.set({"BA", "x", EntryKind::Letter, 0}); });
     check("a new key");
 }
 

@@ -54,10 +54,10 @@ TEST(TableList, TypedRowsEditTheLongerKeys) {
 TEST(TableList, RowsReachTheGridAndThePane) {
     test::TestEditor t(std::vector<uint8_t>{0x41, 0x42});
     t.ed.s.viewMode = true;
-    t.ed.s.charTable[0x42] = "b";
+    t.ed.s.table.setLetters(0x42, "b");
     EXPECT_EQ(ApplyTableRow(t.ed, "41=\xC3\xA9"), "");
-    EXPECT_EQ(t.ed.s.charTable[0x41], "\xC3\xA9");
-    EXPECT_EQ(t.ed.s.charTable[0x42], "b");
+    EXPECT_EQ(t.ed.s.table.letters(0x41), "\xC3\xA9");
+    EXPECT_EQ(t.ed.s.table.letters(0x42), "b");
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "\xC3\xA9");
 }
 
@@ -101,8 +101,8 @@ TEST(TableList, ListEditsAreUndoSteps) {
             else if (step.starts_with("key:")) frmTable::PicHex_KeyPress(t.ed, editor, static_cast<uint8_t>(arg[0]));
             else frmTable::UndoStep(t.ed, editor, step == "undo");
         }
-        EXPECT_EQ(longEntryRows(t.ed.s.syncedTable()), row.rows);
-        EXPECT_EQ(t.ed.s.charTable[0xE9], row.cell);
+        EXPECT_EQ(longEntryRows(t.ed.s.table.model()), row.rows);
+        EXPECT_EQ(t.ed.s.table.letters(0xE9), row.cell);
         EXPECT_EQ(t.services.messages, row.messages);
     }
 }

@@ -29,9 +29,8 @@ TableEditorWindow* openTableEditor(MainWindow& window) {
 }
 
 void readTable(EditorState& s, std::string_view bytes) {
-    s.table.clear();
-    readTbl(bytes, s.table, &s.tableSource);
-    s.showTable();
+    s.table.replace(Table());
+    s.table.edit([&](Table& m) { readTbl(bytes, m, &s.table.source); });
 }
 
 TEST(TableEditorChooser, ChoosingATableChangesTheTextPane) {
@@ -81,7 +80,7 @@ TEST(TableEditorChooser, ChoosingATableChangesTheTextPane) {
     const uint64_t document = s.history.stateId();
     QTest::keyClick(chooser, Qt::Key_Down);
     EXPECT_EQ(chooser->currentText(), "@items");
-    EXPECT_EQ(s.tableSource.part, 1u);
+    EXPECT_EQ(s.table.source.part, 1u);
     EXPECT_EQ(window.editor().v.PicText.runs()[0].text, "x");
     EXPECT_EQ(s.history.stateId(), document);
     EXPECT_FALSE(window.editor().s.modified());

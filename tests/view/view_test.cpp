@@ -157,8 +157,8 @@ TEST(Painting, WhatThePanesShow) {
         t.ed.s.cursorRel = row.rel;
         t.ed.s.selAnchor = row.anchor;
         t.ed.s.viewMode = !row.entry.empty();
-        t.ed.s.tableUtf8 = row.entry.find(a3) != std::string::npos;
-        t.ed.s.charTable[static_cast<uint8_t>(row.top + row.rel)] = row.entry;
+        t.ed.s.table.spellUtf8(row.entry.find(a3) != std::string::npos);
+        t.ed.s.table.setLetters(static_cast<uint8_t>(row.top + row.rel), row.entry);
         t.ed.s.typedLetters = row.held;
         RepaintAll(t.ed);
         PlaceMarks(t.ed);
@@ -211,8 +211,7 @@ TEST(Painting, LettersOfLongerKeys) {
             {"A", "a", EntryKind::Letter},        {"B", "b", EntryKind::Letter},         {"C", "c", EntryKind::Letter},
             {"D", "word", EntryKind::Letter},     {"E", "<end>", EntryKind::EndToken},  {"F", "<line>", EntryKind::LineBreak},
             {"AB", "th", EntryKind::Letter},      {"ABC", "<ctl>", EntryKind::Letter}};
-        for (const auto& [key, text, kind] : entries) t.ed.s.table.set({key, text, kind, 0});
-        t.ed.s.showTable();
+        for (const auto& [key, text, kind] : entries) t.ed.s.table.edit([&](Table& m) { m.set({key, text, kind, 0}); });
         for (const int start : row.starts) t.ed.s.letters.toggleStart(start);
         t.ed.s.viewMode = true;
         t.ed.s.pageTop = row.top;
@@ -259,9 +258,8 @@ TEST(PaneSpeech, SaysTheCursorsPlaceAndItsWholeLetter) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t(std::vector<uint8_t>{'Z', 'A', 'B', 'E'});
-        t.ed.s.table.set({"AB", "th", EntryKind::Letter, 0});
-        t.ed.s.table.set({"E", "<end>", EntryKind::EndToken, 0});
-        t.ed.s.showTable();
+        t.ed.s.table.edit([&](Table& m) { m.set({"AB", "th", EntryKind::Letter, 0}); });
+        t.ed.s.table.edit([&](Table& m) { m.set({"E", "<end>", EntryKind::EndToken, 0}); });
         t.ed.s.viewMode = row.table;
         t.ed.s.offsetMode = row.hexOffsets;
         t.ed.s.cursorRel = row.cursor;
