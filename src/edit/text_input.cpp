@@ -14,7 +14,7 @@
 namespace tarpon {
 namespace {
 
-bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.fileSize} - 1; }
+bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.doc.fileSize} - 1; }
 
 // Writes `key` from the cursor on and moves the cursor and the anchor past it;
 // `joined`: part of the same keystroke as the write before.
@@ -24,7 +24,7 @@ void writeAndAdvance(Editor& ed, std::string_view key, bool joined = false) {
         const int64_t cursor = s.cursor();
         overwriteByte(s, cursor, static_cast<uint8_t>(b), joined || continuesTypingRun(s, InputPane::Text, cursor));
         joined = true;
-        s.selAnchor = static_cast<int32_t>(cursor + 1);
+        s.view.selAnchor = static_cast<int32_t>(cursor + 1);
         MoveCursor(ed, cursor + 1);
         extendTypingRun(s, InputPane::Text, cursor + 1);
     }
@@ -100,7 +100,7 @@ size_t letterLength(const EditorState& s, std::string_view typed) {
 
 void sayNoRoom(Editor& ed, std::string_view letters, size_t keyLength) {
     const EditorState& s = ed.s;
-    const int64_t left = int64_t{s.fileSize} - s.cursor();
+    const int64_t left = int64_t{s.doc.fileSize} - s.cursor();
     const std::string shown = s.table.utf8() ? std::string(letters) : utf8FromLatin1Text(letters);
     ed.services.messageBox("\"" + shown + "\" takes " + std::to_string(keyLength) + " bytes, but only " +
                            std::to_string(left) + (left == 1 ? " byte is" : " bytes are") +
@@ -117,7 +117,7 @@ void sayNoRoom(Editor& ed, std::string_view letters, size_t keyLength) {
 // True when it wrote a byte.
 bool resolveTypedLetters(Editor& ed, bool ended) {
     EditorState& s = ed.s;
-    std::string& typed = s.typedLetters;
+    std::string& typed = s.typing.typedLetters;
     bool wrote = false;
     while (!typed.empty()) {
         const Matches m = matchesOf(s, typed);
@@ -132,7 +132,7 @@ bool resolveTypedLetters(Editor& ed, bool ended) {
             typed.clear();
             break;
         }
-        if (static_cast<int64_t>(entry.key.size()) > int64_t{s.fileSize} - s.cursor()) {
+        if (static_cast<int64_t>(entry.key.size()) > int64_t{s.doc.fileSize} - s.cursor()) {
             sayNoRoom(ed, std::string_view(typed).substr(0, entry.length), entry.key.size());
             typed.erase(0, entry.length);
             continue;
@@ -154,9 +154,9 @@ void repaintAfterTyping(Editor& ed, bool wrote) {
 // Without Multi Letters each letter stands alone: written at once when it is an entry, else dropped.
 void typeLetter(Editor& ed, const std::string& letter) {
     EditorState& s = ed.s;
-    if (s.multiLetters) s.typedLetters += letter;
-    else s.typedLetters = letter;
-    repaintAfterTyping(ed, resolveTypedLetters(ed, !s.multiLetters));
+    if (s.typing.multiLetters) s.typing.typedLetters += letter;
+    else s.typing.typedLetters = letter;
+    repaintAfterTyping(ed, resolveTypedLetters(ed, !s.typing.multiLetters));
 }
 
 }  // namespace
@@ -165,10 +165,10 @@ void PicText_KeyPress(Editor& ed, int ch) {
     EditorState& s = ed.s;
     if (ch < 0 || ch > 255) return;
     if (!cursorOnDocument(s)) return;
-    if (!s.viewMode) {
+    if (!s.view.viewMode) {
         writeAndAdvance(ed, static_cast<uint8_t>(ch));
         RepaintAll(ed);
-        s.typedLetters.clear();
+        s.typing.typedLetters.clear();
         return;
     }
     typeLetter(ed, std::string(1, static_cast<char>(static_cast<uint8_t>(ch))));
@@ -183,7 +183,7 @@ void PicText_TypeCharacter(Editor& ed, std::string_view utf8) {
         }
         const std::string_view character = utf8.substr(at, length);
         at += length;
-        if (ed.s.viewMode && ed.s.table.utf8()) {
+        if (ed.s.view.viewMode && ed.s.table.utf8()) {
             if (cursorOnDocument(ed.s)) typeLetter(ed, std::string(character));
             continue;
         }
@@ -193,7 +193,7 @@ void PicText_TypeCharacter(Editor& ed, std::string_view utf8) {
 }
 
 bool TakeBackHeldLetter(Editor& ed) {
-    std::string& typed = ed.s.typedLetters;
+    std::string& typed = ed.s.typing.typedLetters;
     if (typed.empty()) return false;
     size_t last = typed.size() - 1;
     // Through a UTF-8 table a letter is a whole character: step back over its continuation bytes.
@@ -205,7 +205,7 @@ bool TakeBackHeldLetter(Editor& ed) {
 }
 
 void CommitTypedLetters(Editor& ed) {
-    if (ed.s.typedLetters.empty()) return;
+    if (ed.s.typing.typedLetters.empty()) return;
     repaintAfterTyping(ed, resolveTypedLetters(ed, true));
 }
 

@@ -17,7 +17,7 @@ constexpr std::string_view kLoadFilter = "Table Files (*.tbl)|*.tbl|";
 std::string saveStart(const EditorState& s) {
     if (!s.table.source.path.empty()) return s.table.source.path;
     std::error_code error;
-    std::filesystem::path folder = std::filesystem::path(s.fileName).parent_path();
+    std::filesystem::path folder = std::filesystem::path(s.doc.fileName).parent_path();
     if (folder.empty()) folder = std::filesystem::current_path(error);
     return std::filesystem::absolute(folder, error).string() + "/";
 }

@@ -177,8 +177,8 @@ void SetTblCur(TableEditor& t) {
 
 void Form_Load(Editor& ed, TableEditor& t) {
     SetTblCur(t);
-    paintTableHead(t, ed.s.offsetMode);
-    paintTableSide(t, ed.s.offsetMode);
+    paintTableHead(t, ed.s.view.offsetMode);
+    paintTableSide(t, ed.s.view.offsetMode);
     paintTableHex(t, ed.s.table.charTable(), ed.s.table.utf8(), &ed.s.table.model());
     ed.services.setMainWindowEnabled(false);
 }
@@ -186,7 +186,7 @@ void Form_Load(Editor& ed, TableEditor& t) {
 void Form_Resize(Editor& ed, TableEditor& t, double outerWidth) {
     t.PicHex.geom.width = std::max(kMinGridWidth, outerWidth - t.PicOffset.width() - 10);
     t.PicTop.geom.width = std::max(1.0, outerWidth - 11);
-    paintTableHead(t, ed.s.offsetMode);
+    paintTableHead(t, ed.s.view.offsetMode);
     paintTableHex(t, ed.s.table.charTable(), ed.s.table.utf8(), &ed.s.table.model());
     SetTblCur(t);
 }

@@ -36,9 +36,9 @@ struct Edit {
 int64_t firstDifference(const Bytes& a, const Bytes& b) { return std::ranges::mismatch(a, b).in1 - a.begin(); }
 
 void apply(test::TestEditor& t, const Edit& e) {
-    t.ed.s.cursorRel = t.ed.s.selAnchor = e.at;
-    t.ed.s.viewMode = e.op == Op::Letters || e.op == Op::OneLetter || e.op == Op::Utf8;
-    t.ed.s.multiLetters = e.op != Op::OneLetter;
+    t.ed.s.view.cursorRel = t.ed.s.view.selAnchor = e.at;
+    t.ed.s.view.viewMode = e.op == Op::Letters || e.op == Op::OneLetter || e.op == Op::Utf8;
+    t.ed.s.typing.multiLetters = e.op != Op::OneLetter;
     t.ed.s.table.spellUtf8(e.op == Op::Utf8);
     for (const char* k = e.text; *k && e.op == Op::Hex; ++k)
         if (!PicHex_KeyDown(t.ed, *k == '<' ? +kKeyLeft : *k == '>' ? +kKeyRight : *k, 0)) PicHex_KeyPress(t.ed, *k);
@@ -126,8 +126,8 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
         if (row.abandoned) PicHex_GotFocus(t.ed);
         std::copy(row.written.begin(), row.written.end(), expected.begin() + row.edit.at);
         const int64_t end = row.edit.at + std::ssize(row.written) - (row.waiting == "digit");
-        const std::string waiting = row.edit.op == Hex ? (t.ed.s.nibblePending ? "digit" : "") : t.ed.s.typedLetters;
-        EXPECT_EQ(std::tuple(t.document(), t.ed.s.cursor(), int64_t{t.ed.s.selAnchor}, cursorRowShown(t.ed), waiting),
+        const std::string waiting = row.edit.op == Hex ? (t.ed.s.typing.nibblePending ? "digit" : "") : t.ed.s.typing.typedLetters;
+        EXPECT_EQ(std::tuple(t.document(), t.ed.s.cursor(), int64_t{t.ed.s.view.selAnchor}, cursorRowShown(t.ed), waiting),
                   std::tuple(expected, end, end, true, row.waiting));
         EXPECT_EQ(t.services.messages, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
     }

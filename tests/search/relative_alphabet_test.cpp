@@ -144,10 +144,10 @@ TEST(AlphabetSearch, FindAndFindAgainAgreeWithTheStraightScan) {
         test::TestEditor t(row.doc);
         MoveCursor(t.ed, row.cursor);
         cmdFind_Click(t.ed, row.form);
-        const Bytes& p = t.ed.s.searchPattern;
+        const Bytes& p = t.ed.s.search.searchPattern;
         const auto straight = [&](int64_t from) {
             const int64_t at = test::referenceFind(row.doc.data(), static_cast<int64_t>(row.doc.size()), p.data(),
-                                                   static_cast<int64_t>(p.size()), t.ed.s.searchWildcard, from, true);
+                                                   static_cast<int64_t>(p.size()), t.ed.s.search.searchWildcard, from, true);
             return at < 0 ? from : at;
         };
         EXPECT_EQ(t.ed.s.cursor(), row.found);

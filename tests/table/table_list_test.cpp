@@ -53,7 +53,7 @@ TEST(TableList, TypedRowsEditTheLongerKeys) {
 // A row for a one-byte key reaches the grid and the text pane; a grid edit made before it is kept.
 TEST(TableList, RowsReachTheGridAndThePane) {
     test::TestEditor t(std::vector<uint8_t>{0x41, 0x42});
-    t.ed.s.viewMode = true;
+    t.ed.s.view.viewMode = true;
     t.ed.s.table.setLetters(0x42, "b");
     EXPECT_EQ(ApplyTableRow(t.ed, "41=\xC3\xA9"), "");
     EXPECT_EQ(t.ed.s.table.letters(0x41), "\xC3\xA9");

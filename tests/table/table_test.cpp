@@ -22,8 +22,8 @@ TEST(TableMenu, LoadAndSaveThroughTheMenu) {
     const std::string path = dir.file("names.tbl"), text = "41=\xC3\xA9\r\nnot a table\r\n8140=x\r\n";
     test::writeText(path, text);
     t.setDocument({0x41});
-    t.ed.s.viewMode = true;
-    t.ed.s.fileName = dir.file("game.bin");
+    t.ed.s.view.viewMode = true;
+    t.ed.s.doc.fileName = dir.file("game.bin");
     t.services.fileDialogAnswers = {path, path, path, path};
     mnuTable_Click(t.ed, kTableLoad);
     EXPECT_TRUE(t.ed.s.table.utf8());
@@ -94,7 +94,7 @@ TEST(TableMenu, LoadAsAndMessages) {
     const std::string kana = dir.file("kana.tbl"), twice = dir.file("twice.tbl");
     test::writeText(kana, "B1=\xB1\r\n");
     test::writeText(twice, "41=A\n42=B\n41=C\n");
-    t.ed.s.fileName = dir.file("game.bin");
+    t.ed.s.doc.fileName = dir.file("game.bin");
     mnuTable_Click(t.ed, kTableSave);
     EXPECT_EQ(t.services.dialogs.back().startPath, dir.dir + "/");
     t.services.fileDialogAnswers = {kana, kana, twice, kana};
@@ -122,18 +122,18 @@ TEST(TableMenu, ChoosingALogicalTable) {
     const std::string path = dir.file("two.tbl"), text = "@main\r\n01=a\r\n@items\r\n01=x\r\n";
     test::writeText(path, text);
     t.setDocument({0x01, 0x02});
-    t.ed.s.viewMode = true;
+    t.ed.s.view.viewMode = true;
     t.services.fileDialogAnswers = {path, path, path};
     mnuTable_Click(t.ed, kTableLoad);
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "a");
     TableEditor editor;
     editor.tblCursor = 1;
     frmTable::PicHex_KeyPress(t.ed, editor, 'q');  // a step of the first table
-    const uint64_t document = t.ed.s.history.stateId();
+    const uint64_t document = t.ed.s.doc.history.stateId();
     EXPECT_TRUE(frmTable::ChooseTable(t.ed, editor, 1));
     EXPECT_FALSE(frmTable::ChooseTable(t.ed, editor, 1)) << "already chosen";
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "x");
-    EXPECT_EQ(t.ed.s.history.stateId(), document);
+    EXPECT_EQ(t.ed.s.doc.history.stateId(), document);
     EXPECT_TRUE(editor.undoSteps.empty());
     t.ed.s.table.setLetters(0x02, "y");
     mnuTable_Click(t.ed, kTableSave);

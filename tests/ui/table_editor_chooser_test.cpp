@@ -38,9 +38,9 @@ TEST(TableEditorChooser, ChoosingATableChangesTheTextPane) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EditorState& s = window.editor().s;
-    s.fileData.assign(1, 0x01);
-    s.fileSize = 1;
-    s.viewMode = true;
+    s.doc.fileData.assign(1, 0x01);
+    s.doc.fileSize = 1;
+    s.view.viewMode = true;
     readTable(s, "01=a\n");
     QPointer<TableEditorWindow> editor = openTableEditor(window);
     ASSERT_TRUE(editor);
@@ -77,12 +77,12 @@ TEST(TableEditorChooser, ChoosingATableChangesTheTextPane) {
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
     EXPECT_TRUE(chooser->hasFocus());
-    const uint64_t document = s.history.stateId();
+    const uint64_t document = s.doc.history.stateId();
     QTest::keyClick(chooser, Qt::Key_Down);
     EXPECT_EQ(chooser->currentText(), "@items");
     EXPECT_EQ(s.table.source.part, 1u);
     EXPECT_EQ(window.editor().v.PicText.runs()[0].text, "x");
-    EXPECT_EQ(s.history.stateId(), document);
+    EXPECT_EQ(s.doc.history.stateId(), document);
     EXPECT_FALSE(window.editor().s.modified());
 
     editor->close();
