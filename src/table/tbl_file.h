@@ -53,8 +53,9 @@ inline constexpr size_t kListedSkips = 5;
 // line for a key wins. A file with "@name" lines holds several logical tables: each
 // such line names the one that follows it (the first names the one being read, even
 // after entries), and only the lines of the table numbered `part` (from 0) are read;
-// the others' lines are kept as they are, as are table switches and bit-string keys. `encoding` forces the file's encoding (a byte-order mark of
-// that encoding is passed over); without it the encoding is found (detectEncoding).
+// the others' lines are kept as they are, as are table switches and bit-string keys.
+// `encoding` forces the file's encoding (a byte-order mark of that encoding is passed
+// over); without it the encoding is found (detectEncoding).
 // Text that holds CR LF anywhere has CR LF as its only line end (so a text may hold
 // a lone CR or LF); other text ends a line at each LF and each CR. "\n" in a text is
 // a line break. "XX=" with no text removes the key's entry, except on the last line,
