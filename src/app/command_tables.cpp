@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "script/atlas_run.h"
 #include "table/tbl_file.h"
 
 namespace tarpon {
@@ -66,9 +67,22 @@ LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string
             loaded.problem = where + " is at " + written + ", a path an #ADDTBL line cannot hold (a quote or a control character).";
             return loaded;
         }
+        std::unique_ptr<BitTable> bits;
+        const std::string first = logicalTables(source.bytes).front().second;  // the table an insert's #ADDTBL reads
+        if (firstBitKeyLine(first) > 0) {
+            std::string problem;
+            std::optional<BitTable> read = BitTable::read(first, problem);
+            if (!read) {
+                loaded.problem = where + ": " + problem;
+                return loaded;
+            }
+            bits = std::make_unique<BitTable>(std::move(*read));
+        }
         loaded.view.paths.push_back(written);
         loaded.view.tables.push_back(table.get());
+        loaded.view.bitTables.push_back(bits.get());
         loaded.tables.push_back(std::move(table));
+        loaded.bitTables.push_back(std::move(bits));
     }
     return loaded;
 }

@@ -21,6 +21,8 @@
 #include "core/text_coding.h"
 #include "core/text_encoding.h"
 #include "patch/patch_commands.h"
+#include "script/atlas_run.h"
+#include "script/bit_dump.h"
 #include "script/block_dump.h"
 #include "script/command_file.h"
 #include "script/script_dump.h"
@@ -57,6 +59,7 @@ Read<ByteStore> readDocument(const std::string& path, int64_t limit = kMaxToolFi
 struct LoadedTable {
     Table model;
     CharTable table;  // its one-byte view
+    std::optional<BitTable> bits;  // its first table as one of bit keys, when it has such keys
 };
 
 Read<LoadedTable> readTable(const std::string& path) {
@@ -66,6 +69,12 @@ Read<LoadedTable> readTable(const std::string& path) {
     const TblLoadResult result = loadTblFile(path, t.model, source);
     if (result.status != TblLoadStatus::Loaded) return Failure{result.error};
     t.table = t.model.oneByteView();
+    const std::string first = logicalTables(source.bytes).front().second;  // the table an insert's #ADDTBL reads
+    if (firstBitKeyLine(first) > 0) {
+        std::string problem;
+        t.bits = BitTable::read(first, problem);
+        if (!t.bits) return Failure{path + ": " + problem};
+    }
     return t;
 }
 
@@ -274,7 +283,9 @@ Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
     if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
     const ByteStore& bytes = std::get<ByteStore>(doc);
     r.source = o.file + " through " + o.values.at("table");
-    const DumpResult result = dumpScript(std::get<LoadedTable>(table).model, std::span(bytes.data(), bytes.size()), r);
+    const LoadedTable& t = std::get<LoadedTable>(table);
+    const std::span data(bytes.data(), bytes.size());
+    const DumpResult result = t.bits ? dumpBitScript(*t.bits, data, r) : dumpScript(t.model, data, r);
     if (!result.problem.empty()) return Failure{"dump: " + result.problem};
     return writeScript(o, result.script, out, err);
 }
@@ -333,6 +344,7 @@ Outcome insert(const std::vector<std::string>& args, Output&, Output& err) {
     ByteStore& bytes = std::get<ByteStore>(doc);
     const ByteStore& text = std::get<ByteStore>(script);
     options.table = table ? &table->model : nullptr;
+    options.bitTable = table && table->bits ? &*table->bits : nullptr;
     options.sources = scriptSourcesOnDisk(scriptPath);
     const InsertPlan plan = planInsert(std::span(bytes.data(), bytes.size()),
                                        std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), options);

@@ -157,12 +157,15 @@ bool AtlasRun::addTable(const ScriptCommand& c, int line) {
     if (!bytes) return false;
     v->index = static_cast<int>(tables_.size());  // a file of several tables: the first
     for (auto& [id, part] : logicalTables(*bytes)) {
-        ScriptTableVar t{std::make_unique<Table>(), nullptr};
+        ScriptTableVar t{std::make_unique<Table>(), nullptr, nullptr};
         std::string problem;
-        if (!options_.sources.readTable || !options_.sources.readTable(part, *t.table, problem))
+        const std::optional<bool> bits = readBitTable(part, c.args[0].text, line, t);
+        if (bits == false) return false;
+        if (!bits && (!options_.sources.readTable || !options_.sources.readTable(part, *t.table, problem)))
             return fail(line, "the table \"" + c.args[0].text + "\"" + (id.empty() ? "" : " @" + id) + ": " + problem);
         t.speller = std::make_unique<RuleSpeller>(*t.table, abcde() ? SpellRule::Abcde : SpellRule::Atlas);
-        if (abcde()) addSwitches(*t.speller, part, c.args[0].text, line);  // Atlas reads "!" lines as entries it skips
+        if (t.bits) bitTables_[t.speller.get()] = t.bits.get();
+        else if (abcde()) addSwitches(*t.speller, part, c.args[0].text, line);  // Atlas reads "!" lines as entries it skips
         if (!id.empty() && !tableIds_.emplace(id, static_cast<int>(tables_.size())).second)
             return fail(line, "the table id @" + id + " is given twice.");
         tables_.push_back(std::move(t));

@@ -86,7 +86,10 @@ std::vector<std::pair<std::string, std::string>> logicalTables(std::string_view 
         return parts;
     }
     bool named = false;  // the part being read has its id
-    for (size_t at = 0; at < bytes.size();) {
+    // Each part keeps the file's line numbers: the lines before it, and its "@" line, are empty lines in it.
+    const std::string_view lineEnd = bytes.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    size_t lines = 0;
+    for (size_t at = 0; at < bytes.size(); ++lines) {
         const size_t end = std::min(bytes.find('\n', at), bytes.size() - 1) + 1;
         std::string_view line = bytes.substr(at, end - at);
         at = end;
@@ -96,23 +99,23 @@ std::vector<std::pair<std::string, std::string>> logicalTables(std::string_view 
             continue;
         }
         const std::string id(trimBlanks(line.substr(1, line.find_first_of("\r\n") - 1)));
-        if (named) parts.emplace_back();
+        if (named) {
+            parts.emplace_back();
+            for (size_t i = 0; i < lines; ++i) parts.back().second += lineEnd;
+        }
         parts.back().first = id;
+        parts.back().second += lineEnd;
         named = true;
     }
     return parts;
 }
 
-std::optional<std::string> AtlasRun::readNamedFile(const std::string& named, int line, const char* what) {
+std::optional<std::string> AtlasRun::findNamedFile(const std::string& named, std::vector<std::string>& tried) const {
     const ScriptSources& s = options_.sources;
-    if (!s.readFile) {
-        fail(line, std::string("this script's ") + what + " \"" + named + "\" cannot be read here.");
-        return std::nullopt;
-    }
+    if (!s.readFile) return std::nullopt;
     std::string path = named;
     std::replace(path.begin(), path.end(), '\\', '/');
     const std::string name = path.substr(path.find_last_of('/') + 1);
-    std::vector<std::string> tried;
     const auto attempt = [&](const std::string& p) -> std::optional<std::string> {
         if (std::find(tried.begin(), tried.end(), p) != tried.end()) return std::nullopt;
         tried.push_back(p);
@@ -126,6 +129,19 @@ std::optional<std::string> AtlasRun::readNamedFile(const std::string& named, int
         for (const std::string& entry : s.listFolder(s.folder))
             if (lower(entry) == lower(name))
                 if (auto bytes = attempt(joined(s.folder, entry))) return bytes;
+    return std::nullopt;
+}
+
+std::optional<std::string> AtlasRun::readNamedFile(const std::string& named, int line, const char* what) {
+    if (!options_.sources.readFile) {
+        fail(line, std::string("this script's ") + what + " \"" + named + "\" cannot be read here.");
+        return std::nullopt;
+    }
+    std::vector<std::string> tried;
+    if (auto bytes = findNamedFile(named, tried)) return bytes;
+    std::string path = named;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const std::string name = path.substr(path.find_last_of('/') + 1);
     std::string where;
     for (const std::string& p : tried) where += (where.empty() ? "" : ", ") + p;
     fail(line, std::string("the ") + what + " \"" + named + "\" was not found (looked for " +

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bit_table.h"
 #include "core/progress.h"
 #include "core/table.h"
 #include "script/command_file.h"
@@ -23,12 +24,14 @@ namespace tarpon {
 struct CommandTables {
     std::vector<const Table*> tables;
     std::vector<std::string> paths;  // written in the #ADDTBL lines
+    std::vector<const BitTable*> bitTables;  // for each table, its bit keys when it has some (else none, or nullptr)
 };
 
 // The tables themselves, or why one could not be loaded (`problem`, naming its line
 // and where it was looked for).
 struct LoadedCommandTables {
     std::vector<std::unique_ptr<Table>> tables;
+    std::vector<std::unique_ptr<BitTable>> bitTables;
     CommandTables view;
     std::string problem;
 };
