@@ -1,6 +1,6 @@
 // The table editor's chooser of logical tables in the real window: hidden for a file without "@name" lines,
 // shown under its caption (Alt+T) for one with them, apart from the other controls; choosing a table by
-// keyboard changes what the main window's text pane shows.
+// keyboard changes what the main window's text pane and the editor's list show.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -48,7 +48,7 @@ TEST(TableEditorChooser, ChoosingATableChangesTheTextPane) {
     editor->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    readTable(s, "@main\n01=a\n@items\n01=x\n");
+    readTable(s, "@main\n01=a\n@items\n01=x\n8140=y\n");
     PaintTextPane(window.editor());
     editor = openTableEditor(window);
     ASSERT_TRUE(editor);
@@ -74,6 +74,7 @@ TEST(TableEditorChooser, ChoosingATableChangesTheTextPane) {
     EXPECT_FALSE(label->geometry().intersects(chooser->geometry()));
     EXPECT_TRUE(editor->rect().contains(editor->removeButton()->geometry()));
     EXPECT_EQ(window.editor().v.PicText.runs()[0].text, "a");
+    EXPECT_EQ(editor->list()->count(), 0);
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
     EXPECT_TRUE(chooser->hasFocus());
@@ -82,6 +83,8 @@ TEST(TableEditorChooser, ChoosingATableChangesTheTextPane) {
     EXPECT_EQ(chooser->currentText(), "@items");
     EXPECT_EQ(s.table.source.part, 1u);
     EXPECT_EQ(window.editor().v.PicText.runs()[0].text, "x");
+    ASSERT_EQ(editor->list()->count(), 1) << "the list shows the chosen table's longer keys";
+    EXPECT_EQ(editor->list()->item(0)->text(), "8140=y");
     EXPECT_EQ(s.doc.history.stateId(), document);
     EXPECT_FALSE(window.editor().s.modified());
 
