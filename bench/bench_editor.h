@@ -28,9 +28,9 @@ struct BenchEditor {
         Form_Load(ed, "");
         Form_Resize(ed, kStartWidth, kStartHeight, false);
         std::mt19937 rng(42);
-        ed.s.fileData.resize(static_cast<size_t>(size));
-        for (auto& b : ed.s.fileData) b = static_cast<uint8_t>(rng());
-        ed.s.fileSize = size;
+        ed.s.doc.fileData.resize(static_cast<size_t>(size));
+        for (auto& b : ed.s.doc.fileData) b = static_cast<uint8_t>(rng());
+        ed.s.doc.fileSize = size;
     }
     NullServices services;
     Editor ed{services};

@@ -85,12 +85,12 @@ struct TestEditor {
     explicit TestEditor(const std::vector<uint8_t>& bytes) : TestEditor() { setDocument(bytes); }
     // Replaces the document with `bytes` without touching cursor or page.
     void setDocument(const std::vector<uint8_t>& bytes) {
-        ed.s.fileData.assign(bytes.begin(), bytes.end());
-        if (bytes.empty()) ed.s.fileData.assign(1, 0);
-        ed.s.fileSize = static_cast<int32_t>(bytes.size());
-        ed.s.letters.reset();  // as a load does: the letters read so far were another document's
+        ed.s.doc.fileData.assign(bytes.begin(), bytes.end());
+        if (bytes.empty()) ed.s.doc.fileData.assign(1, 0);
+        ed.s.doc.fileSize = static_cast<int32_t>(bytes.size());
+        ed.s.doc.letters.reset();  // as a load does: the letters read so far were another document's
     }
-    std::vector<uint8_t> document() const { return {ed.s.fileData.begin(), ed.s.fileData.begin() + ed.s.fileSize}; }
+    std::vector<uint8_t> document() const { return {ed.s.doc.fileData.begin(), ed.s.doc.fileData.begin() + ed.s.doc.fileSize}; }
     FakeServices services;
     Editor ed{services};
 };

@@ -119,14 +119,14 @@ int main(int argc, char** argv) {
     window.show();
     for (int i = 0; i < 20; ++i) settle();
     tarpon::Editor& ed = window.editor();
-    if (ed.s.fileSize < 1024 * 1024) {
+    if (ed.s.doc.fileSize < 1024 * 1024) {
         std::fprintf(stderr, "%s was not loaded as a large document\n", argv[1]);
         return 1;
     }
     QWidget* hex = window.hexPane();
     const auto toStart = [&] {
-        ed.s.pageTop = 0;
-        ed.s.cursorRel = 0;
+        ed.s.view.pageTop = 0;
+        ed.s.view.cursorRel = 0;
         tarpon::RepaintAll(ed);
         window.refresh();
     };
@@ -134,12 +134,12 @@ int main(int argc, char** argv) {
     int step = 0;
     const auto nothing = [] {};
 
-    std::printf("{\"file_size\": %d,", ed.s.fileSize);
+    std::printf("{\"file_size\": %d,", ed.s.doc.fileSize);
     toStart();
     print(true, "arrow", bench.run("arrow", [&] { sendKey(hex, (step++ & 1) ? Qt::Key_Left : Qt::Key_Right); },
                                    nothing));
     const auto pageReset = [&] {
-        if (ed.s.cursor() > ed.s.fileSize - 1024) toStart();
+        if (ed.s.cursor() > ed.s.doc.fileSize - 1024) toStart();
     };
     print(false, "page_down", bench.run("page_down", [&] { sendKey(hex, Qt::Key_PageDown); }, pageReset));
     const auto digitReset = [&] {

@@ -92,12 +92,12 @@ void BM_LoadFile(benchmark::State& state) {
     LoadFile(b.ed, path);
     for (auto _ : state) {
         LoadFile(b.ed, path);
-        benchmark::DoNotOptimize(b.ed.s.fileData.data());
+        benchmark::DoNotOptimize(b.ed.s.doc.fileData.data());
     }
-    if (b.ed.s.fileSize != kLargest) state.SkipWithError("document not loaded");
+    if (b.ed.s.doc.fileSize != kLargest) state.SkipWithError("document not loaded");
     state.SetBytesProcessed(state.iterations() * int64_t{kLargest});
     // How the storage was taken: the room left for inserts, and whether it starts on a huge page.
-    const ByteStore& data = b.ed.s.fileData;
+    const ByteStore& data = b.ed.s.doc.fileData;
     state.counters["spare_KiB"] = static_cast<double>(data.capacity() - data.size()) / 1024;
     state.counters["huge_page_aligned"] = reinterpret_cast<uintptr_t>(data.data()) % kHugePageSize == 0;
 }
@@ -154,11 +154,11 @@ void BM_FirstInsertAfterLoad(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         LoadFile(b.ed, path);
-        b.ed.s.pageTop = 0;
-        b.ed.s.cursorRel = 0;
+        b.ed.s.view.pageTop = 0;
+        b.ed.s.view.cursorRel = 0;
         state.ResumeTiming();
         if (!insertAtCursor(b.ed.s, 1, 0xAA).empty()) state.SkipWithError("insert refused");
-        benchmark::DoNotOptimize(b.ed.s.fileData.data());
+        benchmark::DoNotOptimize(b.ed.s.doc.fileData.data());
     }
     state.SetBytesProcessed(state.iterations() * int64_t{kLargest});
 }

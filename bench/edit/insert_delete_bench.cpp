@@ -15,12 +15,12 @@ namespace {
 void BM_DeleteThenInsertAtStart(benchmark::State& state) {
     bench::NullServices services;
     Editor ed(services);
-    ed.s.fileData.assign(static_cast<size_t>(bench::kLargest), 0x5A);
-    ed.s.fileSize = bench::kLargest;
+    ed.s.doc.fileData.assign(static_cast<size_t>(bench::kLargest), 0x5A);
+    ed.s.doc.fileSize = bench::kLargest;
     for (auto _ : state) {
         DeleteByte(ed);
         if (!insertAtCursor(ed.s, 1, 0xAA).empty()) state.SkipWithError("insert refused");
-        benchmark::DoNotOptimize(ed.s.fileData.data());
+        benchmark::DoNotOptimize(ed.s.doc.fileData.data());
     }
     state.SetItemsProcessed(state.iterations() * 2);
     state.SetBytesProcessed(state.iterations() * 2 * int64_t{bench::kLargest});

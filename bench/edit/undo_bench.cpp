@@ -21,12 +21,12 @@ constexpr int kTyped = 10000;
 // back, redo moves it up again and fills the gap.
 void BM_UndoRedoInsert1MiB(benchmark::State& state) {
     bench::BenchEditor b(static_cast<int32_t>(2 * kMiB));
-    b.ed.s.cursorRel = static_cast<int32_t>(kMiB);
+    b.ed.s.view.cursorRel = static_cast<int32_t>(kMiB);
     if (!insertAtCursor(b.ed.s, kMiB, 0xAA).empty()) state.SkipWithError("insert refused");
     for (auto _ : state) {
         undoStep(b.ed.s);
         redoStep(b.ed.s);
-        benchmark::DoNotOptimize(b.ed.s.fileData.data());
+        benchmark::DoNotOptimize(b.ed.s.doc.fileData.data());
     }
     state.SetItemsProcessed(state.iterations() * 2);
 }
@@ -46,9 +46,9 @@ BENCHMARK(BM_Memmove1MiB)->Unit(benchmark::kMicrosecond);
 void BM_UndoRedo10000TypedBytes(benchmark::State& state) {
     bench::BenchEditor b(64 * 1024);
     for (int i = 0; i < kTyped; ++i) {
-        b.ed.s.pageTop = i & ~15;
-        b.ed.s.cursorRel = i & 15;
-        b.ed.s.nibblePending = false;
+        b.ed.s.view.pageTop = i & ~15;
+        b.ed.s.view.cursorRel = i & 15;
+        b.ed.s.typing.nibblePending = false;
         PicHex_KeyPress(b.ed, '4');
         PicHex_KeyPress(b.ed, '1');
     }
@@ -57,9 +57,9 @@ void BM_UndoRedo10000TypedBytes(benchmark::State& state) {
         }
         while (redoStep(b.ed.s) >= 0) {
         }
-        benchmark::DoNotOptimize(b.ed.s.fileData.data());
+        benchmark::DoNotOptimize(b.ed.s.doc.fileData.data());
     }
-    state.counters["history_bytes"] = static_cast<double>(b.ed.s.history.size() * sizeof(Change));
+    state.counters["history_bytes"] = static_cast<double>(b.ed.s.doc.history.size() * sizeof(Change));
     state.SetItemsProcessed(state.iterations() * 2 * kTyped);
 }
 BENCHMARK(BM_UndoRedo10000TypedBytes)->Unit(benchmark::kMicrosecond);

@@ -30,7 +30,7 @@ BENCHMARK(BM_ArrowKey);
 void BM_HexDigit(benchmark::State& state) {
     BenchEditor b(kLargest);
     for (auto _ : state) {
-        if (b.ed.s.cursor() >= 200) b.ed.s.cursorRel = 0;
+        if (b.ed.s.cursor() >= 200) b.ed.s.view.cursorRel = 0;
         PicHex_KeyDown(b.ed, 'A', 0);
         PicHex_KeyPress(b.ed, 'A');
     }
@@ -48,10 +48,10 @@ BENCHMARK(BM_RepaintAllOnly);
 // costs about what a table of short entries does.
 void BM_RepaintHugeTableEntries(benchmark::State& state) {
     BenchEditor b(kLargest);
-    b.ed.s.viewMode = true;
-    b.ed.s.tableUtf8 = state.range(1) != 0;
+    b.ed.s.view.viewMode = true;
+    b.ed.s.table.spellUtf8(state.range(1) != 0);
     const std::string huge(static_cast<size_t>(state.range(0)) << 20, 'x');
-    for (std::string& entry : b.ed.s.charTable) entry = huge;
+    for (size_t entry = 0; entry < 256; ++entry) b.ed.s.table.setLetters(entry, huge);
     for (auto _ : state) PaintTextPane(b.ed);
 }
 BENCHMARK(BM_RepaintHugeTableEntries)->Args({1, 0})->Args({1, 1})->Args({10, 1});

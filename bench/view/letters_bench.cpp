@@ -35,11 +35,10 @@ Table kanjiShapedTable() {
 }
 
 void tableView(BenchEditor& b, bool kanji) {
-    if (kanji) b.ed.s.table = kanjiShapedTable();
-    else addAscii(b.ed.s.table);
-    b.ed.s.showTable();
-    b.ed.s.viewMode = true;
-    b.ed.s.pageTop = kLargest / 2 & ~15;
+    if (kanji) b.ed.s.table.replace(kanjiShapedTable());
+    else b.ed.s.table.edit([](Table& m) { addAscii(m); });
+    b.ed.s.view.viewMode = true;
+    b.ed.s.view.pageTop = kLargest / 2 & ~15;
     RepaintAll(b.ed);  // the letters' index is made once, as after a load
 }
 
@@ -57,7 +56,7 @@ void BM_TypedByteThenRepaint(benchmark::State& state) {
     tableView(b, state.range(0) != 0);
     int step = 0;
     for (auto _ : state) {
-        overwriteByte(b.ed.s, b.ed.s.pageTop + (step & 63), static_cast<uint8_t>(0x88 + (step & 7)));
+        overwriteByte(b.ed.s, b.ed.s.view.pageTop + (step & 63), static_cast<uint8_t>(0x88 + (step & 7)));
         ++step;
         PaintTextPane(b.ed);
     }
@@ -70,11 +69,10 @@ BENCHMARK(BM_TypedByteThenRepaint)->Arg(0)->Arg(1);
 // cover the one before it and each block is read through.
 void BM_ReadDocumentThroughKanjiTable(benchmark::State& state) {
     BenchEditor b(kLargest);
-    b.ed.s.table = kanjiShapedTable();
-    b.ed.s.showTable();
-    auto& bytes = b.ed.s.fileData;
+    b.ed.s.table.replace(kanjiShapedTable());
+    auto& bytes = b.ed.s.doc.fileData;
     if (state.range(0) == 1) {
-        const std::vector<TableEntry>& entries = b.ed.s.table.entries();
+        const std::vector<TableEntry>& entries = b.ed.s.table.model().entries();
         std::mt19937 rng(3);
         for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
             const std::string& key = entries[rng() % 7000].key;
@@ -94,7 +92,7 @@ BENCHMARK(BM_ReadDocumentThroughKanjiTable)->Arg(0)->Arg(1)->Arg(2)->Unit(benchm
 // One read pass over the same document: the yardstick.
 void BM_ReadDocumentReadPass(benchmark::State& state) {
     BenchEditor b(kLargest);
-    for (auto _ : state) benchmark::DoNotOptimize(readPass(b.ed.s.fileData));
+    for (auto _ : state) benchmark::DoNotOptimize(readPass(b.ed.s.doc.fileData));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kLargest);
 }
 BENCHMARK(BM_ReadDocumentReadPass)->Unit(benchmark::kMillisecond);

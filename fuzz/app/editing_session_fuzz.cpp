@@ -44,9 +44,9 @@ void repaintAndCheck(Editor& ed) {
     PaintValuePanes(ed);
     const EditorState& s = ed.s;
     check(s.cursor() >= 0);
-    check(s.pageTop >= 0 && s.pageTop % 16 == 0);
-    check(s.fileSize >= 0 && static_cast<size_t>(s.fileSize) <= s.fileData.size());
-    if (rowsThatFit(ed.v.picOffset.height()) > 0) check(s.cursorRel >= 0 && cursorRowShown(ed));
+    check(s.view.pageTop >= 0 && s.view.pageTop % 16 == 0);
+    check(s.doc.fileSize >= 0 && static_cast<size_t>(s.doc.fileSize) <= s.doc.fileData.size());
+    if (rowsThatFit(ed.v.picOffset.height()) > 0) check(s.view.cursorRel >= 0 && cursorRowShown(ed));
 }
 
 int keyCode(FuzzedDataProvider& in) {
@@ -137,7 +137,7 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
     case 20: Undo(ed); break;
     case 21: Redo(ed); break;
     case 22: {  // the clipboard in the hex or text pane
-        ed.s.focusPane = in.ConsumeBool() ? InputPane::Hex : InputPane::Text;
+        ed.s.view.focusPane = in.ConsumeBool() ? InputPane::Hex : InputPane::Text;
         te(ed).clipboard = text(24);
         RefreshEditMenu(ed);
         RunMenuCommand(ed, kMenuEdit, in.ConsumeBool() ? kEditCopy : kEditPaste);
@@ -152,23 +152,22 @@ void step(Editor& ed, FuzzedDataProvider& in, int command) {
     }
     case 24: mnuOption_Click(ed, kOptionFindPrevious); break;
     case 25: {  // a table of a few lines of the input's own
-        ed.s.table = Table();
-        readTbl(text(48), ed.s.table);
-        ed.s.showTable();
+        ed.s.table.replace(Table());
+        ed.s.table.edit([&](Table& m) { readTbl(text(48), m); });
         break;
     }
     case 26: {  // Copy in the text pane through the table, pasted back where it came from: no change
-        if (ed.s.fileSize == 0 || !ed.s.tableUtf8) break;
-        ed.s.viewMode = true;
-        ed.s.focusPane = InputPane::Text;
-        const int64_t from = in.ConsumeIntegralInRange<int64_t>(0, ed.s.fileSize - 1);
-        ed.s.selAnchor = static_cast<int32_t>(from);
-        MoveCursor(ed, in.ConsumeIntegralInRange<int64_t>(from, ed.s.fileSize - 1));
+        if (ed.s.doc.fileSize == 0 || !ed.s.table.utf8()) break;
+        ed.s.view.viewMode = true;
+        ed.s.view.focusPane = InputPane::Text;
+        const int64_t from = in.ConsumeIntegralInRange<int64_t>(0, ed.s.doc.fileSize - 1);
+        ed.s.view.selAnchor = static_cast<int32_t>(from);
+        MoveCursor(ed, in.ConsumeIntegralInRange<int64_t>(from, ed.s.doc.fileSize - 1));
         const auto document = [&] { return std::vector<uint8_t>(ed.s.document().begin(), ed.s.document().end()); };
         const std::vector<uint8_t> before = document();
         const size_t messages = te(ed).messages.size();
         RunMenuCommand(ed, kMenuEdit, kEditCopy);
-        ed.s.selAnchor = static_cast<int32_t>(from);
+        ed.s.view.selAnchor = static_cast<int32_t>(from);
         MoveCursor(ed, from);
         RunMenuCommand(ed, kMenuEdit, kEditPaste);
         check(te(ed).messages.size() == messages);
@@ -194,16 +193,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MoveCursor(ed, in.ConsumeIntegralInRange<int64_t>(-20, 700));
     repaintAndCheck(ed);
     for (int steps = 0; steps < 200 && in.remaining_bytes() > 0; ++steps) {
-        ed.s.fileData = ByteStore(ed.s.fileData.begin(), ed.s.fileData.end());  // one byte for an empty document
+        ed.s.doc.fileData = ByteStore(ed.s.doc.fileData.begin(), ed.s.doc.fileData.end());  // one byte for an empty document
         const int command = in.ConsumeIntegralInRange(0, 27);
         // Only inserting, undoing and redoing (which may insert) may write an empty document's spare byte.
-        const bool guardSpare = ed.s.fileSize == 0 && command != 18 && command != 20 && command != 21;
-        if (guardSpare) ASAN_POISON_MEMORY_REGION(ed.s.fileData.data(), 1);
+        const bool guardSpare = ed.s.doc.fileSize == 0 && command != 18 && command != 20 && command != 21;
+        if (guardSpare) ASAN_POISON_MEMORY_REGION(ed.s.doc.fileData.data(), 1);
         step(ed, in, command);
         repaintAndCheck(ed);
-        if (guardSpare) ASAN_UNPOISON_MEMORY_REGION(ed.s.fileData.data(), 1);
+        if (guardSpare) ASAN_UNPOISON_MEMORY_REGION(ed.s.doc.fileData.data(), 1);
     }
-    while (ed.s.history.canUndo()) Undo(ed);
+    while (ed.s.doc.history.canUndo()) Undo(ed);
     check(te.document() == original);
     check(!ed.s.modified());
     return 0;

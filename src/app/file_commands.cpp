@@ -45,27 +45,27 @@ void mnuFile_Click(Editor& ed, int index) {
 
 void RefreshFileMenu(Editor& ed) {
     auto& items = ed.v.menus[kMenuFile].items;
-    items[kFileNextDifference].enabled = items[kFilePreviousDifference].enabled = ed.s.comparison.active;
+    items[kFileNextDifference].enabled = items[kFilePreviousDifference].enabled = ed.s.doc.comparison.active;
 }
 
 bool SaveDocument(Editor& ed) {
     // Always the file the document came from; the start-up document has none.
-    if (!SaveFile(ed, ed.s.fileName)) return false;
-    ed.s.savedState = ed.s.history.stateId();
+    if (!SaveFile(ed, ed.s.doc.fileName)) return false;
+    ed.s.doc.savedState = ed.s.doc.history.stateId();
     endTypingRun(ed.s);  // Undo must be able to stop at what was saved
     return true;
 }
 
 bool QueryUnsavedChanges(Editor& ed) {
     // Held letters count as a change: they are written only if the user saves.
-    if (!ed.s.modified() && ed.s.typedLetters.empty()) return true;
-    const std::string& path = ed.s.fileName;
+    if (!ed.s.modified() && ed.s.typing.typedLetters.empty()) return true;
+    const std::string& path = ed.s.doc.fileName;
     const std::string name = path.empty() ? "the document" : documentName(path);
     switch (ed.services.ask("Save changes to " + name + "?", {"Save", "Discard", "Cancel"}, 0, 2)) {
     case 0:
         CommitTypedLetters(ed);
         return path.empty() ? SaveDocumentAs(ed) : SaveDocument(ed);
-    case 1: ed.s.typedLetters.clear(); return true;
+    case 1: ed.s.typing.typedLetters.clear(); return true;
     default: return false;
     }
 }
@@ -90,7 +90,7 @@ void OpenDroppedFile(Editor& ed, const std::string& path) {
 
 bool SaveDocumentAs(Editor& ed) {
     const std::string path =
-        ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save File as", ed.s.fileName, kAllFiles, "",
+        ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save File as", ed.s.doc.fileName, kAllFiles, "",
                                  OFN_OVERWRITEPROMPT);
     return !path.empty() && SaveFile(ed, path);
 }

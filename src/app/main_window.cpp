@@ -329,7 +329,7 @@ QWidget* MainWindow::createWindow(WindowKind kind) {
     case WindowKind::DumpScript: window = new DumpScriptDialog(editor_, loadCommandTables); break;
     }
     // The keyboard goes back to the pane that had it now, whatever took it meanwhile.
-    const InputPane pane = editor_.s.focusPane;
+    const InputPane pane = editor_.s.view.focusPane;
     if (window) window->returnKeyboard = [this, pane] { giveKeyboardTo(pane); };
     return window;
 }

@@ -40,8 +40,8 @@ void mnuEdit_Click(Editor& ed, int index) {
 void RefreshEditMenu(Editor& ed) {
     std::vector<MenuItem>& items = ed.v.menus[kMenuEdit].items;
     // Letters still held in the text pane count: Undo writes and then takes them back.
-    items[kEditUndo].enabled = ed.s.history.canUndo() || !ed.s.typedLetters.empty();
-    items[kEditRedo].enabled = ed.s.history.canRedo();
+    items[kEditUndo].enabled = ed.s.doc.history.canUndo() || !ed.s.typing.typedLetters.empty();
+    items[kEditRedo].enabled = ed.s.doc.history.canRedo();
     items[kEditCopy].enabled = items[kEditPaste].enabled = canUseClipboard(ed.s);
 }
 
@@ -61,7 +61,7 @@ void mnuOption_Click(Editor& ed, int index) {
         ed.services.openWindow(WindowKind::Replace);
         break;
     case kOptionFindPointers: ed.services.openWindow(WindowKind::Pointers); break;
-    case kOptionFollowPointer: FollowPointer(ed, ed.s.pointers); break;
+    case kOptionFollowPointer: FollowPointer(ed, ed.s.search.pointers); break;
     default:
         (void)ed;
         break;
@@ -75,8 +75,8 @@ void SwitchViewMode(Editor& ed, int index) {
 
 void ReadTableFromHere(Editor& ed) {
     CommitTypedLetters(ed);  // written through the letters as they are read now
-    if (ed.s.cursor() >= ed.s.fileSize) return;
-    ed.s.letters.toggleStart(ed.s.cursor());
+    if (ed.s.cursor() >= ed.s.doc.fileSize) return;
+    ed.s.doc.letters.toggleStart(ed.s.cursor());
     PaintTextPane(ed);
 }
 
@@ -104,9 +104,9 @@ void mnuTable_Click(Editor& ed, int index) {
         LoadTableAs(ed);
         break;
     case kTableMultiLetters:
-        if (ed.s.multiLetters) CommitTypedLetters(ed);  // held letters are written as ending typing does
-        ed.s.multiLetters = !ed.s.multiLetters;
-        ed.v.menus[kMenuTable].items[kTableMultiLetters].checked = ed.s.multiLetters;
+        if (ed.s.typing.multiLetters) CommitTypedLetters(ed);  // held letters are written as ending typing does
+        ed.s.typing.multiLetters = !ed.s.typing.multiLetters;
+        ed.v.menus[kMenuTable].items[kTableMultiLetters].checked = ed.s.typing.multiLetters;
         break;
     default:
         break;

@@ -23,15 +23,15 @@ PasteBytes refusal(std::string problem) { return {{}, "The clipboard cannot be p
 
 // The selection's two ends, limited to the document; the document must have bytes.
 std::pair<int64_t, int64_t> selection(const EditorState& s) {
-    const int64_t last = int64_t{s.fileSize} - 1;
-    const int64_t a = std::clamp<int64_t>(s.selAnchor, 0, last), b = std::clamp<int64_t>(s.cursor(), 0, last);
+    const int64_t last = int64_t{s.doc.fileSize} - 1;
+    const int64_t a = std::clamp<int64_t>(s.view.selAnchor, 0, last), b = std::clamp<int64_t>(s.cursor(), 0, last);
     return std::minmax(a, b);
 }
 
 }  // namespace
 
 bool canUseClipboard(const EditorState& s) {
-    return s.fileSize > 0 && (s.focusPane == InputPane::Hex || s.focusPane == InputPane::Text);
+    return s.doc.fileSize > 0 && (s.view.focusPane == InputPane::Hex || s.view.focusPane == InputPane::Text);
 }
 
 PasteBytes hexFromClipboard(std::string_view utf8) {
@@ -58,11 +58,11 @@ PasteBytes hexFromClipboard(std::string_view utf8) {
 PasteBytes textFromClipboard(EditorState& s, std::string_view utf8) {
     if (utf8.empty()) return refusal("it holds no text.");
     char32_t refused = 0;
-    if (s.viewMode) {
+    if (s.view.viewMode) {
         // What Copy writes (line breaks after line-break entries, `<$XX>` raw bytes)
         // is spelled back by typing's rule.
         size_t bad = 0;
-        std::optional<std::vector<uint8_t>> spelled = s.windowSpeller().spell(utf8, &bad);
+        std::optional<std::vector<uint8_t>> spelled = s.table.speller().spell(utf8, &bad);
         if (!spelled) return refusal(describeCharacter(characterAt(utf8, bad)) + " begins no entry of the table.");
         return {std::move(*spelled), {}};
     }
@@ -75,16 +75,15 @@ void CopyFromPane(Editor& ed) {
     EditorState& s = ed.s;
     if (!canUseClipboard(s)) return;
     const auto [from, to] = selection(s);
-    const std::span<const uint8_t> document(s.fileData.data(), static_cast<size_t>(s.fileSize));
-    if (s.focusPane == InputPane::Hex) {
+    const std::span<const uint8_t> document(s.doc.fileData.data(), static_cast<size_t>(s.doc.fileSize));
+    if (s.view.focusPane == InputPane::Hex) {
         ed.services.setClipboardText(hexPairs(document.subspan(static_cast<size_t>(from), static_cast<size_t>(to - from + 1))));
         return;
     }
-    const CopyType type = s.viewMode ? CopyType::Table : CopyType::Ascii;
-    s.syncedTable();  // the grid's edits are in the table the text must spell back through
+    const CopyType type = s.view.viewMode ? CopyType::Table : CopyType::Ascii;
     CopyTable table = documentCopyTable(s);
-    table.readsBack = s.tableUtf8;
-    table.speller = &s.windowSpeller();
+    table.readsBack = s.table.utf8();
+    table.speller = &s.table.speller();
     const std::string text = formatCopy(document, from, to, type, "", "", table);
     if (copyTextIsUtf8(s, type)) ed.services.setClipboardUtf8Text(text);
     else ed.services.setClipboardText(text);
@@ -95,14 +94,13 @@ void PasteIntoPane(Editor& ed) {
     if (!canUseClipboard(s)) return;
     CommitTypedLetters(ed);  // letters held before the paste are written first, as another key would
     const std::string clip = ed.services.clipboardUtf8Text();
-    s.syncedTable();  // the grid's edits are in the table the text is spelled through
-    const PasteBytes paste = s.focusPane == InputPane::Hex ? hexFromClipboard(clip) : textFromClipboard(s, clip);
+    const PasteBytes paste = s.view.focusPane == InputPane::Hex ? hexFromClipboard(clip) : textFromClipboard(s, clip);
     if (!paste.problem.empty()) {
         ed.services.messageBox(paste.problem);
         return;
     }
     const int64_t cursor = s.cursor();
-    const int64_t room = std::max<int64_t>(int64_t{s.fileSize} - cursor, 0);
+    const int64_t room = std::max<int64_t>(int64_t{s.doc.fileSize} - cursor, 0);
     const auto size = static_cast<int64_t>(paste.bytes.size());
     if (size > room) {
         ed.services.messageBox("The clipboard holds " + std::to_string(size) + " bytes, but only " +
@@ -110,9 +108,9 @@ void PasteIntoPane(Editor& ed) {
                                " fit before the end of the document. Nothing was pasted.");
         return;
     }
-    s.nibblePending = false;
+    s.typing.nibblePending = false;
     overwriteBytes(s, cursor, paste.bytes);
-    s.selAnchor = static_cast<int32_t>(cursor + size);
+    s.view.selAnchor = static_cast<int32_t>(cursor + size);
     MoveCursor(ed, cursor + size);
 }
 

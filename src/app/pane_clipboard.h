@@ -28,7 +28,7 @@ struct PasteBytes {
 PasteBytes hexFromClipboard(std::string_view utf8);
 // Through the text pane's view: "Ascii" each character's Latin-1 code, "Table" spelled with the entries of
 // s.table by typing's rule (longest text first, of equal texts the higher key; what Copy writes for line
-// breaks and raw bytes reads back), which the caller has brought in step with the grid.
+// breaks and raw bytes reads back).
 PasteBytes textFromClipboard(EditorState& s, std::string_view utf8);
 
 }  // namespace tarpon

@@ -15,7 +15,7 @@ namespace tarpon {
 
 void Form_Load(Editor& ed, const std::string& commandLine) {
     EditorState& s = ed.s;
-    s.offsetMode = true;
+    s.view.offsetMode = true;
     ed.v.ShpHex[1] = Mark{0, 0, 0, ed.v.ShpHex[1].height, true, ed.v.ShpHex[1].rop};
     ed.v.ShpText[1] = Mark{0, 0, 0, ed.v.ShpText[1].height, true, ed.v.ShpText[1].rop};
     wireScrollBar(ed);
@@ -25,15 +25,15 @@ void Form_Load(Editor& ed, const std::string& commandLine) {
     ed.v.picHex.background = ed.v.PicText.background = kWhite;
     ed.services.resizeMainWindow(kStartWidth, kStartHeight);
     if (!commandLine.empty()) LoadFile(ed, commandLine);
-    lblViewMode_Click(ed, s.viewMode ? 1 : 0);
+    lblViewMode_Click(ed, s.view.viewMode ? 1 : 0);
 }
 
 bool Form_QueryUnload(Editor& ed) { return QueryUnsavedChanges(ed); }
 
 void Form_Unload(Editor& ed) {
-    ed.s.fileData.assign(1, 0);
-    ed.s.fileData.shrink_to_fit();
-    ed.s.fileSize = 0;
+    ed.s.doc.fileData.assign(1, 0);
+    ed.s.doc.fileData.shrink_to_fit();
+    ed.s.doc.fileSize = 0;
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {

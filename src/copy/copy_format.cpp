@@ -67,12 +67,12 @@ std::string_view itemOf(uint8_t b, CopyType type, const CharTable& table) {
 
 CopyForm copyFormOpening(const EditorState& s) {
     // An anchor left below 0 by a paging step stands for offset 0.
-    const int64_t cursor = s.cursor(), anchor = std::max(s.selAnchor, 0);
+    const int64_t cursor = s.cursor(), anchor = std::max(s.view.selAnchor, 0);
     const int64_t from = std::min(cursor, anchor), to = std::max(cursor, anchor);
     CopyForm form;
-    form.offsetRadix = s.offsetMode ? OffsetRadix::Hex : OffsetRadix::Dec;
-    form.type = s.offsetMode ? CopyType::Value : CopyType::Ascii;
-    form.txtOffset = {offsetText(from, s.offsetMode), offsetText(to, s.offsetMode)};
+    form.offsetRadix = s.view.offsetMode ? OffsetRadix::Hex : OffsetRadix::Dec;
+    form.type = s.view.offsetMode ? CopyType::Value : CopyType::Ascii;
+    form.txtOffset = {offsetText(from, s.view.offsetMode), offsetText(to, s.view.offsetMode)};
     return form;
 }
 
@@ -278,10 +278,10 @@ std::string formatCopy(std::span<const uint8_t> bytes, int64_t from, int64_t to,
 }
 
 CopyTable documentCopyTable(EditorState& s) {
-    return {s.reading(), &s.letters, s.history.stateId()};
+    return {s.reading(), &s.doc.letters, s.doc.history.stateId()};
 }
 
-bool copyTextIsUtf8(const EditorState& s, CopyType type) { return type == CopyType::Table && s.tableUtf8; }
+bool copyTextIsUtf8(const EditorState& s, CopyType type) { return type == CopyType::Table && s.table.utf8(); }
 
 bool cmdCopy_Click(Editor& ed, const CopyForm& form) {
     if (form.txtOffset[0].empty() || form.txtOffset[1].empty()) {
@@ -290,7 +290,7 @@ bool cmdCopy_Click(Editor& ed, const CopyForm& form) {
     }
     const int64_t from = readCopyOffset(form.txtOffset[0], form.offsetRadix);
     const int64_t to = readCopyOffset(form.txtOffset[1], form.offsetRadix);
-    const std::span<const uint8_t> doc(ed.s.fileData.data(), static_cast<size_t>(std::max(ed.s.fileSize, 0)));
+    const std::span<const uint8_t> doc(ed.s.doc.fileData.data(), static_cast<size_t>(std::max(ed.s.doc.fileSize, 0)));
     if (!clipCopyRange(from, to, static_cast<int64_t>(doc.size()))) {
         ed.services.messageBox("The range lies outside the file");
         return false;

@@ -18,6 +18,7 @@
 #include "core/spelling.h"
 #include "core/table.h"
 #include "core/table_source.h"
+#include "core/table_state.h"
 #include "core/undo_history.h"
 
 namespace tarpon {
@@ -35,31 +36,43 @@ struct TypingRun {
     uint64_t state = 0;  // history.stateId() after the run's last byte
 };
 
-struct EditorState {
+// The document: its bytes, its file and its changes.
+struct DocumentState {
     ByteStore fileData{0};    // the document is its first fileSize bytes; never shorter than 1
     int32_t fileSize = 0;
+    std::string fileName;
+    FileStamp fileStamp;      // fileName's file as last loaded or saved
+    UndoHistory history;      // the document's changes since it was loaded
+    uint64_t savedState = 0;  // history.stateId() when the document last matched its file
+    LetterIndex letters;      // where the table's letters start; reset when a document is loaded
+    ComparisonState comparison;  // Compare With...: the other file and the runs that differ from it
+
+    std::span<const uint8_t> bytes() const { return {fileData.data(), static_cast<size_t>(std::max(fileSize, 0))}; }
+};
+
+// Where the window looks and how it shows the bytes.
+struct ViewState {
     int32_t pageTop = 0;      // offset of the page's first byte, a multiple of 16
     int32_t cursorRel = 0;    // cursor offset minus pageTop
     int32_t selAnchor = 0;    // the other end of the selection
     bool viewMode = false;    // text pane: true table letters, false ASCII
     bool offsetMode = false;  // offsets: true hexadecimal, false decimal
-    std::string fileName;
-    FileStamp fileStamp;      // fileName's file as last loaded or saved
-    clsDialog fileDialog;     // shared by the document and table file commands
-    CharTable charTable;      // the one-byte view of `table`, which the grid edits in place
-    // The letters of charTable are UTF-8 text rather than Latin-1: true after every table load
-    // (the letters come from `table`); the table editor stores typed letters to match.
-    bool tableUtf8 = false;
-    Table table;              // every entry, keys of any length; read it through syncedTable()
-    TableSource tableSource;  // the file the table was loaded from, kept to save it back
-    bool multiLetters = false;
     bool scrollBusy = false;
+    InputPane focusPane = InputPane::Hex;  // the pane that has (or last had) the keyboard
+
+    int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
+};
+
+// What typing holds between keys.
+struct TypingState {
+    bool multiLetters = false;
     bool nibblePending = false;
     std::string typedLetters;  // table letters typed in the text pane, not yet written
-    InputPane focusPane = InputPane::Hex;  // the pane that has (or last had) the keyboard
     TypingRun typingRun;
-    UndoHistory history;       // the document's changes since it was loaded
-    uint64_t savedState = 0;   // history.stateId() when the document last matched its file
+};
+
+// What the searches and the pointer commands keep from one use to the next.
+struct SearchState {
     std::vector<uint8_t> searchPattern;  // the last search's bytes; empty until the first search
     // The last Table search's other spellings: byte sequences it finds beside searchPattern.
     std::vector<std::vector<uint8_t>> searchSpellings;
@@ -67,43 +80,22 @@ struct EditorState {
     bool searchRelative = false;
     std::string customAlphabet;          // the relative search's custom letter order (UTF-8), kept for the run
     PointerSettings pointers;            // the pointer commands' last settings
-    LetterIndex letters;                 // where the table's letters start; reset when a document is loaded
-    ComparisonState comparison;          // Compare With...: the other file and the runs that differ from it
+};
 
-    // The table with the edits made in charTable taken in.
-    Table& syncedTable() {
-        table.takeOneByteView(charTable, tableUtf8);
-        return table;
-    }
-    // The table with the grid's edits, as typing, paste and Replace spell through it;
-    // made again only when the table changed.
-    const Speller& windowSpeller() {
-        const Table& t = syncedTable();
-        if (!windowSpeller_ || windowSpellerRevision_ != t.revision()) {
-            windowSpeller_ = std::make_shared<const Speller>(t, SpellRule::Window);
-            windowSpellerRevision_ = t.revision();
-        }
-        return *windowSpeller_;
-    }
-    // charTable made anew from the table (after a load): UTF-8 letters.
-    void showTable() {
-        charTable = table.oneByteView();
-        tableUtf8 = true;
-    }
+struct EditorState {
+    DocumentState doc;
+    ViewState view;
+    TableState table;       // the character table, its one-byte letters and its file
+    TypingState typing;
+    SearchState search;
+    clsDialog fileDialog;   // shared by the document and table file commands
 
-    // The document read through the table (and the grid's letters), with the chosen starts.
-    TableReading reading() const { return {table, charTable, tableUtf8, letters.starts()}; }
-    std::span<const uint8_t> document() const {
-        return {fileData.data(), static_cast<size_t>(std::max(fileSize, 0))};
-    }
-
-    int64_t cursor() const { return int64_t{pageTop} + cursorRel; }
+    // The document read through the table, with the chosen starts.
+    TableReading reading() const { return {table.model(), table.charTable(), table.utf8(), doc.letters.starts()}; }
+    std::span<const uint8_t> document() const { return doc.bytes(); }
+    int64_t cursor() const { return view.cursor(); }
     // The document differs from what was last loaded or saved.
-    bool modified() const { return history.stateId() != savedState; }
-
-private:
-    std::shared_ptr<const Speller> windowSpeller_;
-    uint64_t windowSpellerRevision_ = 0;
+    bool modified() const { return doc.history.stateId() != doc.savedState; }
 };
 
 }  // namespace tarpon

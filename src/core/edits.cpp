@@ -20,25 +20,25 @@ void resizeStorage(ByteStore& data, int64_t size) {
 
 // Takes `count` bytes out from `at` on, which must lie in the document.
 void removeBytes(EditorState& s, int64_t at, int64_t count) {
-    s.letters.touched(at);
-    s.letters.moved(at, count, 0);
-    uint8_t* data = s.fileData.data();
-    std::memmove(data + at, data + at + count, static_cast<size_t>(s.fileSize - at - count));
-    s.fileSize = static_cast<int32_t>(s.fileSize - count);
-    resizeStorage(s.fileData, s.fileSize);
+    s.doc.letters.touched(at);
+    s.doc.letters.moved(at, count, 0);
+    uint8_t* data = s.doc.fileData.data();
+    std::memmove(data + at, data + at + count, static_cast<size_t>(s.doc.fileSize - at - count));
+    s.doc.fileSize = static_cast<int32_t>(s.doc.fileSize - count);
+    resizeStorage(s.doc.fileData, s.doc.fileSize);
 }
 
 // The bytes an insert at cursor p adds: `amount` bytes from min(p, size) on. They
 // are `fill` from p on, and zero where p lies past the old end.
 void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
-    const int64_t oldSize = s.fileSize;
+    const int64_t oldSize = s.doc.fileSize;
     const int64_t newSize = oldSize + amount;
-    s.letters.touched(std::min(p, oldSize));
-    s.letters.moved(std::min(p, oldSize), 0, amount);
-    resizeStorage(s.fileData, newSize);
-    uint8_t* data = s.fileData.data();
+    s.doc.letters.touched(std::min(p, oldSize));
+    s.doc.letters.moved(std::min(p, oldSize), 0, amount);
+    resizeStorage(s.doc.fileData, newSize);
+    uint8_t* data = s.doc.fileData.data();
     std::memset(data + oldSize, 0, static_cast<size_t>(amount));
-    s.fileSize = static_cast<int32_t>(newSize);
+    s.doc.fileSize = static_cast<int32_t>(newSize);
     // At or past the new last byte the added bytes stay zero at the end.
     if (p >= newSize - 1) return;
     // The tail from the cursor to the old end moves up; a cursor beyond the old end
@@ -50,17 +50,17 @@ void insertBytes(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
 // Puts `inserted` in place of the `removed` bytes from `at` on (all inside the
 // document); the bytes after them move when the lengths differ.
 void splice(EditorState& s, int64_t at, int64_t removed, std::span<const uint8_t> inserted) {
-    const int64_t oldSize = s.fileSize, added = static_cast<int64_t>(inserted.size());
+    const int64_t oldSize = s.doc.fileSize, added = static_cast<int64_t>(inserted.size());
     const int64_t newSize = oldSize - removed + added;
-    s.letters.touched(at);
-    s.letters.moved(at, removed, added);
-    if (newSize > oldSize) resizeStorage(s.fileData, newSize);
-    uint8_t* data = s.fileData.data();
+    s.doc.letters.touched(at);
+    s.doc.letters.moved(at, removed, added);
+    if (newSize > oldSize) resizeStorage(s.doc.fileData, newSize);
+    uint8_t* data = s.doc.fileData.data();
     if (added != removed)
         std::memmove(data + at + added, data + at + removed, static_cast<size_t>(oldSize - at - removed));
     std::copy(inserted.begin(), inserted.end(), data + at);
-    s.fileSize = static_cast<int32_t>(newSize);
-    if (newSize < oldSize) resizeStorage(s.fileData, newSize);
+    s.doc.fileSize = static_cast<int32_t>(newSize);
+    if (newSize < oldSize) resizeStorage(s.doc.fileData, newSize);
 }
 
 // The first byte an insert added or took back: inserting past the end appends.
@@ -69,17 +69,17 @@ int64_t insertStart(int64_t cursor, int64_t sizeWithout) { return std::min(curso
 void takeBack(EditorState& s, const Change& c) {
     switch (c.kind) {
     case Change::Kind::Overwrite:
-        s.fileData[static_cast<size_t>(c.offset)] = c.before;
-        s.letters.touched(c.offset);
+        s.doc.fileData[static_cast<size_t>(c.offset)] = c.before;
+        s.doc.letters.touched(c.offset);
         break;
     case Change::Kind::Splice:
-        splice(s, c.offset, static_cast<int64_t>(s.history.spliceAfter(c).size()), s.history.spliceBefore(c));
+        splice(s, c.offset, static_cast<int64_t>(s.doc.history.spliceAfter(c).size()), s.doc.history.spliceBefore(c));
         break;
-    case Change::Kind::Insert: removeBytes(s, insertStart(c.offset, s.fileSize - c.count), c.count); break;
+    case Change::Kind::Insert: removeBytes(s, insertStart(c.offset, s.doc.fileSize - c.count), c.count); break;
     case Change::Kind::Delete:
         // Room for the byte first: an insert at the very end would leave it zero.
         insertBytes(s, c.offset, 1, 0);
-        s.fileData[static_cast<size_t>(c.offset)] = c.before;
+        s.doc.fileData[static_cast<size_t>(c.offset)] = c.before;
         break;
     }
 }
@@ -87,10 +87,10 @@ void takeBack(EditorState& s, const Change& c) {
 void doAgain(EditorState& s, const Change& c) {
     switch (c.kind) {
     case Change::Kind::Overwrite:
-        s.fileData[static_cast<size_t>(c.offset)] = c.after;
-        s.letters.touched(c.offset);
+        s.doc.fileData[static_cast<size_t>(c.offset)] = c.after;
+        s.doc.letters.touched(c.offset);
         break;
-    case Change::Kind::Splice: splice(s, c.offset, c.count, s.history.spliceAfter(c)); break;
+    case Change::Kind::Splice: splice(s, c.offset, c.count, s.doc.history.spliceAfter(c)); break;
     case Change::Kind::Insert: insertBytes(s, c.offset, c.count, c.after); break;
     case Change::Kind::Delete: removeBytes(s, c.offset, 1); break;
     }
@@ -108,7 +108,7 @@ int64_t firstTouched(std::span<const Change> changes, int64_t sizeWithout) {
 }  // namespace
 
 void overwriteByte(EditorState& s, int64_t offset, uint8_t value, bool joined) {
-    uint8_t& byte = s.fileData[static_cast<size_t>(offset)];
+    uint8_t& byte = s.doc.fileData[static_cast<size_t>(offset)];
     Change c;
     c.kind = Change::Kind::Overwrite;
     c.joined = joined;
@@ -117,8 +117,8 @@ void overwriteByte(EditorState& s, int64_t offset, uint8_t value, bool joined) {
     c.offset = static_cast<int32_t>(offset);
     c.count = 1;
     byte = value;
-    s.letters.touched(offset);
-    s.history.record(c);
+    s.doc.letters.touched(offset);
+    s.doc.history.record(c);
 }
 
 void overwriteBytes(EditorState& s, int64_t offset, std::span<const uint8_t> bytes) {
@@ -128,8 +128,8 @@ void overwriteBytes(EditorState& s, int64_t offset, std::span<const uint8_t> byt
 void spliceRecorded(EditorState& s, int64_t offset, int64_t removed, std::span<const uint8_t> inserted,
                     bool joined) {
     if (removed == 0 && inserted.empty()) return;
-    const std::span<const uint8_t> before(s.fileData.data() + offset, static_cast<size_t>(removed));
-    s.history.recordSplice(static_cast<int32_t>(offset), before, inserted, joined);
+    const std::span<const uint8_t> before(s.doc.fileData.data() + offset, static_cast<size_t>(removed));
+    s.doc.history.recordSplice(static_cast<int32_t>(offset), before, inserted, joined);
     splice(s, offset, removed, inserted);
 }
 
@@ -140,44 +140,44 @@ void insertRecorded(EditorState& s, int64_t p, int64_t amount, uint8_t fill) {
     c.after = fill;
     c.offset = static_cast<int32_t>(p);
     c.count = static_cast<int32_t>(amount);
-    s.history.record(c);
+    s.doc.history.record(c);
 }
 
 void deleteRecorded(EditorState& s, int64_t at) {
     Change c;
     c.kind = Change::Kind::Delete;
-    c.before = s.fileData[static_cast<size_t>(at)];
+    c.before = s.doc.fileData[static_cast<size_t>(at)];
     c.offset = static_cast<int32_t>(at);
     c.count = 1;
     removeBytes(s, at, 1);
-    s.history.record(c);
+    s.doc.history.record(c);
 }
 
 int64_t undoStep(EditorState& s) {
     endTypingRun(s);
-    const std::span<const Change> changes = s.history.takeUndo();
+    const std::span<const Change> changes = s.doc.history.takeUndo();
     if (changes.empty()) return -1;
     for (auto c = changes.rbegin(); c != changes.rend(); ++c) takeBack(s, *c);
-    return firstTouched(changes, s.fileSize);
+    return firstTouched(changes, s.doc.fileSize);
 }
 
 int64_t redoStep(EditorState& s) {
     endTypingRun(s);
-    const std::span<const Change> changes = s.history.takeRedo();
+    const std::span<const Change> changes = s.doc.history.takeRedo();
     if (changes.empty()) return -1;
-    const int64_t sizeWithout = s.fileSize;
+    const int64_t sizeWithout = s.doc.fileSize;
     for (const Change& c : changes) doAgain(s, c);
     return firstTouched(changes, sizeWithout);
 }
 
 bool continuesTypingRun(const EditorState& s, InputPane pane, int64_t offset) {
-    const TypingRun& run = s.typingRun;
-    return run.pane == pane && pane != InputPane::None && run.next == offset && run.state == s.history.stateId() &&
-           s.history.canUndo();
+    const TypingRun& run = s.typing.typingRun;
+    return run.pane == pane && pane != InputPane::None && run.next == offset && run.state == s.doc.history.stateId() &&
+           s.doc.history.canUndo();
 }
 
 void extendTypingRun(EditorState& s, InputPane pane, int64_t next) {
-    s.typingRun = {pane, next, s.history.stateId()};
+    s.typing.typingRun = {pane, next, s.doc.history.stateId()};
 }
 
 }  // namespace tarpon

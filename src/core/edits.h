@@ -36,10 +36,10 @@ int64_t redoStep(EditorState& s);
 bool continuesTypingRun(const EditorState& s, InputPane pane, int64_t offset);
 // After a typed byte (or letter): the run goes on at `next`.
 void extendTypingRun(EditorState& s, InputPane pane, int64_t next);
-inline void endTypingRun(EditorState& s) { s.typingRun = {}; }
+inline void endTypingRun(EditorState& s) { s.typing.typingRun = {}; }
 // A pane took the keyboard: it is the one the secondary windows give it back to.
 inline void paneTookKeyboard(EditorState& s, InputPane pane) {
-    s.focusPane = pane;
+    s.view.focusPane = pane;
     endTypingRun(s);
 }
 

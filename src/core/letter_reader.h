@@ -27,7 +27,7 @@ struct ReadLetter {
 
 // The table as the document is read through it: keys of several bytes and the
 // kinds from `table`, the letters of one-byte keys from the one-byte view (which
-// the table editor's grid edits in place; Latin-1 when !utf8).
+// the editor's table keeps beside it; Latin-1 when !utf8).
 struct TableReading {
     const Table& table;
     const CharTable& view;

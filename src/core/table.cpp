@@ -236,22 +236,25 @@ CharTable Table::oneByteView() const {
 
 void Table::takeOneByteView(const CharTable& view, bool utf8) {
     for (int b = 0; b < 256; ++b) {
-        const std::string key(1, static_cast<char>(b));
         const std::string& raw = view[static_cast<size_t>(b)];
-        const std::string letters = utf8 && isValidUtf8(raw) ? raw : utf8FromLatin1(raw);
-        const TableEntry* entry = find(key);
-        if (entry ? oneByteLetters(*entry) == letters : letters.empty()) continue;
-        if (letters.empty()) {
-            remove(key);
-            continue;
-        }
-        TableEntry changed;
-        if (entry) changed = *entry;
-        changed.key = key;
-        changed.text = letters;
-        if (changed.kind == EntryKind::LineBreak && changed.text.ends_with('\n')) changed.text.pop_back();
-        set(std::move(changed));
+        setOneByteLetters(static_cast<uint8_t>(b), utf8 && isValidUtf8(raw) ? raw : utf8FromLatin1(raw));
     }
+}
+
+void Table::setOneByteLetters(uint8_t b, std::string_view letters) {
+    const std::string key(1, static_cast<char>(b));
+    const TableEntry* entry = find(key);
+    if (entry ? oneByteLetters(*entry) == letters : letters.empty()) return;
+    if (letters.empty()) {
+        remove(key);
+        return;
+    }
+    TableEntry changed;
+    if (entry) changed = *entry;
+    changed.key = key;
+    changed.text = std::string(letters);
+    if (changed.kind == EntryKind::LineBreak && changed.text.ends_with('\n')) changed.text.pop_back();
+    set(std::move(changed));
 }
 
 }  // namespace tarpon

@@ -86,6 +86,8 @@ public:
     // one "\n" the view adds), new letters become letter entries, emptied letters
     // remove the entry. `utf8`: the view's letters are UTF-8, else Latin-1 bytes.
     void takeOneByteView(const CharTable& view, bool utf8);
+    // The same for one byte, whose letters are UTF-8.
+    void setOneByteLetters(uint8_t b, std::string_view letters);
 
 private:
     // A node's children are a list sorted by byte while they are few, then 256 slots

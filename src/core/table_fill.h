@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/char_table.h"
+#include "core/table_state.h"
 
 namespace tarpon {
 
@@ -16,9 +16,9 @@ using TableFill = std::vector<TableFillEntry>;
 
 // The fill as the table will store it. A Latin-1 table keeps Latin-1 when every
 // letter of the fill has a Latin-1 byte; otherwise the table becomes a UTF-8 table
-// first (each entry keeps its letters, now spelled in UTF-8, and `tableUtf8` is set),
+// first (each entry keeps its letters, now spelled in UTF-8),
 // since a Latin-1 entry cannot hold a kana. `respelled` (when given) tells whether
 // an entry's bytes changed that way (it held a letter above 0x7F).
-TableFill prepareTableFill(CharTable& table, bool& tableUtf8, const TableFill& fill, bool* respelled = nullptr);
+TableFill prepareTableFill(TableState& table, const TableFill& fill, bool* respelled = nullptr);
 
 }  // namespace tarpon

@@ -34,6 +34,10 @@ struct TableSource {
     bool byteOrderMark = false;
     std::string lineEnd = "\r\n";  // UTF-8: what new lines end with
     std::string bytes;               // the file as read, after its byte-order mark (its lines are read again to save it)
+    // The logical tables the file holds, by the names of its "@name" lines (none when it
+    // has none), and the one the table was read from; the others' lines are kept as they are.
+    std::vector<std::string> tables;
+    size_t part = 0;
 
     // A line's bytes, its line end included or not.
     std::string_view raw(const TableSourceLine& line) const {

@@ -27,7 +27,7 @@ bool runKey(Editor& ed, int keyCode) {
     case kKeyPageUp: MoveCursor(ed, cursor - 256); return true;
     case kKeyPageDown: MoveCursor(ed, cursor + 256); return true;
     case kKeyHome: MoveCursor(ed, 0); return true;
-    case kKeyEnd: MoveCursor(ed, int64_t{ed.s.fileSize} - 1); return true;
+    case kKeyEnd: MoveCursor(ed, int64_t{ed.s.doc.fileSize} - 1); return true;
     case kKeyEscape: ed.services.openFileMenu(); return true;
     case kKeyInsert:
         CommitTypedLetters(ed);  // the window changes bytes: letters typed before it are written first
@@ -47,7 +47,7 @@ void PicHex_GotFocus(Editor& ed) {
     paneTookKeyboard(ed.s, InputPane::Hex);
     for (Mark& m : ed.v.ShpHex) m.rop = RasterOp::MaskNotPen;
     for (Mark& m : ed.v.ShpText) m.rop = RasterOp::NotXorPen;
-    ed.s.nibblePending = false;
+    ed.s.typing.nibblePending = false;
     CommitTypedLetters(ed);
 }
 
@@ -61,13 +61,13 @@ bool keyNeverTypes(int keyCode, int shift) {
 }
 
 bool PicHex_KeyDown(Editor& ed, int keyCode, int shift) {
-    const bool pending = ed.s.nibblePending;
-    ed.s.nibblePending = false;
+    const bool pending = ed.s.typing.nibblePending;
+    ed.s.typing.nibblePending = false;
     const bool command = runKey(ed, keyCode);
-    if (!command) ed.s.nibblePending = pending;
+    if (!command) ed.s.typing.nibblePending = pending;
     // A modifier pressed alone (the Ctrl of Ctrl+C) keeps the selection it is about to act on.
     const bool modifierAlone = keyCode == kKeyShift || keyCode == kKeyCtrl || keyCode == kKeyAlt;
-    if ((shift & kShift) == 0 && !modifierAlone) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    if ((shift & kShift) == 0 && !modifierAlone) ed.s.view.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
     return command || keyNeverTypes(keyCode, shift);
 }
@@ -76,29 +76,29 @@ void PicHex_KeyPress(Editor& ed, int ch) {
     EditorState& s = ed.s;
     if (!IsHexDigitChar(ch)) return;
     const int64_t cursor = s.cursor();
-    if (cursor > int64_t{s.fileSize} - 1) return;
+    if (cursor > int64_t{s.doc.fileSize} - 1) return;
     const int d = static_cast<int>(ReadNumber(std::string("&h0") + static_cast<char>(ch)));
-    const uint8_t byte = s.fileData[static_cast<size_t>(cursor)];
+    const uint8_t byte = s.doc.fileData[static_cast<size_t>(cursor)];
     // The two digits of a byte are one change, and a typing run one step.
-    const Change* last = s.history.lastDone();
+    const Change* last = s.doc.history.lastDone();
     const bool secondDigit =
-        s.nibblePending && last && last->kind == Change::Kind::Overwrite && last->offset == cursor;
+        s.typing.nibblePending && last && last->kind == Change::Kind::Overwrite && last->offset == cursor;
     overwriteByte(s, cursor, static_cast<uint8_t>((byte & 15) * 16 + d),
                   secondDigit || continuesTypingRun(s, InputPane::Hex, cursor));
-    if (s.nibblePending) {
-        s.nibblePending = false;
-        s.selAnchor = static_cast<int32_t>(cursor + 1);
+    if (s.typing.nibblePending) {
+        s.typing.nibblePending = false;
+        s.view.selAnchor = static_cast<int32_t>(cursor + 1);
         // The next byte's row may lie below the page: then the page scrolls as a forward move does.
-        if (rowFits(rowOf(int64_t{s.cursorRel} + 1), ed.v.picOffset.height())) {
-            ++s.cursorRel;
+        if (rowFits(rowOf(int64_t{s.view.cursorRel} + 1), ed.v.picOffset.height())) {
+            ++s.view.cursorRel;
             PlaceMarks(ed);
         } else {
             MoveCursor(ed, cursor + 1);
         }
     } else {
-        s.nibblePending = true;
+        s.typing.nibblePending = true;
     }
-    extendTypingRun(s, InputPane::Hex, s.nibblePending ? cursor : cursor + 1);
+    extendTypingRun(s, InputPane::Hex, s.typing.nibblePending ? cursor : cursor + 1);
     RepaintAll(ed);
 }
 
@@ -115,10 +115,10 @@ long long paneHitPosition(const Pane& pane, double rowsHeight, double x, double 
 }
 
 void PicHex_MouseDown(Editor& ed, int /*button*/, int shift, double x, double y) {
-    MoveCursor(ed, ed.s.pageTop + paneHitPosition(ed.v.picHex, ed.v.picOffset.height(), x, y));
-    if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    MoveCursor(ed, ed.s.view.pageTop + paneHitPosition(ed.v.picHex, ed.v.picOffset.height(), x, y));
+    if (shift == 0) ed.s.view.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
-    ed.s.nibblePending = false;
+    ed.s.typing.nibblePending = false;
 }
 
 void PicHex_MouseMove(Editor& ed, int button, int shift, double x, double y) {

@@ -33,13 +33,13 @@ uint8_t lowByte(double value) {
 void DeleteByte(Editor& ed) {
     EditorState& s = ed.s;
     const int64_t p = s.cursor();
-    if (p < 0 || p > int64_t{s.fileSize} - 1) return;
+    if (p < 0 || p > int64_t{s.doc.fileSize} - 1) return;
     deleteRecorded(s, p);
 }
 
 std::string insertAtCursor(EditorState& s, int64_t amount, uint8_t fill) {
     if (amount < 0) return "The amount to insert cannot be negative.";
-    if (amount >= int64_t{kMaxFileSize} - s.fileSize) return tooManyBytesMessage();
+    if (amount >= int64_t{kMaxFileSize} - s.doc.fileSize) return tooManyBytesMessage();
     const int64_t p = s.cursor();
     if (p < 0 || amount == 0) return {};
     insertRecorded(s, p, amount, fill);

@@ -14,7 +14,7 @@
 namespace tarpon {
 namespace {
 
-bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.fileSize} - 1; }
+bool cursorOnDocument(const EditorState& s) { return s.cursor() <= int64_t{s.doc.fileSize} - 1; }
 
 // Writes `key` from the cursor on and moves the cursor and the anchor past it;
 // `joined`: part of the same keystroke as the write before.
@@ -24,7 +24,7 @@ void writeAndAdvance(Editor& ed, std::string_view key, bool joined = false) {
         const int64_t cursor = s.cursor();
         overwriteByte(s, cursor, static_cast<uint8_t>(b), joined || continuesTypingRun(s, InputPane::Text, cursor));
         joined = true;
-        s.selAnchor = static_cast<int32_t>(cursor + 1);
+        s.view.selAnchor = static_cast<int32_t>(cursor + 1);
         MoveCursor(ed, cursor + 1);
         extendTypingRun(s, InputPane::Text, cursor + 1);
     }
@@ -40,27 +40,27 @@ void writeAndAdvance(Editor& ed, uint8_t value) {
 // them, then the longer keys of the table.
 template <typename Visit>
 void forEachEntry(const EditorState& s, Visit visit) {
-    for (size_t b = 0; b < s.charTable.size(); ++b) {
+    for (size_t b = 0; b < s.table.charTable().size(); ++b) {
         const char key = static_cast<char>(b);
-        if (!s.charTable[b].empty()) visit(std::string_view(&key, 1), s.charTable[b]);
+        if (!s.table.charTable()[b].empty()) visit(std::string_view(&key, 1), s.table.charTable()[b]);
     }
-    for (const TableEntry& e : s.table.entries()) {
+    for (const TableEntry& e : s.table.model().entries()) {
         if (e.key.size() < 2 || e.text.empty()) continue;
         const std::string_view key = e.key;
-        if (s.tableUtf8 && e.kind != EntryKind::LineBreak) visit(key, e.text);  // no copy
-        else if (s.tableUtf8) visit(key, oneByteLetters(e));
+        if (s.table.utf8() && e.kind != EntryKind::LineBreak) visit(key, e.text);  // no copy
+        else if (s.table.utf8()) visit(key, oneByteLetters(e));
         else if (const std::optional<std::string> latin1 = latin1FromUtf8(oneByteLetters(e))) visit(key, *latin1);
     }
 }
 
 // Typed letters as the speller reads them: UTF-8 (a Latin-1 grid's letters converted).
 std::string spelledForm(const EditorState& s, std::string_view letters) {
-    return s.tableUtf8 ? std::string(letters) : utf8FromLatin1Text(letters);
+    return s.table.utf8() ? std::string(letters) : utf8FromLatin1Text(letters);
 }
 
 // How many typed letters (in the grid's coding) the first `length` bytes of their UTF-8 form hold.
 size_t typedLength(const EditorState& s, std::string_view utf8, size_t length) {
-    if (s.tableUtf8) return length;
+    if (s.table.utf8()) return length;
     size_t letters = 0;
     for (size_t at = 0; at < length; at += std::max<size_t>(utf8SequenceLength(utf8, at), 1)) ++letters;
     return letters;
@@ -75,7 +75,7 @@ struct Matches {
 Matches matchesOf(EditorState& s, std::string_view letters) {
     Matches m;
     forEachEntry(s, [&](std::string_view, std::string_view entry) { m.count += entry.starts_with(letters); });
-    if (const std::string* key = s.windowSpeller().keyOf(spelledForm(s, letters))) m.exact = *key;
+    if (const std::string* key = s.table.speller().keyOf(spelledForm(s, letters))) m.exact = *key;
     return m;
 }
 
@@ -88,20 +88,20 @@ struct Entry {
 
 Entry longestEntryAtStart(EditorState& s, std::string_view letters) {
     const std::string utf8 = spelledForm(s, letters);
-    const Speller::Step step = s.windowSpeller().step(utf8, 0, utf8.size());
+    const Speller::Step step = s.table.speller().step(utf8, 0, utf8.size());
     if (step.textLength == 0) return {};
     return {std::string(step.bytes), typedLength(s, utf8, step.textLength)};
 }
 
 // Through a UTF-8 table a letter is a whole character.
 size_t letterLength(const EditorState& s, std::string_view typed) {
-    return s.tableUtf8 ? std::max<size_t>(utf8SequenceLength(typed, 0), 1) : 1;
+    return s.table.utf8() ? std::max<size_t>(utf8SequenceLength(typed, 0), 1) : 1;
 }
 
 void sayNoRoom(Editor& ed, std::string_view letters, size_t keyLength) {
     const EditorState& s = ed.s;
-    const int64_t left = int64_t{s.fileSize} - s.cursor();
-    const std::string shown = s.tableUtf8 ? std::string(letters) : utf8FromLatin1Text(letters);
+    const int64_t left = int64_t{s.doc.fileSize} - s.cursor();
+    const std::string shown = s.table.utf8() ? std::string(letters) : utf8FromLatin1Text(letters);
     ed.services.messageBox("\"" + shown + "\" takes " + std::to_string(keyLength) + " bytes, but only " +
                            std::to_string(left) + (left == 1 ? " byte is" : " bytes are") +
                            " left before the end of the document: nothing was written.");
@@ -117,7 +117,7 @@ void sayNoRoom(Editor& ed, std::string_view letters, size_t keyLength) {
 // True when it wrote a byte.
 bool resolveTypedLetters(Editor& ed, bool ended) {
     EditorState& s = ed.s;
-    std::string& typed = s.typedLetters;
+    std::string& typed = s.typing.typedLetters;
     bool wrote = false;
     while (!typed.empty()) {
         const Matches m = matchesOf(s, typed);
@@ -132,7 +132,7 @@ bool resolveTypedLetters(Editor& ed, bool ended) {
             typed.clear();
             break;
         }
-        if (static_cast<int64_t>(entry.key.size()) > int64_t{s.fileSize} - s.cursor()) {
+        if (static_cast<int64_t>(entry.key.size()) > int64_t{s.doc.fileSize} - s.cursor()) {
             sayNoRoom(ed, std::string_view(typed).substr(0, entry.length), entry.key.size());
             typed.erase(0, entry.length);
             continue;
@@ -154,9 +154,9 @@ void repaintAfterTyping(Editor& ed, bool wrote) {
 // Without Multi Letters each letter stands alone: written at once when it is an entry, else dropped.
 void typeLetter(Editor& ed, const std::string& letter) {
     EditorState& s = ed.s;
-    if (s.multiLetters) s.typedLetters += letter;
-    else s.typedLetters = letter;
-    repaintAfterTyping(ed, resolveTypedLetters(ed, !s.multiLetters));
+    if (s.typing.multiLetters) s.typing.typedLetters += letter;
+    else s.typing.typedLetters = letter;
+    repaintAfterTyping(ed, resolveTypedLetters(ed, !s.typing.multiLetters));
 }
 
 }  // namespace
@@ -165,10 +165,10 @@ void PicText_KeyPress(Editor& ed, int ch) {
     EditorState& s = ed.s;
     if (ch < 0 || ch > 255) return;
     if (!cursorOnDocument(s)) return;
-    if (!s.viewMode) {
+    if (!s.view.viewMode) {
         writeAndAdvance(ed, static_cast<uint8_t>(ch));
         RepaintAll(ed);
-        s.typedLetters.clear();
+        s.typing.typedLetters.clear();
         return;
     }
     typeLetter(ed, std::string(1, static_cast<char>(static_cast<uint8_t>(ch))));
@@ -183,7 +183,7 @@ void PicText_TypeCharacter(Editor& ed, std::string_view utf8) {
         }
         const std::string_view character = utf8.substr(at, length);
         at += length;
-        if (ed.s.viewMode && ed.s.tableUtf8) {
+        if (ed.s.view.viewMode && ed.s.table.utf8()) {
             if (cursorOnDocument(ed.s)) typeLetter(ed, std::string(character));
             continue;
         }
@@ -193,11 +193,11 @@ void PicText_TypeCharacter(Editor& ed, std::string_view utf8) {
 }
 
 bool TakeBackHeldLetter(Editor& ed) {
-    std::string& typed = ed.s.typedLetters;
+    std::string& typed = ed.s.typing.typedLetters;
     if (typed.empty()) return false;
     size_t last = typed.size() - 1;
     // Through a UTF-8 table a letter is a whole character: step back over its continuation bytes.
-    if (ed.s.tableUtf8)
+    if (ed.s.table.utf8())
         while (last > 0 && (static_cast<uint8_t>(typed[last]) & 0xC0) == 0x80) --last;
     typed.erase(last);
     PaintTextPane(ed);
@@ -205,7 +205,7 @@ bool TakeBackHeldLetter(Editor& ed) {
 }
 
 void CommitTypedLetters(Editor& ed) {
-    if (ed.s.typedLetters.empty()) return;
+    if (ed.s.typing.typedLetters.empty()) return;
     repaintAfterTyping(ed, resolveTypedLetters(ed, true));
 }
 

@@ -26,13 +26,13 @@ bool PicText_KeyDown(Editor& ed, int keyCode, int shift) {
 void PicText_MouseDown(Editor& ed, int /*button*/, int shift, double x, double y) {
     // The cursor is placed on the clicked byte first, so the page does not scroll.
     constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
-    const int64_t rel = std::clamp<int64_t>(paneHitPosition(ed.v.PicText, ed.v.picOffset.height(), x, y), kMin - ed.s.pageTop,
-                                            kMax - ed.s.pageTop);
-    ed.s.cursorRel = static_cast<int32_t>(rel);
-    MoveCursor(ed, ed.s.pageTop + rel);
-    if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    const int64_t rel = std::clamp<int64_t>(paneHitPosition(ed.v.PicText, ed.v.picOffset.height(), x, y), kMin - ed.s.view.pageTop,
+                                            kMax - ed.s.view.pageTop);
+    ed.s.view.cursorRel = static_cast<int32_t>(rel);
+    MoveCursor(ed, ed.s.view.pageTop + rel);
+    if (shift == 0) ed.s.view.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
-    ed.s.nibblePending = false;
+    ed.s.typing.nibblePending = false;
 }
 
 void PicText_MouseMove(Editor& ed, int button, int shift, double x, double y) {

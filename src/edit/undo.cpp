@@ -10,8 +10,8 @@ namespace {
 
 void showByte(Editor& ed, int64_t first) {
     if (first < 0) return;
-    ed.s.nibblePending = false;
-    ed.s.selAnchor = static_cast<int32_t>(first);
+    ed.s.typing.nibblePending = false;
+    ed.s.view.selAnchor = static_cast<int32_t>(first);
     MoveCursor(ed, first);
 }
 

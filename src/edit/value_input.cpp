@@ -22,8 +22,8 @@ namespace {
 // The byte under the cursor, or null when the cursor is past the document.
 uint8_t* cursorByte(EditorState& s) {
     const int64_t pos = s.cursor();
-    if (pos < 0 || pos >= s.fileSize) return nullptr;
-    return &s.fileData[static_cast<size_t>(pos)];
+    if (pos < 0 || pos >= s.doc.fileSize) return nullptr;
+    return &s.doc.fileData[static_cast<size_t>(pos)];
 }
 
 // Shifts `digit` into the byte's digit text in `radix` (8 or 10), like a three-digit
@@ -45,7 +45,7 @@ void shiftDigitIn(Editor& ed, char digit, int radix) {
 void stepToNextByte(Editor& ed, int keyCode, int shift) {
     if (keyCode != kKeyEnter) return;
     const int64_t target = std::min<int64_t>(ed.s.cursor() + 1, std::numeric_limits<int32_t>::max());
-    if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(target);
+    if (shift == 0) ed.s.view.selAnchor = static_cast<int32_t>(target);
     MoveCursor(ed, target);
 }
 
@@ -88,11 +88,11 @@ void picDec_KeyDown(Editor& ed, int keyCode, int shift) { stepToNextByte(ed, key
 void picOct_KeyDown(Editor& ed, int keyCode, int shift) { stepToNextByte(ed, keyCode, shift); }
 
 void picOffsetval_KeyPress(Editor& ed, int ch) {
-    const bool hex = ed.s.offsetMode;
+    const bool hex = ed.s.view.offsetMode;
     if (hex ? !IsHexDigitChar(ch) : IsNotDigit(ch)) return;
     std::string t = offsetText(ed.s.cursor(), hex);
     t.push_back(static_cast<char>(ch));
-    const double limit = static_cast<double>(int64_t{ed.s.fileSize} + 15);
+    const double limit = static_cast<double>(int64_t{ed.s.doc.fileSize} + 15);
     const std::string prefix = hex ? "&h0" : "0";
     // One digit is at most 15, so the loop stops with at least one character left.
     while (t.size() > 1 && ReadNumber(prefix + t) > limit) t.erase(0, 1);

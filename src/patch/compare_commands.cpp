@@ -21,11 +21,11 @@ std::string nameOf(const std::string& path) { return path.substr(path.find_last_
 std::string plural(uint64_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
 
 std::string statusText(const EditorState& s) {
-    const ComparisonState& c = s.comparison;
+    const ComparisonState& c = s.doc.comparison;
     std::string text = c.runs.empty() ? "no difference from " + nameOf(c.otherPath)
                                       : plural(c.runs.size(), "run", "runs") + ", " +
                                             plural(c.differingBytes, "byte", "bytes") + " differ from " + nameOf(c.otherPath);
-    const uint64_t size = static_cast<uint64_t>(s.fileSize);
+    const uint64_t size = static_cast<uint64_t>(s.doc.fileSize);
     if (c.otherSize != size)
         text += " (sizes differ: " + std::to_string(size) + " and " + std::to_string(c.otherSize) + " bytes; the first " +
                 std::to_string(std::min(size, c.otherSize)) + " compared)";
@@ -34,14 +34,14 @@ std::string statusText(const EditorState& s) {
 
 void findRuns(Editor& ed) {
     EditorState& s = ed.s;
-    ComparisonState& c = s.comparison;
+    ComparisonState& c = s.doc.comparison;
     const std::span<const uint8_t> doc = s.document();
     const size_t common = std::min(doc.size(), c.other.size());
     c.runs = differingRuns(doc.first(common), std::span<const uint8_t>(c.other).first(common));
     c.differingBytes = 0;
     for (const ByteRun& r : c.runs) c.differingBytes += r.length;
-    c.comparedState = s.history.stateId();
-    c.comparedSize = s.fileSize;
+    c.comparedState = s.doc.history.stateId();
+    c.comparedSize = s.doc.fileSize;
     ed.v.titleStatus = statusText(s);
 }
 
@@ -57,7 +57,7 @@ std::optional<ByteStore> readChosen(Editor& ed, const std::string& path, uint64_
 void moveToDifference(Editor& ed, std::optional<uint64_t> to, const char* none) {
     if (!to) return ed.services.messageBox(none);
     MoveCursor(ed, static_cast<int64_t>(*to));
-    ed.s.selAnchor = static_cast<int32_t>(ed.s.cursor());
+    ed.s.view.selAnchor = static_cast<int32_t>(ed.s.cursor());
     PlaceMarks(ed);
     RepaintAll(ed);
 }
@@ -72,7 +72,7 @@ void CompareWith(Editor& ed) {
     // The document never grows past its limit, so more of the other file is never compared.
     std::optional<ByteStore> other = readChosen(ed, path, kMaxFileSize, &size);
     if (!other) return;
-    ComparisonState& c = ed.s.comparison;
+    ComparisonState& c = ed.s.doc.comparison;
     c.active = true;
     c.otherPath = path;
     c.otherSize = size;
@@ -82,8 +82,8 @@ void CompareWith(Editor& ed) {
 }
 
 bool RefreshComparison(Editor& ed) {
-    const ComparisonState& c = ed.s.comparison;
-    if (!c.active || (c.comparedState == ed.s.history.stateId() && c.comparedSize == ed.s.fileSize)) return false;
+    const ComparisonState& c = ed.s.doc.comparison;
+    if (!c.active || (c.comparedState == ed.s.doc.history.stateId() && c.comparedSize == ed.s.doc.fileSize)) return false;
     findRuns(ed);
     PaintHexPane(ed);
     PaintTextPane(ed);
@@ -91,19 +91,19 @@ bool RefreshComparison(Editor& ed) {
 }
 
 void EndComparison(Editor& ed) {
-    ed.s.comparison = {};
+    ed.s.doc.comparison = {};
     ed.v.titleStatus.clear();
 }
 
 void NextDifference(Editor& ed) {
     RefreshComparison(ed);
-    moveToDifference(ed, nextDifference(ed.s.comparison.runs, static_cast<uint64_t>(ed.s.cursor())),
+    moveToDifference(ed, nextDifference(ed.s.doc.comparison.runs, static_cast<uint64_t>(ed.s.cursor())),
                      "No difference after the cursor.");
 }
 
 void PreviousDifference(Editor& ed) {
     RefreshComparison(ed);
-    moveToDifference(ed, previousDifference(ed.s.comparison.runs, static_cast<uint64_t>(ed.s.cursor())),
+    moveToDifference(ed, previousDifference(ed.s.doc.comparison.runs, static_cast<uint64_t>(ed.s.cursor())),
                      "No difference before the cursor.");
 }
 
@@ -148,8 +148,8 @@ void ApplyPatchToDocument(Editor& ed) {
     if (head == doc.size() && head == now.size()) return ed.services.messageBox("The patch changes nothing in this document.");
     spliceRecorded(s, static_cast<int64_t>(head), static_cast<int64_t>(doc.size() - head - tail),
                    now.subspan(head, now.size() - head - tail));
-    MoveCursor(ed, std::min<int64_t>(s.cursor(), std::max<int64_t>(int64_t{s.fileSize} - 1, 0)));
-    s.selAnchor = static_cast<int32_t>(s.cursor());
+    MoveCursor(ed, std::min<int64_t>(s.cursor(), std::max<int64_t>(int64_t{s.doc.fileSize} - 1, 0)));
+    s.view.selAnchor = static_cast<int32_t>(s.cursor());
     PlaceMarks(ed);
     RepaintAll(ed);
 }

@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kScriptFilter = "Scripts (*.txt)|*.txt|All Files (*.*)|*.*|";
 
-std::span<const uint8_t> document(const EditorState& s) { return {s.fileData.data(), static_cast<size_t>(s.fileSize)}; }
+std::span<const uint8_t> document(const EditorState& s) { return {s.doc.fileData.data(), static_cast<size_t>(s.doc.fileSize)}; }
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
@@ -36,20 +36,20 @@ bool saveScript(Editor& ed, const std::string& script) {
 DumpRequest dumpRequestOpening(const Editor& ed) {
     const EditorState& s = ed.s;
     DumpRequest r;
-    const int64_t last = std::max<int64_t>(int64_t{s.fileSize} - 1, 0);
-    r.from = std::clamp<int64_t>(std::min<int64_t>(s.selAnchor, s.cursor()), 0, last);
-    r.to = std::clamp<int64_t>(std::max<int64_t>(s.selAnchor, s.cursor()), 0, last);
+    const int64_t last = std::max<int64_t>(int64_t{s.doc.fileSize} - 1, 0);
+    r.from = std::clamp<int64_t>(std::min<int64_t>(s.view.selAnchor, s.cursor()), 0, last);
+    r.to = std::clamp<int64_t>(std::max<int64_t>(s.view.selAnchor, s.cursor()), 0, last);
     r.tableAt = r.from;
     r.count = 1;
-    r.p = s.pointers;
+    r.p = s.search.pointers;
     return r;
 }
 
 bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
     DumpRequest r = request;
-    r.source = (ed.s.fileName.empty() ? std::string("the document") : fileNameOf(ed.s.fileName)) +
-               (ed.s.tableSource.present ? " through " + fileNameOf(ed.s.tableSource.path) : std::string());
-    const Table& table = ed.s.syncedTable();
+    r.source = (ed.s.doc.fileName.empty() ? std::string("the document") : fileNameOf(ed.s.doc.fileName)) +
+               (ed.s.table.source.present ? " through " + fileNameOf(ed.s.table.source.path) : std::string());
+    const Table& table = ed.s.table.model();
     const std::span<const uint8_t> doc = document(ed.s);
     DumpResult result;
     if (!runLongWork(ed.services, "Dumping the script...", "dump the script",
@@ -59,7 +59,7 @@ bool DumpScriptToFile(Editor& ed, const DumpRequest& request) {
         ed.services.messageBox(result.problem);
         return false;
     }
-    if (r.pointers) ed.s.pointers = r.p;  // Find Pointers and Follow Pointer go on with them
+    if (r.pointers) ed.s.search.pointers = r.p;  // Find Pointers and Follow Pointer go on with them
     return saveScript(ed, result.script);
 }
 
@@ -101,7 +101,7 @@ void InsertScriptFile(Editor& ed, const std::function<ScriptSources(const std::s
         return;
     }
     InsertOptions options;
-    const Table& table = ed.s.syncedTable();
+    const Table& table = ed.s.table.model();
     options.table = table.entries().empty() ? nullptr : &table;  // for a script that names none
     options.sources = sourcesFor(path);
     const std::span<const uint8_t> doc = document(ed.s);

@@ -18,16 +18,16 @@ static_assert(kMaxSpellings == 4096, "the message names the bound");
 
 void search(Editor& ed, int32_t n, int32_t w, bool relative, bool backward = false) {
     EditorState& s = ed.s;
-    s.searchRelative = relative;
+    s.search.searchRelative = relative;
     RingQuery q;
-    q.data = s.fileData.data();
-    q.size = std::clamp<int64_t>(s.fileSize, 0, static_cast<int64_t>(s.fileData.size()));
-    q.pattern = s.searchPattern.data();
-    q.length = std::clamp<int64_t>(n, 0, static_cast<int64_t>(s.searchPattern.size()));
+    q.data = s.doc.fileData.data();
+    q.size = std::clamp<int64_t>(s.doc.fileSize, 0, static_cast<int64_t>(s.doc.fileData.size()));
+    q.pattern = s.search.searchPattern.data();
+    q.length = std::clamp<int64_t>(n, 0, static_cast<int64_t>(s.search.searchPattern.size()));
     q.wildcard = w;
     q.cursor = std::max<int64_t>(s.cursor(), 0);
     q.relative = relative;
-    const int64_t at = q.size <= 0 ? -1 : findNearestSpelling(q, s.searchSpellings, backward);
+    const int64_t at = q.size <= 0 ? -1 : findNearestSpelling(q, s.search.searchSpellings, backward);
     if (at >= 0) MoveCursor(ed, at);
     else ShowNoResults(ed);
     RepaintAll(ed);
@@ -40,7 +40,7 @@ bool usesAlphabet(const FindForm& form) {
     return form.relative && form.kind == PatternKind::Ascii && form.alphabet.kind != AlphabetKind::Ascii;
 }
 
-bool findTextIsUtf8(const Editor& ed, PatternKind kind) { return kind == PatternKind::Table && ed.s.tableUtf8; }
+bool findTextIsUtf8(const Editor& ed, PatternKind kind) { return kind == PatternKind::Table && ed.s.table.utf8(); }
 
 bool findTextIsUtf8(const Editor& ed, const FindForm& form) {
     return usesAlphabet(form) || findTextIsUtf8(ed, form.kind);
@@ -49,17 +49,17 @@ bool findTextIsUtf8(const Editor& ed, const FindForm& form) {
 std::optional<SearchRequest> requestFor(Editor& ed, const FindForm& form, std::string* problem) {
     if (usesAlphabet(form)) return buildAlphabetPattern(form.alphabet, form.text, form.wildcard, problem);
     if (form.kind != PatternKind::Table)
-        return buildPattern(form.kind, form.text, form.wildcard, ed.s.charTable, false, problem);
+        return buildPattern(form.kind, form.text, form.wildcard, ed.s.table.charTable(), false, problem);
     const bool utf8 = findTextIsUtf8(ed, form.kind);
     return buildTablePattern(utf8 ? form.text : utf8FromLatin1Text(form.text),
-                             utf8 ? form.wildcard : utf8FromLatin1Text(form.wildcard), ed.s.syncedTable(), problem);
+                             utf8 ? form.wildcard : utf8FromLatin1Text(form.wildcard), ed.s.table.model(), problem);
 }
 
 void keepSearch(Editor& ed, SearchRequest request, bool relative) {
-    ed.s.searchPattern = std::move(request.pattern);
-    ed.s.searchSpellings = std::move(request.otherSpellings);
-    ed.s.searchWildcard = static_cast<int16_t>(request.wildcard);
-    ed.s.searchRelative = relative;
+    ed.s.search.searchPattern = std::move(request.pattern);
+    ed.s.search.searchSpellings = std::move(request.otherSpellings);
+    ed.s.search.searchWildcard = static_cast<int16_t>(request.wildcard);
+    ed.s.search.searchRelative = relative;
 }
 
 void cmdFind_Click(Editor& ed, const FindForm& form) {
@@ -74,7 +74,7 @@ void cmdFind_Click(Editor& ed, const FindForm& form) {
         ed.services.messageBox("The text can be spelt in more than " + std::string(kMaxSpellingsText) +
                                " ways through the table: Find looks for the first " + kMaxSpellingsText + ".");
     keepSearch(ed, std::move(*request), form.relative);
-    const auto n = static_cast<int32_t>(std::min<size_t>(ed.s.searchPattern.size(), INT32_MAX));
+    const auto n = static_cast<int32_t>(std::min<size_t>(ed.s.search.searchPattern.size(), INT32_MAX));
     if (form.relative) FindRelative(ed, n, wildcard);
     else FindBytes(ed, n, wildcard);
 }
@@ -87,17 +87,17 @@ void ShowNoResults(Editor& ed) { ed.services.messageBox("No Results Found"); }
 
 void FindPrevious(Editor& ed) {
     const EditorState& s = ed.s;
-    if (s.searchPattern.empty()) return;
-    const auto n = static_cast<int32_t>(std::min<size_t>(s.searchPattern.size(), INT32_MAX));
-    search(ed, n, s.searchWildcard, s.searchRelative, true);
+    if (s.search.searchPattern.empty()) return;
+    const auto n = static_cast<int32_t>(std::min<size_t>(s.search.searchPattern.size(), INT32_MAX));
+    search(ed, n, s.search.searchWildcard, s.search.searchRelative, true);
 }
 
 void FindAgain(Editor& ed) {
     const EditorState& s = ed.s;
-    if (s.searchPattern.empty()) return;
-    const auto n = static_cast<int32_t>(std::min<size_t>(s.searchPattern.size(), INT32_MAX));
-    if (s.searchRelative) FindRelative(ed, n, s.searchWildcard);
-    else FindBytes(ed, n, s.searchWildcard);
+    if (s.search.searchPattern.empty()) return;
+    const auto n = static_cast<int32_t>(std::min<size_t>(s.search.searchPattern.size(), INT32_MAX));
+    if (s.search.searchRelative) FindRelative(ed, n, s.search.searchWildcard);
+    else FindBytes(ed, n, s.search.searchWildcard);
 }
 
 }  // namespace tarpon

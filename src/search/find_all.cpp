@@ -113,8 +113,8 @@ std::optional<HitList> cmdFindAll_Click(Editor& ed, const FindForm& form) {
         if (!problem.empty()) ed.services.messageBox(problem);
         return std::nullopt;
     }
-    const int64_t size = std::clamp<int64_t>(ed.s.fileSize, 0, static_cast<int64_t>(ed.s.fileData.size()));
-    const uint8_t* data = ed.s.fileData.data();
+    const int64_t size = std::clamp<int64_t>(ed.s.doc.fileSize, 0, static_cast<int64_t>(ed.s.doc.fileData.size()));
+    const uint8_t* data = ed.s.doc.fileData.data();
     HitList list;
     if (!runLongWork(ed.services, "Finding every hit...", "find every hit",
                      [&](const Progress& progress) { list = collectHits(form, *request, data, size, progress); }))
@@ -129,8 +129,8 @@ std::optional<HitList> cmdFindAll_Click(Editor& ed, const FindForm& form) {
 }
 
 void GoToHit(Editor& ed, int64_t offset) {
-    if (ed.s.fileSize <= 0) return;
-    MoveCursor(ed, std::clamp<int64_t>(offset, 0, ed.s.fileSize - 1));
+    if (ed.s.doc.fileSize <= 0) return;
+    MoveCursor(ed, std::clamp<int64_t>(offset, 0, ed.s.doc.fileSize - 1));
     RepaintAll(ed);
     PlaceMarks(ed);
 }

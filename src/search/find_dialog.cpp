@@ -80,10 +80,10 @@ void FindDialog::buildAlphabetControls() {
     txtAlphabet = new QLineEdit(this);
     txtAlphabet->setGeometry(8, 136, 225, 19);
     txtAlphabet->setPlaceholderText("the custom alphabet's letters, in order");
-    txtAlphabet->setText(QString::fromStdString(editor_.s.customAlphabet));
+    txtAlphabet->setText(QString::fromStdString(editor_.s.search.customAlphabet));
     // Kept as typed, for the next opening, whether or not a search used it.
     connect(txtAlphabet, &QLineEdit::textEdited, this,
-            [this](const QString& text) { editor_.s.customAlphabet = utf8Text(text); });
+            [this](const QString& text) { editor_.s.search.customAlphabet = utf8Text(text); });
 }
 
 void FindDialog::enableAlphabet() {
@@ -100,9 +100,9 @@ std::optional<Alphabet> FindDialog::readAlphabet() {
     case AlphabetKind::Custom: break;
     default: return Alphabet{};
     }
-    editor_.s.customAlphabet = utf8Text(txtAlphabet->text());
+    editor_.s.search.customAlphabet = utf8Text(txtAlphabet->text());
     std::string problem;
-    auto alphabet = customAlphabet(editor_.s.customAlphabet, &problem);
+    auto alphabet = customAlphabet(editor_.s.search.customAlphabet, &problem);
     if (!alphabet) editor_.services.messageBox(problem);
     return alphabet;
 }

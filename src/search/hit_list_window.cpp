@@ -70,7 +70,7 @@ void HitListWindow::setHits(HitList hits) {
     list_->clear();
     for (const RelativeHit& hit : hits_.hits) {
         auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, QString::fromStdString(offsetText(hit.offset, editor_.s.offsetMode)));
+        item->setText(0, QString::fromStdString(offsetText(hit.offset, editor_.s.view.offsetMode)));
         item->setText(1, QString::fromStdString(baseText(hits_, hit)));
         item->setText(2, QString::fromStdString(hit.preview));
     }

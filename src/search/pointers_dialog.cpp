@@ -26,14 +26,14 @@ PointersDialog::PointersDialog(Editor& editor, std::function<void()> refreshMain
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(264, 232);
     buildControls();
-    const PointerSettings& p = editor_.s.pointers;
+    const PointerSettings& p = editor_.s.search.pointers;
     sizes[static_cast<size_t>(std::clamp(p.size, 2, 4) - 2)]->setChecked(true);
     orders[p.bigEndian ? 1 : 0]->setChecked(true);
     txtAdd->setText(addText(p.add));
     connect(cmdFind, &QPushButton::clicked, this, guarded([this] { findPointers(); }));
     connect(cmdFollow, &QPushButton::clicked, this, [this] {
         if (!readSettings()) return;
-        FollowPointer(editor_, editor_.s.pointers);
+        FollowPointer(editor_, editor_.s.search.pointers);
         refreshMain_();
     });
     const auto go = [this](QListWidgetItem* item) {
@@ -83,7 +83,7 @@ bool PointersDialog::readSettings() {
         editor_.services.messageBox("\"Added to a value\" must be a number: decimal, or hexadecimal after 0x or $.");
         return false;
     }
-    PointerSettings& p = editor_.s.pointers;
+    PointerSettings& p = editor_.s.search.pointers;
     for (size_t i = 0; i < sizes.size(); ++i)
         if (sizes[i]->isChecked()) p.size = static_cast<int>(i) + 2;
     p.bigEndian = orders[1]->isChecked();
@@ -95,7 +95,7 @@ void PointersDialog::findPointers() {
     hits->clear();
     if (!readSettings()) return;
     const int64_t cursor = editor_.s.cursor();
-    const PointerHits found = findPointersTo(editor_.s, cursor, editor_.s.pointers);
+    const PointerHits found = findPointersTo(editor_.s, cursor, editor_.s.search.pointers);
     for (const int64_t at : found.at) {
         auto* item = new QListWidgetItem(offsetText(at), hits);
         item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(at));
@@ -106,7 +106,7 @@ void PointersDialog::findPointers() {
                                            .arg(found.at.size() == 1 ? "" : "s")
                                            .arg(offsetText(cursor))
                                            .arg(found.more ? " (the first ones; there are more)." : ":");
-    if (!encodePointer(cursor, editor_.s.pointers)) count = "The cursor's offset does not fit these settings.";
+    if (!encodePointer(cursor, editor_.s.search.pointers)) count = "The cursor's offset does not fit these settings.";
     lblCount->setText(count);
 }
 

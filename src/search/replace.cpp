@@ -48,7 +48,7 @@ bool fitLength(ReplacePlan& plan, const ReplaceForm& form, std::string* problem)
 
 bool matchesAt(const EditorState& s, const std::vector<uint8_t>& pattern, int64_t at) {
     const auto m = static_cast<int64_t>(pattern.size());
-    return at >= 0 && at + m <= s.fileSize && std::equal(pattern.begin(), pattern.end(), s.fileData.begin() + at);
+    return at >= 0 && at + m <= s.doc.fileSize && std::equal(pattern.begin(), pattern.end(), s.doc.fileData.begin() + at);
 }
 
 // The next match after `cursor` in ring order (the cursor's own start last), or -1.
@@ -70,7 +70,7 @@ void showMatch(Editor& ed, int64_t at) {
         ShowNoResults(ed);
         return;
     }
-    ed.s.selAnchor = static_cast<int32_t>(at);
+    ed.s.view.selAnchor = static_cast<int32_t>(at);
     MoveCursor(ed, at);
 }
 
@@ -82,7 +82,7 @@ std::string formText(const Editor& ed, const std::string& text) {
 // Through the table, longest entries first: the text found as Find reads it, the
 // replacement only where every character is spelled by an entry.
 std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form, std::string* problem) {
-    const Table& table = ed.s.syncedTable();
+    const Table& table = ed.s.table.model();
     const auto found = buildTablePattern(formText(ed, form.find), "", table, problem);
     if (!found) {
         if (problem->empty()) *problem = "There is nothing to look for.";
@@ -92,7 +92,7 @@ std::optional<ReplacePlan> planTableReplace(Editor& ed, const ReplaceForm& form,
     plan.pattern = found->pattern;
     const std::string replacement = formText(ed, form.replacement);
     size_t bad = 0;
-    auto with = ed.s.windowSpeller().spell(replacement, &bad);
+    auto with = ed.s.table.speller().spell(replacement, &bad);
     if (!with && !form.replacement.empty()) {
         *problem = "The replacement cannot be written: " + describeCharacter(characterAt(replacement, bad)) +
                    " begins no entry of the table.";
@@ -135,7 +135,7 @@ std::vector<int64_t> matchStarts(std::span<const uint8_t> doc, const std::vector
 
 std::vector<int64_t> matchStarts(const EditorState& s, const std::vector<uint8_t>& pattern, int64_t from,
                                  size_t most) {
-    return matchStarts(std::span<const uint8_t>(s.fileData.data(), static_cast<size_t>(s.fileSize)), pattern, from,
+    return matchStarts(std::span<const uint8_t>(s.doc.fileData.data(), static_cast<size_t>(s.doc.fileSize)), pattern, from,
                        most);
 }
 
@@ -165,7 +165,7 @@ ReplaceAllSplice replaceAllSplice(std::span<const uint8_t> doc, const ReplacePla
 
 std::optional<ReplacePlan> planReplace(Editor& ed, const ReplaceForm& form, std::string* problem) {
     if (form.kind == PatternKind::Table) return planTableReplace(ed, form, problem);
-    const auto found = buildPattern(form.kind, form.find, "", ed.s.charTable, false, problem);
+    const auto found = buildPattern(form.kind, form.find, "", ed.s.table.charTable(), false, problem);
     if (!found) {
         if (problem->empty()) *problem = "There is nothing to look for.";
         return std::nullopt;
@@ -173,7 +173,7 @@ std::optional<ReplacePlan> planReplace(Editor& ed, const ReplaceForm& form, std:
     ReplacePlan plan;
     plan.pattern = found->pattern;
     if (!form.replacement.empty()) {
-        const auto with = buildPattern(form.kind, form.replacement, "", ed.s.charTable, false, problem);
+        const auto with = buildPattern(form.kind, form.replacement, "", ed.s.table.charTable(), false, problem);
         if (!with) {
             if (problem->empty()) *problem = "The replacement gives no bytes.";
             return std::nullopt;
@@ -196,7 +196,7 @@ void ReplaceNext(Editor& ed, const ReplaceForm& form) {
     int64_t cursor = s.cursor();
     const auto grows = static_cast<int64_t>(plan->replacement.size()) - static_cast<int64_t>(plan->pattern.size());
     if (matchesAt(s, plan->pattern, cursor)) {
-        if (int64_t{s.fileSize} + grows >= kMaxFileSize) {
+        if (int64_t{s.doc.fileSize} + grows >= kMaxFileSize) {
             ed.services.messageBox("The document would reach the size limit; nothing was replaced.");
             return;
         }
@@ -215,7 +215,7 @@ int64_t ReplaceAll(Editor& ed, const ReplaceForm& form) {
         return 0;
     }
     EditorState& s = ed.s;
-    const std::span<const uint8_t> doc(s.fileData.data(), static_cast<size_t>(s.fileSize));
+    const std::span<const uint8_t> doc(s.doc.fileData.data(), static_cast<size_t>(s.doc.fileSize));
     ReplaceAllSplice splice;
     if (!runLongWork(ed.services, "Replacing every match...", "replace every match",
                      [&](const Progress& progress) { splice = replaceAllSplice(doc, *plan, kMaxFileSize, progress); }))
@@ -232,7 +232,7 @@ int64_t ReplaceAll(Editor& ed, const ReplaceForm& form) {
     }
     spliceRecorded(s, splice.from, splice.length, splice.bytes);
     keepSearch(ed, searchFor(plan->pattern), false);
-    s.selAnchor = static_cast<int32_t>(splice.from);
+    s.view.selAnchor = static_cast<int32_t>(splice.from);
     MoveCursor(ed, splice.from);
     ed.services.messageBox("Replaced " + std::to_string(n) + (n == 1 ? " match." : " matches."));
     return n;

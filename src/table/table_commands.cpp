@@ -15,9 +15,9 @@ constexpr std::string_view kLoadFilter = "Table Files (*.tbl)|*.tbl|";
 // The save chooser starts on the table's own file, or in the document's folder
 // with no name: never on the document itself, which Enter would then overwrite.
 std::string saveStart(const EditorState& s) {
-    if (!s.tableSource.path.empty()) return s.tableSource.path;
+    if (!s.table.source.path.empty()) return s.table.source.path;
     std::error_code error;
-    std::filesystem::path folder = std::filesystem::path(s.fileName).parent_path();
+    std::filesystem::path folder = std::filesystem::path(s.doc.fileName).parent_path();
     if (folder.empty()) folder = std::filesystem::current_path(error);
     return std::filesystem::absolute(folder, error).string() + "/";
 }
@@ -33,16 +33,16 @@ void SaveTable(Editor& ed) {
     const std::string path = ed.s.fileDialog.ShowSave(ed.services, "Tarpon's Hex - Save Table as", saveStart(ed.s),
                                                       "Table Files|*.tbl|", "tbl", OFN_OVERWRITEPROMPT);
     if (path.empty()) return;
-    TableSource& source = ed.s.tableSource;
+    TableSource& source = ed.s.table.source;
     // The table's own file is compared with what was loaded or last saved, as a document's is.
     const std::optional<FileStamp> expected =
         source.present && path == source.path && source.stamp.known ? std::optional(source.stamp) : std::nullopt;
     std::string error;
-    SaveStatus status = saveTblFile(path, ed.s.syncedTable(), source, systemFileIo(), &error,
+    SaveStatus status = saveTblFile(path, ed.s.table.model(), source, systemFileIo(), &error,
                                     expected ? &*expected : nullptr);
     if (status == SaveStatus::ChangedOnDisk) {
         if (ed.services.ask(changedOnDiskQuestion(path), {"Overwrite", "Cancel"}, 1, 1) != 0) return;
-        status = saveTblFile(path, ed.s.syncedTable(), source, systemFileIo(), &error);
+        status = saveTblFile(path, ed.s.table.model(), source, systemFileIo(), &error);
     }
     if (status == SaveStatus::Failed)
         ed.services.messageBox("Problems Saving Table\n" + error);
@@ -71,10 +71,10 @@ void LoadTableAs(Editor& ed) {
 
 int LoadTableFile(Editor& ed, const std::string& path, std::optional<TextEncoding> encoding) {
     EditorState& s = ed.s;
-    // The load reads into copies (the grid's edits first: the file merges into them),
+    // The load reads into copies (the file merges into the table),
     // which take the table's place only when it has read the whole file.
-    Table table = s.syncedTable();
-    TableSource source = s.tableSource;
+    Table table = s.table.model();
+    TableSource source = s.table.source;
     TblLoadResult result;
     if (!runLongWork(ed.services, "Loading the table...", "load the table", [&](const Progress& progress) {
             result = loadTblFile(path, table, source, encoding, progress);
@@ -84,9 +84,8 @@ int LoadTableFile(Editor& ed, const std::string& path, std::optional<TextEncodin
         if (result.status == TblLoadStatus::Failed) ed.services.messageBox("Problems Loading Table\n" + result.error);
         return 0;
     }
-    s.table = std::move(table);
-    s.tableSource = std::move(source);
-    s.showTable();
+    s.table.replace(std::move(table));
+    s.table.source = std::move(source);
     PaintTextPane(ed);
     const std::string message = describeTblLoad(path, result.read);
     if (!message.empty()) ed.services.messageBox(message);

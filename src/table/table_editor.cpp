@@ -10,6 +10,7 @@
 #include "screen/keys.h"
 #include "screen/style.h"
 #include "table/table_list.h"
+#include "table/tbl_file.h"
 #include "view/letter_fit.h"
 #include "view/painting.h"
 
@@ -39,14 +40,15 @@ void setCaption(TableEditor& t) { t.caption = t.dualLetters ? std::string(kCapti
 
 void tableChanged(Editor& ed, TableEditor& t) {
     PaintTextPane(ed);
-    frmTable::paintTableHex(t, ed.s.charTable, ed.s.tableUtf8, &ed.s.table);
+    frmTable::paintTableHex(t, ed.s.table.charTable(), ed.s.table.utf8(), &ed.s.table.model());
 }
 
-void setEntry(CharTable& table, int index, std::string value, TableStep& step) {
-    std::string& entry = table[static_cast<size_t>(index)];
-    if (entry == value) return;
-    step.push_back({index, entry, value});
-    entry = std::move(value);
+// The step keeps the letters as the table keeps them, so that undoing gives them back.
+void setEntry(TableState& table, int index, const std::string& value, TableStep& step) {
+    const std::string before = table.letters(static_cast<size_t>(index));
+    if (before == value) return;
+    table.setLetters(static_cast<size_t>(index), value);
+    step.push_back({index, before, table.letters(static_cast<size_t>(index))});
 }
 
 // Keeps a step that changed something for Undo; a new change drops what could be redone.
@@ -72,19 +74,18 @@ void respellSteps(TableEditor& t) {
                 if (c.index != kRowChange) c.before = utf8FromLatin1(c.before), c.after = utf8FromLatin1(c.after);
 }
 
-// A change made in the list shows the table anew, and its letters become UTF-8.
-void showChangedTable(Editor& ed, TableEditor& t) {
-    const bool wasUtf8 = ed.s.tableUtf8;
-    ed.s.showTable();
-    if (!wasUtf8) respellSteps(t);
+// A change made in the list makes the table's letters UTF-8: the steps kept before follow.
+void followSpelling(Editor& ed, TableEditor& t, bool wasUtf8) {
+    if (!wasUtf8 && ed.s.table.utf8()) respellSteps(t);
 }
 
 void replayChange(Editor& ed, TableEditor& t, const EntryChange& c, bool undo) {
     if (c.index == kRowChange) {
-        replayRowChange(ed.s.syncedTable(), RowChange{c.before, c.after}, undo);
-        showChangedTable(ed, t);
+        const bool wasUtf8 = ed.s.table.utf8();
+        ed.s.table.edit([&](Table& table) { replayRowChange(table, RowChange{c.before, c.after}, undo); });
+        followSpelling(ed, t, wasUtf8);
     } else {
-        ed.s.charTable[static_cast<size_t>(c.index)] = undo ? c.before : c.after;
+        ed.s.table.setLetters(static_cast<size_t>(c.index), undo ? c.before : c.after);
     }
 }
 
@@ -106,13 +107,15 @@ void replayStep(Editor& ed, TableEditor& t, bool undo) {
 template <typename Edit>
 bool listEdit(Editor& ed, TableEditor& t, const std::string& row, const char* failed, Edit edit) {
     RowChange change;
-    const std::string problem = edit(ed.s.syncedTable(), row, &change);
+    const bool wasUtf8 = ed.s.table.utf8();
+    const std::string problem = ed.s.table.edit([&](Table& table) { return edit(table, row, &change); });
     if (!problem.empty()) {
+        ed.s.table.spellUtf8(wasUtf8);  // nothing changed: the letters keep their spelling
         ed.services.messageBox("\"" + row + "\" was not " + failed + ": " + problem + ".");
         return false;
     }
+    followSpelling(ed, t, wasUtf8);
     if (change.before == change.after) return false;
-    showChangedTable(ed, t);
     keepStep(ed, t, TableStep{{kRowChange, change.before, change.after}});
     return true;
 }
@@ -134,9 +137,9 @@ TableEditor::TableEditor()
 
 namespace frmTable {
 
-void clearRepeats(CharTable& table, const std::string& szRepeats, TableStep& step) {
-    for (size_t i = 0; i < table.size(); ++i)
-        if (table[i] == szRepeats) setEntry(table, static_cast<int>(i), "", step);
+void clearRepeats(TableState& table, const std::string& szRepeats, TableStep& step) {
+    for (size_t i = 0; i < 256; ++i)
+        if (table.letters(i) == szRepeats) setEntry(table, static_cast<int>(i), "", step);
 }
 
 void paintTableHead(TableEditor& t, bool offsetMode) {
@@ -174,17 +177,17 @@ void SetTblCur(TableEditor& t) {
 
 void Form_Load(Editor& ed, TableEditor& t) {
     SetTblCur(t);
-    paintTableHead(t, ed.s.offsetMode);
-    paintTableSide(t, ed.s.offsetMode);
-    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8, &ed.s.table);
+    paintTableHead(t, ed.s.view.offsetMode);
+    paintTableSide(t, ed.s.view.offsetMode);
+    paintTableHex(t, ed.s.table.charTable(), ed.s.table.utf8(), &ed.s.table.model());
     ed.services.setMainWindowEnabled(false);
 }
 
 void Form_Resize(Editor& ed, TableEditor& t, double outerWidth) {
     t.PicHex.geom.width = std::max(kMinGridWidth, outerWidth - t.PicOffset.width() - 10);
     t.PicTop.geom.width = std::max(1.0, outerWidth - 11);
-    paintTableHead(t, ed.s.offsetMode);
-    paintTableHex(t, ed.s.charTable, ed.s.tableUtf8, &ed.s.table);
+    paintTableHead(t, ed.s.view.offsetMode);
+    paintTableHex(t, ed.s.table.charTable(), ed.s.table.utf8(), &ed.s.table.model());
     SetTblCur(t);
 }
 
@@ -207,7 +210,7 @@ bool PicHex_KeyDown(Editor& ed, TableEditor& t, int keyCode, int shift) {
         replayStep(ed, t, keyCode == 'Z' && (shift & kShift) == 0);
     if (keyCode == kKeyDelete) {
         TableStep step;
-        setEntry(ed.s.charTable, t.tblCursor, "", step);
+        setEntry(ed.s.table, t.tblCursor, "", step);
         keepStep(ed, t, std::move(step));
         return true;
     }
@@ -216,17 +219,17 @@ bool PicHex_KeyDown(Editor& ed, TableEditor& t, int keyCode, int shift) {
 
 void PicHex_KeyPress(Editor& ed, TableEditor& t, int k) {
     if (k < 0 || k > 255) return;
-    const std::string& entry = ed.s.charTable[static_cast<size_t>(t.tblCursor)];
+    const std::string entry = ed.s.table.letters(static_cast<size_t>(t.tblCursor));
     TableStep step;
     if (k == kKeyEscape) {
-        setEntry(ed.s.charTable, t.tblCursor, "", step);
+        setEntry(ed.s.table, t.tblCursor, "", step);
     } else {
         // A UTF-8 table gets the character as UTF-8, so that its letters stay UTF-8 text.
-        const std::string ch = ed.s.tableUtf8 ? utf8Of(static_cast<char32_t>(k))
+        const std::string ch = ed.s.table.utf8() ? utf8Of(static_cast<char32_t>(k))
                                               : std::string(1, static_cast<char>(static_cast<uint8_t>(k)));
         const std::string text = t.dualLetters ? entry + ch : ch;
-        clearRepeats(ed.s.charTable, text, step);
-        setEntry(ed.s.charTable, t.tblCursor, text, step);
+        clearRepeats(ed.s.table, text, step);
+        setEntry(ed.s.table, t.tblCursor, text, step);
     }
     keepStep(ed, t, std::move(step));
 }
@@ -249,25 +252,25 @@ void cmd_Click(Editor& ed, TableEditor& t, int index) {
     TableStep step;  // a whole fill is one step
     for (int j = 0; j < run.count && t.tblCursor + j <= 255; ++j) {
         const std::string letter(1, static_cast<char>(run.first + j));
-        clearRepeats(ed.s.charTable, letter, step);
-        setEntry(ed.s.charTable, t.tblCursor + j, letter, step);
+        clearRepeats(ed.s.table, letter, step);
+        setEntry(ed.s.table, t.tblCursor + j, letter, step);
     }
     keepStep(ed, t, std::move(step));
 }
 
 bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill) {
-    const bool wasUtf8 = ed.s.tableUtf8;
+    const bool wasUtf8 = ed.s.table.utf8();
     bool respelled = false;
     TableStep step;
-    const TableFill prepared = prepareTableFill(ed.s.charTable, ed.s.tableUtf8, fill, &respelled);
-    if (!wasUtf8 && ed.s.tableUtf8) respellSteps(t);  // before this fill's own step, which is UTF-8 already
+    const TableFill prepared = prepareTableFill(ed.s.table, fill, &respelled);
+    if (!wasUtf8 && ed.s.table.utf8()) respellSteps(t);  // before this fill's own step, which is UTF-8 already
     for (const TableFillEntry& entry : prepared)
-        if (entry.index >= 0 && entry.index <= 255) setEntry(ed.s.charTable, entry.index, entry.letters, step);
+        if (entry.index >= 0 && entry.index <= 255) setEntry(ed.s.table, entry.index, entry.letters, step);
     if (!fill.empty()) t.tblCursor = clampEntry(fill.front().index);
     SetTblCur(t);
     const bool changed = !step.empty();
     keepStep(ed, t, std::move(step));
-    if (!changed && wasUtf8 != ed.s.tableUtf8) tableChanged(ed, t);
+    if (!changed && wasUtf8 != ed.s.table.utf8()) tableChanged(ed, t);
     if (respelled)
         ed.services.messageBox("The table now keeps its letters as UTF-8, since these letters have no Latin-1 "
                                "byte: its other letters stay the same, and saving writes a UTF-8 file.");
@@ -286,6 +289,23 @@ bool ListRow_Remove(Editor& ed, TableEditor& t, const std::string& row) {
     return listEdit(ed, t, row, "removed", [](Table& table, std::string_view r, RowChange* c) {
         return removeEntryRow(table, r, c);
     });
+}
+
+bool ChooseTable(Editor& ed, TableEditor& t, size_t part) {
+    EditorState& s = ed.s;
+    if (!s.table.source.present || part == s.table.source.part) return false;
+    const std::string problem =
+        s.table.edit([&](Table& table) { return readLogicalTable(table, s.table.source, part); });
+    if (!problem.empty()) {
+        const std::vector<std::string>& names = s.table.source.tables;
+        const std::string name = part < names.size() ? "@" + names[part] : "That table";
+        ed.services.messageBox(name + " was not chosen:\n" + problem);
+        return false;
+    }
+    t.undoSteps.clear();
+    t.redoSteps.clear();
+    tableChanged(ed, t);
+    return true;
 }
 
 }  // namespace frmTable

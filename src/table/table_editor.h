@@ -9,6 +9,7 @@
 #include "core/char_table.h"
 #include "core/table.h"
 #include "core/table_fill.h"
+#include "core/table_state.h"
 #include "screen/main_view.h"
 
 namespace tarpon {
@@ -44,7 +45,7 @@ inline constexpr int kTableEditorHeight = 348;
 namespace frmTable {
 
 // Empties every entry whose letters are exactly `szRepeats`, noting each in `step`.
-void clearRepeats(CharTable& table, const std::string& szRepeats, TableStep& step);
+void clearRepeats(TableState& table, const std::string& szRepeats, TableStep& step);
 
 void paintTableHead(TableEditor& t, bool offsetMode);
 void paintTableSide(TableEditor& t, bool offsetMode);
@@ -78,6 +79,11 @@ bool FillEntries(Editor& ed, TableEditor& t, const TableFill& fill);
 void UndoStep(Editor& ed, TableEditor& t, bool undo);
 bool ListRow_Set(Editor& ed, TableEditor& t, const std::string& row);
 bool ListRow_Remove(Editor& ed, TableEditor& t, const std::string& row);
+// Makes the table file's logical table `part` (from 0) the one everything reads the
+// document through, keeping the edits of the one left for saving. Not an edit of the
+// document; the editor's Ctrl+Z steps, which were the other table's, are dropped. A
+// table that cannot be chosen gets a message that says why. True when it changed.
+bool ChooseTable(Editor& ed, TableEditor& t, size_t part);
 
 }  // namespace frmTable
 }  // namespace tarpon

@@ -1,8 +1,10 @@
 #include "table/table_editor_window.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,11 +22,13 @@ namespace {
 // 3 pixels on each side to the client area Qt reports.
 constexpr int kFrameWidth = 6;
 
-// The list of the other entries lies below the grid and its buttons, which keep their places.
+// The list of the other entries lies below the grid and its buttons, which keep their places;
+// the chooser of the file's logical tables, when it is shown, lies between them and moves the list down.
 constexpr int kListTop = kTableEditorHeight + 4, kListHeight = 136;
 constexpr int kRowTop = kListTop + kListHeight + 6, kRowHeight = 24;
 constexpr int kWindowHeight = kRowTop + kRowHeight + 6;
 constexpr int kMargin = 8, kRowButtonWidth = 64, kMinWindowWidth = 240;
+constexpr int kChooserRow = kRowHeight + 6, kCaptionWidth = 44;
 
 QRect toQRect(const Rect& r) {
     return QRect(static_cast<int>(roundHalfEven(r.left)), static_cast<int>(roundHalfEven(r.top)),
@@ -55,6 +59,7 @@ TableEditorWindow::TableEditorWindow(Editor& ed, std::function<void()> refreshMa
     setTabOrder(buttons_[1], buttons_[0]);
     setTabOrder(buttons_[0], grid_);
     makeList();
+    makeChooser();
     wireEvents();
     resize(kTableEditorWidth, kWindowHeight);
     sync(false);
@@ -82,13 +87,55 @@ void TableEditorWindow::makeList() {
     placeList();
 }
 
+void TableEditorWindow::makeChooser() {
+    chooserCaption_ = new QLabel("&Table:", this);
+    chooser_ = new QComboBox(this);
+    chooserCaption_->setBuddy(chooser_);
+    chooser_->setAccessibleName("Logical table");
+    chooser_->setToolTip("The logical tables the table file holds (its @name lines): the window reads the "
+                         "document through the one chosen.");
+    chooserCaption_->hide();
+    chooser_->hide();
+    setTabOrder(grid_, chooser_);
+    setTabOrder(chooser_, list_);
+}
+
 void TableEditorWindow::placeList() {
     const int inner = std::max(width(), kMinWindowWidth) - 2 * kMargin;
-    list_->setGeometry(kMargin, kListTop, inner, kListHeight);
+    const int shift = chooser_ && !chooser_->isHidden() ? kChooserRow : 0;
+    if (chooser_) {
+        chooserCaption_->setGeometry(kMargin, kListTop, kCaptionWidth, kRowHeight);
+        chooser_->setGeometry(kMargin + kCaptionWidth + 4, kListTop, inner - kCaptionWidth - 4, kRowHeight);
+    }
+    list_->setGeometry(kMargin, kListTop + shift, inner, kListHeight);
     const int editWidth = inner - 2 * (kRowButtonWidth + 4);
-    rowEdit_->setGeometry(kMargin, kRowTop, editWidth, kRowHeight);
-    setButton_->setGeometry(kMargin + editWidth + 4, kRowTop, kRowButtonWidth, kRowHeight);
-    removeButton_->setGeometry(kMargin + editWidth + kRowButtonWidth + 8, kRowTop, kRowButtonWidth, kRowHeight);
+    const int rowTop = kRowTop + shift;
+    rowEdit_->setGeometry(kMargin, rowTop, editWidth, kRowHeight);
+    setButton_->setGeometry(kMargin + editWidth + 4, rowTop, kRowButtonWidth, kRowHeight);
+    removeButton_->setGeometry(kMargin + editWidth + kRowButtonWidth + 8, rowTop, kRowButtonWidth, kRowHeight);
+}
+
+void TableEditorWindow::fillChooser() {
+    const TableSource& source = ed_.s.table.source;
+    const bool shown = source.present && !source.tables.empty();
+    QStringList names;
+    if (shown)
+        for (const std::string& name : source.tables) names << QString::fromStdString("@" + name);
+    QStringList listed;
+    for (int i = 0; i < chooser_->count(); ++i) listed << chooser_->itemText(i);
+    const QSignalBlocker quiet(chooser_);
+    if (listed != names) {
+        chooser_->clear();
+        chooser_->addItems(names);
+    }
+    if (shown) chooser_->setCurrentIndex(static_cast<int>(source.part));
+    if (shown == !chooser_->isHidden()) return;
+    chooserCaption_->setVisible(shown);
+    chooser_->setVisible(shown);
+    const int height = kWindowHeight + (shown ? kChooserRow : 0);
+    setMinimumSize(kMinWindowWidth, height);
+    if (this->height() < height || !shown) resize(width(), height);
+    placeList();
 }
 
 bool TableEditorWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -121,7 +168,7 @@ void TableEditorWindow::removeRow() {
 }
 
 void TableEditorWindow::fillList(const QString& wanted) {
-    std::vector<std::string> rows = longEntryRows(ed_.s.syncedTable());
+    std::vector<std::string> rows = longEntryRows(ed_.s.table.model());
     if (rows != rows_) {
         const int place = list_->currentRow();
         rows_ = std::move(rows);
@@ -157,6 +204,10 @@ void TableEditorWindow::wireEvents() {
             sync(true);
         });
     }
+    connect(chooser_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && frmTable::ChooseTable(ed_, model_, static_cast<size_t>(index))) sync(true);
+        else fillChooser();  // back to the table read
+    });
     connect(setButton_, &QPushButton::clicked, this, [this] { setRow(); });
     connect(removeButton_, &QPushButton::clicked, this, [this] { removeRow(); });
     // A row chosen in the list is there to be changed in the line below it.
@@ -203,6 +254,7 @@ void TableEditorWindow::sync(bool tableChanged) {
     line1_->raise();
     for (PaneWidget* pane : {top_, side_, grid_}) pane->refresh();
     if (tableChanged || rows_.empty()) fillList();
+    fillChooser();
     if (tableChanged && refreshMain_) refreshMain_();
 }
 

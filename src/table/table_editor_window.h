@@ -9,6 +9,8 @@
 #include "qt/modeless_dialog.h"
 #include "table/table_editor.h"
 
+class QComboBox;
+class QLabel;
 class QPushButton;
 class QFrame;
 class QLineEdit;
@@ -30,6 +32,8 @@ public:
     QLineEdit* rowEdit() const { return rowEdit_; }
     QPushButton* setButton() const { return setButton_; }
     QPushButton* removeButton() const { return removeButton_; }
+    // The table file's logical tables, shown when its file names them ("@name" lines).
+    QComboBox* chooser() const { return chooser_; }
     // Writes a table made from a search hit, one step for Ctrl+Z, and shows it.
     void fill(const TableFill& entries);
 
@@ -44,7 +48,10 @@ protected:
 private:
     void wireEvents();
     void makeList();
+    void makeChooser();
     void placeList();
+    // Fills the chooser from the table's file; shown only when the file names its tables.
+    void fillChooser();
     // Set: the typed row; Remove: the selected row, or the typed one when none is selected.
     void setRow();
     void removeRow();
@@ -62,6 +69,8 @@ private:
     QListWidget* list_ = nullptr;
     QLineEdit* rowEdit_ = nullptr;
     QPushButton *setButton_ = nullptr, *removeButton_ = nullptr;
+    QLabel* chooserCaption_ = nullptr;
+    QComboBox* chooser_ = nullptr;
     std::vector<std::string> rows_;  // what the list shows
     bool loaded_ = false;
 };

@@ -14,6 +14,7 @@ namespace {
 std::string parseRow(std::string_view row, ParsedLine& parsed) {
     parsed = parseTblText(row, false);
     if (parsed.skipped) return std::string(skipReason(parsed.reason));
+    if (parsed.names) return "a table's name (@name) is not an entry: the file's tables are chosen above the list";
     if (parsed.role == TableSourceLine::Role::Other) return "not an entry: write it as in a table file (8140=text)";
     return {};
 }
@@ -46,12 +47,15 @@ std::string editRow(Table& table, std::string_view row, RowChange* change, Edit 
     return problem;
 }
 
-// The editor's table after the grid's edits, edited by `edit`; the grid and the pane follow a change.
+// The editor's table edited by `edit`; the grid and the pane follow a change.
 template <typename Edit>
 std::string editEditorTable(Editor& ed, Edit edit) {
-    std::string problem = edit(ed.s.syncedTable());
-    if (!problem.empty()) return problem;
-    ed.s.showTable();
+    const bool wasUtf8 = ed.s.table.utf8();
+    std::string problem = ed.s.table.edit([&](Table& table) { return edit(table); });
+    if (!problem.empty()) {
+        ed.s.table.spellUtf8(wasUtf8);  // nothing changed: the letters keep their spelling
+        return problem;
+    }
     PaintTextPane(ed);
     return {};
 }

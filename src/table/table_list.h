@@ -34,8 +34,7 @@ std::string removeEntryRow(Table& table, std::string_view row, RowChange* change
 // Puts the entry back as it was before the change (undo) or after it (redo).
 void replayRowChange(Table& table, const RowChange& change, bool undo);
 
-// The same on the editor's table: the grid's edits first, then the row, then the
-// grid and the text pane show the result.
+// The same on the editor's table; the grid and the text pane then show the result.
 std::string ApplyTableRow(Editor& ed, std::string_view row, RowChange* change = nullptr);
 std::string RemoveTableRow(Editor& ed, std::string_view row, RowChange* change = nullptr);
 

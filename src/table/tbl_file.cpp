@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -128,12 +129,13 @@ FileText fileText(std::string_view bytes, std::optional<TextEncoding> encoding, 
 // keeps where each line is and what it gave, for writing the file back.
 class TblReader {
 public:
-    TblReader(const FileText& file, Table& table, bool keepLines);
+    TblReader(const FileText& file, Table& table, bool keepLines, size_t part);
     void readLines(const Progress& progress);
     TblReadResult finish(TableSource* source);
     SourceLines takeLines(bool byteOrderMark);
 
 private:
+    void notePart();
     void apply(int number);
     void keep(const LineSpan& span);
 
@@ -155,6 +157,11 @@ private:
     std::vector<TableEntry> reads_;      // and the entry
     OneByteLines oneByte_;
     int64_t lineCount_ = 0;
+    // The logical tables: their names, the one whose lines are read, the one the line is in.
+    std::vector<std::string> names_;
+    size_t part_ = 0, at_ = 0;
+    bool startsPart_ = false;  // the line starts a logical table after the first
+    size_t newLinesAt_ = SIZE_MAX;  // with keepLines: the first kept line after the table read
 };
 
 // Room for the lines that may hold an entry, up to a bound that no junk file can push further.
@@ -163,8 +170,8 @@ size_t expectedEntries(std::string_view bytes, size_t lines) {
     return std::min({equals, lines, kReservedEntries});
 }
 
-TblReader::TblReader(const FileText& file, Table& table, bool keepLines)
-    : file_(file), table_(table), keepLines_(keepLines) {
+TblReader::TblReader(const FileText& file, Table& table, bool keepLines, size_t part)
+    : file_(file), table_(table), keepLines_(keepLines), part_(part) {
     const TextEncoding coding = file.encoding.encoding;
     if (file.whole) textLines_.emplace(file.text, TextEncoding::Utf8);
     inStep_ = file.whole && (coding == TextEncoding::Utf8 || textLines_->count() == countLines(file.bytes, coding));
@@ -200,9 +207,22 @@ void TblReader::readLines(const Progress& progress) {
             line_.skipped = true;
             line_.reason = TblSkip::NotEncoded;
         }
+        notePart();
         apply(number);
         if (keepLines_) keep(span);
     }
+}
+
+// Notes a line that names a logical table; a line of a table other than the one read
+// gives nothing.
+void TblReader::notePart() {
+    startsPart_ = line_.names && !names_.empty();
+    if (line_.names) {
+        if (startsPart_) ++at_;
+        names_.resize(at_ + 1);
+        names_[at_] = std::string(line_.text);
+    }
+    if (at_ != part_) line_.reset();
 }
 
 // Applies the line read to the table, counting what it did.
@@ -234,7 +254,8 @@ void TblReader::keep(const LineSpan& span) {
     const std::string_view content = file_.bytes.substr(span.start, span.length);
     oneByte_.note(line_, content, file_.bytes.substr(span.start + span.length, span.endBytes));
     const Role role = line_.role;
-    if (role == Role::Other && !lines_.empty() && lines_.back().role == Role::Other) {
+    if (startsPart_ && at_ == part_ + 1) newLinesAt_ = lines_.size();
+    if (role == Role::Other && !startsPart_ && !lines_.empty() && lines_.back().role == Role::Other) {
         TableSourceLine& run = lines_.back();
         run.length = span.start + span.length - run.start;
         run.endBytes = span.endBytes;
@@ -251,6 +272,8 @@ TblReadResult TblReader::finish(TableSource* source) {
     result_.entries += keys_.count();
     result_.firstDuplicates = std::move(keys_.repeated());
     result_.duplicates = static_cast<int>(result_.firstDuplicates.size()) + keys_.repeatedCount();
+    result_.tables = names_;
+    result_.part = part_;
     if (!source) return std::move(result_);
     const DetectedEncoding& found = file_.encoding;
     *source = TableSource{};
@@ -261,6 +284,8 @@ TblReadResult TblReader::finish(TableSource* source) {
     const std::string_view end = inStep_ ? textLines_->firstEnd() : byteLines_->firstEnd();
     if (!end.empty()) source->lineEnd = inStep_ ? std::string(end) : decodeText(end, found.encoding).value_or("\r\n");
     source->bytes = std::string(file_.bytes);
+    source->tables = std::move(names_);
+    source->part = part_;
     return std::move(result_);
 }
 
@@ -274,7 +299,8 @@ SourceLines TblReader::takeLines(bool byteOrderMark) {
         lines_[i].last = true;
     }
     const bool oneByte = oneByte_.only && !byteOrderMark && codeUnitSize(file_.encoding.encoding) == 1;
-    return {std::move(lines_), std::move(reads_), oneByte};
+    const size_t newLinesAt = std::min(newLinesAt_, lines_.size());
+    return {std::move(lines_), std::move(reads_), oneByte, newLinesAt};
 }
 
 }  // namespace
@@ -290,9 +316,9 @@ std::string_view skipReason(TblSkip reason) {
     case TblSkip::LongKey: return "keys of more than 32 bytes are not supported";
     case TblSkip::NoEquals: return "no \"=\" after the key";
     case TblSkip::BadKey: return "the key is not an even number of hexadecimal digits";
-    case TblSkip::TableId: return "table names (@name) are not supported";
-    case TblSkip::TableSwitch: return "table switches (!XX) are not supported";
-    case TblSkip::BitKey: return "bit-string keys (%...) are not supported";
+    case TblSkip::TableId: return "an \"@\" line other than a table's name (@name on a line of its own) is not read";
+    case TblSkip::TableSwitch: return "table switches (!XX) are kept in the file, but the window does not follow them";
+    case TblSkip::BitKey: return "bit-string keys (%...) are kept in the file, but the window does not read them";
     case TblSkip::BadLinked: return "a linked entry ($XX=text,N) needs its number of parameter bytes";
     case TblSkip::NotEncoded: return "bytes that are not text in the file's encoding";
     }
@@ -300,10 +326,10 @@ std::string_view skipReason(TblSkip reason) {
 }
 
 TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source,
-                      std::optional<TextEncoding> encoding, const Progress& progress) {
+                      std::optional<TextEncoding> encoding, const Progress& progress, size_t part) {
     std::string converted;
     const FileText file = fileText(bytes, encoding, converted);
-    TblReader reader(file, table, false);
+    TblReader reader(file, table, false, part);
     reader.readLines(progress);
     return reader.finish(progress.stopped() ? nullptr : source);
 }
@@ -314,9 +340,26 @@ SourceLines readSourceLines(const TableSource& source) {
     encoding.byteOrderMark = source.byteOrderMark;
     const FileText file = textOf(source.bytes, encoding, false, converted);
     Table table;
-    TblReader reader(file, table, true);
+    TblReader reader(file, table, true, source.part);
     reader.readLines({});
     return reader.takeLines(source.byteOrderMark);
+}
+
+std::string readLogicalTable(Table& table, TableSource& source, size_t part) {
+    if (!source.present || part >= source.tables.size()) return "the table file holds no such table";
+    std::string problem;
+    TextEncoding used = source.encoding;
+    const std::optional<std::string> bytes = writeTbl(table, source, &problem, &used);
+    if (!bytes) return problem;
+    Table chosen;
+    TableSource kept;
+    readTbl(*bytes, chosen, &kept, used, {}, part);
+    kept.fixedEncoding = source.fixedEncoding || hasByteAbove7F(*bytes);
+    kept.path = source.path;
+    kept.stamp = source.stamp;
+    table = std::move(chosen);
+    source = std::move(kept);
+    return {};
 }
 
 TblLoadResult loadTblFile(const std::string& path, Table& table, TableSource& source,
@@ -367,13 +410,24 @@ std::string describeDuplicate(const TblDuplicate& d) {
     return text;
 }
 
+// "The file holds 2 tables, @main and @items: the entries are those of @main (the table editor chooses another)."
+std::string describeTables(const TblReadResult& read) {
+    std::string text = "The file holds " + std::to_string(read.tables.size()) + " tables, ";
+    for (size_t i = 0; i < read.tables.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == read.tables.size() ? " and " : ", ") + ("@" + read.tables[i]);
+    const std::string chosen = read.part < read.tables.size() ? "@" + read.tables[read.part] : "none";
+    return text + ": the entries are those of " + chosen + " (the table editor chooses another).";
+}
+
 }  // namespace
 
 std::string describeTblLoad(const std::string& path, const TblReadResult& read) {
-    if (read.skipped == 0 && read.duplicates == 0) return {};
+    const bool several = read.tables.size() > 1;
+    if (read.skipped == 0 && read.duplicates == 0 && !several) return {};
     const std::string encoding = read.encoding.ascii ? "ASCII" : std::string(encodingName(read.encoding.encoding));
     std::string text = "Read " + std::to_string(read.entries) + (read.entries == 1 ? " entry" : " entries") +
                        " from \"" + path + "\" (" + encoding + ").";
+    if (several) text += "\n" + describeTables(read);
     if (read.duplicates > 0) {
         text += "\n" + std::to_string(read.duplicates) + (read.duplicates == 1 ? " key was" : " keys were") +
                 " given more than once (the last line counts):";
@@ -407,7 +461,7 @@ SaveStatus saveTblFile(const std::string& path, const Table& table, TableSource&
     // An encoding chosen only because every text fitted it stays open to change.
     const bool fixed = (source.present && source.fixedEncoding) || hasByteAbove7F(*bytes);
     Table written;
-    readTbl(*bytes, written, &source, used);
+    readTbl(*bytes, written, &source, used, {}, source.part);
     source.fixedEncoding = fixed;
     source.path = path;
     source.stamp = saved.stamp;

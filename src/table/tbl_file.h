@@ -44,12 +44,18 @@ struct TblReadResult {
     int duplicates = 0;                       // keys given on more than one line
     std::vector<TblDuplicate> firstDuplicates;  // the first kListedSkips of them
     DetectedEncoding encoding;
+    std::vector<std::string> tables;          // the names of the file's logical tables; none without "@name" lines
+    size_t part = 0;                          // the one read
 };
 inline constexpr size_t kListedSkips = 5;
 
 // Merges the lines of `bytes` into `table`: entries not mentioned stay, and the last
-// line for a key wins. `encoding` forces the file's encoding (a byte-order mark of
-// that encoding is passed over); without it the encoding is found (detectEncoding).
+// line for a key wins. A file with "@name" lines holds several logical tables: each
+// such line names the one that follows it (the first names the one being read, even
+// after entries), and only the lines of the table numbered `part` (from 0) are read;
+// the others' lines are kept as they are, as are table switches and bit-string keys.
+// `encoding` forces the file's encoding (a byte-order mark of that encoding is passed
+// over); without it the encoding is found (detectEncoding).
 // Text that holds CR LF anywhere has CR LF as its only line end (so a text may hold
 // a lone CR or LF); other text ends a line at each LF and each CR. "\n" in a text is
 // a line break. "XX=" with no text removes the key's entry, except on the last line,
@@ -58,7 +64,8 @@ inline constexpr size_t kListedSkips = 5;
 // (asked every 1,024 lines), the table holds the lines read so far and `source` is
 // left as it was.
 TblReadResult readTbl(std::string_view bytes, Table& table, TableSource* source = nullptr,
-                      std::optional<TextEncoding> encoding = std::nullopt, const Progress& progress = {});
+                      std::optional<TextEncoding> encoding = std::nullopt, const Progress& progress = {},
+                      size_t part = 0);
 
 // Where each line of a table's file is and what it gave, read again from the
 // source's bytes when the table is written back. `oneByteLines`: only one-byte
@@ -68,6 +75,7 @@ struct SourceLines {
     std::vector<TableSourceLine> lines;  // a run of lines that give no entry is one
     std::vector<TableEntry> reads;       // by line: the entry it gave (its key only for "XX=")
     bool oneByteLines = false;
+    size_t newLinesAt = 0;               // the line new entries go before: the end of the source's logical table
 };
 SourceLines readSourceLines(const TableSource& source);
 
@@ -75,11 +83,19 @@ SourceLines readSourceLines(const TableSource& source);
 // order (one-byte keys first), Latin-1 when every text has a Latin-1 byte, else
 // UTF-8. With a source: every line as it was read, changed entries rewritten in
 // place, removed ones dropped, new ones added at the end (in key order for a file
-// of one-byte lines only). Nothing, and why in `problem`, when a text cannot be
-// written: a character the file's encoding lacks, or a line end in it.
+// of one-byte lines only; at the end of its own logical table in a file of several).
+// Nothing, and why in `problem`, when a text cannot be written: a character the
+// file's encoding lacks, or a line end in it.
 // `used`: the encoding the bytes are in.
 std::optional<std::string> writeTbl(const Table& table, const TableSource& source, std::string* problem = nullptr,
                                     TextEncoding* used = nullptr);
+
+// Makes the file's logical table `part` (from 0) the one `table` holds: the table's
+// entries are first written into the source's bytes in place of the table they came
+// from (the file on disk stays as it is), then `part`'s entries are read from them.
+// Nothing changes, and the answer says why, when the file holds no such table or an
+// entry cannot be written in the file's encoding.
+std::string readLogicalTable(Table& table, TableSource& source, size_t part);
 
 enum class TblLoadStatus { Loaded, Failed, Cancelled };
 

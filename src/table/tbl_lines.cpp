@@ -208,6 +208,14 @@ size_t findEnds(std::string_view bytes, TextEncoding encoding, bool crlfOnly, ui
     return crlfOnly ? findByteEnds<true>(bytes, ends) : findByteEnds<false>(bytes, ends);
 }
 
+// "@name" from the line's first column, with no "=" after it, names the logical table
+// that follows; any other "@" line ("@XX=...") is not read.
+void readTableName(std::string_view s, LineFields& out) {
+    if (s.front() != '@' || s.find('=') != std::string_view::npos) return skip(out, TblSkip::TableId);
+    out.names = true;
+    out.text = trimBlanks(s.substr(1));
+}
+
 }  // namespace
 
 void readTblFields(std::string_view s, bool lastLine, LineFields& out, std::string& scratch) {
@@ -218,7 +226,7 @@ void readTblFields(std::string_view s, bool lastLine, LineFields& out, std::stri
     const char lead = s[start];
     if ((lead == '\r' || lead == '\n' || lead == '\f' || lead == '\v') && isBlankLine(s)) return;
     if (lead == '#' || lead == ';') return;
-    if (lead == '@') return skip(out, TblSkip::TableId);
+    if (lead == '@') return readTableName(s, out);
     if (lead == '!') return skip(out, TblSkip::TableSwitch);
     if (lead == '%') return skip(out, TblSkip::BitKey);
     const EntryKind kind = kindOf(lead);
@@ -256,6 +264,7 @@ ParsedLine parseTblText(std::string_view s, bool lastLine) {
     out.reason = fields.reason;
     out.entry = {std::string(fields.key()), std::string(fields.text), fields.kind, fields.params};
     out.leadLength = fields.leadLength;
+    out.names = fields.names;
     return out;
 }
 

@@ -18,7 +18,7 @@ enum class TblSkip {
     LongKey,      // a key of more than kMaxKeyBytes bytes
     NoEquals,     // no "=" after the key
     BadKey,       // the key is not an even number of hexadecimal digits
-    TableId,      // "@name"
+    TableId,      // "@..." that is not a table's name on a line of its own
     TableSwitch,  // "!XX=..."
     BitKey,       // "%0101=..."
     BadLinked,    // "$XX=text" without ",N"
@@ -91,6 +91,7 @@ struct ParsedLine {
     TblSkip reason = TblSkip::BadKey;
     TableEntry entry;      // Entry: the entry; Emptying: its key
     size_t leadLength = 0;  // the UTF-8 bytes before the text, "=" included when there is one
+    bool names = false;     // "@name": the line names a logical table; role Other
 };
 
 // One line's fields, read without making a string: the key's bytes are kept here,
@@ -106,6 +107,7 @@ struct LineFields {
     std::array<char, kMaxKeyBytes> keyBytes{};
     std::string_view text;
     size_t leadLength = 0;  // the bytes before the text, "=" included when there is one
+    bool names = false;     // "@name": the line names a logical table (`text` is the name); role Other
     std::string_view key() const { return {keyBytes.data(), keyLength}; }
     // A line that gives nothing (the key's bytes are left as they are: keyLength says none count).
     void reset() {
@@ -117,6 +119,7 @@ struct LineFields {
         params = 0;
         text = {};
         leadLength = 0;
+        names = false;
     }
 };
 

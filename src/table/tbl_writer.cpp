@@ -31,6 +31,7 @@ public:
         lines_ = std::move(read.lines);
         reads_ = std::move(read.reads);
         oneByteLines_ = read.oneByteLines;
+        newLinesAt_ = read.newLinesAt;
         for (size_t i = 0; i < lines_.size(); ++i) {
             const TableSourceLine& line = lines_[i];
             if (line.role == Role::Other) continue;
@@ -65,6 +66,7 @@ private:
     const TableSource& source_;
     TextEncoding encoding_;
     bool oneByteLines_ = true;  // a table made from nothing is written as one-byte lines are
+    size_t newLinesAt_ = 0;     // the line new entries go before (lines_.size(): the end)
     std::vector<TableSourceLine> lines_;
     std::vector<Chunk> chunks_;
     std::deque<std::string> written_;  // the bytes of lines written anew, which chunks_ points into
@@ -138,6 +140,7 @@ bool TblWriter::unchanged(const std::string& key) const {
 
 bool TblWriter::keepLines() {
     for (size_t i = 0; i < lines_.size(); ++i) {
+        if (i == newLinesAt_ && !addNewEntries()) return false;
         const TableSourceLine& line = lines_[i];
         const bool ended = line.endBytes > 0;
         if (line.role == Role::Other) {
@@ -185,7 +188,8 @@ bool TblWriter::addNewEntries() {
 
 std::optional<std::string> TblWriter::write(std::string* problem) {
     lineEnd_ = encode(source_.lineEnd, {}).value_or("\r\n");
-    if ((source_.present && !keepLines()) || !addNewEntries()) {
+    const bool newAtEnd = !source_.present || newLinesAt_ >= lines_.size();
+    if ((source_.present && !keepLines()) || (newAtEnd && !addNewEntries())) {
         if (problem) *problem = problem_;
         return std::nullopt;
     }

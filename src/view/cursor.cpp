@@ -19,19 +19,19 @@ int64_t clearLow4(int64_t v) { return v & ~int64_t{15}; }
 
 int64_t forwardTop(const EditorState& s, const MainView& v, int64_t pos) {
     const int n = rowsThatFit(v.picOffset.height());
-    if ((pos - s.pageTop) / 16 >= n - 1) return clearLow4(pos) - clearLow4(s.cursorRel);
-    return s.pageTop;
+    if ((pos - s.view.pageTop) / 16 >= n - 1) return clearLow4(pos) - clearLow4(s.view.cursorRel);
+    return s.view.pageTop;
 }
 
 int64_t backwardTop(const EditorState& s, int64_t pos) {
-    if (s.cursorRel <= 32) return clearLow4(pos) - 16;
-    if (pos < s.pageTop) {
-        int64_t rel = s.cursorRel;
-        if (rel > pos) rel = colOf(s.cursorRel) + 32;
+    if (s.view.cursorRel <= 32) return clearLow4(pos) - 16;
+    if (pos < s.view.pageTop) {
+        int64_t rel = s.view.cursorRel;
+        if (rel > pos) rel = colOf(s.view.cursorRel) + 32;
         if (rel > pos) rel = 0;
         return clearLow4(pos - rel);
     }
-    return s.pageTop;
+    return s.view.pageTop;
 }
 
 // Fewer than 32 bytes after the page top: show the 32-byte block holding the last byte.
@@ -52,13 +52,13 @@ int64_t keepRowOnPage(int64_t top, int64_t pos, int rowsShown) {
 
 void positionScrollBar(Editor& ed) {
     EditorState& s = ed.s;
-    if (s.scrollBusy) return;
-    s.scrollBusy = true;
-    if (s.fileSize > 1) {
-        const double f = std::min(1.0, static_cast<double>(s.cursor()) / (s.fileSize - 1));
+    if (s.view.scrollBusy) return;
+    s.view.scrollBusy = true;
+    if (s.doc.fileSize > 1) {
+        const double f = std::min(1.0, static_cast<double>(s.cursor()) / (s.doc.fileSize - 1));
         ed.v.VScroll.setValue(static_cast<int>(roundToInt64(f * 65535 - 32768)));
     }
-    s.scrollBusy = false;
+    s.view.scrollBusy = false;
 }
 
 }  // namespace
@@ -68,20 +68,20 @@ void MoveCursor(Editor& ed, int64_t target) {
     const int64_t pos = std::clamp<int64_t>(target, 0, kMaxOffset);
     endTypingRun(s);  // typing that moves on opens the run again after its move
     const int64_t cur = s.cursor();
-    int64_t newTop = s.pageTop;
+    int64_t newTop = s.view.pageTop;
     if (pos == 0) newTop = 0;
     else if (pos > cur) newTop = forwardTop(s, ed.v, pos);
     else if (pos < cur) newTop = backwardTop(s, pos);
-    const int64_t top = limitTop(newTop, s.fileSize);
-    s.pageTop = static_cast<int32_t>(keepRowOnPage(top, pos, rowsThatFit(ed.v.picOffset.height())));
-    s.cursorRel = static_cast<int32_t>(pos - s.pageTop);
+    const int64_t top = limitTop(newTop, s.doc.fileSize);
+    s.view.pageTop = static_cast<int32_t>(keepRowOnPage(top, pos, rowsThatFit(ed.v.picOffset.height())));
+    s.view.cursorRel = static_cast<int32_t>(pos - s.view.pageTop);
     positionScrollBar(ed);
     PlaceMarks(ed);
     RepaintAll(ed);
 }
 
 bool cursorRowShown(const Editor& ed) {
-    return ed.s.cursorRel >= 0 && rowFits(rowOf(ed.s.cursorRel), ed.v.picOffset.height());
+    return ed.s.view.cursorRel >= 0 && rowFits(rowOf(ed.s.view.cursorRel), ed.v.picOffset.height());
 }
 
 void cmdOff_MouseDown(Editor& ed, int index, int /*button*/, int shift) {
@@ -89,7 +89,7 @@ void cmdOff_MouseDown(Editor& ed, int index, int /*button*/, int shift) {
     if (index < 0 || index > 3) return;
     const int64_t target = std::clamp<int64_t>(ed.s.cursor() + kSteps[index],
                                                std::numeric_limits<int32_t>::min(), kMaxOffset);
-    if (shift == 0) ed.s.selAnchor = static_cast<int32_t>(target);
+    if (shift == 0) ed.s.view.selAnchor = static_cast<int32_t>(target);
     MoveCursor(ed, target);
 }
 
@@ -97,29 +97,29 @@ void Pane_MouseWheel(Editor& ed, int notches, int shift) {
     EditorState& s = ed.s;
     const int64_t rowsPerNotch = (shift & (kShift | kCtrl)) != 0 ? 16 : 3;
     const int64_t cursor = s.cursor();
-    const int64_t lastRow = clearLow4(std::max<int64_t>(int64_t{s.fileSize} - 1, 0));
+    const int64_t lastRow = clearLow4(std::max<int64_t>(int64_t{s.doc.fileSize} - 1, 0));
     const int64_t target = std::clamp(cursor - int64_t{notches} * rowsPerNotch * 16, int64_t{colOf(cursor)},
                                       std::max(lastRow, clearLow4(cursor)) + colOf(cursor));
     if (target == cursor) return;
-    if (s.selAnchor == cursor) s.selAnchor = static_cast<int32_t>(target);
+    if (s.view.selAnchor == cursor) s.view.selAnchor = static_cast<int32_t>(target);
     // The page moves with the cursor, so that MoveCursor finds it where it belongs.
-    s.pageTop = static_cast<int32_t>(std::max<int64_t>(s.pageTop + (target - cursor), 0));
-    s.cursorRel = static_cast<int32_t>(target - s.pageTop);
+    s.view.pageTop = static_cast<int32_t>(std::max<int64_t>(s.view.pageTop + (target - cursor), 0));
+    s.view.cursorRel = static_cast<int32_t>(target - s.view.pageTop);
     MoveCursor(ed, target);
 }
 
 void VScroll_Change(Editor& ed) {
     EditorState& s = ed.s;
-    if (s.scrollBusy) return;
-    s.scrollBusy = true;
-    if (s.fileSize > 0) {
-        int64_t step = roundToInt64(16.0 / s.fileSize * 65535);
+    if (s.view.scrollBusy) return;
+    s.view.scrollBusy = true;
+    if (s.doc.fileSize > 0) {
+        int64_t step = roundToInt64(16.0 / s.doc.fileSize * 65535);
         ed.v.VScroll.setSmallStep(static_cast<int>(std::clamp<int64_t>(step == 0 ? 1 : step, 1, 32767)));
         const double f = (ed.v.VScroll.value() + 32768) / 65535.0;
-        const int64_t t = roundToInt64(s.fileSize * f);
-        MoveCursor(ed, clearLow4(t) + colOf(s.cursorRel));
+        const int64_t t = roundToInt64(s.doc.fileSize * f);
+        MoveCursor(ed, clearLow4(t) + colOf(s.view.cursorRel));
     }
-    s.scrollBusy = false;
+    s.view.scrollBusy = false;
 }
 
 void VScroll_Scroll(Editor& ed) { VScroll_Change(ed); }

@@ -7,8 +7,8 @@
 namespace tarpon {
 
 void lblOffSetMode_Click(Editor& ed) {
-    ed.v.lblOffSetMode.caption = ed.s.offsetMode ? "Offset - DEC" : "Offset - HEX";
-    ed.s.offsetMode = !ed.s.offsetMode;
+    ed.v.lblOffSetMode.caption = ed.s.view.offsetMode ? "Offset - DEC" : "Offset - HEX";
+    ed.s.view.offsetMode = !ed.s.view.offsetMode;
     PaintFileSize(ed);
     RepaintAll(ed);
 }
@@ -18,7 +18,7 @@ void lblViewMode_Click(Editor& ed, int index) {
     const bool table = index != 0;
     ed.v.lblViewMode[1].textColor = table ? kSelected : kSystemWindowText;
     ed.v.lblViewMode[0].textColor = table ? kSystemWindowText : kSelected;
-    ed.s.viewMode = table;
+    ed.s.view.viewMode = table;
     PaintTextPane(ed);
 }
 

@@ -61,11 +61,11 @@ EntryKind kindOfByte(const Table& table, uint8_t b) {
 }
 
 Cell textCell(const EditorState& s, uint8_t b) {
-    if (!s.viewMode) {
+    if (!s.view.viewMode) {
         const bool printable = b >= 32 && b <= 126;
         return {std::string(1, printable ? static_cast<char>(b) : '.'), printable ? kOneLetterText : kUnprintable};
     }
-    return fittedCell(s.charTable[b], s.tableUtf8, kindOfByte(s.table, b), 1);
+    return fittedCell(s.table.charTable()[b], s.table.utf8(), kindOfByte(s.table.model(), b), 1);
 }
 
 // Draws a cell's letters within `cells` columns from column c, so that they never reach the next cell.
@@ -91,14 +91,14 @@ size_t firstRunAfter(const std::vector<ByteRun>& runs, int64_t offset) {
 
 // A box under each shown byte that differs from the compared file.
 void markDifferences(Pane& pane, const EditorState& s, double paneHeight) {
-    const std::vector<ByteRun>& runs = s.comparison.runs;
-    if (!s.comparison.active || runs.empty()) return;
+    const std::vector<ByteRun>& runs = s.doc.comparison.runs;
+    if (!s.doc.comparison.active || runs.empty()) return;
     const double p = columnPitch(pane.width());
-    size_t next = firstRunAfter(runs, s.pageTop);
+    size_t next = firstRunAfter(runs, s.view.pageTop);
     for (int64_t r = 0; rowFits(r, paneHeight); ++r)
         for (int c = 0; c < kRowBytes; ++c) {
-            const int64_t offset = s.pageTop + kRowBytes * r + c;
-            if (offset >= s.fileSize) return;
+            const int64_t offset = s.view.pageTop + kRowBytes * r + c;
+            if (offset >= s.doc.fileSize) return;
             if (differs(runs, next, offset))
                 pane.fillBox(roundHalfEven(c * p + p / 3), static_cast<double>(kRowPitch * r + 2), p + p / 17, kRowPitch,
                              kDifferenceBack);
@@ -107,14 +107,14 @@ void markDifferences(Pane& pane, const EditorState& s, double paneHeight) {
 
 // Table letters typed but not yet written stand in the cursor's cell, in their own colour.
 Cell heldLettersCell(const EditorState& s) {
-    return {cellLetters(s.typedLetters, s.tableUtf8).text, kHeldLetters, true};
+    return {cellLetters(s.typing.typedLetters, s.table.utf8()).text, kHeldLetters, true};
 }
 
 void placePair(std::array<Mark, 2>& marks, const Pane& pane, const EditorState& s) {
     const double p = columnPitch(pane.width());
     marks[0].width = marks[1].width = p + p / 17;
-    marks[0].left = roundHalfEven(colOf(s.cursorRel) * p + p / 3);
-    marks[1].left = roundHalfEven(colOf(s.selAnchor) * p + p / 3);
+    marks[0].left = roundHalfEven(colOf(s.view.cursorRel) * p + p / 3);
+    marks[1].left = roundHalfEven(colOf(s.view.selAnchor) * p + p / 3);
 }
 
 // A letter of a table with longer keys: drawn from its first byte's cell, cut at the
@@ -145,15 +145,15 @@ void paintLetters(Editor& ed) {
     Pane& pane = ed.v.PicText;
     const double p = columnPitch(pane.width());
     const int64_t rows = rowsThatFit(pane.height());
-    const int64_t end = std::min<int64_t>(int64_t{s.pageTop} + rows * kRowBytes, s.fileSize);
-    const bool held = !s.typedLetters.empty();
-    forEachLetter(s.letters, s.reading(), s.document(), s.history.stateId(), s.pageTop, end,
+    const int64_t end = std::min<int64_t>(int64_t{s.view.pageTop} + rows * kRowBytes, s.doc.fileSize);
+    const bool held = !s.typing.typedLetters.empty();
+    forEachLetter(s.doc.letters, s.reading(), s.document(), s.doc.history.stateId(), s.view.pageTop, end,
                   [&](const ReadLetter& letter) {
                       if (held && letter.start == s.cursor()) return;
-                      drawLetter(pane, s, letter, letter.start - s.pageTop, p);
+                      drawLetter(pane, s, letter, letter.start - s.view.pageTop, p);
                   });
-    if (held && s.cursor() >= s.pageTop && s.cursor() < end) {
-        drawCell(pane, heldLettersCell(s), colOf(s.cursorRel), rowOf(s.cursorRel), 1, p);
+    if (held && s.cursor() >= s.view.pageTop && s.cursor() < end) {
+        drawCell(pane, heldLettersCell(s), colOf(s.view.cursorRel), rowOf(s.view.cursorRel), 1, p);
     }
 }
 
@@ -174,13 +174,13 @@ void PaintOffsetColumn(Editor& ed) {
     Pane& pane = ed.v.picOffset;
     pane.clear();
     const double h = pane.height();
-    for (int64_t k = 0; s.pageTop + k < s.fileSize; k += kRowBytes) {
+    for (int64_t k = 0; s.view.pageTop + k < s.doc.fileSize; k += kRowBytes) {
         const int64_t r = k / kRowBytes;
         if (h <= static_cast<double>(18 * r + 23)) break;
-        const bool cursorRow = (int64_t{s.cursorRel} & ~int64_t{15}) == k;
-        const std::string text = PadNumber(static_cast<int32_t>(s.pageTop + k), s.offsetMode,
-                                           s.offsetMode ? 8 : 10);
-        drawInColor(pane, s.offsetMode ? 10 : 2, rowTextY(r), text,
+        const bool cursorRow = (int64_t{s.view.cursorRel} & ~int64_t{15}) == k;
+        const std::string text = PadNumber(static_cast<int32_t>(s.view.pageTop + k), s.view.offsetMode,
+                                           s.view.offsetMode ? 8 : 10);
+        drawInColor(pane, s.view.offsetMode ? 10 : 2, rowTextY(r), text,
                     cursorRow ? kCursorLabel : pane.textColor);
     }
 }
@@ -191,8 +191,8 @@ void PaintColumnHeader(Editor& ed) {
     pane.clear();
     const double p = columnPitch(ed.v.picHex.width());
     for (int c = 0; c < 16; ++c) {
-        const Rgb color = c == colOf(s.cursorRel) ? kCursorLabel : pane.textColor;
-        drawInColor(pane, columnX(c, p) + 87, 10, PadNumber(c, s.offsetMode, 2), color);
+        const Rgb color = c == colOf(s.view.cursorRel) ? kCursorLabel : pane.textColor;
+        drawInColor(pane, columnX(c, p) + 87, 10, PadNumber(c, s.view.offsetMode, 2), color);
     }
 }
 
@@ -204,13 +204,13 @@ void PaintHexPane(Editor& ed) {
     const double h = ed.v.picOffset.height();
     const auto& pairs = hexDigitPairs();
     markDifferences(pane, s, h);
-    const std::vector<ByteRun>& runs = s.comparison.runs;
-    size_t next = s.comparison.active ? firstRunAfter(runs, s.pageTop) : runs.size();
+    const std::vector<ByteRun>& runs = s.doc.comparison.runs;
+    size_t next = s.doc.comparison.active ? firstRunAfter(runs, s.view.pageTop) : runs.size();
     for (int64_t r = 0; rowFits(r, h); ++r) {
         for (int c = 0; c < 16; ++c) {
-            const int64_t offset = s.pageTop + 16 * r + c;
-            if (offset >= s.fileSize || offset < 0) return;
-            const auto& pair = pairs[s.fileData[static_cast<size_t>(offset)]];
+            const int64_t offset = s.view.pageTop + 16 * r + c;
+            if (offset >= s.doc.fileSize || offset < 0) return;
+            const auto& pair = pairs[s.doc.fileData[static_cast<size_t>(offset)]];
             const std::string_view text(pair.data(), 2);
             if (differs(runs, next, offset)) drawInColor(pane, columnX(c, p), rowTextY(r), text, kDifferenceText);
             else pane.drawText(columnX(c, p), rowTextY(r), text);
@@ -223,7 +223,7 @@ void PaintTextPane(Editor& ed) {
     Pane& pane = ed.v.PicText;
     pane.clear();
     markDifferences(pane, s, pane.height());
-    if (s.viewMode && !readsByteByByte(s.table)) {
+    if (s.view.viewMode && !readsByteByByte(s.table.model())) {
         paintLetters(ed);
         return;
     }
@@ -231,10 +231,10 @@ void PaintTextPane(Editor& ed) {
     const double h = pane.height();
     for (int64_t r = 0; rowFits(r, h); ++r) {
         for (int c = 0; c < 16; ++c) {
-            const int64_t offset = s.pageTop + 16 * r + c;
-            if (offset >= s.fileSize || offset < 0) return;
-            Cell cell = textCell(s, s.fileData[static_cast<size_t>(offset)]);
-            if (offset == s.cursor() && s.viewMode && !s.typedLetters.empty()) cell = heldLettersCell(s);
+            const int64_t offset = s.view.pageTop + 16 * r + c;
+            if (offset >= s.doc.fileSize || offset < 0) return;
+            Cell cell = textCell(s, s.doc.fileData[static_cast<size_t>(offset)]);
+            if (offset == s.cursor() && s.view.viewMode && !s.typing.typedLetters.empty()) cell = heldLettersCell(s);
             drawCell(pane, cell, c, r, 1, p);
         }
     }
@@ -244,12 +244,12 @@ void PlaceMarks(Editor& ed) {
     const EditorState& s = ed.s;
     MainView& v = ed.v;
     const double h = v.picOffset.height();
-    if (h < static_cast<double>(18 * rowOf(s.cursorRel) + 23)) return;
+    if (h < static_cast<double>(18 * rowOf(s.view.cursorRel) + 23)) return;
     placePair(v.ShpHex, v.picHex, s);
     placePair(v.ShpText, v.PicText, s);
-    v.ShpHex[0].top = v.ShpText[0].top = static_cast<double>(18 * rowOf(s.cursorRel) + 2);
-    const int64_t a = (int64_t{s.selAnchor} - s.pageTop) >> 4;
-    const bool onCursor = s.selAnchor == s.cursor();
+    v.ShpHex[0].top = v.ShpText[0].top = static_cast<double>(18 * rowOf(s.view.cursorRel) + 2);
+    const int64_t a = (int64_t{s.view.selAnchor} - s.view.pageTop) >> 4;
+    const bool onCursor = s.view.selAnchor == s.cursor();
     const bool visible = !onCursor && a >= 0 && static_cast<double>(a) <= (h - 5) / 18 - 1;
     v.ShpHex[1].visible = v.ShpText[1].visible = visible;
     v.ShpHex[1].top = v.ShpText[1].top = static_cast<double>(18 * a + 2);

@@ -15,7 +15,7 @@ constexpr int64_t kLetterReach = 256;
 
 std::string offsetText(const EditorState& s) {
     char text[32];
-    if (s.offsetMode) std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(s.cursor()));
+    if (s.view.offsetMode) std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(s.cursor()));
     else std::snprintf(text, sizeof text, "%d", static_cast<int>(s.cursor()));
     return text;
 }
@@ -30,16 +30,16 @@ std::string shownLineBreaks(std::string text) {
 
 std::string letterUnderCursor(EditorState& s) {
     const int64_t at = s.cursor();
-    if (at < 0 || at >= s.fileSize) return {};
+    if (at < 0 || at >= s.doc.fileSize) return {};
     const std::span<const uint8_t> doc = s.document();
-    if (!s.viewMode) {
+    if (!s.view.viewMode) {
         const uint8_t b = doc[static_cast<size_t>(at)];
         return b >= 32 && b <= 126 ? std::string(1, static_cast<char>(b)) : std::string();
     }
     const TableReading reading = s.reading();
     std::string text;
-    bool utf8 = s.tableUtf8;
-    forEachLetter(s.letters, reading, doc, s.history.stateId(), std::max<int64_t>(0, at - kLetterReach), at + 1,
+    bool utf8 = s.table.utf8();
+    forEachLetter(s.doc.letters, reading, doc, s.doc.history.stateId(), std::max<int64_t>(0, at - kLetterReach), at + 1,
                   [&](const ReadLetter& letter) {
                       if (letter.start > at || at >= letter.start + letter.length) return;
                       text = letterText(reading, doc, letter);
@@ -50,15 +50,15 @@ std::string letterUnderCursor(EditorState& s) {
 
 std::string hexPaneSpeech(const EditorState& s) {
     std::string said = "Hex pane, offset " + offsetText(s);
-    if (s.cursor() >= s.fileSize) return said + ", past the end";
+    if (s.cursor() >= s.doc.fileSize) return said + ", past the end";
     char byte[16];
-    std::snprintf(byte, sizeof byte, "%02X", s.fileData[static_cast<size_t>(s.cursor())]);
+    std::snprintf(byte, sizeof byte, "%02X", s.doc.fileData[static_cast<size_t>(s.cursor())]);
     return said + ", byte " + byte;
 }
 
 std::string textPaneSpeech(EditorState& s) {
-    std::string said = std::string(s.viewMode ? "Table" : "Ascii") + " pane, offset " + offsetText(s);
-    if (s.cursor() >= s.fileSize) return said + ", past the end";
+    std::string said = std::string(s.view.viewMode ? "Table" : "Ascii") + " pane, offset " + offsetText(s);
+    if (s.cursor() >= s.doc.fileSize) return said + ", past the end";
     const std::string letter = letterUnderCursor(s);
     return said + (letter.empty() ? ", no letter" : ", letter " + letter);
 }

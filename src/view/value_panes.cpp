@@ -12,8 +12,8 @@ namespace {
 // The byte under the cursor, if there is one.
 const uint8_t* cursorByte(const EditorState& s) {
     const int64_t pos = s.cursor();
-    if (pos < 0 || pos >= s.fileSize) return nullptr;
-    return &s.fileData[static_cast<size_t>(pos)];
+    if (pos < 0 || pos >= s.doc.fileSize) return nullptr;
+    return &s.doc.fileData[static_cast<size_t>(pos)];
 }
 
 // Three digits of the cursor byte in radix 8 or 10, zero-padded (007, 377).
@@ -42,9 +42,9 @@ void PaintValuePanes(Editor& ed) {
     PaintPercent(ed);
 }
 
-void PaintFileSize(Editor& ed) { paintOffsetLike(ed.v.picFilesize, ed.s.fileSize, ed.s.offsetMode); }
+void PaintFileSize(Editor& ed) { paintOffsetLike(ed.v.picFilesize, ed.s.doc.fileSize, ed.s.view.offsetMode); }
 
-void PaintOffsetValue(Editor& ed) { paintOffsetLike(ed.v.picOffsetval, ed.s.cursor(), ed.s.offsetMode); }
+void PaintOffsetValue(Editor& ed) { paintOffsetLike(ed.v.picOffsetval, ed.s.cursor(), ed.s.view.offsetMode); }
 
 void PaintDecValue(Editor& ed) { paintByte(ed.v.picDec, ed.s, 10); }
 
@@ -81,8 +81,8 @@ std::string percentText(int64_t pos, int32_t fileSize, char decimalSeparator) {
 void PaintPercent(Editor& ed) {
     Pane& pane = ed.v.picPercent;
     pane.clear();
-    if (ed.s.fileSize < 2) return;
-    pane.drawText(4, 0, percentText(ed.s.cursor(), ed.s.fileSize, ed.v.decimalSeparator));
+    if (ed.s.doc.fileSize < 2) return;
+    pane.drawText(4, 0, percentText(ed.s.cursor(), ed.s.doc.fileSize, ed.v.decimalSeparator));
 }
 
 }  // namespace tarpon

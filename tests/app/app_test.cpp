@@ -65,15 +65,15 @@ TEST(FileCommands, HeldLettersAndUnsavedChangesBeforeTheDocumentIsSavedOrLeft) {
         writeBytes(other, {9});
         std::filesystem::remove(copy);
         TestEditor t(doc);
-        t.ed.s.charTable['t'] = "t";
-        t.ed.s.typedLetters = "t";
+        t.ed.s.table.setLetters('t', "t");
+        t.ed.s.typing.typedLetters = "t";
         t.services.answers = row.answers;
         t.services.fileDialogAnswers = {copy};
         RefreshEditMenu(t.ed);
         EXPECT_TRUE(t.ed.v.menus[kMenuEdit].items[kEditUndo].enabled);
         row.command(t.ed);
-        EXPECT_EQ(t.ed.s.typedLetters, row.held);
-        EXPECT_EQ(t.ed.s.fileData[0], row.first);
+        EXPECT_EQ(t.ed.s.typing.typedLetters, row.held);
+        EXPECT_EQ(t.ed.s.doc.fileData[0], row.first);
         EXPECT_EQ(t.services.questions.size(), row.answers.size());
         EXPECT_EQ(readBytes(doc), row.doc);
         EXPECT_EQ(readBytes(copy), row.copy);
@@ -108,10 +108,10 @@ TEST(FileCommands, ChoosersShareTheLastPathAndSaveAsKeepsTheDocumentsFile) {
         t.services.fileDialogAnswers = {step.answer};
         step.command(t.ed);
         EXPECT_EQ(t.services.dialogs.back().startPath, step.startPath);
-        EXPECT_EQ(t.ed.s.fileName, opened);
+        EXPECT_EQ(t.ed.s.doc.fileName, opened);
         EXPECT_TRUE(t.services.messages.empty());
     }
-    EXPECT_EQ(t.ed.s.charTable[0x41], "Z");
+    EXPECT_EQ(t.ed.s.table.letters(0x41), "Z");
     overwriteByte(t.ed.s, 0, 9);
     mnuFile_Click(t.ed, kFileSave);
     EXPECT_EQ(readBytes(opened), (Bytes{9, 2, 3}));
@@ -182,9 +182,9 @@ TEST(Startup, TableFromTheCommandLine) {
     writeBytes(dir.file("empty.tbl"), {});
     TestEditor t;
     LoadStartupTable(t.ed, dir.file("empty.tbl"));
-    EXPECT_FALSE(t.ed.s.viewMode) << "a table without letters";
+    EXPECT_FALSE(t.ed.s.view.viewMode) << "a table without letters";
     LoadStartupTable(t.ed, dir.file("good.tbl"));
-    EXPECT_TRUE(t.ed.s.viewMode) << "a table with letters";
+    EXPECT_TRUE(t.ed.s.view.viewMode) << "a table with letters";
 }
 
 // Copy and Paste in the panes, on the document 41 42 43 44 45 with the selection 1..3 (anchor 3, cursor 1):
@@ -219,12 +219,13 @@ TEST(PaneClipboard, CopyAndPaste) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TestEditor t(doc);
-        t.ed.s.charTable[0x41] = "a", t.ed.s.charTable[0x42] = "b", t.ed.s.charTable[0x43] = "th";
-        t.ed.s.table.set({"\x44\x45", "\u00E9"});
-        t.ed.s.viewMode = row.pane == Table;
-        t.ed.s.focusPane = row.pane == Hex ? InputPane::Hex : InputPane::Text;
-        t.ed.s.selAnchor = 3;
-        t.ed.s.cursorRel = 1;
+        t.ed.s.table.setLetters(0x41, "a"), t.ed.s.table.setLetters(0x42, "b"), t.ed.s.table.setLetters(0x43, "th");
+        t.ed.s.table.edit([&](tarpon::Table& m) { m.set({"\x44\x45", "\u00E9"}); });
+        t.ed.s.table.spellUtf8(false);  // the grid's letters stay Latin-1
+        t.ed.s.view.viewMode = row.pane == Table;
+        t.ed.s.view.focusPane = row.pane == Hex ? InputPane::Hex : InputPane::Text;
+        t.ed.s.view.selAnchor = 3;
+        t.ed.s.view.cursorRel = 1;
         t.services.clipboard = row.clipboard;
         RefreshEditMenu(t.ed);
         RunMenuCommand(t.ed, kMenuEdit, row.clipboard.empty() ? kEditCopy : kEditPaste);
@@ -255,7 +256,7 @@ TEST(FileCommands, OpeningKeepsTheCursorOnTheFile) {
         MoveCursor(t.ed, before);
         t.services.fileDialogAnswers = {dir.file("small")};
         RunMenuCommand(t.ed, kMenuFile, kFileOpen);
-        EXPECT_EQ(std::pair(t.ed.s.cursor(), int64_t{t.ed.s.selAnchor} <= after), std::pair(after, true));
+        EXPECT_EQ(std::pair(t.ed.s.cursor(), int64_t{t.ed.s.view.selAnchor} <= after), std::pair(after, true));
         EXPECT_TRUE(cursorRowShown(t.ed));
     }
 }

@@ -155,21 +155,19 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
          [](test::TestEditor& t) { ReplaceAll(t.ed, {PatternKind::Ascii, "ad", "xyz", LengthRule::Resize}); },
          [&](test::TestEditor& t) { return t.document() == doc; }},
         {"Load Table", [&](test::TestEditor& t) { LoadTableFile(t.ed, tbl); },
-         [](test::TestEditor& t) { return t.ed.s.table.entries().empty() && !t.ed.s.tableSource.present; }},
+         [](test::TestEditor& t) { return t.ed.s.table.model().entries().empty() && !t.ed.s.table.source.present; }},
         {"Insert Script", [&](test::TestEditor& t) {
-             t.ed.s.table = smallTable();
-             t.ed.s.showTable();
+             t.ed.s.table.replace(smallTable());
              t.services.fileDialogAnswers = {scriptFile};
              InsertScriptFile(t.ed, scriptSourcesOnDisk);
          },
          [&](test::TestEditor& t) { return t.document() == doc; }},
         {"Find All", [](test::TestEditor& t) { cmdFindAll_Click(t.ed, {PatternKind::Ascii, "abc", "", true}); },
-         [](test::TestEditor& t) { return t.ed.s.searchPattern.empty(); }},
+         [](test::TestEditor& t) { return t.ed.s.search.searchPattern.empty(); }},
         {"Dump Script", [](test::TestEditor& t) {
-             t.ed.s.table = smallTable();
-             t.ed.s.showTable();
+             t.ed.s.table.replace(smallTable());
              DumpRequest r;
-             r.to = t.ed.s.fileSize - 1;
+             r.to = t.ed.s.doc.fileSize - 1;
              DumpScriptToFile(t.ed, r);
          },
          [](test::TestEditor& t) { return t.services.dialogs.empty(); }},
@@ -186,7 +184,7 @@ TEST(LongWork, CancelledCommandsLeaveTheEditorAsItWas) {
             t.services.cancelAfter = cancelAfter;
             row.command(t);
             EXPECT_TRUE(row.unchanged(t)) << "cancelled after " << cancelAfter;
-            EXPECT_FALSE(t.ed.s.history.canUndo());
+            EXPECT_FALSE(t.ed.s.doc.history.canUndo());
             EXPECT_TRUE(t.services.messages.empty()) << t.services.messages.front();
             EXPECT_EQ(t.services.works.size(), 1u) << "the command ran as long work";
         }

@@ -27,13 +27,12 @@ Table tableOf(std::string_view lines) {
 // An editor in Table view over `doc`, the cursor on its first byte.
 struct TableEditor : TestEditor {
     TableEditor(std::string_view lines, const Bytes& doc) : TestEditor(doc) {
-        ed.s.table = tableOf(lines);
-        ed.s.showTable();
-        ed.s.viewMode = true;
-        ed.s.focusPane = InputPane::Text;
-        ed.s.multiLetters = true;
+        ed.s.table.replace(tableOf(lines));
+        ed.s.view.viewMode = true;
+        ed.s.view.focusPane = InputPane::Text;
+        ed.s.typing.multiLetters = true;
     }
-    Bytes written(size_t n) const { return {ed.s.fileData.begin(), ed.s.fileData.begin() + static_cast<long>(n)}; }
+    Bytes written(size_t n) const { return {ed.s.doc.fileData.begin(), ed.s.doc.fileData.begin() + static_cast<long>(n)}; }
 };
 
 const Bytes kBlank(8, 0x00);
@@ -58,7 +57,7 @@ Bytes replaced(std::string_view lines, const std::string& text) {
     doc[0] = 0x7E;
     TableEditor t(std::string(lines) + "\n7E=~\n", doc);
     ReplaceNext(t.ed, {.kind = PatternKind::Table, .find = "~", .replacement = text, .rule = LengthRule::Resize});
-    return t.written(static_cast<size_t>(t.ed.s.fileSize) - (kBlank.size() - 1));
+    return t.written(static_cast<size_t>(t.ed.s.doc.fileSize) - (kBlank.size() - 1));
 }
 
 Bytes inserted(std::string_view lines, const std::string& text) {
@@ -125,8 +124,8 @@ TEST(TextEngine, WhatIsCopiedOrDumpedReadsBack) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TableEditor t(row.table, row.doc);
-        t.ed.s.selAnchor = 0;
-        t.ed.s.cursorRel = static_cast<int32_t>(row.doc.size() - 1);
+        t.ed.s.view.selAnchor = 0;
+        t.ed.s.view.cursorRel = static_cast<int32_t>(row.doc.size() - 1);
         CopyFromPane(t.ed);
         EXPECT_EQ(t.services.clipboard, row.copied);
         const std::string clip = t.services.clipboard;

@@ -49,12 +49,11 @@ TEST(Copy, FieldsToClipboardOrMessage) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t(test::countingBytes(row.size));
-        t.ed.s.charTable[0x41] = "A", t.ed.s.charTable[0x42] = "bc";
+        t.ed.s.table.setLetters(0x41, "A"), t.ed.s.table.setLetters(0x42, "bc");
         if (row.longKeys) {
-            t.ed.s.syncedTable().set({"CD", "DE", EntryKind::Letter, 0});
-            t.ed.s.table.set({"E", "<p>", EntryKind::Linked, 1});
-            t.ed.s.table.set({"\n", "", EntryKind::LineBreak, 0});
-            t.ed.s.showTable();
+            t.ed.s.table.edit([&](Table& m) { m.set({"CD", "DE", EntryKind::Letter, 0}); });
+            t.ed.s.table.edit([&](Table& m) { m.set({"E", "<p>", EntryKind::Linked, 1}); });
+            t.ed.s.table.edit([&](Table& m) { m.set({"\n", "", EntryKind::LineBreak, 0}); });
         }
         t.services.clipboard = "before";
         EXPECT_EQ(cmdCopy_Click(t.ed, row.form), !row.refused);

@@ -556,21 +556,21 @@ TEST(SaveFile, AFailedSaveInPlacePutBackAsksNothingNext) {
 
 TEST(LoadFile, EveryBadFileAndFaultLeavesTheDocumentOrTakesTheWholeFile) {
     everyFault(false, false, [](const Row& row, const Scene& s, auto& t, const auto& io, const std::string& message) {
-        EXPECT_GE(t.ed.s.fileData.size(), 1u);
+        EXPECT_GE(t.ed.s.doc.fileData.size(), 1u);
         EXPECT_TRUE(io.reached() || (row.refusal.empty() ? message.empty() : contains(message, row.refusal)))
             << message;
         EXPECT_TRUE(!io.reached() || io.failed == "close" || !message.empty()) << "a failing " << io.failed;
         if (message.empty()) {
-            EXPECT_EQ(t.ed.s.fileName, s.target);
+            EXPECT_EQ(t.ed.s.doc.fileName, s.target);
             EXPECT_TRUE(t.document() == readBytes(s.real)) << "the document is not the file";
         } else if (message == kTooLarge) {
             // The document empties; neither the refused file nor the previous one is the target of Save.
-            EXPECT_EQ(t.ed.s.fileSize, 0);
+            EXPECT_EQ(t.ed.s.doc.fileSize, 0);
             EXPECT_FALSE(SaveDocument(t.ed));
             EXPECT_EQ(t.services.messages.back(), "Problems Saving");
             EXPECT_EQ(readBytes(s.previous), (Bytes{1, 2, 3}));
         } else {
-            EXPECT_EQ(t.ed.s.fileName, s.previous);
+            EXPECT_EQ(t.ed.s.doc.fileName, s.previous);
             EXPECT_EQ(t.document(), (Bytes{1, 2, 3}));
             EXPECT_EQ(filesUnder(s.tmp.dir), s.filesBefore) << "a failed load left a file";
         }

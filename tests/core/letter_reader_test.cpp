@@ -74,9 +74,8 @@ TEST(LetterReader, BytesToLetters) {
 // (overwrite, splice, insert, delete, undo), is where reading from the start says.
 TEST(LetterReader, IndexKeepsUpWithEdits) {
     EditorState s;
-    s.table = kindsTable();
-    s.table.set({"\x40\x41", "<w>", EntryKind::Linked, 2});  // a two-byte key with parameters
-    s.showTable();
+    s.table.replace(kindsTable());
+    s.table.edit([](Table& m) { m.set({"\x40\x41", "<w>", EntryKind::Linked, 2}); });  // a two-byte key with parameters
     std::mt19937 random(7);
     // Whole keys, halves of keys and single bytes, so that every kind of letter occurs.
     const std::string pieces[] = {"A", "B", "AB", "\x81\x40", "\x81", "\x40", "\xC9", std::string(1, '\0'),
@@ -90,17 +89,17 @@ TEST(LetterReader, IndexKeepsUpWithEdits) {
     bytes[edge - 3] = bytes[edge - 2] = 'B', bytes[edge - 1] = 0x81, bytes[edge] = 'A';
     const size_t third = 3 * LetterIndex::kBlock;  // "B | E0 E1 E2 E3" across the next edge: a long key's reach
     bytes[third - 4] = 'B', bytes[third - 3] = 0xE0, bytes[third - 2] = 0xE1, bytes[third - 1] = 0xE2, bytes[third] = 0xE3;
-    s.fileData.assign(bytes.begin(), bytes.end());
-    s.fileSize = static_cast<int32_t>(bytes.size());
+    s.doc.fileData.assign(bytes.begin(), bytes.end());
+    s.doc.fileSize = static_cast<int32_t>(bytes.size());
     const auto check = [&](const char* step) {
         SCOPED_TRACE(step);
-        std::vector<bool> starts(static_cast<size_t>(s.fileSize) + 1);
-        for (int64_t at = 0; at < s.fileSize; at += readLetterAt(s.reading(), s.document(), at).length)
+        std::vector<bool> starts(static_cast<size_t>(s.doc.fileSize) + 1);
+        for (int64_t at = 0; at < s.doc.fileSize; at += readLetterAt(s.reading(), s.document(), at).length)
             starts[static_cast<size_t>(at)] = true;
-        for (int64_t at = 0; at < s.fileSize; ++at) {
+        for (int64_t at = 0; at < s.doc.fileSize; ++at) {
             int64_t want = at;
-            while (want < s.fileSize && !starts[static_cast<size_t>(want)]) ++want;
-            ASSERT_EQ(s.letters.startAtOrAfter(s.reading(), s.document(), at, s.history.stateId()), want) << at;
+            while (want < s.doc.fileSize && !starts[static_cast<size_t>(want)]) ++want;
+            ASSERT_EQ(s.doc.letters.startAtOrAfter(s.reading(), s.document(), at, s.doc.history.stateId()), want) << at;
         }
     };
     check("read once");
@@ -116,11 +115,11 @@ TEST(LetterReader, IndexKeepsUpWithEdits) {
     undoStep(s);
     undoStep(s);
     check("two undos");
-    s.letters.toggleStart(LetterIndex::kBlock + 1);
+    s.doc.letters.toggleStart(LetterIndex::kBlock + 1);
     check("a chosen start");
-    for (int64_t at = 7; at < s.fileSize; at += 5) s.letters.toggleStart(at);
+    for (int64_t at = 7; at < s.doc.fileSize; at += 5) s.doc.letters.toggleStart(at);
     check("many chosen starts");
-    s.table.set({"BA", "x", EntryKind::Letter, 0});
+    s.table.edit([&](Table& m) { m.set({"BA", "x", EntryKind::Letter, 0}); });
     check("a new key");
 }
 
@@ -151,9 +150,9 @@ TEST(LetterReader, ChosenStartsMoveWithTheirBytes) {
         test::TestEditor t;
         t.setDocument(std::vector<uint8_t>(16, 0));
         EditorState& s = t.ed.s;
-        for (const int32_t at : {4, 8, 12}) s.letters.toggleStart(at);
+        for (const int32_t at : {4, 8, 12}) s.doc.letters.toggleStart(at);
         row.edit(s);
-        EXPECT_EQ(s.letters.starts(), row.starts);
+        EXPECT_EQ(s.doc.letters.starts(), row.starts);
     }
 }
 

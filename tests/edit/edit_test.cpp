@@ -36,10 +36,10 @@ struct Edit {
 int64_t firstDifference(const Bytes& a, const Bytes& b) { return std::ranges::mismatch(a, b).in1 - a.begin(); }
 
 void apply(test::TestEditor& t, const Edit& e) {
-    t.ed.s.cursorRel = t.ed.s.selAnchor = e.at;
-    t.ed.s.viewMode = e.op == Op::Letters || e.op == Op::OneLetter || e.op == Op::Utf8;
-    t.ed.s.multiLetters = e.op != Op::OneLetter;
-    t.ed.s.tableUtf8 = e.op == Op::Utf8;
+    t.ed.s.view.cursorRel = t.ed.s.view.selAnchor = e.at;
+    t.ed.s.view.viewMode = e.op == Op::Letters || e.op == Op::OneLetter || e.op == Op::Utf8;
+    t.ed.s.typing.multiLetters = e.op != Op::OneLetter;
+    t.ed.s.table.spellUtf8(e.op == Op::Utf8);
     for (const char* k = e.text; *k && e.op == Op::Hex; ++k)
         if (!PicHex_KeyDown(t.ed, *k == '<' ? +kKeyLeft : *k == '>' ? +kKeyRight : *k, 0)) PicHex_KeyPress(t.ed, *k);
     switch (e.op) {
@@ -118,14 +118,16 @@ TEST(Typing, HexDigitsAndLongestMatchLetters) {
         SCOPED_TRACE(row.name);
         Bytes expected(static_cast<size_t>(row.size), 0xEE);
         test::TestEditor t(expected);
-        for (const auto& [b, letters] : row.table) t.ed.s.charTable[static_cast<size_t>(b)] = letters;
-        for (const auto& [key, letters] : row.longKeys) t.ed.s.table.set({key, letters});
+        t.ed.s.table.spellUtf8(row.edit.op == Op::Utf8);  // the letters below are spelled so
+        for (const auto& [b, letters] : row.table) t.ed.s.table.setLetters(static_cast<size_t>(b), letters);
+        for (const auto& [key, letters] : row.longKeys)
+            t.ed.s.table.edit([&](tarpon::Table& m) { m.set({key, letters}); });
         apply(t, row.edit);
         if (row.abandoned) PicHex_GotFocus(t.ed);
         std::copy(row.written.begin(), row.written.end(), expected.begin() + row.edit.at);
         const int64_t end = row.edit.at + std::ssize(row.written) - (row.waiting == "digit");
-        const std::string waiting = row.edit.op == Hex ? (t.ed.s.nibblePending ? "digit" : "") : t.ed.s.typedLetters;
-        EXPECT_EQ(std::tuple(t.document(), t.ed.s.cursor(), int64_t{t.ed.s.selAnchor}, cursorRowShown(t.ed), waiting),
+        const std::string waiting = row.edit.op == Hex ? (t.ed.s.typing.nibblePending ? "digit" : "") : t.ed.s.typing.typedLetters;
+        EXPECT_EQ(std::tuple(t.document(), t.ed.s.cursor(), int64_t{t.ed.s.view.selAnchor}, cursorRowShown(t.ed), waiting),
                   std::tuple(expected, end, end, true, row.waiting));
         EXPECT_EQ(t.services.messages, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
     }
@@ -173,8 +175,8 @@ TEST(Undo, Sessions) {
         const test::TempDir dir;
         test::writeBytes(dir.file("doc"), row.docs[0]);
         test::TestEditor t(dir.file("doc"));
-        for (auto [b, e] : {std::pair{0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}}) t.ed.s.charTable[b] = e;
-        t.ed.s.table.set({"\x81\x40", "x"});
+        for (auto [b, e] : {std::pair{0x61, "a"}, {0x62, "b"}, {0x64, "d"}, {0xC1, "abc"}}) t.ed.s.table.setLetters(b, e);
+        t.ed.s.table.edit([&](tarpon::Table& m) { m.set({"\x81\x40", "x"}); });
         for (const Edit& e : row.edits) apply(t, e);
         EXPECT_EQ(t.services.messages.size(), row.messages);
         const size_t n = row.docs.size() - 1;

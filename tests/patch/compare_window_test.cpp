@@ -26,7 +26,7 @@ std::vector<int64_t> markedOffsets(const Editor& ed) {
     for (const FillBox& box : ed.v.picHex.fills()) {
         if (box.color != kDifferenceBack) continue;
         const int64_t col = static_cast<int64_t>((box.x + pitch / 2) / pitch), row = static_cast<int64_t>(box.y) / 18;
-        offsets.push_back(ed.s.pageTop + 16 * row + col);
+        offsets.push_back(ed.s.view.pageTop + 16 * row + col);
     }
     return offsets;
 }

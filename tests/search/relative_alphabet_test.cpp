@@ -144,10 +144,10 @@ TEST(AlphabetSearch, FindAndFindAgainAgreeWithTheStraightScan) {
         test::TestEditor t(row.doc);
         MoveCursor(t.ed, row.cursor);
         cmdFind_Click(t.ed, row.form);
-        const Bytes& p = t.ed.s.searchPattern;
+        const Bytes& p = t.ed.s.search.searchPattern;
         const auto straight = [&](int64_t from) {
             const int64_t at = test::referenceFind(row.doc.data(), static_cast<int64_t>(row.doc.size()), p.data(),
-                                                   static_cast<int64_t>(p.size()), t.ed.s.searchWildcard, from, true);
+                                                   static_cast<int64_t>(p.size()), t.ed.s.search.searchWildcard, from, true);
             return at < 0 ? from : at;
         };
         EXPECT_EQ(t.ed.s.cursor(), row.found);
@@ -324,18 +324,18 @@ TEST(TableFromHit, FillIsOneUndoableStepInTheTablesCoding) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
-        t.ed.s.tableUtf8 = row.utf8;
-        for (const auto& [index, letters] : row.before) t.ed.s.charTable[static_cast<size_t>(index)] = letters;
+        t.ed.s.table.spellUtf8(row.utf8);
+        for (const auto& [index, letters] : row.before) t.ed.s.table.setLetters(static_cast<size_t>(index), letters);
         TableEditor editor;
         EXPECT_TRUE(frmTable::FillEntries(t.ed, editor, row.fill));
         EXPECT_EQ(editor.tblCursor, row.fill.front().index);
         const auto entries = [&](const Entries& which) {
             Entries now;
-            for (const auto& e : which) now.emplace_back(e.first, t.ed.s.charTable[static_cast<size_t>(e.first)]);
+            for (const auto& e : which) now.emplace_back(e.first, t.ed.s.table.letters(static_cast<size_t>(e.first)));
             return now;
         };
         EXPECT_EQ(entries(row.after), row.after);
-        EXPECT_EQ(t.ed.s.tableUtf8, row.utf8After);
+        EXPECT_EQ(t.ed.s.table.utf8(), row.utf8After);
         EXPECT_EQ(t.services.messages.size(), row.told ? 1u : 0u);
         frmTable::PicHex_KeyDown(t.ed, editor, 'Z', kCtrl);
         EXPECT_EQ(entries(row.undone), row.undone);
@@ -347,7 +347,7 @@ TEST(TableFromHit, FillIsOneUndoableStepInTheTablesCoding) {
     frmTable::PicHex_KeyPress(t.ed, editor, 0xE9);
     frmTable::FillEntries(t.ed, editor, {{0x30, "あ"}});
     for (const int key : {'Z', 'Z', 'Y'}) frmTable::PicHex_KeyDown(t.ed, editor, key, kCtrl);
-    EXPECT_EQ(t.ed.s.charTable[0x05], "\xC3\xA9");
+    EXPECT_EQ(t.ed.s.table.letters(0x05), "\xC3\xA9");
 }
 
 }  // namespace

@@ -170,10 +170,9 @@ TEST(Find, TableTextFoundInEverySpelling) {
         for (const auto& [at, bytes] : row.doc) std::copy(bytes.begin(), bytes.end(), doc.begin() + at);
         t.setDocument(doc);
         if (row.grid) {
-            for (const TableEntry& e : row.entries) t.ed.s.charTable[static_cast<uint8_t>(e.key[0])] = e.text;
+            for (const TableEntry& e : row.entries) t.ed.s.table.setLetters(static_cast<uint8_t>(e.key[0]), e.text);
         } else {
-            for (const TableEntry& e : row.entries) t.ed.s.table.set(e);
-            t.ed.s.showTable();
+            for (const TableEntry& e : row.entries) t.ed.s.table.edit([&](Table& m) { m.set(e); });
         }
         std::vector<int64_t> landed;
         for (const char press : row.presses) {
@@ -215,7 +214,7 @@ TEST(Find, FindAndFindAgainMoveTheCursor) {
         SCOPED_TRACE(row.name);
         test::TestEditor t;
         t.setDocument(row.doc);
-        t.ed.s.tableUtf8 = true;
+        t.ed.s.table.spellUtf8(true);
         MoveCursor(t.ed, row.cursor);
         for (const FindForm& form : row.finds) cmdFind_Click(t.ed, form);
         if (!row.newDoc.empty()) t.setDocument(row.newDoc);
@@ -270,9 +269,8 @@ TEST(Replace, AtTheCursorAndEverywhere) {
         test::TestEditor t;
         const Bytes doc(row.doc.begin(), row.doc.end());
         t.setDocument(doc);
-        for (const char* letter : {"a", "b", "."}) t.ed.s.table.set({letter, letter});
-        t.ed.s.table.set({"\x01\x02", "z"});
-        t.ed.s.showTable();
+        for (const char* letter : {"a", "b", "."}) t.ed.s.table.edit([&](Table& m) { m.set({letter, letter}); });
+        t.ed.s.table.edit([&](Table& m) { m.set({"\x01\x02", "z"}); });
         MoveCursor(t.ed, row.cursor);
         if (row.all) ReplaceAll(t.ed, row.form);
         else ReplaceNext(t.ed, row.form);

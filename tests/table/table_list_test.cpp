@@ -31,9 +31,11 @@ TEST(TableList, TypedRowsEditTheLongerKeys) {
          {"/<STOP>"},
          {"", "", "", "", "", "the table has no entry with that key"}},
         {"rows that are not entries say why",
-         {"81=", "814=x", "@id", "# note", "$0500=<Color>"},
+         {"81=", "814=x", "@id", "@41=x", "# note", "$0500=<Color>"},
          {},
-         {"", "the key is not an even number of hexadecimal digits", "table names (@name) are not supported",
+         {"", "the key is not an even number of hexadecimal digits",
+          "a table's name (@name) is not an entry: the file's tables are chosen above the list",
+          "an \"@\" line other than a table's name (@name on a line of its own) is not read",
           "not an entry: write it as in a table file (8140=text)",
           "a linked entry ($XX=text,N) needs its number of parameter bytes"}},
     };
@@ -51,11 +53,11 @@ TEST(TableList, TypedRowsEditTheLongerKeys) {
 // A row for a one-byte key reaches the grid and the text pane; a grid edit made before it is kept.
 TEST(TableList, RowsReachTheGridAndThePane) {
     test::TestEditor t(std::vector<uint8_t>{0x41, 0x42});
-    t.ed.s.viewMode = true;
-    t.ed.s.charTable[0x42] = "b";
+    t.ed.s.view.viewMode = true;
+    t.ed.s.table.setLetters(0x42, "b");
     EXPECT_EQ(ApplyTableRow(t.ed, "41=\xC3\xA9"), "");
-    EXPECT_EQ(t.ed.s.charTable[0x41], "\xC3\xA9");
-    EXPECT_EQ(t.ed.s.charTable[0x42], "b");
+    EXPECT_EQ(t.ed.s.table.letters(0x41), "\xC3\xA9");
+    EXPECT_EQ(t.ed.s.table.letters(0x42), "b");
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "\xC3\xA9");
 }
 
@@ -99,8 +101,8 @@ TEST(TableList, ListEditsAreUndoSteps) {
             else if (step.starts_with("key:")) frmTable::PicHex_KeyPress(t.ed, editor, static_cast<uint8_t>(arg[0]));
             else frmTable::UndoStep(t.ed, editor, step == "undo");
         }
-        EXPECT_EQ(longEntryRows(t.ed.s.syncedTable()), row.rows);
-        EXPECT_EQ(t.ed.s.charTable[0xE9], row.cell);
+        EXPECT_EQ(longEntryRows(t.ed.s.table.model()), row.rows);
+        EXPECT_EQ(t.ed.s.table.letters(0xE9), row.cell);
         EXPECT_EQ(t.services.messages, row.messages);
     }
 }

@@ -22,25 +22,25 @@ TEST(TableMenu, LoadAndSaveThroughTheMenu) {
     const std::string path = dir.file("names.tbl"), text = "41=\xC3\xA9\r\nnot a table\r\n8140=x\r\n";
     test::writeText(path, text);
     t.setDocument({0x41});
-    t.ed.s.viewMode = true;
-    t.ed.s.fileName = dir.file("game.bin");
+    t.ed.s.view.viewMode = true;
+    t.ed.s.doc.fileName = dir.file("game.bin");
     t.services.fileDialogAnswers = {path, path, path, path};
     mnuTable_Click(t.ed, kTableLoad);
-    EXPECT_TRUE(t.ed.s.tableUtf8);
+    EXPECT_TRUE(t.ed.s.table.utf8());
     EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "\xC3\xA9");  // shown at once
     mnuTable_Click(t.ed, kTableSave);
     EXPECT_EQ(t.services.dialogs.back().startPath, path);   // the table's own file, not the document
     EXPECT_EQ(test::readText(path), text);
-    t.ed.s.charTable[0x42] = "b";                           // an edit in the grid
+    t.ed.s.table.setLetters(0x42, "b");                           // an edit in the grid
     mnuTable_Click(t.ed, kTableSave);
     EXPECT_EQ(test::readText(path), text + "42=b\r\n");
-    t.ed.s.charTable[0x30] = "a\r\nb";                     // would split into two lines
+    t.ed.s.table.setLetters(0x30, "a\r\nb");                     // would split into two lines
     mnuTable_Click(t.ed, kTableSave);
     struct FailingIo : FileIo {
         ssize_t write(int, const void*, size_t) override { return -1; }
     } failing;
-    t.ed.s.charTable[0x30] = "0";
-    EXPECT_EQ(saveTblFile(path, t.ed.s.syncedTable(), t.ed.s.tableSource, failing, nullptr), SaveStatus::Failed);
+    t.ed.s.table.setLetters(0x30, "0");
+    EXPECT_EQ(saveTblFile(path, t.ed.s.table.model(), t.ed.s.table.source, failing, nullptr), SaveStatus::Failed);
     EXPECT_EQ(test::readText(path), text + "42=b\r\n");
     EXPECT_TRUE(t.services.questions.empty());
     EXPECT_EQ(t.services.messages, (std::vector<std::string>{
@@ -76,8 +76,8 @@ TEST(TableMenu, SaveTableAsksBeforeOverwritingAnotherProgramsChange) {
         }
     } failing;
     ::usleep(20000);  // a restore within the same clock tick would hide the new time
-    t.ed.s.charTable[0x42] = "b";
-    EXPECT_EQ(saveTblFile(path, t.ed.s.syncedTable(), t.ed.s.tableSource, failing, nullptr, &t.ed.s.tableSource.stamp),
+    t.ed.s.table.setLetters(0x42, "b");
+    EXPECT_EQ(saveTblFile(path, t.ed.s.table.model(), t.ed.s.table.source, failing, nullptr, &t.ed.s.table.source.stamp),
               SaveStatus::Failed);
     EXPECT_EQ(test::readText(path), "41=a\r\n");
     mnuTable_Click(t.ed, kTableSave);
@@ -94,23 +94,56 @@ TEST(TableMenu, LoadAsAndMessages) {
     const std::string kana = dir.file("kana.tbl"), twice = dir.file("twice.tbl");
     test::writeText(kana, "B1=\xB1\r\n");
     test::writeText(twice, "41=A\n42=B\n41=C\n");
-    t.ed.s.fileName = dir.file("game.bin");
+    t.ed.s.doc.fileName = dir.file("game.bin");
     mnuTable_Click(t.ed, kTableSave);
     EXPECT_EQ(t.services.dialogs.back().startPath, dir.dir + "/");
     t.services.fileDialogAnswers = {kana, kana, twice, kana};
     t.services.answers = {1 + static_cast<int>(TextEncoding::ShiftJis), 7};  // Shift-JIS, then Cancel
     mnuTable_Click(t.ed, kTableLoadAs);
-    EXPECT_EQ(t.ed.s.charTable[0xB1], "\xEF\xBD\xB1");
-    t.ed.s.charTable[0xB1] = "x";
+    EXPECT_EQ(t.ed.s.table.letters(0xB1), "\xEF\xBD\xB1");
+    t.ed.s.table.setLetters(0xB1, "x");
     mnuTable_Click(t.ed, kTableLoadAs);  // cancelled: nothing read
-    EXPECT_EQ(t.ed.s.charTable[0xB1], "x");
+    EXPECT_EQ(t.ed.s.table.letters(0xB1), "x");
     mnuTable_Click(t.ed, kTableLoad);
     mnuTable_Click(t.ed, kTableLoad);    // found: 8-bit
-    EXPECT_EQ(t.ed.s.charTable[0x41], "C");
-    EXPECT_EQ(t.ed.s.charTable[0xB1], "\xC2\xB1");
+    EXPECT_EQ(t.ed.s.table.letters(0x41), "C");
+    EXPECT_EQ(t.ed.s.table.letters(0xB1), "\xC2\xB1");
     EXPECT_EQ(t.services.messages, (std::vector<std::string>{
         "Read 2 entries from \"" + twice + "\" (ASCII).\n1 key was given more than once (the last line counts):"
         "\n41 on lines 1 and 3"}));
+}
+
+// A file of two logical tables: the first is read and the load says so; choosing the second shows its
+// letters at once, without an edit of the document, and drops the editor's steps of the first; saving keeps
+// both tables, the edit landing in the chosen one, which stays chosen after the save.
+TEST(TableMenu, ChoosingALogicalTable) {
+    test::TempDir dir;
+    test::TestEditor t;
+    const std::string path = dir.file("two.tbl"), text = "@main\r\n01=a\r\n@items\r\n01=x\r\n";
+    test::writeText(path, text);
+    t.setDocument({0x01, 0x02});
+    t.ed.s.view.viewMode = true;
+    t.services.fileDialogAnswers = {path, path, path};
+    mnuTable_Click(t.ed, kTableLoad);
+    EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "a");
+    TableEditor editor;
+    editor.tblCursor = 1;
+    frmTable::PicHex_KeyPress(t.ed, editor, 'q');  // a step of the first table
+    const uint64_t document = t.ed.s.doc.history.stateId();
+    EXPECT_TRUE(frmTable::ChooseTable(t.ed, editor, 1));
+    EXPECT_FALSE(frmTable::ChooseTable(t.ed, editor, 1)) << "already chosen";
+    EXPECT_EQ(t.ed.v.PicText.runs()[0].text, "x");
+    EXPECT_EQ(t.ed.s.doc.history.stateId(), document);
+    EXPECT_TRUE(editor.undoSteps.empty());
+    t.ed.s.table.setLetters(0x02, "y");
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(test::readText(path), "@main\r\n01=q\r\n@items\r\n01=x\r\n02=y\r\n");
+    t.ed.s.table.setLetters(0x03, "z");
+    mnuTable_Click(t.ed, kTableSave);
+    EXPECT_EQ(test::readText(path), "@main\r\n01=q\r\n@items\r\n01=x\r\n02=y\r\n03=z\r\n");
+    EXPECT_EQ(t.services.messages, (std::vector<std::string>{
+        "Read 1 entry from \"" + path + "\" (ASCII).\nThe file holds 2 tables, @main and @items: the entries are "
+        "those of @main (the table editor chooses another)."}));
 }
 
 using namespace frmTable;
@@ -150,8 +183,8 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
         SCOPED_TRACE(name);
         test::TestEditor t;
         TableEditor editor;
-        for (const auto& [b, letters] : before) t.ed.s.charTable[static_cast<size_t>(b)] = letters;
-        t.ed.s.tableUtf8 = utf8;
+        t.ed.s.table.spellUtf8(utf8);
+        for (const auto& [b, letters] : before) t.ed.s.table.setLetters(static_cast<size_t>(b), letters);
         editor.tblCursor = cell;
         editor.dualLetters = dual;
         for (const int k : input) {
@@ -162,7 +195,7 @@ TEST(TableEditor, InputKeepsEveryEntryUnique) {
             else if (k < 0) PicHex_KeyDown(t.ed, editor, -k, 0);
             else PicHex_KeyPress(t.ed, editor, k);
         }
-        for (const auto& [b, letters] : after) EXPECT_EQ(t.ed.s.charTable[static_cast<size_t>(b)], letters) << b;
+        for (const auto& [b, letters] : after) EXPECT_EQ(t.ed.s.table.letters(static_cast<size_t>(b)), letters) << b;
     }
 }
 

@@ -31,8 +31,8 @@ TEST(LongWork, ReplaceAllShowsItsProgressAndCancelChangesNothing) {
     Editor& ed = window.editor();
     // The largest document, every byte a match: long enough to be caught running.
     const int32_t size = kMaxFileSize - 16;
-    ed.s.fileData.assign(static_cast<size_t>(size), 'a');
-    ed.s.fileSize = size;
+    ed.s.doc.fileData.assign(static_cast<size_t>(size), 'a');
+    ed.s.doc.fileSize = size;
     dynamic_cast<QtServices&>(ed.services).setProgressDelay(0);
 
     bool shown = false, modal = false, mainRepainted = false;
@@ -55,8 +55,8 @@ TEST(LongWork, ReplaceAllShowsItsProgressAndCancelChangesNothing) {
     EXPECT_TRUE(modal) << "nothing else takes input meanwhile";
     EXPECT_TRUE(mainRepainted);
     EXPECT_EQ(replaced, 0);
-    EXPECT_EQ(std::count(ed.s.fileData.begin(), ed.s.fileData.begin() + size, 'a'), size);
-    EXPECT_FALSE(ed.s.history.canUndo());
+    EXPECT_EQ(std::count(ed.s.doc.fileData.begin(), ed.s.doc.fileData.begin() + size, 'a'), size);
+    EXPECT_FALSE(ed.s.doc.history.canUndo());
     EXPECT_EQ(shownProgress(), nullptr) << "the progress window is gone once the work has stopped";
 }
 

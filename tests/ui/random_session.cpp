@@ -91,7 +91,7 @@ public:
             QApplication::processEvents();
             QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             if (!invariantsHold()) return false;
-            changesMade_ = std::max(changesMade_, window.editor().s.history.stateId());
+            changesMade_ = std::max(changesMade_, window.editor().s.doc.history.stateId());
         }
         return true;
     }
@@ -331,12 +331,12 @@ private:
 
     bool invariantsHold() {
         const EditorState& s = window_->editor().s;
-        const bool ok = s.cursor() >= 0 && s.pageTop >= 0 && s.pageTop % 16 == 0 && s.fileSize >= 0 &&
-                        static_cast<size_t>(s.fileSize) <= s.fileData.size() && s.fileName == docPath();
+        const bool ok = s.cursor() >= 0 && s.view.pageTop >= 0 && s.view.pageTop % 16 == 0 && s.doc.fileSize >= 0 &&
+                        static_cast<size_t>(s.doc.fileSize) <= s.doc.fileData.size() && s.doc.fileName == docPath();
         if (!ok)
             findings_.push_back("step " + std::to_string(steps_) + ": cursor " + std::to_string(s.cursor()) +
-                                ", pageTop " + std::to_string(s.pageTop) + ", fileSize " + std::to_string(s.fileSize) +
-                                ", file name \"" + s.fileName + "\"");
+                                ", pageTop " + std::to_string(s.view.pageTop) + ", fileSize " + std::to_string(s.doc.fileSize) +
+                                ", file name \"" + s.doc.fileName + "\"");
         if (!disabledAsItShouldBe())
             findings_.push_back("step " + std::to_string(steps_) + ": the main window is " +
                                 (window_->isEnabled() ? "enabled" : "disabled") + " against its windows");
@@ -396,7 +396,7 @@ private:
 
 Bytes documentOf(const MainWindow& window) {
     const EditorState& s = const_cast<MainWindow&>(window).editor().s;
-    return Bytes(s.fileData.begin(), s.fileData.begin() + s.fileSize);
+    return Bytes(s.doc.fileData.begin(), s.doc.fileData.begin() + s.doc.fileSize);
 }
 
 // Undo through the Edit menu until it is disabled; how many times, or -1 if it never is.
@@ -439,7 +439,7 @@ TEST(RandomSession, TheFileHoldsWhatTheEditorHoldsAndUndoingAllGivesTheOriginalB
         std::printf("random session: seed %u, %d steps, %llu changes, %d undone at the end, %zu bytes at the start,"
                     " %zu at the end\n", seed, session.stepsDone(), static_cast<unsigned long long>(session.changesMade()),
                     undone, session.original().size(), saved.size());
-        window.editor().s.savedState = window.editor().s.history.stateId();  // closes without asking
+        window.editor().s.doc.savedState = window.editor().s.doc.history.stateId();  // closes without asking
         window.close();
     }
 }

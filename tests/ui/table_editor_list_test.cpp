@@ -28,9 +28,8 @@ TEST(TableEditorList, ShowsAddsAndRemovesRows) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EditorState& s = window.editor().s;
-    s.table.set({"\x81\x40", "\xE3\x81\x82"});
-    s.table.set({"\xFF", "<END>", EntryKind::EndToken});
-    s.showTable();
+    s.table.edit([&](Table& m) { m.set({"\x81\x40", "\xE3\x81\x82"}); });
+    s.table.edit([&](Table& m) { m.set({"\xFF", "<END>", EntryKind::EndToken}); });
     auto& services = dynamic_cast<QtServices&>(window.editor().services);
     window.textPane()->setFocus();
     QTest::keyClick(window.textPane(), Qt::Key_F12);
@@ -49,12 +48,12 @@ TEST(TableEditorList, ShowsAddsAndRemovesRows) {
     list->setCurrentRow(0);
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(rowsOf(list), QStringList({"8141=b", "/FF=<END>"}));
-    EXPECT_EQ(s.table.find("\x81\x40"), nullptr);
+    EXPECT_EQ(s.table.model().find("\x81\x40"), nullptr);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     EXPECT_EQ(editor->rowEdit()->text(), "/FF=<END>");
     QTest::mouseClick(editor->removeButton(), Qt::LeftButton);
     EXPECT_EQ(rowsOf(list), QStringList({"8141=b"}));
-    EXPECT_EQ(s.charTable[0xFF], "");
+    EXPECT_EQ(s.table.letters(0xFF), "");
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(rowsOf(list), QStringList({"8141=b", "/FF=<END>"}));
 

@@ -63,17 +63,17 @@ TEST(MainWindow, MarksKeyboardAndMenus) {
     const QList<QAction*> edit = window.menuBar()->actions()[kMenuEdit]->menu()->actions();
     EXPECT_FALSE(edit[0]->isEnabled() || edit[1]->isEnabled());
     QTest::keyClicks(window.textPane(), "A");
-    EXPECT_TRUE(s.fileData[1] == 'A' && edit[0]->isEnabled() && !edit[1]->isEnabled());
+    EXPECT_TRUE(s.doc.fileData[1] == 'A' && edit[0]->isEnabled() && !edit[1]->isEnabled());
     QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_TRUE(s.fileData[1] == 1 && !edit[0]->isEnabled() && edit[1]->isEnabled());
+    EXPECT_TRUE(s.doc.fileData[1] == 1 && !edit[0]->isEnabled() && edit[1]->isEnabled());
     QTest::keyClick(window.textPane(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(s.fileData[1], 'A');
+    EXPECT_EQ(s.doc.fileData[1], 'A');
     // With nothing left to redo or undo, and for the clipboard, Alt and Ctrl+Shift chords, nothing is typed.
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
     for (const auto& [key, mods] : {std::pair{Qt::Key_Y, ctrl}, {Qt::Key_X, ctrl}, {Qt::Key_Z, ctrl}, {Qt::Key_Z, ctrl},
                                     {Qt::Key_Q, alt}, {Qt::Key_K, ctrl | Qt::ShiftModifier}})
         QTest::keyClick(window.textPane(), key, mods);
-    EXPECT_EQ(std::vector<uint8_t>(s.fileData.begin(), s.fileData.begin() + 3), (std::vector<uint8_t>{0, 1, 2}));
+    EXPECT_EQ(std::vector<uint8_t>(s.doc.fileData.begin(), s.doc.fileData.begin() + 3), (std::vector<uint8_t>{0, 1, 2}));
 
     for (const Pane* next : {&v.picDec, &v.picOct, &v.picOffsetval}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -90,12 +90,12 @@ TEST(MainWindow, MarksKeyboardAndMenus) {
     EXPECT_EQ(QApplication::clipboard()->text(), "01 02");
     for (int i = 0; i < 4; ++i) QTest::keyClick(window.hexPane(), Qt::Key_Right);
     QTest::keyClick(window.hexPane(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(std::vector<uint8_t>(s.fileData.begin() + 4, s.fileData.begin() + 8), (std::vector<uint8_t>{4, 1, 2, 7}));
+    EXPECT_EQ(std::vector<uint8_t>(s.doc.fileData.begin() + 4, s.doc.fileData.begin() + 8), (std::vector<uint8_t>{4, 1, 2, 7}));
 
     window.hexPane()->setFocus();
-    const uint8_t before = s.fileData[static_cast<size_t>(s.cursor())];
+    const uint8_t before = s.doc.fileData[static_cast<size_t>(s.cursor())];
     QTest::mouseClick(window.paneWidget(v.picBinary), Qt::LeftButton, {}, QPoint(2, 5));
-    EXPECT_EQ(s.fileData[static_cast<size_t>(s.cursor())], before ^ 0x80) << "bit 7";
+    EXPECT_EQ(s.doc.fileData[static_cast<size_t>(s.cursor())], before ^ 0x80) << "bit 7";
     EXPECT_TRUE(window.hexPane()->hasFocus());
     QTest::keyClick(window.hexPane(), Qt::Key_Escape);
     EXPECT_EQ(window.menuBar()->activeAction(), window.menuBar()->actions()[kMenuFile]);

@@ -66,10 +66,10 @@ TEST(CursorMoves, PagingRules) {
         SCOPED_TRACE(row.name);
         test::TestEditor t(std::vector<uint8_t>(static_cast<size_t>(row.size), 0x5A));
         t.ed.services.resizeMainWindow(kStartWidth, static_cast<int>(row.windowHeight));
-        t.ed.s.pageTop = row.top;
-        t.ed.s.cursorRel = row.rel;
-        t.ed.s.selAnchor = row.top + row.rel;
-        t.ed.s.nibblePending = true;
+        t.ed.s.view.pageTop = row.top;
+        t.ed.s.view.cursorRel = row.rel;
+        t.ed.s.view.selAnchor = row.top + row.rel;
+        t.ed.s.typing.nibblePending = true;
         const double x = row.arg * (row.how == Move::HexClick ? t.ed.v.picHex : t.ed.v.PicText).width() / 17;
         switch (row.how) {
         case Move::To: MoveCursor(t.ed, static_cast<int64_t>(row.arg)); break;
@@ -81,11 +81,11 @@ TEST(CursorMoves, PagingRules) {
         case Move::TextClick: PicText_MouseDown(t.ed, kLeftButton, row.shift, x, row.y); break;
         case Move::TextDrag: PicText_MouseMove(t.ed, kLeftButton, row.shift, x, row.y); break;
         }
-        EXPECT_EQ(std::pair(t.ed.s.pageTop, t.ed.s.cursorRel), std::pair(row.wantTop, row.wantRel));
-        EXPECT_EQ(t.ed.s.selAnchor, row.wantAnchor);
+        EXPECT_EQ(std::pair(t.ed.s.view.pageTop, t.ed.s.view.cursorRel), std::pair(row.wantTop, row.wantRel));
+        EXPECT_EQ(t.ed.s.view.selAnchor, row.wantAnchor);
         EXPECT_TRUE(cursorRowShown(t.ed));
-        EXPECT_FALSE(t.ed.s.scrollBusy);
-        EXPECT_EQ(t.ed.s.nibblePending, row.how < Move::HexClick);  // a click ends the byte
+        EXPECT_FALSE(t.ed.s.view.scrollBusy);
+        EXPECT_EQ(t.ed.s.typing.nibblePending, row.how < Move::HexClick);  // a click ends the byte
     }
 }
 
@@ -153,13 +153,13 @@ TEST(Painting, WhatThePanesShow) {
         test::TestEditor t(test::countingBytes(static_cast<size_t>(row.size)));
         MainView& v = t.ed.v;
         if (row.height > 0) v.picOffset.geom.height = v.picHex.geom.height = v.PicText.geom.height = row.height;
-        t.ed.s.pageTop = row.top;
-        t.ed.s.cursorRel = row.rel;
-        t.ed.s.selAnchor = row.anchor;
-        t.ed.s.viewMode = !row.entry.empty();
-        t.ed.s.tableUtf8 = row.entry.find(a3) != std::string::npos;
-        t.ed.s.charTable[static_cast<uint8_t>(row.top + row.rel)] = row.entry;
-        t.ed.s.typedLetters = row.held;
+        t.ed.s.view.pageTop = row.top;
+        t.ed.s.view.cursorRel = row.rel;
+        t.ed.s.view.selAnchor = row.anchor;
+        t.ed.s.view.viewMode = !row.entry.empty();
+        t.ed.s.table.spellUtf8(row.entry.find(a3) != std::string::npos);
+        t.ed.s.table.setLetters(static_cast<uint8_t>(row.top + row.rel), row.entry);
+        t.ed.s.typing.typedLetters = row.held;
         RepaintAll(t.ed);
         PlaceMarks(t.ed);
         EXPECT_EQ(v.ShpHex[1].visible, row.anchorShown);
@@ -211,13 +211,12 @@ TEST(Painting, LettersOfLongerKeys) {
             {"A", "a", EntryKind::Letter},        {"B", "b", EntryKind::Letter},         {"C", "c", EntryKind::Letter},
             {"D", "word", EntryKind::Letter},     {"E", "<end>", EntryKind::EndToken},  {"F", "<line>", EntryKind::LineBreak},
             {"AB", "th", EntryKind::Letter},      {"ABC", "<ctl>", EntryKind::Letter}};
-        for (const auto& [key, text, kind] : entries) t.ed.s.table.set({key, text, kind, 0});
-        t.ed.s.showTable();
-        for (const int start : row.starts) t.ed.s.letters.toggleStart(start);
-        t.ed.s.viewMode = true;
-        t.ed.s.pageTop = row.top;
-        t.ed.s.cursorRel = 1;
-        t.ed.s.typedLetters = row.held;
+        for (const auto& [key, text, kind] : entries) t.ed.s.table.edit([&](Table& m) { m.set({key, text, kind, 0}); });
+        for (const int start : row.starts) t.ed.s.doc.letters.toggleStart(start);
+        t.ed.s.view.viewMode = true;
+        t.ed.s.view.pageTop = row.top;
+        t.ed.s.view.cursorRel = 1;
+        t.ed.s.typing.typedLetters = row.held;
         PaintTextPane(t.ed);
         std::string seen;
         const double p = columnPitch(t.ed.v.PicText.width());
@@ -259,12 +258,11 @@ TEST(PaneSpeech, SaysTheCursorsPlaceAndItsWholeLetter) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         test::TestEditor t(std::vector<uint8_t>{'Z', 'A', 'B', 'E'});
-        t.ed.s.table.set({"AB", "th", EntryKind::Letter, 0});
-        t.ed.s.table.set({"E", "<end>", EntryKind::EndToken, 0});
-        t.ed.s.showTable();
-        t.ed.s.viewMode = row.table;
-        t.ed.s.offsetMode = row.hexOffsets;
-        t.ed.s.cursorRel = row.cursor;
+        t.ed.s.table.edit([&](Table& m) { m.set({"AB", "th", EntryKind::Letter, 0}); });
+        t.ed.s.table.edit([&](Table& m) { m.set({"E", "<end>", EntryKind::EndToken, 0}); });
+        t.ed.s.view.viewMode = row.table;
+        t.ed.s.view.offsetMode = row.hexOffsets;
+        t.ed.s.view.cursorRel = row.cursor;
         EXPECT_EQ(hexPaneSpeech(t.ed.s), row.hex);
         EXPECT_EQ(textPaneSpeech(t.ed.s), row.text);
     }
