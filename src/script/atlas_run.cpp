@@ -63,6 +63,7 @@ bool AtlasRun::run(std::string_view text) {
     ScriptLineReader first(text);
     for (ScriptLine l; first.next(l);)
         if (declares(l) && !command(*parseCommand(l.text, problem), l.number)) return false;
+    if (abcde() && !checkSwitchTargets()) return false;
     ScriptLineReader lines(text);
     for (ScriptLine l; !stopped_ && lines.next(l);) {
         if (options_.progress && !options_.progress->keepGoing(l.number, 0, 4096)) return false;

@@ -1,0 +1,169 @@
+#include "script/switch_reader.h"
+
+#include <algorithm>
+
+#include "core/hex_text.h"
+
+namespace tarpon {
+namespace {
+
+// Switches open inside one another beyond this are not followed.
+constexpr int kDeepest = 16;
+
+// A text that reads differently as a script line: a command, a comment, a blank start
+// (a line of blanks is passed over), a carriage return.
+bool safeInLines(std::string_view text) {
+    if (text.find("//") != std::string_view::npos || text.find('\r') != std::string_view::npos) return false;
+    for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+        if (text[at] == '#' || text[at] == ' ' || text[at] == '\t') return false;
+        if (text.find('\n', at) == std::string_view::npos) break;
+    }
+    return true;
+}
+
+const SwitchPart kWholeString{"", 0, "", 1, false};  // the first table: as long as the string goes
+
+}  // namespace
+
+// One string being read: where, its text, and how much reading that was thrown away it may still do.
+struct SwitchReader::Walk {
+    std::span<const uint8_t> doc;
+    int64_t at = 0, limit = 0;
+    std::string& out;
+    int64_t room = 0;  // bytes that failed switches may still read
+    bool switches = true;
+    const Progress& progress;
+};
+
+SwitchReader::SwitchReader(const SwitchingTables& tables, size_t first) : tables_(tables), first_(first) {
+    for (size_t i = 0; i < tables.size(); ++i) {
+        const SwitchingTable& t = tables.at(i);
+        auto s = std::make_unique<RuleSpeller>(*t.table, SpellRule::Abcde);
+        for (const TableSwitch& sw : t.switches) s->addSwitch(sw);
+        s->setWeights(t.weights);
+        s->setSwitchTables([this](std::string_view id) -> const RuleSpeller* {
+            const int k = tables_.find(id);
+            return k < 0 ? nullptr : spellers_[static_cast<size_t>(k)].get();
+        });
+        spellers_.push_back(std::move(s));
+    }
+}
+
+bool SwitchReader::readSwitch(Walk& w, const TableSwitch& sw, int depth, int& matched, Outcome& out) const {
+    const int64_t from = w.at;
+    const size_t textFrom = w.out.size();
+    w.at += static_cast<int64_t>(sw.key.size());
+    w.out += sw.label;
+    int inside = 0;  // matches of its parts that count here ("+")
+    out = Outcome::Done;
+    for (const SwitchPart& p : sw.parts) {
+        if (p.count < 0) continue;
+        const int target = p.target.empty() ? -1 : tables_.find(p.target);
+        if (!p.target.empty() && target < 0) {
+            out = Outcome::Failed;
+            break;
+        }
+        int partMatched = 0;
+        out = readIn(w, target, p, depth + 1, partMatched);
+        if (p.plus) inside += partMatched;
+        if (out != Outcome::Done) break;
+    }
+    if (out == Outcome::Failed) {
+        w.room -= w.at - from + 1;
+        w.at = from;
+        w.out.resize(textFrom);
+        return false;
+    }
+    matched += sw.weight + inside;
+    return true;
+}
+
+SwitchReader::Outcome SwitchReader::readIn(Walk& w, int table, const SwitchPart& goal, int depth, int& matched) const {
+    const SwitchingTable* t = table < 0 ? nullptr : &tables_.at(static_cast<size_t>(table));
+    const bool counted = goal.count > 0;
+    for (;;) {
+        if (!w.progress.keepGoing(w.at, std::ssize(w.doc), 1 << 16)) return Outcome::Done;  // the dump is thrown away
+        if (counted && matched >= goal.count) return Outcome::Done;
+        if (w.at >= w.limit) return counted || !goal.closing.empty() ? Outcome::Failed : Outcome::Done;
+        const std::span<const uint8_t> rest = w.doc.subspan(static_cast<size_t>(w.at), static_cast<size_t>(w.limit - w.at));
+        if (!goal.closing.empty() && rest.size() >= goal.closing.size() &&
+            std::equal(goal.closing.begin(), goal.closing.end(), rest.begin(), [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; })) {
+            w.at += static_cast<int64_t>(goal.closing.size());
+            matched += goal.closingWeight;
+            return Outcome::Done;
+        }
+        if (!t) {  // the raw table: every byte
+            appendRawByte(w.out, rest[0]);
+            ++w.at;
+            ++matched;
+            continue;
+        }
+        const TableEntry* e = t->table->longestMatch(rest);
+        const TableSwitch* sw = nullptr;
+        if (w.switches && depth < kDeepest && w.room > 0)
+            for (const TableSwitch& s : t->switches)
+                if (s.key.size() <= rest.size() && std::equal(s.key.begin(), s.key.end(), rest.begin(), [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }) &&
+                    (!sw || s.key.size() > sw->key.size()))
+                    sw = &s;
+        if (sw && (!e || sw->key.size() >= e->key.size())) {
+            Outcome o = Outcome::Done;
+            if (readSwitch(w, *sw, depth, matched, o)) {
+                if (o == Outcome::Ended) return o;
+                continue;
+            }
+        }
+        if (e) {
+            w.out += e->text;
+            if (e->kind == EntryKind::LineBreak) w.out += '\n';
+            w.at += static_cast<int64_t>(e->key.size());
+            for (int i = 0; e->kind == EntryKind::Linked && i < e->params && w.at < w.limit; ++i)
+                appendRawByte(w.out, w.doc[static_cast<size_t>(w.at++)]);
+            matched += t->weightOf(e->key);
+            if (e->kind == EntryKind::EndToken) return Outcome::Ended;
+            continue;
+        }
+        if (counted || !goal.closing.empty()) return Outcome::Failed;  // a byte the part cannot read
+        appendRawByte(w.out, rest[0]);  // staying: an unmatched byte is written raw
+        ++w.at;
+        ++matched;
+    }
+}
+
+bool SwitchReader::spellsBack(std::string_view text, std::span<const uint8_t> bytes) const {
+    std::vector<SpellPiece> pieces;
+    if (!safeInLines(text) || !spellers_[first_]->spell(text, pieces)) return false;
+    size_t at = 0;
+    for (const SpellPiece& p : pieces) {
+        const std::string_view b = RuleSpeller::bytes(p);
+        if (at + b.size() > bytes.size() || !std::equal(b.begin(), b.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                                         [](char x, uint8_t y) { return static_cast<uint8_t>(x) == y; }))
+            return false;
+        at += b.size();
+    }
+    return at == bytes.size();
+}
+
+int64_t SwitchReader::read(std::span<const uint8_t> doc, int64_t start, int64_t limit, std::string& out, bool* ended,
+                           const Progress& progress) const {
+    const size_t textAt = out.size();
+    Walk w{doc, start, limit, out, 4 * (limit - start) + 65536, true, progress};
+    int matched = 0;
+    Outcome o = readIn(w, static_cast<int>(first_), kWholeString, 0, matched);
+    const std::span<const uint8_t> bytes = doc.subspan(static_cast<size_t>(start), static_cast<size_t>(w.at - start));
+    if (!progress.stopped() && !spellsBack(std::string_view(out).substr(textAt), bytes)) {
+        // Without switches: the first table's entries and raw bytes.
+        out.resize(textAt);
+        const int64_t end = w.at;
+        Walk plain{doc, start, end, out, 0, false, progress};
+        matched = 0;
+        readIn(plain, static_cast<int>(first_), kWholeString, 0, matched);
+        if (!spellsBack(std::string_view(out).substr(textAt), bytes)) {
+            out.resize(textAt);
+            for (const uint8_t b : bytes) appendRawByte(out, b);
+        }
+    }
+    if (ended) *ended = o == Outcome::Ended;
+    return w.at;
+}
+
+}  // namespace tarpon
