@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "core/file_io.h"
 #include "table/tbl_file.h"
 
 namespace tarpon {
@@ -41,8 +42,50 @@ std::optional<std::string> findTableFile(const std::string& folder, const std::s
     return std::nullopt;
 }
 
+namespace {
+
+bool namesTablesById(const CommandFile& file) {
+    return std::any_of(file.blocks.begin(), file.blocks.end(), [](const CartoBlock& b) { return !b.tableId.empty(); });
+}
+
+// abcde's logical tables of every file, when a block names its table by id or some
+// file switches; else none (and files whose "@" lines are Atlas's marks stay whole).
+bool loadLogicalTables(const CommandFile& file, const std::vector<std::string>& found,
+                       const std::vector<TextEncoding>& encodings, LoadedCommandTables& loaded) {
+    std::vector<std::string> bytes;
+    bool switches = false;
+    for (const std::string& path : found) {
+        const ReadResult read = readWholeFile(path, kMaxTblFileSize);
+        bytes.emplace_back(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
+        switches = switches || readLogicalTables(bytes.back()).switches();
+    }
+    if (!switches && !namesTablesById(file)) return true;
+    auto logical = std::make_unique<SwitchingTables>();
+    for (size_t i = 0; i < found.size(); ++i) {
+        const TextEncoding encoding = encodings[i];
+        const auto read = [encoding](std::string_view lines, Table& table, std::string&) {
+            readTbl(lines, table, nullptr, encoding);
+            return true;  // a table of switches alone, or one left empty, is a table too
+        };
+        std::string problem;
+        const int first = logical->add(bytes[i], file.tables[i].path, read, problem);
+        if (first < 0) {
+            loaded.problem = "Line " + std::to_string(file.tables[i].line) + ": " + problem;
+            return false;
+        }
+        loaded.view.first.push_back(static_cast<size_t>(first));
+    }
+    loaded.view.logical = logical.get();
+    loaded.logical = std::move(logical);
+    return true;
+}
+
+}  // namespace
+
 LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string& commandPath) {
     LoadedCommandTables loaded;
+    std::vector<std::string> found;
+    std::vector<TextEncoding> encodings;
     const std::string folder = fs::path(commandPath).parent_path().string();
     for (const TableName& name : file.tables) {
         const std::string where = "Line " + std::to_string(name.line) + ": the table \"" + name.path + "\"";
@@ -66,10 +109,13 @@ LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string
             loaded.problem = where + " is at " + written + ", a path an #ADDTBL line cannot hold (a quote or a control character).";
             return loaded;
         }
+        found.push_back(*path);
+        encodings.push_back(result.read.encoding.encoding);
         loaded.view.paths.push_back(written);
         loaded.view.tables.push_back(table.get());
         loaded.tables.push_back(std::move(table));
     }
+    loadLogicalTables(file, found, encodings, loaded);
     return loaded;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/progress.h"
+#include "core/switch_table.h"
 #include "core/table.h"
 #include "script/command_file.h"
 #include "script/script_dump.h"
@@ -20,15 +21,21 @@
 namespace tarpon {
 
 // The command file's tables, loaded: one for each of CommandFile::tables, in order.
+// `logical`, when given, holds abcde's logical tables of every file (`first`: each
+// file's first among them): a block is read through them, following switches, when
+// some table switches, its file holds several tables, or it names its table by id.
 struct CommandTables {
     std::vector<const Table*> tables;
     std::vector<std::string> paths;  // written in the #ADDTBL lines
+    const SwitchingTables* logical = nullptr;
+    std::vector<size_t> first;
 };
 
 // The tables themselves, or why one could not be loaded (`problem`, naming its line
 // and where it was looked for).
 struct LoadedCommandTables {
     std::vector<std::unique_ptr<Table>> tables;
+    std::unique_ptr<SwitchingTables> logical;
     CommandTables view;
     std::string problem;
 };
