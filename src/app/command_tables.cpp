@@ -119,4 +119,23 @@ LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string
     return loaded;
 }
 
+LogicalTableFile loadLogicalTableFile(const std::string& path, TextEncoding encoding) {
+    LogicalTableFile out;
+    const ReadResult read = readWholeFile(path, kMaxTblFileSize);
+    if (read.status != ReadStatus::Ok) return out;  // the ordinary loader has said why
+    const std::string_view bytes(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
+    const LogicalTables parts = readLogicalTables(bytes);
+    if (parts.problem.empty() && !parts.switches() && parts.tables.size() < 2) return out;
+    out.tables = std::make_unique<SwitchingTables>();
+    const auto entries = [encoding](std::string_view lines, Table& table, std::string&) {
+        readTbl(lines, table, nullptr, encoding);
+        return true;
+    };
+    if (out.tables->add(bytes, path, entries, out.problem) < 0) out.tables.reset();
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    out.path = ec ? path : absolute.lexically_normal().string();
+    return out;
+}
+
 }  // namespace tarpon

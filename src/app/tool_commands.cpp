@@ -25,6 +25,7 @@
 #include "script/command_file.h"
 #include "script/script_dump.h"
 #include "script/script_insert.h"
+#include "script/switch_reader.h"
 #include "search/alphabet.h"
 #include "search/multi_search.h"
 #include "table/tbl_file.h"
@@ -57,6 +58,7 @@ Read<ByteStore> readDocument(const std::string& path, int64_t limit = kMaxToolFi
 struct LoadedTable {
     Table model;
     CharTable table;  // its one-byte view
+    TextEncoding encoding = TextEncoding::Utf8;  // the file's
 };
 
 Read<LoadedTable> readTable(const std::string& path) {
@@ -66,6 +68,7 @@ Read<LoadedTable> readTable(const std::string& path) {
     const TblLoadResult result = loadTblFile(path, t.model, source);
     if (result.status != TblLoadStatus::Loaded) return Failure{result.error};
     t.table = t.model.oneByteView();
+    t.encoding = result.read.encoding.encoding;
     return t;
 }
 
@@ -274,7 +277,12 @@ Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
     if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
     const ByteStore& bytes = std::get<ByteStore>(doc);
     r.source = o.file + " through " + o.values.at("table");
-    const DumpResult result = dumpScript(std::get<LoadedTable>(table).model, std::span(bytes.data(), bytes.size()), r);
+    // A table of abcde's switches (or of several tables) is read through them, from its first.
+    const LogicalTableFile logical = loadLogicalTableFile(o.values.at("table"), std::get<LoadedTable>(table).encoding);
+    if (!logical.problem.empty()) return Failure{"dump: " + logical.problem};
+    const std::span<const uint8_t> data(bytes.data(), bytes.size());
+    const DumpResult result = logical.tables ? dumpSwitchingScript(*logical.tables, logical.path, data, r)
+                                             : dumpScript(std::get<LoadedTable>(table).model, data, r);
     if (!result.problem.empty()) return Failure{"dump: " + result.problem};
     return writeScript(o, result.script, out, err);
 }

@@ -62,11 +62,6 @@ std::string endianCommand(bool bigEndian) { return bigEndian ? "#ENDIANSWAP(\"TR
 
 namespace {
 
-int64_t readString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
-                   std::string& out, const Progress& progress) {
-    return readScriptString(st, doc, start, limit, out, progress);
-}
-
 // A script past kMaxScriptSize is refused: nothing is kept of it.
 bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
     if (size <= r.maxScript) return false;
@@ -76,7 +71,8 @@ bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
     return true;
 }
 
-void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+template <typename Read>
+void dumpRange(const Read& readString, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
                const Progress& progress) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     // Most tables give a script about twice the range's bytes: room for that at once
@@ -89,13 +85,14 @@ void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRe
         out.script += " @ ";
         out.script += scriptNumber(at);
         out.script += '\n';
-        at = readString(st, doc, at, r.to + 1, out.script, progress);
+        at = readString(doc, at, r.to + 1, out.script, progress);
         out.script += "\n\n";
         if (tooLarge(out.script.size(), r, out)) return;
     }
 }
 
-void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+template <typename Read>
+void dumpPointers(const Read& readString, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
                   const Progress& progress) {
     const auto size = static_cast<int64_t>(doc.size());
     std::map<int64_t, std::vector<std::pair<int64_t, int64_t>>> pointersTo;  // target -> (number, place)
@@ -124,7 +121,7 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
         if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
         const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
         StringText& s = strings.emplace_back();
-        s.end = readString(st, doc, target, limit, s.text, progress);
+        s.end = readString(doc, target, limit, s.text, progress);
         last = std::max(last, s.end - 1);
         written += s.text.size();
         if (tooLarge(written, r, out)) return;
@@ -146,25 +143,49 @@ void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const Dum
 
 }  // namespace
 
+namespace {
+
+// Why the request cannot be dumped from `doc`, or "".
+std::string checkRequest(std::span<const uint8_t> doc, const DumpRequest& r) {
+    const auto size = static_cast<int64_t>(doc.size());
+    if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
+        return "The range must lie in the file, its first byte not after its last.";
+    if (r.pointers && !(r.p.size >= 2 && r.p.size <= 4)) return "A pointer is 2, 3 or 4 bytes.";
+    if (r.pointers && !(r.count > 0 && r.tableAt >= 0 && r.tableAt + r.count * r.p.size <= size))
+        return "The pointer table must hold at least one pointer and lie in the file.";
+    if (r.maxLength < 0) return "A string's longest length cannot be negative.";
+    return {};
+}
+
+template <typename Read>
+void dumpStrings(const Read& read, const std::string& header, std::span<const uint8_t> doc, const DumpRequest& r,
+                 DumpResult& out, const Progress& progress) {
+    out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n" + header;
+    if (r.pointers) dumpPointers(read, doc, r, out, progress);
+    else dumpRange(read, doc, r, out, progress);
+}
+
+}  // namespace
+
 DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r,
                       const Progress& progress) {
     DumpResult out;
-    const auto size = static_cast<int64_t>(doc.size());
-    if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
-        out.problem = "The range must lie in the file, its first byte not after its last.";
-    else if (r.pointers && !(r.p.size >= 2 && r.p.size <= 4))
-        out.problem = "A pointer is 2, 3 or 4 bytes.";
-    else if (r.pointers && !(r.count > 0 && r.tableAt >= 0 && r.tableAt + r.count * r.p.size <= size))
-        out.problem = "The pointer table must hold at least one pointer and lie in the file.";
-    else if (r.maxLength < 0)
-        out.problem = "A string's longest length cannot be negative.";
-    if (!out.problem.empty()) return out;
+    if (out.problem = checkRequest(doc, r); !out.problem.empty()) return out;
     guardDump(out, progress, "dump a smaller range.", [&] {
         const ScriptTable st(table);
-        out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
-        if (r.pointers) dumpPointers(st, doc, r, out, progress);
-        else dumpRange(st, doc, r, out, progress);
+        const auto read = [&st](std::span<const uint8_t> d, int64_t at, int64_t limit, std::string& text, const Progress& p) {
+            return readScriptString(st, d, at, limit, text, p);
+        };
+        dumpStrings(read, {}, doc, r, out, progress);
     });
+    return out;
+}
+
+DumpResult dumpScriptWith(const ScriptStringReader& read, const std::string& header, std::span<const uint8_t> doc,
+                          const DumpRequest& r, const Progress& progress) {
+    DumpResult out;
+    if (out.problem = checkRequest(doc, r); !out.problem.empty()) return out;
+    guardDump(out, progress, "dump a smaller range.", [&] { dumpStrings(read, header, doc, r, out, progress); });
     return out;
 }
 

@@ -42,6 +42,14 @@ void guardDump(DumpResult& out, const Progress& progress, const std::string& adv
 DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& request,
                       const Progress& progress = {});
 
+// One string read for a dump (as readScriptString reads it), for dumps through other readers.
+using ScriptStringReader = std::function<int64_t(std::span<const uint8_t> doc, int64_t start, int64_t limit,
+                                                 std::string& out, const Progress& progress)>;
+// The dump with each string read by `read`; `header` follows the first comment line
+// (the commands that load and choose the tables the strings were read through).
+DumpResult dumpScriptWith(const ScriptStringReader& read, const std::string& header, std::span<const uint8_t> doc,
+                          const DumpRequest& request, const Progress& progress = {});
+
 // The string from `start` up to its end token or `limit`, appended to `out` as
 // script text that spells back to exactly its bytes; gives the byte after it.
 // `ended`, when given, tells whether an end token ended it (else `limit` did).
