@@ -77,6 +77,7 @@ TEST(ToolCommands, DumpsThroughTableSwitches) {
     TempDir dir;
     test::writeText(dir.file("s.tbl"), "@main\n/00=<end>\n61=a\n!AB=,<@Items>:1\n!AC=<[x]>,<@Items>:$AC\n");
     test::writeText(dir.file("i.tbl"), "@Items\n01=[P]\n02=[H]\n/FF=[e]\n");
+    test::writeText(dir.file("both.tbl"), test::readText(dir.file("s.tbl")) + test::readText(dir.file("i.tbl")));
     const Bytes original = {0x04, 0, 0x08, 0, 0x61, 0xAB, 0x02, 0x00, 0x01, 0x02, 0xFF};
     test::writeBytes(dir.file("game.bin"), original);
     const std::string block = "#METHOD: POINTER\n#POINTER TABLE START: 0\n#POINTER TABLE STOP: 2\n#POINTER SIZE: 2\n#ATLAS PTRS: Yes\n";
@@ -89,8 +90,8 @@ TEST(ToolCommands, DumpsThroughTableSwitches) {
     } rows[] = {
         {"command file", {"dump", "--commands", dir.file("c.txt"), "--out", dir.file("script.txt"), dir.file("game.bin")},
          {"#ACTIVETBL(@main)", "a[H]<end>", "#ACTIVETBL(@Items)", "[P][H][e]"}},
-        {"single dump", {"dump", "--table", dir.file("s.tbl"), "--from", "4", "--to", "7", "--out", dir.file("script.txt"), dir.file("game.bin")},
-         {"#ADDTBL(\"" + dir.file("s.tbl") + "\", Table_0)\n#ACTIVETBL(@main)\n", "a[H]<end>"}},
+        {"single dump", {"dump", "--table", dir.file("both.tbl"), "--from", "4", "--to", "7", "--out", dir.file("script.txt"), dir.file("game.bin")},
+         {"#ADDTBL(\"" + dir.file("both.tbl") + "\", Table_0)\n#ACTIVETBL(@main)\n", "a[H]<end>"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -103,7 +104,9 @@ TEST(ToolCommands, DumpsThroughTableSwitches) {
         ASSERT_EQ(runToolCommand({"insert", "--script", dir.file("script.txt"), dir.file("copy.bin")}, out, err), 0) << err << text;
         const Bytes written = test::readBytes(dir.file("copy.bin"));
         for (size_t i = 0; i < written.size(); ++i)
-            if (written[i] != 0x55) EXPECT_EQ(written[i], original[i]) << "at " << i << " in\n" << text;
+            if (written[i] != 0x55) {
+                EXPECT_EQ(written[i], original[i]) << "at " << i << " in\n" << text;
+            }
         EXPECT_EQ(std::vector<uint8_t>(written.begin() + 4, written.begin() + 8), std::vector<uint8_t>(original.begin() + 4, original.begin() + 8));
     }
 }
