@@ -247,6 +247,13 @@ int SwitchingTables::add(std::string_view bytes, const std::string& file, const 
     return first;
 }
 
+bool writableTableId(std::string_view id) {
+    return !id.empty() && id.find("//") == std::string_view::npos &&
+           std::none_of(id.begin(), id.end(), [](char c) {
+               return static_cast<unsigned char>(c) <= ' ' || c == '(' || c == ')' || c == ',' || c == '"';
+           });
+}
+
 int SwitchingTables::find(std::string_view id) const {
     for (size_t i = 0; i < tables_.size(); ++i)
         if (!id.empty() && tables_[i].id == id) return static_cast<int>(i);

@@ -79,6 +79,9 @@ struct SwitchingTable {
     }
 };
 
+// Whether an id can be written in a script command's argument (`#ACTIVETBL(@id)`).
+bool writableTableId(std::string_view id);
+
 class SwitchingTables {
 public:
     // Reads a file's entries into `table`; false and `problem` when they are no table.

@@ -310,6 +310,7 @@ int startTable(const CartoBlock& b, const CommandTables& t, std::string& problem
     if (!b.tableId.empty()) {
         const int found = t.logical->find(b.tableId);
         if (found < 0) problem = atLine(b, "TABLE ID") + "no table loaded has the id @" + b.tableId + ".";
+        else if (!writableTableId(b.tableId)) problem = atLine(b, "TABLE ID") + "the id @" + b.tableId + " cannot be written in an #ACTIVETBL line.";
         return found;
     }
     const size_t next = b.table + 1 < t.first.size() ? t.first[b.table + 1] : t.logical->size();
@@ -325,7 +326,7 @@ std::vector<std::string> activeNames(const CommandFile& file, const CommandTable
     for (size_t i = 0; i < file.blocks.size(); ++i) {
         const int s = starts[i];
         const std::string& id = s >= 0 ? tables.logical->at(static_cast<size_t>(s)).id : std::string();
-        names.push_back(!id.empty() ? "@" + id : "Table_" + std::to_string(ids[file.blocks[i].table]));
+        names.push_back(writableTableId(id) ? "@" + id : "Table_" + std::to_string(ids[file.blocks[i].table]));
     }
     return names;
 }

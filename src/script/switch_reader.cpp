@@ -178,7 +178,7 @@ DumpResult dumpSwitchingScript(const SwitchingTables& tables, const std::string&
         return out;
     }
     const SwitchReader reader(tables, 0);
-    const std::string& id = tables.at(0).id;
+    const std::string id = writableTableId(tables.at(0).id) ? tables.at(0).id : std::string();
     // "#ACTIVETBL(@id)" has an insert read the script by abcde's rules; without an id, a command only abcde has does.
     const std::string header = "#VAR(Table_0, TABLE)\n#ADDTBL(\"" + path + "\", Table_0)\n" +
                                (id.empty() ? "#ACTIVETBL(Table_0)\n#CONTINUOUSFILE(\"FALSE\") // read by abcde's rules: the tables switch\n"

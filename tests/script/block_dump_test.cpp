@@ -23,7 +23,8 @@ const std::map<std::string, std::string> kTables = {
     {"u.tbl", "/00=<END>\n41=A\n42=B\n"},
     {"s.tbl", "@main\n/00=<end>\n61=a\n62=b\n!AB=,<@Items>:1\n!AC=<[x]>,<@Items>:$AC\n"},
     {"i.tbl", "@Items\n01=[P]\n02=[H]\n/FF=[e]\n"},
-    {"r.tbl", "/00=<end>\n61=a\n!AB=<[w]>,2\n"}};
+    {"r.tbl", "/00=<end>\n61=a\n!AB=<[w]>,2\n"},
+    {"v.tbl", "@my items\n01=[P]\n"}};
 
 struct Loaded {
     std::vector<std::unique_ptr<Table>> owned;
@@ -181,6 +182,8 @@ std::vector<Row> rows() {
          .commands = switching({}, "r.tbl", {}), .doc = {0x04, 0, 0xFF, 0xFF, 0x61, 0xAB, 0x01, 0x02, 0x61, 0x00},
          .holds = {"#CONTINUOUSFILE(\"FALSE\")", "#ACTIVETBL(Table_0)", "#W16($0)\na[w]<$01><$02>a<end>\n"}},
         {.name = "a #TABLE ID no table has", .commands = switching("#TABLE ID: Nope\n"), .problem = "Line 10: no table loaded has the id @Nope."},
+        {.name = "a #TABLE ID that an #ACTIVETBL line cannot hold", .commands = switching("#TABLE ID: my items\n", "v.tbl", {}),
+         .problem = "Line 9: the id @my items cannot be written in an #ACTIVETBL line."},
         {.name = "a switch to a table not loaded", .commands = switching({}, "s.tbl", {}),
          .problem = "A table switches to @Items, which no table the command file loads has (#TABLE or #SUB TABLE)."},
         {.name = "a pointer table past the end of the file", .commands = pointers("0", "$11"),
