@@ -49,17 +49,28 @@ private:
     bool counted(const Frame& f) const { return part(f).count > 0; }
     size_t modeOf(const Mode& m);
     // A match of `weight` in the mode's table: its count, and the enclosing ones' for "+".
-    void countIn(Mode& m, int weight) const;
-    // The top switch's part is done: its next part, or back in its table (and so on
-    // while the table it goes back to has its count).
+    // False where it would take a count past its number: counts are met exactly.
+    bool countIn(Mode& m, int weight) const;
+    // The top switch's part is done: its next part, or back in the table that holds it.
     void complete(Mode& m) const;
+    // Part `p` of a switch opened on `m`; past its last part, back in the table that
+    // holds it; a -1 part leaves that table too (nothing to leave in the first table).
+    void enter(Mode& m, const RuleSpeller* owner, uint32_t sw, size_t p) const;
+    // The top part is done: its count met, or through "+" the count of a table below it.
+    bool done(const Mode& m) const {
+        for (size_t i = m.size(); i-- > 0;) {
+            if (counted(m[i]) && m[i].left == 0) return true;
+            if (!part(m[i]).plus) return false;
+        }
+        return false;
+    }
     void settle(Mode& m) const {
-        while (!m.empty() && counted(m.back()) && m.back().left <= 0) complete(m);
+        while (!m.empty() && done(m)) complete(m);
     }
     // A switch of `owner` written: its code counts in the table it is in, then its first part opens.
     bool open(Mode& m, const RuleSpeller& owner, size_t k) const;
     bool accepts(const Mode& m) const {
-        return std::all_of(m.begin(), m.end(), [this](const Frame& f) { return !counted(f) || f.left <= 0; });
+        return std::all_of(m.begin(), m.end(), [this](const Frame& f) { return !counted(f) || f.left == 0; });
     }
     void reach(size_t at, const Mode& m, size_t before, const SpellPiece& p);
     void step(size_t state);
@@ -88,36 +99,39 @@ size_t SwitchSearch::modeOf(const Mode& m) {
     return it->second;
 }
 
-void SwitchSearch::countIn(Mode& m, int weight) const {
+bool SwitchSearch::countIn(Mode& m, int weight) const {
     for (size_t i = m.size(); i-- > 0;) {
-        if (counted(m[i])) m[i].left = std::max(m[i].left - std::min(weight, kMaxSwitchCount), 0);  // done is done
+        if (counted(m[i])) {
+            if (m[i].left < weight) return false;
+            m[i].left -= weight;
+        }
         if (!part(m[i]).plus) break;
     }
+    return true;
 }
 
 void SwitchSearch::complete(Mode& m) const {
-    Frame& f = m.back();
-    const auto& parts = f.owner->switches_[f.sw].parts;
-    size_t next = f.part + 1;
-    while (next < parts.size() && parts[next].count < 0) ++next;
-    if (next < parts.size()) {
-        f.part = static_cast<uint32_t>(next);
-        f.left = parts[next].count;
+    const Frame f = m.back();
+    m.pop_back();
+    enter(m, f.owner, f.sw, f.part + 1);
+}
+
+void SwitchSearch::enter(Mode& m, const RuleSpeller* owner, uint32_t sw, size_t p) const {
+    const auto& parts = owner->switches_[sw].parts;
+    if (p < parts.size() && parts[p].count >= 0) {
+        m.push_back({owner, sw, static_cast<uint32_t>(p), parts[p].count});
         return;
     }
-    m.pop_back();
+    if (p < parts.size() && !m.empty()) complete(m);  // -1: the table that holds the switch is left at once
+    settle(m);
 }
 
 bool SwitchSearch::open(Mode& m, const RuleSpeller& owner, size_t k) const {
     const TableSwitch& sw = owner.switches_[k];
-    if (m.size() >= kDeepest) return false;
-    countIn(m, sw.weight);
-    size_t first = 0;
-    while (first < sw.parts.size() && sw.parts[first].count < 0) ++first;
-    if (first < sw.parts.size()) {
-        m.push_back({&owner, static_cast<uint32_t>(k), static_cast<uint32_t>(first), sw.parts[first].count});
-        if (!sw.parts[first].target.empty() && !table(m)) return false;  // a table not loaded
-    }
+    if (m.size() >= kDeepest || !countIn(m, sw.weight)) return false;
+    const size_t depth = m.size();
+    enter(m, &owner, static_cast<uint32_t>(k), 0);
+    if (m.size() > depth && !part(m.back()).target.empty() && !table(m)) return false;  // a table not loaded
     settle(m);
     return true;
 }
@@ -169,7 +183,7 @@ void SwitchSearch::step(size_t state) {
             if (p.ends) {
                 next.clear();  // an end token: the next string begins in the first table
             } else {
-                countIn(next, p.key && t ? t->weightOf(*p.key) : 1);
+                if (!countIn(next, p.key && t ? t->weightOf(*p.key) : 1)) continue;
                 settle(next);
             }
             reach(at + p.length, next, state, p);
@@ -187,10 +201,11 @@ void SwitchSearch::step(size_t state) {
     if (!m.empty() && !part(m.back()).closing.empty()) {  // back to the table before: its closing key
         Mode next = m;
         const std::string& closing = part(m.back()).closing;
-        countIn(next, part(m.back()).closingWeight);
-        complete(next);
-        settle(next);
-        reach(at, next, state, {static_cast<uint32_t>(at), 0, &closing, 0, false});
+        if (countIn(next, part(m.back()).closingWeight)) {
+            complete(next);
+            settle(next);
+            reach(at, next, state, {static_cast<uint32_t>(at), 0, &closing, 0, false});
+        }
     }
 }
 

@@ -33,6 +33,34 @@ struct SwitchReader::Walk {
     int64_t room = 0;  // bytes that failed switches may still read
     bool switches = true;
     const Progress& progress;
+    // The parts being read, the first table's at the bottom: matches still due, and "+".
+    struct Count {
+        int left = 0;
+        bool counted = false, plus = false;
+    };
+    std::vector<Count> counts = {};
+
+    // A match of `weight` where the reading is, also for the counts "+" leads to; false
+    // where it would take a count past its number (counts are met exactly).
+    bool count(int weight) {
+        for (size_t i = counts.size(); i-- > 0;) {
+            if (counts[i].counted && counts[i].left < weight) return false;
+            if (!counts[i].plus) break;
+        }
+        for (size_t i = counts.size(); i-- > 0;) {
+            if (counts[i].counted) counts[i].left -= weight;
+            if (!counts[i].plus) break;
+        }
+        return true;
+    }
+    // The part being read is done: its count met, or through "+" the count of a part below.
+    bool done() const {
+        for (size_t i = counts.size(); i-- > 0;) {
+            if (counts[i].counted && counts[i].left == 0) return true;
+            if (!counts[i].plus) return false;
+        }
+        return false;
+    }
 };
 
 SwitchReader::SwitchReader(const SwitchingTables& tables, size_t first) : tables_(tables), first_(first) {
@@ -49,83 +77,87 @@ SwitchReader::SwitchReader(const SwitchingTables& tables, size_t first) : tables
     }
 }
 
-bool SwitchReader::readSwitch(Walk& w, const TableSwitch& sw, int depth, int& matched, Outcome& out) const {
+bool SwitchReader::readSwitch(Walk& w, const TableSwitch& sw, int depth, Outcome& out) const {
     const int64_t from = w.at;
     const size_t textFrom = w.out.size();
+    const std::vector<Walk::Count> counts = w.counts;
+    if (!w.count(sw.weight)) return false;
     w.at += static_cast<int64_t>(sw.key.size());
     w.out += sw.label;
-    int inside = 0;  // matches of its parts that count here ("+")
     out = Outcome::Done;
     for (const SwitchPart& p : sw.parts) {
-        if (p.count < 0) continue;
-        const int target = p.target.empty() ? -1 : tables_.find(p.target);
-        if (!p.target.empty() && target < 0) {
-            out = Outcome::Failed;
+        if (p.count < 0) {  // the table that holds the switch is left at once
+            out = Outcome::Left;
             break;
         }
-        int partMatched = 0;
-        out = readIn(w, target, p, depth + 1, partMatched);
-        if (p.plus) inside += partMatched;
+        const int target = p.target.empty() ? -1 : tables_.find(p.target);
+        out = !p.target.empty() && target < 0 ? Outcome::Failed : readIn(w, target, p, depth + 1);
         if (out != Outcome::Done) break;
     }
     if (out == Outcome::Failed) {
         w.room -= w.at - from + 1;
         w.at = from;
         w.out.resize(textFrom);
+        w.counts = counts;
         return false;
     }
-    matched += sw.weight + inside;
     return true;
 }
 
-SwitchReader::Outcome SwitchReader::readIn(Walk& w, int table, const SwitchPart& goal, int depth, int& matched) const {
+SwitchReader::Outcome SwitchReader::readIn(Walk& w, int table, const SwitchPart& goal, int depth) const {
+    w.counts.push_back({goal.count, goal.count > 0, goal.plus});
+    const Outcome o = readPart(w, table, goal, depth);
+    w.counts.pop_back();
+    return o;
+}
+
+SwitchReader::Outcome SwitchReader::readPart(Walk& w, int table, const SwitchPart& goal, int depth) const {
     const SwitchingTable* t = table < 0 ? nullptr : &tables_.at(static_cast<size_t>(table));
-    const bool counted = goal.count > 0;
+    const bool bounded = goal.count > 0 || !goal.closing.empty();  // it cannot simply stop
+    const auto same = [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; };
     for (;;) {
         if (!w.progress.keepGoing(w.at, std::ssize(w.doc), 1 << 16)) return Outcome::Done;  // the dump is thrown away
-        if (counted && matched >= goal.count) return Outcome::Done;
-        if (w.at >= w.limit) return counted || !goal.closing.empty() ? Outcome::Failed : Outcome::Done;
+        if (w.done()) return Outcome::Done;
+        if (w.at >= w.limit) return bounded ? Outcome::Failed : Outcome::Done;
         const std::span<const uint8_t> rest = w.doc.subspan(static_cast<size_t>(w.at), static_cast<size_t>(w.limit - w.at));
         if (!goal.closing.empty() && rest.size() >= goal.closing.size() &&
-            std::equal(goal.closing.begin(), goal.closing.end(), rest.begin(), [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; })) {
+            std::equal(goal.closing.begin(), goal.closing.end(), rest.begin(), same)) {
+            if (!w.count(goal.closingWeight)) return Outcome::Failed;
             w.at += static_cast<int64_t>(goal.closing.size());
-            matched += goal.closingWeight;
             return Outcome::Done;
         }
         if (!t) {  // the raw table: every byte
+            if (!w.count(1)) return Outcome::Failed;
             appendRawByte(w.out, rest[0]);
             ++w.at;
-            ++matched;
             continue;
         }
         const TableEntry* e = t->table->longestMatch(rest);
         const TableSwitch* sw = nullptr;
         if (w.switches && depth < kDeepest && w.room > 0)
             for (const TableSwitch& s : t->switches)
-                if (s.key.size() <= rest.size() && std::equal(s.key.begin(), s.key.end(), rest.begin(), [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }) &&
+                if (s.key.size() <= rest.size() && std::equal(s.key.begin(), s.key.end(), rest.begin(), same) &&
                     (!sw || s.key.size() > sw->key.size()))
                     sw = &s;
         if (sw && (!e || sw->key.size() >= e->key.size())) {
             Outcome o = Outcome::Done;
-            if (readSwitch(w, *sw, depth, matched, o)) {
-                if (o == Outcome::Ended) return o;
+            if (readSwitch(w, *sw, depth, o)) {
+                if (o == Outcome::Ended || (o == Outcome::Left && depth > 0)) return o == Outcome::Left ? Outcome::Done : o;
                 continue;
             }
         }
-        if (e) {
+        if (e && (e->kind == EntryKind::EndToken || w.count(t->weightOf(e->key)))) {
             w.out += e->text;
             if (e->kind == EntryKind::LineBreak) w.out += '\n';
             w.at += static_cast<int64_t>(e->key.size());
             for (int i = 0; e->kind == EntryKind::Linked && i < e->params && w.at < w.limit; ++i)
                 appendRawByte(w.out, w.doc[static_cast<size_t>(w.at++)]);
-            matched += t->weightOf(e->key);
             if (e->kind == EntryKind::EndToken) return Outcome::Ended;
             continue;
         }
-        if (counted || !goal.closing.empty()) return Outcome::Failed;  // a byte the part cannot read
+        if (bounded || !w.count(1)) return Outcome::Failed;  // a byte the part cannot read
         appendRawByte(w.out, rest[0]);  // staying: an unmatched byte is written raw
         ++w.at;
-        ++matched;
     }
 }
 
@@ -147,16 +179,14 @@ int64_t SwitchReader::read(std::span<const uint8_t> doc, int64_t start, int64_t 
                            const Progress& progress) const {
     const size_t textAt = out.size();
     Walk w{doc, start, limit, out, 4 * (limit - start) + 65536, true, progress};
-    int matched = 0;
-    Outcome o = readIn(w, static_cast<int>(first_), kWholeString, 0, matched);
+    const Outcome o = readIn(w, static_cast<int>(first_), kWholeString, 0);
     const std::span<const uint8_t> bytes = doc.subspan(static_cast<size_t>(start), static_cast<size_t>(w.at - start));
     if (!progress.stopped() && !spellsBack(std::string_view(out).substr(textAt), bytes)) {
         // Without switches: the first table's entries and raw bytes.
         out.resize(textAt);
         const int64_t end = w.at;
         Walk plain{doc, start, end, out, 0, false, progress};
-        matched = 0;
-        readIn(plain, static_cast<int>(first_), kWholeString, 0, matched);
+        readIn(plain, static_cast<int>(first_), kWholeString, 0);
         if (!spellsBack(std::string_view(out).substr(textAt), bytes)) {
             out.resize(textAt);
             for (const uint8_t b : bytes) appendRawByte(out, b);

@@ -33,10 +33,14 @@ public:
                  const Progress& progress = {}) const;
 
 private:
-    enum class Outcome { Done, Ended, Failed };
+    // A part read to its end; ended by an end token; not readable here; or, by a -1
+    // part, the table that holds the switch left at once.
+    enum class Outcome { Done, Ended, Failed, Left };
     struct Walk;
-    Outcome readIn(Walk& w, int table, const SwitchPart& goal, int depth, int& matched) const;
-    bool readSwitch(Walk& w, const TableSwitch& sw, int depth, int& matched, Outcome& out) const;
+    Outcome readIn(Walk& w, int table, const SwitchPart& goal, int depth) const;
+    Outcome readPart(Walk& w, int table, const SwitchPart& goal, int depth) const;
+    // The switch at the reading place read with its parts; false (nothing read) where it cannot be.
+    bool readSwitch(Walk& w, const TableSwitch& sw, int depth, Outcome& out) const;
     bool spellsBack(std::string_view text, std::span<const uint8_t> bytes) const;
 
     const SwitchingTables& tables_;

@@ -48,7 +48,7 @@ std::vector<Row> rows() {
          .text = "[Holy][Batman]"},
         {.name = "two parts; the second switch runs out of bytes and is written raw", .table = mainWith("!AB=<[IF:]>,<@Items>:1,<@Fonts>:1"),
          .bytes = "AB 01 02 AB 03", .text = "[IF:][Potion][Green]<$AB>cat"},
-        {.name = "-1: back at once", .table = mainWith("!AB=<[x]>,-1"), .bytes = "AB 01", .text = "[x]foo"},
+        {.name = "-1 in the first table: the code alone", .table = mainWith("!AB=<[x]>,-1"), .bytes = "AB 01", .text = "[x]foo"},
         {.name = "0: stays, an unmatched byte raw", .table = mainWith("!AB=,<@Items>:0"), .bytes = "AB 01 05 02", .text = "[Potion]<$05>[Holy]"},
         {.name = "an end token in the other table ends the string; the next starts in the first",
          .table = "@main\n01=foo\n!AB=,<@Items>:0\n@Items\n01=[Potion]\n/FF=[end]\n", .bytes = "AB 01 FF 01", .text = "[Potion][end]foo", .dumps = false},
@@ -59,8 +59,14 @@ std::vector<Row> rows() {
         {.name = "a byte a counted part cannot read: no switch there", .table = mainWith("!AB=,<@Items>:1"), .bytes = "AB 09 01", .text = "<$AB><$09>foo"},
         {.name = "a text that spells back shorter is written raw", .table = "@main\n01=a\n02=b\n03=ab\n!AB=<[x]>,1\n", .bytes = "01 02",
          .text = "<$01><$02>"},
-        {.name = "weights on a closing key and an entry", .table = "@m\n01=a\n!AB=,<@T>:2\n@T\n!02=,<@U>:$FF<2>+\n@U\n05=u\n", .bytes = "AB 02 05 FF 01",
-         .text = "ua"},
+        {.name = "a count met through + ends the part inside it early", .table = "@m\n01=a\n!AB=,<@T>:2\n@T\n!02=,<@U>:$FF+\n@U\n05=u\n",
+         .bytes = "AB 02 05 01", .text = "ua"},
+        {.name = "a closing key's weight counts through +", .table = "@m\n01=a\n!AB=,<@T>:4\n@T\n!02=,<@U>:$FF<2>+\n@U\n05=u\n",
+         .bytes = "AB 02 05 FF 01", .text = "ua"},
+        {.name = "a match that takes a count past its number is none", .table = "@main\n03=cat\n!AB=,<@W>:1\n@W\n03<2>=[B]\n",
+         .bytes = "AB 03", .text = "<$AB>cat"},
+        {.name = "-1 inside another table leaves that table", .table = "@main\n01=foo\n!AB=,<@Items>:0\n@Items\n01=[P]\n!FE=<[back]>,-1\n",
+         .bytes = "AB 01 FE 01", .text = "[P][back]foo"},
         {.name = "a labelled switch only where its label stands", .table = mainWith("!AB=<[Item:]>,<@Items>:1"), .bytes = "", .text = "[Potion]",
          .dumps = false},
     };
@@ -161,7 +167,7 @@ namespace {
 // weights, staying, back at once; end tokens in both tables; a key of two bytes.
 constexpr const char* kEveryKind =
     "@main\n/00=<end>\n61=a\n62=b\n6162=ab\n!AB=,<@Items>:1\n!AC=<[x]>,<@Items>:$AC\n!AD=<[w]>,2\n!AE=<[f]>,<@Fonts>:2\n"
-    "!AF=<[s]>,<@Items>:0\n!B0=<[q]>,-1\n@Items\n01=[P]\n02<2>=[H]\n/FF=[e]\n!04=<[n]>,1\n@Fonts\n!01=,<@Items>:1+\n02=[G]\n03<2>=[B]\n";
+    "!AF=<[s]>,<@Items>:0\n!B0=<[q]>,-1\n@Items\n01=[P]\n02<2>=[H]\n/FF=[e]\n!04=<[n]>,1\n!FE=<[k]>,-1\n@Fonts\n!01=,<@Items>:1+\n02=[G]\n03<2>=[B]\n";
 
 // Any bytes dumped through the switches, as a range or from a pointer, and inserted
 // back unchanged (the script loads the table itself) give the same bytes.
@@ -169,7 +175,7 @@ TEST(Switches, DumpThenInsertGivesTheSameBytes) {
     SwitchingTables tables;
     std::string problem;
     ASSERT_EQ(tables.add(kEveryKind, "/t/s.tbl", kReadEntries, problem), 0) << problem;
-    const uint8_t pool[] = {0x00, 0x61, 0x62, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF, 0xB0, 0x01, 0x02, 0x03, 0x04, 0xFF, 0x99};
+    const uint8_t pool[] = {0x00, 0x61, 0x62, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF, 0xB0, 0x01, 0x02, 0x03, 0x04, 0xFE, 0xFF, 0x99};
     std::mt19937 rng(5);
     int switched = 0;
     for (int round = 0; round < 600; ++round) {
