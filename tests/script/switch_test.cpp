@@ -205,7 +205,7 @@ TEST(Switches, DumpThenInsertGivesTheSameBytes) {
             }
         EXPECT_EQ(std::ssize(covered), round % 2 ? 2 + plan.textBytes : std::ssize(doc)) << dumped.script;
     }
-    EXPECT_GT(switched, 100);  // most dumps read through a switch
+    EXPECT_GT(switched, 60);  // many dumps read through a switch
 }
 
 }  // namespace
