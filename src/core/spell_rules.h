@@ -13,6 +13,7 @@
 //           table texts are not part of them.
 // In every rule a line break in a table text can be left out of the script.
 #include <cstdint>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -37,8 +38,15 @@ public:
     RuleSpeller(const Table& table, SpellRule rule);
 
     // Appends the pieces of `text` to `out` ("\n" in it separates lines and is no
-    // piece). False when a place begins no spelling; `badAt` then holds it.
-    bool spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt = nullptr) const;
+    // piece). False when a place begins no spelling; `badAt` then holds it. `bounded`:
+    // the search through table switches met its bounds before it found one.
+    bool spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt = nullptr, bool* bounded = nullptr) const;
+    // Whether `text` ends with the text of one of the table's end tokens.
+    bool endsWithEndText(std::string_view text) const {
+        for (size_t k = 1; k <= std::min(text.size(), texts_.longestText()); ++k)
+            if (texts_.isEndText(text.substr(text.size() - k))) return true;
+        return false;
+    }
 
     // The bytes a piece stands for (none for an end token without bytes).
     static std::string_view bytes(const SpellPiece& p) {
@@ -64,7 +72,7 @@ private:
     bool spellLongest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
     bool spellFewest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
     // spell_switches.cpp: the fewest bytes when switches may take the text to other tables.
-    bool spellSwitching(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
+    bool spellSwitching(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt, bool* bounded) const;
     friend class SwitchSearch;
     SpellPiece piece(size_t at, const TableEntry& e) const {
         return {static_cast<uint32_t>(at), static_cast<uint32_t>(e.key.size()), &e.text, 0,

@@ -29,7 +29,7 @@ using Mode = std::vector<Frame>;  // the outermost switch first; none: the first
 // one another, different sets of open switches, and states looked at.
 constexpr size_t kDeepest = 8;
 constexpr size_t kMostModes = 4096;
-constexpr size_t kMostStates = size_t{1} << 22;
+constexpr size_t kMostStates = size_t{1} << 21;
 
 }  // namespace
 
@@ -37,14 +37,18 @@ class SwitchSearch {
 public:
     SwitchSearch(const RuleSpeller& first, std::string_view text) : first_(first), text_(text) { modeOf({}); }
     bool run(std::vector<SpellPiece>& out, size_t* badAt);
+    bool full() const { return full_; }
 
 private:
     const SwitchPart& part(const Frame& f) const { return f.owner->switches_[f.sw].parts[f.part]; }
     // The table the text is read through in a mode: nullptr for the raw table.
     const RuleSpeller* table(const Mode& m) const {
         if (m.empty()) return &first_;
-        const std::string& id = part(m.back()).target;
-        return id.empty() || !first_.byId_ ? nullptr : first_.byId_(id);
+        const SwitchPart& p = part(m.back());
+        if (p.target.empty() || !first_.byId_) return nullptr;
+        const auto [it, added] = targets_.try_emplace(&p, nullptr);
+        if (added) it->second = first_.byId_(p.target);
+        return it->second;
     }
     bool counted(const Frame& f) const { return part(f).count > 0; }
     size_t modeOf(const Mode& m);
@@ -91,6 +95,7 @@ private:
     size_t found_ = 0;
     std::vector<SpellPiece> here_;
     bool full_ = false;  // a bound was met
+    mutable std::unordered_map<const SwitchPart*, const RuleSpeller*> targets_;  // each part's table, once looked up
 };
 
 size_t SwitchSearch::modeOf(const Mode& m) {
@@ -233,9 +238,11 @@ bool SwitchSearch::run(std::vector<SpellPiece>& out, size_t* badAt) {
     return false;
 }
 
-bool RuleSpeller::spellSwitching(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const {
+bool RuleSpeller::spellSwitching(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt, bool* bounded) const {
     SwitchSearch search(*this, text);
-    return search.run(out, badAt);
+    const bool found = search.run(out, badAt);
+    if (!found && bounded) *bounded = search.full();
+    return found;
 }
 
 }  // namespace tarpon

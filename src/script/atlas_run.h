@@ -57,6 +57,9 @@ struct AutoWriteTarget {
     std::string name;
 };
 
+// abcde's text through table switches is spelled in pieces of about this many bytes (see spellPending).
+inline constexpr size_t kSwitchPiece = size_t{64} << 10;
+
 class AtlasRun {
 public:
     AtlasRun(std::span<const uint8_t> doc, const InsertOptions& options, InsertPlan& plan)

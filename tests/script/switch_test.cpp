@@ -113,6 +113,26 @@ TEST(Switches, InsertedBytes) {
 namespace tarpon {
 namespace {
 
+// A long text between two commands is spelled in pieces cut after end tokens, each
+// piece as the whole would be: many strings through a switch give their bytes each.
+TEST(Switches, LongTextInPieces) {
+    const std::string table = "@main\n02=bar\n/00=[end]\n!AB=,<@Items>:0\n@Items\n01=[Potion]\n/FF=[stop]\n";
+    std::string script = "#VAR(T, TABLE)\n#ADDTBL(\"s.tbl\", T)\n#ACTIVETBL(@main)\n#JMP(0)\n";
+    Bytes want;
+    for (int i = 0; i < 7000; ++i) {  // 7000 strings of 8 to 16 letters: over 64 KiB
+        script += i % 2 ? "bar[Pot\nion][stop]\n" : "bar[end]\n";  // a line that ends mid-string is no place to cut
+        const Bytes one = i % 2 ? Bytes{0x02, 0xAB, 0x01, 0xFF} : Bytes{0x02, 0x00};
+        want.insert(want.end(), one.begin(), one.end());
+    }
+    Bytes doc(want.size(), 0x55);
+    InsertOptions o;
+    o.sources = test::sourcesIn({{"g/s.tbl", table}}, "g");
+    const InsertPlan plan = planInsert({doc.data(), doc.size()}, script, o);
+    ASSERT_EQ(plan.problem, "");
+    for (const ScriptWrite& w : plan.writes) std::copy(w.bytes.begin(), w.bytes.end(), doc.begin() + w.at);
+    EXPECT_EQ(doc, want);
+}
+
 // What is not followed is refused with the table file and its line, by the insert and the dump alike.
 TEST(Switches, Refusals) {
     const std::pair<std::string, std::string> rows[] = {
