@@ -54,10 +54,15 @@ bool loadLogicalTables(const CommandFile& file, const std::vector<std::string>& 
                        const std::vector<TextEncoding>& encodings, LoadedCommandTables& loaded) {
     std::vector<std::string> bytes;
     bool switches = false;
-    for (const std::string& path : found) {
-        const ReadResult read = readWholeFile(path, kMaxTblFileSize);
+    for (size_t i = 0; i < found.size(); ++i) {
+        const ReadResult read = readWholeFile(found[i], kMaxTblFileSize);
         bytes.emplace_back(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
-        switches = switches || readLogicalTables(bytes.back()).switches();
+        const LogicalTables parts = readLogicalTables(bytes.back());
+        if (!parts.problem.empty()) {  // a switch this dump cannot follow: refused, never read as something else
+            loaded.problem = "Line " + std::to_string(file.tables[i].line) + ": the table \"" + file.tables[i].path + "\", " + parts.problem;
+            return false;
+        }
+        switches = switches || parts.switches();
     }
     if (!switches && !namesTablesById(file)) return true;
     auto logical = std::make_unique<SwitchingTables>();

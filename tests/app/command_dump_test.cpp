@@ -109,6 +109,16 @@ TEST(ToolCommands, DumpsThroughTableSwitches) {
             }
         EXPECT_EQ(std::vector<uint8_t>(written.begin() + 4, written.begin() + 8), std::vector<uint8_t>(original.begin() + 4, original.begin() + 8));
     }
+    // A switch the dump cannot follow refuses both dumps, naming the file and the line.
+    test::writeText(dir.file("i.tbl"), "@Items\n01=[P]\n!02=,<binary>:3\n");
+    test::writeText(dir.file("both.tbl"), test::readText(dir.file("s.tbl")) + test::readText(dir.file("i.tbl")));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string out, err;
+        EXPECT_EQ(runToolCommand(row.args, out, err), 1);
+        EXPECT_NE(err.find(".tbl\", line "), std::string::npos) << err;
+        EXPECT_NE(err.find("<binary> parts (raw bits) are not read by this editor."), std::string::npos) << err;
+    }
 }
 
 }  // namespace
