@@ -140,7 +140,8 @@ std::optional<TableSwitch> readSwitchLine(std::string_view line, std::string& pr
         rest.remove_prefix(close + 1);
     }
     if (!rest.starts_with(',')) {
-        problem = rest.empty() ? "the switch has no part (,<@id>:COUNT)" : "a \",\" should follow the label";
+        problem = rest.empty() ? "the switch has no part (,<@id>:COUNT)"
+                               : "a switch is written !KEY=<label>,<@id>:COUNT (a \",\" and its parts after the label)";
         return std::nullopt;
     }
     while (rest.starts_with(',')) {

@@ -144,6 +144,7 @@ TEST(Switches, Refusals) {
         {"line 1: closing bit keys (%0101) are not read by this editor.", "!AB=,<@m>:%0101\n"},
         {"line 1: the count \"x\" is not a number from -1 to 1000.", "!AB=,x\n"},
         {"line 1: the switch has no part (,<@id>:COUNT).", "!AB=<[x]>\n"},
+        {"line 2: a switch is written !KEY=<label>,<@id>:COUNT (a \",\" and its parts after the label).", "01=a\n!B3=x\n"},
         {"line 2: the entry's weight is not a number.", "01=a\n02<x>=b\n"},
     };
     for (const auto& [problem, table] : rows) {
