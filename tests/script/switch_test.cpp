@@ -42,6 +42,8 @@ std::vector<Row> rows() {
         {.name = "unlabelled switch for one match", .table = mainWith("!AB=,<@Items>:1"), .bytes = "AB 01 02 AB 03", .text = "[Potion]bar[Sword]"},
         {.name = "labelled switch back at its closing key", .table = mainWith("!AB=<[Item:]>,<@Items>:$AB"), .bytes = "AB 01 02 AB 03",
          .text = "[Item:][Potion][Holy]cat"},
+        {.name = "raw part of one byte, twice", .table = mainWith("!AB=<[Item Name:]>,1"), .bytes = "AB 01 02 AB 03",
+         .text = "[Item Name:]<$01>bar[Item Name:]<$03>"},
         {.name = "raw part of three bytes", .table = mainWith("!AB=<[Window]>,3"), .bytes = "AB 01 02 AB 03", .text = "[Window]<$01><$02><$AB>cat"},
         {.name = "three raw parts of one byte", .table = mainWith("!AB=<[Window]>,1,1,1"), .bytes = "AB 01 02 AB 03", .text = "[Window]<$01><$02><$AB>cat"},
         {.name = "nested switch whose matches count (+), and a weight of 2", .table = mainWith("!AB=,<@Fonts>:2"), .bytes = "AB 01 02 AB 03",
