@@ -33,6 +33,7 @@ struct SwitchReader::Walk {
     int64_t room = 0;  // bytes that failed switches may still read
     bool switches = true;
     const Progress& progress;
+    bool open = false;  // the string ended inside a part that stays to its end
     // The parts being read, the first table's at the bottom: matches still due, and "+".
     struct Count {
         int left = 0;
@@ -118,7 +119,10 @@ SwitchReader::Outcome SwitchReader::readPart(Walk& w, int table, const SwitchPar
     for (;;) {
         if (!w.progress.keepGoing(w.at, std::ssize(w.doc), 1 << 16)) return Outcome::Done;  // the dump is thrown away
         if (w.done()) return Outcome::Done;
-        if (w.at >= w.limit) return bounded ? Outcome::Failed : Outcome::Done;
+        if (w.at >= w.limit) {
+            w.open = w.open || (!bounded && depth > 0);
+            return bounded ? Outcome::Failed : Outcome::Done;
+        }
         const std::span<const uint8_t> rest = w.doc.subspan(static_cast<size_t>(w.at), static_cast<size_t>(w.limit - w.at));
         if (!goal.closing.empty() && rest.size() >= goal.closing.size() &&
             std::equal(goal.closing.begin(), goal.closing.end(), rest.begin(), same)) {
@@ -181,7 +185,10 @@ int64_t SwitchReader::read(std::span<const uint8_t> doc, int64_t start, int64_t 
     Walk w{doc, start, limit, out, 4 * (limit - start) + 65536, true, progress};
     const Outcome o = readIn(w, static_cast<int>(first_), kWholeString, 0);
     const std::span<const uint8_t> bytes = doc.subspan(static_cast<size_t>(start), static_cast<size_t>(w.at - start));
-    if (!progress.stopped() && !spellsBack(std::string_view(out).substr(textAt), bytes)) {
+    // A string that ends inside a part staying to its end would have an insert read the
+    // text after it (joined to it up to the next command) in that part's table.
+    const bool staysOpen = w.open && o != Outcome::Ended;
+    if (!progress.stopped() && (staysOpen || !spellsBack(std::string_view(out).substr(textAt), bytes))) {
         // Without switches: the first table's entries and raw bytes.
         out.resize(textAt);
         const int64_t end = w.at;

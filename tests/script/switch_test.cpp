@@ -51,7 +51,10 @@ std::vector<Row> rows() {
         {.name = "two parts; the second switch runs out of bytes and is written raw", .table = mainWith("!AB=<[IF:]>,<@Items>:1,<@Fonts>:1"),
          .bytes = "AB 01 02 AB 03", .text = "[IF:][Potion][Green]<$AB>cat"},
         {.name = "-1 in the first table: the code alone", .table = mainWith("!AB=<[x]>,-1"), .bytes = "AB 01", .text = "[x]foo"},
-        {.name = "0: stays, an unmatched byte raw", .table = mainWith("!AB=,<@Items>:0"), .bytes = "AB 01 05 02", .text = "[Potion]<$05>[Holy]"},
+        {.name = "0: stays, an unmatched byte raw", .table = "@main\n01=foo\n!AB=,<@Items>:0\n@Items\n01=[P]\n02=[H]\n/FF=[e]\n",
+         .bytes = "AB 01 05 02 FF", .text = "[P]<$05>[H][e]"},
+        {.name = "a string that ends inside a part staying to its end is written without switches", .table = mainWith("!AB=,<@Items>:0"),
+         .bytes = "AB 01 02", .text = "<$AB>foobar", .inserts = false},
         {.name = "an end token in the other table ends the string; the next starts in the first",
          .table = "@main\n01=foo\n!AB=,<@Items>:0\n@Items\n01=[Potion]\n/FF=[end]\n", .bytes = "AB 01 FF 01", .text = "[Potion][end]foo", .dumps = false},
         {.name = "the end token ends the dumped string", .table = "@main\n01=foo\n!AB=,<@Items>:0\n@Items\n01=[Potion]\n/FF=[end]\n", .bytes = "AB 01 FF",
@@ -228,7 +231,7 @@ TEST(Switches, DumpThenInsertGivesTheSameBytes) {
             }
         EXPECT_EQ(std::ssize(covered), round % 2 ? 2 + plan.textBytes : std::ssize(doc)) << dumped.script;
     }
-    EXPECT_GT(switched, 60);  // many dumps read through a switch
+    EXPECT_GT(switched, 40);  // many dumps read through a switch
 }
 
 }  // namespace
