@@ -237,7 +237,10 @@ void BlockDumper::writePointers(const Entry& e, size_t number, std::string& out,
 void BlockDumper::writeRuns(const Entry& e, std::string& out, int64_t& pos) const {
     for (const Run& r : e.runs) {
         if (&r != &e.runs.front() && (&r)[-1].ends) out += "\n";
-        if (b_.comments != CartoComments::Yes && r.at != pos) {
+        // Through switches each run is spelled alone, as it was checked: abcde's insert joins
+        // text lines up to the next command, which a #JMP to where it is already is.
+        const bool alone = sw_ && &r != &e.runs.front();
+        if (b_.comments != CartoComments::Yes && (r.at != pos || alone)) {
             out += "#JMP(" + scriptNumber(r.at) + ", " + scriptNumber(end_ - 1) + ")\n";
             pos = r.at;
         }

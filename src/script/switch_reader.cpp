@@ -220,7 +220,12 @@ DumpResult dumpSwitchingScript(const SwitchingTables& tables, const std::string&
     const std::string header = "#VAR(Table_0, TABLE)\n#ADDTBL(\"" + path + "\", Table_0)\n" +
                                (id.empty() ? "#ACTIVETBL(Table_0)\n#CONTINUOUSFILE(\"FALSE\") // read by abcde's rules: the tables switch\n"
                                            : "#ACTIVETBL(@" + id + ")\n");
-    return dumpScriptWith([&reader](std::span<const uint8_t> d, int64_t at, int64_t limit, std::string& text, const Progress& p) {
+    // In a range, each string after its own #JMP: abcde's insert joins text lines up to the
+    // next command, and each string is checked alone.
+    const bool range = !request.pointers;
+    const int64_t last = request.to;
+    return dumpScriptWith([&reader, range, last](std::span<const uint8_t> d, int64_t at, int64_t limit, std::string& text, const Progress& p) {
+        if (range) text += "#JMP(" + scriptNumber(at) + ", " + scriptNumber(last) + ")\n";
         return reader.read(d, at, limit, text, nullptr, p);
     }, header, doc, request, progress);
 }

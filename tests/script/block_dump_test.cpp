@@ -21,7 +21,7 @@ using Bytes = std::vector<uint8_t>;
 const std::map<std::string, std::string> kTables = {
     {"t.tbl", "/00=<end>\n*FE=<line>\n61=a\n62=b\n63=c\n"},
     {"u.tbl", "/00=<END>\n41=A\n42=B\n"},
-    {"s.tbl", "@main\n/00=<end>\n61=a\n62=b\n!AB=,<@Items>:1\n!AC=<[x]>,<@Items>:$AC\n"},
+    {"s.tbl", "@main\n/00=<end>\n61=a\n62=b\nC0=ab\n!AB=,<@Items>:1\n!AC=<[x]>,<@Items>:$AC\n"},
     {"i.tbl", "@Items\n01=[P]\n02=[H]\n/FF=[e]\n"},
     {"r.tbl", "/00=<end>\n61=a\n!AB=<[w]>,2\n"},
     {"v.tbl", "@my items\n01=[P]\n"}};
@@ -181,6 +181,9 @@ std::vector<Row> rows() {
         {.name = "a raw switch in a table without ids: a command has the insert read it by abcde's rules", .covers = 8,
          .commands = switching({}, "r.tbl", {}), .doc = {0x04, 0, 0xFF, 0xFF, 0x61, 0xAB, 0x01, 0x02, 0x61, 0x00},
          .holds = {"#CONTINUOUSFILE(\"FALSE\")", "#ACTIVETBL(Table_0)", "#W16($0)\na[w]<$01><$02>a<end>\n"}},
+        {.name = "lines of a fixed string through switches: each after its own #JMP, spelled alone as it was read", .covers = 4,
+         .commands = switching("#TYPE: FIXED_STRING && FIXED_LINE\n#STRING LENGTH: 2\n#STRING END: No\n#LINE LENGTH: 1\n#LINE END: No\n"),
+         .doc = {0x04, 0, 0xFF, 0xFF, 0x61, 0x62}, .holds = {"#W16($0)\na\n#JMP($5, $5)\nb\n"}},
         {.name = "a #TABLE ID no table has", .commands = switching("#TABLE ID: Nope\n"), .problem = "Line 10: no table loaded has the id @Nope."},
         {.name = "a #TABLE ID that an #ACTIVETBL line cannot hold", .commands = switching("#TABLE ID: my items\n", "v.tbl", {}),
          .problem = "Line 9: the id @my items cannot be written in an #ACTIVETBL line."},
