@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/file_io.h"
+#include "script/atlas_run.h"
 #include "table/tbl_file.h"
 
 namespace tarpon {
@@ -116,9 +117,22 @@ LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string
         }
         found.push_back(*path);
         encodings.push_back(result.read.encoding.encoding);
+        std::unique_ptr<BitTable> bits;
+        const std::string first = readLogicalTables(source.bytes, false).tables.front().lines;  // the table an insert's #ADDTBL reads
+        if (firstBitKeyLine(first) > 0) {
+            std::string problem;
+            std::optional<BitTable> read = BitTable::read(first, problem);
+            if (!read) {
+                loaded.problem = where + ": " + problem;
+                return loaded;
+            }
+            bits = std::make_unique<BitTable>(std::move(*read));
+        }
         loaded.view.paths.push_back(written);
         loaded.view.tables.push_back(table.get());
+        loaded.view.bitTables.push_back(bits.get());
         loaded.tables.push_back(std::move(table));
+        loaded.bitTables.push_back(std::move(bits));
     }
     loadLogicalTables(file, found, encodings, loaded);
     return loaded;

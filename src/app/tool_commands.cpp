@@ -21,6 +21,8 @@
 #include "core/text_coding.h"
 #include "core/text_encoding.h"
 #include "patch/patch_commands.h"
+#include "script/atlas_run.h"
+#include "script/bit_dump.h"
 #include "script/block_dump.h"
 #include "script/command_file.h"
 #include "script/script_dump.h"
@@ -58,6 +60,7 @@ Read<ByteStore> readDocument(const std::string& path, int64_t limit = kMaxToolFi
 struct LoadedTable {
     Table model;
     CharTable table;  // its one-byte view
+    std::optional<BitTable> bits;  // its first table as one of bit keys, when it has such keys
     TextEncoding encoding = TextEncoding::Utf8;  // the file's
 };
 
@@ -69,6 +72,12 @@ Read<LoadedTable> readTable(const std::string& path) {
     if (result.status != TblLoadStatus::Loaded) return Failure{result.error};
     t.table = t.model.oneByteView();
     t.encoding = result.read.encoding.encoding;
+    const std::string first = readLogicalTables(source.bytes, false).tables.front().lines;  // the table an insert's #ADDTBL reads
+    if (firstBitKeyLine(first) > 0) {
+        std::string problem;
+        t.bits = BitTable::read(first, problem);
+        if (!t.bits) return Failure{path + ": " + problem};
+    }
     return t;
 }
 
@@ -277,12 +286,15 @@ Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
     if (auto* failed = std::get_if<Failure>(&doc)) return *failed;
     const ByteStore& bytes = std::get<ByteStore>(doc);
     r.source = o.file + " through " + o.values.at("table");
-    // A table of abcde's switches (or of several tables) is read through them, from its first.
-    const LogicalTableFile logical = loadLogicalTableFile(o.values.at("table"), std::get<LoadedTable>(table).encoding);
+    const LoadedTable& t = std::get<LoadedTable>(table);
+    // A table of abcde's switches (or of several tables) is read through them, from its first;
+    // a table of bit keys through its bits.
+    const LogicalTableFile logical = t.bits ? LogicalTableFile{} : loadLogicalTableFile(o.values.at("table"), t.encoding);
     if (!logical.problem.empty()) return Failure{"dump: " + logical.problem};
     const std::span<const uint8_t> data(bytes.data(), bytes.size());
-    const DumpResult result = logical.tables ? dumpSwitchingScript(*logical.tables, logical.path, data, r)
-                                             : dumpScript(std::get<LoadedTable>(table).model, data, r);
+    const DumpResult result = t.bits          ? dumpBitScript(*t.bits, data, r)
+                              : logical.tables ? dumpSwitchingScript(*logical.tables, logical.path, data, r)
+                                               : dumpScript(t.model, data, r);
     if (!result.problem.empty()) return Failure{"dump: " + result.problem};
     return writeScript(o, result.script, out, err);
 }
@@ -341,6 +353,7 @@ Outcome insert(const std::vector<std::string>& args, Output&, Output& err) {
     ByteStore& bytes = std::get<ByteStore>(doc);
     const ByteStore& text = std::get<ByteStore>(script);
     options.table = table ? &table->model : nullptr;
+    options.bitTable = table && table->bits ? &*table->bits : nullptr;
     options.sources = scriptSourcesOnDisk(scriptPath);
     const InsertPlan plan = planInsert(std::span(bytes.data(), bytes.size()),
                                        std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), options);

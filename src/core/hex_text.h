@@ -26,9 +26,8 @@ inline void appendHexByte(std::string& out, uint8_t b) {
 
 // "<$XX>".
 inline void appendRawByte(std::string& out, uint8_t b) {
-    out += "<$";
-    appendHexByte(out, b);
-    out += '>';
+    const char text[5] = {'<', '$', kHexDigits[b >> 4], kHexDigits[b & 15], '>'};
+    out.append(text, 5);
 }
 
 // The byte of a `<$XX>` at the start of `text` (digits of either case), or -1.

@@ -193,6 +193,9 @@ LogicalTables readLogicalTables(std::string_view bytes, bool switches) {
         return out;
     }
     bool named = false;  // the table being read has its id
+    // Each table keeps the file's line numbers: the lines before it, its "@" line and its
+    // switch lines are empty lines in it.
+    const std::string_view lineEnd = bytes.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
     int number = 0;
     for (size_t at = 0; at < bytes.size();) {
         const size_t end = std::min(bytes.find('\n', at), bytes.size() - 1) + 1;
@@ -204,11 +207,16 @@ LogicalTables readLogicalTables(std::string_view bytes, bool switches) {
         LogicalTable& t = out.tables.back();
         std::string problem;
         if (text.starts_with('@') && text.find('=') == std::string_view::npos) {  // "@XX=…" is an entry
-            if (named) out.tables.emplace_back();
+            if (named) {
+                out.tables.emplace_back();
+                for (int i = 1; i < number; ++i) out.tables.back().lines += lineEnd;
+            }
             out.tables.back().id = std::string(trimmed(text.substr(1)));
+            out.tables.back().lines += lineEnd;
             named = true;
         } else if (switches && (text.starts_with('!') || text.starts_with("/!")) && text.find('=') != std::string_view::npos) {
             if (auto sw = readSwitchLine(text, problem)) t.switches.push_back(std::move(*sw));
+            t.lines += lineEnd;
         } else if (std::string rewritten; switches && !text.starts_with('#') && takeWeight(line, t, rewritten, problem)) {
             t.lines += rewritten;
         } else if (problem.empty()) {

@@ -161,13 +161,19 @@ bool AtlasRun::addTable(const ScriptCommand& c, int line) {
     if (!parts.problem.empty()) return fail(line, "the table \"" + file + "\", " + parts.problem);
     v->index = static_cast<int>(tables_.size());  // a file of several tables: the first
     for (const LogicalTable& part : parts.tables) {
-        ScriptTableVar t{std::make_unique<Table>(), nullptr, file, line};
+        ScriptTableVar t{std::make_unique<Table>(), nullptr, nullptr, file, line};
         std::string problem;
-        const bool read = options_.sources.readTable && options_.sources.readTable(part.lines, *t.table, problem);
+        const std::optional<bool> bits = readBitTable(part.lines, file, line, t);
+        if (bits == false) return false;
+        const bool read = bits || (options_.sources.readTable && options_.sources.readTable(part.lines, *t.table, problem));
         if (!read && (part.switches.empty() || !options_.sources.readTable))  // switches alone make a table too
             return fail(line, "the table \"" + file + "\"" + (part.id.empty() ? "" : " @" + part.id) + ": " + problem);
+        if (t.bits && !part.switches.empty())
+            return fail(line, "the table \"" + file + "\"" + (part.id.empty() ? "" : " @" + part.id) +
+                                  " has keys of bits and table switches: this editor reads the one or the other.");
         t.speller = std::make_unique<RuleSpeller>(*t.table, abcde() ? SpellRule::Abcde : SpellRule::Atlas);
-        addSwitches(*t.speller, part);
+        if (t.bits) bitTables_[t.speller.get()] = t.bits.get();
+        else addSwitches(*t.speller, part);
         if (!part.id.empty() && !tableIds_.emplace(part.id, static_cast<int>(tables_.size())).second)
             return fail(line, "the table id @" + part.id + " is given twice.");
         tables_.push_back(std::move(t));

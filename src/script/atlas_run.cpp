@@ -52,6 +52,7 @@ void AtlasRun::warn(int line, const std::string& what) {
 bool AtlasRun::run(std::string_view text) {
     const auto [dialect, namesTables] = surveyOf(text);
     plan_.dialect = options_.dialect == ScriptDialect::Auto ? dialect : options_.dialect;
+    if (options_.dialect == ScriptDialect::Auto && !abcde() && usesBitTables(text)) plan_.dialect = ScriptDialect::Abcde;
     namesTables_ = namesTables;
     std::string problem;
     // abcde declares every variable and loads every table before anything runs.
@@ -104,7 +105,12 @@ const RuleSpeller* AtlasRun::activeSpeller(int line) {
                                 : "no table: the script names none (#VAR, #ADDTBL, #ACTIVETBL) and none was given.");
         return nullptr;
     }
+    if (options_.bitTable && !abcde()) {
+        fail(line, "the table has keys of bits, which only abcde's rules read: insert with the abcde dialect (--dialect abcde).");
+        return nullptr;
+    }
     fallbackSpeller_ = std::make_unique<RuleSpeller>(*options_.table, abcde() ? SpellRule::Abcde : SpellRule::Atlas);
+    if (options_.bitTable) bitTables_[fallbackSpeller_.get()] = options_.bitTable;
     return active_ = fallbackSpeller_.get();
 }
 
@@ -142,6 +148,7 @@ bool AtlasRun::flush() {
 }
 
 bool AtlasRun::spellAndWrite(const RuleSpeller& speller, std::string_view text, const std::function<int(size_t)>& lineOf) {
+    if (const BitTable* bits = bitTableOf(&speller)) return writeBits(*bits, text, lineOf);
     std::vector<SpellPiece>& pieces = text_.pieces;
     pieces.clear();
     size_t bad = 0;
@@ -255,7 +262,8 @@ bool AtlasRun::writeValue(int64_t at, uint32_t value, int bytes, int line) {
     return putBytes(at, out, line, false);
 }
 
-bool AtlasRun::writeAutomatic(const AutoWriteTarget& t, int line) {
+bool AtlasRun::writeAutomatic(const AutoWriteTarget& t, int line, int64_t target) {
+    if (target < 0) target = pos_;
     if (t.list) {
         PointerListVar& list = pointerLists_[static_cast<size_t>(t.index)];
         if (list.next >= list.places.size()) {
@@ -263,12 +271,12 @@ bool AtlasRun::writeAutomatic(const AutoWriteTarget& t, int line) {
             warn(line, "pointer list " + t.name + " has no place left: the #AUTOWRITE pointer was not written.");
             return true;
         }
-        return writePointer(list.places[list.next++], currentKind(list.kind, line), pos_, line);
+        return writePointer(list.places[list.next++], currentKind(list.kind, line), target, line);
     }
     PointerTableVar& table = pointerTables_[static_cast<size_t>(t.index)];
     const int64_t at = table.next;
     table.next = static_cast<int64_t>(static_cast<uint64_t>(table.next) + static_cast<uint64_t>(table.step));
-    return writePointer(at, currentKind(table.kind, line), pos_, line);
+    return writePointer(at, currentKind(table.kind, line), target, line);
 }
 
 PointerKind AtlasRun::currentKind(const PointerKind& captured, int line) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bit_table.h"
 #include "core/spell_rules.h"
 #include "script/atlas_lines.h"
 #include "script/atlas_pointers.h"
@@ -27,6 +28,7 @@ struct ScriptVar {
 struct ScriptTableVar {
     std::unique_ptr<Table> table;
     std::unique_ptr<RuleSpeller> speller;
+    std::unique_ptr<BitTable> bits;  // a table of bit keys, which spells its text instead
     std::string file;  // as the #ADDTBL named it
     int line = 0;      // that #ADDTBL's
 };
@@ -85,7 +87,7 @@ private:
     bool runQueuedCommands(int64_t at);
     bool putBytes(int64_t at, std::span<const uint8_t> bytes, int line, bool text);
     bool writePointer(int64_t at, const PointerKind& kind, int64_t target, int line);
-    bool writeAutomatic(const AutoWriteTarget& t, int line);
+    bool writeAutomatic(const AutoWriteTarget& t, int line, int64_t target = -1);  // -1: to pos_
     const RuleSpeller* activeSpeller(int line);
 
     // atlas_commands.cpp
@@ -123,6 +125,20 @@ private:
 
     // atlas_tables.cpp
     std::optional<std::string> readNamedFile(const std::string& named, int line, const char* what);
+    std::optional<std::string> findNamedFile(const std::string& named, std::vector<std::string>& tried) const;
+
+    // atlas_bits.cpp: tables of bit keys
+    // Whether a table the script uses has bit keys (which make it abcde's).
+    bool usesBitTables(std::string_view text) const;
+    // The table `part` of `file` as a table of bit keys into `t`, when it has such keys;
+    // nothing when it has none, false when it cannot be used.
+    std::optional<bool> readBitTable(std::string_view part, const std::string& file, int line, ScriptTableVar& t);
+    const BitTable* bitTableOf(const RuleSpeller* speller) const {
+        const auto it = bitTables_.find(speller);
+        return it == bitTables_.end() ? nullptr : it->second;
+    }
+    bool writeBits(const BitTable& table, std::string_view text, const std::function<int(size_t)>& lineOf);
+    bool isActiveEndText(std::string_view text) const;
 
     std::span<const uint8_t> doc_;
     const InsertOptions& options_;
@@ -138,6 +154,7 @@ private:
     std::map<std::string, std::vector<AutoWriteTarget>, std::less<>> autoWrites_;  // by end token's text
     std::multimap<int64_t, std::pair<ScriptCommand, int>> queued_;    // #AUTOCMD: by file offset
     std::unique_ptr<RuleSpeller> fallbackSpeller_;
+    std::map<const RuleSpeller*, const BitTable*> bitTables_;  // the spellers of tables of bit keys
     const RuleSpeller* active_ = nullptr;
     std::map<std::string, int> tableIds_;  // abcde's "@name" ids: the table's place in tables_
     bool namesTables_ = false;  // the script has #ADDTBL lines

@@ -26,16 +26,12 @@ std::string joined(const std::string& folder, std::string_view name) {
 
 }  // namespace
 
-std::optional<std::string> AtlasRun::readNamedFile(const std::string& named, int line, const char* what) {
+std::optional<std::string> AtlasRun::findNamedFile(const std::string& named, std::vector<std::string>& tried) const {
     const ScriptSources& s = options_.sources;
-    if (!s.readFile) {
-        fail(line, std::string("this script's ") + what + " \"" + named + "\" cannot be read here.");
-        return std::nullopt;
-    }
+    if (!s.readFile) return std::nullopt;
     std::string path = named;
     std::replace(path.begin(), path.end(), '\\', '/');
     const std::string name = path.substr(path.find_last_of('/') + 1);
-    std::vector<std::string> tried;
     const auto attempt = [&](const std::string& p) -> std::optional<std::string> {
         if (std::find(tried.begin(), tried.end(), p) != tried.end()) return std::nullopt;
         tried.push_back(p);
@@ -49,6 +45,19 @@ std::optional<std::string> AtlasRun::readNamedFile(const std::string& named, int
         for (const std::string& entry : s.listFolder(s.folder))
             if (lower(entry) == lower(name))
                 if (auto bytes = attempt(joined(s.folder, entry))) return bytes;
+    return std::nullopt;
+}
+
+std::optional<std::string> AtlasRun::readNamedFile(const std::string& named, int line, const char* what) {
+    if (!options_.sources.readFile) {
+        fail(line, std::string("this script's ") + what + " \"" + named + "\" cannot be read here.");
+        return std::nullopt;
+    }
+    std::vector<std::string> tried;
+    if (auto bytes = findNamedFile(named, tried)) return bytes;
+    std::string path = named;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const std::string name = path.substr(path.find_last_of('/') + 1);
     std::string where;
     for (const std::string& p : tried) where += (where.empty() ? "" : ", ") + p;
     fail(line, std::string("the ") + what + " \"" + named + "\" was not found (looked for " +

@@ -155,7 +155,7 @@ bool AtlasRun::autoWrite(const ScriptCommand& c, int line, bool on) {
     }
     if (v->index < 0) return fail(line, "#AUTOWRITE: " + c.args[0].text + " was never made.");
     if (!activeSpeller(line)) return false;
-    if (!active_->isEndText(c.args[1].text))
+    if (!isActiveEndText(c.args[1].text))
         return fail(line, "#AUTOWRITE: \"" + c.args[1].text + "\" is no end token of the active table.");
     // Atlas keeps the first table and the first list for each end token; abcde every one.
     for (const AutoWriteTarget& t : targets)

@@ -6,6 +6,7 @@
 #include <new>
 #include <set>
 
+#include "script/bit_dump.h"
 #include "script/script_text.h"
 #include "script/switch_reader.h"
 
@@ -73,10 +74,12 @@ std::string pointerName(size_t block) {
 class BlockDumper {
 public:
     // `room`: how many bytes of text it may read before the script is too large.
-    // Strings are read through `st`, or with `sw` through logical tables and their switches.
+    // Strings are read through `st`, or with `sw` through logical tables and their switches,
+    // or with `bits` through a table's bit keys.
     BlockDumper(const CartoBlock& b, const ScriptTable* st, const SwitchReader* sw, std::span<const uint8_t> doc,
-                const Progress& progress, uint64_t room)
-        : b_(b), st_(st), sw_(sw), doc_(doc), size_(static_cast<int64_t>(doc.size())), progress_(progress), room_(room) {}
+                const Progress& progress, uint64_t room, const BitTable* bits = nullptr)
+        : b_(b), st_(st), sw_(sw), doc_(doc), size_(static_cast<int64_t>(doc.size())), progress_(progress), room_(room),
+          bits_(bits) {}
 
     void read();
     // Appends the block's lines; `bigEndian` is the pointer byte order the insert is in.
@@ -106,6 +109,7 @@ private:
     const Progress& progress_;
     uint64_t room_, read_ = 0;  // text read so far
     std::vector<Entry> entries_;
+    const BitTable* bits_;  // the table's bit keys, which read its strings instead
     std::string outside_;  // pointers to no byte of the file
     int64_t first_ = 0, end_ = 0;  // the lowest string start, the byte after the highest string end
 };
@@ -163,7 +167,12 @@ void BlockDumper::readFixed(int64_t at, int64_t limit, std::vector<Run>& runs) {
 }
 
 void BlockDumper::readTexts(Entry& e, int64_t limit) {
-    if (b_.stringLength > 0) readFixed(e.target, limit, e.runs);
+    if (bits_) {  // one run of bits: the insert reads no command between its strings
+        const bool through = !isPointerBlock(b_) || b_.endAtNextPointer;
+        BitString s = readBitStrings(*bits_, doc_, e.target, limit, through ? 0 : b_.stringsPerPointer);
+        read_ += s.text.size();
+        e.runs.push_back({e.target, static_cast<int64_t>((s.end + 7) / 8), std::move(s.text), {}, true});
+    } else if (b_.stringLength > 0) readFixed(e.target, limit, e.runs);
     else readStrings(e.target, limit, b_.stringsPerPointer, !isPointerBlock(b_) || b_.endAtNextPointer, e.runs);
     for (Run& r : e.runs) {
         while (b_.trimNewlines && r.text.ends_with('\n')) r.text.pop_back();
@@ -364,6 +373,23 @@ void dumpBlocks(const CommandFile& file, const CommandTables& tables, const std:
         if (!progress.keepGoing(static_cast<int64_t>(i), std::ssize(file.blocks))) return;
         if (b.game != game && !b.game.empty()) out.script += "//GAME NAME:\t\t" + b.game + "\n\n";
         game = b.game;
+        const BitTable* bits = b.table < tables.bitTables.size() ? tables.bitTables[b.table] : nullptr;
+        if (bits && (b.stringLength > 0 || b.jumpFrom || b.realignMultiple > 0)) {
+            out.script.clear();
+            out.problem = atLine(b, "TABLE") + "the table has keys of bits: its blocks are read as strings ended by end "
+                                               "tokens, with no fixed length, auto jump or realigning.";
+            return;
+        }
+        if (bits && !isPointerBlock(b) && *b.scriptStop - *b.scriptStart > kMaxBitRun) {
+            out.script.clear();
+            out.problem = atLine(b, "SCRIPT STOP") + "a range read through a table of bit keys is at most 4 MiB.";
+            return;
+        }
+        if (bits && starts[i] >= 0) {
+            out.script.clear();
+            out.problem = atLine(b, "TABLE") + "the table has keys of bits: its strings are read without table switches or #TABLE ID.";
+            return;
+        }
         const SwitchReader* sw = nullptr;
         if (starts[i] >= 0) {
             auto& r = switchReaders[starts[i]];
@@ -372,7 +398,7 @@ void dumpBlocks(const CommandFile& file, const CommandTables& tables, const std:
         } else if (!readers[b.table]) {
             readers[b.table] = std::make_unique<ScriptTable>(*tables.tables[b.table]);
         }
-        BlockDumper block(b, readers[b.table].get(), sw, doc, progress, maxScript - std::min<uint64_t>(maxScript, out.script.size()));
+        BlockDumper block(b, readers[b.table].get(), sw, doc, progress, maxScript - std::min<uint64_t>(maxScript, out.script.size()), bits);
         block.read();
         if (!block.tooLarge()) block.write(i, declaresTables(file) ? names[i] : std::string(), out.script, bigEndian);
         out.strings += block.strings();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bit_table.h"
 #include "core/progress.h"
 #include "core/switch_table.h"
 #include "core/table.h"
@@ -27,6 +28,7 @@ namespace tarpon {
 struct CommandTables {
     std::vector<const Table*> tables;
     std::vector<std::string> paths;  // written in the #ADDTBL lines
+    std::vector<const BitTable*> bitTables;  // for each table, its bit keys when it has some (else none, or nullptr)
     const SwitchingTables* logical = nullptr;
     std::vector<size_t> first;
 };
@@ -35,6 +37,7 @@ struct CommandTables {
 // and where it was looked for).
 struct LoadedCommandTables {
     std::vector<std::unique_ptr<Table>> tables;
+    std::vector<std::unique_ptr<BitTable>> bitTables;
     std::unique_ptr<SwitchingTables> logical;
     CommandTables view;
     std::string problem;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/bit_table.h"
 #include "core/progress.h"
 #include "core/table.h"
 #include "core/text_encoding.h"
@@ -32,6 +33,7 @@ struct ScriptSources {
 
 struct InsertOptions {
     const Table* table = nullptr;  // for scripts that name no table of their own
+    const BitTable* bitTable = nullptr;  // that table's bit keys, when it has some: they spell instead
     ScriptDialect dialect = ScriptDialect::Auto;
     std::optional<TextEncoding> encoding;  // the script's; found when not given
     ScriptSources sources;

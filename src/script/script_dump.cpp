@@ -1,6 +1,7 @@
 #include "script/script_dump.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <new>
 #include <vector>
@@ -26,17 +27,30 @@ bool unsafeInLine(char last, std::string_view piece) {
     return last == '/' && piece[0] == '/';
 }
 
+// The bytes read straight on between two questions to the progress.
+constexpr int64_t kStretch = int64_t{1} << 16;
+
 }  // namespace
 
 int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
                          std::string& out, const Progress& progress, bool* ended) {
     const size_t textAt = out.size();
-    // Sure pieces first, straight on; the rest of the string, if any, is checked.
+    // Sure pieces first, straight on, a stretch at a time so that a long string asks
+    // the progress too; the rest of the string, if any, is checked.
     bool sureEnded = false;
-    const int64_t from = st.readSure(doc, start, limit, out, sureEnded);
-    if (sureEnded || from >= limit) {
-        if (ended) *ended = sureEnded;
-        return from;
+    int64_t from = start;
+    for (;;) {
+        const int64_t stretchEnd = std::min(limit, from + kStretch);
+        const int64_t next = st.readSure(doc, from, stretchEnd, out, textAt, sureEnded);
+        if (sureEnded || next >= limit) {
+            if (ended) *ended = sureEnded;
+            return next;
+        }
+        // Stopped before a piece it cannot read (not only for want of the bytes after the stretch).
+        const bool stuck = next == from || stretchEnd == limit;
+        from = next;
+        if (stuck) break;
+        if (!progress.keepGoing(from, static_cast<int64_t>(doc.size()), 1)) return from;  // the dump is thrown away
     }
     int64_t endTokenEnd = -1;  // where the last end token read ends
     const auto read = [&](int64_t at, bool raw) {
@@ -71,19 +85,34 @@ bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
     return true;
 }
 
+// A range's first bytes, read before the script's room is worked out.
+constexpr int64_t kMeasure = 64 * 1024;
+
 template <typename Read>
 void dumpRange(const Read& readString, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
                const Progress& progress) {
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     // Most tables give a script about twice the range's bytes: room for that at once
     // rather than copying the script as it grows.
-    out.script.reserve(out.script.size() + static_cast<size_t>(std::min<int64_t>(2 * (r.to - r.from + 1), r.maxScript)));
+    const int64_t bytes = r.to - r.from + 1;
+    out.script.reserve(out.script.size() + static_cast<size_t>(std::min<int64_t>(2 * bytes, r.maxScript)));
+    bool measured = false;
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
-        if (!progress.keepGoing(at - r.from, r.to + 1 - r.from, 1 << 12)) return;
+        if (!progress.keepGoing(at - r.from, bytes, 1 << 12)) return;
+        if (!measured && at - r.from >= kMeasure) {
+            // The first bytes tell how much text this table gives per byte: room for the
+            // rest at that rate, rather than copying the script as it grows.
+            measured = true;
+            const double perByte = static_cast<double>(out.script.size()) / static_cast<double>(at - r.from);
+            const double room = static_cast<double>(out.script.size()) + perByte * static_cast<double>(r.to + 1 - at) * 1.05;
+            out.script.reserve(static_cast<size_t>(std::min(room, static_cast<double>(r.maxScript)) + 4096));
+        }
+        char number[24];
+        const auto written = std::to_chars(number, number + sizeof number, out.strings);
         out.script += "//STRING #";
-        out.script += std::to_string(out.strings);
+        out.script.append(number, written.ptr);
         out.script += " @ ";
-        out.script += scriptNumber(at);
+        appendScriptNumber(out.script, at);
         out.script += '\n';
         at = readString(doc, at, r.to + 1, out.script, progress);
         out.script += "\n\n";

@@ -1,10 +1,17 @@
 #include "script/script_text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarpon {
 
 std::string scriptNumber(int64_t value) {
+    std::string out;
+    appendScriptNumber(out, value);
+    return out;
+}
+
+void appendScriptNumber(std::string& out, int64_t value) {
     char text[20];
     char* end = text + sizeof text;
     char* at = end;
@@ -15,28 +22,25 @@ std::string scriptNumber(int64_t value) {
     } while (magnitude);
     if (value < 0) *--at = '-';  // Atlas reads "$-100", not "-$100"
     *--at = '$';
-    return std::string(at, end);
+    out.append(at, end);
 }
 
 ScriptTable::ScriptTable(const Table& table) : table_(table), speller_(table, SpellRule::Atlas) { markSureEntries(); }
 
 void ScriptTable::markSureEntries() {
-    // A text that begins a longer one begins the text that follows it in sorted order.
-    std::vector<std::string_view> texts;
-    for (const TableEntry& e : table_.entries()) texts.push_back(e.text);
-    std::sort(texts.begin(), texts.end());
-    const auto beginsLonger = [&](std::string_view text) {
-        const auto it = std::upper_bound(texts.begin(), texts.end(), text);
-        return it != texts.end() && it->starts_with(text);
-    };
+    sortedTexts_.clear();
+    for (const TableEntry& e : table_.entries()) sortedTexts_.push_back(e.text);
+    std::sort(sortedTexts_.begin(), sortedTexts_.end());
+    std::vector<const TableEntry*> byNext;  // the letters written by the byte after them
     pieces_.clear();
     sure_.clear();
     texts_.clear();
     for (const TableEntry& e : table_.entries()) {
         const std::string* back = speller_.keyOf(e.text);
         // A text that ends in "<" or "(" may begin a raw byte with the text after it.
-        const bool sure = back && *back == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
-                          !e.text.ends_with('<') && !e.text.ends_with('(') && !beginsLonger(e.text);
+        const bool spellsBack = back && *back == e.key && e.text.find_first_of("$\n\r") == std::string::npos &&
+                                !e.text.ends_with('<') && !e.text.ends_with('(');
+        const bool longer = beginsLonger(e.text), sure = spellsBack && !longer;
         const bool risky = e.text.find_first_of("/\r\n") != std::string::npos || e.text.starts_with('#') ||
                            e.text.starts_with(' ') || e.text.starts_with('\t');
         Piece p{static_cast<uint32_t>(texts_.size()), 0, static_cast<uint32_t>(e.key.size()),
@@ -47,18 +51,98 @@ void ScriptTable::markSureEntries() {
         if (e.kind == EntryKind::LineBreak) texts_ += '\n';
         p.textLength = static_cast<uint32_t>(texts_.size() - p.text);
         pieces_.push_back(p);
-        const bool usable = (p.flags & (kSure | kRisky)) == kSure && p.params == 0 && p.textLength <= UINT16_MAX &&
-                            p.keyLength <= UINT8_MAX;
-        sure_.push_back({p.text, static_cast<uint16_t>(usable ? p.textLength : 0),
-                         static_cast<uint8_t>(usable ? p.keyLength : 0),
-                         static_cast<uint8_t>((usable ? kUsable : 0) | (p.flags & kEnds))});
+        // A text whose only risk is its first letter ("#", a blank) is safe after the line's start.
+        const bool leadRisk = risky && e.text.find_first_of("/\r\n") == std::string::npos;
+        const bool usable = (p.flags & kSure) && (!risky || leadRisk) && p.params == 0 &&
+                            p.textLength <= UINT16_MAX && p.keyLength <= UINT8_MAX;
+        // A one-byte letter whose text begins longer ones is written by what follows it,
+        // where no text reaches into a raw byte (so writing it raw changes nothing before it).
+        // So is any other one-byte letter that is sure: one path for both, without a
+        // branch on which it is, since that depends on the letters and is hard to guess.
+        const bool prefix = spellsBack && (longer ? !risky : usable) && !speller_.textsReachIntoRawBytes() &&
+                            e.kind == EntryKind::Letter && p.params == 0 && e.key.size() == 1 &&
+                            p.textLength <= UINT16_MAX;
+        if (prefix) byNext.push_back(&e);
+        sure_.push_back({p.text, static_cast<uint16_t>(usable || prefix ? p.textLength : 0),
+                         static_cast<uint8_t>(usable || prefix ? p.keyLength : 0),
+                         static_cast<uint8_t>((usable ? kUsable : 0) | (prefix ? kBeginsLonger : 0) |
+                                              (usable && risky ? kLeadRisk : 0) | (p.flags & kEnds))});
+    }
+    texts_.append(16, '\0');  // readSure copies short texts 16 bytes at a time
+    rawTexts_.assign(256 * 8 + 16, '\0');
+    for (int b = 0; b < 256; ++b) {
+        std::string raw;
+        appendRawByte(raw, static_cast<uint8_t>(b));
+        rawTexts_.replace(8 * static_cast<size_t>(b), raw.size(), raw);
+    }
+    // A letter whose text begins no longer one is written as text whatever follows; for
+    // the others, the letters that may go on from their texts.
+    decisions_.assign(byNext.empty() ? 0 : 256 * 256, kNotYet);
+    goesOn_.assign(byNext.empty() ? 0 : 256, {});
+    for (const TableEntry* e : byNext) {
+        const auto byte = static_cast<uint8_t>(e->key[0]);
+        const std::string_view text = e->text;
+        if (!beginsLonger(text)) {
+            std::fill_n(decisions_.begin() + 256 * byte, 256, kAsText);
+            continue;
+        }
+        for (auto it = std::upper_bound(sortedTexts_.begin(), sortedTexts_.end(), text);
+             it != sortedTexts_.end() && it->starts_with(text); ++it)
+            goesOn_[byte].set(static_cast<uint8_t>((*it)[text.size()]));
     }
     markFirstBytes();
+}
+
+bool ScriptTable::beginsLonger(std::string_view text) const {
+    // A text that begins a longer one begins the text that follows it in sorted order.
+    const auto it = std::upper_bound(sortedTexts_.begin(), sortedTexts_.end(), text);
+    return it != sortedTexts_.end() && it->starts_with(text);
+}
+
+ScriptTable::Decision ScriptTable::decide(uint8_t a, uint8_t b, const SurePiece& pa) const {
+    uint8_t& d = decisions_[size_t{a} * 256 + b];
+    if (d != kNotYet) return static_cast<Decision>(d);
+    d = kUnknown;
+    if (!entryOf_.firstDecides(b)) return kUnknown;  // the next piece depends on more bytes
+    const int32_t next = entryOf_.at(b, 0);
+    if (next < 0) {
+        // A raw byte follows: its "<" begins no text after a first letter, so the
+        // speller stops at the end of this text, which spells back.
+        d = kAsText;
+        return kAsText;
+    }
+    const SurePiece& pb = sure_[static_cast<size_t>(next)];
+    if (!(pb.flags & (kUsable | kBeginsLonger))) return kUnknown;  // its text may be written otherwise
+    if (pb.textLength > 0 && !goesOn_[a].test(static_cast<uint8_t>(texts_[pb.text]))) {
+        d = kAsText;  // no text goes on from this one with the next text's first letter
+        return kAsText;
+    }
+    std::string both(texts_.data() + pa.text, pa.textLength);
+    both.append(texts_.data() + pb.text, pb.textLength);
+    if (beginsLonger(both)) return kUnknown;  // what the speller reads depends on later text
+    const TableEntry* x = speller_.longestText(both);
+    if (!x) return kUnknown;
+    if (x->key.size() == pa.textLength) {
+        d = kAsText;  // it reads this text, whose key this is
+        return kAsText;
+    }
+    // It reads further, into the next text: a key other than these bytes means the
+    // letter must be written raw; the same bytes need the careful path.
+    const std::string& key = x->text;
+    const uint8_t here[2] = {a, b};
+    for (size_t i = 0; i < std::min<size_t>(key.size(), 2); ++i)
+        if (static_cast<uint8_t>(key[i]) != here[i]) {
+            d = kAsRaw;
+            return kAsRaw;
+        }
+    return kUnknown;
 }
 
 void ScriptTable::markFirstBytes() {
     const TableEntry* first = table_.entries().data();
     entryOf_.build(table_, -1, kWalk, [first](const TableEntry& e) { return static_cast<int32_t>(&e - first); });
+    surePieces_.build(table_, SurePiece{0, 0, 0, kNoEntry}, SurePiece{0, 0, 0, kIndexed},
+                      [this, first](const TableEntry& e) { return sure_[static_cast<size_t>(&e - first)]; });
 }
 
 ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::string& out) const {
@@ -86,25 +170,85 @@ ScriptToken ScriptTable::read(std::span<const uint8_t> bytes, bool raw, std::str
 }
 
 int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t limit, std::string& out,
-                              bool& ended) const {
+                              size_t lineAt, bool& ended) const {
     ended = false;
+    // The text is gathered in a buffer and appended in long runs; a short text is
+    // copied 16 bytes at a time (texts_ and rawTexts_ have the room after each). The
+    // tables are read through local pointers, which the writes cannot be taken to change.
+    // buffer[0] holds the character before the text in the buffer: w[-1] is always
+    // the last one written ("\n" where the line starts).
+    constexpr size_t kChunk = 16;
+    char buffer[4096];
+    buffer[0] = out.size() > lineAt ? out.back() : '\n';
+    char* w = buffer + 1;
+    char* const full = buffer + sizeof buffer - kChunk;
+    const auto flush = [&out, &buffer](char* upTo) {
+        out.append(buffer + 1, static_cast<size_t>(upTo - buffer - 1));
+        buffer[0] = upTo[-1];
+        return buffer + 1;
+    };
+    const auto atLineStart = [](const char* to) { return to[-1] == '\n' || to[-1] == '\r'; };
+    const auto put = [&](char* to, const char* text, size_t length) {
+        if (length > kChunk) {
+            to = flush(to);
+            out.append(text, length);
+            return to;
+        }
+        if (to > full) to = flush(to);
+        std::memcpy(to, text, kChunk);
+        return to + length;
+    };
     const uint8_t* d = doc.data();
+    const uint8_t* const decisions = decisions_.data();
+    const char* const texts = texts_.data();
+    const char* const raws = rawTexts_.data();
     while (at < limit) {
         const uint8_t first = d[at];
-        int32_t e;
-        if (entryOf_.firstDecides(first)) e = entryOf_.at(first, 0);
-        else if (at + 1 < limit) e = entryOf_.at(first, d[at + 1]);
-        else return at;
-        if (e < 0) return at;  // no entry, or a longer key to walk for
-        const SurePiece p = sure_[static_cast<size_t>(e)];
-        if (!(p.flags & kUsable) || at + p.keyLength > limit) return at;
-        out.append(texts_.data() + p.text, p.textLength);
-        at += p.keyLength;
+        // Where the first byte decides, the key is that one byte: the next piece's place
+        // is known before its entry is looked up.
+        const bool one = surePieces_.firstDecides(first);
+        if (!one && at + 1 >= limit) break;
+        const SurePiece p = surePieces_.at(first, one ? 0 : d[at + 1]);
+        if (p.flags & kIndexed) break;  // a longer key to walk for
+        if (p.flags & kNoEntry) {
+            // A byte no entry reads is written raw, which spells back whatever is around it.
+            w = put(w, raws + 8 * size_t{first}, 5);
+            ++at;
+            continue;
+        }
+        if (p.flags & kBeginsLonger) {
+            if (at + 1 >= limit) break;
+            const uint8_t known = decisions[size_t{first} * 256 + d[at + 1]];
+            const Decision how = known != kNotYet ? static_cast<Decision>(known) : decide(first, d[at + 1], p);
+            if (how == kUnknown || ((p.flags & kLeadRisk) && atLineStart(w))) break;
+            // Either text, chosen by a mask rather than a branch: which one depends on the
+            // letters and is hard to guess.
+            const uintptr_t raw = uintptr_t{0} - static_cast<uintptr_t>(how == kAsRaw);
+            const auto textAt = reinterpret_cast<uintptr_t>(texts + p.text);
+            const auto rawAt = reinterpret_cast<uintptr_t>(raws + 8 * size_t{first});
+            w = put(w, reinterpret_cast<const char*>((rawAt & raw) | (textAt & ~raw)), (5 & raw) | (p.textLength & ~raw));
+            ++at;
+            continue;
+        }
+        if (!(p.flags & kUsable) || at + p.keyLength > limit) break;
+        if ((p.flags & kLeadRisk) && atLineStart(w)) break;
+        w = put(w, texts + p.text, p.textLength);
+        // A branch rather than adding the key's length: the next piece is then looked up
+        // before this one's entry has come from memory, which is what a guessed branch buys.
+        if (one) {
+            ++at;
+        } else if (p.keyLength == 2) [[likely]] {
+            at += 2;
+        } else {
+            asm volatile("");  // keeps the compiler from turning the branch back into an add
+            at += p.keyLength;
+        }
         if (p.flags & kEnds) {
             ended = true;
-            return at;
+            break;
         }
     }
+    flush(w);
     return at;
 }
 

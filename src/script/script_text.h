@@ -3,6 +3,8 @@
 // line breaks are not data (a line-break entry's text is followed by one, for the
 // eye), `<$XX>` stands for the raw byte XX, and each other piece is the text of a
 // table entry, matched longest first when the text is turned back into bytes.
+#include <array>
+#include <bitset>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -32,6 +34,7 @@ struct ScriptToken {
 
 // A number as scripts write offsets: "$" and upper-case hex digits, "$-" when negative.
 std::string scriptNumber(int64_t value);
+void appendScriptNumber(std::string& out, int64_t value);
 
 
 class ScriptTable {
@@ -46,9 +49,12 @@ public:
 
     // Reads on from doc[at] while each piece is sure to spell back and safe in a
     // script line (no parameter bytes, nothing that forms a comment or a command), its
-    // text appended to `out`; stops before any other piece, after an end token (then
-    // `ended`), or at `limit`. Gives where it stopped. Most strings are read whole here.
-    int64_t readSure(std::span<const uint8_t> doc, int64_t at, int64_t limit, std::string& out, bool& ended) const;
+    // text appended to `out`, where out[lineAt] began the line; stops before any other
+    // piece, after an end token (then `ended`), or at `limit`, or one piece before it
+    // where a piece's text depends on the byte after it. Gives where it stopped. Most
+    // strings are read whole here.
+    int64_t readSure(std::span<const uint8_t> doc, int64_t at, int64_t limit, std::string& out, size_t lineAt,
+                     bool& ended) const;
 
     // How an insert spells the script's text back (Atlas's rule), which the dump
     // writes for.
@@ -72,16 +78,31 @@ private:
         uint8_t flags = 0;
     };
     std::vector<Piece> pieces_;
-    // The same for readSure, packed: a piece it may read straight on (kUsable), or not.
-    static constexpr uint8_t kUsable = 1;
+    // The same for readSure, packed: a piece it may read straight on (kUsable); a
+    // one-byte letter written as its text or raw by the byte that follows it
+    // (kBeginsLonger: its text may begin longer texts, see decide()); kLeadRisk: usable
+    // only away from a line's start (its text begins with "#" or a blank).
+    static constexpr uint8_t kUsable = 1, kBeginsLonger = 8, kLeadRisk = 16, kIndexed = 32, kNoEntry = 64;
     struct SurePiece {
         uint32_t text = 0;
         uint16_t textLength = 0;
         uint8_t keyLength = 0;
-        uint8_t flags = 0;  // kUsable, kEnds
+        uint8_t flags = 0;  // kUsable, kBeginsLonger, kLeadRisk, kEnds
     };
     std::vector<SurePiece> sure_;
+    // The piece that the first two bytes read, kNoEntry, or kIndexed: a longer key may match.
+    TwoByteIndex<SurePiece> surePieces_;
+    // For a kBeginsLonger piece of key A followed by byte b, at decisions_[A * 256 + b]:
+    // kUnknown (look closer: the careful path), kAsText, kAsRaw, or kNotYet. Worked out
+    // when first needed, so a ScriptTable is not for several threads at once.
+    enum Decision : uint8_t { kNotYet, kUnknown, kAsText, kAsRaw };
+    mutable std::vector<uint8_t> decisions_;
+    std::vector<std::bitset<256>> goesOn_;  // for such a letter A: the letters some text has after A's text
+    Decision decide(uint8_t a, uint8_t b, const SurePiece& pa) const;
+    std::vector<std::string_view> sortedTexts_;  // every entry's text, sorted: which begin longer ones
+    bool beginsLonger(std::string_view text) const;
     std::string texts_;
+    std::string rawTexts_;  // `<$XX>` of each byte value XX, 8 bytes apart
     // The entry read at each pair of first bytes (its place in the table's entries),
     // -1 for none, or kWalk where a key of three or more bytes may match.
     static constexpr int32_t kWalk = INT32_MIN;

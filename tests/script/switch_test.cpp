@@ -174,13 +174,13 @@ TEST(Switches, LogicalTablesAndWeights) {
     ASSERT_EQ(t.problem, "");
     ASSERT_EQ(t.tables.size(), 2u);
     EXPECT_EQ(t.tables[0].id, "one");
-    EXPECT_EQ(t.tables[0].lines, "01=a\n/02=b\n");
+    EXPECT_EQ(t.tables[0].lines, "01=a\n\n/02=b\n\n");  // the file's line numbers kept
     EXPECT_EQ(t.tables[0].weights.at("\x02"), 3);
     ASSERT_EQ(t.tables[0].switches.size(), 1u);
     EXPECT_EQ(t.tables[0].switches[0].weight, 2);
     EXPECT_TRUE(t.tables[0].switches[0].parts[0].plus);
-    EXPECT_EQ(t.tables[1].lines, "03=c\n");
-    EXPECT_EQ(readLogicalTables("01=a\n@one\n/02<3>=b\n!AB<2>=<x>,1+\n", false).tables[0].lines, "01=a\n/02<3>=b\n!AB<2>=<x>,1+\n");
+    EXPECT_EQ(t.tables[1].lines, "\n\n\n\n\n03=c\n");
+    EXPECT_EQ(readLogicalTables("01=a\n@one\n/02<3>=b\n!AB<2>=<x>,1+\n", false).tables[0].lines, "01=a\n\n/02<3>=b\n!AB<2>=<x>,1+\n");
 }
 
 }  // namespace
