@@ -168,6 +168,16 @@ TEST(Switches, Refusals) {
     }
 }
 
+// A table of bit keys is spelled by its bits, which do not switch: one with switches is refused.
+TEST(Switches, BitKeysWithSwitchesRefused) {
+    Bytes doc(4, 0);
+    InsertOptions o;
+    o.sources = test::sourcesIn({{"g/s.tbl", "@m\n%01=a\n!AB=,1\n"}}, "g");
+    o.dialect = ScriptDialect::Abcde;
+    EXPECT_EQ(planInsert({doc.data(), doc.size()}, "#VAR(T, TABLE)\n#ADDTBL(\"s.tbl\", T)", o).problem,
+              "Line 2: the table \"s.tbl\" @m has keys of bits and table switches: this editor reads the one or the other.");
+}
+
 // Weights come off the keys before the entries are read; Atlas's reading leaves such lines alone.
 TEST(Switches, LogicalTablesAndWeights) {
     const LogicalTables t = readLogicalTables("01=a\n@one\n/02<3>=b\n!AB<2>=<x>,1+\n@two\n03=c\n");
