@@ -6,7 +6,7 @@
 #include <random>
 
 #include "script/script_insert.h"
-#include "script/switch_reader.h"
+#include "script/switch_dump.h"
 #include "table/tbl_file.h"
 
 namespace tarpon {

@@ -27,7 +27,7 @@
 #include "script/command_file.h"
 #include "script/script_dump.h"
 #include "script/script_insert.h"
-#include "script/switch_reader.h"
+#include "script/switch_dump.h"
 #include "search/alphabet.h"
 #include "search/multi_search.h"
 #include "table/tbl_file.h"

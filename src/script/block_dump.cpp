@@ -89,9 +89,11 @@ public:
     bool tooLarge() const { return read_ > room_; }
 
 private:
+    // A string's text; the table's reading stops once past the room left.
     int64_t readText(int64_t at, int64_t limit, std::string& out, bool* ended = nullptr) const {
-        return sw_ ? sw_->read(doc_, at, limit, out, ended, progress_)
-                   : readScriptString(*st_, doc_, at, limit, out, progress_, ended);
+        if (sw_) return sw_->read(doc_, at, limit, out, ended, progress_);
+        Measure measure{false, 0, room_ - std::min(room_, read_)};
+        return readScriptString(*st_, doc_, at, limit, out, progress_, ended, &measure);
     }
     void readPointers();
     void readTexts(Entry& e, int64_t limit);

@@ -1,6 +1,7 @@
 #include "script/script_dump.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <map>
 #include <new>
@@ -33,15 +34,27 @@ constexpr int64_t kStretch = int64_t{1} << 16;
 }  // namespace
 
 int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
-                         std::string& out, const Progress& progress, bool* ended) {
+                         std::string& out, const Progress& progress, bool* ended, Measure* measure) {
     const size_t textAt = out.size();
     // Sure pieces first, straight on, a stretch at a time so that a long string asks
-    // the progress too; the rest of the string, if any, is checked.
+    // the progress too (and, when measured, lets its text go: shorter stretches for
+    // long texts); the rest of the string, if any, is checked.
+    Measure whole;  // none given: the whole string, kept
+    if (!measure) measure = &whole;
+    const int64_t stretch =
+        measure->drop ? std::max<int64_t>(256, kStretch * 16 / static_cast<int64_t>(std::max<size_t>(st.speller().longestText(), 16)))
+                : kStretch;
     bool sureEnded = false;
     int64_t from = start;
     for (;;) {
-        const int64_t stretchEnd = std::min(limit, from + kStretch);
+        const int64_t stretchEnd = std::min(limit, from + stretch);
         const int64_t next = st.readSure(doc, from, stretchEnd, out, textAt, sureEnded);
+        if (measure->drop && out.size() > textAt + 1) {
+            // Only the last character is kept: whether the next text starts a line.
+            measure->dropped += out.size() - textAt - 1;
+            out.erase(textAt, out.size() - textAt - 1);
+        }
+        if (measure->dropped + (out.size() - textAt) > measure->most) return next;  // too large: the caller refuses it
         if (sureEnded || next >= limit) {
             if (ended) *ended = sureEnded;
             return next;
@@ -56,6 +69,7 @@ int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, in
     const auto read = [&](int64_t at, bool raw) {
         // A long string asks too; once stopped it ends here (the dump is thrown away).
         if (!progress.keepGoing(at, static_cast<int64_t>(doc.size()), 1 << 16)) return TextPiece{1, true, true};
+        if (measure->dropped + (out.size() - textAt) > measure->most) return TextPiece{1, true, true};  // refused
         const std::span<const uint8_t> rest = doc.subspan(static_cast<size_t>(at), static_cast<size_t>(limit - at));
         const size_t before = out.size();
         ScriptToken token = st.read(rest, raw, out);
@@ -85,18 +99,33 @@ bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
     return true;
 }
 
+// Where the script goes: into `out.script`, or, on a dry run that only measures it,
+// through it (each string's text counted, then let go, so that a script too large is
+// refused before its memory is taken).
+struct ScriptSink {
+    DumpResult& out;
+    bool dry = false;
+    Measure measure;  // the bytes counted and let go
+    uint64_t size() const { return measure.dropped + out.script.size(); }
+    void settle() {
+        if (!dry) return;
+        measure.dropped += out.script.size();
+        out.script.clear();
+    }
+};
+
 // A range's first bytes, read before the script's room is worked out.
 constexpr int64_t kMeasure = 64 * 1024;
 
-template <typename Read>
-void dumpRange(const Read& readString, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, ScriptSink& sink,
                const Progress& progress) {
+    DumpResult& out = sink.out;
     out.script += "#JMP(" + scriptNumber(r.from) + ", " + scriptNumber(r.to) + ")\n";
     // Most tables give a script about twice the range's bytes: room for that at once
     // rather than copying the script as it grows.
     const int64_t bytes = r.to - r.from + 1;
-    out.script.reserve(out.script.size() + static_cast<size_t>(std::min<int64_t>(2 * bytes, r.maxScript)));
-    bool measured = false;
+    if (!sink.dry) out.script.reserve(out.script.size() + static_cast<size_t>(std::min<int64_t>(2 * bytes, r.maxScript)));
+    bool measured = sink.dry;
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
         if (!progress.keepGoing(at - r.from, bytes, 1 << 12)) return;
         if (!measured && at - r.from >= kMeasure) {
@@ -114,15 +143,17 @@ void dumpRange(const Read& readString, std::span<const uint8_t> doc, const DumpR
         out.script += " @ ";
         appendScriptNumber(out.script, at);
         out.script += '\n';
-        at = readString(doc, at, r.to + 1, out.script, progress);
+        if (!sink.dry) sink.measure.most = r.maxScript - std::min<uint64_t>(r.maxScript, out.script.size());
+        at = readScriptString(st, doc, at, r.to + 1, out.script, progress, nullptr, &sink.measure);
         out.script += "\n\n";
-        if (tooLarge(out.script.size(), r, out)) return;
+        if (tooLarge(sink.size(), r, out)) return;
+        sink.settle();
     }
 }
 
-template <typename Read>
-void dumpPointers(const Read& readString, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
+void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, ScriptSink& sink,
                   const Progress& progress) {
+    DumpResult& out = sink.out;
     const auto size = static_cast<int64_t>(doc.size());
     std::map<int64_t, std::vector<std::pair<int64_t, int64_t>>> pointersTo;  // target -> (number, place)
     std::string outside;
@@ -139,20 +170,24 @@ void dumpPointers(const Read& readString, std::span<const uint8_t> doc, const Du
     out.script += outside;
     if (pointersTo.empty()) return;
     struct StringText {
-        std::string text;
-        int64_t end = 0;  // the byte after the string
+        std::string text;  // let go on a dry run
+        uint64_t size = 0;
+        int64_t end = 0;   // the byte after the string
     };
     std::vector<StringText> strings;
     int64_t last = 0;
-    uint64_t written = out.script.size();
+    uint64_t written = sink.size();
     int64_t done = 0;
     for (const auto& [target, pointers] : pointersTo) {
         if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
         const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
         StringText& s = strings.emplace_back();
-        s.end = readString(doc, target, limit, s.text, progress);
+        Measure measure{sink.dry, 0, r.maxScript};
+        s.end = readScriptString(st, doc, target, limit, s.text, progress, nullptr, &measure);
+        s.size = measure.dropped + s.text.size();
+        if (sink.dry) std::string().swap(s.text);
         last = std::max(last, s.end - 1);
-        written += s.text.size();
+        written += s.size;
         if (tooLarge(written, r, out)) return;
     }
     const std::string area = ", " + scriptNumber(last) + ")\n";
@@ -164,34 +199,57 @@ void dumpPointers(const Read& readString, std::span<const uint8_t> doc, const Du
             out.script += "//POINTER #" + std::to_string(number) + " @ " + scriptNumber(place) + " - STRING #" +
                           std::to_string(k) + " @ " + scriptNumber(target) + "\n#W" + std::to_string(8 * r.p.size) + "(" +
                           scriptNumber(place) + ")\n";
-        out.script += strings[k].text + "\n\n";
+        if (sink.dry) sink.measure.dropped += strings[k].size;
+        else out.script += strings[k].text;
+        out.script += "\n\n";
+        if (tooLarge(sink.size(), r, out)) return;
+        sink.settle();
         at = strings[k++].end;
     }
     out.strings = static_cast<int64_t>(k);
 }
 
-}  // namespace
-
-namespace {
-
-// Why the request cannot be dumped from `doc`, or "".
-std::string checkRequest(std::span<const uint8_t> doc, const DumpRequest& r) {
-    const auto size = static_cast<int64_t>(doc.size());
-    if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
-        return "The range must lie in the file, its first byte not after its last.";
-    if (r.pointers && !(r.p.size >= 2 && r.p.size <= 4)) return "A pointer is 2, 3 or 4 bytes.";
-    if (r.pointers && !(r.count > 0 && r.tableAt >= 0 && r.tableAt + r.count * r.p.size <= size))
-        return "The pointer table must hold at least one pointer and lie in the file.";
-    if (r.maxLength < 0) return "A string's longest length cannot be negative.";
-    return {};
-}
-
-template <typename Read>
-void dumpStrings(const Read& read, const std::string& header, std::span<const uint8_t> doc, const DumpRequest& r,
-                 DumpResult& out, const Progress& progress) {
-    out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n" + header;
-    if (r.pointers) dumpPointers(read, doc, r, out, progress);
-    else dumpRange(read, doc, r, out, progress);
+// Whether the script might pass the bound: each byte at most the longest text its
+// byte begins (or a raw byte), each place an end token may end a string a header.
+// Only then is the script measured before it is written.
+bool mayBeTooLarge(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r) {
+    constexpr uint64_t kHeader = 64;  // "//STRING #n @ $X" and the blank line after the string
+    if (r.source.size() + 4 * kHeader > r.maxScript) return true;
+    const uint64_t room = r.maxScript - r.source.size() - 4 * kHeader;  // beside the first lines
+    std::array<uint64_t, 256> most{};
+    most.fill(5);  // "<$XX>"
+    std::array<bool, 256> ends{};
+    for (const TableEntry& e : table.entries()) {
+        const auto b = static_cast<uint8_t>(e.key[0]);
+        const uint64_t text = e.text.size() + 1 + 5 * static_cast<uint64_t>(std::max(e.params, 0));
+        most[b] = std::max(most[b], text);
+        ends[b] = ends[b] || e.kind == EntryKind::EndToken;
+    }
+    uint64_t perByte = 0;
+    for (int b = 0; b < 256; ++b) perByte = std::max(perByte, most[b] + (ends[b] ? kHeader : 0));
+    if (r.pointers) {
+        const uint64_t perString = r.maxLength > 0 ? static_cast<uint64_t>(r.maxLength) : doc.size();
+        return static_cast<uint64_t>(r.count) * (perString * perByte + 4 * kHeader) > room;
+    }
+    const auto bytes = static_cast<uint64_t>(r.to - r.from + 1);
+    if (bytes * perByte <= room) return false;
+    // Most tables have one or two bytes that begin end tokens: counting them (a fast
+    // pass each) bounds the headers, beside the longest text for every byte.
+    const auto range = doc.subspan(static_cast<size_t>(r.from), bytes);
+    if (std::count(ends.begin(), ends.end(), true) <= 4) {
+        uint64_t strings = 1, longest = 0;
+        for (int b = 0; b < 256; ++b) {
+            longest = std::max(longest, most[b]);
+            if (ends[b]) strings += static_cast<uint64_t>(std::count(range.begin(), range.end(), static_cast<uint8_t>(b)));
+        }
+        if (bytes * longest + strings * kHeader <= room) return false;
+    }
+    uint64_t bound = 0;
+    for (int64_t at = r.from; at <= r.to; ++at) {
+        const uint8_t b = doc[static_cast<size_t>(at)];
+        bound += most[b] + (ends[b] ? kHeader : 0);
+    }
+    return bound > room;
 }
 
 }  // namespace
@@ -199,22 +257,35 @@ void dumpStrings(const Read& read, const std::string& header, std::span<const ui
 DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r,
                       const Progress& progress) {
     DumpResult out;
-    if (out.problem = checkRequest(doc, r); !out.problem.empty()) return out;
+    const auto size = static_cast<int64_t>(doc.size());
+    if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
+        out.problem = "The range must lie in the file, its first byte not after its last.";
+    else if (r.pointers && !(r.p.size >= 2 && r.p.size <= 4))
+        out.problem = "A pointer is 2, 3 or 4 bytes.";
+    else if (r.pointers && !(r.count > 0 && r.tableAt >= 0 && r.tableAt + r.count * r.p.size <= size))
+        out.problem = "The pointer table must hold at least one pointer and lie in the file.";
+    else if (r.maxLength < 0)
+        out.problem = "A string's longest length cannot be negative.";
+    if (!out.problem.empty()) return out;
     guardDump(out, progress, "dump a smaller range.", [&] {
         const ScriptTable st(table);
-        const auto read = [&st](std::span<const uint8_t> d, int64_t at, int64_t limit, std::string& text, const Progress& p) {
-            return readScriptString(st, d, at, limit, text, p);
+        const auto run = [&](ScriptSink& sink) {
+            sink.out.script = "// Dumped by tarpon-hex" + (r.source.empty() ? std::string() : ": " + r.source) + "\n";
+            if (r.pointers) dumpPointers(st, doc, r, sink, progress);
+            else dumpRange(st, doc, r, sink, progress);
         };
-        dumpStrings(read, {}, doc, r, out, progress);
+        if (mayBeTooLarge(table, doc, r)) {
+            DumpResult measured;
+            ScriptSink dry{measured, true, {true, 0, r.maxScript}};
+            run(dry);
+            if (!measured.problem.empty() || progress.stopped()) {
+                out = std::move(measured);
+                return;
+            }
+        }
+        ScriptSink sink{out, false, {false, 0, r.maxScript}};
+        run(sink);
     });
-    return out;
-}
-
-DumpResult dumpScriptWith(const ScriptStringReader& read, const std::string& header, std::span<const uint8_t> doc,
-                          const DumpRequest& r, const Progress& progress) {
-    DumpResult out;
-    if (out.problem = checkRequest(doc, r); !out.problem.empty()) return out;
-    guardDump(out, progress, "dump a smaller range.", [&] { dumpStrings(read, header, doc, r, out, progress); });
     return out;
 }
 

@@ -42,19 +42,21 @@ void guardDump(DumpResult& out, const Progress& progress, const std::string& adv
 DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& request,
                       const Progress& progress = {});
 
-// One string read for a dump (as readScriptString reads it), for dumps through other readers.
-using ScriptStringReader = std::function<int64_t(std::span<const uint8_t> doc, int64_t start, int64_t limit,
-                                                 std::string& out, const Progress& progress)>;
-// The dump with each string read by `read`; `header` follows the first comment line
-// (the commands that load and choose the tables the strings were read through).
-DumpResult dumpScriptWith(const ScriptStringReader& read, const std::string& header, std::span<const uint8_t> doc,
-                          const DumpRequest& request, const Progress& progress = {});
-
 // The string from `start` up to its end token or `limit`, appended to `out` as
 // script text that spells back to exactly its bytes; gives the byte after it.
 // `ended`, when given, tells whether an end token ended it (else `limit` did).
+// How much of a string is read: with `drop`, the text read straight on is counted in
+// `dropped` and let go, all but its last character (the string's size is `dropped`
+// plus what `out` gained), so that a script can be measured without its memory; past
+// `most` bytes the string is not read further (the caller refuses the script).
+struct Measure {
+    bool drop = false;
+    uint64_t dropped = 0;
+    uint64_t most = UINT64_MAX;
+};
 int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, int64_t start, int64_t limit,
-                         std::string& out, const Progress& progress = {}, bool* ended = nullptr);
+                         std::string& out, const Progress& progress = {}, bool* ended = nullptr,
+                         Measure* measure = nullptr);
 
 // The command that makes the insert write pointers in this byte order from there on.
 std::string endianCommand(bool bigEndian);

@@ -203,31 +203,4 @@ int64_t SwitchReader::read(std::span<const uint8_t> doc, int64_t start, int64_t 
     return w.at;
 }
 
-DumpResult dumpSwitchingScript(const SwitchingTables& tables, const std::string& path, std::span<const uint8_t> doc,
-                               const DumpRequest& request, const Progress& progress) {
-    DumpResult out;
-    if (tables.size() == 0 || path.find_first_of("\"\r\n") != std::string::npos) {
-        out.problem = tables.size() == 0 ? "The table holds no table." : "The table's path cannot be written in an #ADDTBL line: " + path;
-        return out;
-    }
-    if (const std::string missing = tables.missingTarget(); !missing.empty()) {
-        out.problem = "The table switches to " + missing + ", which it does not hold.";
-        return out;
-    }
-    const SwitchReader reader(tables, 0);
-    const std::string id = writableTableId(tables.at(0).id) ? tables.at(0).id : std::string();
-    // "#ACTIVETBL(@id)" has an insert read the script by abcde's rules; without an id, a command only abcde has does.
-    const std::string header = "#VAR(Table_0, TABLE)\n#ADDTBL(\"" + path + "\", Table_0)\n" +
-                               (id.empty() ? "#ACTIVETBL(Table_0)\n#CONTINUOUSFILE(\"FALSE\") // read by abcde's rules: the tables switch\n"
-                                           : "#ACTIVETBL(@" + id + ")\n");
-    // In a range, each string after its own #JMP: abcde's insert joins text lines up to the
-    // next command, and each string is checked alone.
-    const bool range = !request.pointers;
-    const int64_t last = request.to;
-    return dumpScriptWith([&reader, range, last](std::span<const uint8_t> d, int64_t at, int64_t limit, std::string& text, const Progress& p) {
-        if (range) text += "#JMP(" + scriptNumber(at) + ", " + scriptNumber(last) + ")\n";
-        return reader.read(d, at, limit, text, nullptr, p);
-    }, header, doc, request, progress);
-}
-
 }  // namespace tarpon

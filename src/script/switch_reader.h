@@ -18,7 +18,6 @@
 #include "core/progress.h"
 #include "core/spell_rules.h"
 #include "core/switch_table.h"
-#include "script/script_dump.h"
 
 namespace tarpon {
 
@@ -47,11 +46,5 @@ private:
     size_t first_;
     std::vector<std::unique_ptr<RuleSpeller>> spellers_;  // each table's, by abcde's rules
 };
-
-// The script dump through a file's logical tables, starting in its first: the script
-// loads the file (`path`, as its #ADDTBL line names it) so that an insert follows the
-// switches, by abcde's rules.
-DumpResult dumpSwitchingScript(const SwitchingTables& tables, const std::string& path, std::span<const uint8_t> doc,
-                               const DumpRequest& request, const Progress& progress = {});
 
 }  // namespace tarpon

@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 
+#include "script/switch_dump.h"
 #include "script/switch_reader.h"
 #include "script_files.h"
 
