@@ -1,7 +1,6 @@
 #include "script/bit_dump.h"
 
 #include <algorithm>
-#include <map>
 
 namespace tarpon {
 namespace {
@@ -141,14 +140,6 @@ std::string bitPlace(uint64_t bit) {
     return scriptNumber(static_cast<int64_t>(bit / 8)) + (bit % 8 ? ", bit " + std::to_string(bit % 8) : std::string());
 }
 
-bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
-    if (size <= r.maxScript) return false;
-    out.script = std::string();
-    out.problem = "The script would be larger than " + std::to_string(r.maxScript) +
-                  " bytes: dump a smaller range, or fewer pointers.";
-    return true;
-}
-
 // The range is one run of bits in the insert (no command comes between its strings):
 // each string starts at the bit after the last one's end token.
 void dumpRange(const BitTable& table, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
@@ -168,58 +159,24 @@ void dumpRange(const BitTable& table, std::span<const uint8_t> doc, const DumpRe
         if (next < starts.size() && starts[next] == t.at) {
             if (next > 0) out.script += "\n\n";
             out.script += "//STRING #" + std::to_string(next++) + " @ " + bitPlace(t.at) + "\n";
-            if (tooLarge(out.script.size(), r, out)) return;
+            if (scriptTooLarge(out.script.size(), r, out)) return;
         }
         table.appendText(t, doc, out.script);
     }
     out.script += "\n\n";
     out.strings = static_cast<int64_t>(next);
-    tooLarge(out.script.size(), r, out);
+    scriptTooLarge(out.script.size(), r, out);
 }
 
 // Each string follows a pointer write, a command, so each is a run of bits of its own.
 void dumpPointers(const BitTable& table, std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out,
                   const Progress& progress) {
-    const auto size = static_cast<int64_t>(doc.size());
-    std::map<int64_t, std::vector<std::pair<int64_t, int64_t>>> pointersTo;  // target -> (number, place)
-    std::string outside;
-    for (int64_t i = 0; i < r.count; ++i) {
-        const int64_t place = r.tableAt + i * r.p.size;
-        const int64_t target = decodePointer(doc.subspan(static_cast<size_t>(place)), r.p);
-        if (target < 0 || target >= size)
-            outside += "//POINTER #" + std::to_string(i) + " @ " + scriptNumber(place) + " points outside the file (" +
-                       scriptNumber(target) + ")\n";
-        else pointersTo[target].push_back({i, place});
-    }
-    out.script += "#SMA(\"LINEAR\")\n#HDR(" + scriptNumber(r.p.add) + ")\n";
-    if (r.p.bigEndian) out.script += endianCommand(true) + "\n";
-    out.script += outside;
-    std::vector<std::pair<std::string, int64_t>> strings;  // text, the byte after
-    int64_t last = 0, done = 0;
-    uint64_t written = out.script.size();
-    for (const auto& [target, pointers] : pointersTo) {
-        if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
-        const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
-        BitString s = readBitStrings(table, doc, target, limit);
-        const auto end = static_cast<int64_t>((s.end + 7) / 8);
-        last = std::max(last, end - 1);
-        written += s.text.size();
-        if (tooLarge(written, r, out)) return;
-        strings.emplace_back(std::move(s.text), end);
-    }
-    const std::string area = ", " + scriptNumber(last) + ")\n";
-    int64_t at = -1;
-    size_t k = 0;
-    for (const auto& [target, pointers] : pointersTo) {
-        if (target != at) out.script += "#JMP(" + scriptNumber(target) + area;
-        for (const auto& [number, place] : pointers)
-            out.script += "//POINTER #" + std::to_string(number) + " @ " + scriptNumber(place) + " - STRING #" +
-                          std::to_string(k) + " @ " + scriptNumber(target) + "\n#W" + std::to_string(8 * r.p.size) + "(" +
-                          scriptNumber(place) + ")\n";
-        out.script += strings[k].first + "\n\n";
-        at = strings[k++].second;
-    }
-    out.strings = static_cast<int64_t>(k);
+    dumpPointerTable(doc, r, out, progress, nullptr, [&](int64_t target, int64_t limit, PointedString& s) {
+        BitString read = readBitStrings(table, doc, target, limit);
+        s.end = static_cast<int64_t>((read.end + 7) / 8);
+        s.size = read.text.size();
+        s.text = std::move(read.text);
+    });
 }
 
 }  // namespace
@@ -227,16 +184,9 @@ void dumpPointers(const BitTable& table, std::span<const uint8_t> doc, const Dum
 DumpResult dumpBitScript(const BitTable& table, std::span<const uint8_t> doc, const DumpRequest& r,
                          const Progress& progress) {
     DumpResult out;
-    const auto size = static_cast<int64_t>(doc.size());
-    if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
-        out.problem = "The range must lie in the file, its first byte not after its last.";
-    else if (r.pointers && !(r.p.size >= 2 && r.p.size <= 4))
-        out.problem = "A pointer is 2, 3 or 4 bytes.";
-    else if (r.pointers && !(r.count > 0 && r.tableAt >= 0 && r.tableAt + r.count * r.p.size <= size))
-        out.problem = "The pointer table must hold at least one pointer and lie in the file.";
-    else if (r.maxLength < 0)
-        out.problem = "A string's longest length cannot be negative.";
-    else if (!r.pointers && r.to - r.from >= kMaxBitRun)
+    out.problem = checkDumpRequest(r, static_cast<int64_t>(doc.size()));
+    if (!out.problem.empty()) return out;
+    if (!r.pointers && r.to - r.from >= kMaxBitRun)
         out.problem = "A range read through a table of bit keys is at most 4 MiB: dump a smaller range.";
     if (!out.problem.empty()) return out;
     guardDump(out, progress, "dump a smaller range.", [&] {

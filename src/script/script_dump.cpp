@@ -88,16 +88,79 @@ int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, in
 
 std::string endianCommand(bool bigEndian) { return bigEndian ? "#ENDIANSWAP(\"TRUE\")" : "#ENDIANSWAP(\"FALSE\")"; }
 
-namespace {
+std::string checkDumpRequest(const DumpRequest& r, int64_t size) {
+    if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
+        return "The range must lie in the file, its first byte not after its last.";
+    if (r.pointers && !(r.p.size >= 2 && r.p.size <= 4)) return "A pointer is 2, 3 or 4 bytes.";
+    if (r.pointers && !(r.count > 0 && r.tableAt >= 0 && r.tableAt + r.count * r.p.size <= size))
+        return "The pointer table must hold at least one pointer and lie in the file.";
+    if (r.maxLength < 0) return "A string's longest length cannot be negative.";
+    return {};
+}
 
-// A script past kMaxScriptSize is refused: nothing is kept of it.
-bool tooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
+bool scriptTooLarge(uint64_t size, const DumpRequest& r, DumpResult& out) {
     if (size <= r.maxScript) return false;
     out.script = std::string();
     out.problem = "The script would be larger than " + std::to_string(r.maxScript) +
                   " bytes: dump a smaller range, or fewer pointers.";
     return true;
 }
+
+void dumpPointerTable(std::span<const uint8_t> doc, const DumpRequest& r, DumpResult& out, const Progress& progress,
+                      uint64_t* dropped, const ReadPointed& read) {
+    const auto size = static_cast<int64_t>(doc.size());
+    std::map<int64_t, std::vector<std::pair<int64_t, int64_t>>> pointersTo;  // target -> (number, place)
+    std::string outside;
+    for (int64_t i = 0; i < r.count; ++i) {
+        const int64_t place = r.tableAt + i * r.p.size;
+        const int64_t target = decodePointer(doc.subspan(static_cast<size_t>(place)), r.p);
+        if (target < 0 || target >= size)
+            outside += "//POINTER #" + std::to_string(i) + " @ " + scriptNumber(place) + " points outside the file (" +
+                       scriptNumber(target) + ")\n";
+        else pointersTo[target].push_back({i, place});
+    }
+    out.script += "#SMA(\"LINEAR\")\n#HDR(" + scriptNumber(r.p.add) + ")\n";
+    if (r.p.bigEndian) out.script += endianCommand(true) + "\n";
+    out.script += outside;
+    if (pointersTo.empty()) return;
+    uint64_t gone = 0;  // measured and let go
+    if (!dropped) dropped = &gone;
+    std::vector<PointedString> strings;
+    int64_t last = 0;
+    uint64_t written = *dropped + out.script.size();
+    int64_t done = 0;
+    for (const auto& [target, pointers] : pointersTo) {
+        if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
+        const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
+        PointedString& s = strings.emplace_back();
+        read(target, limit, s);
+        last = std::max(last, s.end - 1);
+        written += s.size;
+        if (scriptTooLarge(written, r, out)) return;
+    }
+    const std::string area = ", " + scriptNumber(last) + ")\n";
+    int64_t at = -1;
+    size_t k = 0;
+    for (const auto& [target, pointers] : pointersTo) {
+        if (target != at) out.script += "#JMP(" + scriptNumber(target) + area;
+        for (const auto& [number, place] : pointers)
+            out.script += "//POINTER #" + std::to_string(number) + " @ " + scriptNumber(place) + " - STRING #" +
+                          std::to_string(k) + " @ " + scriptNumber(target) + "\n#W" + std::to_string(8 * r.p.size) + "(" +
+                          scriptNumber(place) + ")\n";
+        if (strings[k].text.empty()) *dropped += strings[k].size;  // let go when measured
+        else out.script += strings[k].text;
+        out.script += "\n\n";
+        if (scriptTooLarge(*dropped + out.script.size(), r, out)) return;
+        if (dropped != &gone) {
+            *dropped += out.script.size();
+            out.script.clear();
+        }
+        at = strings[k++].end;
+    }
+    out.strings = static_cast<int64_t>(k);
+}
+
+namespace {
 
 // Where the script goes: into `out.script`, or, on a dry run that only measures it,
 // through it (each string's text counted, then let go, so that a script too large is
@@ -146,67 +209,20 @@ void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRe
         if (!sink.dry) sink.measure.most = r.maxScript - std::min<uint64_t>(r.maxScript, out.script.size());
         at = readScriptString(st, doc, at, r.to + 1, out.script, progress, nullptr, &sink.measure);
         out.script += "\n\n";
-        if (tooLarge(sink.size(), r, out)) return;
+        if (scriptTooLarge(sink.size(), r, out)) return;
         sink.settle();
     }
 }
 
 void dumpPointers(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, ScriptSink& sink,
                   const Progress& progress) {
-    DumpResult& out = sink.out;
-    const auto size = static_cast<int64_t>(doc.size());
-    std::map<int64_t, std::vector<std::pair<int64_t, int64_t>>> pointersTo;  // target -> (number, place)
-    std::string outside;
-    for (int64_t i = 0; i < r.count; ++i) {
-        const int64_t place = r.tableAt + i * r.p.size;
-        const int64_t target = decodePointer(doc.subspan(static_cast<size_t>(place)), r.p);
-        if (target < 0 || target >= size)
-            outside += "//POINTER #" + std::to_string(i) + " @ " + scriptNumber(place) + " points outside the file (" +
-                       scriptNumber(target) + ")\n";
-        else pointersTo[target].push_back({i, place});
-    }
-    out.script += "#SMA(\"LINEAR\")\n#HDR(" + scriptNumber(r.p.add) + ")\n";
-    if (r.p.bigEndian) out.script += endianCommand(true) + "\n";
-    out.script += outside;
-    if (pointersTo.empty()) return;
-    struct StringText {
-        std::string text;  // let go on a dry run
-        uint64_t size = 0;
-        int64_t end = 0;   // the byte after the string
-    };
-    std::vector<StringText> strings;
-    int64_t last = 0;
-    uint64_t written = sink.size();
-    int64_t done = 0;
-    for (const auto& [target, pointers] : pointersTo) {
-        if (!progress.keepGoing(done++, std::ssize(pointersTo))) return;
-        const int64_t limit = r.maxLength > 0 ? std::min(size, target + r.maxLength) : size;
-        StringText& s = strings.emplace_back();
-        Measure measure{sink.dry, 0, r.maxScript};
-        s.end = readScriptString(st, doc, target, limit, s.text, progress, nullptr, &measure);
-        s.size = measure.dropped + s.text.size();
-        if (sink.dry) std::string().swap(s.text);
-        last = std::max(last, s.end - 1);
-        written += s.size;
-        if (tooLarge(written, r, out)) return;
-    }
-    const std::string area = ", " + scriptNumber(last) + ")\n";
-    int64_t at = -1;
-    size_t k = 0;
-    for (const auto& [target, pointers] : pointersTo) {
-        if (target != at) out.script += "#JMP(" + scriptNumber(target) + area;
-        for (const auto& [number, place] : pointers)
-            out.script += "//POINTER #" + std::to_string(number) + " @ " + scriptNumber(place) + " - STRING #" +
-                          std::to_string(k) + " @ " + scriptNumber(target) + "\n#W" + std::to_string(8 * r.p.size) + "(" +
-                          scriptNumber(place) + ")\n";
-        if (sink.dry) sink.measure.dropped += strings[k].size;
-        else out.script += strings[k].text;
-        out.script += "\n\n";
-        if (tooLarge(sink.size(), r, out)) return;
-        sink.settle();
-        at = strings[k++].end;
-    }
-    out.strings = static_cast<int64_t>(k);
+    dumpPointerTable(doc, r, sink.out, progress, sink.dry ? &sink.measure.dropped : nullptr,
+                     [&](int64_t target, int64_t limit, PointedString& s) {
+                         Measure measure{sink.dry, 0, r.maxScript};
+                         s.end = readScriptString(st, doc, target, limit, s.text, progress, nullptr, &measure);
+                         s.size = measure.dropped + s.text.size();
+                         if (sink.dry) std::string().swap(s.text);
+                     });
 }
 
 // Whether the script might pass the bound: each byte at most the longest text its
@@ -257,15 +273,7 @@ bool mayBeTooLarge(const Table& table, std::span<const uint8_t> doc, const DumpR
 DumpResult dumpScript(const Table& table, std::span<const uint8_t> doc, const DumpRequest& r,
                       const Progress& progress) {
     DumpResult out;
-    const auto size = static_cast<int64_t>(doc.size());
-    if (!r.pointers && !(r.from >= 0 && r.from <= r.to && r.to < size))
-        out.problem = "The range must lie in the file, its first byte not after its last.";
-    else if (r.pointers && !(r.p.size >= 2 && r.p.size <= 4))
-        out.problem = "A pointer is 2, 3 or 4 bytes.";
-    else if (r.pointers && !(r.count > 0 && r.tableAt >= 0 && r.tableAt + r.count * r.p.size <= size))
-        out.problem = "The pointer table must hold at least one pointer and lie in the file.";
-    else if (r.maxLength < 0)
-        out.problem = "A string's longest length cannot be negative.";
+    out.problem = checkDumpRequest(r, static_cast<int64_t>(doc.size()));
     if (!out.problem.empty()) return out;
     guardDump(out, progress, "dump a smaller range.", [&] {
         const ScriptTable st(table);

@@ -61,4 +61,24 @@ int64_t readScriptString(const ScriptTable& st, std::span<const uint8_t> doc, in
 // The command that makes the insert write pointers in this byte order from there on.
 std::string endianCommand(bool bigEndian);
 
+// Why `request` cannot be dumped from a file of `size` bytes, or "".
+std::string checkDumpRequest(const DumpRequest& request, int64_t size);
+// Refuses the script when `size` passes the request's bound: true, `out` says why.
+bool scriptTooLarge(uint64_t size, const DumpRequest& request, DumpResult& out);
+
+// A pointed-at string as a dump reads it: its text (empty when only measured), its
+// size in the script and the byte after it.
+struct PointedString {
+    std::string text;
+    uint64_t size = 0;
+    int64_t end = 0;
+};
+using ReadPointed = std::function<void(int64_t target, int64_t limit, PointedString& s)>;
+// The pointer table's part of a script, appended to `out.script`: each pointer read,
+// each string it points at read once, in address order, by `read`, its pointers'
+// writes before its text. With `dropped`, what is written is counted there and let
+// go (a measuring run).
+void dumpPointerTable(std::span<const uint8_t> doc, const DumpRequest& request, DumpResult& out,
+                      const Progress& progress, uint64_t* dropped, const ReadPointed& read);
+
 }  // namespace tarpon
