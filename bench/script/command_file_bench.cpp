@@ -71,7 +71,7 @@ void BM_CommandFileTenBlocks(benchmark::State& state) {
     const Table table = letters();
     for (auto _ : state) {
         const CommandFile file = readCommandFile(text);
-        const CommandTables tables{{&table}, {"letters.tbl"}, {}};
+        const CommandTables tables{{&table}, {"letters.tbl"}, {}, nullptr, {}};
         const DumpResult r = dumpCommandFile(file, tables, {l.doc.data(), l.doc.size()});
         benchmark::DoNotOptimize(r.script.data());
         if (!r.problem.empty()) state.SkipWithError(r.problem.c_str());

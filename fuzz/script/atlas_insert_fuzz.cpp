@@ -23,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         {"s/b.tbl", "/00=<end>\n/<e>\n41=A\n4142=AB\n*FE=<line>\n"},
         {"s/l.txt", in.ConsumeRandomLengthString(60)},
         {"s/c.tbl", "@m\n01=x\n!AB=,<@n>:2\n!AC=<[o]>,<@n>:$AC\n!AD=,<@n>:0\n@n\n01=[A]\n/00=[e]\n"},
+        // Raw parts, several parts, "+", weights, a switch inside the other table, -1.
+        {"s/d.tbl", "@p\n01=x\n!AB=<[r]>,2,<@q>:1+\n!AC=,<@q>:3\n!AD=<[b]>,-1\n@q\n01<2>=[A]\n!02=<[c]>,<@p>:1+\n/00=[e]\n"},
     };
     const auto dialect = static_cast<tarpon::ScriptDialect>(in.ConsumeIntegralInRange(0, 2));
     const std::vector<uint8_t> doc(64, 0x55);

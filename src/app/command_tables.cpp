@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "core/file_io.h"
 #include "script/atlas_run.h"
 #include "table/tbl_file.h"
 
@@ -42,8 +43,55 @@ std::optional<std::string> findTableFile(const std::string& folder, const std::s
     return std::nullopt;
 }
 
+namespace {
+
+bool namesTablesById(const CommandFile& file) {
+    return std::any_of(file.blocks.begin(), file.blocks.end(), [](const CartoBlock& b) { return !b.tableId.empty(); });
+}
+
+// abcde's logical tables of every file, when a block names its table by id or some
+// file switches; else none (and files whose "@" lines are Atlas's marks stay whole).
+bool loadLogicalTables(const CommandFile& file, const std::vector<std::string>& found,
+                       const std::vector<TextEncoding>& encodings, LoadedCommandTables& loaded) {
+    std::vector<std::string> bytes;
+    bool switches = false;
+    for (size_t i = 0; i < found.size(); ++i) {
+        const ReadResult read = readWholeFile(found[i], kMaxTblFileSize);
+        bytes.emplace_back(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
+        const LogicalTables parts = readLogicalTables(bytes.back());
+        if (!parts.problem.empty()) {  // a switch this dump cannot follow: refused, never read as something else
+            loaded.problem = "Line " + std::to_string(file.tables[i].line) + ": the table \"" + file.tables[i].path + "\", " + parts.problem;
+            return false;
+        }
+        switches = switches || parts.switches();
+    }
+    if (!switches && !namesTablesById(file)) return true;
+    auto logical = std::make_unique<SwitchingTables>();
+    for (size_t i = 0; i < found.size(); ++i) {
+        const TextEncoding encoding = encodings[i];
+        const auto read = [encoding](std::string_view lines, Table& table, std::string&) {
+            readTbl(lines, table, nullptr, encoding);
+            return true;  // a table of switches alone, or one left empty, is a table too
+        };
+        std::string problem;
+        const int first = logical->add(bytes[i], file.tables[i].path, read, problem);
+        if (first < 0) {
+            loaded.problem = "Line " + std::to_string(file.tables[i].line) + ": " + problem;
+            return false;
+        }
+        loaded.view.first.push_back(static_cast<size_t>(first));
+    }
+    loaded.view.logical = logical.get();
+    loaded.logical = std::move(logical);
+    return true;
+}
+
+}  // namespace
+
 LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string& commandPath) {
     LoadedCommandTables loaded;
+    std::vector<std::string> found;
+    std::vector<TextEncoding> encodings;
     const std::string folder = fs::path(commandPath).parent_path().string();
     for (const TableName& name : file.tables) {
         const std::string where = "Line " + std::to_string(name.line) + ": the table \"" + name.path + "\"";
@@ -67,8 +115,10 @@ LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string
             loaded.problem = where + " is at " + written + ", a path an #ADDTBL line cannot hold (a quote or a control character).";
             return loaded;
         }
+        found.push_back(*path);
+        encodings.push_back(result.read.encoding.encoding);
         std::unique_ptr<BitTable> bits;
-        const std::string first = logicalTables(source.bytes).front().second;  // the table an insert's #ADDTBL reads
+        const std::string first = readLogicalTables(source.bytes, false).tables.front().lines;  // the table an insert's #ADDTBL reads
         if (firstBitKeyLine(first) > 0) {
             std::string problem;
             std::optional<BitTable> read = BitTable::read(first, problem);
@@ -84,7 +134,27 @@ LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string
         loaded.tables.push_back(std::move(table));
         loaded.bitTables.push_back(std::move(bits));
     }
+    loadLogicalTables(file, found, encodings, loaded);
     return loaded;
+}
+
+LogicalTableFile loadLogicalTableFile(const std::string& path, TextEncoding encoding) {
+    LogicalTableFile out;
+    const ReadResult read = readWholeFile(path, kMaxTblFileSize);
+    if (read.status != ReadStatus::Ok) return out;  // the ordinary loader has said why
+    const std::string_view bytes(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size());
+    const LogicalTables parts = readLogicalTables(bytes);
+    if (parts.problem.empty() && !parts.switches() && parts.tables.size() < 2) return out;
+    out.tables = std::make_unique<SwitchingTables>();
+    const auto entries = [encoding](std::string_view lines, Table& table, std::string&) {
+        readTbl(lines, table, nullptr, encoding);
+        return true;
+    };
+    if (out.tables->add(bytes, path, entries, out.problem) < 0) out.tables.reset();
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    out.path = ec ? path : absolute.lexically_normal().string();
+    return out;
 }
 
 }  // namespace tarpon

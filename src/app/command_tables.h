@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "core/text_encoding.h"
 #include "script/block_dump.h"
 
 namespace tarpon {
@@ -13,5 +14,15 @@ namespace tarpon {
 std::optional<std::string> findTableFile(const std::string& folder, const std::string& written, std::string& looked);
 
 LoadedCommandTables loadCommandTables(const CommandFile& file, const std::string& commandPath);
+
+// A table file as abcde's logical tables, when some of them switch or it holds
+// several; `tables` null when it does neither (the ordinary loader reads it), or
+// `problem` (naming the file and the line) when it cannot be followed. `path`: the
+// file's absolute path, for an #ADDTBL line.
+struct LogicalTableFile {
+    std::unique_ptr<SwitchingTables> tables;
+    std::string path, problem;
+};
+LogicalTableFile loadLogicalTableFile(const std::string& path, TextEncoding encoding);
 
 }  // namespace tarpon

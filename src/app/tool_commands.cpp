@@ -27,6 +27,7 @@
 #include "script/command_file.h"
 #include "script/script_dump.h"
 #include "script/script_insert.h"
+#include "script/switch_dump.h"
 #include "search/alphabet.h"
 #include "search/multi_search.h"
 #include "table/tbl_file.h"
@@ -60,6 +61,7 @@ struct LoadedTable {
     Table model;
     CharTable table;  // its one-byte view
     std::optional<BitTable> bits;  // its first table as one of bit keys, when it has such keys
+    TextEncoding encoding = TextEncoding::Utf8;  // the file's
 };
 
 Read<LoadedTable> readTable(const std::string& path) {
@@ -69,7 +71,8 @@ Read<LoadedTable> readTable(const std::string& path) {
     const TblLoadResult result = loadTblFile(path, t.model, source);
     if (result.status != TblLoadStatus::Loaded) return Failure{result.error};
     t.table = t.model.oneByteView();
-    const std::string first = logicalTables(source.bytes).front().second;  // the table an insert's #ADDTBL reads
+    t.encoding = result.read.encoding.encoding;
+    const std::string first = readLogicalTables(source.bytes, false).tables.front().lines;  // the table an insert's #ADDTBL reads
     if (firstBitKeyLine(first) > 0) {
         std::string problem;
         t.bits = BitTable::read(first, problem);
@@ -284,8 +287,14 @@ Outcome dump(const std::vector<std::string>& args, Output& out, Output& err) {
     const ByteStore& bytes = std::get<ByteStore>(doc);
     r.source = o.file + " through " + o.values.at("table");
     const LoadedTable& t = std::get<LoadedTable>(table);
-    const std::span data(bytes.data(), bytes.size());
-    const DumpResult result = t.bits ? dumpBitScript(*t.bits, data, r) : dumpScript(t.model, data, r);
+    // A table of abcde's switches (or of several tables) is read through them, from its first;
+    // a table of bit keys through its bits.
+    const LogicalTableFile logical = t.bits ? LogicalTableFile{} : loadLogicalTableFile(o.values.at("table"), t.encoding);
+    if (!logical.problem.empty()) return Failure{"dump: " + logical.problem};
+    const std::span<const uint8_t> data(bytes.data(), bytes.size());
+    const DumpResult result = t.bits          ? dumpBitScript(*t.bits, data, r)
+                              : logical.tables ? dumpSwitchingScript(*logical.tables, logical.path, data, r)
+                                               : dumpScript(t.model, data, r);
     if (!result.problem.empty()) return Failure{"dump: " + result.problem};
     return writeScript(o, result.script, out, err);
 }

@@ -7,9 +7,10 @@ namespace tarpon {
 
 RuleSpeller::RuleSpeller(const Table& table, SpellRule rule) : texts_(table, rule) {}
 
-bool RuleSpeller::spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const {
+bool RuleSpeller::spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt, bool* bounded) const {
+    if (bounded) *bounded = false;
     if (rule() != SpellRule::Abcde) return spellLongest(text, out, badAt);
-    return switches_.empty() ? spellFewest(text, out, badAt) : spellSwitching(text, out, badAt);
+    return switches_.empty() ? spellFewest(text, out, badAt) : spellSwitching(text, out, badAt, bounded);
 }
 
 bool RuleSpeller::spellLongest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const {

@@ -13,12 +13,14 @@
 //           table texts are not part of them.
 // In every rule a line break in a table text can be left out of the script.
 #include <cstdint>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/spelling.h"
+#include "core/switch_table.h"
 #include "core/table.h"
 
 namespace tarpon {
@@ -31,30 +33,37 @@ struct SpellPiece {
     bool ends = false;                  // an end token: the string ends with it
 };
 
-// abcde's table switch: a key after which the text goes on in another table.
-struct TableSwitch {
-    std::string key;      // its bytes
-    std::string label;    // its text in the script; "" when written wherever the text needs the other table
-    std::string target;   // the other table's id
-    int count = 0;        // that many entries of the other table, then back; 0: the rest of the string
-    std::string closing;  // when not empty: back after this key, which is written when the text comes back
-};
-
 class RuleSpeller {
 public:
     RuleSpeller(const Table& table, SpellRule rule);
 
     // Appends the pieces of `text` to `out` ("\n" in it separates lines and is no
-    // piece). False when a place begins no spelling; `badAt` then holds it.
-    bool spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt = nullptr) const;
+    // piece). False when a place begins no spelling; `badAt` then holds it. `bounded`:
+    // the search through table switches met its bounds before it found one.
+    bool spell(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt = nullptr, bool* bounded = nullptr) const;
+    // Whether `text` ends with the text of one of the table's end tokens.
+    bool endsWithEndText(std::string_view text) const {
+        for (size_t k = 1; k <= std::min(text.size(), texts_.longestText()); ++k)
+            if (texts_.isEndText(text.substr(text.size() - k))) return true;
+        return false;
+    }
 
     // The bytes a piece stands for (none for an end token without bytes).
     static std::string_view bytes(const SpellPiece& p) {
         return p.key ? std::string_view(*p.key) : std::string_view(reinterpret_cast<const char*>(&p.raw), 1);
     }
-    // abcde's switches of this table, and where the tables they name are found.
+    // abcde's switches of this table, its entries' weights (by key, where not 1), and
+    // where the tables the switches name are found.
     void addSwitch(TableSwitch s) { switches_.push_back(std::move(s)); }
+    void setWeights(std::unordered_map<std::string, int> weights) { weights_ = std::move(weights); }
     void setSwitchTables(std::function<const RuleSpeller*(std::string_view id)> byId) { byId_ = std::move(byId); }
+    const std::vector<TableSwitch>& switches() const { return switches_; }
+    // How many matches the entry with this key counts as.
+    int weightOf(const std::string& key) const {
+        if (weights_.empty()) return 1;
+        const auto it = weights_.find(key);
+        return it == weights_.end() ? 1 : it->second;
+    }
     // Whether some end token of the table is written `text`.
     bool isEndText(std::string_view text) const { return texts_.isEndText(text); }
     SpellRule rule() const { return texts_.rule(); }
@@ -63,7 +72,8 @@ private:
     bool spellLongest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
     bool spellFewest(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
     // spell_switches.cpp: the fewest bytes when switches may take the text to other tables.
-    bool spellSwitching(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt) const;
+    bool spellSwitching(std::string_view text, std::vector<SpellPiece>& out, size_t* badAt, bool* bounded) const;
+    friend class SwitchSearch;
     SpellPiece piece(size_t at, const TableEntry& e) const {
         return {static_cast<uint32_t>(at), static_cast<uint32_t>(e.key.size()), &e.text, 0,
                 e.kind == EntryKind::EndToken};
@@ -73,6 +83,7 @@ private:
 
     Speller texts_;  // the table's texts by the rule: its steps, and every text a place begins
     std::vector<TableSwitch> switches_;
+    std::unordered_map<std::string, int> weights_;
     std::function<const RuleSpeller*(std::string_view)> byId_;
 };
 

@@ -30,8 +30,8 @@ bool AtlasRun::usesBitTables(std::string_view text) const {
         namesTables = true;
         std::vector<std::string> tried;
         if (const std::optional<std::string> bytes = findNamedFile(c->args[0].text, tried))
-            for (const auto& [id, part] : logicalTables(*bytes))
-                if (firstBitKeyLine(part) > 0) return true;
+            for (const LogicalTable& part : readLogicalTables(*bytes, false).tables)
+                if (firstBitKeyLine(part.lines) > 0) return true;
     }
     return !namesTables && options_.bitTable;
 }

@@ -153,37 +153,51 @@ bool AtlasRun::addTable(const ScriptCommand& c, int line) {
     if (c.args.size() != 2 || !isString(c, 0)) return usage(c, line);
     ScriptVar* v = variable(c, 1, line, {VarType::Table});
     if (!v) return false;
-    const std::optional<std::string> bytes = readNamedFile(c.args[0].text, line, "table");
+    const std::string& file = c.args[0].text;
+    const std::optional<std::string> bytes = readNamedFile(file, line, "table");
     if (!bytes) return false;
+    // Atlas reads "!" lines as entries it passes over; abcde's switches and weights are abcde's alone.
+    const LogicalTables parts = readLogicalTables(*bytes, abcde());
+    if (!parts.problem.empty()) return fail(line, "the table \"" + file + "\", " + parts.problem);
     v->index = static_cast<int>(tables_.size());  // a file of several tables: the first
-    for (auto& [id, part] : logicalTables(*bytes)) {
-        ScriptTableVar t{std::make_unique<Table>(), nullptr, nullptr};
+    for (const LogicalTable& part : parts.tables) {
+        ScriptTableVar t{std::make_unique<Table>(), nullptr, nullptr, file, line};
         std::string problem;
-        const std::optional<bool> bits = readBitTable(part, c.args[0].text, line, t);
+        const std::optional<bool> bits = readBitTable(part.lines, file, line, t);
         if (bits == false) return false;
-        if (!bits && (!options_.sources.readTable || !options_.sources.readTable(part, *t.table, problem)))
-            return fail(line, "the table \"" + c.args[0].text + "\"" + (id.empty() ? "" : " @" + id) + ": " + problem);
+        const bool read = bits || (options_.sources.readTable && options_.sources.readTable(part.lines, *t.table, problem));
+        if (!read && (part.switches.empty() || !options_.sources.readTable))  // switches alone make a table too
+            return fail(line, "the table \"" + file + "\"" + (part.id.empty() ? "" : " @" + part.id) + ": " + problem);
+        if (t.bits && !part.switches.empty())
+            return fail(line, "the table \"" + file + "\"" + (part.id.empty() ? "" : " @" + part.id) +
+                                  " has keys of bits and table switches: this editor reads the one or the other.");
         t.speller = std::make_unique<RuleSpeller>(*t.table, abcde() ? SpellRule::Abcde : SpellRule::Atlas);
         if (t.bits) bitTables_[t.speller.get()] = t.bits.get();
-        else if (abcde()) addSwitches(*t.speller, part, c.args[0].text, line);  // Atlas reads "!" lines as entries it skips
-        if (!id.empty() && !tableIds_.emplace(id, static_cast<int>(tables_.size())).second)
-            return fail(line, "the table id @" + id + " is given twice.");
+        else addSwitches(*t.speller, part);
+        if (!part.id.empty() && !tableIds_.emplace(part.id, static_cast<int>(tables_.size())).second)
+            return fail(line, "the table id @" + part.id + " is given twice.");
         tables_.push_back(std::move(t));
     }
     return true;
 }
 
-void AtlasRun::addSwitches(RuleSpeller& speller, std::string_view lines, const std::string& file, int line) {
-    ScriptLineReader reader(lines);
-    for (ScriptLine l; reader.next(l);) {
-        if (!l.text.starts_with('!')) continue;
-        if (std::optional<TableSwitch> sw = readSwitch(l.text)) speller.addSwitch(std::move(*sw));
-        else warn(line, "the table \"" + file + "\": the switch " + std::string(l.text) + " is not read by this editor.");
-    }
+void AtlasRun::addSwitches(RuleSpeller& speller, const LogicalTable& part) {
+    for (const TableSwitch& sw : part.switches) speller.addSwitch(sw);
+    speller.setWeights(part.weights);
     speller.setSwitchTables([this](std::string_view id) -> const RuleSpeller* {
         const auto it = tableIds_.find(std::string(id));
         return it == tableIds_.end() ? nullptr : tables_[static_cast<size_t>(it->second)].speller.get();
     });
+}
+
+// Every table a switch names is loaded (abcde loads them all before any text).
+bool AtlasRun::checkSwitchTargets() {
+    for (const ScriptTableVar& t : tables_)
+        for (const TableSwitch& sw : t.speller->switches())
+            for (const SwitchPart& p : sw.parts)
+                if (!p.target.empty() && !tableIds_.contains(p.target))
+                    return fail(t.line, "the table \"" + t.file + "\" switches to @" + p.target + ", which no table loaded has.");
+    return true;
 }
 
 bool AtlasRun::activeTable(const ScriptCommand& c, int line) {

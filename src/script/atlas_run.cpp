@@ -64,6 +64,7 @@ bool AtlasRun::run(std::string_view text) {
     ScriptLineReader first(text);
     for (ScriptLine l; first.next(l);)
         if (declares(l) && !command(*parseCommand(l.text, problem), l.number)) return false;
+    if (abcde() && !checkSwitchTargets()) return false;
     ScriptLineReader lines(text);
     for (ScriptLine l; !stopped_ && lines.next(l);) {
         if (options_.progress && !options_.progress->keepGoing(l.number, 0, 4096)) return false;
@@ -122,7 +123,19 @@ bool AtlasRun::spellPending() {
         return after == starts.begin() ? starts.front().second : std::prev(after)->second;
     };
     const RuleSpeller* speller = activeSpeller(starts.front().second);
-    return speller && spellAndWrite(*speller, text, lineOf);
+    if (!speller) return false;
+    // Through switches a long text is spelled in pieces, each up to a line that ends with
+    // an end token, where the next string starts in the first table anyway: the search
+    // for the fewest bytes stays within its bounds.
+    size_t from = 0;
+    for (size_t k = 1; k < starts.size() && !speller->switches().empty(); ++k) {
+        const size_t cut = starts[k].first;
+        if (cut - from < kSwitchPiece || !speller->endsWithEndText(std::string_view(text).substr(from, cut - from))) continue;
+        if (!spellAndWrite(*speller, std::string_view(text).substr(from, cut - from), [&](size_t at) { return lineOf(from + at); }))
+            return false;
+        from = cut;
+    }
+    return spellAndWrite(*speller, std::string_view(text).substr(from), [&](size_t at) { return lineOf(from + at); });
 }
 
 bool AtlasRun::flush() {
@@ -139,7 +152,11 @@ bool AtlasRun::spellAndWrite(const RuleSpeller& speller, std::string_view text, 
     std::vector<SpellPiece>& pieces = text_.pieces;
     pieces.clear();
     size_t bad = 0;
-    if (!speller.spell(text, pieces, &bad)) {
+    bool bounded = false;
+    if (!speller.spell(text, pieces, &bad, &bounded)) {
+        if (bounded)
+            return fail(lineOf(0), "the text from here to line " + std::to_string(lineOf(text.size() - 1)) +
+                                       " is too long to spell through table switches at once: a command between its strings cuts it.");
         const size_t length = utf8SequenceLength(text, bad);
         const char32_t c = length ? utf8CodePoint(text, bad, length) : static_cast<uint8_t>(text[bad]);
         return fail(lineOf(bad), describeCharacter(c) + " begins no entry of the table.");

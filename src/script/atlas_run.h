@@ -29,6 +29,8 @@ struct ScriptTableVar {
     std::unique_ptr<Table> table;
     std::unique_ptr<RuleSpeller> speller;
     std::unique_ptr<BitTable> bits;  // a table of bit keys, which spells its text instead
+    std::string file;  // as the #ADDTBL named it
+    int line = 0;      // that #ADDTBL's
 };
 struct PointerTableVar {
     int64_t next = 0, step = 0;
@@ -56,6 +58,9 @@ struct AutoWriteTarget {
     int index = 0;
     std::string name;
 };
+
+// abcde's text through table switches is spelled in pieces of about this many bytes (see spellPending).
+inline constexpr size_t kSwitchPiece = size_t{64} << 10;
 
 class AtlasRun {
 public:
@@ -92,7 +97,8 @@ private:
     bool jump(const ScriptCommand& c, int line);
     bool declare(const ScriptCommand& c, int line);
     bool addTable(const ScriptCommand& c, int line);
-    void addSwitches(RuleSpeller& speller, std::string_view lines, const std::string& file, int line);
+    void addSwitches(RuleSpeller& speller, const LogicalTable& part);
+    bool checkSwitchTargets();
     bool activeTable(const ScriptCommand& c, int line);
     bool queueCommand(const ScriptCommand& c, int line);
     bool calc(const ScriptCommand& c, int line);
@@ -170,15 +176,6 @@ private:
     PointerKind embKind_{AddressMap::Linear, 0, 16, 0};
     int64_t index_ = 0, indexSize_ = 1;  // #SETINDEX / #WRITEINDEX
 };
-
-// The logical tables in a table file's bytes, as abcde reads them: each "@name" line
-// names the table read so far, or, when that has its name, starts the next. Each
-// part: its id ("" for none) and its lines. A UTF-16 file is one table.
-std::vector<std::pair<std::string, std::string>> logicalTables(std::string_view bytes);
-
-// abcde's table switch line "!KEY=<label>,<@id>:COUNT" (or ":$KEY" for a closing key);
-// nothing for one of another shape (raw tables, several parts), which is not read.
-std::optional<TableSwitch> readSwitch(std::string_view line);
 
 // A #CALC expression's value, with CALCVAR values found through `value`; nothing
 // and `problem` when it is malformed.

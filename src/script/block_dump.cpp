@@ -8,6 +8,7 @@
 
 #include "script/bit_dump.h"
 #include "script/script_text.h"
+#include "script/switch_reader.h"
 
 namespace tarpon {
 namespace {
@@ -73,18 +74,27 @@ std::string pointerName(size_t block) {
 class BlockDumper {
 public:
     // `room`: how many bytes of text it may read before the script is too large.
-    BlockDumper(const CartoBlock& b, const ScriptTable& st, std::span<const uint8_t> doc, const Progress& progress,
-                uint64_t room, const BitTable* bits = nullptr)
-        : b_(b), st_(st), doc_(doc), size_(static_cast<int64_t>(doc.size())), progress_(progress), room_(room), bits_(bits) {}
+    // Strings are read through `st`, or with `sw` through logical tables and their switches,
+    // or with `bits` through a table's bit keys.
+    BlockDumper(const CartoBlock& b, const ScriptTable* st, const SwitchReader* sw, std::span<const uint8_t> doc,
+                const Progress& progress, uint64_t room, const BitTable* bits = nullptr)
+        : b_(b), st_(st), sw_(sw), doc_(doc), size_(static_cast<int64_t>(doc.size())), progress_(progress), room_(room),
+          bits_(bits) {}
 
     void read();
     // Appends the block's lines; `bigEndian` is the pointer byte order the insert is in.
-    // `tableId`: the block's table variable, or -1 where the script declares none.
-    void write(size_t number, int64_t tableId, std::string& out, bool& bigEndian) const;
+    // `table`: what the block's #ACTIVETBL names ("Table_0", "@id"), or "" where the script declares none.
+    void write(size_t number, const std::string& table, std::string& out, bool& bigEndian) const;
     int64_t strings() const { return std::ssize(entries_); }
     bool tooLarge() const { return read_ > room_; }
 
 private:
+    // A string's text; the table's reading stops once past the room left.
+    int64_t readText(int64_t at, int64_t limit, std::string& out, bool* ended = nullptr) const {
+        if (sw_) return sw_->read(doc_, at, limit, out, ended, progress_);
+        Measure measure{false, 0, room_ - std::min(room_, read_)};
+        return readScriptString(*st_, doc_, at, limit, out, progress_, ended, &measure);
+    }
     void readPointers();
     void readTexts(Entry& e, int64_t limit);
     void readStrings(int64_t at, int64_t limit, int64_t count, bool through, std::vector<Run>& runs);
@@ -94,7 +104,8 @@ private:
     void writeRuns(const Entry& e, std::string& out, int64_t& pos) const;
 
     const CartoBlock& b_;
-    const ScriptTable& st_;
+    const ScriptTable* st_;
+    const SwitchReader* sw_;
     std::span<const uint8_t> doc_;
     int64_t size_;
     const Progress& progress_;
@@ -121,8 +132,7 @@ void BlockDumper::readStrings(int64_t at, int64_t limit, int64_t count, bool thr
         Run& r = runs.emplace_back();
         r.at = at;
         bool ended = false;
-        Measure measure{false, 0, room_ - std::min(room_, read_)};
-        r.end = readScriptString(st_, doc_, at, stop, r.text, progress_, &ended, &measure);
+        r.end = readText(at, stop, r.text, &ended);
         read_ += r.text.size();
         at = r.end;
         if (ended) {
@@ -147,8 +157,7 @@ void BlockDumper::readFixed(int64_t at, int64_t limit, std::vector<Run>& runs) {
             for (int64_t from = line; from < lineEnd;) {
                 Run& r = runs.emplace_back();
                 r.at = from;
-                Measure measure{false, 0, room_ - std::min(room_, read_)};
-                from = r.end = readScriptString(st_, doc_, from, lineEnd, r.text, progress_, nullptr, &measure);
+                from = r.end = readText(from, lineEnd, r.text);
                 read_ += r.text.size();
             }
             if (b_.lineLabel) runs.back().after += "//" + *b_.lineLabel + "\n";
@@ -239,7 +248,10 @@ void BlockDumper::writePointers(const Entry& e, size_t number, std::string& out,
 void BlockDumper::writeRuns(const Entry& e, std::string& out, int64_t& pos) const {
     for (const Run& r : e.runs) {
         if (&r != &e.runs.front() && (&r)[-1].ends) out += "\n";
-        if (b_.comments != CartoComments::Yes && r.at != pos) {
+        // Through switches each run is spelled alone, as it was checked: abcde's insert joins
+        // text lines up to the next command, which a #JMP to where it is already is.
+        const bool alone = sw_ && &r != &e.runs.front();
+        if (b_.comments != CartoComments::Yes && (r.at != pos || alone)) {
             out += "#JMP(" + scriptNumber(r.at) + ", " + scriptNumber(end_ - 1) + ")\n";
             pos = r.at;
         }
@@ -252,10 +264,10 @@ void BlockDumper::writeRuns(const Entry& e, std::string& out, int64_t& pos) cons
     }
 }
 
-void BlockDumper::write(size_t number, int64_t tableId, std::string& out, bool& bigEndian) const {
+void BlockDumper::write(size_t number, const std::string& table, std::string& out, bool& bigEndian) const {
     out += "//BLOCK #" + blockNumber(number) + " NAME:\t\t" + b_.name + "\n";
     // Once the script declares tables, each block's text needs its own made active.
-    if (tableId >= 0) out += "#ACTIVETBL(Table_" + std::to_string(tableId) + ") // Activate this block's starting TABLE\n";
+    if (!table.empty()) out += "#ACTIVETBL(" + table + ") // Activate this block's starting TABLE\n";
     out += "\n";
     int64_t pos = -1;
     if (!entries_.empty()) {
@@ -302,30 +314,67 @@ bool declaresTables(const CommandFile& file) {
     return std::any_of(file.blocks.begin(), file.blocks.end(), [](const CartoBlock& b) { return b.atlasPtrs; });
 }
 
-std::string tableLines(const CommandFile& file, const CommandTables& tables, const std::vector<size_t>& ids) {
+// The logical table a block starts in, or -1 where it is read through its file's table
+// as a whole (no switches, one table in the file, no #TABLE ID); `problem` for an id no table has.
+int startTable(const CartoBlock& b, const CommandTables& t, std::string& problem) {
+    if (!t.logical || t.first.size() != t.tables.size()) {
+        if (!b.tableId.empty()) problem = atLine(b, "TABLE ID") + "no table loaded has the id @" + b.tableId + ".";
+        return -1;
+    }
+    if (!b.tableId.empty()) {
+        const int found = t.logical->find(b.tableId);
+        if (found < 0) problem = atLine(b, "TABLE ID") + "no table loaded has the id @" + b.tableId + ".";
+        else if (!writableTableId(b.tableId)) problem = atLine(b, "TABLE ID") + "the id @" + b.tableId + " cannot be written in an #ACTIVETBL line.";
+        return found;
+    }
+    const size_t next = b.table + 1 < t.first.size() ? t.first[b.table + 1] : t.logical->size();
+    const bool several = next - t.first[b.table] > 1;
+    return t.logical->switches() || several ? static_cast<int>(t.first[b.table]) : -1;
+}
+
+// What each block's #ACTIVETBL names: a table read by id is named so (abcde's own
+// form, and the one that has an insert read the script by abcde's rules).
+std::vector<std::string> activeNames(const CommandFile& file, const CommandTables& tables, const std::vector<size_t>& ids,
+                                     const std::vector<int>& starts) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < file.blocks.size(); ++i) {
+        const int s = starts[i];
+        const std::string& id = s >= 0 ? tables.logical->at(static_cast<size_t>(s)).id : std::string();
+        names.push_back(writableTableId(id) ? "@" + id : "Table_" + std::to_string(ids[file.blocks[i].table]));
+    }
+    return names;
+}
+
+std::string tableLines(const CommandFile& file, const CommandTables& tables, const std::vector<size_t>& ids,
+                       bool abcdeOnly) {
     if (!declaresTables(file)) return {};
     std::string out = "// Define required TABLE variables and load the corresponding tables\n";
     for (size_t i = 0; i < tables.paths.size(); ++i)
         if (ids[i] == i)
             out += "#VAR(Table_" + std::to_string(i) + ", TABLE)\n#ADDTBL(\"" + tables.paths[i] + "\", Table_" +
                    std::to_string(i) + ")\n";
+    // Switches are abcde's alone: a command only abcde has makes an insert read the script by its rules.
+    if (abcdeOnly) out += "#CONTINUOUSFILE(\"FALSE\") // read by abcde's rules: the tables switch\n";
     return out + "\n";
 }
 
-void dumpBlocks(const CommandFile& file, const CommandTables& tables, std::span<const uint8_t> doc,
-                const Progress& progress, uint64_t maxScript, DumpResult& out) {
+void dumpBlocks(const CommandFile& file, const CommandTables& tables, const std::vector<int>& starts,
+                std::span<const uint8_t> doc, const Progress& progress, uint64_t maxScript, DumpResult& out) {
     std::vector<std::unique_ptr<ScriptTable>> readers(tables.tables.size());
+    std::map<int, std::unique_ptr<SwitchReader>> switchReaders;
     const std::vector<size_t> ids = tableIds(tables);
+    const std::vector<std::string> names = activeNames(file, tables, ids, starts);
+    const bool switches = tables.logical && tables.logical->switches();
+    const bool byId = std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.starts_with('@'); });
     std::string game = file.blocks.empty() ? std::string() : file.blocks.front().game;
     if (!game.empty()) out.script = "//GAME NAME:\t\t" + game + "\n\n";
-    out.script += tableLines(file, tables, ids);
+    out.script += tableLines(file, tables, ids, switches && !byId);
     bool bigEndian = false;
     for (size_t i = 0; i < file.blocks.size(); ++i) {
         const CartoBlock& b = file.blocks[i];
         if (!progress.keepGoing(static_cast<int64_t>(i), std::ssize(file.blocks))) return;
         if (b.game != game && !b.game.empty()) out.script += "//GAME NAME:\t\t" + b.game + "\n\n";
         game = b.game;
-        if (!readers[b.table]) readers[b.table] = std::make_unique<ScriptTable>(*tables.tables[b.table]);
         const BitTable* bits = b.table < tables.bitTables.size() ? tables.bitTables[b.table] : nullptr;
         if (bits && (b.stringLength > 0 || b.jumpFrom || b.realignMultiple > 0)) {
             out.script.clear();
@@ -338,10 +387,22 @@ void dumpBlocks(const CommandFile& file, const CommandTables& tables, std::span<
             out.problem = atLine(b, "SCRIPT STOP") + "a range read through a table of bit keys is at most 4 MiB.";
             return;
         }
-        BlockDumper block(b, *readers[b.table], doc, progress, maxScript - std::min<uint64_t>(maxScript, out.script.size()), bits);
+        if (bits && starts[i] >= 0) {
+            out.script.clear();
+            out.problem = atLine(b, "TABLE") + "the table has keys of bits: its strings are read without table switches or #TABLE ID.";
+            return;
+        }
+        const SwitchReader* sw = nullptr;
+        if (starts[i] >= 0) {
+            auto& r = switchReaders[starts[i]];
+            if (!r) r = std::make_unique<SwitchReader>(*tables.logical, static_cast<size_t>(starts[i]));
+            sw = r.get();
+        } else if (!readers[b.table]) {
+            readers[b.table] = std::make_unique<ScriptTable>(*tables.tables[b.table]);
+        }
+        BlockDumper block(b, readers[b.table].get(), sw, doc, progress, maxScript - std::min<uint64_t>(maxScript, out.script.size()), bits);
         block.read();
-        if (!block.tooLarge())
-            block.write(i, declaresTables(file) ? static_cast<int64_t>(ids[b.table]) : -1, out.script, bigEndian);
+        if (!block.tooLarge()) block.write(i, declaresTables(file) ? names[i] : std::string(), out.script, bigEndian);
         out.strings += block.strings();
         if (block.tooLarge() || out.script.size() > maxScript) {
             out.script.clear();
@@ -350,6 +411,19 @@ void dumpBlocks(const CommandFile& file, const CommandTables& tables, std::span<
             return;
         }
     }
+}
+
+// Why the tables cannot dump the blocks, or nothing; each block's start table into `starts`.
+std::string checkTables(const CommandFile& file, const CommandTables& tables, std::vector<int>& starts) {
+    std::string problem;
+    for (const CartoBlock& b : file.blocks) {
+        starts.push_back(startTable(b, tables, problem));
+        if (!problem.empty()) return problem;
+    }
+    const bool used = std::any_of(starts.begin(), starts.end(), [](int s) { return s >= 0; });
+    if (const std::string missing = used ? tables.logical->missingTarget() : std::string(); !missing.empty())
+        return "A table switches to " + missing + ", which no table the command file loads has (#TABLE or #SUB TABLE).";
+    return {};
 }
 
 }  // namespace
@@ -366,7 +440,9 @@ DumpResult dumpCommandFile(const CommandFile& file, const CommandTables& tables,
             out.problem = why;
             return out;
         }
-    guardDump(out, progress, "dump fewer blocks.", [&] { dumpBlocks(file, tables, doc, progress, maxScript, out); });
+    std::vector<int> starts;
+    if (out.problem = checkTables(file, tables, starts); !out.problem.empty()) return out;
+    guardDump(out, progress, "dump fewer blocks.", [&] { dumpBlocks(file, tables, starts, doc, progress, maxScript, out); });
     return out;
 }
 

@@ -14,6 +14,7 @@
 
 #include "core/bit_table.h"
 #include "core/progress.h"
+#include "core/switch_table.h"
 #include "core/table.h"
 #include "script/command_file.h"
 #include "script/script_dump.h"
@@ -21,10 +22,15 @@
 namespace tarpon {
 
 // The command file's tables, loaded: one for each of CommandFile::tables, in order.
+// `logical`, when given, holds abcde's logical tables of every file (`first`: each
+// file's first among them): a block is read through them, following switches, when
+// some table switches, its file holds several tables, or it names its table by id.
 struct CommandTables {
     std::vector<const Table*> tables;
     std::vector<std::string> paths;  // written in the #ADDTBL lines
     std::vector<const BitTable*> bitTables;  // for each table, its bit keys when it has some (else none, or nullptr)
+    const SwitchingTables* logical = nullptr;
+    std::vector<size_t> first;
 };
 
 // The tables themselves, or why one could not be loaded (`problem`, naming its line
@@ -32,6 +38,7 @@ struct CommandTables {
 struct LoadedCommandTables {
     std::vector<std::unique_ptr<Table>> tables;
     std::vector<std::unique_ptr<BitTable>> bitTables;
+    std::unique_ptr<SwitchingTables> logical;
     CommandTables view;
     std::string problem;
 };

@@ -30,7 +30,7 @@ constexpr std::array kKeys = {"GAME NAME", "BLOCK NAME", "TYPE", "STRING LENGTH"
                               "LINE LENGTH", "LINE END", "LINE CTRL", "METHOD", "POINTER ENDIAN",
                               "POINTER TABLE START", "POINTER TABLE STOP", "POINTER SIZE", "POINTER SPACE",
                               "ATLAS PTRS", "BASE POINTER", "RELATIVE PC", "RELATIVE BASE", "SCRIPT START",
-                              "SCRIPT STOP", "TABLE", "COMMENTS", "SUB TABLE", "STRINGS PER POINTER",
+                              "SCRIPT STOP", "TABLE", "TABLE ID", "COMMENTS", "SUB TABLE", "STRINGS PER POINTER",
                               "STRINGS END AT NEXT POINTER", "AUTO JUMP START", "AUTO JUMP STOP",
                               "SORT OUTPUT BY STRING ADDRESS", "STRING END REALIGN MULTIPLE",
                               "STRING END REALIGN OFFSET", "SHOW END ADDRESS", "TRIM TRAILING NEWLINES"};
@@ -193,6 +193,7 @@ struct FileReader {
         r.need("TABLE", "Line " + std::to_string(b.line) + ": the block has no #TABLE.");
         if (!file.problem.empty()) return false;
         b.table = tableIndex(file.tables, r.text("TABLE"), r.line("TABLE"));
+        b.tableId = r.text("TABLE ID");
         readKind(r, b);
         readReading(r, b);
         keys.clear();
@@ -213,7 +214,6 @@ struct FileReader {
             return fail(number, "a command file's lines are written #KEY: value.");
         const std::string key(trim(text.substr(1, colon - 1)));
         const std::string value(trim(text.substr(colon + 1)));
-        if (key == "TABLE ID") return fail(number, "#TABLE ID (a table's @name) is not read by this dump.");
         if (std::find(kKeys.begin(), kKeys.end(), key) == kKeys.end())
             return fail(number, "#" + key + " is not a key this dump follows.");
         if (value.empty()) return fail(number, "#" + key + " has no value.");

@@ -33,6 +33,7 @@ struct CartoBlock {
     bool atlasPtrs = false;
     std::optional<int64_t> scriptStart, scriptStop;  // RAW: the range, stop excluded; pointers: also stop there
     size_t table = 0;                                 // the block's table, in CommandFile::tables
+    std::string tableId;                              // #TABLE ID: the block starts in the table "@id" instead
     CartoComments comments = CartoComments::No;
     int64_t stringsPerPointer = 1;
     bool endAtNextPointer = false, sortByAddress = false;

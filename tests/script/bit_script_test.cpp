@@ -210,7 +210,7 @@ TEST(BitScript, CommandFileDumpThenInsertGivesTheSameBytes) {
         SCOPED_TRACE(r.name);
         const CommandFile file = readCommandFile("#BLOCK NAME: b\n#TABLE: b.tbl\n#SHOW END ADDRESS: No\n" + r.keys + "#END BLOCK\n");
         ASSERT_EQ(file.problem, "");
-        const CommandTables tables{{&empty}, {"/p/b.tbl"}, {&*bits}};
+        const CommandTables tables{{&empty}, {"/p/b.tbl"}, {&*bits}, nullptr, {}};
         const DumpResult dumped = dumpCommandFile(file, tables, {doc.data(), doc.size()});
         EXPECT_EQ(dumped.problem, r.problem);
         if (!r.problem.empty()) continue;

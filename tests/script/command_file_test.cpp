@@ -24,6 +24,7 @@ std::string describe(const CartoBlock& b) {
     if (b.jumpFrom) num("jump", *b.jumpFrom, -1), num("to", *b.jumpTo, -1);
     if (b.endLabel) out += " end=" + *b.endLabel;
     if (b.lineLabel) out += " lineEnd=" + *b.lineLabel;
+    if (!b.tableId.empty()) out += " @" + b.tableId;
     if (b.bigEndian) out += " big";
     if (b.atlasPtrs) out += " atlas";
     if (b.comments != plain.comments) out += b.comments == CartoComments::Yes ? " comments" : " both";
@@ -83,7 +84,8 @@ TEST(CommandFile, Reads) {
          .tables = "t.tbl@15 "},
         {.name = "an unknown key", .text = "#BLOCK NAME: a\n#POINTER COUNT: 4\n",
          .problem = "Line 2: #POINTER COUNT is not a key this dump follows."},
-        {.name = "#TABLE ID", .text = "#TABLE ID: main\n", .problem = "Line 1: #TABLE ID (a table's @name) is not read by this dump."},
+        {.name = "#TABLE ID and a #SUB TABLE", .text = "#SUB TABLE: s.tbl\n#BLOCK NAME: a\n" + ptr + "#TABLE: t.tbl\n#TABLE ID: Items\n#END BLOCK\n",
+         .blocks = {"'' 'a' table 1 POINTER start=16 stop=32 @Items"}, .tables = "s.tbl@1 t.tbl@7 "},
         {.name = "no #END BLOCK", .text = "\n#BLOCK NAME: a\n" + ptr + "#TABLE: t.tbl\n",
          .problem = "Line 2: the block that begins here has no #END BLOCK."},
         {.name = "a key twice: the #END BLOCK forgotten", .text = "#BLOCK NAME: a\n" + ptr + "#TABLE: t\n#BLOCK NAME: b\n",
