@@ -177,7 +177,7 @@ struct ScriptSink {
     }
 };
 
-// A range's first bytes, read before the script's room is worked out.
+// A range's first bytes (an eighth of a small one), read before the script's room is worked out.
 constexpr int64_t kMeasure = 64 * 1024;
 
 void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRequest& r, ScriptSink& sink,
@@ -191,7 +191,7 @@ void dumpRange(const ScriptTable& st, std::span<const uint8_t> doc, const DumpRe
     bool measured = sink.dry;
     for (int64_t at = r.from; at <= r.to; ++out.strings) {
         if (!progress.keepGoing(at - r.from, bytes, 1 << 12)) return;
-        if (!measured && at - r.from >= kMeasure) {
+        if (!measured && at - r.from >= std::min(kMeasure, std::max<int64_t>(4096, bytes / 8))) {
             // The first bytes tell how much text this table gives per byte: room for the
             // rest at that rate, rather than copying the script as it grows.
             measured = true;
