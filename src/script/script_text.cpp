@@ -1,7 +1,9 @@
 #include "script/script_text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace tarpon {
 
@@ -68,16 +70,18 @@ void ScriptTable::markSureEntries() {
                          static_cast<uint8_t>((usable ? kUsable : 0) | (prefix ? kBeginsLonger : 0) |
                                               (usable && risky ? kLeadRisk : 0) | (p.flags & kEnds))});
     }
-    texts_.append(16, '\0');  // readSure copies short texts 16 bytes at a time
-    rawTexts_.assign(256 * 8 + 16, '\0');
+    rawAt_ = texts_.size();  // then `<$XX>` of each byte value, 8 bytes apart
     for (int b = 0; b < 256; ++b) {
-        std::string raw;
-        appendRawByte(raw, static_cast<uint8_t>(b));
-        rawTexts_.replace(8 * static_cast<size_t>(b), raw.size(), raw);
+        appendRawByte(texts_, static_cast<uint8_t>(b));
+        texts_.append(3, '\0');
     }
+    texts_.append(16, '\0');  // readSure copies short texts 16 bytes at a time
     // A letter whose text begins no longer one is written as text whatever follows; for
     // the others, the letters that may go on from their texts.
     decisions_.assign(byNext.empty() ? 0 : 256 * 256, kNotYet);
+    // Zeroed pages from the system, touched only where a pair of bytes is met.
+    writes_.reset(byNext.empty() ? nullptr : static_cast<uint32_t*>(std::calloc(256 * 256, sizeof(uint32_t))));
+    if (!byNext.empty() && !writes_) throw std::bad_alloc();
     goesOn_.assign(byNext.empty() ? 0 : 256, {});
     for (const TableEntry* e : byNext) {
         const auto byte = static_cast<uint8_t>(e->key[0]);
@@ -138,6 +142,20 @@ ScriptTable::Decision ScriptTable::decide(uint8_t a, uint8_t b, const SurePiece&
     return kUnknown;
 }
 
+uint32_t ScriptTable::pairWrite(uint8_t a, uint8_t b) const {
+    uint32_t& write = writes_[size_t{a} * 256 + b];
+    write = kWriteOther;
+    if (!surePieces_.firstDecides(a)) return write;
+    const SurePiece p = surePieces_.at(a, 0);
+    if (!(p.flags & kBeginsLonger)) return write;
+    const uint8_t known = decisions_[size_t{a} * 256 + b];
+    const Decision how = known != kNotYet ? static_cast<Decision>(known) : decide(a, b, p);
+    const size_t at = how == kAsRaw ? rawAt_ + 8 * size_t{a} : p.text, length = how == kAsRaw ? 5 : p.textLength;
+    if (how != kUnknown && at < (size_t{1} << 23) && length < 256)
+        write = (kWriteFirst + static_cast<uint32_t>(at << 8 | length)) | (p.flags & kLeadRisk ? kWriteLeadRisk : 0);
+    return write;
+}
+
 void ScriptTable::markFirstBytes() {
     const TableEntry* first = table_.entries().data();
     entryOf_.build(table_, -1, kWalk, [first](const TableEntry& e) { return static_cast<int32_t>(&e - first); });
@@ -173,7 +191,7 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
                               size_t lineAt, bool& ended) const {
     ended = false;
     // The text is gathered in a buffer and appended in long runs; a short text is
-    // copied 16 bytes at a time (texts_ and rawTexts_ have the room after each). The
+    // copied 16 bytes at a time (texts_ has the room after each). The
     // tables are read through local pointers, which the writes cannot be taken to change.
     // buffer[0] holds the character before the text in the buffer: w[-1] is always
     // the last one written ("\n" where the line starts).
@@ -192,6 +210,7 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
         if (length > kChunk) {
             to = flush(to);
             out.append(text, length);
+            buffer[0] = text[length - 1];  // the last character written
             return to;
         }
         if (to > full) to = flush(to);
@@ -201,9 +220,21 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
     const uint8_t* d = doc.data();
     const uint8_t* const decisions = decisions_.data();
     const char* const texts = texts_.data();
-    const char* const raws = rawTexts_.data();
+    const char* const raws = texts + rawAt_;
+    uint32_t* const writes = writes_.get();
     while (at < limit) {
         const uint8_t first = d[at];
+        // A letter written by the byte after it: what to write, straight from the pair.
+        if (writes && at + 1 < limit) {
+            uint32_t write = writes[size_t{first} * 256 + d[at + 1]];
+            if (write == kWriteNotYet) write = pairWrite(first, d[at + 1]);
+            if (write != kWriteOther && !((write & kWriteLeadRisk) && atLineStart(w))) {
+                write = (write & ~kWriteLeadRisk) - kWriteFirst;
+                w = put(w, texts + (write >> 8), write & 255);
+                ++at;
+                continue;
+            }
+        }
         // Where the first byte decides, the key is that one byte: the next piece's place
         // is known before its entry is looked up.
         const bool one = surePieces_.firstDecides(first);

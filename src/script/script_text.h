@@ -6,6 +6,8 @@
 #include <array>
 #include <bitset>
 #include <climits>
+#include <cstdlib>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -102,7 +104,17 @@ private:
     std::vector<std::string_view> sortedTexts_;  // every entry's text, sorted: which begin longer ones
     bool beginsLonger(std::string_view text) const;
     std::string texts_;
-    std::string rawTexts_;  // `<$XX>` of each byte value XX, 8 bytes apart
+    size_t rawAt_ = 0;  // where texts_ holds `<$XX>` of each byte value XX, 8 bytes apart
+    // For a letter written by the byte after it, by the pair of bytes: kWriteFirst plus
+    // where its text (or `<$XX>`) is in texts_ and its length (at << 8 | length), or
+    // kWriteOther (the pieces are read one by one), or kWriteNotYet; kWriteLeadRisk
+    // added for a text written only away from a line's start. Made when met.
+    static constexpr uint32_t kWriteNotYet = 0, kWriteOther = 1, kWriteFirst = 2, kWriteLeadRisk = 1u << 31;
+    struct FreeWrites {
+        void operator()(uint32_t* p) const { std::free(p); }
+    };
+    mutable std::unique_ptr<uint32_t[], FreeWrites> writes_;
+    uint32_t pairWrite(uint8_t a, uint8_t b) const;
     // The entry read at each pair of first bytes (its place in the table's entries),
     // -1 for none, or kWalk where a key of three or more bytes may match.
     static constexpr int32_t kWalk = INT32_MIN;

@@ -20,7 +20,7 @@ using Bytes = std::vector<uint8_t>;
 // An end token, a line break, letters, a letter pair that "a" and "b" also spell, a
 // linked entry with one parameter byte, and two letters that mean something in a
 // script line ("#" at its start, "//"), and keys of two and three bytes.
-constexpr const char* kScriptTable = "/00=<end>\n*FE=<line>\n61=a\n62=b\nC0=ab\n$05=<col>,1\n23=#\n2F=/\nC1C2=q\nC0C5=y\nC1C3C4=r\n";
+constexpr const char* kScriptTable = "/00=<end>\n*FE=<line>\n*FD=[a long line break]\n61=a\n62=b\nC0=ab\n$05=<col>,1\n23=#\n2F=/\nC1C2=q\nC0C5=y\nC1C3C4=r\n";
 Table scriptTable() {
     Table t;
     readTbl(kScriptTable, t);
@@ -54,6 +54,8 @@ TEST(Script, Dump) {
          "//POINTER #0 @ $0 - STRING #0 @ $6\n#W16($0)\n//POINTER #1 @ $2 - STRING #0 @ $6\n#W16($2)\na<end>\n\n"},
         {"a negative header, as Atlas writes it", {0x08, 0, 0x61, 0}, negative,
          "#SMA(\"LINEAR\")\n#HDR($-6)\n#JMP($2, $3)\n//POINTER #0 @ $0 - STRING #0 @ $2\n#W16($0)\na<end>\n\n"},
+        {"a # that starts a line after a long line-break text", {0x62, 0xFD, 0x23, 0x61, 0}, range,
+         "#JMP($0, $4)\n//STRING #0 @ $0\nb[a long line break]\n<$23>a<end>\n\n"},
         {"a key of two bytes, and its first byte alone", {0xC1, 0xC2, 0xC1, 0x61, 0}, range,
          "#JMP($0, $4)\n//STRING #0 @ $0\nq<$C1>a<end>\n\n"},
         {"a one-byte key that begins a longer one", {0xC0, 0xC6, 0xC0, 0xC5, 0}, range,
