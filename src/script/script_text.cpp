@@ -31,7 +31,9 @@ ScriptTable::ScriptTable(const Table& table) : table_(table), speller_(table, Sp
 
 void ScriptTable::markSureEntries() {
     sortedTexts_.clear();
+    // Every text the insert spells, the end tags without bytes among them.
     for (const TableEntry& e : table_.entries()) sortedTexts_.push_back(e.text);
+    for (const TableEntry& e : table_.endTags()) sortedTexts_.push_back(e.text);
     std::sort(sortedTexts_.begin(), sortedTexts_.end());
     std::vector<const TableEntry*> byNext;  // the letters written by the byte after them
     pieces_.clear();

@@ -119,6 +119,8 @@ TEST(TextEngine, WhatIsCopiedOrDumpedReadsBack) {
          "61=a\n62=b\nE0=ab\nE1=b<\n", {0x61, 0x62, 0xE0, 0x62, 0x99}, "<$61>bab<$62><$99>"},
         {"a raw byte that would join the text before it", "61=a\n62=b\n63=c\nE0=ca\nE1=b<\n", {0x62, 0x63, 0x61},
          "<$62><$63>a"},
+        {"an end tag without bytes whose text goes on from a letter's", "/xy\n78=x\n79=y\n", {0x78, 0x79, 0x78},
+         "<$78>yx"},
         {"a letter cut by the end of the range is whole", "61=a\n8140=X\n", {0x61, 0x81, 0x40}, "aX"},
     };
     for (const auto& row : rows) {
