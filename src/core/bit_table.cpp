@@ -4,16 +4,10 @@
 #include <map>
 
 #include "core/text_coding.h"
+#include "core/hex_text.h"
 
 namespace tarpon {
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // Calls `each(line, number)` for every line of `lines`, without its line end (LF or
 // CR LF) and, on the first line, without a UTF-8 byte order mark.
@@ -62,7 +56,7 @@ int firstBitKeyLine(std::string_view lines) {
         if (passedOver(line)) return true;
         const size_t k = prefixLength(line);
         size_t e = k;
-        while (e < line.size() && hexDigit(line[e]) >= 0) ++e;
+        while (e < line.size() && hexDigitValue(line[e]) >= 0) ++e;
         const bool oddHex = e > k && (e - k) % 2 == 1 && e < line.size() && (line[e] == '=' || line[e] == '<');
         if ((k < line.size() && line[k] == '%') || oddHex) found = number;
         return found == 0;
@@ -92,8 +86,8 @@ std::optional<BitTable> BitTable::read(std::string_view lines, std::string& prob
         if (at < line.size() && line[at] == '%') {
             while (++at < line.size() && (line[at] == '0' || line[at] == '1')) e.key += line[at];
         } else {
-            for (; at < line.size() && hexDigit(line[at]) >= 0; ++at)
-                for (int b = 3; b >= 0; --b) e.key += (hexDigit(line[at]) >> b & 1) ? '1' : '0';
+            for (; at < line.size() && hexDigitValue(line[at]) >= 0; ++at)
+                for (int b = 3; b >= 0; --b) e.key += (hexDigitValue(line[at]) >> b & 1) ? '1' : '0';
         }
         if (e.key.empty()) return refuse("has no key: hexadecimal digits, or \"%\" and binary digits.");
         if (e.key.size() > kMaxBitKey) return refuse("has a key of more than " + std::to_string(kMaxBitKey) + " bits.");
@@ -177,11 +171,9 @@ void BitTable::appendText(const BitToken& t, std::span<const uint8_t> data, std:
     if (t.entry >= 0) {
         out += entries_[static_cast<size_t>(t.entry)].text;
     } else if (t.bits == 8) {
-        static constexpr char kHex[] = "0123456789ABCDEF";
         const uint32_t v = readBits(data, t.at, 8);
         out += "<$";
-        out += kHex[v >> 4];
-        out += kHex[v & 15];
+        appendHexByte(out, static_cast<uint8_t>(v));
         out += '>';
     } else {
         out += bitAt(data, t.at) ? "<%1>" : "<%0>";
@@ -212,7 +204,7 @@ void BitTable::candidates(std::string_view text, size_t at, size_t to, std::vect
     const auto here = static_cast<uint32_t>(at);
     const std::string_view rest = text.substr(at, to - at);
     if (rest.size() >= 5 && rest.starts_with("<$") && rest[4] == '>') {
-        const int high = hexDigit(rest[2]), low = hexDigit(rest[3]);
+        const int high = hexDigitValue(rest[2]), low = hexDigitValue(rest[3]);
         const auto upper = [](char c) { return !(c >= 'a' && c <= 'f'); };
         if (high >= 0 && low >= 0 && upper(rest[2]) && upper(rest[3]))
             out.push_back({here, 5, -1, 8, static_cast<uint8_t>(high * 16 + low)});

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "script/atlas_run.h"
+#include "core/hex_text.h"
 
 namespace tarpon {
 namespace {
@@ -122,9 +123,8 @@ private:
         const size_t start = at_;
         uint64_t v = 0;
         for (; at_ < s_.size(); ++at_) {
-            const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s_[at_])));
-            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : 99;
-            if (d >= base) break;
+            const int d = hexDigitValue(s_[at_]);
+            if (d < 0 || d >= base) break;
             v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
         }
         return at_ == start ? error("a number or a CALCVAR is missing.") : static_cast<int64_t>(v);

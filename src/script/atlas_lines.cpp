@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "core/text_coding.h"
+#include "core/hex_text.h"
 
 namespace tarpon {
 namespace {
@@ -15,11 +16,8 @@ std::optional<int64_t> digitsValue(std::string_view text, int base) {
     if (text.empty()) return std::nullopt;
     int64_t value = 0;
     for (const char c : text) {
-        int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        if (d < 0) return std::nullopt;
+        const int d = hexDigitValue(c);
+        if (d < 0 || d >= base) return std::nullopt;
         value = value * base + d;
         if (value > kLargestNumber) return std::nullopt;
     }

@@ -8,6 +8,7 @@
 #include "core/spelling.h"
 #include "core/text_coding.h"
 #include "core/rounding.h"
+#include "core/hex_text.h"
 
 namespace tarpon {
 namespace {
@@ -60,11 +61,8 @@ uint8_t lowByte(PatternKind kind, std::string_view text) {
         unsigned value = 0;
         for (char c : text) {
             if (c == ' ' || c == '\t' || c == '\n') continue;  // number reading skips these
-            int d = 99;
-            if (c >= '0' && c <= '9') d = c - '0';
-            else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-            else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-            if (d >= radix) break;
+            const int d = hexDigitValue(c);
+            if (d < 0 || d >= radix) break;
             value = (value * static_cast<unsigned>(radix) + static_cast<unsigned>(d)) & 0xFF;
         }
         return static_cast<uint8_t>(value);
