@@ -226,8 +226,11 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
     uint32_t* const writes = writes_.get();
     while (at < limit) {
         const uint8_t first = d[at];
+        // Where the first byte decides, the key is that one byte: the next piece's place
+        // is known before its entry is looked up.
+        const bool one = surePieces_.firstDecides(first);
         // A letter written by the byte after it: what to write, straight from the pair.
-        if (writes && at + 1 < limit) {
+        if (one && writes && at + 1 < limit) {
             uint32_t write = writes[size_t{first} * 256 + d[at + 1]];
             if (write == kWriteNotYet) write = pairWrite(first, d[at + 1]);
             if (write != kWriteOther && !((write & kWriteLeadRisk) && atLineStart(w))) {
@@ -237,9 +240,6 @@ int64_t ScriptTable::readSure(std::span<const uint8_t> doc, int64_t at, int64_t 
                 continue;
             }
         }
-        // Where the first byte decides, the key is that one byte: the next piece's place
-        // is known before its entry is looked up.
-        const bool one = surePieces_.firstDecides(first);
         if (!one && at + 1 >= limit) break;
         const SurePiece p = surePieces_.at(first, one ? 0 : d[at + 1]);
         if (p.flags & kIndexed) break;  // a longer key to walk for
